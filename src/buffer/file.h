@@ -1,0 +1,144 @@
+// buffer/file.h: File and Line records, the temp-file line store and its cache.
+#pragma once
+
+#include <cstdint>
+#include <sys/types.h>
+
+struct Edit;          // an editor window showing a File (editor/)
+struct EditPop;       // an alternate-file stack entry (editor/)
+struct Language;      // a syntax language definition (lang/)
+struct AIndentEngine; // the auto-indent engine's saved parser (lang/)
+struct UndoRec;       // one undo record (buffer/undo.h)
+
+constexpr int32_t lnInFile = -1; // allocLen of a line whose text lives only in the temp file
+
+struct Line {
+    union {
+        char* text;     // instantiated: the line's own NUL-terminated text
+        int64_t offset; // otherwise: offset of its first byte in the temp file
+    };
+    Line* prev;
+    Line* next;
+    int32_t len;         // bytes of text, without the terminator
+    int32_t allocLen;    // capacity of text, or lnInFile
+    uint32_t synState[2]; // colouring state and aux word at the start of the line
+};
+
+struct File {
+    File* next = nullptr;        // next in the list of all Files
+    Edit* edits = nullptr;       // first editor window showing the File
+    Edit* lastEdit = nullptr;    // window used for messages about it
+    EditPop* pops = nullptr;     // first alternate-file entry referring to it
+    char* name = nullptr;        // path as given
+    time_t mtime = 0;
+    int64_t diskSize = 0;
+    int mode = 0;                // st_mode & 0777
+    dev_t dev = (dev_t)-1;
+    ino_t ino = (ino_t)-1;
+    char* tempName = nullptr;
+    char* cache = nullptr;       // cacheAlloc + 1 bytes
+    int64_t cacheAlloc = 0;
+    int64_t cacheLen = 0;
+    int64_t cacheBase = -1;      // temp-file offset of cache[0]; -1 when freed
+    Line* first = nullptr;
+    Line* last = nullptr;
+    int64_t nLines = 0;
+    int maxWidth = 0;
+    int64_t loadSize = 0;        // disk size when the temp file was last built from it
+    UndoRec* undo = nullptr;
+    UndoRec* redo = nullptr;
+    int indentSize = 4;
+    int adaIndentSize = 3;
+    int adaContinuationSize = 2;
+    int wrapIndent = 2;
+    int16_t wrapColumn = 79;
+    char* realName = nullptr;    // target of the symbolic link `name` denotes
+    const Language* language = nullptr;
+    int64_t synValidLines = 0;
+    int64_t aiCheckpointLine = -1;
+    AIndentEngine* aiCheckpoint = nullptr;
+    char* version = nullptr;     // version-control version string the File carries, if any
+
+    // flags
+    bool backupTried = false;
+    bool backupMade = false;
+    bool readOnly = false;
+    bool isNew = false;
+    bool journalDirty = false;
+    bool modified = false;
+    bool savedOnce = false;
+    bool haslock = false;
+    bool viewOnly = false;
+    bool stub = false;
+    bool notAFile = false;       // a scratch buffer, never saved as a file
+    bool internal = false;
+    bool dosMode = false;
+    bool loadedAsDos = false;
+    bool consistentEnds = false;
+    bool wordWrap = false;
+    bool noReload = false;       // a stub that must not be reloaded from disk
+    bool vcKnown = false;
+    bool underVc = false;
+    bool checkedOut = false;
+    bool checkinOnClose = false;
+    bool fromVc = false;
+    bool noAutoCheckout = false;
+};
+
+// ---- opening and loading ----
+File* FileFFile(const char* name);
+File* FileFFileNoApplyEdits(const char* name);
+File* FileF_File(const char* name, int registerIt);
+File* FileFString(File* file, const char* bytes, int64_t length);
+File* FileFInternal(const char* label);
+int FileCanAccess(const char* name, struct stat* st);
+void FileFillup(File* file, int64_t size);
+int FileLoad(File* file, int tempFd, int srcFd, int64_t startOffset, Line* beforeLine);
+void FileSetModTime(File* file);
+void FileFree(File* file);
+void FileFreeContents(File* file, int all, int withUndo);
+void FileStubout(File* file);
+int LoadStubFile(File* file);
+
+// ---- lines ----
+Line* FileLine(File* file, int64_t n, Line* hint = nullptr, int64_t hintNo = 0);
+int64_t FileLineno(File* file, const Line* line);
+const char* FileLineText(File* file, Line* line);
+void FileCache(File* file, Line* line, int64_t count, int mode);
+void FileInstanciateLine(File* file, Line* line);
+void FileSetMaxW(File* file, Line* line);
+void FileFindMaxWidth(File* file);
+void FileLineCols(File* file, Line* line1, Line* line2, int* col1, int* col2);
+int LineCols(const char* text, int len, int index); // display column of byte index
+int64_t FileCurrentSize(File* file);
+char* FileToStr(File* file, Line* hint, int64_t hintNo, int64_t l1, int c1, int64_t l2, int c2,
+                int64_t* len);
+char* FileRectToStr(File* file, Line* hint, int64_t hintNo, int64_t l1, int c1, int64_t l2,
+                    int c2, int64_t* len);
+void FileCacheInit(File* file, int64_t size);
+void FileResizeCache(File* file, int64_t size);
+
+// ---- list primitives (underscore forms do not widen maxWidth) ----
+Line* LineNew();            // a zeroed Line from the pool
+void LineFree(Line* line);  // frees its text and returns it to the pool
+void _FileAppendL(File* file, Line* line);
+void _FileInsertL(File* file, Line* before, Line* line);
+void FileAppendL(File* file, Line* line);
+void FileInsertL(File* file, Line* before, Line* line);
+Line* FileAppendS(File* file, const char* bytes, int n);
+Line* FileInsertS(File* file, Line* before, const char* bytes, int n);
+Line* _FileAppendO(File* file, int64_t offset, int len);
+Line* _FileInsertO(File* file, Line* before, int64_t offset, int len);
+Line* FileAppendO(File* file, int64_t offset, int len);
+Line* FileInsertO(File* file, Line* before, int64_t offset, int len);
+void FileRemove(File* file, Line* line);
+void FileFreeLines(File* file);
+
+// ---- temp files ----
+char* TempFileName();
+int CacheOpen(const char* name, int rewind);
+void CacheClose(const char* name);
+void CacheAbort();
+int FilexReinitTemp(File* file, int srcFd, int tempFd, int copy);
+int FileReinitTemp(File* file);
+int FileReTempInsert(File* file, int fd, Line* beforeLine);

@@ -1,0 +1,143 @@
+// runtime/error.cc: the error service: reports, the last-error word and Panic.
+#include "runtime/error.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+int quorlErrno = 0;
+ErrorSink err_sink;
+
+static std::string formatText(const char* format, va_list args) {
+    char buf[2048];
+    vsnprintf(buf, sizeof buf, format, args);
+    return buf;
+}
+
+static void show(const std::string& text) {
+    if (err_sink.displayOpen && err_sink.displayOpen() && err_sink.alert)
+        err_sink.alert(text.c_str());
+    else
+        mprintf("%s", text.c_str());
+}
+
+int QuorlVError(int level, const char* format, va_list args) {
+    if (quorlErrno == 0 || quorlErrno == 1) quorlErrno = level;
+    if (err_sink.allowInput) err_sink.allowInput();
+    int result = level == 0 ? 1 : 0;
+    if (!format || !*format) return result;
+    std::string text = formatText(format, args);
+    if (text.empty() || text.back() != '\n') text += '\n';
+    show(text);
+    return result;
+}
+
+int QuorlError(int level, const char* format, ...) {
+    va_list ap;
+    va_start(ap, format);
+    int r = QuorlVError(level, format, ap);
+    va_end(ap);
+    return r;
+}
+
+int err_Success(const char* format, ...) {
+    va_list ap;
+    va_start(ap, format);
+    QuorlVError(0, format, ap);
+    va_end(ap);
+    return 1;
+}
+
+int err_Failure(const char* format, ...) {
+    va_list ap;
+    va_start(ap, format);
+    QuorlVError(1, format, ap);
+    va_end(ap);
+    return 0;
+}
+
+int err_Report(int level, const char* format, ...) {
+    va_list ap;
+    va_start(ap, format);
+    int r = QuorlVError(level, format, ap);
+    va_end(ap);
+    return r;
+}
+
+int err_ReportFatal(int level, const char* format, ...) {
+    va_list ap;
+    va_start(ap, format);
+    QuorlVError(level, format, ap);
+    va_end(ap);
+    return 0;
+}
+
+int QuorlGetLastError() {
+    return quorlErrno;
+}
+void err_ClearAll() {
+    quorlErrno = 0;
+}
+void QuorlClearLastError() {
+    quorlErrno = 0;
+}
+int err_CheckAndClear(int level) {
+    if (quorlErrno != level) return 0;
+    quorlErrno = 0;
+    return 1;
+}
+
+int QuorlFatalError(int, const char* format, ...) {
+    if (!format) return 0;
+    va_list ap;
+    va_start(ap, format);
+    std::string text = formatText(format, ap);
+    va_end(ap);
+    show(text + "\n");
+    return 0;
+}
+
+void mprintf(const char* format, ...) {
+    va_list ap;
+    va_start(ap, format);
+    if (err_sink.guiMprintf && err_sink.guiMprintf() && err_sink.displayOpen &&
+        err_sink.displayOpen() && err_sink.messageList) {
+        static char buf[65536];
+        vsnprintf(buf, sizeof buf, format, ap);
+        err_sink.messageList(buf);
+    } else {
+        vfprintf(stdout, format, ap);
+        fflush(stdout);
+    }
+    va_end(ap);
+}
+
+void PanicReport(const char* text) {
+    fflush(stdout);
+    fprintf(stderr, "%s\n", text);
+    fflush(stderr);
+    if (err_sink.bell) err_sink.bell();
+    if (err_sink.displayOpen && err_sink.displayOpen() && err_sink.alert) err_sink.alert(text);
+    if (err_sink.messageLines) err_sink.messageLines(text);
+}
+
+void Panic(const char* format, ...) {
+    va_list ap;
+    va_start(ap, format);
+    std::string text = formatText(format, ap);
+    va_end(ap);
+    PanicReport(text.c_str());
+    throw PanicError{gen_error_depth()};
+}
+
+void SysPanic(const char* format, ...) {
+    int savedErrno = errno;
+    va_list ap;
+    va_start(ap, format);
+    std::string text = formatText(format, ap);
+    va_end(ap);
+    if (savedErrno) text += std::string(": ") + strerror(savedErrno);
+    PanicReport(text.c_str());
+    throw PanicError{gen_error_depth()};
+}

@@ -1,0 +1,213 @@
+// runtime/gen.h: the gen_ runtime services every subsystem uses instead of the C library.
+#pragma once
+
+#include <cstdarg>
+#include <cstddef>
+#include <cstdio>
+#include <memory>
+
+// ---- process state and hooks ----
+extern char* gen_progname;  // base name of the program path
+extern char* gen_execname;  // the program path as given
+extern int gen_sigtrap_value;
+
+void gen_init(const char* programPath, int viewpathMode);
+void gen_destruct();
+
+void* gen_default_alloc(long count, size_t size);
+void* gen_default_realloc(void* ptr, size_t size);
+[[noreturn]] void gen_default_exit(int status);
+void gen_default_domessage(int code, const char* format, va_list args);
+const char* gen_default_temp_dir(const char* preferred);
+
+extern void* (*gen_alloc)(long count, size_t size);
+extern void* (*gen_realloc)(void* ptr, size_t size);
+extern void (*gen_exit)(int status);
+extern void (*gen_domessage)(int code, const char* format, va_list args);
+extern const char* (*gen_temp_dir)(const char* preferred);
+
+// ---- memory ----
+void* gen_allocate(void* ptr, long count, size_t size);
+void gen_free(void* ptr);
+void* gen_structcopy(const void* ptr, size_t size);
+
+// Owner of a heap string returned by a gen_ helper.
+struct GenFree {
+    void operator()(void* p) const { gen_free(p); }
+};
+using GenStr = std::unique_ptr<char, GenFree>;
+
+// ---- messages and exits ----
+enum GenMsgCode {
+    GEN_MSG_PLAIN = 0,
+    GEN_MSG_DISASTER = 1,
+    GEN_MSG_FATAL = 2,
+    GEN_MSG_ERROR = 3,
+    GEN_MSG_WARNING = 4,
+    GEN_MSG_INFO = 5,
+    GEN_MSG_NOPROG = 6,
+    GEN_MSG_SYSERR = 100, // added to a code: append the system error text
+};
+extern int gen_msgcount[7];
+extern int gen_anyerror;
+extern unsigned char gen_altprefixes; // selects the "ERROR: ..." prefix set
+
+void gen_message(int code, const char* format, ...) __attribute__((format(printf, 2, 3)));
+void gen_vmessage(int code, const char* format, va_list args);
+void gen_warning(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void gen_info(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void gen_printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void gen_error(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void gen_perror(const char* format, ...) __attribute__((format(printf, 1, 2)));
+[[noreturn]] void gen_errorexit(int status, const char* format, ...)
+    __attribute__((format(printf, 2, 3)));
+[[noreturn]] void gen_perrorexit(int status, const char* format, ...)
+    __attribute__((format(printf, 2, 3)));
+[[noreturn]] void gen_successexit();
+[[noreturn]] void gen_callexit(int status); // the gen_exit hook, never returning
+
+char* gen_getprogname();
+void gen_changeprogname(const char* name);
+void gen_changeprogdir(const char* dir);
+const char* gen_getprogdir();
+
+int gen_get_version();
+void gen_set_version(int version);
+int gen_is_at_least_version(int version);
+
+// ---- assertions ----
+void __Assert(int condition, const char* expressionText, const char* file, int line, int code);
+void __MAssert(int condition, const char* expressionText, const char* file, int line, int code);
+#define MAssert(x) __MAssert((x) ? 1 : 0, #x, __FILE__, __LINE__, 0)
+#define GAssert(x) __Assert((x) ? 1 : 0, #x, __FILE__, __LINE__, 0)
+
+// ---- signal traps ----
+void trapsetup();
+
+// ---- error-check stack ----
+// A Panic unwinds (as a PanicError exception) to the innermost frame; frames are RAII guards.
+struct PanicError {
+    int depth; // frame depth when thrown
+};
+void BeginErrorCheck();
+void EndErrorCheck();
+void ResetErrorCheck();
+int gen_error_depth();
+
+struct ErrorCheck {
+    ErrorCheck() { BeginErrorCheck(); }
+    ~ErrorCheck() { EndErrorCheck(); }
+    ErrorCheck(const ErrorCheck&) = delete;
+    ErrorCheck& operator=(const ErrorCheck&) = delete;
+};
+
+// ---- string helpers (results are heap strings: free with gen_free) ----
+char* gen_copy(const char* s);
+char* gen_copyn(const char* s, long n);
+char* gen_concat(const char* a, const char* b);
+char* gen_concat3(const char* a, const char* b, const char* c);
+char* gen_concat4(const char* a, const char* b, const char* c, const char* d);
+char* gen_concat5(const char*, const char*, const char*, const char*, const char*);
+char* gen_concat6(const char*, const char*, const char*, const char*, const char*, const char*);
+char* gen_concat7(const char*, const char*, const char*, const char*, const char*, const char*,
+                  const char*);
+char* gen_concat8(const char*, const char*, const char*, const char*, const char*, const char*,
+                  const char*, const char*);
+char* gen_concat9(const char*, const char*, const char*, const char*, const char*, const char*,
+                  const char*, const char*, const char*);
+char* gen_fconcat(char* a, const char* b);
+char* gen_fconcat3(char* a, const char* b, const char* c);
+char* gen_fconcat4(char* a, const char* b, const char* c, const char* d);
+char* gen_fconcat5(char*, const char*, const char*, const char*, const char*);
+char* gen_fconcat6(char*, const char*, const char*, const char*, const char*, const char*);
+char* gen_fconcat7(char*, const char*, const char*, const char*, const char*, const char*,
+                   const char*);
+char* gen_concat_sep(const char* a, int ch, const char* b);
+char* gen_fconcat_sep(char* a, int ch, const char* b);
+char* gen_sprintf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+int gen_strequal(const char* a, const char* b);
+int gen_strnequal(const char* a, const char* b, long n);
+int gen_stricmp(const char* a, const char* b);
+int gen_strprefix(const char* s, const char* p);
+int gen_strcaseprefix(const char* s, const char* p);
+int gen_strprefix2(const char* s, const char* p); // s starts with p, case-blind, p lowercase
+const char* gen_strstr(const char* s, const char* p);
+const char* gen_strcasestr(const char* s, const char* p);
+const char* gen_strstr2(const char* s, const char* p); // case-blind, p lowercase
+const char* gen_strrstr(const char* s, const char* p);
+const char* gen_strrcasestr(const char* s, const char* p);
+char* gen_strtok_r(char* s, const char* delims, char** rest);
+char* gen_strlower(char* s);
+char* gen_strupper(char* s);
+int gen_isspace(int c);
+int gen_isblank(int c);
+int gen_isalnum(int c);
+int gen_isupper(int c);
+int gen_isbreak(int c);
+int gen_tolower(int c);
+int gen_char_type(int c);
+int gen_new_char_type(int prev, int c, int next);
+long gen_hcomp(const char* s, long len);
+void gen_cksum(const unsigned char* buf, long len, unsigned long* sum);
+unsigned long gen_strtoul(const char* s, char** end, int base);
+
+// ---- file names ----
+char* gen_basename(const char* path); // points into path
+char* gen_dirname(const char* path);
+int gen_absolutefilename(const char* path);
+char* gen_sconcat(const char* dir, const char* name);
+char* gen_dconcat(const char* dir, const char* name);
+char* gen_canonicalfilename(char* path);
+int gen_samefile(const char* a, const char* b);
+const char* gen_getcwd();
+const char* gen_getdot();
+char* gen_topdir(const char* path);
+const char* gen_popdir(const char* path);
+int gen_dirmatch(const char* a, const char* b);
+char* gen_getsuffix(const char* path); // points into path, or null
+int gen_issuffix(const char* path, const char* sfx);
+char* gen_changesuffix(const char* path, const char* sfx);
+char* gen_changesuffix2(const char* dir, const char* path, const char* sfx);
+char* gen_addsuffix(const char* path, const char* sfx);
+int gen_basenamelen(const char* path); // length of the base name without its suffix
+int gen_basenamematch(const char* a, const char* b);
+char* gen_makeshort(const char* path, int maxLen);
+char* gen_realpath(const char* path);
+
+// ---- files ----
+int gen_removefile(const char* path);
+int gen_renamefile(const char* from, const char* to);
+int gen_copyfile(const char* from, const char* to);
+int gen_movefile(const char* from, const char* to);
+int gen_catfile(const char* from, const char* to);
+int gen_binarydifffiles(const char* a, const char* b); // 0 same, 1 different, -1 error
+int gen_newerthan(const char* a, const char* b);
+int gen_sametimeas(const char* a, const char* b);
+int gen_utime(const char* from, const char* to);
+int gen_touchfile(const char* path);
+long long gen_filesize(const char* path);
+int gen_getmode(const char* path, int wantDefault);
+int gen_isdir(const char* path);
+int gen_islink(const char* path);
+char* gen_readlink(const char* path);
+int gen_canexec(const char* path);
+int gen_chmod_minusw(const char* path);
+int gen_chmod_plusw(const char* path);
+int gen_chmod_plusrw(const char* path);
+int gen_chmod_pluswu(const char* path);
+int gen_chmod_sameas(const char* path, const char* model);
+int gen_createdir(const char* path, int mode);
+int gen_removedir_recursive(const char* path);
+const char* gen_getenv(const char* name, const char* dflt);
+char* gen_getline(FILE* stream, char** buf, long* size);
+FILE* gen_safe_fopen(const char* path, const char* label, const char* mode);
+int gen_system(const char* cmd);
+int gen_systemex(const char* cmd, const char* flags);
+void gen_sleep(int seconds);
+
+// ---- temporary names ----
+char* gen_tempname(const char* path, const char* suffix);
+char* tmp1name(const char* dirHint, char* buf, const char* suffix);
+char* gen_tmpdirname();
+char* gen_createtmpdir(int mode);

@@ -1,0 +1,306 @@
+// runtime/gen_core.cc: start-up, memory, messages, exits, assertions and signal traps.
+#include "runtime/gen.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <unistd.h>
+
+char* gen_progname = nullptr;
+char* gen_execname = nullptr;
+int gen_sigtrap_value = 0;
+int gen_msgcount[7];
+int gen_anyerror = 0;
+unsigned char gen_altprefixes = 0;
+
+void* (*gen_alloc)(long, size_t) = gen_default_alloc;
+void* (*gen_realloc)(void*, size_t) = gen_default_realloc;
+void (*gen_exit)(int) = gen_default_exit;
+void (*gen_domessage)(int, const char*, va_list) = gen_default_domessage;
+const char* (*gen_temp_dir)(const char*) = gen_default_temp_dir;
+
+static char* progdir = nullptr;
+static int storedVersion = 0;
+
+static void outOfMemory(size_t bytes) {
+    gen_errorexit(3, "Out of memory (%d bytes requested)", (int)bytes);
+}
+
+void* gen_default_alloc(long count, size_t size) {
+    if (count <= 0) return nullptr;
+    void* p = calloc((size_t)count, size);
+    if (!p) outOfMemory((size_t)count * size);
+    return p;
+}
+
+void* gen_default_realloc(void* ptr, size_t size) {
+    if ((long)size < 1) return nullptr;
+    if (!ptr) return gen_alloc(1, size);
+    void* p = realloc(ptr, size);
+    if (!p) outOfMemory(size);
+    return p;
+}
+
+void gen_default_exit(int status) {
+    exit(status);
+}
+
+void* gen_allocate(void* ptr, long count, size_t size) {
+    return gen_realloc(ptr, (size_t)count * size);
+}
+
+void gen_free(void* ptr) {
+    if (ptr) free(ptr);
+}
+
+void* gen_structcopy(const void* ptr, size_t size) {
+    if (!ptr) return nullptr;
+    void* p = gen_alloc(1, size);
+    memcpy(p, ptr, size);
+    return p;
+}
+
+static void newHandler() {
+    // operator new cannot say how much it wanted; report the failure as the allocator does.
+    std::set_new_handler(nullptr);
+    outOfMemory(0);
+}
+
+void gen_init(const char* programPath, int viewpathMode) {
+    if (!programPath) programPath = "qe";
+    gen_free(gen_execname);
+    gen_free(gen_progname);
+    gen_execname = gen_copy(programPath);
+    gen_progname = gen_copy(gen_basename(programPath));
+    std::set_new_handler(newHandler);
+    trapsetup();
+    (void)viewpathMode; // view-pathing stays off
+    if (getenv("TQL_VP_DEBUG")) gen_info("Viewpathing support is OFF.");
+    static bool registered = false;
+    if (!registered) {
+        registered = true;
+        atexit(gen_destruct);
+    }
+}
+
+void gen_destruct() {
+    gen_free(gen_progname);
+    gen_free(gen_execname);
+    gen_free(progdir);
+    gen_progname = gen_execname = progdir = nullptr;
+}
+
+// ---- messages ----
+
+static const char* const plainPrefixes[6] = {nullptr, "disaster", "fatal", "error", "warning",
+                                             "info"};
+static const char* const altPrefixes[6] = {"ERROR", "ERROR: DISASTER", "ERROR: FATAL",
+                                           "ERROR", "WARNING", "INFO"};
+
+void gen_default_domessage(int code, const char* format, va_list args) {
+    bool sysErr = code > 100;
+    int base = sysErr ? code - 100 : code;
+    if (base >= 0 && base < 7) gen_msgcount[base]++;
+    if (base >= 0 && base <= 3) gen_anyerror++;
+    int savedErrno = errno;
+    fflush(stdout);
+    if (gen_progname && *gen_progname && base != 6) fprintf(stderr, "%s: ", gen_progname);
+    if (base >= 0 && base < 6) {
+        const char* prefix = gen_altprefixes ? altPrefixes[base] : plainPrefixes[base];
+        if (prefix) fprintf(stderr, "%s: ", prefix);
+    }
+    char buf[4096];
+    vsnprintf(buf, sizeof buf, format ? format : "", args);
+    fputs(buf, stderr);
+    if (sysErr && savedErrno != 0) {
+        errno = savedErrno;
+        perror(" ");
+        errno = 0;
+    } else {
+        size_t n = strlen(buf);
+        if (n == 0 || buf[n - 1] != '\n') fputc('\n', stderr);
+    }
+    fflush(stderr);
+}
+
+void gen_vmessage(int code, const char* format, va_list args) {
+    gen_domessage(code, format, args);
+}
+
+void gen_message(int code, const char* format, ...) {
+    va_list ap;
+    va_start(ap, format);
+    gen_domessage(code, format, ap);
+    va_end(ap);
+}
+
+#define GEN_MESSAGE_FN(name, code)                                                                 \
+    void name(const char* format, ...) {                                                           \
+        va_list ap;                                                                                \
+        va_start(ap, format);                                                                      \
+        gen_domessage(code, format, ap);                                                           \
+        va_end(ap);                                                                                \
+    }
+GEN_MESSAGE_FN(gen_warning, 4)
+GEN_MESSAGE_FN(gen_info, 5)
+GEN_MESSAGE_FN(gen_printf, 6)
+GEN_MESSAGE_FN(gen_error, 3)
+GEN_MESSAGE_FN(gen_perror, 102)
+#undef GEN_MESSAGE_FN
+
+void gen_callexit(int status) {
+    gen_exit(status);
+    // A replaced hook that returns must not let a [[noreturn]] caller continue.
+    exit(status);
+}
+
+void gen_errorexit(int status, const char* format, ...) {
+    va_list ap;
+    va_start(ap, format);
+    gen_domessage(status ? 2 : 0, format, ap);
+    va_end(ap);
+    gen_callexit(status);
+}
+
+void gen_perrorexit(int status, const char* format, ...) {
+    va_list ap;
+    va_start(ap, format);
+    gen_domessage(102, format, ap);
+    va_end(ap);
+    gen_callexit(status);
+}
+
+void gen_successexit() {
+    gen_callexit(0);
+}
+
+char* gen_getprogname() {
+    return gen_progname;
+}
+
+void gen_changeprogname(const char* name) {
+    gen_free(gen_progname);
+    gen_progname = gen_copy(name);
+}
+
+void gen_changeprogdir(const char* dir) {
+    gen_free(progdir);
+    progdir = gen_copy(dir);
+}
+
+const char* gen_getprogdir() {
+    if (progdir) return progdir;
+    const char* exec = gen_execname ? gen_execname : "";
+    char* dir = gen_dirname(exec);
+    if (dir && *dir) {
+        progdir = dir;
+        return progdir;
+    }
+    gen_free(dir);
+    const char* path = getenv("PATH");
+    const char* name = gen_basename(exec);
+    if (path && *name) {
+        GenStr copy(gen_copy(path));
+        char* rest = nullptr;
+        for (char* entry = strtok_r(copy.get(), ":", &rest); entry;
+             entry = strtok_r(nullptr, ":", &rest)) {
+            GenStr candidate(gen_concat_sep(entry, '/', name));
+            if (gen_canexec(candidate.get()) == 1) {
+                progdir = gen_copy(entry);
+                return progdir;
+            }
+        }
+    }
+    progdir = gen_copy(".");
+    return progdir;
+}
+
+int gen_get_version() {
+    return storedVersion;
+}
+void gen_set_version(int version) {
+    storedVersion = version;
+}
+int gen_is_at_least_version(int version) {
+    return storedVersion >= version;
+}
+
+// ---- assertions ----
+
+static void assertReport(const char* expressionText, const char* file, int line, int code) {
+    fflush(stdout);
+    fputs("Assertion ", stderr);
+    if (expressionText && strcmp(expressionText, "x") != 0) fprintf(stderr, "(%s) ", expressionText);
+    if (code) fprintf(stderr, "[%d] ", code);
+    fprintf(stderr, "failed in '%s' on line %d", file ? file : "", line);
+    if (gen_progname && *gen_progname) fprintf(stderr, " in %s", gen_progname);
+    fputc('\n', stderr);
+    fflush(stderr);
+}
+
+void __Assert(int condition, const char* expressionText, const char* file, int line, int code) {
+    if (condition) return;
+    assertReport(expressionText, file, line, code);
+    exit(1);
+}
+
+void __MAssert(int condition, const char* expressionText, const char* file, int line, int code) {
+    if (condition) return;
+    assertReport(expressionText, file, line, code);
+    gen_callexit(1);
+}
+
+// ---- signal traps ----
+
+static void sigtrap(int sig) {
+    gen_sigtrap_value = sig;
+    fflush(stdout);
+    if (sig == SIGINT)
+        gen_message(3, "Halted");
+    else if (sig == SIGHUP || sig == SIGQUIT)
+        gen_message(3, "Interrupt (%d)", sig);
+    gen_callexit(2);
+}
+
+static void sigpipetrap(int) {
+    static int seen = 0;
+    if (seen++ == 0) {
+        gen_message(3, "Halted by a SIGPIPE.");
+        signal(SIGPIPE, sigpipetrap);
+    } else {
+        close(1);
+        close(2);
+    }
+    gen_callexit(2);
+}
+
+void trapsetup() {
+    signal(SIGHUP, sigtrap);
+    signal(SIGINT, sigtrap);
+    signal(SIGQUIT, sigtrap);
+    signal(SIGTERM, sigtrap);
+    signal(SIGPIPE, sigpipetrap);
+}
+
+// ---- error-check stack ----
+
+static int errorDepth = -1;
+
+void BeginErrorCheck() {
+    errorDepth++;
+}
+
+void EndErrorCheck() {
+    __Assert(errorDepth >= 0, "error_depth>=0", __FILE__, __LINE__, 0);
+    errorDepth--;
+}
+
+void ResetErrorCheck() {
+    errorDepth = 0;
+}
+
+int gen_error_depth() {
+    return errorDepth;
+}
