@@ -1,0 +1,163 @@
+// config/cfg.h: option records, the seven option tables and the option engine (cfg_).
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+enum CfgType {
+    CFG_BOOL = 0,
+    CFG_INT = 1,
+    CFG_CHOICE = 2,
+    CFG_COLOR = 3,
+    CFG_STRING = 4,
+    CFG_SIZE = 5,
+    CFG_FUNC = 6,
+};
+
+// One row of a choice table; a table ends with a row whose name is null.
+struct ChoiceValue {
+    const char* name;          // stored name, written to files
+    const char* label;         // shown in dialogues
+    int value;
+    const char* const* others; // older accepted names, null-terminated; may be null
+};
+
+struct CfgRange {
+    int min = 0;
+    int max = 0;
+};
+
+enum { CFGSIZE_SET = 0x1, CFGSIZE_PIXELS = 0x2 };
+struct CfgSize {
+    int width = 0;  // pixels
+    int height = 0; // pixels
+    unsigned flags = 0;
+    bool operator==(const CfgSize&) const = default;
+};
+
+struct CfgRemembered {
+    long num = 0;      // booleans, integers, choices
+    std::string str;   // strings and colours; empty means none
+    CfgSize size;
+    int changed = 0;   // set by cfg_CompareToCurrentSettings
+};
+
+struct CfgOption;
+// Called with the new value as text instead of storing it; 1 on success.
+using CfgSetter = int (*)(CfgOption& option, const char* value);
+
+struct CfgOption {
+    const char* name = nullptr;
+    int hidden = 0;
+    int type = CFG_BOOL;
+    void* value = nullptr;           // int*, std::string* or CfgSize*; null for functions
+    int redraw = 0;
+    CfgSetter setter = nullptr;
+    long dflt = 0;                   // booleans, integers, choices
+    const char* dfltStr = nullptr;   // strings and colours
+    CfgRange range;                  // integers
+    const ChoiceValue* choices = nullptr;
+    int colorSlot = -1;              // colours
+    CfgRemembered remembered[3];
+};
+
+// The seven tables, each ending with a row whose name is null, in search order.
+extern CfgOption size_options[];
+extern CfgOption color_options[];
+extern CfgOption editor_options[];
+extern CfgOption debugger_options[];
+extern CfgOption gui_options[];
+extern CfgOption vc_options[];
+extern CfgOption misc_options[];
+extern CfgOption* const cfg_AllTables[7];
+
+// ---- colours ----
+struct CfgColor {
+    int red = 0, green = 0, blue = 0; // 0..65535
+    unsigned long pixel = 0;
+    int allocated = 0;
+};
+enum { CFG_COLOR_COUNT = 51 };
+extern CfgColor cfg_colors[CFG_COLOR_COUNT]; // indexed by an option's colorSlot
+
+// What the option engine needs from the window system; the toolkit installs these.
+struct CfgDisplayHooks {
+    // Parses an X colour specification; null uses the built-in parser (#rgb forms, rgb:
+    // and a few common names).
+    int (*parseColor)(const char* text, int* r, int* g, int* b) = nullptr;
+    int (*allocColor)(CfgColor& color) = nullptr; // 1 on success
+    void (*freeColor)(CfgColor& color) = nullptr;
+    bool (*monochrome)() = nullptr;               // one-bit or black-and-white display
+    bool (*readOnlyColormap)() = nullptr;
+    void (*recolorImages)() = nullptr;
+    void (*redrawAll)() = nullptr;                // every window redrawn/resized
+    int charWidth = 8;                            // the current font's cell, for sizes
+    int lineHeight = 16;
+};
+extern CfgDisplayHooks cfg_display;
+
+// Called by every setter after it stored its value, so that a subsystem can react.
+extern void (*cfg_optionChangedHook)(const char* name);
+
+extern int cfg_refresh;              // or of the redraw flags of the options set
+extern int cfg_traceConfig;          // print "Reading Configuration File: %s"
+extern int cfg_traceDeprecated;      // report older choice names
+extern int cfg_noConfigFiles;        // command-line switch: skip configuration files
+extern int cfg_configInNonDefault;   // a configure command ran in a non-default file
+extern int cfg_errorsInFile;         // errors counted in the file being read
+
+// ---- the engine ----
+void cfg_SetEverythingToDefaults();
+void cfg_ResetOptionsForTest(); // zeroes every variable, then applies the defaults
+int cfg_ReadFile(const char* path);
+int cfg_ScanLine(const char* line);
+CfgOption* cfg_FindOption(const char* name);
+CfgOption* cfg_SearchTable(const char* name, CfgOption* table);
+
+int cfg_Boolean(CfgOption& option, const char* text);
+int cfg_Integer(CfgOption& option, const char* text);
+int cfg_String(CfgOption& option, const char* text);
+int cfg_Choice(CfgOption& option, const char* text);
+int cfg_Color(CfgOption& option, const char* text);
+int cfg_Size(CfgOption& option, const char* text);
+int cfg_Func(CfgOption& option, const char* text);
+int cfg_SetOption(CfgOption& option, const char* text); // by type
+
+int cfg_ParseInt(int* value, const char* text, const CfgRange* range);
+int xFlagValue(const char* text, int* value); // 1 with 0 or 1 in value; 0 when not a boolean
+const ChoiceValue* cfg_valFChoice(const ChoiceValue* table, int value); // row of a value
+const char* cfg_valueFChoice(const ChoiceValue* table, int value);      // its stored name
+int ChoiceValues_Search(const ChoiceValue* table, const char* name, int* value,
+                        const char** stored, const char** other);
+int ChoiceValues_NoisySearch(const ChoiceValue* table, const char* name, int* value,
+                             const char** stored);
+
+// Value-storing helpers that setters share.
+int cfg_StoreInt(CfgOption& option, const char* text);
+int cfg_StoreBool(CfgOption& option, const char* text);
+int cfg_StoreString(CfgOption& option, const char* text); // text already unquoted
+int cfg_StoreChoice(CfgOption& option, const char* storedName);
+int cfg_OptionInt(const CfgOption& option);
+const std::string& cfg_OptionString(const CfgOption& option);
+
+// The word syntax of string values: a double-quoted word with backslash escapes, or the
+// whole text. Returns 0 for an unbalanced quote or text after the closing quote.
+int cfg_ReadWord(const char* text, std::string& word);
+std::string cfg_QuoteWord(const std::string& word);
+
+int shr_ReadConfigFiles(const char* name);
+char* cfg_GetSiteConfigDir();                // heap string
+char* cfg_GetUserConfigDir(int create);      // heap string; null when it could not be made
+char* cfg_CreateConfigFilename(const char* dir, const char* name); // heap string
+
+void cfg_RememberCurrentSettings(int level);
+int cfg_CompareToCurrentSettings(int level); // number of options that changed
+void cfg_AskSaveConfig();
+int SaveAsDefaultConfig();
+int ClearDefaultConfig();
+void Config_ListAllConfigs();
+void WriteConfigOption(FILE* file, const CfgOption& option);
+std::string cfg_OptionLine(const CfgOption& option); // the line WriteConfigOption writes
+
+// Named texts (options "button.ok" and the like); the default English text when unknown.
+const char* cfg_Text(const char* name);

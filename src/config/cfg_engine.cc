@@ -1,0 +1,660 @@
+// config/cfg_engine.cc: setting options from text, reading configuration files, defaults.
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdarg>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "config/bindings.h"
+#include "config/cfg.h"
+#include "config/cfgcmd.h"
+#include "config/options.h"
+#include "config/switches.h"
+#include "runtime/error.h"
+#include "runtime/gen.h"
+#include "toolkit/toolkit.h"
+
+CfgDisplayHooks cfg_display;
+void (*cfg_optionChangedHook)(const char* name) = nullptr;
+int cfg_refresh = 0;
+int cfg_traceConfig = 0;
+int cfg_traceDeprecated = 0;
+int cfg_noConfigFiles = 0;
+int cfg_configInNonDefault = 0;
+int cfg_errorsInFile = 0;
+
+// Messages of the option engine go to the message stream, one line each.
+static void cfgSay(const char* format, ...) __attribute__((format(printf, 1, 2)));
+static void cfgSay(const char* format, ...) {
+    char buf[4096];
+    va_list ap;
+    va_start(ap, format);
+    vsnprintf(buf, sizeof buf, format, ap);
+    va_end(ap);
+    size_t n = strlen(buf);
+    if (n == 0 || buf[n - 1] != '\n')
+        mprintf("%s\n", buf);
+    else
+        mprintf("%s", buf);
+}
+
+static int* intVar(const CfgOption& o) {
+    return static_cast<int*>(o.value);
+}
+static std::string* strVar(const CfgOption& o) {
+    return static_cast<std::string*>(o.value);
+}
+static CfgSize* sizeVar(const CfgOption& o) {
+    return static_cast<CfgSize*>(o.value);
+}
+
+int cfg_OptionInt(const CfgOption& option) {
+    return option.value ? *intVar(option) : 0;
+}
+
+const std::string& cfg_OptionString(const CfgOption& option) {
+    static const std::string none;
+    return option.value ? *strVar(option) : none;
+}
+
+// ---- lookup ----
+
+CfgOption* cfg_SearchTable(const char* name, CfgOption* table) {
+    if (!name || !table) return nullptr;
+    for (CfgOption* o = table; o->name; o++)
+        if (strcmp(o->name, name) == 0) return o;
+    return nullptr;
+}
+
+CfgOption* cfg_FindOption(const char* name) {
+    for (CfgOption* table : cfg_AllTables)
+        if (CfgOption* o = cfg_SearchTable(name, table)) return o;
+    return nullptr;
+}
+
+// ---- numbers and flags ----
+
+int cfg_ParseInt(int* value, const char* text, const CfgRange* range) {
+    if (!text) return 0;
+    while (*text == ' ' || *text == '\t') text++;
+    long long v;
+    const char* end;
+    if (strncasecmp(text, "all", 3) == 0 && range) {
+        v = range->max;
+        end = text + 3;
+    } else {
+        const char* p = text;
+        bool negative = false;
+        if (*p == '-' || *p == '+') negative = *p++ == '-';
+        if (!isdigit((unsigned char)*p)) return 0;
+        char* e = nullptr;
+        errno = 0;
+        unsigned long long u = strtoull(p, &e, 0);
+        if (errno == ERANGE || u > (unsigned long long)LLONG_MAX / 2) u = LLONG_MAX / 2;
+        v = negative ? -(long long)u : (long long)u;
+        end = e;
+        if (*end == 'k' || *end == 'K') {
+            v *= 1024;
+            end++;
+        } else if (*end == 'm' || *end == 'M') {
+            v = (v > LLONG_MAX / 4 / 1048576 || v < -(LLONG_MAX / 4 / 1048576))
+                    ? (v < 0 ? LLONG_MIN / 4 : LLONG_MAX / 4)
+                    : v * 1048576;
+            end++;
+        }
+    }
+    while (*end == ' ' || *end == '\t') end++;
+    if (*end) return 0;
+    if (range) {
+        if (v < range->min) v = range->min;
+        if (v > range->max) v = range->max;
+    } else {
+        if (v < INT_MIN) v = INT_MIN;
+        if (v > INT_MAX) v = INT_MAX;
+    }
+    *value = (int)v;
+    return 1;
+}
+
+int xFlagValue(const char* text, int* value) {
+    if (!text) return 0;
+    while (*text == ' ' || *text == '\t') text++;
+    static const char* const on[] = {"yes", "on", "1", "true"};
+    static const char* const off[] = {"no", "off", "0", "false"};
+    for (const char* w : on)
+        if (strcasecmp(text, w) == 0) return *value = 1, 1;
+    for (const char* w : off)
+        if (strcasecmp(text, w) == 0) return *value = 0, 1;
+    return 0;
+}
+
+// ---- choices ----
+
+const ChoiceValue* cfg_valFChoice(const ChoiceValue* table, int value) {
+    for (const ChoiceValue* c = table; c && c->name; c++)
+        if (c->value == value) return c;
+    return nullptr;
+}
+
+const char* cfg_valueFChoice(const ChoiceValue* table, int value) {
+    const ChoiceValue* c = cfg_valFChoice(table, value);
+    return c ? c->name : nullptr;
+}
+
+int ChoiceValues_Search(const ChoiceValue* table, const char* name, int* value,
+                        const char** stored, const char** other) {
+    if (!table || !name || !*name) return -3;
+    // Exact matches first: the stored name, then the label, then the older names.
+    for (const ChoiceValue* c = table; c->name; c++) {
+        if (strcasecmp(c->name, name) == 0 || (c->label && strcasecmp(c->label, name) == 0)) {
+            *value = c->value;
+            if (stored) *stored = c->name;
+            return 1;
+        }
+    }
+    for (const ChoiceValue* c = table; c->name; c++) {
+        for (const char* const* o = c->others; o && *o; o++) {
+            if (strcasecmp(*o, name) == 0) {
+                *value = c->value;
+                if (stored) *stored = c->name;
+                if (other) *other = *o;
+                return 2;
+            }
+        }
+    }
+    // Then a unique prefix of any of them.
+    size_t n = strlen(name);
+    const ChoiceValue* found = nullptr;
+    int foundOld = 0;
+    for (const ChoiceValue* c = table; c->name; c++) {
+        bool byName = strncasecmp(c->name, name, n) == 0 ||
+                      (c->label && strncasecmp(c->label, name, n) == 0);
+        bool byOld = false;
+        for (const char* const* o = c->others; !byName && o && *o; o++)
+            if (strncasecmp(*o, name, n) == 0) byOld = true;
+        if (!byName && !byOld) continue;
+        if (found && found != c) {
+            if (stored) *stored = found->name;
+            if (other) *other = c->name;
+            return -4;
+        }
+        found = c;
+        foundOld = byName ? 0 : 1;
+    }
+    if (!found) return -3;
+    *value = found->value;
+    if (stored) *stored = found->name;
+    return foundOld ? 2 : 1;
+}
+
+int ChoiceValues_NoisySearch(const ChoiceValue* table, const char* name, int* value,
+                             const char** stored) {
+    const char* st = nullptr;
+    const char* other = nullptr;
+    int r = ChoiceValues_Search(table, name, value, &st, &other);
+    if (stored) *stored = st;
+    if (r == 2 && cfg_traceDeprecated)
+        mprintf("\"%.256s\" is deprecated; use \"%.256s\" instead\n", name, st);
+    if (r == -4) cfgSay("\"%.256s\" is ambiguous; could mean \"%s\" or \"%s\"", name, st, other);
+    if (r == -3) {
+        int count = 0;
+        for (const ChoiceValue* c = table; c && c->name; c++) count++;
+        std::string list;
+        for (int i = count - 1; i >= 0; i--) {
+            if (i != count - 1) list += (i == 0) ? (count == 2 ? " and " : ", and ") : ", ";
+            list += std::string("\"") + table[i].name + "\"";
+        }
+        cfgSay("\"%.256s\" is not valid; possible choices are %.256s", name ? name : "",
+               list.c_str());
+    }
+    return r;
+}
+
+// ---- storing ----
+
+static void changed(const CfgOption& option) {
+    if (cfg_optionChangedHook) cfg_optionChangedHook(option.name);
+}
+
+int cfg_StoreInt(CfgOption& option, const char* text) {
+    int v;
+    if (!cfg_ParseInt(&v, text, &option.range)) return 0;
+    *intVar(option) = v;
+    changed(option);
+    return 1;
+}
+
+int cfg_StoreBool(CfgOption& option, const char* text) {
+    int v;
+    if (!xFlagValue(text, &v)) {
+        cfgSay("\"%s\" does not represent a boolean value. Use one of these:\n"
+               "yes on 1 true no off 0 false\n",
+               text);
+        return 0;
+    }
+    *intVar(option) = v;
+    changed(option);
+    return 1;
+}
+
+int cfg_StoreString(CfgOption& option, const char* text) {
+    *strVar(option) = text ? text : "";
+    changed(option);
+    return 1;
+}
+
+int cfg_StoreChoice(CfgOption& option, const char* storedName) {
+    int v;
+    if (ChoiceValues_NoisySearch(option.choices, storedName, &v, nullptr) < 0) return 0;
+    *intVar(option) = v;
+    changed(option);
+    return 1;
+}
+
+// ---- setting by type ----
+
+int cfg_Boolean(CfgOption& option, const char* text) {
+    if (!text || !*text) text = cfg_OptionInt(option) ? "Off" : "On";
+    if (option.setter) return option.setter(option, text);
+    return cfg_StoreBool(option, text);
+}
+
+int cfg_Integer(CfgOption& option, const char* text) {
+    if (option.setter) return option.setter(option, text);
+    return cfg_StoreInt(option, text);
+}
+
+int cfg_Choice(CfgOption& option, const char* text) {
+    int v;
+    const char* stored = nullptr;
+    if (ChoiceValues_NoisySearch(option.choices, text, &v, &stored) < 0) return 0;
+    if (v == cfg_OptionInt(option)) return 1;
+    if (option.setter) return option.setter(option, stored);
+    *intVar(option) = v;
+    changed(option);
+    return 1;
+}
+
+int cfg_ReadWord(const char* text, std::string& word) {
+    word.clear();
+    if (!text) return 1;
+    while (*text == ' ' || *text == '\t') text++;
+    if (*text != '"') {
+        word = text;
+        while (!word.empty() && (word.back() == ' ' || word.back() == '\t')) word.pop_back();
+        return 1;
+    }
+    const char* p = text + 1;
+    for (;; p++) {
+        if (!*p) return 0; // no closing quote
+        if (*p == '"') break;
+        if (*p != '\\') {
+            word += *p;
+            continue;
+        }
+        p++;
+        switch (*p) {
+        case 0: return 0;
+        case 'n': word += '\n'; break;
+        case 't': word += '\t'; break;
+        case 'r': word += '\r'; break;
+        default:
+            if (*p >= '0' && *p <= '7') {
+                int v = 0;
+                for (int i = 0; i < 3 && *p >= '0' && *p <= '7'; i++) v = v * 8 + (*p++ - '0');
+                p--;
+                word += (char)v;
+            } else {
+                word += *p;
+            }
+        }
+    }
+    for (p++; *p == ' ' || *p == '\t'; p++) {}
+    return *p == 0;
+}
+
+std::string cfg_QuoteWord(const std::string& word) {
+    bool quote = !word.empty() && (word[0] == '"' || word[0] == ' ' || word[0] == '\t' ||
+                                   word.back() == ' ' || word.back() == '\t');
+    for (unsigned char c : word)
+        if (c < 32 || c == 127) quote = true;
+    if (!quote) return word;
+    std::string out = "\"";
+    for (unsigned char c : word) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += (char)c;
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c < 32 || c == 127) {
+            char buf[8];
+            snprintf(buf, sizeof buf, "\\%03o", c);
+            out += buf;
+        } else {
+            out += (char)c;
+        }
+    }
+    return out + "\"";
+}
+
+int cfg_String(CfgOption& option, const char* text) {
+    std::string word;
+    if (!cfg_ReadWord(text, word)) return 0;
+    if (word == *strVar(option)) return 1;
+    if (option.setter) return option.setter(option, word.c_str());
+    return cfg_StoreString(option, word.c_str());
+}
+
+// The built-in colour parser: "#" with 1 to 4 hex digits per component, "rgb:r/g/b", and
+// a few names; the X11 backend installs the server's own.
+static int builtinParseColor(const char* text, int* r, int* g, int* b) {
+    static const struct {
+        const char* name;
+        int r, g, b;
+    } names[] = {
+        {"black", 0, 0, 0},        {"white", 255, 255, 255}, {"red", 255, 0, 0},
+        {"green", 0, 255, 0},      {"blue", 0, 0, 255},      {"yellow", 255, 255, 0},
+        {"cyan", 0, 255, 255},     {"magenta", 255, 0, 255}, {"gray", 190, 190, 190},
+        {"grey", 190, 190, 190},   {"navy", 0, 0, 128},      {"maroon", 176, 48, 96},
+        {"orange", 255, 165, 0},   {"purple", 160, 32, 240}, {"brown", 165, 42, 42},
+        {"darkgreen", 0, 100, 0},  {"lightgray", 211, 211, 211},
+        {"lightgrey", 211, 211, 211},
+    };
+    auto hexval = [](const char* s, int n, int* out) {
+        int v = 0;
+        for (int i = 0; i < n; i++) {
+            if (!isxdigit((unsigned char)s[i])) return 0;
+            v = v * 16 + (isdigit((unsigned char)s[i]) ? s[i] - '0' : tolower(s[i]) - 'a' + 10);
+        }
+        int max = (1 << (4 * n)) - 1;
+        *out = (int)((long)v * 65535 / max);
+        return 1;
+    };
+    if (text[0] == '#') {
+        size_t len = strlen(text + 1);
+        if (len == 0 || len % 3 || len > 12) return 0;
+        int n = (int)len / 3;
+        return hexval(text + 1, n, r) && hexval(text + 1 + n, n, g) &&
+               hexval(text + 1 + 2 * n, n, b);
+    }
+    if (strncasecmp(text, "rgb:", 4) == 0) {
+        const char* p = text + 4;
+        int* outs[3] = {r, g, b};
+        for (int i = 0; i < 3; i++) {
+            size_t n = strcspn(p, "/");
+            if (n < 1 || n > 4 || !hexval(p, (int)n, outs[i])) return 0;
+            p += n;
+            if (i < 2) {
+                if (*p != '/') return 0;
+                p++;
+            }
+        }
+        return *p == 0;
+    }
+    std::string lower;
+    for (const char* p = text; *p; p++)
+        if (*p != ' ') lower += (char)tolower((unsigned char)*p);
+    for (const auto& n : names) {
+        if (lower == n.name) {
+            *r = n.r * 257;
+            *g = n.g * 257;
+            *b = n.b * 257;
+            return 1;
+        }
+    }
+    return 0;
+}
+
+static int setColor(CfgOption& option, const char* text) {
+    int r, g, b;
+    auto parse = cfg_display.parseColor ? cfg_display.parseColor : builtinParseColor;
+    if (!text || !*text || !parse(text, &r, &g, &b)) return 0;
+    *strVar(option) = text;
+    if (option.colorSlot >= 0 && option.colorSlot < CFG_COLOR_COUNT) {
+        CfgColor& color = cfg_colors[option.colorSlot];
+        CfgColor old = color;
+        color.red = r;
+        color.green = g;
+        color.blue = b;
+        color.allocated = 0;
+        if (cfg_display.allocColor) color.allocated = cfg_display.allocColor(color);
+        if (old.allocated && cfg_display.freeColor) cfg_display.freeColor(old);
+    }
+    if ((option.colorSlot == COLOR_SELECT || option.colorSlot == COLOR_CONTROL) &&
+        cfg_display.recolorImages)
+        cfg_display.recolorImages();
+    changed(option);
+    return 1;
+}
+
+int cfg_Color(CfgOption& option, const char* text) {
+    if (blackwhite) return 0;
+    if (cfg_display.monochrome && cfg_display.monochrome()) return 0;
+    if (cfg_display.readOnlyColormap && cfg_display.readOnlyColormap()) return 0;
+    std::string word;
+    if (!cfg_ReadWord(text, word)) return 0;
+    return setColor(option, word.c_str());
+}
+
+int cfg_Size(CfgOption& option, const char* text) {
+    CfgSize size;
+    const char* p = text ? text : "";
+    while (*p == ' ' || *p == '\t') p++;
+    auto digits = [&](int* out) {
+        if (!isdigit((unsigned char)*p)) return 0;
+        long v = 0;
+        while (isdigit((unsigned char)*p)) {
+            if (v < 1000000) v = v * 10 + (*p - '0');
+            p++;
+        }
+        *out = (int)v;
+        return 1;
+    };
+    int w = 0, h = 0;
+    int haveW = digits(&w), haveH = 0;
+    if (*p == 'x' || *p == 'X') {
+        p++;
+        haveH = digits(&h);
+    }
+    int pixels = 0;
+    if (*p == 'p' || *p == 'P') {
+        pixels = 1;
+        p++;
+    }
+    while (*p == ' ' || *p == '\t') p++;
+    if (*p) return 0;
+    if (haveW || haveH) {
+        size.flags = CFGSIZE_SET | (pixels ? CFGSIZE_PIXELS : 0);
+        size.width = pixels ? w : w * cfg_display.charWidth;
+        size.height = pixels ? h : h * cfg_display.lineHeight;
+    }
+    *sizeVar(option) = size;
+    changed(option);
+    return 1;
+}
+
+int cfg_Func(CfgOption& option, const char* text) {
+    if (!option.setter) return 1;
+    return option.setter(option, text ? text : "");
+}
+
+int cfg_SetOption(CfgOption& option, const char* text) {
+    switch (option.type) {
+    case CFG_BOOL: return cfg_Boolean(option, text);
+    case CFG_INT: return cfg_Integer(option, text);
+    case CFG_CHOICE: return cfg_Choice(option, text);
+    case CFG_COLOR: return cfg_Color(option, text);
+    case CFG_STRING: return cfg_String(option, text);
+    case CFG_SIZE: return cfg_Size(option, text);
+    case CFG_FUNC: return cfg_Func(option, text);
+    default:
+        fprintf(stderr, "Unrecognized Config Option Type\n");
+        return 0;
+    }
+}
+
+// ---- lines and files ----
+
+int cfg_ScanLine(const char* line) {
+    if (!line) return 1;
+    while (*line == ' ' || *line == '\t') line++;
+    std::string text = line;
+    while (!text.empty() && strchr("\n\r \t", text.back())) text.pop_back();
+    if (text.empty()) return 1;
+    size_t kwEnd = text.find_first_of(" \t:=");
+    if (kwEnd == std::string::npos) kwEnd = text.size();
+    std::string keyword = text.substr(0, kwEnd);
+    size_t valStart = text.find_first_not_of(" \t:=", kwEnd);
+    std::string value = valStart == std::string::npos ? "" : text.substr(valStart);
+    if (!keyword.empty() && keyword[0] == '#') return 1;
+    const char* kw = keyword.c_str();
+    if (!strcasecmp(kw, "endif") || !strcasecmp(kw, "else") || !strcasecmp(kw, "elseif") ||
+        !strcasecmp(kw, "elif"))
+        return 0;
+    if (CfgOption* option = keyword.empty() ? nullptr : cfg_FindOption(kw)) {
+        if (cfg_SetOption(*option, value.c_str())) {
+            cfg_refresh |= option->redraw;
+            return 1;
+        }
+        if (option->type == CFG_CHOICE) {
+            if (value.empty())
+                cfgSay("Must give new setting");
+            else
+                cfgSay("Invalid setting: %s", value.c_str());
+            cfgSay("Valid settings:");
+            for (const ChoiceValue* c = option->choices; c && c->name; c++) cfgSay("  %s", c->name);
+        } else if (option->type != CFG_FUNC) {
+            cfgSay("%s is not a valid setting of %s.\n", value.c_str(), option->name);
+        }
+        return 0;
+    }
+    int r = keyword.empty() ? -1 : shr_ConfigureLine(kw, value.c_str());
+    if (r >= 0) return r;
+    cfgSay("Unknown configuration option: %s %s", kw, value.c_str());
+    return 0;
+}
+
+int cfg_ReadFile(const char* path) {
+    static int depth = 0;
+    if (!path) return 0;
+    if (depth >= 16) {
+        cfgSay("Configuration files nested too deeply: %s", path);
+        return 0;
+    }
+    if (gen_isdir(path)) return 0;
+    FILE* f = fopen(path, "r");
+    if (!f) return 0;
+    if (cfg_traceConfig) mprintf("Reading Configuration File: %s\n", path);
+    depth++;
+    int savedErrors = cfg_errorsInFile;
+    cfg_errorsInFile = 0;
+    char buf[2000];
+    int result = 1;
+    while (fgets(buf, sizeof buf, f)) {
+        if (cfg_ScanLine(buf)) continue;
+        if (++cfg_errorsInFile >= 50) {
+            mprintf("Too many errors, aborting.\n");
+            result = 0;
+            break;
+        }
+    }
+    fclose(f);
+    cfg_errorsInFile = savedErrors;
+    depth--;
+    return result;
+}
+
+// ---- defaults ----
+
+static void applyDefault(CfgOption& o) {
+    switch (o.type) {
+    case CFG_BOOL:
+    case CFG_INT:
+    case CFG_CHOICE:
+        if (*intVar(o) == 0) *intVar(o) = (int)o.dflt;
+        break;
+    case CFG_STRING:
+        if (strVar(o)->empty() && o.dfltStr) *strVar(o) = o.dfltStr;
+        break;
+    case CFG_COLOR:
+        setColor(o, o.dfltStr);
+        break;
+    default: break;
+    }
+}
+
+void cfg_SetEverythingToDefaults() {
+    bool colourDisplay = XWindowsOn && !(cfg_display.monochrome && cfg_display.monochrome());
+    for (CfgColor& c : cfg_colors) {
+        if (c.allocated && cfg_display.freeColor) cfg_display.freeColor(c);
+        c = CfgColor{};
+    }
+    for (CfgOption* table : cfg_AllTables)
+        for (CfgOption* o = table; o->name; o++) applyDefault(*o);
+    if (colourDisplay && cfg_display.recolorImages) cfg_display.recolorImages();
+}
+
+void cfg_ResetOptionsForTest() {
+    for (CfgOption* table : cfg_AllTables) {
+        for (CfgOption* o = table; o->name; o++) {
+            if (!o->value) continue;
+            switch (o->type) {
+            case CFG_BOOL:
+            case CFG_INT:
+            case CFG_CHOICE: *intVar(*o) = 0; break;
+            case CFG_STRING:
+            case CFG_COLOR: strVar(*o)->clear(); break;
+            case CFG_SIZE: *sizeVar(*o) = CfgSize{}; break;
+            default: break;
+            }
+        }
+    }
+    cfg_SetEverythingToDefaults();
+    cfg_refresh = 0;
+}
+
+// ---- the site and user files ----
+
+char* cfg_GetSiteConfigDir() {
+    return gen_sconcat(gen_getprogdir(), "config");
+}
+
+char* cfg_GetUserConfigDir(int create) {
+    const char* home = gen_getenv("HOME", nullptr);
+    char* dir = gen_sconcat(home && *home ? home : "/", ".tql");
+    if (create && !gen_isdir(dir) && !gen_createdir(dir, 0755)) {
+        std::string msg = std::string("Couldn't create user config directory: ") + dir;
+        if (XWindowsOn)
+            WAlert(msg.c_str());
+        else
+            mprintf("%s\n", msg.c_str());
+        gen_free(dir);
+        return nullptr;
+    }
+    return dir;
+}
+
+char* cfg_CreateConfigFilename(const char* dir, const char* name) {
+    return gen_changesuffix2(dir, name, ".cfg");
+}
+
+int shr_ReadConfigFiles(const char* name) {
+    if (cfg_noConfigFiles) return 1;
+    int saved = cfg_configInNonDefault;
+    GenStr siteDir(cfg_GetSiteConfigDir());
+    GenStr site(cfg_CreateConfigFilename(siteDir.get(), name));
+    cfg_ReadFile(site.get());
+    cfg_RememberCurrentSettings(0);
+    GenStr userDir(cfg_GetUserConfigDir(0));
+    if (userDir) {
+        GenStr user(cfg_CreateConfigFilename(userDir.get(), name));
+        cfg_ReadFile(user.get());
+    }
+    cfg_configInNonDefault = saved;
+    if (XWindowsOn && cfg_display.recolorImages) cfg_display.recolorImages();
+    return 1;
+}
