@@ -527,7 +527,7 @@ const char* InterpretScrollBarMouse(int button, unsigned modifiers, unsigned par
 
 // ---- listing ----
 
-static std::string identitySpec(const Binding& b, int isKey) {
+std::string BindingIdentitySpec(const Binding& b, int isKey) {
     std::string s;
     if (isKey) {
         int k = b.trigger;
@@ -570,10 +570,12 @@ static std::string identitySpec(const Binding& b, int isKey) {
 }
 
 std::string BindingSpec(const Binding& b, int isKey) {
-    std::string s = identitySpec(b, isKey);
+    std::string s = BindingIdentitySpec(b, isKey);
     if (!b.label.empty()) s += "@" + b.label;
     s += "=";
-    if (!b.command.empty() && b.command[0] == '{')
+    // A command that is one braced group would lose its braces when read: wrap it once more.
+    if (!b.command.empty() && b.command[0] == '{' &&
+        matchingBrace(b.command, 0) == b.command.size() - 1)
         s += "{" + b.command + "}";
     else
         s += b.command;
@@ -629,7 +631,7 @@ void WriteBindingLines(FILE* file, int level) {
             bool kept = false;
             for (const Binding& b : now)
                 if (sameIdentity(b, old)) kept = true;
-            if (!kept) fprintf(file, "%s: %s\n", word, identitySpec(old, isKey).c_str());
+            if (!kept) fprintf(file, "%s: %s\n", word, BindingIdentitySpec(old, isKey).c_str());
         }
         for (const Binding& b : now) fprintf(file, "%s: %s\n", word, BindingSpec(b, isKey).c_str());
     };

@@ -137,6 +137,7 @@ const char* InterpretScrollBarMouse(int button, unsigned modifiers, unsigned par
 
 // Listing: one specification per binding, in the binding syntax.
 std::string BindingSpec(const Binding& b, int isKey);
+std::string BindingIdentitySpec(const Binding& b, int isKey); // without "=": a removal
 std::vector<std::string> ListEditKeyBindings();   // editor key lists, oldest first
 std::vector<std::string> ListAllKeyBindings();    // general then editor keys
 std::vector<std::string> ListMouseBindings();     // editor and scroll-bar lists

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <sys/stat.h>
 
 #include "config/bindings.h"
 #include "config/cfg.h"
@@ -316,8 +317,9 @@ int cfg_ReadWord(const char* text, std::string& word) {
 }
 
 std::string cfg_QuoteWord(const std::string& word) {
-    bool quote = !word.empty() && (word[0] == '"' || word[0] == ' ' || word[0] == '\t' ||
-                                   word.back() == ' ' || word.back() == '\t');
+    // A leading ":" or "=" would be taken for the separator, blanks at the ends are stripped.
+    bool quote = !word.empty() && (strchr("\" \t:=", word[0]) || word.back() == ' ' ||
+                                   word.back() == '\t');
     for (unsigned char c : word)
         if (c < 32 || c == 127) quote = true;
     if (!quote) return word;
@@ -626,7 +628,7 @@ char* cfg_GetSiteConfigDir() {
 char* cfg_GetUserConfigDir(int create) {
     const char* home = gen_getenv("HOME", nullptr);
     char* dir = gen_sconcat(home && *home ? home : "/", ".tql");
-    if (create && !gen_isdir(dir) && !gen_createdir(dir, 0755)) {
+    if (create && !gen_isdir(dir) && mkdir(dir, 0755) != 0) {
         std::string msg = std::string("Couldn't create user config directory: ") + dir;
         if (XWindowsOn)
             WAlert(msg.c_str());
