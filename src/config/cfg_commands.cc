@@ -220,7 +220,10 @@ int CDoDumpResources(CfgOption&, const char* value) {
 
 int CDoDialogueFile(CfgOption&, const char* value) {
     std::string word;
-    if (!cfg_ReadWord(value, word) || word.empty()) return 0;
+    if (!cfg_ReadWord(value, word) || word.empty()) {
+        say("Dialogue file name missing or badly quoted: %s", value ? value : "");
+        return 0;
+    }
     if (!cfg_dialogueFiles.empty()) cfg_dialogueFiles += '\n';
     cfg_dialogueFiles += word;
     return 1;

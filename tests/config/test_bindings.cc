@@ -172,7 +172,7 @@ TEST_F(Bindings, SyntaxErrorsReportAndStoreNothing) {
               0u);
     EXPECT_NE(out.find("\nKP_Enter\n"), std::string::npos);
     EXPECT_EQ(out.size() - out.rfind("Or any character in latin1 (iso 8859), enclosed in double quotes\n"),
-              67u);
+              65u);
     EXPECT_EQ(CountBindings(1), keys);
     EXPECT_EQ(CountBindings(0), mice);
 }

@@ -355,7 +355,7 @@ TEST_F(Options, SiteAndUserFiles) {
     std::string out = Captured([] { EXPECT_EQ(SaveAsDefaultConfig(), 1); });
     EXPECT_NE(out.find("Overwrite file " + home + "/.tql/qe.cfg -> yes"), std::string::npos);
     std::string saved = readFile(home + "/.tql/qe.cfg");
-    EXPECT_EQ(saved.rfind("tabsize: 6\neditindent: 2\n", 0), 0u) << saved.substr(0, 100);
+    EXPECT_EQ(saved.rfind("editindent: 2\ntabsize: 6\n", 0), 0u) << saved.substr(0, 100);
     EXPECT_NE(saved.find("#wrapcolumn: 60\n"), std::string::npos);
     EXPECT_EQ(cfg_CompareToCurrentSettings(2), 0); // level 2 renewed
 
