@@ -100,8 +100,6 @@ extern CfgDisplayHooks cfg_display;
 extern void (*cfg_optionChangedHook)(const char* name);
 
 extern int cfg_refresh;              // or of the redraw flags of the options set
-extern int cfg_traceConfig;          // print "Reading Configuration File: %s"
-extern int cfg_traceDeprecated;      // report older choice names
 extern int cfg_noConfigFiles;        // command-line switch: skip configuration files
 extern int cfg_configInNonDefault;   // a configure command ran in a non-default file
 extern int cfg_errorsInFile;         // errors counted in the file being read
@@ -146,6 +144,9 @@ int cfg_ReadWord(const char* text, std::string& word);
 std::string cfg_QuoteWord(const std::string& word);
 
 int shr_ReadConfigFiles(const char* name);
+// The whole start-up configuration in order: defaults, default bindings, level 0, the site
+// and user files (when readFiles), editor buttons from X resources, levels 1 and 2.
+void cfg_StartupConfiguration(int readFiles);
 char* cfg_GetSiteConfigDir();                // heap string
 char* cfg_GetUserConfigDir(int create);      // heap string; null when it could not be made
 char* cfg_CreateConfigFilename(const char* dir, const char* name); // heap string

@@ -20,8 +20,6 @@
 CfgDisplayHooks cfg_display;
 void (*cfg_optionChangedHook)(const char* name) = nullptr;
 int cfg_refresh = 0;
-int cfg_traceConfig = 0;
-int cfg_traceDeprecated = 0;
 int cfg_noConfigFiles = 0;
 int cfg_configInNonDefault = 0;
 int cfg_errorsInFile = 0;
@@ -196,7 +194,7 @@ int ChoiceValues_NoisySearch(const ChoiceValue* table, const char* name, int* va
     const char* other = nullptr;
     int r = ChoiceValues_Search(table, name, value, &st, &other);
     if (stored) *stored = st;
-    if (r == 2 && cfg_traceDeprecated)
+    if (r == 2 && debugFlag[XSW_CONFIGDEPRECATED])
         mprintf("\"%.256s\" is deprecated; use \"%.256s\" instead\n", name, st);
     if (r == -4) cfgSay("\"%.256s\" is ambiguous; could mean \"%s\" or \"%s\"", name, st, other);
     if (r == -3) {
@@ -550,7 +548,7 @@ int cfg_ReadFile(const char* path) {
     if (gen_isdir(path)) return 0;
     FILE* f = fopen(path, "r");
     if (!f) return 0;
-    if (cfg_traceConfig) mprintf("Reading Configuration File: %s\n", path);
+    if (debugFlag[XSW_CONFIGTRACE]) mprintf("Reading Configuration File: %s\n", path);
     depth++;
     int savedErrors = cfg_errorsInFile;
     cfg_errorsInFile = 0;
@@ -659,4 +657,17 @@ int shr_ReadConfigFiles(const char* name) {
     cfg_configInNonDefault = saved;
     if (XWindowsOn && cfg_display.recolorImages) cfg_display.recolorImages();
     return 1;
+}
+
+void cfg_StartupConfiguration(int readFiles) {
+    cfg_SetEverythingToDefaults();
+    LoadDefaultBindings();
+    cfg_RememberCurrentSettings(0);
+    if (readFiles)
+        shr_ReadConfigFiles("qe");
+    else if (debugFlag[XSW_RECOLORIMAGES] && XWindowsOn && cfg_display.recolorImages)
+        cfg_display.recolorImages();
+    ReadResourceEditButtons();
+    cfg_RememberCurrentSettings(1);
+    cfg_RememberCurrentSettings(2);
 }

@@ -27,6 +27,8 @@ static const SwitchRow switchTable[XSW_COUNT] = {
     {"DisplayDetail1", 1},
     {"DisplayDetail2", 1},
     {"PictureButtons", 1},
+    {"ConfigTrace", 0},
+    {"ConfigDeprecated", 0},
 };
 
 void InitDebugFlag() {

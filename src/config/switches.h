@@ -19,6 +19,8 @@ enum XSwitch {
     XSW_DISPLAY1,
     XSW_DISPLAY2,
     XSW_PICTUREBUTTONS,
+    XSW_CONFIGTRACE,      // print the name of each configuration file read
+    XSW_CONFIGDEPRECATED, // report older names of option choices
     XSW_COUNT
 };
 

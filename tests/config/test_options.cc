@@ -8,6 +8,7 @@
 #include "test_util.h"
 #include "runtime/gen.h"
 #include "toolkit/toolkit.h"
+#include "config/switches.h"
 
 namespace {
 
@@ -452,6 +453,43 @@ TEST_F(Options, SettersStoreAndNotify) {
     EXPECT_EQ(cfg_ScanLine("dontusevc on"), 1);
     EXPECT_EQ(dontusevc, 1);
     cfg_optionChangedHook = nullptr;
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Options, TraceAndDeprecationSwitches) {
+    std::string path = TempPath("trace");
+    writeFile(path, "warppointer IntoDialog\n");
+    debugFlag[XSW_CONFIGTRACE] = 1;
+    debugFlag[XSW_CONFIGDEPRECATED] = 1;
+    std::string out = Captured([&] { EXPECT_EQ(cfg_ReadFile(path.c_str()), 1); });
+    EXPECT_EQ(out, "Reading Configuration File: " + path +
+                       "\n\"IntoDialog\" is deprecated; use \"IntoDialogue\" instead\n");
+    debugFlag[XSW_CONFIGTRACE] = 0;
+    debugFlag[XSW_CONFIGDEPRECATED] = 0;
+    EXPECT_EQ(Captured([&] { EXPECT_EQ(cfg_ReadFile(path.c_str()), 1); }), "");
+    remove(path.c_str());
+}
+
+TEST_F(Options, StartupConfigurationOrder) {
+    std::string home = TempPath("home2");
+    mkdir(home.c_str(), 0755);
+    mkdir((home + "/.tql").c_str(), 0755);
+    setenv("HOME", home.c_str(), 1);
+    writeFile(home + "/.tql/qe.cfg", "tabsize 3\nkey: \"F6\"@Edit=Grep\n");
+    tabsize = 0; // the defaults fill variables that are still 0
+    cfg_StartupConfiguration(1);
+    EXPECT_EQ(tabsize, 3);
+    EXPECT_STREQ(InterpretEditKey(KeyNameToCode("F6"), 0, EDITLOC_EDIT, 0), "Grep");
+    EXPECT_STREQ(InterpretEditKey('x', MOD_CONTROL, EDITLOC_EDIT, 0), "Cut1");
+    // Start-up changes are the reference for the exit question, not for saving.
+    EXPECT_EQ(cfg_CompareToCurrentSettings(2), 0);
+    EXPECT_EQ(bindingsChanged[2][BIND_KEYS], 0);
+    EXPECT_EQ(cfg_CompareToCurrentSettings(0), 1);
+    EXPECT_EQ(bindingsChanged[0][BIND_KEYS], 1);
+    system(("rm -rf " + home).c_str());
 }
 
 } // namespace
