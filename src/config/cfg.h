@@ -159,6 +159,9 @@ int ClearDefaultConfig();
 void Config_ListAllConfigs();
 void WriteConfigOption(FILE* file, const CfgOption& option);
 std::string cfg_OptionLine(const CfgOption& option); // the line WriteConfigOption writes
+// Batch "PrintOption NAME": prints the option's line (without the "#" alternatives of a
+// choice); an unknown or function option is reported and gives 0.
+int cfg_PrintOption(const char* name);
 
 // Named texts (options "button.ok" and the like); the default English text when unknown.
 const char* cfg_Text(const char* name);

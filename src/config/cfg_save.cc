@@ -248,3 +248,14 @@ void Config_ListAllConfigs() {
     out += line + "\n";
     mprintf("%s", out.c_str());
 }
+
+int cfg_PrintOption(const char* name) {
+    CfgOption* o = cfg_FindOption(name);
+    if (!o || o->type == CFG_FUNC) {
+        mprintf("Unknown configuration option: %s\n", name ? name : "");
+        return 0;
+    }
+    std::string line = cfg_OptionLine(*o);
+    mprintf("%s", line.substr(0, line.find('\n') + 1).c_str());
+    return 1;
+}

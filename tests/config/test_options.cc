@@ -62,6 +62,10 @@ TEST_F(Options, DefaultsAreApplied) {
     EXPECT_STREQ(cfg_Text("status.failed"), ": Failed");
     EXPECT_TRUE(fontName.empty());
     EXPECT_EQ(OptionLine("minviewsize"), "minviewsize:\n");
+    EXPECT_EQ(Captured([] { EXPECT_EQ(cfg_PrintOption("scrolllocation"), 1); }),
+              "scrolllocation: Left\n");
+    EXPECT_EQ(Captured([] { EXPECT_EQ(cfg_PrintOption("key"), 0); }),
+              "Unknown configuration option: key\n");
 }
 
 TEST_F(Options, SeparatorsAndBlanksAreEquivalent) {
