@@ -10,7 +10,7 @@ ErrorSink err_sink;
 
 static std::string formatText(const char* format, va_list args) {
     char buf[2048];
-    vsnprintf(buf, sizeof buf, format, args);
+    vsnprintf(buf, sizeof buf, format ? format : "", args);
     return buf;
 }
 
