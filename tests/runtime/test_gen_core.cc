@@ -220,3 +220,16 @@ TEST(GenCore, AllocatorContracts) {
     EXPECT_TRUE(gen_is_at_least_version(5));
     EXPECT_FALSE(gen_is_at_least_version(6));
 }
+
+TEST(GenCoreDeathTest, InitNamesTheProgramAndCleansUpAtExit) {
+    auto start = [] {
+        setenv("TQL_VP_DEBUG", "yes", 1);
+        gen_init("/usr/local/bin/qe-test", 0);
+        fprintf(stderr, "[%s|%s]\n", gen_progname, gen_execname);
+        raise(SIGQUIT); // the traps are in place
+    };
+    EXPECT_EXIT(start(), testing::ExitedWithCode(2),
+                "^qe-test: info: Viewpathing support is OFF.\n"
+                "\\[qe-test\\|/usr/local/bin/qe-test\\]\n"
+                "qe-test: error: Interrupt \\(3\\)\n$");
+}
