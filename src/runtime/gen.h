@@ -29,6 +29,18 @@ extern void (*gen_exit)(int status);
 extern void (*gen_domessage)(int code, const char* format, va_list args);
 extern const char* (*gen_temp_dir)(const char* preferred);
 
+// Swaps one of the hooks above for the life of a scope, e.g. to keep a library routine from
+// ending the process during one operation.
+template <class Hook>
+struct GenHookSwap {
+    Hook& slot;
+    Hook saved;
+    GenHookSwap(Hook& hook, Hook replacement) : slot(hook), saved(hook) { hook = replacement; }
+    ~GenHookSwap() { slot = saved; }
+    GenHookSwap(const GenHookSwap&) = delete;
+    GenHookSwap& operator=(const GenHookSwap&) = delete;
+};
+
 // ---- memory ----
 void* gen_allocate(void* ptr, long count, size_t size);
 void gen_free(void* ptr);
@@ -264,6 +276,9 @@ char* tmp1name(const char* dirHint, char* buf, const char* suffix);
 int tmp2name(const char* dir1, const char* sfx1, const char* dir2, const char* sfx2,
              char** name1, char** name2);
 int xtmp3names(const char* const dirs[3], const char* const sfx[3], char* names[3]);
+// Creates a fresh file (O_EXCL, so a name taken meanwhile by another process is skipped) in
+// dirHint or the temp directory; returns its descriptor and the name in *name, or -1.
+int gen_opentempfile(const char* dirHint, const char* suffix, int mode, char** name);
 char* gen_tmpdirname();
 char* gen_createtmpdir(int mode); // the new directory's name, or null
 void gen_set_temp_counter(long next); // next counter value to try (tests)

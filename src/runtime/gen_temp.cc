@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -117,6 +118,26 @@ int tmp2name(const char* dir1, const char* sfx1, const char* dir2, const char* s
 
 int xtmp3names(const char* const dirs[3], const char* const sfx[3], char* names[3]) {
     return makeNames(3, dirs, sfx, names);
+}
+
+int gen_opentempfile(const char* dirHint, const char* suffix, int mode, char** name) {
+    if (name) *name = nullptr;
+    for (;;) {
+        char* candidate = tmp1name(dirHint, nullptr, suffix);
+        if (!candidate) return -1;
+        int fd = open(candidate, O_RDWR | O_CREAT | O_EXCL, mode);
+        if (fd >= 0) {
+            fchmod(fd, (mode_t)mode); // exactly the mode asked for, whatever the umask
+            if (name)
+                *name = candidate;
+            else
+                gen_free(candidate);
+            return fd;
+        }
+        int err = errno;
+        gen_free(candidate);
+        if (err != EEXIST) return -1;
+    }
 }
 
 // The two trailing characters count 0-9 then a-z; "aa" is the first tried.

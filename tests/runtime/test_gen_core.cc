@@ -128,7 +128,7 @@ TEST_F(GenDeathTest, AssertionReports) {
 
 TEST_F(GenDeathTest, EditorAssertionEndsThroughTheExitHook) {
     auto swapped = [] {
-        gen_exit = [](int status) { _exit(status + 40); };
+        GenHookSwap<void (*)(int)> hook(gen_exit, [](int status) { _exit(status + 40); });
         gen_changeprogname("");
         MAssert(2 < 1);
     };

@@ -90,6 +90,21 @@ TEST_F(GenTemp, SkipsUsedNamesAndStopsAtTheLastCounter) {
     EXPECT_EQ(gen_tempname(nullptr, "t"), nullptr);
 }
 
+TEST_F(GenTemp, OpenedTempFileIsNewAndPrivate) {
+    std::string d = testTempDir;
+    create(d + "/" + pidStem() + "1.tmp");
+    char* name = nullptr;
+    mode_t old = umask(0);
+    int fd = gen_opentempfile(nullptr, ".tmp", 0600, &name);
+    umask(old);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    EXPECT_EQ(take(name), d + "/" + pidStem() + "2.tmp");
+    EXPECT_EQ(gen_getmode((d + "/" + pidStem() + "2.tmp").c_str(), 0), 0600);
+    EXPECT_EQ(gen_opentempfile((d + "/missing").c_str(), "x", 0600, &name), -1);
+    EXPECT_EQ(name, nullptr);
+}
+
 TEST_F(GenTemp, BuilderStemReplacesTheProcessStem) {
     std::string d = testTempDir;
     setenv("BUILDER_TEMPORARY_NAME", "step7", 1);
