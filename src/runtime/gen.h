@@ -265,8 +265,8 @@ int gen_systemex(const char* cmd, const char* flags);
 void gen_sleep(int seconds);
 
 // ---- temporary names ----
-// Names only: nothing is created except by gen_createtmpdir. Results are heap strings, or null
-// once the counter is used up.
+// Names are unused when made; only gen_opentempfile and gen_createtmpdir create anything.
+// Results are heap strings, or null once the counter is used up.
 char* gen_tempname(const char* path, const char* suffix); // beside path (a file or directory)
 // In dirHint (or the temp directory); written into buf (PATH_MAX bytes) when buf is given,
 // else returned as a heap string.
