@@ -356,3 +356,30 @@ int Configure(const char* text, int isfile) {
     cfg_refresh |= saved;
     return r;
 }
+
+int cfg_RunConfigCommand(const char* name, const char* args, int* result) {
+    if (!name) return 0;
+    std::string arg = args ? args : "";
+    size_t first = arg.find_first_not_of(" \t");
+    arg = first == std::string::npos ? "" : arg.substr(first);
+    while (!arg.empty() && (arg.back() == ' ' || arg.back() == '\t')) arg.pop_back();
+    int r;
+    if (!strcasecmp(name, "Configure"))
+        r = Configure(arg.c_str(), 0);
+    else if (!strcasecmp(name, "ConfigureFile"))
+        r = Configure(arg.c_str(), 1);
+    else if (!strcasecmp(name, "PrintOption"))
+        r = cfg_PrintOption(arg.c_str());
+    else if (!strcasecmp(name, "saveconfig"))
+        r = SaveAsDefaultConfig();
+    else if (!strcasecmp(name, "clearconfig"))
+        r = ClearDefaultConfig();
+    else if (!strcasecmp(name, "saveconfigtofile"))
+        r = SaveConfig();
+    else if (!strcasecmp(name, "loadconfigfromfile"))
+        r = LoadConfig();
+    else
+        return 0;
+    if (result) *result = r;
+    return 1;
+}

@@ -62,3 +62,10 @@ int cfg_ParseGeometry(const char* text, int* set, int* width, int* height, int* 
 // Dialogue description files named by "dialoguefile", kept until the dialogue language
 // loads them.
 extern std::string cfg_dialogueFiles;
+
+// The configuration commands of the editor's command table and batch mode, by name (case
+// ignored): "Configure" (args: one configuration line), "ConfigureFile" (args: a file),
+// "PrintOption" (batch only), "saveconfig", "clearconfig", "saveconfigtofile",
+// "loadconfigfromfile". Returns 1 when name is one of them, with the command's own 1/0
+// result in *result; 0 when it is not.
+int cfg_RunConfigCommand(const char* name, const char* args, int* result);

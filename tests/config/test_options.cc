@@ -497,3 +497,26 @@ TEST_F(Options, StartupConfigurationOrder) {
 }
 
 } // namespace
+
+namespace {
+
+// The batch route: -do 'ConfigureFile FILE' then -do 'PrintOption NAME'.
+TEST_F(Options, BatchRouteReadsAFileAndShowsTheOption) {
+    std::string path = TempPath("batch");
+    writeFile(path, "tabsize: 5\nscrolllocation right\n");
+    int r = -1;
+    EXPECT_EQ(cfg_RunConfigCommand("ConfigureFile", ("  " + path + " ").c_str(), &r), 1);
+    EXPECT_EQ(r, 1);
+    std::string out = Captured([&] {
+        EXPECT_EQ(cfg_RunConfigCommand("printoption", "tabsize", &r), 1);
+        EXPECT_EQ(cfg_RunConfigCommand("PrintOption", "scrolllocation", &r), 1);
+        EXPECT_EQ(cfg_RunConfigCommand("Configure", "editindent=3", &r), 1);
+        EXPECT_EQ(cfg_RunConfigCommand("Configure", ("configure " + path).c_str(), &r), 1);
+    });
+    EXPECT_EQ(out, "tabsize: 5\nscrolllocation: Right\n");
+    EXPECT_EQ(indentsize, 3);
+    EXPECT_EQ(cfg_RunConfigCommand("Up", "", &r), 0);
+    remove(path.c_str());
+}
+
+} // namespace
