@@ -6,6 +6,7 @@
 #include <cstring>
 #include <strings.h>
 
+#include "config/cfg.h"
 #include "runtime/error.h"
 
 namespace {
@@ -16,16 +17,6 @@ Binding* scrollMice = nullptr;
 Binding* generalKeys[KEY_CODES];
 Binding* editKeys[KEY_CODES];
 
-void say(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void say(const char* format, ...) {
-    char buf[4096];
-    va_list ap;
-    va_start(ap, format);
-    vsnprintf(buf, sizeof buf, format, ap);
-    va_end(ap);
-    size_t n = strlen(buf);
-    mprintf(n && buf[n - 1] == '\n' ? "%s" : "%s\n", buf);
-}
 
 void freeList(Binding*& head) {
     while (head) {
@@ -92,9 +83,9 @@ int findLocation(const std::string& name, int* kind, unsigned* mask) {
         }
     }
     if (ambiguous)
-        say("Ambiguous name %s match %s or %s", name.c_str(), ambA.c_str(), ambB.c_str());
+        cfg_Say("Ambiguous name %s match %s or %s", name.c_str(), ambA.c_str(), ambB.c_str());
     else
-        say("Nothing matches %s", name.c_str());
+        cfg_Say("Nothing matches %s", name.c_str());
     return 0;
 }
 
@@ -231,7 +222,7 @@ int parseMouseSpec(const char* spec, int isKey, const char* defaultLoc, Binding*
     // 1. trigger
     if (isKey) {
         if (!*p) {
-            say("No key specified in %s", spec);
+            cfg_Say("No key specified in %s", spec);
             return 0;
         }
         if (*p == '"' && p[1] == '\\' && p[2] && p[3] == '"') {
@@ -274,7 +265,7 @@ int parseMouseSpec(const char* spec, int isKey, const char* defaultLoc, Binding*
         }
         while (*p >= '1' && *p <= '5') buttons |= BUTTON1 << (*p++ - '1');
         if (!buttons) {
-            say("No button specified in %s", spec);
+            cfg_Say("No button specified in %s", spec);
             return 0;
         }
         b.trigger = buttons;
@@ -293,7 +284,7 @@ int parseMouseSpec(const char* spec, int isKey, const char* defaultLoc, Binding*
         else if (!strcasecmp(word.c_str(), "either"))
             b.kind = EV_EITHER;
         else if (!word.empty()) {
-            say("Unknown event %s in %s", word.c_str(), spec);
+            cfg_Say("Unknown event %s in %s", word.c_str(), spec);
             return 0;
         }
         int count = 0;
@@ -318,11 +309,11 @@ int parseMouseSpec(const char* spec, int isKey, const char* defaultLoc, Binding*
         std::string a, c;
         int r = searchNames(BindingModifiers(), name, &i, &a, &c);
         if (r < 0) {
-            say("Ambiguous name %s match %s or %s", name.c_str(), a.c_str(), c.c_str());
+            cfg_Say("Ambiguous name %s match %s or %s", name.c_str(), a.c_str(), c.c_str());
             return 0;
         }
         if (r == 0) {
-            say("Nothing matches %s", name.c_str());
+            cfg_Say("Nothing matches %s", name.c_str());
             return 0;
         }
         b.modifiers |= BindingModifiers()[i].mask;
@@ -338,11 +329,11 @@ int parseMouseSpec(const char* spec, int isKey, const char* defaultLoc, Binding*
     } else if (defaultLoc) {
         if (!findLocation(defaultLoc, &b.locKind, &b.location)) return 0;
     } else {
-        say("No location specified in %s, %s", spec, isKey ? "key" : "mouse");
+        cfg_Say("No location specified in %s, %s", spec, isKey ? "key" : "mouse");
         return 0;
     }
     if (isKey && b.locKind == LOC_SCROLLBAR) {
-        say("Scroll-bar locations take mouse bindings only: %s", spec);
+        cfg_Say("Scroll-bar locations take mouse bindings only: %s", spec);
         return 0;
     }
 
@@ -363,7 +354,7 @@ int parseMouseSpec(const char* spec, int isKey, const char* defaultLoc, Binding*
     bool removal = *p == 0 && !hasLabel;
     if (!removal) {
         if (*p != '=') {
-            say("No command specified in %s", spec);
+            cfg_Say("No command specified in %s", spec);
             return 0;
         }
         p++;
@@ -377,7 +368,7 @@ int parseMouseSpec(const char* spec, int isKey, const char* defaultLoc, Binding*
             trimRight(cmd);
         }
         if (cmd.empty()) {
-            say("No command specified in %s", spec);
+            cfg_Say("No command specified in %s", spec);
             return 0;
         }
         if (b.locKind == LOC_SCROLLBAR) {
@@ -385,7 +376,7 @@ int parseMouseSpec(const char* spec, int isKey, const char* defaultLoc, Binding*
             for (const char* const* a = scrollBarActions; *a; a++)
                 if (strcasecmp(*a, cmd.c_str()) == 0) action = *a;
             if (!action) {
-                say("Nothing matches %s", cmd.c_str());
+                cfg_Say("Nothing matches %s", cmd.c_str());
                 return 0;
             }
             cmd = action;
@@ -413,7 +404,7 @@ int parseMouseSpec(const char* spec, int isKey, const char* defaultLoc, Binding*
         return 1;
     }
     if (removal) {
-        say("Not Found");
+        cfg_Say("Not Found");
         return 0;
     }
     Binding* nb = new Binding(b);
@@ -676,8 +667,7 @@ int AcceleratorStrToKey(const char* text, int* key, unsigned* modifiers) {
     int code = -1;
     if (text[0] && !text[1]) {
         code = (unsigned char)text[0];
-        if (code >= 'A' && code <= 'Z' && !(mods & MOD_SHIFT)) code += 'a' - 'A';
-        if (code >= 'A' && code <= 'Z') code += 'a' - 'A';
+        if (code >= 'A' && code <= 'Z') code += 'a' - 'A'; // accelerators show letters upper-case
     } else {
         code = KeyNameToCode(text);
     }

@@ -105,7 +105,7 @@ enum BindCategory { BIND_MENUS, BIND_EBUTTONS, BIND_MICE, BIND_KEYS, BIND_DBUTTO
 extern int bindingsChanged[3][BIND_CATS]; // per snapshot level
 void MarkBindingsChanged(int category);
 
-// Parses one specification; isKey selects keys or mice. defaultLoc/defaultKind name the
+// Parses one specification; isKey selects keys or mice. defaultLoc names the
 // location used when none is given (defaultLoc null: none). With store, adds, replaces or
 // removes the binding; without, only parses into out. 1 on success.
 int parseMouseSpec(const char* spec, int isKey, const char* defaultLoc, Binding* out, int store);

@@ -104,6 +104,9 @@ extern int cfg_noConfigFiles;        // command-line switch: skip configuration 
 extern int cfg_configInNonDefault;   // a configure command ran in a non-default file
 extern int cfg_errorsInFile;         // errors counted in the file being read
 
+// Prints one message line of the configuration code (a newline is added when missing).
+void cfg_Say(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
 // ---- the engine ----
 void cfg_SetEverythingToDefaults();
 void cfg_ResetOptionsForTest(); // zeroes every variable, then applies the defaults

@@ -19,16 +19,6 @@
 int (*cfg_versionControlHook)(const char* name) = nullptr;
 std::string cfg_dialogueFiles;
 
-static void say(const char* format, ...) __attribute__((format(printf, 1, 2)));
-static void say(const char* format, ...) {
-    char buf[4096];
-    va_list ap;
-    va_start(ap, format);
-    vsnprintf(buf, sizeof buf, format, ap);
-    va_end(ap);
-    size_t n = strlen(buf);
-    mprintf(n && buf[n - 1] == '\n' ? "%s" : "%s\n", buf);
-}
 
 // ---- option setters: store, and let the owner react through the change hook ----
 
@@ -98,7 +88,7 @@ static int setGeometry(CfgGeometry& g, const char* value) {
     CfgGeometry n;
     if (value && *value &&
         !cfg_ParseGeometry(value, &n.set, &n.width, &n.height, &n.x, &n.y)) {
-        say("Invalid geometry: %s", value);
+        cfg_Say("Invalid geometry: %s", value);
         return 0;
     }
     g = n;
@@ -115,12 +105,12 @@ int CDoGeometry(CfgOption& o, const char* v) {
 int CDoConfigure(CfgOption&, const char* value) {
     std::string word;
     if (!cfg_ReadWord(value, word) || word.empty()) {
-        say("Can't open file: %s", value ? value : "");
+        cfg_Say("Can't open file: %s", value ? value : "");
         return 0;
     }
     cfg_configInNonDefault = 1;
     if (access(word.c_str(), R_OK) != 0 || gen_isdir(word.c_str())) {
-        say("Can't open file: %s", word.c_str());
+        cfg_Say("Can't open file: %s", word.c_str());
         return 0;
     }
     int r = cfg_ReadFile(word.c_str());
@@ -155,7 +145,7 @@ int CDoMenu(CfgOption&, const char* value) {
     while (*p == ' ' || *p == '\t') p++;
     std::string rest = p;
     if (name.empty() || rest.empty()) {
-        say("Menu needs a name and items: %s", value ? value : "");
+        cfg_Say("Menu needs a name and items: %s", value ? value : "");
         return 0;
     }
     if (rest[0] == '{') {
@@ -182,7 +172,7 @@ int CDoEButton(CfgOption&, const char* value) {
     while (*p == ' ' || *p == '\t') p++;
     std::string defn = p;
     if (name.empty() || defn.empty()) {
-        say("Editor button needs a name and a definition: %s", value ? value : "");
+        cfg_Say("Editor button needs a name and a definition: %s", value ? value : "");
         return 0;
     }
     EditButtons().push_back({name, defn});
@@ -208,11 +198,11 @@ int CDoIconify(CfgOption&, const char*) {
 int CDoDumpResources(CfgOption&, const char* value) {
     std::string word;
     if (!cfg_ReadWord(value, word) || word.empty()) {
-        say("Cannot write to file %s", value ? value : "");
+        cfg_Say("Cannot write to file %s", value ? value : "");
         return 0;
     }
     if (!cfg_resourceDump) {
-        say("No X resources to dump");
+        cfg_Say("No X resources to dump");
         return 0;
     }
     return cfg_resourceDump(word.c_str());
@@ -221,7 +211,7 @@ int CDoDumpResources(CfgOption&, const char* value) {
 int CDoDialogueFile(CfgOption&, const char* value) {
     std::string word;
     if (!cfg_ReadWord(value, word) || word.empty()) {
-        say("Dialogue file name missing or badly quoted: %s", value ? value : "");
+        cfg_Say("Dialogue file name missing or badly quoted: %s", value ? value : "");
         return 0;
     }
     if (!cfg_dialogueFiles.empty()) cfg_dialogueFiles += '\n';
@@ -266,24 +256,24 @@ int shr_ConfigureLine(const char* keyword, const char* value) {
     if (strncasecmp(keyword, "locations.", 10) == 0) {
         std::string name = keyword + 10, text = unescapeHex(value ? value : "");
         if (text.empty() || text.find_first_of(" \t=@|*") != std::string::npos) {
-            say("Invalid location name: %s", value ? value : "");
+            cfg_Say("Invalid location name: %s", value ? value : "");
             return 0;
         }
         for (int k : {LOC_TOOLKIT, LOC_EDITOR, LOC_SCROLLBAR})
             for (LocName& l : BindingLocations(k))
                 if (strcasecmp(l.name.c_str(), name.c_str()) == 0) return l.name = text, 1;
-        say("Nothing matches %s", name.c_str());
+        cfg_Say("Nothing matches %s", name.c_str());
         return 0;
     }
     if (strncasecmp(keyword, "modifiers.", 10) == 0) {
         std::string name = keyword + 10, text = unescapeHex(value ? value : "");
         if (text.empty() || text.find_first_of(" \t=@|*") != std::string::npos) {
-            say("Invalid modifier name: %s", value ? value : "");
+            cfg_Say("Invalid modifier name: %s", value ? value : "");
             return 0;
         }
         for (ModName& m : BindingModifiers())
             if (strcasecmp(m.name.c_str(), name.c_str()) == 0) return m.name = text, 1;
-        say("Nothing matches %s", name.c_str());
+        cfg_Say("Nothing matches %s", name.c_str());
         return 0;
     }
     return -1;

@@ -24,9 +24,8 @@ int cfg_noConfigFiles = 0;
 int cfg_configInNonDefault = 0;
 int cfg_errorsInFile = 0;
 
-// Messages of the option engine go to the message stream, one line each.
-static void cfgSay(const char* format, ...) __attribute__((format(printf, 1, 2)));
-static void cfgSay(const char* format, ...) {
+// Messages of the configuration code go to the message stream, one line each.
+void cfg_Say(const char* format, ...) {
     char buf[4096];
     va_list ap;
     va_start(ap, format);
@@ -196,7 +195,7 @@ int ChoiceValues_NoisySearch(const ChoiceValue* table, const char* name, int* va
     if (stored) *stored = st;
     if (r == 2 && debugFlag[XSW_CONFIGDEPRECATED])
         mprintf("\"%.256s\" is deprecated; use \"%.256s\" instead\n", name, st);
-    if (r == -4) cfgSay("\"%.256s\" is ambiguous; could mean \"%s\" or \"%s\"", name, st, other);
+    if (r == -4) cfg_Say("\"%.256s\" is ambiguous; could mean \"%s\" or \"%s\"", name, st, other);
     if (r == -3) {
         int count = 0;
         for (const ChoiceValue* c = table; c && c->name; c++) count++;
@@ -205,7 +204,7 @@ int ChoiceValues_NoisySearch(const ChoiceValue* table, const char* name, int* va
             if (i != count - 1) list += (i == 0) ? (count == 2 ? " and " : ", and ") : ", ";
             list += std::string("\"") + table[i].name + "\"";
         }
-        cfgSay("\"%.256s\" is not valid; possible choices are %.256s", name ? name : "",
+        cfg_Say("\"%.256s\" is not valid; possible choices are %.256s", name ? name : "",
                list.c_str());
     }
     return r;
@@ -228,7 +227,7 @@ int cfg_StoreInt(CfgOption& option, const char* text) {
 int cfg_StoreBool(CfgOption& option, const char* text) {
     int v;
     if (!xFlagValue(text, &v)) {
-        cfgSay("\"%s\" does not represent a boolean value. Use one of these:\n"
+        cfg_Say("\"%s\" does not represent a boolean value. Use one of these:\n"
                "yes on 1 true no off 0 false\n",
                text);
         return 0;
@@ -522,19 +521,19 @@ int cfg_ScanLine(const char* line) {
         }
         if (option->type == CFG_CHOICE) {
             if (value.empty())
-                cfgSay("Must give new setting");
+                cfg_Say("Must give new setting");
             else
-                cfgSay("Invalid setting: %s", value.c_str());
-            cfgSay("Valid settings:");
-            for (const ChoiceValue* c = option->choices; c && c->name; c++) cfgSay("  %s", c->name);
+                cfg_Say("Invalid setting: %s", value.c_str());
+            cfg_Say("Valid settings:");
+            for (const ChoiceValue* c = option->choices; c && c->name; c++) cfg_Say("  %s", c->name);
         } else if (option->type != CFG_FUNC) {
-            cfgSay("%s is not a valid setting of %s.\n", value.c_str(), option->name);
+            cfg_Say("%s is not a valid setting of %s.\n", value.c_str(), option->name);
         }
         return 0;
     }
     int r = keyword.empty() ? -1 : shr_ConfigureLine(kw, value.c_str());
     if (r >= 0) return r;
-    cfgSay("Unknown configuration option: %s %s", kw, value.c_str());
+    cfg_Say("Unknown configuration option: %s %s", kw, value.c_str());
     return 0;
 }
 
@@ -542,7 +541,7 @@ int cfg_ReadFile(const char* path) {
     static int depth = 0;
     if (!path) return 0;
     if (depth >= 16) {
-        cfgSay("Configuration files nested too deeply: %s", path);
+        cfg_Say("Configuration files nested too deeply: %s", path);
         return 0;
     }
     if (gen_isdir(path)) return 0;

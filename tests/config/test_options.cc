@@ -520,3 +520,19 @@ TEST_F(Options, BatchRouteReadsAFileAndShowsTheOption) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Options, UserDirectoryThatCannotBeCreated) {
+    std::string file = TempPath("notadir");
+    writeFile(file, "x");
+    setenv("HOME", file.c_str(), 1); // $HOME/.tql cannot be made under a plain file
+    std::string out = Captured([] { EXPECT_EQ(cfg_GetUserConfigDir(1), nullptr); });
+    EXPECT_EQ(out, "Couldn't create user config directory: " + file + "/.tql\n");
+    XWindowsOn = 1; // with the window system up, saving needs the directory too
+    Captured([] { EXPECT_EQ(SaveAsDefaultConfig(), 0); });
+    XWindowsOn = 0;
+    remove(file.c_str());
+}
+
+} // namespace
