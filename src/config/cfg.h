@@ -79,6 +79,7 @@ struct CfgColor {
 };
 enum { CFG_COLOR_COUNT = 51 };
 extern CfgColor cfg_colors[CFG_COLOR_COUNT]; // indexed by an option's colorSlot
+void shr_CleanupColors(); // frees every allocated colour cell (at exit)
 
 // What the option engine needs from the window system; the toolkit installs these.
 struct CfgDisplayHooks {

@@ -586,12 +586,17 @@ static void applyDefault(CfgOption& o) {
     }
 }
 
-void cfg_SetEverythingToDefaults() {
-    bool colourDisplay = XWindowsOn && !(cfg_display.monochrome && cfg_display.monochrome());
+void shr_CleanupColors() {
     for (CfgColor& c : cfg_colors) {
         if (c.allocated && cfg_display.freeColor) cfg_display.freeColor(c);
-        c = CfgColor{};
+        c.allocated = 0;
     }
+}
+
+void cfg_SetEverythingToDefaults() {
+    bool colourDisplay = XWindowsOn && !(cfg_display.monochrome && cfg_display.monochrome());
+    shr_CleanupColors();
+    for (CfgColor& c : cfg_colors) c = CfgColor{};
     for (CfgOption* table : cfg_AllTables)
         for (CfgOption* o = table; o->name; o++) applyDefault(*o);
     if (colourDisplay && cfg_display.recolorImages) cfg_display.recolorImages();

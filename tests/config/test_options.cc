@@ -536,3 +536,27 @@ TEST_F(Options, UserDirectoryThatCannotBeCreated) {
 }
 
 } // namespace
+
+namespace {
+
+int cellsAllocated = 0;
+
+TEST_F(Options, ColourCellsAreAllocatedAndFreedThroughTheDisplay) {
+    cfg_display.allocColor = [](CfgColor& c) {
+        cellsAllocated++;
+        c.pixel = (unsigned long)(c.red >> 8);
+        return 1;
+    };
+    cfg_display.freeColor = [](CfgColor&) { cellsAllocated--; };
+    cfg_SetEverythingToDefaults();
+    EXPECT_EQ(cellsAllocated, CFG_COLOR_COUNT);
+    EXPECT_EQ(cfg_ScanLine("breakcolor #ff0000"), 1);
+    EXPECT_EQ(cfg_colors[COLOR_BREAK].pixel, 0xFFul);
+    EXPECT_EQ(cellsAllocated, CFG_COLOR_COUNT); // the old cell was freed
+    shr_CleanupColors();
+    EXPECT_EQ(cellsAllocated, 0);
+    cfg_display.allocColor = nullptr;
+    cfg_display.freeColor = nullptr;
+}
+
+} // namespace
