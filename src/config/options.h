@@ -22,3 +22,15 @@ extern int preventautocheckout;
 extern std::string tempFileDir;
 extern int clickpause;
 extern int ignoremotion;
+extern int scrolllocation;  // 0 "Left", 1 "Right"
+extern int scrollhlocation; // 0 "Top", 1 "Bottom"
+extern int scrollbarwidth;
+extern int SelectionMarginWidth;
+extern int openfilesinnewbuffers;
+extern std::string font; // none: the toolkit's default font
+
+// colour options (X colour specifications)
+extern std::string background;
+extern std::string foreground;
+extern std::string controlcolor;
+extern std::string selectcolor; // keyword "select" (the name would hide select(2))

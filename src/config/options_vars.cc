@@ -17,3 +17,14 @@ int preventautocheckout = 0;
 std::string tempFileDir;
 int clickpause = 4;
 int ignoremotion = 4;
+int scrolllocation = 0;
+int scrollhlocation = 1;
+int scrollbarwidth = 18;
+int SelectionMarginWidth = 13;
+int openfilesinnewbuffers = 0;
+std::string font;
+
+std::string background = "#ffffff";
+std::string foreground = "#000000";
+std::string controlcolor = "#c0c0c0";
+std::string selectcolor = "#000080";

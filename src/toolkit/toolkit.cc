@@ -5,6 +5,7 @@
 
 #include "runtime/error.h"
 #include "toolkit/backend.h"
+#include "toolkit/window.h"
 
 int XWindowsOn = 0;
 WBackendKind wRequestedBackend = WB_X11;
@@ -35,6 +36,7 @@ int WGUIInit(int* argc, char** argv) {
         err_sink.displayOpen = sinkDisplayOpen;
         err_sink.alert = sinkAlert;
         err_sink.bell = sinkBell;
+        WRefigureColors();
     }
     return r;
 }
