@@ -1,0 +1,16 @@
+// buffer/registry.h: the list of all Files and the lookups from a name to its File.
+#pragma once
+
+struct File;
+
+File* FileHead();
+void FilesAddFile(File* file);
+void FilesRemoveFile(File* file);
+File* FileFLookup(const char* name);
+File* FileFBaseName(const char* base);
+File* FileFName(const char* name);
+File* FileFNameNoApplyEdits(const char* name);
+// Called as a File record dies, so that nothing keeps answering with it.
+void FileDied(File* file);
+// Called when a File is registered (the editor adds its name to the file menu).
+extern void (*file_AddToFileMenu)(File* file);
