@@ -33,6 +33,7 @@ struct WBackend {
     virtual void setCursor(WWindow*) {}
     virtual void raise(WWindow*) {}
     virtual void setBackground(WWindow*) {}
+    virtual void setProperty(WWindow*, const char* /*name*/, const std::string& /*value*/) {}
 
     // drawing
     virtual void fillRect(WWindow* win, int x, int y, int w, int h, WColor c) = 0;

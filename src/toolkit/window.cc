@@ -193,6 +193,10 @@ void WSetBackground(WWindow* win, WColor colour) {
     if (wBackend) wBackend->setBackground(win);
 }
 
+void WSetProperty(WWindow* win, const char* name, const std::string& value) {
+    if (wBackend) wBackend->setProperty(win, name, value);
+}
+
 WWindow* WTopLevelOf(WWindow* win) {
     while (win && win->parent) win = win->parent;
     return win;

@@ -109,6 +109,8 @@ void WSetWindowName(WWindow* win, const char* name);
 void WSetCursor(WWindow* win, int shape);
 void WRaiseWindow(WWindow* win);
 void WSetBackground(WWindow* win, WColor colour);
+// A text property of a top-level window that outside tools (xprop) can read.
+void WSetProperty(WWindow* win, const char* name, const std::string& value);
 void WSetFocusChild(WWindow* child); // keyboard input of its top-level goes to child
 WWindow* WTopLevelOf(WWindow* win);
 void WSetClickCallback(WWindow* win, WClickCallback click, WHandler immediate);
