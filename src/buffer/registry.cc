@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 
 #include "buffer/file.h"
+#include "buffer/hooks.h"
+#include <unistd.h>
 #include "runtime/gen.h"
 
 static File* fileList = nullptr;
@@ -80,4 +82,25 @@ File* FileFName(const char* name) {
 File* FileFNameNoApplyEdits(const char* name) {
     File* f = FileFLookup(name);
     return f ? f : FileFFileNoApplyEdits(name);
+}
+
+void FilesAbort() {
+    for (File* f = fileList; f; f = f->next) {
+        if (f->tempName) {
+            CacheClose(f->tempName);
+            gen_free(f->tempName);
+            f->tempName = nullptr;
+        }
+        f->edits = nullptr;
+        f->pops = nullptr;
+        if (f->haslock && fileHooks.releaseLock) fileHooks.releaseLock(f);
+    }
+    CacheAbort();
+}
+
+static pid_t owner = getpid();
+
+void FilesAtExit() {
+    if (getpid() != owner) return; // a forked child must not remove its parent's files
+    FilesAbort();
 }

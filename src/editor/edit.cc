@@ -13,12 +13,17 @@
 #include "buffer/registry.h"
 #include "config/options.h"
 #include "editor/editpriv.h"
+#include "editor/starthooks.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
 #include "toolkit/scrollbar.h"
 #include "toolkit/widgets.h"
 
 EditHooks editHooks;
+
+// The start-up runs the main loop through its hook once the command line is walked; this file
+// is always linked into the program (the walk calls NewEdit), so the hook is set here.
+static const bool mainLoopInstalled = (startHooks.mainLoop = EditMainLoop, true);
 
 namespace {
 
@@ -416,8 +421,8 @@ Edit* NewEdit2(const char* name, int64_t line) {
     return _NewEditWithBufferSwitch(name, nullptr, line, 0, 0);
 }
 
-Edit* NewEditTag(File* file, int64_t line, int, int) {
-    return file ? _NewEditWithBufferSwitch(file->name, file, line, 1, 1) : nullptr;
+Edit* NewEditTag(const char* name, int64_t line, int, int) {
+    return _NewEditWithBufferSwitch(name, nullptr, line, 1, 1);
 }
 
 Edit* CreateEWind(File* file) {
@@ -450,6 +455,19 @@ Edit* EditCurrent() {
     for (ContextWindow* cw = NextEditContext(); cw; cw = cw->next)
         if (cw->kind == CW_EDIT) return static_cast<Edit*>(cw->data);
     return nullptr;
+}
+
+void EditCursor(Edit* edit, int64_t* line, int* col) {
+    *line = edit->view.sel[0].cursorLine;
+    *col = edit->view.sel[0].cursorCol;
+}
+
+void EditSelectionRange(Edit* edit, int64_t* l1, int* c1, int64_t* l2, int* c2) {
+    const Selection& s = edit->view.sel[0];
+    *l1 = s.startLine;
+    *c1 = s.startCol;
+    *l2 = s.endLine;
+    *c2 = s.endCol;
 }
 
 void EditsRaiseOne(Edit* edit) {

@@ -126,7 +126,7 @@ Edit* _NewEditWithBufferSwitch(const char* name, File* file, int64_t line, int i
                                int useBufferEditor);
 Edit* NewEdit(const char* name, int64_t line, int a, int b);   // null on failure
 Edit* NewEdit2(const char* name, int64_t line);                // the "-reuse" window
-Edit* NewEditTag(File* file, int64_t line, int a, int b);
+Edit* NewEditTag(const char* name, int64_t line, int a, int b); // line: a tag line number
 Edit* CreateEWind(File* file);
 Edit* CreateEWind_line(File* file, int64_t line);
 // The file chooser ("Edit File", "Edit") on dir, then a new editor on the choice: 1 on success.
@@ -177,13 +177,16 @@ void EditLayout(Edit* edit); // place the parts after a resize
 Edit* EditOfWindow(WWindow* window);
 Edit* EditCurrent(); // the editor of the head context window, or null
 
-// The primary selection's cursor (what "Ln %d,Col %d" and the batch state show).
+// The primary selection's cursor (what "Ln %d,Col %d" and the batch state show) and its
+// extent: edit->view.sel[0] holds them; these read them for callers outside the editor.
 inline int64_t EditCursorLine(const Edit* edit) {
     return edit->view.sel[0].cursorLine;
 }
 inline int EditCursorCol(const Edit* edit) {
     return edit->view.sel[0].cursorCol;
 }
+void EditCursor(Edit* edit, int64_t* line, int* col);
+void EditSelectionRange(Edit* edit, int64_t* l1, int* c1, int64_t* l2, int* c2);
 
 // Runs the main loop until no editor window is left (or, with the exit-test switch, only
 // message-list windows are), then returns.
