@@ -206,9 +206,8 @@ void drawList(Dialog* d) {
 
 void enterDir(Dialog* d, const std::string& name) {
     std::string path = name[0] == '/' ? name : d->dir + "/" + name;
-    char* canon = gen_canonicalfilename(gen_copy(path.c_str()));
-    d->dir = canon ? canon : path;
-    gen_free(canon);
+    GenStr canon(gen_realpath(path.c_str()));
+    d->dir = canon ? canon.get() : path;
     readDir(d);
     tfSetText(d->field, "");
     drawDialog(d);
@@ -319,9 +318,8 @@ int WDialogueChooseFile(const char* title, const char* confirm, const char* star
     d.cancelValue = 0;
     d.dflt = 1;
     const char* start = startDir && *startDir ? startDir : ".";
-    char* canon = gen_canonicalfilename(gen_copy(start));
-    d.dir = canon ? canon : start;
-    gen_free(canon);
+    GenStr canon(gen_realpath(start));
+    d.dir = canon ? canon.get() : start;
     readDir(&d);
     int fw = WFontWidth(), fh = WFontHeight();
     std::vector<std::string> labels = {confirm && *confirm ? confirm : "OK", "Cancel"};
