@@ -1,0 +1,172 @@
+// tests/toolkit/test_widgets.cc: scroll bars, text fields and the window registry, driven by
+// posted events over the headless backend.
+#include <gtest/gtest.h>
+
+#include "toolkit/backend.h"
+#include "toolkit/eventloop.h"
+#include "toolkit/headless.h"
+#include "toolkit/scrollbar.h"
+#include "toolkit/toolkit.h"
+#include "toolkit/widgets.h"
+
+namespace {
+
+struct Widgets : ::testing::Test {
+    void SetUp() override {
+        if (!wBackend) {
+            wRequestedBackend = WB_HEADLESS;
+            ASSERT_EQ(WGUIInit(nullptr, nullptr), 1);
+        }
+        top = WCreateWindow(nullptr, 0, 0, 400, 400, nullptr, nullptr);
+    }
+    void TearDown() override { WDestroyWindow(top); }
+    WWindow* top = nullptr;
+};
+
+WEvent button(WWindow* w, int x, int y, int direction, int b = 1) {
+    WEvent ev;
+    ev.kind = WE_BUTTON;
+    ev.window = w;
+    ev.x = x;
+    ev.y = y;
+    ev.direction = direction;
+    ev.button = b;
+    ev.clicks = 1;
+    return ev;
+}
+
+struct Actions {
+    std::vector<int> got;
+    int64_t lastPos = -1;
+};
+void onScroll(ScrollBar* sb, int action, int64_t pos, void* data) {
+    auto* a = static_cast<Actions*>(data);
+    a->got.push_back(action);
+    if (action == SB_TRACK) {
+        a->lastPos = pos;
+        sbSetPos(sb, pos);
+    }
+}
+
+TEST_F(Widgets, ScrollBarMapsPressesToActions) {
+    Actions acts;
+    ScrollBar* sb = sbCreate(top, 0, 0, 18, 300, true, onScroll, &acts);
+    sbSetScroller(sb, 1000, 100); // thumb a tenth of the trough, at the top
+    int start, length;
+    sbThumb(sb, &start, &length);
+    EXPECT_EQ(start, 18);
+    EXPECT_EQ(length, (300 - 36) / 10);
+    WHeadlessPost(button(sb->win, 9, 5, 1));   // upper arrow
+    WHeadlessPost(button(sb->win, 9, 5, -1));
+    WHeadlessPost(button(sb->win, 9, 250, 1)); // trough below the thumb
+    WHeadlessPost(button(sb->win, 9, 250, -1));
+    WHeadlessPost(button(sb->win, 9, 295, 1)); // lower arrow
+    WHeadlessPost(button(sb->win, 9, 295, -1));
+    WEventAll(0);
+    EXPECT_EQ(acts.got, (std::vector<int>{SB_LINEUP, SB_PAGEDOWN, SB_LINEDOWN}));
+    EXPECT_EQ(ExtraProcess_NumberPending(), 0); // releases stop the repeat timers
+
+    // Dragging the thumb to the very end asks for the last position.
+    acts.got.clear();
+    WHeadlessPost(button(sb->win, 9, start + 2, 1));
+    WHeadlessPost(button(sb->win, 9, 1000, 0));
+    WHeadlessPost(button(sb->win, 9, 1000, -1));
+    WEventAll(0);
+    ASSERT_FALSE(acts.got.empty());
+    EXPECT_EQ(acts.got.back(), SB_TRACK);
+    EXPECT_EQ(acts.lastPos, 900);
+    sbThumb(sb, &start, &length);
+    EXPECT_EQ(start + length, 300 - 18);
+    sbDestroy(sb);
+}
+
+TEST_F(Widgets, ScrollBarRangeSmallerThanViewShowsAFullThumb) {
+    ScrollBar* sb = sbCreate(top, 0, 0, 200, 18, false, nullptr, nullptr);
+    sbSetScroller(sb, 50, 100);
+    sbSetPos(sb, 30); // nothing to scroll: stays at 0
+    EXPECT_EQ(sb->pos, 0);
+    int start, length;
+    sbThumb(sb, &start, &length);
+    EXPECT_EQ(start, 18);
+    EXPECT_EQ(length, 200 - 36);
+    sbDestroy(sb);
+}
+
+TEST_F(Widgets, TextFieldEditsAndReportsReturn) {
+    static std::string activated;
+    TextField* tf = tfCreate(top, 0, 0, 200, 24, [](TextField* t, void*) { activated = t->text; },
+                             nullptr);
+    WSetFocusChild(tf->win);
+    auto key = [&](int code, const char* text, unsigned mods = 0) {
+        WEvent ev;
+        ev.kind = WE_KEY;
+        ev.window = top; // keys reach the focus child of the top-level window
+        ev.key = code;
+        ev.text = text;
+        ev.modifiers = mods;
+        WHeadlessPost(ev);
+    };
+    key('a', "abc");
+    key(WK_LEFT, "");
+    key(WK_BACKSPACE, "");
+    key('x', "x");
+    key('\t', "\t"); // control characters are not inserted
+    key(WK_RETURN, "\r");
+    WEventAll(0);
+    EXPECT_EQ(activated, "axc");
+    EXPECT_EQ(WHeadlessRows(tf->win)[0].substr(0, 4), "axc ");
+    tfDestroy(tf);
+}
+
+TEST_F(Widgets, RegistryForwardsChildEventsWithTranslatedCoordinates) {
+    struct Got {
+        int x = -1, y = -1;
+        WWindow* w = nullptr;
+    } got;
+    auto handler = [](WEvent& ev, void* data) -> int {
+        auto* g = static_cast<Got*>(data);
+        g->x = ev.x;
+        g->y = ev.y;
+        g->w = ev.window;
+        return 1;
+    };
+    WWindow* parent = WCreateWindow(top, 10, 20, 200, 200, handler, &got);
+    WWindow* child = WCreateWindow(parent, 30, 40, 50, 50, nullptr, nullptr);
+    WForwardEvents(child, parent);
+    unsigned long childId = child->id;
+    WHeadlessPost(button(child, 1, 2, 1));
+    WEventAll(0);
+    EXPECT_EQ(got.w, parent);
+    EXPECT_EQ(got.x, 31);
+    EXPECT_EQ(got.y, 42);
+    WDestroyWindow(parent); // takes the child with it
+    EXPECT_EQ(WFindRegistration(childId), nullptr);
+}
+
+TEST_F(Widgets, ModalWindowRefusesInputElsewhere) {
+    static int keys = 0;
+    auto count = [](WEvent& ev, void*) -> int {
+        if (ev.kind == WE_KEY) keys++;
+        return 1;
+    };
+    WWindow* other = WCreateWindow(nullptr, 0, 0, 50, 50, count, nullptr);
+    WWindow* modal = WCreateWindow(nullptr, 0, 0, 50, 50, count, nullptr);
+    wModalWindow = modal;
+    int beeps = WHeadlessBeeps();
+    WEvent ev;
+    ev.kind = WE_KEY;
+    ev.key = 'q';
+    ev.text = "q";
+    ev.window = other;
+    WHeadlessPost(ev);
+    ev.window = modal;
+    WHeadlessPost(ev);
+    WEventAll(0);
+    EXPECT_EQ(keys, 1);
+    EXPECT_EQ(WHeadlessBeeps(), beeps + 1);
+    wModalWindow = nullptr;
+    WDestroyWindow(other);
+    WDestroyWindow(modal);
+}
+
+} // namespace
