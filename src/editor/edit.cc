@@ -118,8 +118,11 @@ int textEvent(WEvent& ev, void* data) {
             EditCollapse(edit, line, col);
         }
     } else if (ev.kind == WE_KEY) {
+        bool meta = ev.modifiers & WMOD_MOD1;
         if (ev.key == WK_NEXT) vsbAction(edit->vsb, SB_PAGEDOWN, 0, edit);
         if (ev.key == WK_PRIOR) vsbAction(edit->vsb, SB_PAGEUP, 0, edit);
+        if (meta && ev.key == WK_LEFT) EditCyclePush(edit);
+        if (meta && ev.key == WK_RIGHT) EditCyclePushBack(edit);
     }
     return 1;
 }

@@ -142,6 +142,9 @@ int EditStartOfText(Edit* edit, int64_t line);
 
 // ---- the alternate-file stack ----
 int EditPush(Edit* edit, File* file, int64_t line);
+// Puts File at the bottom of the stack and keeps showing the current one: "-reuse" files
+// given after the first wait there, so cycling visits them in command-line order.
+int EditPushEntry(Edit* edit, File* file, int64_t line);
 int EditPopEdit(Edit* edit);
 int _EditPopEdit(Edit* edit, int ask);
 int EditPopIt(WWindow* window);

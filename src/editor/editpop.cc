@@ -118,6 +118,22 @@ int EditPush(Edit* edit, File* file, int64_t line) {
     return 1;
 }
 
+int EditPushEntry(Edit* edit, File* file, int64_t line) {
+    if (!file || !stackAllowed(edit)) return 0;
+    auto* p = new EditPop;
+    p->file = file;
+    p->cursorLine = line > 0 ? line : 1;
+    int64_t fifth = edit->view.height / (5 * WFontHeight());
+    p->topLine = p->cursorLine > fifth ? p->cursorLine - fifth : 1;
+    p->readOnly = file->readOnly;
+    EditPop** end = &edit->pops;
+    while (*end) end = &(*end)->next;
+    *end = p;
+    linkPopToFile(p);
+    EditPublishState(edit);
+    return 1;
+}
+
 int _EditPopEdit(Edit* edit, int ask) {
     if (!stackAllowed(edit)) return 0;
     if (!edit->pops) {

@@ -185,7 +185,7 @@ struct Walk {
             reuseWindow = NewEdit2(name, line);
         } else {
             File* file = FileFName(name);
-            if (file) EditPush(reuseWindow, file, line);
+            if (file) EditPushEntry(reuseWindow, file, line);
         }
     }
 
