@@ -127,6 +127,11 @@ int textEvent(WEvent& ev, void* data) {
     return 1;
 }
 
+// The default mouse bindings go up to four clicks.
+int textClickMayFollow(const WEvent& press, void*) {
+    return press.clicks < 4;
+}
+
 int marginEvent(WEvent& ev, void* data) {
     auto* edit = static_cast<Edit*>(data);
     if (ev.kind == WE_EXPOSE) {
@@ -349,6 +354,7 @@ Edit* EditCreate(WWindow* parent, int x, int y, int width, int height, const cha
     edit->view.window = WCreateWindow(edit->frame, 0, 0, 1, 1, textEvent, edit);
     WSetCursor(edit->view.window, WCURSOR_ARROW);
     WMapWindow(edit->view.window);
+    WSetClickCallback(edit->view.window, textClickMayFollow, nullptr);
     auto* port = new EditPort;
     port->window = edit->view.window;
     port->edit = edit;

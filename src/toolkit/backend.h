@@ -54,7 +54,6 @@ struct WBackend {
     virtual int dispatchNext(int abortable) = 0;
     virtual void waitInput(int ms) = 0;
     virtual void flush() {}
-    virtual void clickTimingCheck() {}
 };
 
 // The next scripted answer ("-answer"), if one is queued.

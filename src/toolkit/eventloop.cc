@@ -241,7 +241,7 @@ int WEventAll(int abortable) {
         }
     }
     if (pump.exitFn) pump.exitFn();
-    if (wBackend) wBackend->clickTimingCheck();
+    WClickTimingCheck();
     if (pump.periodic) pump.periodic(pump.periodicArg);
     return 1;
 }

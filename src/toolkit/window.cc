@@ -93,6 +93,8 @@ bool WInputAllowed(WWindow* win) {
 
 int WDeliver(WEvent& ev) {
     if (!ev.window) return 1;
+    // Anything else happening ends a held click first, so events keep their order.
+    if (WClickPending() && !WClickFlush()) return 0;
     if ((ev.kind == WE_KEY || ev.kind == WE_HELP) && !WInputAllowed(ev.window)) {
         if (!ev.text.empty()) WBeep();
         return 1;

@@ -123,6 +123,13 @@ WRegistration* WFindRegistration(unsigned long id);
 // Delivers an event to the registration of ev.window (after forwarding); a Panic in the
 // handler is caught here and the dispatcher carries on. Returns the handler's result.
 int WDeliver(WEvent& ev);
+// Click counting: backends hand every button event to WClickEvent, which counts presses
+// and holds a press back for windows with a click callback until no further click can follow.
+int WClickEvent(WEvent& ev);
+int WClickFlush();        // deliver a held press now
+void WClickTimingCheck(); // deliver it once the click pause has run out
+bool WClickPending();
+
 // The one window that owns input while a modal dialogue runs (null: every window).
 extern WWindow* wModalWindow;
 bool WInputAllowed(WWindow* win);

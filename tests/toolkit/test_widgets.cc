@@ -2,6 +2,7 @@
 // posted events over the headless backend.
 #include <gtest/gtest.h>
 
+#include "config/options.h"
 #include "toolkit/backend.h"
 #include "toolkit/eventloop.h"
 #include "toolkit/headless.h"
@@ -167,6 +168,109 @@ TEST_F(Widgets, ModalWindowRefusesInputElsewhere) {
     wModalWindow = nullptr;
     WDestroyWindow(other);
     WDestroyWindow(modal);
+}
+
+} // namespace
+
+namespace {
+
+long clockSec = 100;
+int clockMs = 0;
+void testClock(long* s, int* ms) {
+    *s = clockSec;
+    *ms = clockMs;
+}
+
+struct Clicks : Widgets {
+    struct Got {
+        std::vector<std::pair<int, int>> events; // (direction, clicks)
+        int kinds = 0;
+    } got;
+    WWindow* win = nullptr;
+    void SetUp() override {
+        Widgets::SetUp();
+        wClock = testClock;
+        clickpause = 4;
+        ignoremotion = 4;
+        win = WCreateWindow(top, 0, 0, 100, 100, record, &got);
+    }
+    void TearDown() override {
+        wClock = WSystemClock;
+        WDestroyWindow(win);
+        Widgets::TearDown();
+    }
+    static int record(WEvent& ev, void* data) {
+        auto* g = static_cast<Got*>(data);
+        if (ev.kind == WE_BUTTON)
+            g->events.push_back({ev.direction, ev.clicks});
+        else
+            g->kinds++;
+        return 1;
+    }
+    void post(int direction, unsigned long time, int x = 10, int y = 10) {
+        WEvent ev = button(win, x, y, direction);
+        ev.time = time;
+        WHeadlessPost(ev);
+    }
+    void passTime(int ms) {
+        clockMs += ms;
+        clockSec += clockMs / 1000;
+        clockMs %= 1000;
+    }
+};
+
+using Ev = std::vector<std::pair<int, int>>;
+
+TEST_F(Clicks, DoubleClickIsOnePressWithCountTwoWhenHeld) {
+    WSetClickCallback(win, [](const WEvent& p, void*) { return p.clicks < 3 ? 1 : 0; }, nullptr);
+    post(1, 1000);
+    post(-1, 1050);
+    post(1, 1200, 12, 11); // three pixels away: still the same place
+    post(-1, 1250);
+    WEventAll(0);
+    EXPECT_TRUE(got.events.empty()); // held while another click may follow
+    passTime(399);
+    WEventAll(0);
+    EXPECT_TRUE(got.events.empty());
+    passTime(2);
+    WEventAll(0);
+    EXPECT_EQ(got.events, (Ev{{1, 2}, {-1, 2}}));
+    // A third click within the pause would make it a triple; the callback allows no fourth,
+    // so a triple is delivered at once.
+    got.events.clear();
+    post(1, 5000);
+    post(1, 5100);
+    post(1, 5200);
+    WEventAll(0);
+    EXPECT_EQ(got.events, (Ev{{1, 3}}));
+}
+
+TEST_F(Clicks, WithoutCallbackPressesArriveAtOnceWithTheirCount) {
+    post(1, 1000);
+    post(-1, 1010);
+    post(1, 1100);
+    post(1, 1600);         // after the pause: a new first click
+    post(1, 1700, 30, 10); // too far away
+    WEventAll(0);
+    EXPECT_EQ(got.events, (Ev{{1, 1}, {-1, 1}, {1, 2}, {1, 1}, {1, 1}}));
+}
+
+TEST_F(Clicks, OtherEventsAndMovesEndAHeldClickFirst) {
+    WSetClickCallback(win, [](const WEvent&, void*) { return 1; }, nullptr);
+    post(1, 1000);
+    post(0, 1010, 12, 10); // within ignoremotion: not reported
+    WEvent expose;
+    expose.kind = WE_EXPOSE;
+    expose.window = win;
+    WHeadlessPost(expose);
+    WEventAll(0);
+    EXPECT_EQ(got.events, (Ev{{1, 1}}));
+    EXPECT_EQ(got.kinds, 1);
+    got.events.clear();
+    post(1, 3000);
+    post(0, 3010, 40, 40); // a drag starts: the press goes first
+    WEventAll(0);
+    EXPECT_EQ(got.events, (Ev{{1, 1}, {0, 1}}));
 }
 
 } // namespace

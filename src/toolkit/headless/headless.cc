@@ -191,7 +191,7 @@ struct HeadlessBackend : WBackend {
         WEvent ev = queue.front();
         queue.pop_front();
         if (abortable && ev.kind == WE_KEY && ev.key == WK_ESCAPE) return WB_ESCAPE;
-        return WDeliver(ev);
+        return ev.kind == WE_BUTTON ? WClickEvent(ev) : WDeliver(ev);
     }
     void waitInput(int ms) override {
         if (!queue.empty() || ms <= 0) return;

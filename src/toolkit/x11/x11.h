@@ -20,11 +20,6 @@ struct X11State {
     unsigned long lastFg = ~0ul, lastBg = ~0ul;
     std::map<std::string, unsigned long> colours;
     Cursor cursors[4] = {0, 0, 0, 0};
-    // click counting
-    Window clickWindow = 0;
-    unsigned clickButton = 0, clickState = 0;
-    Time clickTime = 0;
-    int clickX = 0, clickY = 0, clickCount = 0;
     // a Meta or Alt key pressed alone, delivered on its release
     KeySym pendingAlt = 0;
 };

@@ -99,49 +99,26 @@ int onButton(XEvent* e) {
     WEvent ev;
     ev.kind = WE_BUTTON;
     ev.window = win;
+    const unsigned buttons = Button1Mask | Button2Mask | Button3Mask | Button4Mask | Button5Mask;
     if (e->type == MotionNotify) {
         // Only the newest position of a run of motion events matters.
         XEvent next;
         while (XCheckTypedWindowEvent(xs.dpy, e->xany.window, MotionNotify, &next)) *e = next;
         ev.x = e->xmotion.x;
         ev.y = e->xmotion.y;
-        ev.modifiers = e->xmotion.state;
+        ev.modifiers = e->xmotion.state & ~buttons;
         ev.direction = 0;
         ev.time = e->xmotion.time;
-        ev.clicks = xs.clickCount;
-        return WDeliver(ev);
+        return WClickEvent(ev);
     }
     XButtonEvent* b = &e->xbutton;
     ev.x = b->x;
     ev.y = b->y;
     ev.button = (int)b->button;
-    ev.modifiers = b->state & ~(Button1Mask | Button2Mask | Button3Mask | Button4Mask |
-                                Button5Mask);
+    ev.modifiers = b->state & ~buttons;
     ev.time = b->time;
-    if (e->type == ButtonPress) {
-        ev.direction = 1;
-        // A press of the same button in the same window with the same modifiers, within the
-        // click pause and within ignoremotion pixels of the last one, counts one more click.
-        int dist = abs(b->x - xs.clickX) + abs(b->y - xs.clickY);
-        bool again = xs.clickCount > 0 && b->window == xs.clickWindow &&
-                     b->button == xs.clickButton && ev.modifiers == xs.clickState &&
-                     b->time - xs.clickTime <= (Time)(clickpause * 100) && dist <= ignoremotion;
-        xs.clickCount = again ? xs.clickCount + 1 : 1;
-        xs.clickWindow = b->window;
-        xs.clickButton = b->button;
-        xs.clickState = ev.modifiers;
-        xs.clickTime = b->time;
-        xs.clickX = b->x;
-        xs.clickY = b->y;
-        WRegistration* r = WFindRegistration((unsigned long)b->window);
-        // The window may say that no further click can follow: the count starts afresh.
-        ev.clicks = xs.clickCount;
-        if (r && r->click && !r->click(ev, r->data)) xs.clickCount = 0;
-    } else {
-        ev.direction = -1;
-        ev.clicks = std::max(1, xs.clickCount);
-    }
-    return WDeliver(ev);
+    ev.direction = e->type == ButtonPress ? 1 : -1;
+    return WClickEvent(ev);
 }
 
 int onExpose(XEvent* e) {
