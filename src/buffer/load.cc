@@ -63,6 +63,11 @@ static size_t dropCrLf(char* buf, size_t n, int64_t& pairs) {
 
 // Splits written data into Lines and measures their widths in one pass: runs of ordinary
 // bytes are skipped a word at a time, stopping only at bytes below 0x20.
+static inline bool hasByte(uint64_t x, unsigned char b) {
+    uint64_t y = x ^ (0x0101010101010101ull * b);
+    return ((y - 0x0101010101010101ull) & ~y & 0x8080808080808080ull) != 0;
+}
+
 struct LineSplitter {
     File* file;
     Line* before;
@@ -102,6 +107,33 @@ struct LineSplitter {
             unsigned char b = (unsigned char)buf[i];
             if (b >= 0x20) {
                 i++;
+                continue;
+            }
+            if (b != '\n' && b != '\t' && width < maxWidthLimit) {
+                // Runs of other control bytes (binary data) go 8 at a time, 2 columns each.
+                int64_t at0 = base + (int64_t)i;
+                int64_t w = width + (at0 - widthAt);
+                size_t j = i;
+                while (j + 8 <= n && w < maxWidthLimit) {
+                    uint64_t x;
+                    memcpy(&x, buf + j, 8);
+                    if ((x & 0xe0e0e0e0e0e0e0e0ull) || hasByte(x, '\n') || hasByte(x, '\t')) break;
+                    w += 16;
+                    j += 8;
+                }
+                if (j > i) {
+                    width = w > maxWidthLimit ? maxWidthLimit : (int)w;
+                    widthAt = base + (int64_t)j;
+                    i = j;
+                    continue;
+                }
+            }
+            if (width >= maxWidthLimit && b != '\n') {
+                // The width is saturated: only the next line end matters.
+                const char* lf = (const char*)memchr(buf + i, '\n', n - i);
+                size_t j = lf ? (size_t)(lf - buf) : n;
+                widthAt = base + (int64_t)j;
+                i = j;
                 continue;
             }
             int64_t at = base + (int64_t)i;

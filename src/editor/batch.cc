@@ -1,4 +1,5 @@
 // editor/batch.cc: batch mode and its batch-only commands.
+#include "config/cfgcmd.h"
 #include "editor/batch.h"
 
 #include <cstdio>
@@ -45,7 +46,7 @@ static int noWindow(const char* command) {
 static int printLines(const std::vector<std::string>& args) {
     Edit* e = BatchCurrentEdit();
     if (!e) return noWindow("PrintLines");
-    File* f = e->file;
+    File* f = e->view.file;
     long long from = 1, to = f->nLines;
     if (args.size() >= 1 && !parseNumber(args[0], from))
         return QuorlError(1, "PrintLines: bad line number %s", args[0].c_str());
@@ -65,7 +66,7 @@ static int printLines(const std::vector<std::string>& args) {
 static int printState() {
     Edit* e = BatchCurrentEdit();
     if (!e) return noWindow("PrintState");
-    File* f = e->file;
+    File* f = e->view.file;
     int64_t line, l1, l2;
     int col, c1, c2;
     EditCursor(e, &line, &col);
@@ -102,6 +103,10 @@ int BatchRunCommand(const std::string& command) {
     if (name == "PrintLines") return printLines(args);
     if (name == "PrintState") return printState();
     if (name == "SelectWindow") return selectWindow(args);
+    size_t start = command.find_first_not_of(" \t", command.find(name) + name.size());
+    std::string rest = start == std::string::npos ? "" : command.substr(start);
+    int result = 0;
+    if (cfg_RunConfigCommand(name.c_str(), rest.c_str(), &result)) return result;
     return QuorlError(1, "Unknown command: %s", name.c_str());
 }
 

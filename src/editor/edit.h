@@ -1,33 +1,196 @@
-// editor/edit.h: editor windows (interim: a headless record per window until the window
-// toolkit's editors land).
+// editor/edit.h: editor windows (Edit), their panes (EditPort) and alternate-file stacks (EditPop).
 #pragma once
 
 #include <cstdint>
-#include <vector>
+#include <string>
 
 #include "toolkit/toolkit.h"
+#include "toolkit/window.h"
 
 struct File;
+struct Line;
+struct ScrollBar;
+struct TextField;
+struct Edit;
+
+// One selection: start, end and cursor (anchor) positions. Lines from 1, columns are byte
+// offsets from 0. Empty when start equals end; the cursor is then that point.
+struct Selection {
+    int64_t startLine = 1;
+    int startCol = 0;
+    int64_t endLine = 1;
+    int endCol = 0;
+    int64_t cursorLine = 1;
+    int cursorCol = 0;
+    int flags = 0;
+};
+
+// The view the drawing and selection routines work on.
+struct EditView {
+    WWindow* window = nullptr; // the text area
+    int width = 0, height = 0;
+    File* file = nullptr;
+    int64_t topLine = 1;
+    Line* topLineRec = nullptr; // the Line of topLine, a hint for finding neighbours
+    Selection sel[2];           // [0] primary, [1] secondary
+    int boundaryMode = 0;       // 0 characters, 1 words, 2 lines
+    int64_t shownLine = -1;     // what the title bar shows, so it is only redrawn on change
+    int shownCol = -1;
+    int64_t shownCount = -1;
+};
+
+struct EditPort {
+    WWindow* window = nullptr; // the drawing window (shared with the editor)
+    int offset = 0;            // 8 when the File asks for a margin column
+    int width = 0, height = 0;
+    int hpos = 0;              // horizontal scroll position in pixels
+    ScrollBar* hsb = nullptr;
+    Edit* edit = nullptr;
+    EditPort* next = nullptr;
+    WWindow* divider = nullptr;
+};
 
 struct EditPop {
-    File* file;
-    int64_t line;
+    EditPop* next = nullptr;        // the entry below on the stack
+    EditPop* nextForFile = nullptr; // next entry referring to the same File
+    File* file = nullptr;
+    int64_t topLine = 1;
+    int hpos = 0;
+    int64_t cursorLine = 1;
+    int cursorCol = 0;
+    bool readOnly = false;
 };
 
 struct Edit {
-    File* file = nullptr;
-    int64_t cursorLine = 1;
-    int cursorCol = 0;
+    std::string name = "editor";
+    int kind = 0;
+    int word2 = 1;
+    Edit* nextsame = nullptr; // next editor showing the same File
+    EditView view;
+    EditPort* panes = nullptr;
+    EditPop* pops = nullptr;  // top of the alternate-file stack
+    ScrollBar* vsb = nullptr;
+    WWindow* corner = nullptr;
+    WWindow* margin = nullptr; // selection margin, null when disabled
+    WWindow* top = nullptr;    // the top-level window (null for an embedded editor)
+    WWindow* frame = nullptr;  // the window holding the editor's parts
+    // title bar (top-level editors)
+    TextField* lineField = nullptr;
+    WWindow* status = nullptr;
+    TextField* nameField = nullptr;
+    TextField* tagField = nullptr;
+    WWindow* modIcon = nullptr;
+    WWindow* roIcon = nullptr;
+    WWindow* msgLine = nullptr;
+    std::string message;
+    std::string statusText;
+    bool shownModified = false;
+    bool shownReadOnly = false;
     ContextWindow cw;
-    std::vector<EditPop> stack; // alternate files
+    // flags
+    bool fixed = false;
+    bool embedded = false;
+    bool destroying = false;
+    bool diffChild = false;
+    bool focus = false;
+    bool closing = false;
+    bool pointerBlanked = false;
+    bool skipFileCheck = false;
+    bool searchBusy = false;
+    bool readOnlyShown = false;
+    void (*destroyHook)(Edit* edit) = nullptr;
 };
 
-int NewEdit(const char* name, int64_t line, int a, int b);
-Edit* NewEdit2(const char* name, int64_t line);
-int NewEditTag(const char* name, int64_t line, int a, int b);
-int EditPush(Edit* edit, File* file, int64_t line);
+// What later parts of the editor plug in. While unset the editor does the safe thing.
+struct EditHooks {
+    // Key, button and other window events of the text area (command dispatch).
+    int (*eventParse)(Edit* edit, WEvent& ev) = nullptr;
+    // The query-save question for one File before a pop unloads it: 0 cancels.
+    int (*querySaveFile)(Edit* edit, File* file) = nullptr;
+    // The close query of EditDestroy over the editor's Files: 0 keeps the editor.
+    int (*saveAndCloseFiles)(Edit* edit) = nullptr;
+    // Saves a File (EditDone): 1 on success.
+    int (*saveFile)(File* file) = nullptr;
+    // The File's changed-on-disk state and its reload (unset: the editor's own check).
+    int (*fileChanged)(File* file) = nullptr;
+    int (*revert)(File* file) = nullptr;
+    // Adds a name to the recent-files list "EditedFiles".
+    void (*editedFile)(const char* name) = nullptr;
+};
+extern EditHooks editHooks;
+
+// ---- creation ----
+Edit* EditCreate(WWindow* parent, int x, int y, int width, int height, const char* name,
+                 File* file, int kind, int withMenuBar, int fixed);
+Edit* _NewEditWithBufferSwitch(const char* name, File* file, int64_t line, int isTagLine,
+                               int useBufferEditor);
+Edit* NewEdit(const char* name, int64_t line, int a, int b);   // null on failure
+Edit* NewEdit2(const char* name, int64_t line);                // the "-reuse" window
+Edit* NewEditTag(const char* name, int64_t line, int a, int b); // line: a tag line number
+Edit* CreateEWind(File* file);
+Edit* CreateEWind_line(File* file, int64_t line);
+// The file chooser ("Edit File", "Edit") on dir, then a new editor on the choice: 1 on success.
 int _EditLoadFile(Edit* edit, int a, const char* dir, int b);
-void EditDestroy(Edit* edit);
-// The cursor and primary selection of an editor.
+
+// ---- showing Files ----
+void EditAttachFile(Edit* edit, File* file, int64_t line, int isTagLine);
+void EditChangeFile(Edit* edit, File* file);
+void EditSetLine(Edit* edit, int64_t line, int scrollOnly);
+void EditSetToEnd(Edit* edit);
+int EditFileCheck(Edit* edit, File* file);
+int EditStartOfText(Edit* edit, int64_t line);
+
+// ---- the alternate-file stack ----
+int EditPush(Edit* edit, File* file, int64_t line);
+// Puts File at the bottom of the stack and keeps showing the current one: "-reuse" files
+// given after the first wait there, so cycling visits them in command-line order.
+int EditPushEntry(Edit* edit, File* file, int64_t line);
+int EditPopEdit(Edit* edit);
+int _EditPopEdit(Edit* edit, int ask);
+int EditPopIt(WWindow* window);
+int EditTogglePush(Edit* edit);
+int EditCyclePush(Edit* edit);
+int EditCyclePushBack(Edit* edit);
+int CycleToFile(WWindow* window, int n);
+int EditStackDepth(const Edit* edit);
+
+// ---- closing ----
+int EditClose(Edit* edit);
+int EditCloseOrPop(Edit* edit);
+int EditDone(Edit* edit);
+int EditDestroy(Edit* edit);
+
+// ---- change notification: lines l1..l2 (c1 -1 for whole lines) after the change; oldL2 the
+// last line of the region before it ----
+void EditShowChange(Edit* edit, int64_t l1, int c1, int64_t l2, int c2, int64_t oldL2,
+                    bool here);
+void EditsShowChange(Edit* first, int64_t l1, int c1, int64_t l2, int c2, int64_t oldL2);
+void PopsShowChange(EditPop* first, int64_t l1, int c1, int64_t l2, int c2, int64_t oldL2);
+void EditsRefigureTopLine(Edit* first);
+void EditsReadOnlyUpdate(File* file);
+void EditsModifiedUpdate(File* file);
+void EditsSbSet(File* file);
+void EditsRaiseOne(Edit* edit);
+
+// ---- drawing and the title bar ----
+void EditSetMsg(Edit* edit, const char* text);
+void EditRedraw(Edit* edit);
+void EditUpdateTitle(Edit* edit);
+void EditLayout(Edit* edit); // place the parts after a resize
+Edit* EditOfWindow(WWindow* window);
+Edit* EditCurrent(); // the editor of the head context window, or null
+
+// The primary selection's cursor (what "Ln %d,Col %d" and the batch state show) and its
+// extent: edit->view.sel[0] holds them; these read them for callers outside the editor.
+inline int64_t EditCursorLine(const Edit* edit) {
+    return edit->view.sel[0].cursorLine;
+}
+inline int EditCursorCol(const Edit* edit) {
+    return edit->view.sel[0].cursorCol;
+}
 void EditCursor(Edit* edit, int64_t* line, int* col);
 void EditSelectionRange(Edit* edit, int64_t* l1, int* c1, int64_t* l2, int* c2);
+
+// Runs the main loop until no editor window is left (or, with the exit-test switch, only
+// message-list windows are), then returns.
+void EditMainLoop();

@@ -7,10 +7,7 @@ struct StartHooks {
     void (*startJournalTimer)() = nullptr;
     void (*vcInit)() = nullptr;
     void (*initSubsystems)() = nullptr;     // colouring, editor menus, option defaults
-    void (*readConfig)() = nullptr;         // site and user configuration files
-    void (*rememberSettings)() = nullptr;   // option snapshots after start-up
     void (*mainLoop)() = nullptr;           // runs until no editor window is left
-    void (*askSaveConfig)() = nullptr;
     void (*filesAbort)() = nullptr;
     void (*cleanup)() = nullptr;
     void (*colouringOff)() = nullptr;

@@ -11,6 +11,8 @@
 
 #include "buffer/file.h"
 #include "buffer/registry.h"
+#include "config/bindings.h"
+#include "config/cfg.h"
 #include "config/switches.h"
 #include "editor/batch.h"
 #include "editor/edit.h"
@@ -146,6 +148,9 @@ static void releaseFiles() {
 void cleanup_after_gui() {
     releaseFiles();
     if (startHooks.cleanup) startHooks.cleanup();
+    shr_CleanupColors();
+    clearMice();
+    clearKeys();
 }
 
 void abortme(int) {
@@ -185,7 +190,7 @@ struct Walk {
             reuseWindow = NewEdit2(name, line);
         } else {
             File* file = FileFName(name);
-            if (file) EditPush(reuseWindow, file, line);
+            if (file) EditPushEntry(reuseWindow, file, line);
         }
     }
 
@@ -329,6 +334,23 @@ int WalkCommandLine(int argc, char** argv) {
     return walk.opened ? 1 : 0;
 }
 
+// A font or colour set by a configure command after start-up shows at once.
+static void optionChanged(const char* name) {
+    if (!XWindowsOn) return;
+    if (!strcmp(name, "font")) {
+        WRefigureFont();
+    } else if (cfg_FindOption(name) && cfg_FindOption(name)->colorSlot >= 0) {
+        WRefigureColors();
+    } else {
+        return;
+    }
+    for (File* f = FileHead(); f; f = f->next)
+        for (Edit* e = f->edits; e; e = e->nextsame) {
+            EditLayout(e);
+            EditRedraw(e);
+        }
+}
+
 void qe_main(int argc, char** argv) {
     gen_init(argv[0], 0);
     gen_getprogdir();
@@ -342,9 +364,11 @@ void qe_main(int argc, char** argv) {
         if (WGUIInit(&argc, argv) != 1) gen_callexit(1);
         if (!XWindowsOn) gen_errorexit(1, "Failed to attach to windowing system\n");
         if (startHooks.initSubsystems) startHooks.initSubsystems();
-        if (process_default_config_file && startHooks.readConfig) startHooks.readConfig();
+        cfg_StartupConfiguration(process_default_config_file);
+        cfg_optionChangedHook = optionChanged;
+        WRefigureFont();
+        WRefigureColors();
         opened = WalkCommandLine(argc, argv);
-        if (startHooks.rememberSettings) startHooks.rememberSettings();
         signal(SIGINT, abortme);
         if (!opened && _EditLoadFile(nullptr, 0, nullptr, 0) != 1) gen_callexit(1);
     } catch (const PanicError&) {
@@ -355,7 +379,7 @@ void qe_main(int argc, char** argv) {
         status = RunBatch(batchRequest.commands);
     } else if (startHooks.mainLoop) {
         startHooks.mainLoop();
-        if (startHooks.askSaveConfig) startHooks.askSaveConfig();
+        cfg_AskSaveConfig();
     }
     WDrawExit();
     cleanup_after_gui();

@@ -4,6 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/window.h"
+
+// dispatchNext results besides the handler's own 0/1.
+enum { WB_NO_EVENT = -1, WB_ESCAPE = -2 };
+
 struct WBackend {
     virtual ~WBackend() = default;
     virtual int init(int* argc, char** argv) = 0;
@@ -18,6 +23,39 @@ struct WBackend {
     virtual int chooseFile(const char* title, const char* confirm, const char* startDir,
                            std::string& result) = 0;
     virtual void message(const char* text) = 0;
+
+    // windows: createWindow returns the new window's id
+    virtual unsigned long createWindow(WWindow* win) = 0;
+    virtual void destroyWindow(WWindow* win) = 0;
+    virtual void mapWindow(WWindow*) {}
+    virtual void moveResize(WWindow*) {}
+    virtual void setName(WWindow*) {}
+    virtual void setCursor(WWindow*) {}
+    virtual void raise(WWindow*) {}
+    virtual void setBackground(WWindow*) {}
+    virtual void setProperty(WWindow*, const char* /*name*/, const std::string& /*value*/) {}
+
+    // drawing
+    virtual void fillRect(WWindow* win, int x, int y, int w, int h, WColor c) = 0;
+    virtual void drawRect(WWindow* win, int x, int y, int w, int h, WColor c) = 0;
+    virtual void fillTriangle(WWindow*, const int* /*xy6*/, WColor) {}
+    virtual void drawText(WWindow* win, int x, int y, const char* s, int n, WColor fg,
+                          WColor bg) = 0;
+    virtual int textWidth(const char*, int n) { return n * fontWidth; }
+    virtual WColor allocColor(const char* spec, WColor fallback) = 0;
+    // Loads the named font (empty: the default); keeps the current one when it fails.
+    virtual void setFont(const char* /*name*/) {}
+    int fontWidth = 8;
+    int fontHeight = 16;
+    int fontAscent = 12;
+
+    // events
+    virtual bool pending() = 0;
+    // Takes the next queued event and dispatches it: WB_NO_EVENT when none is queued,
+    // WB_ESCAPE for an Escape press when abortable, else the handler's result.
+    virtual int dispatchNext(int abortable) = 0;
+    virtual void waitInput(int ms) = 0;
+    virtual void flush() {}
 };
 
 // The next scripted answer ("-answer"), if one is queued.
@@ -26,3 +64,12 @@ bool WTakeScriptedAnswer(std::string& answer);
 WBackend* NewHeadlessBackend();
 WBackend* NewX11Backend(); // null when the build has no X11 backend
 extern WBackend* wBackend;
+
+// Dialogues drawn with the toolkit's own windows, for backends with a real display.
+void WDialogueAlert(const char* text);
+int WDialogueYesNo(const char* title, const char* question, int dflt);
+int WDialogueButtons(const char* title, const char* text, const std::vector<std::string>& labels,
+                     int dflt);
+int WDialoguePrompt(const char* title, const char* prompt, std::string& answer);
+int WDialogueChooseFile(const char* title, const char* confirm, const char* startDir,
+                        std::string& result);

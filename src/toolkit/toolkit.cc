@@ -5,6 +5,7 @@
 
 #include "runtime/error.h"
 #include "toolkit/backend.h"
+#include "toolkit/window.h"
 
 int XWindowsOn = 0;
 WBackendKind wRequestedBackend = WB_X11;
@@ -30,11 +31,18 @@ int WGUIInit(int* argc, char** argv) {
         if (!wBackend) return 1; // no X11 backend: stay detached
     }
     int r = wBackend->init(argc, argv);
+    if (r < 0) {
+        // No display to attach to: the toolkit started, but XWindowsOn stays 0.
+        delete wBackend;
+        wBackend = nullptr;
+        return 1;
+    }
     if (r == 1) {
         XWindowsOn = 1;
         err_sink.displayOpen = sinkDisplayOpen;
         err_sink.alert = sinkAlert;
         err_sink.bell = sinkBell;
+        WRefigureColors();
     }
     return r;
 }

@@ -1,11 +1,17 @@
-// toolkit/headless/headless.cc: the display-less backend: prints what a window would show and
-// answers dialogues from the scripted answers.
+// toolkit/headless/headless.cc: the display-less backend: windows are records, drawing lands in
+// a grid of 8x16 cells per window, events come from a queue, dialogues answer from the script.
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
+#include <deque>
+#include <map>
 #include <string>
 #include <strings.h>
+#include <sys/select.h>
 
 #include "toolkit/backend.h"
+#include "toolkit/headless.h"
 
 namespace {
 
@@ -27,9 +33,44 @@ void printLine(const std::string& s) {
     fflush(stdout);
 }
 
+struct Grid {
+    int cols = 0, rows = 0;
+    std::vector<std::string> text;
+    std::vector<std::vector<WColor>> fg, bg;
+
+    void fit(int width, int height) {
+        int c = (width + 7) / 8, r = (height + 15) / 16;
+        if (c == cols && r == rows) return;
+        cols = c;
+        rows = r;
+        text.resize(r);
+        fg.resize(r);
+        bg.resize(r);
+        for (int i = 0; i < r; i++) {
+            text[i].resize(c, ' ');
+            fg[i].resize(c, 0);
+            bg[i].resize(c, 0xffffff);
+        }
+    }
+};
+
+std::map<unsigned long, Grid> grids;
+std::deque<WEvent> queue;
+int beeps = 0;
+
 struct HeadlessBackend : WBackend {
-    int init(int*, char**) override { return 1; }
-    void beep() override { printLine("<beep>"); }
+    unsigned long nextId = 1;
+
+    int init(int*, char**) override {
+        fontWidth = 8;
+        fontHeight = 16;
+        fontAscent = 12;
+        return 1;
+    }
+    void beep() override {
+        beeps++;
+        printLine("<beep>");
+    }
 
     void alert(const char* text) override {
         std::string t = text ? text : "";
@@ -95,10 +136,101 @@ struct HeadlessBackend : WBackend {
         while (!t.empty() && t.back() == '\n') t.pop_back();
         if (!t.empty()) printLine(t);
     }
+
+    unsigned long createWindow(WWindow* win) override {
+        unsigned long id = nextId++;
+        grids[id].fit(win->width, win->height);
+        return id;
+    }
+    void destroyWindow(WWindow* win) override {
+        grids.erase(win->id);
+        for (auto it = queue.begin(); it != queue.end();)
+            it = it->window == win ? queue.erase(it) : it + 1;
+    }
+    void moveResize(WWindow* win) override { grids[win->id].fit(win->width, win->height); }
+
+    void fillRect(WWindow* win, int x, int y, int w, int h, WColor c) override {
+        // Only whole cells are blanked: thin lines (bevels, borders) leave text alone.
+        if (w < 8 || h < 16) return;
+        Grid& g = grids[win->id];
+        int c0 = std::max(0, x / 8), c1 = std::min(g.cols, (x + w + 7) / 8);
+        int r0 = std::max(0, y / 16), r1 = std::min(g.rows, (y + h + 15) / 16);
+        for (int r = r0; r < r1; r++)
+            for (int col = c0; col < c1; col++) {
+                g.text[r][col] = ' ';
+                g.bg[r][col] = c;
+            }
+    }
+    void drawRect(WWindow*, int, int, int, int, WColor) override {}
+    void drawText(WWindow* win, int x, int y, const char* s, int n, WColor fg,
+                  WColor bg) override {
+        Grid& g = grids[win->id];
+        int r = y / 16;
+        if (r < 0 || r >= g.rows) return;
+        for (int i = 0; i < n; i++) {
+            int col = x / 8 + i;
+            if (col < 0) continue;
+            if (col >= g.cols) break;
+            g.text[r][col] = s[i];
+            g.fg[r][col] = fg;
+            g.bg[r][col] = bg;
+        }
+    }
+    WColor allocColor(const char* spec, WColor fallback) override {
+        if (spec && spec[0] == '#' && strlen(spec) == 7) {
+            char* end = nullptr;
+            unsigned long v = strtoul(spec + 1, &end, 16);
+            if (end && !*end) return v;
+        }
+        return fallback;
+    }
+
+    bool pending() override { return !queue.empty(); }
+    int dispatchNext(int abortable) override {
+        if (queue.empty()) return WB_NO_EVENT;
+        WEvent ev = queue.front();
+        queue.pop_front();
+        if (abortable && ev.kind == WE_KEY && ev.key == WK_ESCAPE) return WB_ESCAPE;
+        return ev.kind == WE_BUTTON ? WClickEvent(ev) : WDeliver(ev);
+    }
+    void waitInput(int ms) override {
+        if (!queue.empty() || ms <= 0) return;
+        struct timeval tv = {ms / 1000, (ms % 1000) * 1000};
+        select(0, nullptr, nullptr, nullptr, &tv);
+    }
 };
 
 } // namespace
 
 WBackend* NewHeadlessBackend() {
     return new HeadlessBackend();
+}
+
+void WHeadlessPost(const WEvent& ev) {
+    queue.push_back(ev);
+}
+
+std::vector<std::string> WHeadlessRows(const WWindow* win) {
+    auto it = grids.find(win->id);
+    return it == grids.end() ? std::vector<std::string>() : it->second.text;
+}
+
+static WColor cellOf(const WWindow* win, int col, int row, bool wantFg) {
+    auto it = grids.find(win->id);
+    if (it == grids.end() || row < 0 || row >= it->second.rows || col < 0 ||
+        col >= it->second.cols)
+        return 0;
+    return wantFg ? it->second.fg[row][col] : it->second.bg[row][col];
+}
+
+WColor WHeadlessCellFg(const WWindow* win, int col, int row) {
+    return cellOf(win, col, row, true);
+}
+
+WColor WHeadlessCellBg(const WWindow* win, int col, int row) {
+    return cellOf(win, col, row, false);
+}
+
+int WHeadlessBeeps() {
+    return beeps;
 }

@@ -1,0 +1,589 @@
+// editor/edit.cc: creating editors and their windows, layout, window events, the NewEdit family,
+// closing and destroying.
+#include "editor/edit.h"
+
+#include <algorithm>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "buffer/file.h"
+#include "buffer/hooks.h"
+#include "buffer/registry.h"
+#include "config/options.h"
+#include "editor/editpriv.h"
+#include "editor/starthooks.h"
+#include "runtime/error.h"
+#include "runtime/gen.h"
+#include "toolkit/scrollbar.h"
+#include "toolkit/widgets.h"
+
+EditHooks editHooks;
+
+// The start-up runs the main loop through its hook once the command line is walked; this file
+// is always linked into the program (the walk calls NewEdit), so the hook is set here.
+static const bool mainLoopInstalled = (startHooks.mainLoop = EditMainLoop, true);
+
+namespace {
+
+int titleHeight() {
+    return WFontHeight() + 8;
+}
+int messageHeight() {
+    return WFontHeight() + 6;
+}
+
+void vsbAction(ScrollBar*, int action, int64_t pos, void* data) {
+    auto* edit = static_cast<Edit*>(data);
+    int64_t rows = EditRows(edit);
+    int64_t top = edit->view.topLine;
+    switch (action) {
+    case SB_LINEUP: top--; break;
+    case SB_LINEDOWN: top++; break;
+    case SB_PAGEUP: top -= std::max<int64_t>(1, rows - 1); break;
+    case SB_PAGEDOWN: top += std::max<int64_t>(1, rows - 1); break;
+    case SB_TRACK: top = pos / WFontHeight() + 1; break;
+    }
+    int64_t lines = edit->view.file ? edit->view.file->nLines : 1;
+    top = std::clamp<int64_t>(top, 1, std::max<int64_t>(1, lines - rows + 1));
+    EditScrollTo(edit, top);
+}
+
+void hsbAction(ScrollBar* sb, int action, int64_t pos, void* data) {
+    auto* port = static_cast<EditPort*>(data);
+    int fw = WFontWidth();
+    int64_t h = port->hpos;
+    switch (action) {
+    case SB_LINEUP: h -= fw; break;
+    case SB_LINEDOWN: h += fw; break;
+    case SB_PAGEUP: h -= std::max(fw, port->width - fw); break;
+    case SB_PAGEDOWN: h += std::max(fw, port->width - fw); break;
+    case SB_TRACK: h = pos; break;
+    }
+    h = std::clamp<int64_t>(h, 0, std::max<int64_t>(0, sb->max - sb->view));
+    h -= h % fw; // whole columns only
+    if (h == port->hpos) return;
+    port->hpos = (int)h;
+    sbSetPos(sb, h);
+    epDrawRows(port->edit, 0, (int)EditRows(port->edit));
+}
+
+// Pointer position to (line, byte column) in the text area.
+void positionAt(Edit* edit, int x, int y, int64_t& line, int& col) {
+    File* file = edit->view.file;
+    int fh = WFontHeight(), fw = WFontWidth();
+    EditPort* port = edit->panes;
+    line = edit->view.topLine + std::max(0, y) / fh;
+    col = 0;
+    if (!file || line > file->nLines) {
+        line = file ? std::max<int64_t>(1, file->nLines) : 1;
+        if (file && file->nLines > 0) {
+            Line* l = FileLine(file, line);
+            col = l->len;
+        }
+        return;
+    }
+    int want = (std::max(0, x - port->offset) + port->hpos + fw / 2) / fw;
+    Line* l = FileLine(file, line, edit->view.topLineRec, edit->view.topLine);
+    const char* text = FileLineText(file, l);
+    while (col < l->len && LineCols(text, l->len, col + 1) <= want) col++;
+}
+
+int textEvent(WEvent& ev, void* data) {
+    auto* edit = static_cast<Edit*>(data);
+    switch (ev.kind) {
+    case WE_EXPOSE: {
+        int fh = WFontHeight();
+        epDrawRows(edit, ev.y / fh, (ev.y + ev.height) / fh);
+        return 1;
+    }
+    case WE_CROSSING:
+        return 1;
+    default:
+        break;
+    }
+    if (editHooks.eventParse) return editHooks.eventParse(edit, ev);
+    // Until the command dispatch is plugged in, the pointer and the paging keys still work.
+    if (ev.kind == WE_BUTTON && ev.direction > 0) {
+        if (ev.button == 4 || ev.button == 5) {
+            vsbAction(edit->vsb, ev.button == 4 ? SB_LINEUP : SB_LINEDOWN, 0, edit);
+            vsbAction(edit->vsb, ev.button == 4 ? SB_LINEUP : SB_LINEDOWN, 0, edit);
+            vsbAction(edit->vsb, ev.button == 4 ? SB_LINEUP : SB_LINEDOWN, 0, edit);
+        } else if (ev.button == 1) {
+            WSetFocusChild(edit->view.window);
+            int64_t line;
+            int col;
+            positionAt(edit, ev.x, ev.y, line, col);
+            EditCollapse(edit, line, col);
+        }
+    } else if (ev.kind == WE_KEY) {
+        bool meta = ev.modifiers & WMOD_MOD1;
+        if (ev.key == WK_NEXT) vsbAction(edit->vsb, SB_PAGEDOWN, 0, edit);
+        if (ev.key == WK_PRIOR) vsbAction(edit->vsb, SB_PAGEUP, 0, edit);
+        if (meta && ev.key == WK_LEFT) EditCyclePush(edit);
+        if (meta && ev.key == WK_RIGHT) EditCyclePushBack(edit);
+    }
+    return 1;
+}
+
+// The default mouse bindings go up to four clicks.
+int textClickMayFollow(const WEvent& press, void*) {
+    return press.clicks < 4;
+}
+
+int marginEvent(WEvent& ev, void* data) {
+    auto* edit = static_cast<Edit*>(data);
+    if (ev.kind == WE_EXPOSE) {
+        int fh = WFontHeight();
+        epDrawRows(edit, ev.y / fh, (ev.y + ev.height) / fh);
+        return 1;
+    }
+    if (editHooks.eventParse) return editHooks.eventParse(edit, ev);
+    return 1;
+}
+
+int frameEvent(WEvent& ev, void* data) {
+    auto* edit = static_cast<Edit*>(data);
+    switch (ev.kind) {
+    case WE_EXPOSE:
+        EditDrawChrome(edit);
+        break;
+    case WE_RESIZE:
+        if (edit->frame->width != ev.width || edit->frame->height != ev.height) {
+            edit->frame->width = ev.width;
+            edit->frame->height = ev.height;
+        }
+        EditLayout(edit);
+        EditDrawChrome(edit);
+        EditRedraw(edit);
+        break;
+    case WE_CLOSE:
+        EditClose(edit);
+        break;
+    case WE_CROSSING:
+        edit->focus = ev.state != 0;
+        break;
+    case WE_KEY:
+        return textEvent(ev, data);
+    default:
+        break;
+    }
+    return 1;
+}
+
+int iconEvent(WEvent& ev, void* data) {
+    if (ev.kind == WE_EXPOSE) EditDrawChrome(static_cast<Edit*>(data));
+    return 1;
+}
+
+void lineFieldActivate(TextField* tf, void* data) {
+    auto* edit = static_cast<Edit*>(data);
+    char* end = nullptr;
+    std::string t = tf->text;
+    size_t slash = t.find('/');
+    if (slash != std::string::npos) t.resize(slash);
+    long long n = strtoll(t.c_str(), &end, 10);
+    WSetFocusChild(edit->view.window);
+    if (t.empty() || (end && *end) || n < 1 || !edit->view.file || n > edit->view.file->nLines) {
+        EditSetMsg(edit, "Invalid line number");
+        edit->view.shownLine = -1;
+        EditUpdateTitle(edit);
+        return;
+    }
+    EditSetLine(edit, n, 0);
+}
+
+void nameFieldActivate(TextField* tf, void* data) {
+    auto* edit = static_cast<Edit*>(data);
+    WSetFocusChild(edit->view.window);
+    std::string name = tf->text;
+    if (name.empty()) return;
+    if (File* file = FileFName(name.c_str())) EditPush(edit, file, 0);
+}
+
+void fieldCancel(TextField*, void* data) {
+    auto* edit = static_cast<Edit*>(data);
+    WSetFocusChild(edit->view.window);
+    edit->view.shownLine = -1;
+    EditUpdateTitle(edit);
+}
+
+void editedFile(File* file) {
+    if (!file->internal && editHooks.editedFile && file->name) editHooks.editedFile(file->name);
+}
+
+void fileMessage(File* file, const char* text) {
+    Edit* e = file->lastEdit ? file->lastEdit : file->edits;
+    if (e)
+        EditSetMsg(e, text);
+    else
+        WMessage(text);
+}
+
+} // namespace
+
+// ---- chains ----
+
+void EditLinkFile(Edit* edit, File* file) {
+    edit->view.file = file;
+    edit->nextsame = file->edits;
+    file->edits = edit;
+    if (!file->lastEdit) file->lastEdit = edit;
+    if (!fileHooks.message) fileHooks.message = fileMessage;
+}
+
+void EditUnlinkFile(Edit* edit) {
+    File* file = edit->view.file;
+    if (!file) return;
+    for (Edit** p = &file->edits; *p; p = &(*p)->nextsame) {
+        GAssert(*p != (*p)->nextsame);
+        if (*p == edit) {
+            *p = edit->nextsame;
+            break;
+        }
+    }
+    if (file->lastEdit == edit) file->lastEdit = file->edits;
+    edit->nextsame = nullptr;
+    edit->view.file = nullptr;
+}
+
+void EditSetWindowName(Edit* edit) {
+    if (!edit->top || !edit->view.file) return;
+    const char* name = edit->view.file->name ? edit->view.file->name : "";
+    WSetWindowName(edit->top, gen_basename(name));
+}
+
+void EditCollapse(Edit* edit, int64_t line, int col) {
+    for (Selection& s : edit->view.sel) {
+        s.startLine = s.endLine = s.cursorLine = line;
+        s.startCol = s.endCol = s.cursorCol = col;
+        s.flags = 0;
+    }
+    epDrawRows(edit, 0, (int)EditRows(edit));
+    EditUpdateTitle(edit);
+}
+
+void EditScrollTo(Edit* edit, int64_t topLine) {
+    EditView& v = edit->view;
+    if (topLine < 1) topLine = 1;
+    if (v.file) {
+        Line* hint = v.topLineRec;
+        int64_t hintNo = v.topLine;
+        v.topLineRec = topLine <= v.file->nLines ? FileLine(v.file, topLine, hint, hintNo) : nullptr;
+    }
+    v.topLine = topLine;
+    epDrawRows(edit, 0, (int)EditRows(edit));
+    EditsSbSetOne(edit);
+    EditPublishState(edit);
+}
+
+// ---- creation ----
+
+void EditLayout(Edit* edit) {
+    WWindow* f = edit->frame;
+    int fh = WFontHeight(), fw = WFontWidth();
+    int sbw = std::max(1, scrollbarwidth);
+    int W = f->width, H = f->height;
+    int titleH = edit->top ? titleHeight() : 0;
+    int msgH = edit->top ? messageHeight() : 0;
+    int areaY = titleH, areaH = std::max(sbw + 1, H - titleH - msgH);
+    bool vRight = scrolllocation == 1, hTop = scrollhlocation == 0;
+    int vsbX = vRight ? W - sbw : 0;
+    int textX0 = vRight ? 0 : sbw;
+    int marginW = edit->margin ? std::max(0, SelectionMarginWidth) : 0;
+    int textY = hTop ? areaY + sbw : areaY;
+    int textH = std::max(1, areaH - sbw);
+    int hsbY = hTop ? areaY : areaY + textH;
+    int textW = std::max(1, W - sbw - marginW);
+    WMoveResize(edit->vsb->win, vsbX, textY, sbw, textH);
+    WMoveResize(edit->corner, vsbX, hsbY, sbw, sbw);
+    if (edit->margin) WMoveResize(edit->margin, textX0, textY, std::max(1, marginW), textH);
+    WMoveResize(edit->view.window, textX0 + marginW, textY, textW, textH);
+    edit->view.width = textW;
+    edit->view.height = textH;
+    for (EditPort* p = edit->panes; p; p = p->next) {
+        p->width = textW - p->offset;
+        p->height = textH;
+        WMoveResize(p->hsb->win, textX0 + marginW + p->offset, hsbY, std::max(1, p->width), sbw);
+    }
+    if (edit->top) {
+        int y = 3, h = fh + 2 + 0;
+        int x = 4;
+        WMoveResize(edit->lineField->win, x, y, 14 * fw, h);
+        x += 14 * fw + 4;
+        WMoveResize(edit->status, x, y, 18 * fw, h);
+        x += 18 * fw + 4;
+        int right = W - 4 - 2 * (fh + 6) - 4 - 14 * fw - 4;
+        WMoveResize(edit->nameField->win, x, y, std::max(4 * fw, right - x), h);
+        x = std::max(x + 4 * fw, right) + 4;
+        WMoveResize(edit->tagField->win, x, y, 14 * fw, h);
+        x += 14 * fw + 4;
+        WMoveResize(edit->modIcon, x, y, fh + 6, h);
+        x += fh + 6;
+        WMoveResize(edit->roIcon, x, y, fh + 6, h);
+        WMoveResize(edit->msgLine, 0, H - msgH, W, msgH);
+    }
+    EditsSbSetOne(edit);
+}
+
+Edit* EditCreate(WWindow* parent, int x, int y, int width, int height, const char* name,
+                 File* file, int kind, int withMenuBar, int fixed) {
+    (void)withMenuBar; // the menu bar arrives with the command menus
+    int fh = WFontHeight(), fw = WFontWidth();
+    int sbw = std::max(1, scrollbarwidth);
+    width = std::max(width, 3 * fh + sbw);
+    height = std::max(height, 2 * fh + sbw + 5);
+    auto* edit = new Edit;
+    edit->name = name && *name ? name : "editor";
+    edit->kind = kind;
+    edit->fixed = fixed != 0;
+    edit->embedded = parent != nullptr;
+    edit->frame = WCreateWindow(parent, x, y, width, height, frameEvent, edit);
+    WSetBackground(edit->frame, wPalette.control);
+    if (!parent) edit->top = edit->frame;
+    edit->vsb = sbCreate(edit->frame, 0, 0, sbw, sbw, true, vsbAction, edit);
+    edit->corner = WCreateWindow(edit->frame, 0, 0, sbw, sbw, iconEvent, edit);
+    WSetBackground(edit->corner, wPalette.control);
+    WMapWindow(edit->corner);
+    if (SelectionMarginWidth > 0) {
+        edit->margin = WCreateWindow(edit->frame, 0, 0, SelectionMarginWidth, 1, marginEvent, edit);
+        WSetCursor(edit->margin, WCURSOR_RIGHTARROW);
+        WMapWindow(edit->margin);
+    }
+    edit->view.window = WCreateWindow(edit->frame, 0, 0, 1, 1, textEvent, edit);
+    WSetCursor(edit->view.window, WCURSOR_ARROW);
+    WMapWindow(edit->view.window);
+    WSetClickCallback(edit->view.window, textClickMayFollow, nullptr);
+    auto* port = new EditPort;
+    port->window = edit->view.window;
+    port->edit = edit;
+    port->hsb = sbCreate(edit->frame, 0, 0, sbw, sbw, false, hsbAction, port);
+    edit->panes = port;
+    if (edit->top) {
+        edit->lineField = tfCreate(edit->frame, 0, 0, 1, 1, lineFieldActivate, edit);
+        edit->lineField->cancel = fieldCancel;
+        edit->status = WCreateWindow(edit->frame, 0, 0, 1, 1, iconEvent, edit);
+        WMapWindow(edit->status);
+        edit->nameField = tfCreate(edit->frame, 0, 0, 1, 1, nameFieldActivate, edit);
+        edit->nameField->cancel = fieldCancel;
+        edit->tagField = tfCreate(edit->frame, 0, 0, 1, 1, nullptr, edit);
+        edit->tagField->cancel = fieldCancel;
+        edit->modIcon = WCreateWindow(edit->frame, 0, 0, 1, 1, iconEvent, edit);
+        WMapWindow(edit->modIcon);
+        edit->roIcon = WCreateWindow(edit->frame, 0, 0, 1, 1, iconEvent, edit);
+        WMapWindow(edit->roIcon);
+        edit->msgLine = WCreateWindow(edit->frame, 0, 0, 1, 1, iconEvent, edit);
+        WMapWindow(edit->msgLine);
+        WSetFocusChild(edit->view.window);
+    }
+    (void)fw;
+    if (file) {
+        EditLinkFile(edit, file);
+        edit->view.topLineRec = file->first;
+    }
+    EditLayout(edit);
+    if (edit->top) {
+        edit->cw.kind = CW_EDIT;
+        edit->cw.data = edit;
+        cwInsertList(&edit->cw);
+        EditSetWindowName(edit);
+    }
+    return edit;
+}
+
+// The size a new top-level editor window gets: editwidth x editheight characters of text.
+static void newWindowSize(int& width, int& height) {
+    int fh = WFontHeight(), fw = WFontWidth();
+    int sbw = std::max(1, scrollbarwidth);
+    int marginW = SelectionMarginWidth > 0 ? SelectionMarginWidth : 0;
+    width = std::max(20, editwidth) * fw + sbw + marginW + 2;
+    height = std::max(3, editheight) * fh + sbw + titleHeight() + messageHeight();
+}
+
+Edit* _NewEditWithBufferSwitch(const char* name, File* file, int64_t line, int isTagLine,
+                               int useBufferEditor) {
+    (void)useBufferEditor; // buffer mode arrives with the file commands
+    if (!file) {
+        if (!name) return nullptr;
+        file = FileFName(name);
+        if (!file) return nullptr;
+    }
+    struct stat st;
+    if (file->name && !file->internal && stat(file->name, &st) == 0)
+        file->readOnly = file->readOnly || access(file->name, W_OK) != 0;
+    editedFile(file);
+    int width, height;
+    newWindowSize(width, height);
+    Edit* edit = EditCreate(nullptr, 0, 0, width, height, "editor", file, 0, 1, 0);
+    WMapWindow(edit->top);
+    EditAttachFile(edit, file, line, isTagLine);
+    EditRedraw(edit);
+    return edit;
+}
+
+Edit* NewEdit(const char* name, int64_t line, int, int) {
+    return _NewEditWithBufferSwitch(name, nullptr, line, 0, 1);
+}
+
+Edit* NewEdit2(const char* name, int64_t line) {
+    return _NewEditWithBufferSwitch(name, nullptr, line, 0, 0);
+}
+
+Edit* NewEditTag(const char* name, int64_t line, int, int) {
+    return _NewEditWithBufferSwitch(name, nullptr, line, 1, 1);
+}
+
+Edit* CreateEWind(File* file) {
+    return file ? _NewEditWithBufferSwitch(file->name, file, 0, 0, 0) : nullptr;
+}
+
+Edit* CreateEWind_line(File* file, int64_t line) {
+    return file ? _NewEditWithBufferSwitch(file->name, file, line, 0, 0) : nullptr;
+}
+
+int _EditLoadFile(Edit*, int, const char* dir, int) {
+    std::string chosen;
+    if (FileChooseDialogue("Edit File", "Edit", dir && *dir ? dir : ".", chosen) != 1) return 0;
+    return NewEdit(chosen.c_str(), 0, 1, 0) ? 1 : 0;
+}
+
+// ---- lookup ----
+
+Edit* EditOfWindow(WWindow* window) {
+    WWindow* top = WTopLevelOf(window);
+    for (ContextWindow* cw = NextEditContext(); cw; cw = cw->next) {
+        if (cw->kind != CW_EDIT) continue;
+        auto* e = static_cast<Edit*>(cw->data);
+        if (e->top == top) return e;
+    }
+    return nullptr;
+}
+
+Edit* EditCurrent() {
+    for (ContextWindow* cw = NextEditContext(); cw; cw = cw->next)
+        if (cw->kind == CW_EDIT) return static_cast<Edit*>(cw->data);
+    return nullptr;
+}
+
+void EditCursor(Edit* edit, int64_t* line, int* col) {
+    *line = edit->view.sel[0].cursorLine;
+    *col = edit->view.sel[0].cursorCol;
+}
+
+void EditSelectionRange(Edit* edit, int64_t* l1, int* c1, int64_t* l2, int* c2) {
+    const Selection& s = edit->view.sel[0];
+    *l1 = s.startLine;
+    *c1 = s.startCol;
+    *l2 = s.endLine;
+    *c2 = s.endCol;
+}
+
+void EditsRaiseOne(Edit* edit) {
+    if (edit && edit->top) WRaiseWindow(edit->top);
+}
+
+// ---- closing ----
+
+int EditClose(Edit* edit) {
+    if (edit->fixed) {
+        WBeep();
+        return 0;
+    }
+    edit->closing = true;
+    if (edit->searchBusy) {
+        edit->searchBusy = false; // stop the search; the editor stays
+        edit->closing = false;
+        return 0;
+    }
+    int r = EditDestroy(edit);
+    if (!r) edit->closing = false;
+    return r;
+}
+
+int EditCloseOrPop(Edit* edit) {
+    return edit->pops ? EditPopEdit(edit) : EditClose(edit);
+}
+
+int EditDone(Edit* edit) {
+    if (edit->fixed) {
+        WBeep();
+        return 0;
+    }
+    auto saveOne = [](File* f) {
+        if (!f || !f->modified || f->noReload) return true;
+        return editHooks.saveFile && editHooks.saveFile(f) == 1;
+    };
+    if (!saveOne(edit->view.file)) return 0;
+    for (EditPop* p = edit->pops; p; p = p->next)
+        if (!saveOne(p->file)) return 0;
+    return EditClose(edit);
+}
+
+// Files of the editor that would lose changes if it went away now.
+static bool needsSaving(Edit* edit, File* f) {
+    if (!f || !f->modified || f->internal || f->notAFile) return false;
+    for (Edit* e = f->edits; e; e = e->nextsame)
+        if (e != edit) return false; // still shown elsewhere
+    return true;
+}
+
+// Until the file commands install their close query, ask plainly for each unsaved File.
+static int defaultCloseQuery(Edit* edit) {
+    std::vector<File*> files;
+    if (needsSaving(edit, edit->view.file)) files.push_back(edit->view.file);
+    for (EditPop* p = edit->pops; p; p = p->next)
+        if (needsSaving(edit, p->file) &&
+            std::find(files.begin(), files.end(), p->file) == files.end())
+            files.push_back(p->file);
+    for (File* f : files) {
+        char* q = gen_sprintf("%s has unsaved changes.\nDiscard them and close the window?",
+                              f->name ? f->name : "(unnamed)");
+        int yes = WYesNo("Save Changes?", q, 0);
+        gen_free(q);
+        if (!yes) return 0;
+    }
+    return 1;
+}
+
+int EditDestroy(Edit* edit) {
+    if (edit->destroyHook) edit->destroyHook(edit);
+    if (!edit->destroying) {
+        int ok = editHooks.saveAndCloseFiles ? editHooks.saveAndCloseFiles(edit)
+                                             : defaultCloseQuery(edit);
+        if (!ok) return 0;
+    }
+    edit->destroying = true;
+    File* file = edit->view.file;
+    EditUnlinkFile(edit);
+    // A File shown nowhere any more may be unloaded; one with unsaved changes stays loaded.
+    auto release = [](File* f) {
+        if (f && !f->edits && !f->pops && !f->modified) FileStubout(f);
+    };
+    while (EditPop* p = edit->pops) {
+        edit->pops = p->next;
+        for (EditPop** q = &p->file->pops; *q; q = &(*q)->nextForFile)
+            if (*q == p) {
+                *q = p->nextForFile;
+                break;
+            }
+        File* f = p->file;
+        delete p;
+        release(f);
+    }
+    release(file);
+    if (edit->top) cwRemoveList(&edit->cw);
+    for (EditPort* p = edit->panes; p;) {
+        EditPort* next = p->next;
+        sbDestroy(p->hsb);
+        delete p;
+        p = next;
+    }
+    sbDestroy(edit->vsb);
+    delete edit->lineField;
+    delete edit->nameField;
+    delete edit->tagField;
+    WDestroyWindow(edit->frame); // every part of the editor is a child of it
+    delete edit;
+    return 1;
+}

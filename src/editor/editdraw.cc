@@ -1,0 +1,272 @@
+// editor/editdraw.cc: drawing of panes, the selection margin, the title-bar fields, the message
+// line, and the scroll bars that follow the view.
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "buffer/file.h"
+#include "config/options.h"
+#include "editor/edit.h"
+#include "editor/editpriv.h"
+#include "runtime/gen.h"
+#include "toolkit/scrollbar.h"
+#include "toolkit/widgets.h"
+
+namespace {
+
+// Display cells of one line: each cell's byte and the byte index it comes from.
+struct Cell {
+    char ch;
+    int index;
+};
+
+// Expands at most `limit` cells: only the columns up to the right edge are ever drawn, and a
+// line may be a gigabyte long. Returns true when the line ended before the limit.
+bool expandLine(const char* text, int len, size_t limit, std::vector<Cell>& cells) {
+    cells.clear();
+    int ts = tabsize > 0 ? tabsize : 8;
+    for (int i = 0; i < len; i++) {
+        if (cells.size() >= limit) return false;
+        unsigned char b = (unsigned char)text[i];
+        if (b == '\t') {
+            int n = ts - (int)(cells.size() % (size_t)ts);
+            for (int k = 0; k < n; k++) cells.push_back({' ', i});
+        } else if (b < 0x20 || b == 0x7f) {
+            cells.push_back({'?', i}); // a control byte keeps its one column
+        } else {
+            cells.push_back({(char)b, i});
+        }
+    }
+    return true;
+}
+
+// Is byte index `col` of line `line` inside the selection?
+bool inSelection(const Selection& s, int64_t line, int col) {
+    if (s.startLine == s.endLine && s.startCol == s.endCol) return false;
+    if (line < s.startLine || line > s.endLine) return false;
+    if (line == s.startLine && col < s.startCol) return false;
+    if (line == s.endLine && col >= s.endCol) return false;
+    return true;
+}
+
+} // namespace
+
+int64_t EditRows(const Edit* edit) {
+    int fh = WFontHeight();
+    return std::max<int64_t>(1, edit->view.height / fh);
+}
+
+void epDrawRows(Edit* edit, int row0, int row1) {
+    EditView& v = edit->view;
+    if (!v.window) return;
+    EditPort* port = edit->panes;
+    File* file = v.file;
+    int fh = WFontHeight(), fw = WFontWidth();
+    int offset = port ? port->offset : 0;
+    int hpos = port ? port->hpos : 0;
+    int firstCol = hpos / fw;
+    int cols = std::max(1, (v.width - offset) / fw + 1);
+    const Selection& s = v.sel[0];
+    bool empty = s.startLine == s.endLine && s.startCol == s.endCol;
+    Line* line = nullptr;
+    int64_t lineNo = v.topLine + row0;
+    if (file && lineNo >= 1 && lineNo <= file->nLines)
+        line = FileLine(file, lineNo, v.topLineRec, v.topLine);
+    std::vector<Cell> cells;
+    std::string runText;
+    for (int r = row0; r <= row1; r++, lineNo++) {
+        int y = r * fh;
+        if (y >= v.height) break;
+        WFillRect(v.window, 0, y, v.width, fh, wPalette.background);
+        if (!file || !line) continue;
+        const char* text = FileLineText(file, line);
+        bool whole = expandLine(text, line->len, (size_t)firstCol + cols, cells);
+        // Runs of equal selection state, drawn from the first visible column.
+        int c = firstCol;
+        int end = std::min((int)cells.size(), firstCol + cols);
+        while (c < end) {
+            bool sel = inSelection(s, lineNo, cells[c].index);
+            int start = c;
+            runText.clear();
+            while (c < end && inSelection(s, lineNo, cells[c].index) == sel)
+                runText.push_back(cells[c++].ch);
+            WColor fg = sel ? wPalette.selectText : wPalette.foreground;
+            WColor bg = sel ? wPalette.select : wPalette.background;
+            WDrawText(v.window, offset + (start - firstCol) * fw, y, runText.data(),
+                      (int)runText.size(), fg, bg);
+        }
+        // The line break of a selected line is shown as one selected cell.
+        if (whole && lineNo >= s.startLine && lineNo < s.endLine &&
+            inSelection(s, lineNo, std::max(line->len, s.startLine == lineNo ? s.startCol : 0))) {
+            int x = offset + ((int)cells.size() - firstCol) * fw;
+            if (x >= offset) WFillRect(v.window, x, y, fw, fh, wPalette.select);
+        }
+        if (empty && lineNo == s.cursorLine) {
+            int dcol = LineCols(text, line->len, s.cursorCol);
+            int x = offset + (dcol - firstCol) * fw;
+            if (x >= offset - 1 && x < v.width) WFillRect(v.window, x, y, 2, fh, wPalette.foreground);
+        }
+        line = line->next;
+    }
+    if (edit->margin) {
+        int y0 = row0 * fh;
+        WFillRect(edit->margin, 0, y0, edit->margin->width, (row1 - row0 + 1) * fh,
+                  wPalette.background);
+        WFillRect(edit->margin, edit->margin->width - 1, y0, 1, (row1 - row0 + 1) * fh,
+                  wPalette.controlDark);
+    }
+}
+
+void EditRedraw(Edit* edit) {
+    if (!edit->view.window) return;
+    epDrawRows(edit, 0, (int)EditRows(edit));
+    EditsSbSetOne(edit);
+    EditUpdateTitle(edit);
+}
+
+void EditsSbSetOne(Edit* edit) {
+    File* file = edit->view.file;
+    int fh = WFontHeight(), fw = WFontWidth();
+    int64_t lines = file ? file->nLines : 0;
+    if (edit->vsb) {
+        sbSetScroller(edit->vsb, lines * fh, edit->view.height);
+        sbSetPos(edit->vsb, (edit->view.topLine - 1) * fh);
+    }
+    for (EditPort* p = edit->panes; p; p = p->next) {
+        if (!p->hsb) continue;
+        int64_t width = (int64_t)(file ? std::max(file->maxWidth, 1) : 80) * fw;
+        sbSetScroller(p->hsb, width, p->width);
+        sbSetPos(p->hsb, p->hpos);
+    }
+}
+
+void EditsSbSet(File* file) {
+    for (Edit* e = file->edits; e; e = e->nextsame) EditsSbSetOne(e);
+}
+
+// ---- title bar and message line ----
+
+void drawStatus(Edit* edit) {
+    if (!edit->status) return;
+    WWindow* w = edit->status;
+    WFillRect(w, 0, 0, w->width, w->height, wPalette.control);
+    WDrawText(w, 4, (w->height - WFontHeight()) / 2, edit->statusText.data(),
+              (int)edit->statusText.size(), wPalette.foreground, wPalette.control);
+}
+
+void drawIcons(Edit* edit) {
+    File* file = edit->view.file;
+    int fh = WFontHeight();
+    if (edit->modIcon) {
+        WWindow* w = edit->modIcon;
+        WFillRect(w, 0, 0, w->width, w->height, wPalette.control);
+        if (file && file->modified) {
+            // A pencil-coloured box with a star: the File has unsaved changes.
+            WFillRect(w, 2, 2, w->width - 4, w->height - 4, wPalette.background);
+            WBevel(w, 2, 2, w->width - 4, w->height - 4, false);
+            WDrawText(w, (w->width - WFontWidth()) / 2, (w->height - fh) / 2, "*", 1,
+                      wPalette.foreground, wPalette.background);
+        }
+    }
+    if (edit->roIcon) {
+        WWindow* w = edit->roIcon;
+        WFillRect(w, 0, 0, w->width, w->height, wPalette.control);
+        if (file && file->readOnly) {
+            // The "stop" sign of a read-only File.
+            WFillRect(w, 2, 2, w->width - 4, w->height - 4, 0xc00000);
+            const char* t = "RO";
+            WDrawText(w, (w->width - 2 * WFontWidth()) / 2, (w->height - fh) / 2, t, 2, 0xffffff,
+                      0xc00000);
+        }
+    }
+}
+
+void drawMessage(Edit* edit) {
+    if (!edit->msgLine) return;
+    WWindow* w = edit->msgLine;
+    WFillRect(w, 0, 0, w->width, w->height, wPalette.control);
+    WBevel(w, 0, 0, w->width, w->height, false);
+    std::string t = edit->message;
+    for (char& c : t)
+        if (c == '\n' || c == '\t') c = ' ';
+    WDrawText(w, 4, (w->height - WFontHeight()) / 2, t.data(), (int)t.size(), wPalette.foreground,
+              wPalette.control);
+}
+
+void EditSetMsg(Edit* edit, const char* text) {
+    std::string t = text ? text : "";
+    while (!t.empty() && t.back() == '\n') t.pop_back();
+    edit->message = t;
+    drawMessage(edit);
+    // Without a display every message is a line of output (batch mode reads them).
+    if (WIsHeadless() && !t.empty()) WMessage(t.c_str());
+}
+
+void EditUpdateTitle(Edit* edit) {
+    EditView& v = edit->view;
+    File* file = v.file;
+    if (!file) return;
+    int64_t line = v.sel[0].cursorLine;
+    int col = v.sel[0].cursorCol;
+    if (edit->lineField && (line != v.shownLine || file->nLines != v.shownCount)) {
+        char buf[64];
+        snprintf(buf, sizeof buf, "%lld/%lld", (long long)line, (long long)file->nLines);
+        tfSetText(edit->lineField, buf);
+    }
+    if (line != v.shownLine || col != v.shownCol) {
+        int dcol = 1;
+        if (line >= 1 && line <= file->nLines) {
+            Line* l = FileLine(file, line, v.topLineRec, v.topLine);
+            dcol = LineCols(FileLineText(file, l), l->len, col) + 1;
+        }
+        char buf[64];
+        snprintf(buf, sizeof buf, "Ln %lld,Col %d", (long long)line, dcol);
+        edit->statusText = buf;
+        drawStatus(edit);
+    }
+    v.shownLine = line;
+    v.shownCol = col;
+    v.shownCount = file->nLines;
+    if (edit->nameField && !(edit->top && edit->top->focusChild == edit->nameField->win))
+        tfSetText(edit->nameField, file->name ? file->name : "");
+    if (file->modified != edit->shownModified || file->readOnly != edit->shownReadOnly) {
+        edit->shownModified = file->modified;
+        edit->shownReadOnly = file->readOnly;
+        drawIcons(edit);
+    }
+    EditPublishState(edit);
+}
+
+// Tools outside the program (end-to-end tests, window-manager scripts) can read the view.
+void EditPublishState(Edit* edit) {
+    if (!edit->top || !edit->view.file) return;
+    char buf[512];
+    snprintf(buf, sizeof buf, "top=%lld line=%lld col=%d lines=%lld stack=%d file=%s",
+             (long long)edit->view.topLine, (long long)edit->view.sel[0].cursorLine,
+             edit->view.sel[0].cursorCol, (long long)edit->view.file->nLines,
+             EditStackDepth(edit), edit->view.file->name ? edit->view.file->name : "");
+    WSetProperty(edit->top, "_QE_STATE", buf);
+}
+
+void EditDrawChrome(Edit* edit) {
+    if (edit->top) {
+        WFillRect(edit->frame, 0, 0, edit->frame->width, edit->frame->height, wPalette.control);
+    }
+    drawStatus(edit);
+    drawIcons(edit);
+    drawMessage(edit);
+    if (edit->corner)
+        WFillRect(edit->corner, 0, 0, edit->corner->width, edit->corner->height,
+                  wPalette.control);
+}
+
+void EditsModifiedUpdate(File* file) {
+    for (Edit* e = file->edits; e; e = e->nextsame) drawIcons(e);
+}
+
+void EditsReadOnlyUpdate(File* file) {
+    for (Edit* e = file->edits; e; e = e->nextsame) {
+        e->shownReadOnly = file->readOnly;
+        drawIcons(e);
+    }
+}

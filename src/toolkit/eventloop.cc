@@ -1,0 +1,289 @@
+// toolkit/eventloop.cc: the background-work list, deadlines and the event pump.
+#include "toolkit/eventloop.h"
+
+#include <cerrno>
+#include <cstdarg>
+#include <sys/time.h>
+#include <sys/wait.h>
+#include <vector>
+
+#include "config/options.h"
+#include "config/switches.h"
+#include "runtime/error.h"
+#include "toolkit/backend.h"
+#include "toolkit/toolkit.h"
+
+struct ExtraEntry;
+
+struct ExtraHandle {
+    ExtraEntry* entry; // null once the entry is gone
+    int count;
+};
+
+struct ExtraEntry {
+    int kind = XP_TIMER;
+    long sec = 0;
+    int ms = 0;
+    long pid = 0;
+    ExtraPoll poll = nullptr;
+    ExtraFinish finish = nullptr;
+    ExtraHandle* handle = nullptr;
+    void* user = nullptr;
+    bool busy = false;
+};
+
+namespace {
+
+// The list keeps its own capacity rule (start at 10, grow by 10) so its growth is what the
+// rest of the program expects; std::vector only stores the pointers.
+struct ExtraList {
+    std::vector<ExtraEntry*> items;
+    size_t capacity = 0;
+} xlist;
+
+void releaseHandle(ExtraHandle* h) {
+    if (h && --h->count <= 0) delete h;
+}
+
+void removeAt(size_t i) {
+    ExtraEntry* e = xlist.items[i];
+    xlist.items.erase(xlist.items.begin() + (long)i);
+    e->handle->entry = nullptr; // the handle dies with its entry
+    releaseHandle(e->handle);
+    delete e;
+}
+
+long indexOf(const ExtraEntry* e) {
+    for (size_t i = 0; i < xlist.items.size(); i++)
+        if (xlist.items[i] == e) return (long)i;
+    return -1;
+}
+
+struct PumpState {
+    bool abort = false;
+    void (*exitFn)() = nullptr;
+    void (*periodic)(void*) = nullptr;
+    void (*periodicCleanup)(void*, int) = nullptr;
+    void* periodicArg = nullptr;
+    long periodicExtra = 0;
+    int counter = 0;
+} pump;
+
+} // namespace
+
+void WSystemClock(long* sec, int* ms) {
+    struct timeval tv;
+    gettimeofday(&tv, nullptr);
+    *sec = tv.tv_sec;
+    *ms = (int)(tv.tv_usec / 1000);
+}
+
+void (*wClock)(long*, int*) = WSystemClock;
+
+void WSetTimeout(long* sec, int* ms, int delayMs) {
+    long s;
+    int m;
+    wClock(&s, &m);
+    if (delayMs < 0) delayMs = 0;
+    s += delayMs / 1000;
+    m += delayMs % 1000;
+    if (m >= 1000) {
+        m -= 1000;
+        s++;
+    }
+    *sec = s;
+    *ms = m;
+}
+
+int WCheckTimeout(long sec, int ms) {
+    long s;
+    int m;
+    wClock(&s, &m);
+    if (s > sec || (s == sec && m >= ms)) return 0;
+    return (int)((ms - m) + 1000 * (sec - s));
+}
+
+ExtraHandle* ExtraProcess_Create(int kind, long timeoutOrPid, ExtraPoll poll, ExtraFinish finish,
+                                 void* user) {
+    if (xlist.capacity == 0) xlist.capacity = 10;
+    if (xlist.items.size() + 1 >= xlist.capacity) xlist.capacity += 10;
+    xlist.items.reserve(xlist.capacity);
+    auto* e = new ExtraEntry;
+    e->kind = kind;
+    e->poll = poll;
+    e->finish = finish;
+    e->user = user;
+    if (kind == XP_TIMER)
+        WSetTimeout(&e->sec, &e->ms, (int)timeoutOrPid);
+    else if (kind == XP_CHILD)
+        e->pid = timeoutOrPid;
+    e->handle = new ExtraHandle{e, 2}; // one count for the list, one for the caller
+    xlist.items.push_back(e);
+    return e->handle;
+}
+
+bool ExtraProcess_Alive(const ExtraHandle* handle) {
+    return handle && handle->entry;
+}
+
+void ExtraProcess_Release(ExtraHandle* handle) {
+    releaseHandle(handle);
+}
+
+int ExtraProcess_SetTimeout(ExtraHandle* handle, int ms) {
+    if (!ExtraProcess_Alive(handle)) return 0;
+    WSetTimeout(&handle->entry->sec, &handle->entry->ms, ms);
+    return 1;
+}
+
+void ExtraProcess_Kill(ExtraHandle* handle, int arg) {
+    if (!ExtraProcess_Alive(handle)) return;
+    ExtraEntry* e = handle->entry;
+    if (e->finish && !e->finish(e->user, arg)) return;
+    long i = indexOf(e); // finish may have reordered the list
+    if (i >= 0) removeAt((size_t)i);
+}
+
+bool ExtraProcess_AnyTimedOut() {
+    for (ExtraEntry* e : xlist.items)
+        if (e->kind == XP_TIMER && e->poll && WCheckTimeout(e->sec, e->ms) == 0) return true;
+    return false;
+}
+
+int ExtraProcess_NumberPending() {
+    return (int)xlist.items.size();
+}
+
+int ExtraProcess_Wait(int* wait) {
+    int suggested = 5000;
+    if (xlist.items.empty()) {
+        *wait = suggested;
+        return 1;
+    }
+    int status = 0;
+    pid_t reaped;
+    do {
+        reaped = waitpid(-1, &status, WNOHANG);
+    } while (reaped < 0 && errno == EINTR);
+    int exitStatus = 0;
+    if (reaped > 0)
+        exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+
+    size_t i = 0;
+    while (i < xlist.items.size()) {
+        ExtraEntry* e = xlist.items[i];
+        if (e->busy) {
+            i++;
+            continue;
+        }
+        e->busy = true;
+        int done = 0;
+        if (e->kind != XP_PARKED && e->poll) {
+            if (e->kind == XP_TIMER) {
+                int left = WCheckTimeout(e->sec, e->ms);
+                if (left == 0)
+                    done = e->poll(e->user, (int)i);
+                else if (left < suggested)
+                    suggested = left;
+            } else {
+                done = e->poll(e->user, (int)i);
+            }
+        }
+        if (e->kind == XP_IDLE) suggested = 0;
+        bool childEnded = e->kind == XP_CHILD && reaped > 0 && e->pid == reaped;
+        // A callback may have added or removed entries: find this one again.
+        long at = indexOf(e);
+        if (at < 0) continue; // killed from inside its own callback
+        i = (size_t)at;
+        if (childEnded || done) {
+            int remove = e->finish ? e->finish(e->user, childEnded ? exitStatus : 0) : 1;
+            at = indexOf(e);
+            if (at < 0) continue;
+            i = (size_t)at;
+            if (remove) {
+                removeAt(i);
+                continue; // the same index now holds the next entry
+            }
+        }
+        e->busy = false;
+        i++;
+    }
+    *wait = suggested;
+    return 1;
+}
+
+// ---- the event pump ----
+
+// The abort report goes through the error service even when it carries no text.
+static int reportAbort(const char* format, ...) {
+    va_list ap;
+    va_start(ap, format);
+    int r = QuorlVError(ERR_ABORTED, format, ap);
+    va_end(ap);
+    return r;
+}
+
+int WEventAll(int abortable) {
+    pump.abort = false;
+    pump.counter = 0;
+    if (wBackend && XWindowsOn) {
+        while (!pump.abort) {
+            int r = wBackend->dispatchNext(abortable);
+            if (r == WB_NO_EVENT) break;
+            if (r == WB_ESCAPE) {
+                return reportAbort(debugFlag[XSW_ESCABORT] ? "Command aborted." : nullptr);
+            }
+            if (r == 0) return 0;
+            if (++pump.counter >= 11) {
+                pump.counter = 0;
+                if (ExtraProcess_AnyTimedOut()) break;
+            }
+        }
+    }
+    if (pump.exitFn) pump.exitFn();
+    WClickTimingCheck();
+    if (pump.periodic) pump.periodic(pump.periodicArg);
+    return 1;
+}
+
+void WYield(int ms) {
+    if (ms < 1) return;
+    if (ms > 500) ms = 500;
+    if (wBackend && wBackend->pending()) return;
+    if (clickpause > 0 && clickpause * 100 - 2 < ms) ms = clickpause * 100 - 2;
+    if (ms < 1) return;
+    if (wBackend) {
+        wBackend->flush();
+        wBackend->waitInput(ms);
+    } else {
+        struct timeval tv = {ms / 1000, (ms % 1000) * 1000};
+        select(0, nullptr, nullptr, nullptr, &tv);
+    }
+}
+
+void WEventAbortLoop() {
+    pump.abort = true;
+}
+
+bool WEventAborted() {
+    return pump.abort;
+}
+
+void WEventAppScheduleExit(void (*fn)()) {
+    pump.exitFn = fn;
+}
+
+bool WEventAppShouldExit() {
+    return pump.exitFn != nullptr;
+}
+
+void WEventSetPeriodic(void (*fn)(void*), void (*cleanup)(void*, int), void* arg, long extra) {
+    if (fn == pump.periodic && cleanup == pump.periodicCleanup && arg == pump.periodicArg &&
+        extra == pump.periodicExtra)
+        return;
+    if (pump.periodicCleanup) pump.periodicCleanup(pump.periodicArg, 0);
+    pump.periodic = fn;
+    pump.periodicCleanup = cleanup;
+    pump.periodicArg = arg;
+    pump.periodicExtra = extra;
+}

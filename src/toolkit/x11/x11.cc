@@ -1,0 +1,322 @@
+// toolkit/x11/x11.cc: the X11 backend: display connection, fonts, colours, windows with their
+// ICCCM properties, and drawing.
+#include "toolkit/x11/x11.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xresource.h>
+#include <X11/cursorfont.h>
+#include <cstring>
+#include <sys/select.h>
+#include <unistd.h>
+
+#include "config/bindings.h"
+#include "config/options.h"
+#include "runtime/gen.h"
+
+X11State xs;
+
+namespace {
+
+// Xlib calls this from C: it must not throw, so it only reports.
+int onXError(Display* dpy, XErrorEvent* e) {
+    // A window destroyed on the server before we drew into it is harmless.
+    if (e->error_code == BadWindow || e->error_code == BadDrawable) return 0;
+    char text[256];
+    XGetErrorText(dpy, e->error_code, text, sizeof text);
+    gen_warning("X error: %s (request %d)", text, e->request_code);
+    return 0;
+}
+
+int onXIOError(Display*) {
+    // The display went away: nothing can be shown any more; journals keep unsaved edits.
+    gen_errorexit(1, "Lost the connection to the display");
+}
+
+const char* const defaultFonts[] = {
+    "-misc-fixed-medium-r-normal--13-120-75-75-c-70-iso8859-1",
+    "7x13",
+    "fixed",
+};
+
+bool loadFont(const std::string& name) {
+    if (!name.empty()) {
+        xs.font = XLoadQueryFont(xs.dpy, name.c_str());
+        if (!xs.font) gen_warning("Cannot load font \"%s\", using the default", name.c_str());
+    }
+    for (const char* name : defaultFonts) {
+        if (xs.font) break;
+        xs.font = XLoadQueryFont(xs.dpy, name);
+    }
+    return xs.font != nullptr;
+}
+
+void setGc(unsigned long fg, unsigned long bg) {
+    if (fg != xs.lastFg) XSetForeground(xs.dpy, xs.gc, xs.lastFg = fg);
+    if (bg != xs.lastBg) XSetBackground(xs.dpy, xs.gc, xs.lastBg = bg);
+}
+
+// The server's resource database (xrdb), read once at start-up.
+XrmDatabase resourceDb = nullptr;
+
+const char* lookupResource(const char* name, const char* cls) {
+    char* type = nullptr;
+    XrmValue value;
+    if (!resourceDb || !XrmGetResource(resourceDb, name, cls, &type, &value)) return nullptr;
+    return value.addr;
+}
+
+int dumpResources(const char* path) {
+    if (!resourceDb) return 0;
+    XrmPutFileDatabase(resourceDb, path);
+    return 1;
+}
+
+void loadResources() {
+    XrmInitialize();
+    if (const char* text = XResourceManagerString(xs.dpy)) resourceDb = XrmGetStringDatabase(text);
+    cfg_resourceLookup = lookupResource;
+    cfg_resourceDump = dumpResources;
+}
+
+Window xid(WWindow* w) {
+    return (Window)w->id;
+}
+
+struct X11Backend : WBackend {
+    int init(int*, char**) override {
+        xs.dpy = XOpenDisplay(nullptr);
+        if (!xs.dpy) return -1; // no display: the start-up reports it
+        XSetErrorHandler(onXError);
+        XSetIOErrorHandler(onXIOError);
+        xs.screen = DefaultScreen(xs.dpy);
+        xs.root = RootWindow(xs.dpy, xs.screen);
+        xs.colormap = DefaultColormap(xs.dpy, xs.screen);
+        if (!loadFont(fontName)) {
+            gen_error("No usable font on the display");
+            XCloseDisplay(xs.dpy);
+            xs.dpy = nullptr;
+            return 0;
+        }
+        xs.gc = XCreateGC(xs.dpy, xs.root, 0, nullptr);
+        useFont();
+        loadResources();
+        xs.wmProtocols = XInternAtom(xs.dpy, "WM_PROTOCOLS", False);
+        xs.wmDelete = XInternAtom(xs.dpy, "WM_DELETE_WINDOW", False);
+        xs.wmTakeFocus = XInternAtom(xs.dpy, "WM_TAKE_FOCUS", False);
+        xs.netWmName = XInternAtom(xs.dpy, "_NET_WM_NAME", False);
+        xs.utf8String = XInternAtom(xs.dpy, "UTF8_STRING", False);
+        xs.netWmPid = XInternAtom(xs.dpy, "_NET_WM_PID", False);
+        xs.cursors[WCURSOR_ARROW] = XCreateFontCursor(xs.dpy, XC_left_ptr);
+        xs.cursors[WCURSOR_RIGHTARROW] = XCreateFontCursor(xs.dpy, XC_right_ptr);
+        xs.cursors[WCURSOR_LEFTRIGHT] = XCreateFontCursor(xs.dpy, XC_sb_h_double_arrow);
+        xs.cursors[WCURSOR_TEXT] = XCreateFontCursor(xs.dpy, XC_xterm);
+        return 1;
+    }
+
+    void useFont() {
+        fontWidth = xs.font->max_bounds.width;
+        fontAscent = xs.font->ascent;
+        fontHeight = xs.font->ascent + xs.font->descent;
+        XSetFont(xs.dpy, xs.gc, xs.font->fid);
+    }
+
+    void setFont(const char* name) override {
+        if (!xs.dpy || !*name) return;
+        XFontStruct* f = XLoadQueryFont(xs.dpy, name);
+        if (!f) {
+            gen_warning("Cannot load font \"%s\", keeping the current one", name);
+            return;
+        }
+        if (xs.font) XFreeFont(xs.dpy, xs.font);
+        xs.font = f;
+        useFont();
+    }
+
+    void sync() override {
+        if (xs.dpy) XSync(xs.dpy, False);
+    }
+
+    void exit() override {
+        if (!xs.dpy) return;
+        if (xs.font) XFreeFont(xs.dpy, xs.font);
+        if (xs.gc) XFreeGC(xs.dpy, xs.gc);
+        if (resourceDb) XrmDestroyDatabase(resourceDb);
+        resourceDb = nullptr;
+        cfg_resourceLookup = nullptr;
+        cfg_resourceDump = nullptr;
+        XCloseDisplay(xs.dpy);
+        xs = X11State();
+    }
+
+    void beep() override { XBell(xs.dpy, 0); }
+    void alert(const char* text) override { WDialogueAlert(text); }
+    int yesNo(const char* title, const char* q, int dflt) override {
+        return WDialogueYesNo(title, q, dflt);
+    }
+    int buttons(const char* title, const char* text, const std::vector<std::string>& labels,
+                int dflt) override {
+        return WDialogueButtons(title, text, labels, dflt);
+    }
+    int prompt(const char* title, const char* p, std::string& answer) override {
+        return WDialoguePrompt(title, p, answer);
+    }
+    int chooseFile(const char* title, const char* confirm, const char* dir,
+                   std::string& result) override {
+        return WDialogueChooseFile(title, confirm, dir, result);
+    }
+    void message(const char* text) override {
+        // No window to show it in: the standard output keeps it.
+        if (text && *text) {
+            fputs(text, stdout);
+            if (text[strlen(text) - 1] != '\n') fputc('\n', stdout);
+            fflush(stdout);
+        }
+    }
+
+    unsigned long createWindow(WWindow* w) override {
+        Window parent = w->parent ? xid(w->parent) : xs.root;
+        XSetWindowAttributes a;
+        unsigned long mask = CWBackPixel | CWEventMask | CWBitGravity;
+        a.background_pixel = w->background;
+        a.bit_gravity = NorthWestGravity;
+        a.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | ButtonMotionMask |
+                       KeyPressMask | KeyReleaseMask;
+        if (!w->parent)
+            a.event_mask |= StructureNotifyMask | FocusChangeMask | EnterWindowMask |
+                            LeaveWindowMask | PropertyChangeMask;
+        Window win = XCreateWindow(xs.dpy, parent, w->x, w->y, (unsigned)w->width,
+                                   (unsigned)w->height, 0, CopyFromParent, InputOutput,
+                                   CopyFromParent, mask, &a);
+        if (!w->parent) {
+            XSetWMProtocols(xs.dpy, win, &xs.wmDelete, 1);
+            XClassHint* ch = XAllocClassHint();
+            ch->res_name = const_cast<char*>("qe");
+            ch->res_class = const_cast<char*>("Quorl");
+            XWMHints* wh = XAllocWMHints();
+            wh->flags = InputHint | StateHint;
+            wh->input = True;
+            wh->initial_state = NormalState;
+            XSizeHints* sh = XAllocSizeHints();
+            sh->flags = PSize | PMinSize;
+            sh->width = w->width;
+            sh->height = w->height;
+            sh->min_width = 10 * fontWidth;
+            sh->min_height = 5 * fontHeight;
+            XSetWMProperties(xs.dpy, win, nullptr, nullptr, nullptr, 0, sh, wh, ch);
+            XFree(ch);
+            XFree(wh);
+            XFree(sh);
+            long pid = (long)getpid();
+            XChangeProperty(xs.dpy, win, xs.netWmPid, XA_CARDINAL, 32, PropModeReplace,
+                            (unsigned char*)&pid, 1);
+        }
+        if (xs.cursors[w->cursor]) XDefineCursor(xs.dpy, win, xs.cursors[w->cursor]);
+        return (unsigned long)win;
+    }
+
+    void destroyWindow(WWindow* w) override {
+        Window win = xid(w);
+        XDestroyWindow(xs.dpy, win);
+        // Events already queued for it would reach a dead record: drop them.
+        XEvent ev;
+        while (XCheckWindowEvent(xs.dpy, win, ~0L, &ev)) {
+        }
+    }
+
+    void mapWindow(WWindow* w) override {
+        if (w->parent)
+            XMapWindow(xs.dpy, xid(w));
+        else
+            XMapRaised(xs.dpy, xid(w));
+    }
+
+    void moveResize(WWindow* w) override {
+        XMoveResizeWindow(xs.dpy, xid(w), w->x, w->y, (unsigned)w->width, (unsigned)w->height);
+    }
+
+    void setName(WWindow* w) override {
+        if (w->parent) return;
+        const std::string& n = w->name;
+        // WM_NAME in Latin-1 for older managers, _NET_WM_NAME in UTF-8 for newer ones.
+        for (Atom a : {XA_WM_NAME, XA_WM_ICON_NAME})
+            XChangeProperty(xs.dpy, xid(w), a, XA_STRING, 8, PropModeReplace,
+                            (const unsigned char*)n.data(), (int)n.size());
+        XChangeProperty(xs.dpy, xid(w), xs.netWmName, xs.utf8String, 8, PropModeReplace,
+                        (const unsigned char*)n.data(), (int)n.size());
+    }
+
+    void setCursor(WWindow* w) override {
+        if (w->cursor >= 0 && w->cursor < 4 && xs.cursors[w->cursor])
+            XDefineCursor(xs.dpy, xid(w), xs.cursors[w->cursor]);
+    }
+
+    void raise(WWindow* w) override { XRaiseWindow(xs.dpy, xid(w)); }
+
+    void setBackground(WWindow* w) override {
+        XSetWindowBackground(xs.dpy, xid(w), w->background);
+    }
+
+    void setProperty(WWindow* w, const char* name, const std::string& value) override {
+        Atom a = XInternAtom(xs.dpy, name, False);
+        XChangeProperty(xs.dpy, xid(w), a, XA_STRING, 8, PropModeReplace,
+                        (const unsigned char*)value.data(), (int)value.size());
+    }
+
+    void fillRect(WWindow* w, int x, int y, int wd, int ht, WColor c) override {
+        setGc(c, xs.lastBg);
+        XFillRectangle(xs.dpy, xid(w), xs.gc, x, y, (unsigned)wd, (unsigned)ht);
+    }
+
+    void drawRect(WWindow* w, int x, int y, int wd, int ht, WColor c) override {
+        setGc(c, xs.lastBg);
+        XDrawRectangle(xs.dpy, xid(w), xs.gc, x, y, (unsigned)(wd - 1), (unsigned)(ht - 1));
+    }
+
+    void fillTriangle(WWindow* w, const int* xy, WColor c) override {
+        XPoint pts[3];
+        for (int i = 0; i < 3; i++) pts[i] = {(short)xy[2 * i], (short)xy[2 * i + 1]};
+        setGc(c, xs.lastBg);
+        XFillPolygon(xs.dpy, xid(w), xs.gc, pts, 3, Convex, CoordModeOrigin);
+    }
+
+    void drawText(WWindow* w, int x, int y, const char* s, int n, WColor fg, WColor bg) override {
+        setGc(fg, bg);
+        XDrawImageString(xs.dpy, xid(w), xs.gc, x, y + fontAscent, s, n);
+    }
+
+    int textWidth(const char* s, int n) override { return XTextWidth(xs.font, s, n); }
+
+    WColor allocColor(const char* spec, WColor fallback) override {
+        if (!spec || !*spec) return fallback;
+        auto it = xs.colours.find(spec);
+        if (it != xs.colours.end()) return it->second;
+        XColor c;
+        unsigned long pixel = fallback;
+        if (XParseColor(xs.dpy, xs.colormap, spec, &c) && XAllocColor(xs.dpy, xs.colormap, &c))
+            pixel = c.pixel;
+        else
+            gen_warning("Cannot allocate colour \"%s\"", spec);
+        xs.colours[spec] = pixel;
+        return pixel;
+    }
+
+    bool pending() override { return XPending(xs.dpy) > 0; }
+    int dispatchNext(int abortable) override { return x11DispatchNext(abortable); }
+
+    void waitInput(int ms) override {
+        int fd = ConnectionNumber(xs.dpy);
+        fd_set set;
+        FD_ZERO(&set);
+        FD_SET(fd, &set);
+        struct timeval tv = {ms / 1000, (ms % 1000) * 1000};
+        select(fd + 1, &set, nullptr, nullptr, &tv);
+    }
+
+    void flush() override { XFlush(xs.dpy); }
+};
+
+} // namespace
+
+WBackend* NewX11Backend() {
+    return new X11Backend();
+}

@@ -1,0 +1,29 @@
+// toolkit/x11/x11.h: the X11 backend's shared state (inside x11/ only).
+#pragma once
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <map>
+#include <string>
+
+#include "toolkit/backend.h"
+
+struct X11State {
+    Display* dpy = nullptr;
+    int screen = 0;
+    Window root = 0;
+    Colormap colormap = 0;
+    GC gc = nullptr;
+    XFontStruct* font = nullptr;
+    Atom wmProtocols = 0, wmDelete = 0, wmTakeFocus = 0, netWmName = 0, utf8String = 0,
+         netWmPid = 0;
+    unsigned long lastFg = ~0ul, lastBg = ~0ul;
+    std::map<std::string, unsigned long> colours;
+    Cursor cursors[4] = {0, 0, 0, 0};
+    // a Meta or Alt key pressed alone, delivered on its release
+    KeySym pendingAlt = 0;
+};
+extern X11State xs;
+
+// Takes the next event and delivers it (x11events.cc).
+int x11DispatchNext(int abortable);

@@ -1,0 +1,247 @@
+// toolkit/x11/x11events.cc: X events into the toolkit's event records: typing coalesced, clicks
+// counted, exposures merged, resizes and motion collapsed, window-manager messages.
+#include <X11/keysym.h>
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "config/options.h"
+#include "toolkit/x11/x11.h"
+
+namespace {
+
+WWindow* windowOf(Window w) {
+    WRegistration* r = WFindRegistration((unsigned long)w);
+    return r ? r->win : nullptr;
+}
+
+int keyCodeOf(KeySym ks) {
+    if (ks < 256) return (int)ks;
+    if (ks >= 0xff00 && ks <= 0xffff) return (int)(ks & 0xff) + 256;
+    return -1;
+}
+
+bool isAltKey(KeySym ks) {
+    return ks == XK_Meta_L || ks == XK_Meta_R || ks == XK_Alt_L;
+}
+
+// One printable character, no Control or Mod1: such key presses are typed text.
+bool typedChar(XKeyEvent* k, KeySym* ks, char* c) {
+    char buf[8];
+    int n = XLookupString(k, buf, sizeof buf, ks, nullptr);
+    if (n != 1 || (unsigned char)buf[0] < 32 || (unsigned char)buf[0] > 126) return false;
+    if (k->state & (ControlMask | Mod1Mask)) return false;
+    *c = buf[0];
+    return true;
+}
+
+int deliverKey(XKeyEvent* k, KeySym ks, const char* text, int n) {
+    WWindow* win = windowOf(k->window);
+    if (!win) return 1;
+    WEvent ev;
+    ev.kind = (ks == XK_Help || ks == XK_F1) ? WE_HELP : WE_KEY;
+    ev.window = win;
+    ev.x = k->x;
+    ev.y = k->y;
+    ev.modifiers = k->state;
+    ev.key = keyCodeOf(ks);
+    ev.text.assign(text, (size_t)n);
+    ev.time = k->time;
+    return WDeliver(ev);
+}
+
+int onKeyPress(XKeyEvent* k, int abortable) {
+    char buf[257];
+    KeySym ks = 0;
+    int n = XLookupString(k, buf, 256, &ks, nullptr);
+    if (n < 0) n = 0;
+    if (abortable) {
+        const char* name = XKeysymToString(ks);
+        if (name && !strcmp(name, "Escape")) return WB_ESCAPE;
+    }
+    if (isAltKey(ks)) {
+        xs.pendingAlt = ks; // delivered on release if nothing else comes between
+        return 1;
+    }
+    xs.pendingAlt = 0;
+    std::string text(buf, (size_t)n);
+    char c;
+    KeySym dummy;
+    if (n == 1 && typedChar(k, &dummy, &c)) {
+        // Gather the typing already queued for this window into the same record.
+        XEvent next;
+        while (XPending(xs.dpy) && (int)text.size() < 256) {
+            XPeekEvent(xs.dpy, &next);
+            if (next.xany.window != k->window) break;
+            if (next.type == KeyRelease) {
+                XNextEvent(xs.dpy, &next);
+                continue;
+            }
+            KeySym nks;
+            if (next.type != KeyPress || !typedChar(&next.xkey, &nks, &c)) break;
+            XNextEvent(xs.dpy, &next);
+            text.push_back(c);
+        }
+    }
+    return deliverKey(k, ks, text.data(), (int)text.size());
+}
+
+int onKeyRelease(XKeyEvent* k) {
+    KeySym ks = XLookupKeysym(k, 0);
+    if (!xs.pendingAlt || !isAltKey(ks)) return 1;
+    xs.pendingAlt = 0;
+    return deliverKey(k, ks, "", 0);
+}
+
+int onButton(XEvent* e) {
+    WWindow* win = windowOf(e->xany.window);
+    if (!win) return 1;
+    WEvent ev;
+    ev.kind = WE_BUTTON;
+    ev.window = win;
+    const unsigned buttons = Button1Mask | Button2Mask | Button3Mask | Button4Mask | Button5Mask;
+    if (e->type == MotionNotify) {
+        // Only the newest position of a run of motion events matters.
+        XEvent next;
+        while (XCheckTypedWindowEvent(xs.dpy, e->xany.window, MotionNotify, &next)) *e = next;
+        ev.x = e->xmotion.x;
+        ev.y = e->xmotion.y;
+        ev.modifiers = e->xmotion.state & ~buttons;
+        ev.direction = 0;
+        ev.time = e->xmotion.time;
+        return WClickEvent(ev);
+    }
+    XButtonEvent* b = &e->xbutton;
+    ev.x = b->x;
+    ev.y = b->y;
+    ev.button = (int)b->button;
+    ev.modifiers = b->state & ~buttons;
+    ev.time = b->time;
+    ev.direction = e->type == ButtonPress ? 1 : -1;
+    return WClickEvent(ev);
+}
+
+int onExpose(XEvent* e) {
+    WWindow* win = windowOf(e->xany.window);
+    if (!win) return 1;
+    int x0, y0, x1, y1;
+    if (e->type == Expose) {
+        x0 = e->xexpose.x, y0 = e->xexpose.y;
+        x1 = x0 + e->xexpose.width, y1 = y0 + e->xexpose.height;
+    } else {
+        x0 = e->xgraphicsexpose.x, y0 = e->xgraphicsexpose.y;
+        x1 = x0 + e->xgraphicsexpose.width, y1 = y0 + e->xgraphicsexpose.height;
+    }
+    // Every exposure of the window already queued joins this one.
+    XEvent next;
+    while (XCheckTypedWindowEvent(xs.dpy, e->xany.window, Expose, &next)) {
+        x0 = std::min(x0, next.xexpose.x);
+        y0 = std::min(y0, next.xexpose.y);
+        x1 = std::max(x1, next.xexpose.x + next.xexpose.width);
+        y1 = std::max(y1, next.xexpose.y + next.xexpose.height);
+    }
+    WEvent ev;
+    ev.kind = WE_EXPOSE;
+    ev.window = win;
+    ev.x = x0;
+    ev.y = y0;
+    ev.width = x1 - x0;
+    ev.height = y1 - y0;
+    return WDeliver(ev);
+}
+
+int onConfigure(XEvent* e) {
+    XEvent next;
+    while (XCheckTypedWindowEvent(xs.dpy, e->xany.window, ConfigureNotify, &next)) *e = next;
+    WWindow* win = windowOf(e->xany.window);
+    if (!win) return 1;
+    if (win->width == e->xconfigure.width && win->height == e->xconfigure.height) return 1;
+    win->width = e->xconfigure.width;
+    win->height = e->xconfigure.height;
+    WEvent ev;
+    ev.kind = WE_RESIZE;
+    ev.window = win;
+    ev.width = e->xconfigure.width;
+    ev.height = e->xconfigure.height;
+    return WDeliver(ev);
+}
+
+int onSimple(XEvent* e, int kind, int state) {
+    WWindow* win = windowOf(e->xany.window);
+    if (!win) return 1;
+    WEvent ev;
+    ev.kind = kind;
+    ev.window = win;
+    ev.state = state;
+    return WDeliver(ev);
+}
+
+int onClientMessage(XClientMessageEvent* c) {
+    if (c->message_type != xs.wmProtocols) return 1;
+    Atom what = (Atom)c->data.l[0];
+    if (what == xs.wmDelete) {
+        XEvent e;
+        e.xany.window = c->window;
+        return onSimple(&e, WE_CLOSE, 0);
+    }
+    if (what == xs.wmTakeFocus) XSetInputFocus(xs.dpy, c->window, RevertToParent, c->data.l[1]);
+    return 1;
+}
+
+// Other clients asking for a selection we do not hold get a refusal, so they do not wait.
+void refuseSelection(XSelectionRequestEvent* r) {
+    XEvent reply;
+    reply.xselection.type = SelectionNotify;
+    reply.xselection.display = r->display;
+    reply.xselection.requestor = r->requestor;
+    reply.xselection.selection = r->selection;
+    reply.xselection.target = r->target;
+    reply.xselection.property = None;
+    reply.xselection.time = r->time;
+    XSendEvent(xs.dpy, r->requestor, False, 0, &reply);
+}
+
+} // namespace
+
+int x11DispatchNext(int abortable) {
+    if (!XPending(xs.dpy)) return WB_NO_EVENT;
+    XEvent e;
+    XNextEvent(xs.dpy, &e);
+    switch (e.type) {
+    case KeyPress:
+        return onKeyPress(&e.xkey, abortable);
+    case KeyRelease:
+        return onKeyRelease(&e.xkey);
+    case ButtonPress:
+    case ButtonRelease:
+    case MotionNotify:
+        return onButton(&e);
+    case Expose:
+    case GraphicsExpose:
+        return onExpose(&e);
+    case ConfigureNotify:
+        return onConfigure(&e);
+    case MapNotify:
+        return onSimple(&e, WE_MAP, 1);
+    case UnmapNotify:
+        return onSimple(&e, WE_MAP, 0);
+    case EnterNotify:
+    case LeaveNotify:
+        if (e.xcrossing.detail == NotifyInferior) return 1;
+        return onSimple(&e, WE_CROSSING, e.type == EnterNotify);
+    case FocusIn:
+    case FocusOut:
+        if (e.xfocus.detail == NotifyInferior) return 1;
+        return onSimple(&e, WE_CROSSING, e.type == FocusIn);
+    case ClientMessage:
+        return onClientMessage(&e.xclient);
+    case SelectionRequest:
+        refuseSelection(&e.xselectionrequest);
+        return 1;
+    case MappingNotify:
+        XRefreshKeyboardMapping(&e.xmapping);
+        return 1;
+    default:
+        return 1;
+    }
+}

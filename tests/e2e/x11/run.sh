@@ -1,0 +1,202 @@
+#!/bin/sh
+# End-to-end checks of qe on a real X server: starts its own Xvfb, drives qe with xdotool and
+# reads what the windows show through their properties (xprop).
+# Usage: run.sh QE X11_WMDELETE X11_TIMER_CHECK
+abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
+qe=$(abs "$1")
+wmdelete=$(abs "$2")
+timercheck=$(abs "$3")
+for p in "$qe" "$wmdelete" "$timercheck"; do
+    [ -x "$p" ] || { echo "FAIL: $p is not a program"; exit 1; }
+done
+pass=0
+fail=0
+
+for tool in Xvfb xdotool xprop xwininfo; do
+    command -v $tool >/dev/null 2>&1 || { echo "FAIL: $tool is not installed"; exit 1; }
+done
+
+# A display number nobody uses.
+n=71
+while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
+Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY=:$n
+tries=0
+until xwininfo -root >/dev/null 2>&1; do
+    tries=$((tries + 1))
+    [ $tries -gt 100 ] && { echo "FAIL: Xvfb did not start"; kill $xvfb; exit 1; }
+    sleep 0.1
+done
+
+work=$(mktemp -d)
+cleanup() {
+    kill $xvfb 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+cd "$work" || exit 1
+i=1
+while [ $i -le 200 ]; do
+    printf 'int f%d(int x) { return x + %d; } /* line %d */\n' $i $i $i
+    i=$((i + 1))
+done > a.c
+echo 'int b;' > b.c
+echo 'int c;' > c.c
+
+ok() { pass=$((pass + 1)); echo "ok   $1"; }
+bad() { fail=$((fail + 1)); echo "FAIL $1: $2"; }
+
+# Prints the id of the mapped window named exactly $1, waiting up to 5 s for it.
+window_named() {
+    t=0
+    while [ $t -lt 50 ]; do
+        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.1
+        t=$((t + 1))
+    done
+    return 1
+}
+
+# The editor's view state ("top=.. line=.. stack=.. file=..") of window $1.
+state() { xprop -id "$1" _QE_STATE 2>/dev/null | sed -n 's/^_QE_STATE(STRING) = "\(.*\)"$/\1/p'; }
+field() { state "$1" | tr ' ' '\n' | sed -n "s/^$2=//p"; }
+
+# Waits up to $2 seconds for process $1 to end; sets st to its status, or "running" (and
+# then ends it). Not run in a subshell: only this shell can collect its own children.
+wait_exit() {
+    t=0
+    while [ "$(ps -o stat= -p "$1" 2>/dev/null | cut -c1)" != Z ] && kill -0 "$1" 2>/dev/null; do
+        t=$((t + 1))
+        if [ $t -gt $(($2 * 10)) ]; then
+            st=running
+            kill "$1" 2>/dev/null
+            wait "$1" 2>/dev/null
+            return
+        fi
+        sleep 0.1
+    done
+    wait "$1"
+    st=$?
+}
+
+count_windows() { xwininfo -root -children | grep -c '("qe" "Quorl")'; }
+
+# CPU ticks (user + system) a process has used.
+ticks() { awk '{print $14 + $15}' /proc/$1/stat; }
+
+# ---- two files, two windows; idle; closed through the window manager's message ----
+"$qe" a.c b.c > out.txt 2>&1 &
+pid=$!
+wa=$(window_named a.c)
+wb=$(window_named b.c)
+if [ -n "$wa" ] && [ -n "$wb" ] && [ "$(count_windows)" = 2 ]; then
+    ok "two files map two windows named a.c and b.c"
+else
+    bad "two windows" "windows a.c='$wa' b.c='$wb' count=$(count_windows)"
+fi
+hz=$(getconf CLK_TCK)
+t0=$(ticks $pid)
+sleep 10
+t1=$(ticks $pid)
+used=$((t1 - t0))
+# Under 1% of 10 s.
+if [ $used -lt $((hz / 10)) ]; then
+    ok "idle with two windows: $used ticks of $((hz * 10)) in 10 s"
+else
+    bad "idle CPU" "$used ticks of $((hz * 10)) in 10 s"
+fi
+"$wmdelete" "$wa"
+sleep 0.5
+if kill -0 $pid 2>/dev/null && [ "$(count_windows)" = 1 ]; then
+    ok "closing one window leaves the other running"
+else
+    bad "close one" "process gone or windows left: $(count_windows)"
+fi
+"$wmdelete" "$wb"
+wait_exit $pid 5
+[ "$st" = 0 ] && ok "closing the last window ends with status 0" || bad "close last" "status $st"
+
+# ---- -reuse: one window whose stack cycles through all three files ----
+"$qe" -reuse a.c b.c c.c > out.txt 2>&1 &
+pid=$!
+w=$(window_named a.c) || { bad "-reuse" "no window a.c"; kill $pid; exit 1; }
+names="$(field "$w" file)"
+for k in 1 2 3; do
+    xdotool key --window "$w" alt+Left 2>/dev/null
+    sleep 0.3
+    names="$names $(field "$w" file)"
+done
+if [ "$(count_windows)" = 1 ] && [ "$names" = "a.c b.c c.c a.c" ] && [ "$(field "$w" stack)" = 2 ]; then
+    ok "-reuse maps one window whose stack cycles a.c b.c c.c"
+else
+    bad "-reuse" "windows $(count_windows), cycle '$names', state '$(state "$w")'"
+fi
+name=$(xprop -id "$w" WM_NAME | sed 's/.*= //')
+[ "$name" = '"a.c"' ] && ok "window name follows the File shown" || bad "window name" "$name"
+"$wmdelete" "$w"
+wait_exit $pid 5
+[ "$st" = 0 ] || bad "-reuse close" "status $st"
+
+# ---- clicking the vertical scroll bar below its thumb pages down ----
+"$qe" a.c > out.txt 2>&1 &
+pid=$!
+w=$(window_named a.c)
+top0=$(field "$w" top)
+eval "$(xwininfo -id "$w" | awk '/Height:/ {print "h=" $2}')"
+# The bar is on the left; its lower arrow is 18 pixels; the message line is below it and the
+# horizontal bar: aim well inside the trough, near its bottom.
+xdotool mousemove --window "$w" 9 $((h - 80)) click 1
+sleep 0.3
+top1=$(field "$w" top)
+xdotool mousemove --window "$w" 9 $((h - 80)) click 1
+sleep 0.3
+top2=$(field "$w" top)
+if [ "$top0" = 1 ] && [ "$top1" -gt 20 ] && [ "$top2" -gt "$top1" ]; then
+    ok "scroll-bar clicks page down ($top0 -> $top1 -> $top2)"
+else
+    bad "scroll bar" "top $top0 -> $top1 -> $top2"
+fi
+"$wmdelete" "$w"
+wait_exit $pid 5
+[ "$st" = 0 ] || bad "scroll close" "status $st"
+
+# ---- no arguments: the file chooser; cancelling ends with status 1 ----
+"$qe" > out.txt 2>&1 &
+pid=$!
+w=$(window_named "Edit File")
+if [ -n "$w" ]; then ok "no arguments shows the chooser"; else bad "chooser" "no window"; fi
+xdotool key --window "$w" Escape 2>/dev/null
+wait_exit $pid 5
+[ "$st" = 1 ] && ok "cancelling the chooser ends with status 1" || bad "chooser cancel" "status $st"
+
+# ---- the chooser's choice opens in a window ----
+"$qe" > out.txt 2>&1 &
+pid=$!
+w=$(window_named "Edit File")
+xdotool type --window "$w" "b.c" 2>/dev/null
+xdotool key --window "$w" Return 2>/dev/null
+wb=$(window_named b.c)
+if [ -n "$wb" ]; then ok "a name typed into the chooser opens that file"; else bad "chooser choice" "no b.c window"; fi
+[ -n "$wb" ] && "$wmdelete" "$wb"
+wait_exit $pid 5
+[ "$st" = 0 ] || bad "chooser choice close" "status $st"
+
+# ---- no display ----
+out=$(env -u DISPLAY "$qe" a.c 2>&1)
+st=$?
+case "$out" in
+*"Failed to attach to windowing system"*) [ $st = 1 ] && ok "no display: message and status 1" || bad "no display" "status $st" ;;
+*) bad "no display" "output '$out' status $st" ;;
+esac
+
+# ---- timers over the X11 backend ----
+if tout=$("$timercheck" 2>&1); then
+    ok "timers fire within 20 ms of their deadline over X11"
+else
+    bad "timers" "$tout"
+fi
+
+echo "$pass passed, $fail failed"
+[ $fail = 0 ]
