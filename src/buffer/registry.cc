@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 
 #include "buffer/file.h"
-#include "buffer/hooks.h"
+#include "buffer/journal.h"
 #include <unistd.h>
 #include "runtime/gen.h"
 
@@ -93,7 +93,7 @@ void FilesAbort() {
         }
         f->edits = nullptr;
         f->pops = nullptr;
-        if (f->haslock && fileHooks.releaseLock) fileHooks.releaseLock(f);
+        if (f->haslock) incr_ReleaseLock(f);
     }
     CacheAbort();
 }
