@@ -201,7 +201,8 @@ int FilexSave(File* file, const char* name, int saveAs, int force, void* ctx) {
     FileFindMaxWidth(file);
     for (UndoRec* r = file->undo; r; r = r->next) r->flags &= (uint8_t)~UNDO_SAVED;
     for (UndoRec* r = file->redo; r; r = r->next) r->flags &= (uint8_t)~UNDO_SAVED;
-    if (file->undo) file->undo->flags |= UNDO_SAVED;
+    // Typing after a save starts a new record, so the marked one keeps the saved state.
+    if (file->undo) file->undo->flags |= UNDO_SAVED | UNDO_CLOSED;
     file->undoBottomOnDisk = file->undo == nullptr;
     EditsModifiedUpdate(file);
     return 1;
