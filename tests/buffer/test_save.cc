@@ -2,7 +2,9 @@
 // backups, the changed-on-disk query, reverting, inserting files and the registry lookups.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fcntl.h>
+#include <pwd.h>
 #include <string>
 #include <sys/stat.h>
 #include <utime.h>
@@ -13,6 +15,7 @@
 #include "buffer/registry.h"
 #include "buffer/save.h"
 #include "buffer/undo.h"
+#include "buffer/vchook.h"
 #include "config/options.h"
 #include "runtime/gen.h"
 #include "testutil.h"
@@ -269,6 +272,43 @@ TEST_F(SaveTest, MemoryToDisk) {
     EXPECT_EQ(readFile(dir.file("out")), "a!\nb\n");
     EXPECT_TRUE(f->modified);
     EXPECT_EQ(file_SaveMemoryToDisk(f, dir.file("no/dir").c_str()), 0);
+}
+
+int vcCalls = 0;
+int fakeCheckOut = 1;
+
+TEST_F(SaveTest, VersionControlHooks) {
+    File* f = load("plain.c", "x\n");
+    EXPECT_EQ(file_UnderVC(f), 0); // no front end: not under version control
+    fileVc.underVC = [](const char* p) { return vcCalls++, strstr(p, "kept.c") ? 1 : 0; };
+    fileVc.getCheckUser = [](const char*) { return gen_copy(getpwuid(getuid())->pw_name); };
+    fileVc.checkOutFile = [](const char*, const char*) { return fakeCheckOut; };
+    fileVc.checkInFile = [](const char*, const char*) { return 1; };
+    fileVc.uncheckFile = [](const char*, const char*) { return 1; };
+    File* g = load("kept.c", "y\n");
+    EXPECT_EQ(file_UnderVC(g), 1);
+    EXPECT_EQ(file_UnderVC(g), 1);
+    EXPECT_EQ(vcCalls, 1); // cached until the status is unknown again
+    int under = 0;
+    EXPECT_EQ(file_IsCheckedOut(g, nullptr, &under), 1);
+    EXPECT_EQ(under, 1);
+    fakeCheckOut = -2;
+    EXPECT_EQ(file_CheckOut(g), -2);
+    fakeCheckOut = 1;
+    EXPECT_EQ(file_CheckOut(g), 1);
+    EXPECT_TRUE(g->checkedOut && g->checkinOnClose);
+    EXPECT_EQ(file_CheckIn(g, nullptr), 1);
+    EXPECT_FALSE(g->checkedOut || g->checkinOnClose);
+    // Discarding asks first (no by default) and then reverts to the disk text.
+    change(g, 1, 0, 1, 0, "z");
+    EXPECT_EQ(file_Discard(g), 0);
+    EXPECT_EQ(textOf(g), "zy\n");
+    WQueueAnswer("yes");
+    EXPECT_EQ(file_Discard(g), 1);
+    EXPECT_EQ(textOf(g), "y\n");
+    EXPECT_FALSE(g->modified);
+    fileVc = FileVc{};
+    (void)f;
 }
 
 } // namespace
