@@ -3,10 +3,12 @@
 //   edit FILE SEED          edit at random for ever, writing the journal between batches; the
 //                           text of the last journal write is kept in FILE.cur (FILE.next
 //                           while a write is under way)
-//   hold FILE               take the lock, make one change, keep the journal fresh for ever
+//   hold FILE               take the lock, make one change, keep the journal fresh for ever;
+//                           an interrupt ends it the way it ends the editor
 //   open FILE OUT [ANSWER]  open FILE (answering the recovery question with ANSWER) and write
 //                           its text to OUT, followed by a line "viewonly=V haslock=H
 //                           modified=M"; "<null>" when the File was not opened
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,6 +21,7 @@
 #include "buffer/journal.h"
 #include "buffer/registry.h"
 #include "config/switches.h"
+#include "editor/startup.h"
 #include "runtime/gen.h"
 #include "toolkit/toolkit.h"
 
@@ -72,6 +75,7 @@ static int hold(const char* name) {
     if (!f || incr_AcquireLock(f) != 1) return 2;
     FileChange(f, nullptr, 0, 1, 0, 1, 0, "held ", 5, 1);
     FilesWriteJournals();
+    signal(SIGINT, abortme);
     printf("locked\n");
     fflush(stdout);
     for (;;) {

@@ -124,6 +124,27 @@ TEST(Crash, SecondLiveProcessSameUser) {
     close(fd);
 }
 
+TEST(Crash, InterruptReleasesTheLock) {
+    TestDir dir;
+    std::string path = dir.write("held.txt", "text\n");
+    int fd;
+    pid_t holder = spawn(dir, {"hold", path}, -1, &fd);
+    ASSERT_NO_FATAL_FAILURE(awaitLocked(fd));
+    ASSERT_TRUE(dir.exists(".held.txt.tq~"));
+    kill(holder, SIGINT);
+    int status = 0;
+    waitpid(holder, &status, 0);
+    close(fd);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    EXPECT_FALSE(dir.exists(".held.txt.tq~"));
+    EXPECT_EQ(readFile(path), "text\n");
+    DIR* temps = opendir((dir.path + "/tmp").c_str());
+    int left = 0;
+    while (dirent* e = readdir(temps)) left += e->d_name[0] != '.';
+    closedir(temps);
+    EXPECT_EQ(left, 0);
+}
+
 TEST(Crash, SecondLiveProcessOtherUserViewsOnly) {
     if (getuid() != 0) GTEST_SKIP() << "needs root to run the holder as another user";
     TestDir dir;
