@@ -6,6 +6,8 @@
 
 struct File;
 struct Line;
+struct Edit;
+struct EditPop;
 
 struct FileNotify {
     // EditsShowChange and PopsShowChange over the File's window chain and alternate entries.
@@ -27,6 +29,15 @@ struct FileNotify {
     // The "Save As..." and "Merge" answers of the changed-on-disk query.
     void (*saveAs)(File* file) = nullptr;
     void (*merge)(File* file) = nullptr;
+    // The link to the next window (alternate entry) showing the same File, owned by the
+    // editor records; FileRemoveEdit and FileRemovePop unlink through it.
+    Edit** (*nextEditLink)(Edit* edit) = nullptr;
+    EditPop** (*nextPopLink)(EditPop* pop) = nullptr;
+    // Marks an editor window stopped and read-only (or not); false when `edit` is no editor
+    // window.
+    bool (*lockWindow)(Edit* edit, int on) = nullptr;
+    // The file chooser's name expansion (ExpandFileName); heap string.
+    char* (*expandFileName)(const char* name) = nullptr;
     // Re-arms the journal timer for `ms` milliseconds (the event loop's background work).
     void (*rearmTimer)(void* timer, int ms) = nullptr;
 };

@@ -12,6 +12,7 @@
 #include "buffer/change.h"
 #include "buffer/file.h"
 #include "buffer/journal.h"
+#include "buffer/notify.h"
 #include "buffer/registry.h"
 #include "buffer/save.h"
 #include "buffer/undo.h"
@@ -20,6 +21,11 @@
 #include "runtime/gen.h"
 #include "testutil.h"
 #include "toolkit/toolkit.h"
+
+// Stand-in editor window: only its link to the next window of the same File.
+struct Edit {
+    Edit* nextsame = nullptr;
+};
 
 namespace {
 
@@ -272,6 +278,22 @@ TEST_F(SaveTest, MemoryToDisk) {
     EXPECT_EQ(readFile(dir.file("out")), "a!\nb\n");
     EXPECT_TRUE(f->modified);
     EXPECT_EQ(file_SaveMemoryToDisk(f, dir.file("no/dir").c_str()), 0);
+}
+
+TEST_F(SaveTest, WindowChains) {
+    File* f = load("chain", "x\n");
+    Edit a, b, c;
+    fileNotify.nextEditLink = [](Edit* e) { return &e->nextsame; };
+    f->edits = &a;
+    a.nextsame = &b;
+    b.nextsame = &c;
+    FileRemoveEdit(f, &b);
+    EXPECT_EQ(a.nextsame, &c);
+    FileRemoveEdit(f, &a);
+    EXPECT_EQ(f->edits, &c);
+    EXPECT_THROW(FileRemoveEdit(f, &a), PanicError);
+    f->edits = nullptr;
+    fileNotify = FileNotify{};
 }
 
 int vcCalls = 0;
