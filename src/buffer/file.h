@@ -67,6 +67,7 @@ struct File {
     bool journalDirty = false;
     bool modified = false;
     bool savedOnce = false;
+    bool undoBottomOnDisk = true; // undoing every record gets back to the file on disk
     bool haslock = false;
     bool viewOnly = false;
     bool stub = false;

@@ -8,6 +8,7 @@
 
 #include "buffer/file.h"
 #include "buffer/hooks.h"
+#include "buffer/journal.h"
 #include "buffer/registry.h"
 #include "buffer/synhook.h"
 #include "buffer/undo.h"
@@ -345,7 +346,7 @@ File* FileF_File(const char* name, int registerIt) {
         FileFillup(file, (int64_t)st.st_size);
         file->modified = file->journalDirty = false;
     }
-    if (registerIt && fileHooks.detectCrash && fileHooks.detectCrash(file) != 1) {
+    if (registerIt && incr_DetectCrash(file) != 1) {
         FileFree(file);
         return nullptr;
     }
@@ -441,7 +442,7 @@ void FileFreeContents(File* file, int all, int withUndo) {
 
 void FileFree(File* file) {
     if (!file) return;
-    if (file->haslock && fileHooks.releaseLock) fileHooks.releaseLock(file);
+    if (file->haslock) incr_ReleaseLock(file);
     FileFreeContents(file, 1, 1);
     FileDied(file);
     delete file;
@@ -449,7 +450,7 @@ void FileFree(File* file) {
 
 void FileStubout(File* file) {
     if (!file || file->stub) return;
-    if (file->haslock && fileHooks.releaseLock) fileHooks.releaseLock(file);
+    if (file->haslock) incr_ReleaseLock(file);
     if (file->internal || (file->isNew && !file->notAFile)) {
         FileFree(file);
         return;
@@ -512,6 +513,7 @@ int LoadStubFile(File* file) {
         UndoFreeList(file->undo);
         UndoFreeList(file->redo);
         file->undo = file->redo = nullptr;
+        file->undoBottomOnDisk = true;
     }
     return 1;
 }

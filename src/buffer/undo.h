@@ -17,7 +17,9 @@ struct UndoRec {
     UndoRec* next;        // next older record of the same list
     int32_t lS, cS;       // start of the changed region
     int32_t lE, cE;       // end of the region as it is now
-    int16_t oldDL, oldDC; // old end minus start: the extent of the replaced text
+    // Old end minus start: the extent of the replaced text. 32 bits, not 16, so that undoing
+    // a change of more than 32767 lines selects and maps lines right; the record does not grow.
+    int32_t oldDL, oldDC;
     char* text;           // replaced text; null for an indent; a group's first member
     int32_t textLen;      // text length; for an indent, the delta that undoes it
     uint8_t flags;

@@ -1,0 +1,305 @@
+// buffer/save.cc: writing a File back to disk from its first changed byte, and backups.
+#include "buffer/save.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "buffer/file.h"
+#include "buffer/journal.h"
+#include "buffer/notify.h"
+#include "buffer/registry.h"
+#include "buffer/undo.h"
+#include "config/options.h"
+#include "runtime/error.h"
+#include "runtime/gen.h"
+#include "toolkit/toolkit.h"
+
+static constexpr size_t blockSize = 8192;
+
+// Writes through an 8 KiB buffer whose first block is cut short, so that every later write
+// starts on an 8 KiB boundary of the file.
+struct AlignedWriter {
+    int fd;
+    char buf[blockSize];
+    size_t used = 0;
+    size_t cap;
+    int64_t written = 0;
+    bool failed = false;
+
+    AlignedWriter(int f, int64_t startOffset) : fd(f) {
+        cap = blockSize - (size_t)(startOffset % (int64_t)blockSize);
+    }
+    void put(const char* p, size_t n) {
+        while (n && !failed) {
+            size_t take = n < cap - used ? n : cap - used;
+            memcpy(buf + used, p, take);
+            used += take;
+            p += take;
+            n -= take;
+            if (used == cap) flush();
+        }
+    }
+    bool flush() {
+        size_t off = 0;
+        while (off < used && !failed) {
+            ssize_t w = write(fd, buf + off, used - off);
+            if (w < 0 && errno == EINTR) continue;
+            if (w <= 0) failed = true;
+            else off += (size_t)w;
+        }
+        written += (int64_t)used;
+        used = 0;
+        cap = blockSize;
+        return !failed;
+    }
+};
+
+static File* registeredAs(const char* name, File* except) {
+    for (File* f = FileHead(); f; f = f->next)
+        if (f != except && f->name && strcmp(f->name, name) == 0) return f;
+    return nullptr;
+}
+
+static void touchFile(const char* path) {
+    utimensat(AT_FDCWD, path, nullptr, 0);
+}
+
+int FileSave(File* file, const char* name, void* ctx) {
+    return FilexSave(file, name, 0, 0, ctx);
+}
+
+int FileSaveAs(File* file, const char* name, void* ctx) {
+    return FilexSave(file, name, 1, 0, ctx);
+}
+
+int FileForceSaveAs(File* file, const char* name, void* ctx) {
+    return FilexSave(file, name, 1, 1, ctx);
+}
+
+int FileSaveNoCheckin(File* file, void* ctx) {
+    return FilexSave(file, nullptr, 0, 0, ctx);
+}
+
+int FilexSave(File* file, const char* name, int saveAs, int force, void* ctx) {
+    if (!file->name && !name) return QuorlError(1, "No filename specified, can't save it");
+    bool inPlace = !name || (file->name && strcmp(name, file->name) == 0);
+    GenStr target(gen_copy(inPlace ? file->name : name));
+    if (!inPlace && !force) {
+        struct stat st;
+        if ((stat(target.get(), &st) == 0 &&
+             !Confirm("File %s exists, save anyway?", target.get())) ||
+            (saveAs && registeredAs(target.get(), file) &&
+             !Confirm("File %s being edited, replace it?", target.get()))) {
+            QuorlError(0, nullptr);
+            return 0;
+        }
+    }
+    bool changedOnDisk = false;
+    if (inPlace && FileFileChanged(file)) {
+        changedOnDisk = true;
+        if (!force) {
+            int q = FileQuerySave(file);
+            if (q < 0) {
+                QuorlError(0, nullptr);
+                return 0;
+            }
+            if (q == 0) return 1;
+        }
+    }
+
+    mode_t mode = (mode_t)(file->mode | 0600);
+    Line* from = file->first;
+    int64_t startByte = 0;
+    int fd;
+    if (!inPlace) {
+        fd = open(target.get(), O_WRONLY | O_CREAT | O_TRUNC, mode);
+        if (fd < 0) {
+            QuorlError(1, "Cannot create file: %s", target.get());
+            return -1;
+        }
+    } else {
+        if (!file->isNew && !file->backupTried && !FileBackup(file, ctx)) {
+            file->backupTried = false;
+            return 0;
+        }
+        fd = open(target.get(), O_WRONLY | O_CREAT, mode);
+        if (fd < 0) return QuorlError(1, "Can't open file for writing: %s", target.get());
+        // Lines still read from the temp file at their load offset are on disk already.
+        if (!changedOnDisk && !file->dosMode && !file->loadedAsDos && file->consistentEnds) {
+            while (from && from->allocLen == lnInFile && from->offset == startByte &&
+                   from->offset + from->len + 1 <= file->loadSize) {
+                startByte = from->offset + from->len + 1;
+                from = from->next;
+            }
+        }
+        struct stat st;
+        if (fstat(fd, &st) == 0 && FileCurrentSize(file) < (int64_t)st.st_size) {
+            close(fd);
+            fd = open(target.get(), O_WRONLY | O_TRUNC);
+            if (fd < 0) return QuorlError(1, "Cannot truncate file: %s", target.get());
+            from = file->first;
+            startByte = 0;
+        } else if (lseek(fd, startByte, SEEK_SET) < 0) {
+            close(fd);
+            return QuorlError(1, "No space to save file: %s", target.get());
+        }
+    }
+    AlignedWriter w(fd, startByte);
+    const char* end = file->dosMode ? "\r\n" : "\n";
+    size_t endLen = strlen(end);
+    try {
+        for (Line* l = from; l && !w.failed; l = l->next) {
+            w.put(FileLineText(file, l), (size_t)l->len);
+            w.put(end, endLen);
+        }
+    } catch (...) {
+        close(fd);
+        throw;
+    }
+    bool ok = w.flush();
+    if (close(fd) != 0) ok = false;
+    if (!ok) return QuorlError(1, "No space to save file: %s", target.get());
+    if (!file->name) return 1;
+
+    int64_t total = startByte + w.written;
+    FileResizeCache(file, total);
+    file->modified = file->journalDirty = false;
+    file->savedOnce = true;
+    file->internal = false;
+    if (file->haslock) incr_ReleaseLock(file);
+    touchFile(target.get());
+    if (inPlace) {
+        FileSetModTime(file);
+        FileReinitTemp(file);
+        file->loadSize = total;
+        file->isNew = false;
+        gen_free(file->version);
+        file->version = nullptr;
+        if (fileNotify.titleUpdate) fileNotify.titleUpdate(file);
+    } else if (saveAs) {
+        gen_free(file->name);
+        file->name = gen_copy(target.get());
+        gen_free(file->realName);
+        file->realName = nullptr;
+        file->vcKnown = false;
+        gen_free(file->version);
+        file->version = nullptr;
+        FileReinitTemp(file);
+        file->loadSize = total;
+        FileSetModTime(file);
+        file->isNew = false;
+        file->readOnly = false;
+        if (fileNotify.readonlySet) fileNotify.readonlySet(file);
+        FileReplaceFile(file, target.get());
+        if (fileNotify.titleUpdate) fileNotify.titleUpdate(file);
+    }
+    FileCacheForget(file);
+    FileFindMaxWidth(file);
+    for (UndoRec* r = file->undo; r; r = r->next) r->flags &= (uint8_t)~UNDO_SAVED;
+    for (UndoRec* r = file->redo; r; r = r->next) r->flags &= (uint8_t)~UNDO_SAVED;
+    // Typing after a save starts a new record, so the marked one keeps the saved state.
+    if (file->undo) file->undo->flags |= UNDO_SAVED | UNDO_CLOSED;
+    file->undoBottomOnDisk = file->undo == nullptr;
+    EditsModifiedUpdate(file);
+    return 1;
+}
+
+int file_SaveMemoryToDisk(File* file, const char* path) {
+    FILE* out = fopen(path, "w");
+    if (!out) return 0;
+    for (Line* l = file->first; l; l = l->next) {
+        fwrite(FileLineText(file, l), 1, (size_t)l->len, out);
+        fputc('\n', out);
+    }
+    return fclose(out) == 0;
+}
+
+int FileFileChanged(File* file) {
+    if (file->internal) return 1;
+    struct stat st;
+    bool changed;
+    if (!file->name || stat(file->name, &st) != 0)
+        changed = file->mtime != 0;
+    else
+        changed = st.st_mtime != file->mtime;
+    if (changed) file->vcKnown = false;
+    return changed;
+}
+
+int FileQuerySave(File* file) {
+    GenStr text(gen_sprintf("File %.200s changed since %s", file->name ? file->name : "",
+                            file->savedOnce ? "last saved" : "loaded"));
+    int choice = WButtonDialogue("File changed, save anyway?", text.get(),
+                                 {"Cancel", "Save Anyway", "Save As...", "Merge"}, 0);
+    switch (choice) {
+    case 1:
+        return 1;
+    case 2:
+        if (fileNotify.saveAs) fileNotify.saveAs(file);
+        return file->modified ? -1 : 0;
+    case 3:
+        if (fileNotify.merge) fileNotify.merge(file);
+        return file->modified ? -1 : 0;
+    default:
+        return -1;
+    }
+}
+
+void FileReplaceFile(File* file, const char* name) {
+    File* other = name ? registeredAs(name, file) : nullptr;
+    if (!other) return;
+    if (fileNotify.replaceFile) fileNotify.replaceFile(other, file);
+    FileFree(other);
+}
+
+// ---- backups ----
+
+int MakeBackupName(std::string& out, File* file, void*, int force) {
+    if ((!editorbackups && !force) || !file->name) return 0;
+    std::string target = file->name;
+    if (file->realName) {
+        size_t slash = target.rfind('/');
+        if (file->realName[0] == '/' || slash == std::string::npos)
+            target = file->realName;
+        else
+            target = target.substr(0, slash + 1) + file->realName;
+    }
+    size_t slash = target.rfind('/');
+    size_t baseAt = slash == std::string::npos ? 0 : slash + 1;
+    // Old file systems kept 14 bytes of a name: drop two so that the "~" still fits.
+    if (target.size() - baseAt >= 14) target.erase(baseAt + 1, 2);
+    out = target + "~";
+    return 1;
+}
+
+int FileBackup(File* file, void* ctx) {
+    file->backupTried = true;
+    std::string backup;
+    if (!MakeBackupName(backup, file, ctx, 0)) return 1;
+    int out = open(backup.c_str(), O_WRONLY | O_CREAT | O_TRUNC, (mode_t)(file->mode | 0660));
+    if (out < 0) return Confirm("Can't create backup file for %s, ok to proceed?", file->name);
+    int in = open(file->name, O_RDONLY);
+    if (in < 0) {
+        close(out);
+        return Confirm("Can't make backup file for %s, ok to proceed?", file->name);
+    }
+    char buf[blockSize];
+    ssize_t n;
+    bool ok = true;
+    while (ok && (n = read(in, buf, sizeof buf)) != 0) {
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        ok = write(out, buf, (size_t)n) == n;
+    }
+    close(in);
+    if (close(out) != 0) ok = false;
+    if (!ok) return Confirm("No space for backup file, ok to proceed?");
+    file->backupMade = true;
+    return 1;
+}

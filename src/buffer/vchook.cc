@@ -1,0 +1,121 @@
+// buffer/vchook.cc: a File's version-control state, asked of the front end and cached.
+#include "buffer/vchook.h"
+
+#include <cstring>
+#include <pwd.h>
+#include <string>
+#include <unistd.h>
+
+#include "buffer/file.h"
+#include "buffer/notify.h"
+#include "buffer/save.h"
+#include "config/options.h"
+#include "runtime/error.h"
+#include "runtime/gen.h"
+#include "toolkit/toolkit.h"
+
+FileVc fileVc;
+
+static std::string currentUser() {
+    if (struct passwd* pw = getpwuid(getuid())) return pw->pw_name;
+    const char* login = getlogin();
+    return login ? login : "";
+}
+
+// The front end's messages go to its quiet buffer while the guard lives.
+struct QuietVc {
+    int saved = fileVc.getOutput ? fileVc.getOutput() : 0;
+    QuietVc() {
+        if (fileVc.setOutput) fileVc.setOutput(-1);
+    }
+    ~QuietVc() {
+        if (fileVc.setOutput) fileVc.setOutput(saved);
+    }
+};
+
+int file_UnderVC(File* file) {
+    if (!file->vcKnown) {
+        file->vcKnown = true;
+        file->underVc = file->name && fileVc.underVC && fileVc.underVC(file->name) == 1;
+        if (!file->underVc) file->checkedOut = file->checkinOnClose = false;
+    }
+    return file->underVc;
+}
+
+int file_IsCheckedOut(File* file, char** user, int* underVC) {
+    int under = file_UnderVC(file);
+    if (underVC) *underVC = under;
+    char* holder = nullptr;
+    if (under && fileVc.getCheckUser) {
+        holder = fileVc.getCheckUser(file->name);
+        file->checkinOnClose = holder && currentUser() == holder;
+    }
+    if (user)
+        *user = holder;
+    else
+        gen_free(holder);
+    return file->checkinOnClose;
+}
+
+// The File's read-only state follows the file's permissions.
+static void setRealReadonly(File* file) {
+    file->readOnly = file->name && access(file->name, F_OK) == 0 && access(file->name, W_OK) != 0;
+    if (fileNotify.readonlySet) fileNotify.readonlySet(file);
+}
+
+int file_CheckIn(File* file, const char* arg) {
+    int result = 0;
+    {
+        QuietVc quiet;
+        if (fileVc.checkInFile) result = fileVc.checkInFile(file->name, arg);
+    }
+    setRealReadonly(file);
+    if (result == 1) {
+        file->checkedOut = file->checkinOnClose = false;
+        if (fileVc.errIgnore) fileVc.errIgnore();
+    } else {
+        if (fileVc.errAlert) fileVc.errAlert(nullptr);
+        FileSetModTime(file);
+    }
+    return result == 1;
+}
+
+int file_CheckOut(File* file) {
+    int result = 0;
+    {
+        QuietVc quiet;
+        if (file->version && fileVc.checkOutFileByVersion)
+            result = fileVc.checkOutFileByVersion(file->name, file->version);
+        else if (!file->version && fileVc.checkOutFile)
+            result = fileVc.checkOutFile(nullptr, file->name);
+    }
+    if (result == -2) return -2;
+    if (result != 1) {
+        GenStr text(gen_sprintf("Checkout of %s failed", file->name));
+        if (fileVc.errAlert) fileVc.errAlert(text.get());
+        return 0;
+    }
+    if (fileVc.errIgnore) fileVc.errIgnore();
+    file->checkedOut = file->checkinOnClose = true;
+    return 1;
+}
+
+int file_Discard(File* file) {
+    FileCacheForget(file);
+    file->aiCheckpointLine = -1;
+    file->synValidLines = 0;
+    bool mine = file_UnderVC(file) && file->checkedOut;
+    GenStr question(gen_sprintf(
+        "Are you sure you want to discard your changes to %s?%s", file->name,
+        mine ? "" : "\nYou don't appear to have checked this file out during this session."));
+    if (!WYesNo("Confirm", question.get(), 0)) return 0;
+    int result = 0;
+    {
+        QuietVc quiet;
+        if (fileVc.uncheckFile) result = fileVc.uncheckFile(nullptr, file->name);
+    }
+    if (result != 1) return 0;
+    file->checkedOut = file->checkinOnClose = false;
+    file->noAutoCheckout = preventautocheckout != 0;
+    return FileRevert(file);
+}

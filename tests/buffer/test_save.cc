@@ -1,0 +1,336 @@
+// tests/buffer/test_save.cc: saving in place from the first changed byte, save-as and copies,
+// backups, the changed-on-disk query, reverting, inserting files and the registry lookups.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fcntl.h>
+#include <pwd.h>
+#include <string>
+#include <sys/stat.h>
+#include <utime.h>
+
+#include "buffer/change.h"
+#include "buffer/file.h"
+#include "buffer/journal.h"
+#include "buffer/notify.h"
+#include "buffer/registry.h"
+#include "buffer/save.h"
+#include "buffer/undo.h"
+#include "buffer/vchook.h"
+#include "config/options.h"
+#include "runtime/gen.h"
+#include "testutil.h"
+#include "toolkit/toolkit.h"
+
+// Stand-in editor window: only its link to the next window of the same File.
+struct Edit {
+    Edit* nextsame = nullptr;
+};
+
+namespace {
+
+void change(File* f, int64_t lS, int cS, int64_t lE, int cE, const std::string& t) {
+    FileChange(f, nullptr, 0, lS, cS, lE, cE, t.data(), (int64_t)t.size(), 1);
+}
+
+time_t mtimeOf(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 ? st.st_mtime : 0;
+}
+
+void setMtime(const std::string& path, time_t t) {
+    struct utimbuf u{t, t};
+    utime(path.c_str(), &u);
+}
+
+// Overwrites bytes of a file behind the editor's back, keeping its size and time, so that a
+// later save shows which bytes it rewrote.
+void tamper(const std::string& path, off_t at, const std::string& bytes) {
+    time_t t = mtimeOf(path);
+    int fd = open(path.c_str(), O_WRONLY);
+    ASSERT_EQ(pwrite(fd, bytes.data(), bytes.size(), at), (ssize_t)bytes.size());
+    close(fd);
+    setMtime(path, t);
+}
+
+struct SaveTest : ::testing::Test {
+    TestDir dir;
+    static void SetUpTestSuite() {
+        wRequestedBackend = WB_HEADLESS;
+        int argc = 0;
+        WGUIInit(&argc, nullptr);
+    }
+    void TearDown() override {
+        editorbackups = 0;
+        while (FileHead()) FileFree(FileHead());
+    }
+    File* load(const std::string& name, const std::string& text) {
+        std::string p = dir.write(name, text);
+        setMtime(p, time(nullptr) - 100); // so that a save visibly moves the time
+        return FileFFile(p.c_str());
+    }
+};
+
+std::string numbered(int n) {
+    std::string s;
+    for (int i = 0; i < n; i++) s += "line number " + std::to_string(i) + "\n";
+    return s;
+}
+
+TEST_F(SaveTest, RewritesOnlyFromTheFirstChangedLine) {
+    std::string text = numbered(5000);
+    File* f = load("big", text);
+    std::string p = f->name;
+    // Unchanged: nothing rewritten, the time still moves.
+    time_t before = mtimeOf(p);
+    tamper(p, 0, "X");
+    ASSERT_EQ(FileSave(f, nullptr, nullptr), 1);
+    EXPECT_EQ(readFile(p)[0], 'X');
+    EXPECT_GT(mtimeOf(p), before);
+    EXPECT_FALSE(f->modified);
+    EXPECT_TRUE(f->savedOnce);
+    // Last line changed, file no shorter: the prefix stays as it is on disk.
+    change(f, 5000, 0, 5000, 4, "LINE");
+    ASSERT_EQ(FileSave(f, nullptr, nullptr), 1);
+    std::string disk = readFile(p);
+    EXPECT_EQ(disk[0], 'X');
+    EXPECT_EQ(disk.substr(disk.size() - 17), "LINE number 4999\n");
+    for (Line* l = f->first; l; l = l->next) ASSERT_EQ(l->allocLen, lnInFile);
+    // A deleted line makes the file shorter: truncated and written whole. (The File read its
+    // text back from disk after the save, so it holds the X now.)
+    change(f, 2, 0, 3, 0, "");
+    tamper(p, 0, "Q");
+    ASSERT_EQ(FileSave(f, nullptr, nullptr), 1);
+    disk = readFile(p);
+    EXPECT_EQ(disk[0], 'X');
+    EXPECT_EQ(disk, textOf(f));
+    EXPECT_EQ((int64_t)disk.size(), f->diskSize);
+}
+
+TEST_F(SaveTest, DosFilesAndMissingFinalNewline) {
+    File* f = load("dos", "a\r\nb\r\n");
+    std::string p = f->name;
+    tamper(p, 0, "Z");
+    change(f, 2, 1, 2, 1, "!");
+    ASSERT_EQ(FileSave(f, nullptr, nullptr), 1);
+    EXPECT_EQ(readFile(p), "a\r\nb!\r\n"); // rewritten whole, CR LF after every line
+    File* g = load("nofinal", "x\ny");
+    ASSERT_EQ(FileSave(g, nullptr, nullptr), 1);
+    EXPECT_EQ(readFile(g->name), "x\ny\n");
+}
+
+TEST_F(SaveTest, BackupOncePerLoad) {
+    editorbackups = 1;
+    File* f = load("backed", "first\n");
+    change(f, 1, 0, 1, 5, "second");
+    ASSERT_EQ(FileSave(f, nullptr, nullptr), 1);
+    EXPECT_EQ(readFile(dir.file("backed~")), "first\n");
+    EXPECT_TRUE(f->backupMade);
+    change(f, 1, 0, 1, 6, "third");
+    ASSERT_EQ(FileSave(f, nullptr, nullptr), 1);
+    EXPECT_EQ(readFile(dir.file("backed~")), "first\n");
+    EXPECT_EQ(readFile(f->name), "third\n");
+    // Restoring from the backup brings its text back as a modified File.
+    ASSERT_EQ(FileRestoreFromBackup(f, nullptr), 1);
+    EXPECT_EQ(textOf(f), "first\n");
+    EXPECT_TRUE(f->modified);
+}
+
+TEST_F(SaveTest, BackupNames) {
+    File f;
+    std::string name;
+    editorbackups = 0;
+    f.name = gen_copy("/d/abcdefghijklmn");
+    EXPECT_EQ(MakeBackupName(name, &f, nullptr, 0), 0);
+    EXPECT_EQ(MakeBackupName(name, &f, nullptr, 1), 1);
+    EXPECT_EQ(name, "/d/adefghijklmn~");
+    gen_free(f.name);
+    f.name = gen_copy("abcdefghijklm");
+    MakeBackupName(name, &f, nullptr, 1);
+    EXPECT_EQ(name, "abcdefghijklm~");
+    f.realName = gen_copy("target.c"); // a link's backup goes beside its target
+    gen_free(f.name);
+    f.name = gen_copy("/d/link.c");
+    MakeBackupName(name, &f, nullptr, 1);
+    EXPECT_EQ(name, "/d/target.c~");
+    gen_free(f.name);
+    gen_free(f.realName);
+    f.name = f.realName = nullptr;
+}
+
+TEST_F(SaveTest, SaveAsReplacesTheOtherFile) {
+    File* a = load("a.txt", "from a\n");
+    File* b = load("b.txt", "from b\n");
+    std::string bName = b->name;
+    WQueueAnswer("yes"); // the file exists
+    WQueueAnswer("no");  // ... and is being edited: keep it
+    EXPECT_EQ(FileSaveAs(a, bName.c_str(), nullptr), 0);
+    EXPECT_EQ(readFile(bName), "from b\n");
+    WQueueAnswer("yes");
+    WQueueAnswer("yes");
+    ASSERT_EQ(FileSaveAs(a, bName.c_str(), nullptr), 1);
+    EXPECT_EQ(readFile(bName), "from a\n");
+    int carriers = 0;
+    for (File* f = FileHead(); f; f = f->next)
+        if (f->name && bName == f->name) carriers++;
+    EXPECT_EQ(carriers, 1);
+    EXPECT_EQ(FileFLookup(bName.c_str()), a);
+    // A copy keeps the File's name.
+    std::string copy = dir.file("copy.txt");
+    ASSERT_EQ(FileSave(a, copy.c_str(), nullptr), 1);
+    EXPECT_EQ(std::string(a->name), bName);
+    EXPECT_EQ(readFile(copy), "from a\n");
+    EXPECT_EQ(FileSave(a, dir.file("no/such/dir").c_str(), nullptr), -1);
+    File* internal = FileFString(nullptr, "x\n", 2);
+    EXPECT_EQ(FileSave(internal, nullptr, nullptr), 0);
+    FileFree(internal);
+}
+
+TEST_F(SaveTest, ChangedOnDiskQuery) {
+    File* f = load("shared", "mine\n");
+    std::string p = f->name;
+    change(f, 1, 0, 1, 0, "+");
+    dir.write("shared", "theirs\n");
+    setMtime(p, time(nullptr) + 5);
+    EXPECT_TRUE(FileFileChanged(f));
+    WQueueAnswer("Cancel");
+    EXPECT_EQ(FileSave(f, nullptr, nullptr), 0);
+    EXPECT_EQ(readFile(p), "theirs\n");
+    EXPECT_TRUE(f->modified);
+    WQueueAnswer("Save Anyway");
+    ASSERT_EQ(FileSave(f, nullptr, nullptr), 1);
+    EXPECT_EQ(readFile(p), "+mine\n");
+    EXPECT_FALSE(FileFileChanged(f));
+}
+
+TEST_F(SaveTest, RevertAndSemiRevert) {
+    File* f = load("rev", "one\ntwo\n");
+    change(f, 1, 0, 2, 0, "");
+    ASSERT_EQ(FileRevert(f), 1);
+    EXPECT_EQ(textOf(f), "one\ntwo\n");
+    EXPECT_FALSE(f->modified);
+    EXPECT_EQ(f->undo, nullptr);
+    // The undo lists survive a semi-revert only when size and line count are unchanged.
+    change(f, 1, 0, 1, 3, "ONE");
+    ASSERT_EQ(FileSemiRevert(f), 1);
+    EXPECT_NE(f->undo, nullptr);
+    change(f, 1, 0, 2, 0, "");
+    dir.write("rev", "other\n");
+    ASSERT_EQ(FileSemiRevert(f), 1);
+    EXPECT_EQ(textOf(f), "other\n");
+    EXPECT_EQ(f->undo, nullptr);
+}
+
+TEST_F(SaveTest, InsertFileIsOneUndoStep) {
+    File* f = load("host", "top\nbottom\n");
+    std::string part = dir.write("part", "p1\np2"); // no final LF: must not join "bottom"
+    ASSERT_EQ(FileInsertFile(f, f->last, part.c_str()), 1);
+    EXPECT_EQ(textOf(f), "top\np1\np2\nbottom\n");
+    EXPECT_TRUE(f->modified);
+    EXPECT_EQ(f->loadSize, 0);
+    FileUndo(f, nullptr, 0);
+    EXPECT_EQ(textOf(f), "top\nbottom\n");
+    EXPECT_FALSE(f->modified);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(FileInsertFile(f, nullptr, dir.file("absent").c_str()), 0);
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("No such file: "), std::string::npos);
+    // Saving after an insert rewrites the whole file.
+    ASSERT_EQ(FileInsertFile(f, nullptr, part.c_str()), 1);
+    ASSERT_EQ(FileSave(f, nullptr, nullptr), 1);
+    EXPECT_EQ(readFile(f->name), "top\nbottom\np1\np2\n");
+}
+
+TEST_F(SaveTest, LookupsAndStubs) {
+    File* f = load("look.c", "int x;\n");
+    std::string p = f->name;
+    EXPECT_EQ(FileFLookup(p.c_str()), f);
+    EXPECT_EQ(FileFLookup("look.c"), f); // by base name
+    std::string other = dir.path + "/./look.c";
+    EXPECT_EQ(FileFLookup(other.c_str()), f); // same device, inode, base name and time
+    EXPECT_EQ(std::string(f->name), other);   // no window: it takes the new name
+    change(f, 1, 0, 1, 0, "// ");
+    ASSERT_EQ(FileSave(f, nullptr, nullptr), 1);
+    FileStubout(f);
+    EXPECT_TRUE(f->stub);
+    EXPECT_EQ(f->first, nullptr);
+    EXPECT_EQ(FileFName(other.c_str()), f);
+    EXPECT_FALSE(f->stub);
+    EXPECT_EQ(textOf(f), "// int x;\n");
+    EXPECT_NE(f->undo, nullptr); // the disk did not change while it was a stub
+    EXPECT_EQ(FileFLookup(dir.file("missing.c").c_str()), nullptr);
+}
+
+TEST_F(SaveTest, AbortReleasesLocks) {
+    File* f = load("locked", "x\n");
+    ASSERT_EQ(incr_AcquireLock(f), 1);
+    change(f, 1, 0, 1, 0, "y");
+    ASSERT_EQ(FilesWriteJournals(), 1);
+    EXPECT_TRUE(dir.exists(".locked.tq~"));
+    FilesAbort();
+    EXPECT_FALSE(dir.exists(".locked.tq~"));
+    EXPECT_FALSE(f->haslock);
+}
+
+TEST_F(SaveTest, MemoryToDisk) {
+    File* f = load("mem", "a\nb");
+    change(f, 1, 1, 1, 1, "!");
+    ASSERT_EQ(file_SaveMemoryToDisk(f, dir.file("out").c_str()), 1);
+    EXPECT_EQ(readFile(dir.file("out")), "a!\nb\n");
+    EXPECT_TRUE(f->modified);
+    EXPECT_EQ(file_SaveMemoryToDisk(f, dir.file("no/dir").c_str()), 0);
+}
+
+TEST_F(SaveTest, WindowChains) {
+    File* f = load("chain", "x\n");
+    Edit a, b, c;
+    fileNotify.nextEditLink = [](Edit* e) { return &e->nextsame; };
+    f->edits = &a;
+    a.nextsame = &b;
+    b.nextsame = &c;
+    FileRemoveEdit(f, &b);
+    EXPECT_EQ(a.nextsame, &c);
+    FileRemoveEdit(f, &a);
+    EXPECT_EQ(f->edits, &c);
+    EXPECT_THROW(FileRemoveEdit(f, &a), PanicError);
+    f->edits = nullptr;
+    fileNotify = FileNotify{};
+}
+
+int vcCalls = 0;
+int fakeCheckOut = 1;
+
+TEST_F(SaveTest, VersionControlHooks) {
+    File* f = load("plain.c", "x\n");
+    EXPECT_EQ(file_UnderVC(f), 0); // no front end: not under version control
+    fileVc.underVC = [](const char* p) { return vcCalls++, strstr(p, "kept.c") ? 1 : 0; };
+    fileVc.getCheckUser = [](const char*) { return gen_copy(getpwuid(getuid())->pw_name); };
+    fileVc.checkOutFile = [](const char*, const char*) { return fakeCheckOut; };
+    fileVc.checkInFile = [](const char*, const char*) { return 1; };
+    fileVc.uncheckFile = [](const char*, const char*) { return 1; };
+    File* g = load("kept.c", "y\n");
+    EXPECT_EQ(file_UnderVC(g), 1);
+    EXPECT_EQ(file_UnderVC(g), 1);
+    EXPECT_EQ(vcCalls, 1); // cached until the status is unknown again
+    int under = 0;
+    EXPECT_EQ(file_IsCheckedOut(g, nullptr, &under), 1);
+    EXPECT_EQ(under, 1);
+    fakeCheckOut = -2;
+    EXPECT_EQ(file_CheckOut(g), -2);
+    fakeCheckOut = 1;
+    EXPECT_EQ(file_CheckOut(g), 1);
+    EXPECT_TRUE(g->checkedOut && g->checkinOnClose);
+    EXPECT_EQ(file_CheckIn(g, nullptr), 1);
+    EXPECT_FALSE(g->checkedOut || g->checkinOnClose);
+    // Discarding asks first (no by default) and then reverts to the disk text.
+    change(g, 1, 0, 1, 0, "z");
+    EXPECT_EQ(file_Discard(g), 0);
+    EXPECT_EQ(textOf(g), "zy\n");
+    WQueueAnswer("yes");
+    EXPECT_EQ(file_Discard(g), 1);
+    EXPECT_EQ(textOf(g), "y\n");
+    EXPECT_FALSE(g->modified);
+    fileVc = FileVc{};
+    (void)f;
+}
+
+} // namespace
