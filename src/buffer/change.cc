@@ -150,7 +150,7 @@ static void markModified(File* file) {
     bool was = file->modified;
     file->modified = true;
     file->journalDirty = true;
-    if (!was) EditsModifiedUpdate(file);
+    if (!was) FileModifiedUpdate(file);
 }
 
 // ---- replacing a region ----

@@ -360,7 +360,7 @@ int incr_RecoverCrash(File* file, const char* journalName) {
     }
     file->modified = file->journalDirty = true;
     file->undoBottomOnDisk = false; // the recovered text is not the file on disk
-    EditsModifiedUpdate(file);
+    FileModifiedUpdate(file);
     return result;
 }
 

@@ -23,7 +23,7 @@ void FileRefigureTopLine(File* file) {
     if (fileNotify.refigureTopLine) fileNotify.refigureTopLine(file);
 }
 
-void EditsModifiedUpdate(File* file) {
+void FileModifiedUpdate(File* file) {
     if (fileNotify.modifiedUpdate) fileNotify.modifiedUpdate(file);
 }
 

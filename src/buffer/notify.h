@@ -47,7 +47,7 @@ void FileShowChange(File* file, int64_t lS, int cS, int64_t newEndL, int newEndC
                     int64_t shownOldEndL, int shownOldEndC, int64_t oldEndL, int oldEndC);
 void FileUndrawSelection(File* file, int64_t lS, int cS, int64_t lE);
 void FileRefigureTopLine(File* file);
-void EditsModifiedUpdate(File* file);
+void FileModifiedUpdate(File* file);
 void EditSetActiveSelection(File* file, int64_t lS, int cS, int64_t lE, int cE);
 
 // The editor's yes/no question; nonzero for yes.

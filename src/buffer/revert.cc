@@ -78,7 +78,7 @@ int FileInsertFile(File* file, Line* beforeLine, const char* path) {
         rec->flags = UNDO_CLOSED;
         file->undo = rec;
         file->undoBottomOnDisk = !wasModified;
-        EditsModifiedUpdate(file);
+        FileModifiedUpdate(file);
     }
     FileFindMaxWidth(file);
     incr_SaveEdits(file);
@@ -104,7 +104,7 @@ int FileReplaceWithFile(File* file, const char* path) {
         file->savedOnce = false;
     }
     FileRefigureTopLine(file);
-    EditsModifiedUpdate(file);
+    FileModifiedUpdate(file);
     return ok;
 }
 
@@ -117,7 +117,7 @@ int FileRevert(File* file) {
     file->readOnly = !file->isNew && access(file->name, W_OK) != 0;
     file->vcKnown = false;
     if (fileNotify.readonlySet) fileNotify.readonlySet(file);
-    EditsModifiedUpdate(file);
+    FileModifiedUpdate(file);
     return ok;
 }
 
@@ -149,6 +149,6 @@ int FileRestoreFromBackup(File* file, void* ctx) {
     int ok = FileReplaceWithFile(file, backup.c_str());
     file->modified = file->journalDirty = true;
     file->undoBottomOnDisk = false;
-    EditsModifiedUpdate(file);
+    FileModifiedUpdate(file);
     return ok;
 }

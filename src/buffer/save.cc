@@ -204,7 +204,7 @@ int FilexSave(File* file, const char* name, int saveAs, int force, void* ctx) {
     // Typing after a save starts a new record, so the marked one keeps the saved state.
     if (file->undo) file->undo->flags |= UNDO_SAVED | UNDO_CLOSED;
     file->undoBottomOnDisk = file->undo == nullptr;
-    EditsModifiedUpdate(file);
+    FileModifiedUpdate(file);
     return 1;
 }
 

@@ -106,11 +106,11 @@ static void settle(File* file, bool onDisk) {
         file->modified = false;
         file->journalDirty = false;
         if (file->haslock) incr_ReleaseLock(file);
-        if (was) EditsModifiedUpdate(file);
+        if (was) FileModifiedUpdate(file);
     } else {
         bool was = file->modified;
         file->modified = file->journalDirty = true;
-        if (!was) EditsModifiedUpdate(file);
+        if (!was) FileModifiedUpdate(file);
     }
 }
 

@@ -194,3 +194,6 @@ void EditSelectionRange(Edit* edit, int64_t* l1, int* c1, int64_t* l2, int* c2);
 // Runs the main loop until no editor window is left (or, with the exit-test switch, only
 // message-list windows are), then returns.
 void EditMainLoop();
+
+// Routes the buffer's notifications, the journal timer and saving to the editor windows.
+void EditInstallFileLinks();

@@ -354,6 +354,7 @@ static void optionChanged(const char* name) {
 void qe_main(int argc, char** argv) {
     gen_init(argv[0], 0);
     gen_getprogdir();
+    EditInstallFileLinks();
     init_prior_to_gui(&argc, argv);
     editorStandAlone = 1;
     if (batchRequest.on) wRequestedBackend = WB_HEADLESS;

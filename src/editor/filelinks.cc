@@ -1,0 +1,116 @@
+// editor/filelinks.cc: what the buffer tells the windows showing a File, routed to the editor
+// records, the journal timer on the event loop, and the buffer's saving and reloading behind
+// the editor's own checks.
+#include "buffer/file.h"
+#include "buffer/journal.h"
+#include "buffer/notify.h"
+#include "buffer/save.h"
+#include "config/options.h"
+#include "editor/edit.h"
+#include "editor/starthooks.h"
+#include "toolkit/eventloop.h"
+
+namespace {
+
+void showChange(File* file, int64_t lS, int cS, int64_t newEndL, int newEndC, int64_t, int,
+                int64_t oldEndL, int) {
+    EditsShowChange(file->edits, lS, cS, newEndL, newEndC, oldEndL);
+    PopsShowChange(file->pops, lS, cS, newEndL, newEndC, oldEndL);
+}
+
+void refigureTopLine(File* file) {
+    EditsRefigureTopLine(file->edits);
+}
+
+void titleUpdate(File* file) {
+    for (Edit* e = file->edits; e; e = e->nextsame) EditUpdateTitle(e);
+}
+
+// The window whose selection an undo group records: the one last used on the File.
+Edit* activeEdit(File* file) {
+    return file->lastEdit ? file->lastEdit : file->edits;
+}
+
+void setActiveSelection(File* file, int64_t lS, int cS, int64_t lE, int cE) {
+    Edit* e = activeEdit(file);
+    if (!e) return;
+    Selection& s = e->view.sel[0];
+    s.startLine = lS;
+    s.startCol = cS;
+    s.endLine = lE;
+    s.endCol = cE;
+    s.cursorLine = lS;
+    s.cursorCol = cS;
+    EditRedraw(e);
+}
+
+bool getActiveSelection(File* file, int64_t* lS, int* cS, int64_t* lE, int* cE) {
+    Edit* e = activeEdit(file);
+    if (!e) return false;
+    const Selection& s = e->view.sel[0];
+    *lS = s.startLine;
+    *cS = s.startCol;
+    *lE = s.endLine;
+    *cE = s.endCol;
+    return true;
+}
+
+Edit** nextEditLink(Edit* edit) {
+    return &edit->nextsame;
+}
+
+EditPop** nextPopLink(EditPop* pop) {
+    return &pop->nextForFile;
+}
+
+bool lockWindow(Edit* edit, int) {
+    if (!edit || !edit->view.file) return false;
+    EditsReadOnlyUpdate(edit->view.file);
+    return true;
+}
+
+// The journal timer: every `EditIncrFrequency` seconds the changed Files write their journals.
+ExtraHandle* journalTimer = nullptr;
+
+int journalTick(void*, int) {
+    FilesSaveChanges(journalTimer);
+    return 0; // the entry stays; FilesSaveChanges re-armed it
+}
+
+void rearmTimer(void* timer, int ms) {
+    if (timer) ExtraProcess_SetTimeout((ExtraHandle*)timer, ms > 0 ? ms : 1000);
+}
+
+void startJournalTimer() {
+    if (journalTimer) return;
+    int ms = EditIncrFrequency > 0 ? EditIncrFrequency * 1000 : 1000;
+    journalTimer = ExtraProcess_Create(XP_TIMER, ms, journalTick, nullptr, nullptr);
+}
+
+int fileChanged(File* file) {
+    return file->internal ? 0 : FileFileChanged(file);
+}
+
+int saveFile(File* file) {
+    return FileSave(file, nullptr, nullptr);
+}
+
+} // namespace
+
+void EditInstallFileLinks() {
+    fileNotify.showChange = showChange;
+    fileNotify.refigureTopLine = refigureTopLine;
+    fileNotify.modifiedUpdate = EditsModifiedUpdate;
+    fileNotify.readonlySet = EditsReadOnlyUpdate;
+    fileNotify.titleUpdate = titleUpdate;
+    fileNotify.setActiveSelection = setActiveSelection;
+    fileNotify.getActiveSelection = getActiveSelection;
+    fileNotify.nextEditLink = nextEditLink;
+    fileNotify.nextPopLink = nextPopLink;
+    fileNotify.lockWindow = lockWindow;
+    fileNotify.rearmTimer = rearmTimer;
+    editHooks.fileChanged = fileChanged;
+    editHooks.revert = FileRevert;
+    editHooks.saveFile = saveFile;
+    startHooks.startJournalTimer = startJournalTimer;
+}
