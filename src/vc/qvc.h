@@ -180,3 +180,11 @@ int qvc_get_comments(std::vector<std::string>& lines, const char* file);
 int qvc_main(int argc, char** argv);
 int qvc_main_char(const char* line);
 int qvc_ParseCommand(const char* name);
+
+// ---- lookups for the editor's front end ----
+std::string qvc_getversion(const char* source); // the newest trunk version, "" without a log
+// The version before `version` (before the newest when empty), "" when there is none.
+std::string qvc_getpreviousversion(const char* source, const char* working, const char* version);
+std::string qvc_versionFdate(const char* source, const char* date); // "" when none
+// The history window's lines: "%s) %s %s -- %s", or "%s - %s %s -- %.400s" for the full view.
+int qvc_show2(const char* source, int full, std::vector<std::string>& lines);

@@ -731,3 +731,61 @@ int qvc_deletefile(const char* working, const char* source) {
     qvcprint("%s deleted and version control removed.\n", working);
     return 0;
 }
+
+// ---------------------------------------------------------------- lookups
+
+std::string qvc_getversion(const char* source) {
+    return qvc_getversionFnum(source, 0);
+}
+
+std::string qvc_getpreviousversion(const char* source, const char* working,
+                                   const char* version) {
+    (void)working;
+    QvcLog log;
+    LogStream stream;
+    if (qvc_openlog(qvc_getlogname(source).c_str(), log, &stream.f) < 0 || log.count == 0)
+        return "";
+    int r = log.trunkIndex;
+    if (version && *version) {
+        std::string v;
+        if (qvc_resolvealiases(log, version, v) < 0) return "";
+        r = qvc_recordofversion(log, v);
+    }
+    if (r < 0 || log.recs[r].next < 0 || log.recs[r].next >= log.count) return "";
+    return log.recs[log.recs[r].next].version;
+}
+
+std::string qvc_versionFdate(const char* source, const char* date) {
+    QvcLog log;
+    LogStream stream;
+    if (qvc_openlog(qvc_getlogname(source).c_str(), log, &stream.f) < 0) return "";
+    int r = qvc_findverfromdate(stream.f, log, date);
+    return r < 0 ? "" : log.recs[r].version;
+}
+
+int qvc_show2(const char* source, int full, std::vector<std::string>& lines) {
+    lines.clear();
+    QvcLog log;
+    LogStream stream;
+    if (qvc_openlog(qvc_getlogname(source).c_str(), log, &stream.f) < 0) return -1;
+    for (int i = log.count - 1; i >= 0; i--) {
+        const QvcRecord& r = log.recs[i];
+        std::string comment;
+        if (full) {
+            for (const std::string& c : r.comments) comment += c;
+        } else if (!r.comments.empty()) {
+            comment = r.comments[0];
+        }
+        while (!comment.empty() && comment.back() == '\n') comment.pop_back();
+        char* text = nullptr;
+        int n = full ? asprintf(&text, "%s - %s %s -- %.400s", r.version.c_str(), r.user.c_str(),
+                                r.date.c_str(), comment.c_str())
+                     : asprintf(&text, "%s) %s %s -- %s", r.version.c_str(), r.user.c_str(),
+                                r.date.c_str(), comment.c_str());
+        if (n >= 0) {
+            lines.push_back(text);
+            free(text);
+        }
+    }
+    return 0;
+}
