@@ -7,7 +7,10 @@
 #include <cstdarg>
 #include <cstdint>
 #include <cstdlib>
+#include <algorithm>
+#include <climits>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -207,11 +210,95 @@ int diffReadFiles(int oldKind, const void* oldSource, int oldCount, int newKind,
     NA[newmax + 1] = DiffLine{1, oldmax + 1, oldmax + 1};
     for (int i = 1; i <= oldmax; i++) {
         DiffSymbol& s = ST[OA[i].symbol];
-        Oblock[i - 1] = DiffNode{i, s.oldLines};
-        s.oldLines = &Oblock[i - 1];
+        DiffNode* node = &Oblock[i - 1];
+        *node = DiffNode{i, s.oldLines, nullptr};
+        if (s.oldLines)
+            s.oldLines->prev = node;
+        else
+            s.oldTail = node;
+        s.oldLines = node;
     }
     return 0;
 }
+
+// The unpaired old lines of the duplicated texts, in line order per text, answering "the
+// lowest above x" and "the highest below x" in logarithmic time however often a text occurs.
+// Each text's group has a sentinel slot at both ends; paired lines are skipped through
+// union-find links towards the next (or previous) line still unpaired.
+struct UnpairedLines {
+    std::vector<int> lines;  // grouped by text, ascending; sentinels hold INT_MIN / INT_MAX
+    std::vector<int> after;  // union-find: next slot at or after that is unpaired
+    std::vector<int> before; // union-find: next slot at or before that is unpaired
+    std::vector<int> slotOf; // old line -> slot, -1 when not kept
+    std::vector<int> groupOf; // symbol -> its leading sentinel slot, -1 when not kept
+    std::vector<int> groupLast; // symbol -> the slot of its highest line
+    bool active = false;
+
+    static int find(std::vector<int>& link, int i) {
+        int root = i;
+        while (link[root] != root) root = link[root];
+        while (link[i] != root) {
+            int up = link[i];
+            link[i] = root;
+            i = up;
+        }
+        return root;
+    }
+    void build() {
+        lines.clear();
+        slotOf.assign(oldmax + 1, -1);
+        groupOf.assign(maxsym, -1);
+        groupLast.assign(maxsym, -1);
+        for (int j = 1; j <= newmax; j++) {
+            int sym = NA[j].symbol;
+            const DiffSymbol& s = ST[sym];
+            if (NA[j].matched || groupOf[sym] >= 0 || s.oldCount == 0 || s.newCount == 0) continue;
+            groupOf[sym] = int(lines.size());
+            lines.push_back(INT_MIN);
+            for (DiffNode* n = s.oldTail; n; n = n->prev) {
+                slotOf[n->line] = int(lines.size());
+                lines.push_back(n->line);
+            }
+            groupLast[sym] = int(lines.size()) - 1;
+            lines.push_back(INT_MAX);
+        }
+        after.resize(lines.size());
+        before.resize(lines.size());
+        for (size_t i = 0; i < lines.size(); i++) after[i] = before[i] = int(i);
+        active = true;
+    }
+    void remove(int line) {
+        if (!active || slotOf[line] < 0) return;
+        int slot = slotOf[line];
+        after[slot] = slot + 1;
+        before[slot] = slot - 1;
+        slotOf[line] = -1;
+    }
+    // Slot range [first, last] of a symbol's lines, sentinels excluded.
+    void range(int sym, int* first, int* last) {
+        *first = groupOf[sym] + 1;
+        *last = groupLast[sym];
+    }
+    int lowestAbove(int sym, int x) {
+        if (groupOf[sym] < 0) return 0;
+        int first, last;
+        range(sym, &first, &last);
+        int slot = int(std::upper_bound(lines.begin() + first, lines.begin() + last + 1, x) -
+                       lines.begin());
+        int found = find(after, slot);
+        return lines[found] == INT_MAX ? 0 : lines[found];
+    }
+    int highestBelow(int sym, int x) {
+        if (groupOf[sym] < 0) return 0;
+        int first, last;
+        range(sym, &first, &last);
+        int slot = int(std::lower_bound(lines.begin() + first, lines.begin() + last + 1, x) -
+                       lines.begin()) - 1;
+        int found = find(before, slot);
+        return lines[found] == INT_MIN ? 0 : lines[found];
+    }
+};
+UnpairedLines unpaired;
 
 void diff_matchup(int oldLine, int newLine) {
     OA[oldLine].matched = 1;
@@ -221,12 +308,18 @@ void diff_matchup(int oldLine, int newLine) {
     DiffSymbol& s = ST[NA[newLine].symbol];
     s.newCount--;
     s.oldCount--;
-    for (DiffNode** p = &s.oldLines; *p; p = &(*p)->next) {
-        if ((*p)->line == oldLine) {
-            *p = (*p)->next;
-            break;
-        }
-    }
+    // Every old line has its own node, so it is unlinked without walking the list.
+    DiffNode* node = &Oblock[oldLine - 1];
+    if (node->prev)
+        node->prev->next = node->next;
+    else if (s.oldLines == node)
+        s.oldLines = node->next;
+    if (node->next)
+        node->next->prev = node->prev;
+    else if (s.oldTail == node)
+        s.oldTail = node->prev;
+    node->next = node->prev = nullptr;
+    unpaired.remove(oldLine);
 }
 
 void diff_matchexact() {
@@ -274,7 +367,9 @@ int nextPairedAfter(int j) {
     return k;
 }
 
+
 void diff_matchdupgood() {
+    unpaired.build();
     int low = 0;
     int next = nextPairedAfter(0);
     int high = next <= newmax ? NA[next].other : 0;
@@ -288,30 +383,27 @@ void diff_matchdupgood() {
             j++;
             continue;
         }
-        DiffSymbol& s = ST[NA[j].symbol];
+        int sym = NA[j].symbol;
+        DiffSymbol& s = ST[sym];
         if (s.oldCount == 0 || s.newCount == 0) {
             j++;
             continue;
         }
         int candidate = 0;
         if (high > low) {
-            for (DiffNode* n = s.oldLines; n; n = n->next) {
-                if (n->line > low && n->line < high) candidate = n->line;
-            }
+            // The lowest unpaired line strictly inside the window.
+            int above = unpaired.lowestAbove(sym, low);
+            if (above && above < high) candidate = above;
         } else {
-            long best = -1;
-            for (DiffNode* n = s.oldLines; n; n = n->next) {
-                int i = n->line;
-                long distance = -1;
-                if (i < high)
-                    distance = high - i;
-                else if (i > low)
-                    distance = i - low;
-                if (distance >= 0 && (best < 0 || distance < best)) {
-                    best = distance;
-                    candidate = i;
-                }
-            }
+            // A crossed window: the line nearest a bound. Walking the list from its highest
+            // line, the nearest above low comes first and wins a tie with the nearest below
+            // high.
+            int above = unpaired.lowestAbove(sym, low);
+            int below = unpaired.highestBelow(sym, high);
+            if (above && (!below || above - low <= high - below))
+                candidate = above;
+            else
+                candidate = below;
         }
         if (!candidate) {
             j++;
@@ -327,6 +419,7 @@ void diff_matchdupgood() {
         // The line that stopped the spread is not looked at again in this pass.
         j = end + 2;
     }
+    unpaired.active = false;
 }
 
 void diff_matchdup() {
@@ -337,9 +430,7 @@ void diff_matchdup() {
             j++;
             continue;
         }
-        DiffNode* lowest = s.oldLines;
-        while (lowest->next) lowest = lowest->next;
-        diff_matchup(lowest->line, j);
+        diff_matchup(s.oldTail->line, j);
         j = spreadFrom(j) + 2;
     }
 }

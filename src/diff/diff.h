@@ -11,6 +11,7 @@ struct File;
 struct DiffNode {
     int line;       // old line number
     DiffNode* next; // next lower line with the same text
+    DiffNode* prev; // next higher one, so that pairing unlinks a line at once
 };
 
 struct DiffSymbol {
@@ -19,6 +20,7 @@ struct DiffSymbol {
     char* text = nullptr;        // private copy, newline included as read
     int oldCount = 0;            // unpaired occurrences in the old file
     int newCount = 0;            // unpaired occurrences in the new file
+    DiffNode* oldTail = nullptr; // last node of oldLines: the lowest unpaired line
 };
 
 struct DiffLine {
