@@ -52,15 +52,12 @@ std::string tidyPath(const std::string& path) {
 }
 
 bool getLine(FILE* f, std::string& line) {
-    char* buf = nullptr;
-    size_t cap = 0;
+    // One buffer for all reads: logs are read line by line, often a million lines.
+    static char* buf = nullptr;
+    static size_t cap = 0;
     ssize_t n = getline(&buf, &cap, f);
-    if (n < 0) {
-        free(buf);
-        return false;
-    }
+    if (n < 0) return false;
     line.assign(buf, n);
-    free(buf);
     return true;
 }
 
@@ -361,6 +358,7 @@ static int readBlock(FILE* f, std::vector<std::string>& lines, int* produced) {
         entries < 0)
         return -1;
     lines.clear();
+    lines.reserve(entries);
     for (int i = 0; i < entries; i++) {
         if (!getLine(f, line)) return -1;
         lines.push_back(line);

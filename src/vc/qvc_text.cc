@@ -259,6 +259,7 @@ int qvc_writetext(const char* path, const QvcText& text, int mode) {
 
 QvcText qvc_applyblock(const QvcText& given, const std::vector<std::string>& block) {
     QvcText out;
+    out.reserve(given.size() + block.size());
     int n = int(given.size());
     for (size_t k = 0; k < block.size(); k++) {
         const char* e = block[k].c_str();
@@ -303,11 +304,12 @@ int qvc_rebuild(FILE* f, QvcLog& log, int n, QvcText& text, int* expected) {
             return -1;
         trunkPart.push_back(t);
     }
-    text = log.current;
     int lines = int(log.current.size());
-    for (int t : trunkPart) {
-        text = qvc_applyblock(text, log.recs[t].block);
-        lines = log.recs[t].blockLines;
+    if (trunkPart.empty()) text = log.current;
+    for (size_t k = 0; k < trunkPart.size(); k++) {
+        const QvcRecord& rec = log.recs[trunkPart[k]];
+        text = qvc_applyblock(k == 0 ? log.current : text, rec.block);
+        lines = rec.blockLines;
     }
     for (auto it = branchPart.rbegin(); it != branchPart.rend(); ++it) {
         text = qvc_applyblock(text, log.recs[*it].block);
