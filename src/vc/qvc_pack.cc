@@ -162,9 +162,18 @@ int qvc_package(const char* packfile, const std::vector<std::string>& sources) {
             if (!result) result = -1;
             continue;
         }
-        int rc = addMember(out, log);
         std::string perm = qvc_getpermname(source.c_str());
-        if (rc == 0 && access(perm.c_str(), F_OK) == 0) rc = addMember(out, perm);
+        bool withLock = access(perm.c_str(), F_OK) == 0;
+        // Names are checked first so that a file is packaged whole or not at all.
+        std::string tooLong = memberName(log).size() > 100 ? memberName(log)
+                              : withLock && memberName(perm).size() > 100 ? memberName(perm)
+                                                                           : "";
+        int rc = -2;
+        if (!tooLong.empty())
+            qvcprint("Name too long: %s\n", tooLong.c_str());
+        else
+            rc = addMember(out, log);
+        if (rc == 0 && withLock) rc = addMember(out, perm);
         if (rc == 0) {
             qvcprint("Packaged %s\n", source.c_str());
         } else {

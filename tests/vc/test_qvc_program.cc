@@ -304,6 +304,14 @@ TEST(QvcProgram, PackageIsATarArchive) {
         EXPECT_EQ(readFile(dir / ("x/" + m)), readFile(dir / m)) << m;
     EXPECT_EQ(qvc(dir.path, {"package", "one.c", "-f", "logs.pak"}).out,
               "File logs.pak already exists.  Package aborted.\n");
+    // A name that does not fit the archive's 100 bytes fails for that file only.
+    std::string longName(95, 'n');
+    writeFile(dir / longName, "long\n");
+    ASSERT_EQ(qvc(dir.path, {"create", longName, "-nc"}).status, 0);
+    r = qvc(dir.path, {"package", longName, "one.c", "-f", "two.pak"});
+    EXPECT_NE(r.status, 0);
+    EXPECT_EQ(r.out, "Name too long: qvc.log/" + longName + "\nPackaged one.c\n");
+    EXPECT_EQ(runProgram(dir.path, {"tar", "tf", "two.pak"}).out, "qvc.log/one.c\n");
 
     // Our own reader restores them too, without overwriting.
     ASSERT_EQ(mkdir((dir / "y").c_str(), 0755), 0);
@@ -323,6 +331,17 @@ TEST(QvcProgram, PackageIsATarArchive) {
     r = qvc(dir.path, {"unpackage", "-f", "bad.pak", "-L", "z"});
     EXPECT_NE(r.status, 0);
     EXPECT_EQ(r.out.substr(0, 25), "Checksum does not match: ");
+    writeFile(dir / "cut.pak", pak.substr(0, 700));
+    r = qvc(dir.path, {"unpackage", "-f", "cut.pak", "-L", "z"});
+    EXPECT_EQ(r.out.substr(0, 11), "Checksum do"); // the damaged first header is seen first
+    pak[0] = 'q';
+    writeFile(dir / "cut.pak", pak.substr(0, 700));
+    r = qvc(dir.path, {"unpackage", "-f", "cut.pak", "-L", "z"});
+    EXPECT_EQ(r.out, "Unexpected EOF in package file: cut.pak.\n");
+    EXPECT_FALSE(fileExists(dir / "z/qvc.log/one.c")); // no half-written member
+    writeFile(dir / "text.pak", "hello\n");
+    r = qvc(dir.path, {"unpackage", "-f", "text.pak", "-L", "z"});
+    EXPECT_EQ(r.out, "Not a package file: text.pak.  Unpackage aborted.\n");
 }
 
 } // namespace
