@@ -1,5 +1,6 @@
 // vc/qvc_log.cc: QVC repository names, the log file's byte layout, and the safe update
 // that replaces a log only by renaming a finished copy over it.
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdarg>
@@ -358,7 +359,7 @@ static int readBlock(FILE* f, std::vector<std::string>& lines, int* produced) {
         entries < 0)
         return -1;
     lines.clear();
-    lines.reserve(entries);
+    lines.reserve(std::min(entries, 1 << 16)); // the count may be damaged
     for (int i = 0; i < entries; i++) {
         if (!getLine(f, line)) return -1;
         lines.push_back(line);
@@ -492,13 +493,22 @@ int qvc_writeindex(FILE* f, QvcLog& log) {
     return qvc_writehdr(f, log);
 }
 
+// Creates a missing lock or semaphore directory (a log unpacked alone has none).
+static void ensureDir(const std::string& path) {
+    std::string dir = dirOf(path);
+    struct stat st;
+    if (stat(dir.c_str(), &st) != 0 && mkdir(dir.c_str(), 0777) == 0)
+        chmod(dir.c_str(), 0777);
+}
+
 int qvc_obtainlock(const std::string& logname) {
     std::string sem = qvc_getsemname(logname.c_str());
     int fd = open(sem.c_str(), O_CREAT | O_EXCL | O_WRONLY, 0644);
-    if (fd < 0) {
-        if (errno == EEXIST) return 1;
-        return 0; // no semaphore directory: nothing to serialise against
+    if (fd < 0 && errno == ENOENT) {
+        ensureDir(sem);
+        fd = open(sem.c_str(), O_CREAT | O_EXCL | O_WRONLY, 0644);
     }
+    if (fd < 0) return errno == EEXIST ? 1 : 0; // no place for a semaphore: nobody to wait for
     close(fd);
     return 0;
 }
@@ -676,6 +686,7 @@ static int writeLockFile(const std::string& perm, const std::vector<std::string>
 int qvc_checkoutfile(const char* source, const char* working, int force, int verbose) {
     std::string perm = qvc_getpermname(source);
     std::string user = qvc_username();
+    ensureDir(perm);
     int fd = open(perm.c_str(), O_CREAT | O_EXCL | O_WRONLY, 0664);
     if (fd >= 0) {
         char text[128];

@@ -265,6 +265,34 @@ TEST_F(Qvc, CommandLineAndMessages) {
     EXPECT_TRUE(fileExists("new.c"));
 }
 
+TEST_F(Qvc, SeparateLogAndWorkingDirectories) {
+    ASSERT_EQ(mkdir("logs", 0755), 0);
+    ASSERT_EQ(mkdir("work", 0755), 0);
+    writeFile("work/s.c", "s\n");
+    run("create src/s.c -L logs -S work -nc");
+    ASSERT_EQ(last, 0) << captured;
+    EXPECT_TRUE(fileExists("logs/qvc.log/s.c"));
+    EXPECT_FALSE(fileExists("work/qvc.log"));
+    run("co s.c -L logs -S work");
+    EXPECT_EQ(captured, "work/s.c checked out for writing.\n");
+    EXPECT_EQ(run("whome s.c -L logs").substr(0, 15), "logs/s.c       ");
+    writeFile("work/s.c", "s\nt\n");
+    run("ci s.c -L logs -S work -nc");
+    ASSERT_EQ(last, 0) << captured;
+    EXPECT_EQ(run("whome s.c -L logs"), "");
+    run("get s.c -L logs -S work -v 1.1");
+    EXPECT_EQ(readFile("work/s.c"), "s\n");
+
+    // A log made without comments asks for them once its variable is turned on.
+    writeFile("v.c", "v\n");
+    run("forceqvc v.c");
+    EXPECT_NE(readFile("qvc.log/v.c").find("$Use Comments 0\n"), std::string::npos);
+    run("changelogvar v.c");
+    EXPECT_NE(readFile("qvc.log/v.c").find("$Use Comments 1\n"), std::string::npos);
+    run("get v.c");
+    EXPECT_EQ(readFile("v.c"), "v\n");
+}
+
 TEST_F(Qvc, FilesMovedCopiedAndRemoved) {
     writeFile("m.c", "m1\n");
     run("create m.c -nc");
