@@ -272,11 +272,16 @@ int qvc_restore(const char* source, const char* destination, int kind, const cha
     int r = findRecord(stream.f, log, kind, what, start);
     if (r == -2) return -2;
     if (r < 0) {
-        if (!log.ancestorPath.empty()) {
+        // Ancestors are followed a bounded number of steps: damaged logs may form a loop.
+        static int depth = 0;
+        if (!log.ancestorPath.empty() && depth < 64) {
             std::string path = log.ancestorPath, version = log.ancestorVersion;
             fclose(stream.f);
             stream.f = nullptr;
-            return qvc_restore(path.c_str(), destination, kind, what, version.c_str(), keepDate);
+            depth++;
+            int rc = qvc_restore(path.c_str(), destination, kind, what, version.c_str(), keepDate);
+            depth--;
+            return rc;
         }
         qvcprint("Version not found.\n");
         return -2;
@@ -508,11 +513,12 @@ int qvc_show(const char* source, int full, int recurse) {
             qvcprint("> %s%s", c.c_str(), c.empty() || c.back() != '\n' ? "\n" : "");
     }
     qvc_Who(source, source, full);
-    if (recurse && !log.ancestorPath.empty() && qvc_logexists(log.ancestorPath.c_str())) {
+    if (recurse > 0 && recurse < 64 && !log.ancestorPath.empty() &&
+        qvc_logexists(log.ancestorPath.c_str())) {
         std::string ancestor = log.ancestorPath;
         fclose(stream.f);
         stream.f = nullptr;
-        return qvc_show(ancestor.c_str(), full, recurse);
+        return qvc_show(ancestor.c_str(), full, recurse + 1);
     }
     return 0;
 }

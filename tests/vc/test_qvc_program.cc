@@ -236,6 +236,8 @@ TEST(QvcProgram, BranchesAndAliases) {
     EXPECT_NE(qvc(dir.path, {"show", "c.txt"}).out.find("c.txt - Branched from " + dir.path +
                                                         "/b.txt version 1.4\nVERSION 2.1 "),
               std::string::npos);
+    // The recursive history goes on into the ancestor's log.
+    EXPECT_NE(qvc(dir.path, {"show", "c.txt", "-r"}).out.find("\n" + dir.path + "/b.txt - Created "), std::string::npos);
     r = qvc(dir.path, {"branchone", "b.txt", "d.txt", "-v", "1.3", "-nc"});
     EXPECT_EQ(r.out, "Branched d.txt\n");
     // Versions older than the copy come from the ancestor's log.
