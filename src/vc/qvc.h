@@ -127,7 +127,8 @@ long long qvc_mktime(const QvcDate& d);
 int qvc_readtext(const char* path, QvcText& text); // 0, -1 unreadable, -2 NUL bytes
 int qvc_writetext(const char* path, const QvcText& text, int mode);
 QvcText qvc_applyblock(const QvcText& given, const std::vector<std::string>& block);
-std::vector<std::string> qvc_makeblock(const QvcText& from, const QvcText& to);
+// The delta entries that build `to` from `from`; 0, or -1 when the comparison failed.
+int qvc_makeblock(const QvcText& from, const QvcText& to, std::vector<std::string>& block);
 // Rebuilds the text of record n (reading what it needs); 0 or -1. `expected` receives the
 // line count the log announces for that text.
 int qvc_rebuild(FILE* stream, QvcLog& log, int n, QvcText& text, int* expected = nullptr);

@@ -162,10 +162,11 @@ int qvc_remver(const char* working, const char* source, int kind, const char* wh
         QvcRecord& a = log.recs[above];
         if (onTrunk) {
             // Trunk deltas run backwards: the newer text rebuilds the older one.
-            a.block = prev >= 0 ? qvc_makeblock(newer, older) : std::vector<std::string>{};
+            a.block.clear();
+            if (prev >= 0 && qvc_makeblock(newer, older, a.block) < 0) goto failed;
             a.blockLines = prev >= 0 ? int(older.size()) : 0;
         } else {
-            a.block = qvc_makeblock(older, newer);
+            if (qvc_makeblock(older, newer, a.block) < 0) goto failed;
             a.blockLines = int(newer.size());
         }
         a.next = prev;

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "diff/diff.h"
 #include "vc/qvc.h"
 
 namespace {
@@ -391,6 +392,8 @@ int qvc_get_comments(std::vector<std::string>& lines, const char* file) {
 }
 
 int qvc_main(int argc, char** argv) {
+    // The difference engine speaks through the same channel as everything else here.
+    diff_message = [](const char* text) { qvc_output(text); };
     QvcRun run;
     if (parseArguments(argc, argv, run) < 0) return -1;
     if (run.command == CMD_NONE) return usage();

@@ -222,13 +222,13 @@ int qvc_save(const char* source, const char* working, int kind, const char* vers
             return -1;
         }
         rec.next = from;
-        rec.block = qvc_makeblock(base, text);
+        if (qvc_makeblock(base, text, rec.block) < 0) return -1;
         rec.blockLines = int(text.size());
     } else {
         rec.next = existing && log.count > 0 ? log.trunkIndex : -1;
         if (existing) {
             // The new text becomes the current one; the delta rebuilds the old current text.
-            rec.block = qvc_makeblock(text, log.current);
+            if (qvc_makeblock(text, log.current, rec.block) < 0) return -1;
             rec.blockLines = int(log.current.size());
         }
     }

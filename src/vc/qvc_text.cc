@@ -276,15 +276,16 @@ QvcText qvc_applyblock(const QvcText& given, const std::vector<std::string>& blo
     return out;
 }
 
-std::vector<std::string> qvc_makeblock(const QvcText& from, const QvcText& to) {
+int qvc_makeblock(const QvcText& from, const QvcText& to, std::vector<std::string>& block) {
     std::vector<const char*> a, b;
     for (auto& l : from) a.push_back(l.c_str());
     for (auto& l : to) b.push_back(l.c_str());
     int count = 0;
-    DiffScript script;
-    DiffResult* r = diff_mem(int(a.size()), a.data(), int(b.size()), b.data(), &count, &script);
+    block.clear();
+    DiffResult* r = diff_mem(int(a.size()), a.data(), int(b.size()), b.data(), &count, &block);
+    if (!r) return -1;
     diff_free(r);
-    return script;
+    return 0;
 }
 
 int qvc_rebuild(FILE* f, QvcLog& log, int n, QvcText& text, int* expected) {
