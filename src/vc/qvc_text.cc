@@ -200,7 +200,11 @@ long long qvc_mktime(const QvcDate& d) {
 }
 
 int qvc_findverfromdate(FILE* stream, QvcLog& log, const char* date, int start) {
-    long long wanted = qvc_mktime(qvc_NewStyleStringToDate(date));
+    // Users give the new style; the editor's front end passes month-first dates.
+    int digits = 0;
+    while (isdigit((unsigned char)date[digits])) digits++;
+    long long wanted = qvc_mktime(digits >= 3 ? qvc_NewStyleStringToDate(date)
+                                              : qvc_OldStyleStringToDate(date));
     int best = -1;
     long long bestTime = 0;
     int steps = 0;

@@ -229,6 +229,16 @@ TEST(DiffInputs, FilesStreamsAndLongLines) {
     EXPECT_EQ(script, (DiffScript{"m1,2\n", "a1\n", "new\n", "m3\n"}));
     diff_free(r);
 
+    // Lines around the first buffer size, where a line just fills the buffer.
+    f = fopen(oldPath.c_str(), "w");
+    for (int len = 508; len <= 514; len++) fprintf(f, "%s\n", std::string(len, 'b').c_str());
+    fclose(f);
+    r = diff_qvc2(oldPath.c_str(), oldPath.c_str(), &count, &script);
+    ASSERT_NE(r, nullptr);
+    ASSERT_EQ(r->oldmax, 7);
+    for (int i = 1; i <= 7; i++) EXPECT_EQ(strlen(r->ST[r->OA[i].symbol].text), size_t(508 + i));
+    diff_free(r);
+
     std::string captured;
     static std::string* sink;
     sink = &captured;
@@ -236,8 +246,11 @@ TEST(DiffInputs, FilesStreamsAndLongLines) {
     EXPECT_EQ(diff_text((std::string(dir) + "/missing").c_str(), newPath.c_str()), nullptr);
     EXPECT_EQ(diffFiles(7, nullptr, 0, DIFF_MEMORY, nullptr, 0, 0, nullptr, nullptr, 0),
               nullptr);
+    // Too many lines for the largest table: refused before a line is read.
+    std::vector<const char*> none;
+    EXPECT_EQ(diff_mem(16777215, none.data(), 0, none.data(), &count, &script), nullptr);
     EXPECT_EQ(captured, "Error opening file - " + std::string(dir) +
-                            "/missing\nError - unknown file type 7\n");
+                            "/missing\nError - unknown file type 7\nOut of memory in diff.\n");
     diff_message = [](const char* t) { fputs(t, stdout); };
     unlink(oldPath.c_str());
     unlink(newPath.c_str());
