@@ -33,7 +33,8 @@ struct QvcAlias {
 };
 
 struct QvcLog {
-    int count = 0; // version records
+    std::string logname; // where it was read from, or is to be written
+    int count = 0;       // version records
     std::string ancestorPath;
     std::string ancestorVersion;
     int trunkIndex = -1;
@@ -78,7 +79,12 @@ std::string qvc_copyname(const std::string& logname); // "" when every name is t
 int qvc_readhdr(FILE* stream, QvcLog& log);
 int qvc_readindex(FILE* stream, QvcLog& log);
 int qvc_readrec(FILE* stream, QvcLog& log, int n, int withBlock);
+// A "#LINES" block at the stream's position: its entry lines and the count it produces.
+int qvc_readinfo(FILE* stream, std::vector<std::string>& lines, int* produced);
 int qvc_readcurfile(FILE* stream, QvcLog& log);
+// Reads what rebuilding the version n records back from the newest needs; `order` receives
+// the records whose blocks are applied to the current text, in order.
+int qvc_readtorecn(FILE* stream, QvcLog& log, int n, std::vector<int>& order);
 int qvc_readall(FILE* stream, QvcLog& log); // every record, block and the current text
 int qvc_openlog(const char* logname, QvcLog& log, FILE** stream); // header and index
 void qvc_logerror(int code);
@@ -86,6 +92,10 @@ int qvc_writerec(FILE* stream, const QvcRecord& rec);
 int qvc_writeinfo(FILE* stream, const std::vector<std::string>& lines, int produced);
 int qvc_writehdr(FILE* stream, QvcLog& log);
 int qvc_writeindex(FILE* stream, QvcLog& log);
+// A copy beside log.logname holding its first `length` bytes, open for writing at its end
+// (for a new log, the log itself); null after reporting the failure.
+FILE* qvc_opencopy(QvcLog& log, std::string& copyname, long length);
+int qvc_closecopy(QvcLog& log, const std::string& copyname); // renames the copy over the log
 // Safe update: copy the first `keep` bytes of the log, then write records from `first`
 // on, the current text (when `withCurrent`), the index and the header; rename over.
 int qvc_commit(const std::string& logname, QvcLog& log, long keep, int first, int withCurrent);
@@ -163,6 +173,9 @@ int qvc_show(const char* source, int full, int recurse);
 int qvc_unlock(const char* working, const char* source, int vpath);
 int qvc_unqvc(const char* working, const char* source);
 int qvc_deletefile(const char* working, const char* source);
+// Takes record r out of a log read whole, joining its neighbours' deltas; 0, -2 refused
+// (nothing would remain, or a branch head), -1 failure.
+int qvc_delrec(FILE* stream, QvcLog& log, int r);
 int qvc_remver(const char* working, const char* source, int kind, const char* what);
 int qvc_alias(const char* source, const char* name, const char* version, int remove);
 int qvc_changelogvar(const char* source);

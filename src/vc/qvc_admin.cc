@@ -106,6 +106,66 @@ int copyOneFile(const char* from, const char* to) {
 
 // ---------------------------------------------------------------- removing a version
 
+int qvc_delrec(FILE* stream, QvcLog& log, int r) {
+    std::string version = log.recs[r].version;
+    if (log.count == 1) {
+        qvcprint("Cannot delete version: nothing would remain.\n");
+        return -2;
+    }
+    if (isBranchHead(log, r)) {
+        qvcprint("Branch heads may not be deleted.\n");
+        return -2;
+    }
+    bool onTrunk = qvc_numdots(version) < 2;
+    for (int i = 0; i < log.count && onTrunk; i++) {
+        if (log.recs[i].next == r && qvc_numdots(log.recs[i].version) >= 2) {
+            // Branch deltas are built on their base; without it they could not be read.
+            qvcprint("Version %s is the base of a branch.\n", version.c_str());
+            return -1;
+        }
+    }
+    int prev = log.recs[r].next; // the version r was made from
+    if (r == log.trunkIndex) {
+        if (qvc_rebuild(stream, log, prev, log.current) < 0) return -1;
+        log.trunkIndex = prev;
+        log.trunkVersion = log.recs[prev].version;
+    } else {
+        int above = -1; // the version made from r
+        for (int i = 0; i < log.count; i++)
+            if (log.recs[i].next == r) above = i;
+        if (above < 0) return -1;
+        QvcText newer, older;
+        if (qvc_rebuild(stream, log, above, newer) < 0) return -1;
+        if (prev >= 0 && qvc_rebuild(stream, log, prev, older) < 0) return -1;
+        QvcRecord& a = log.recs[above];
+        if (onTrunk) {
+            // Trunk deltas run backwards: the newer text rebuilds the older one.
+            a.block.clear();
+            if (prev >= 0 && qvc_makeblock(newer, older, a.block) < 0) return -1;
+            a.blockLines = prev >= 0 ? int(older.size()) : 0;
+        } else {
+            if (qvc_makeblock(older, newer, a.block) < 0) return -1;
+            a.blockLines = int(newer.size());
+        }
+        a.next = prev;
+        for (QvcBranch& b : log.branches)
+            if (b.first == version) b.first = a.version;
+    }
+    log.recs.erase(log.recs.begin() + r);
+    log.index.erase(log.index.begin() + r);
+    log.count--;
+    for (QvcRecord& rec : log.recs)
+        if (rec.next > r) rec.next--;
+    if (log.trunkIndex > r) log.trunkIndex--;
+    for (size_t i = 0; i < log.aliases.size();) {
+        if (log.aliases[i].version == version)
+            log.aliases.erase(log.aliases.begin() + i);
+        else
+            i++;
+    }
+    return 0;
+}
+
 int qvc_remver(const char* working, const char* source, int kind, const char* what) {
     std::string logname = qvc_getlogname(source);
     Semaphore sem{logname};
@@ -129,83 +189,25 @@ int qvc_remver(const char* working, const char* source, int kind, const char* wh
         return -2;
     }
     std::string version = log.recs[r].version;
-    if (log.count == 1) {
-        qvcprint("Cannot delete version: nothing would remain.\n");
+    long keep = log.index[r]; // everything before the removed record stays as it is
+    int rc = qvc_delrec(stream.f, log, r);
+    if (rc == -2) return -1;
+    fclose(stream.f);
+    stream.f = nullptr;
+    if (rc < 0 || qvc_commit(logname, log, keep, r, 1) < 0) {
+        qvcprint("Error removing version %s in %s\n", version.c_str(), working);
         return -1;
-    }
-    if (isBranchHead(log, r)) {
-        qvcprint("Branch heads may not be deleted.\n");
-        return -1;
-    }
-    bool onTrunk = qvc_numdots(version) < 2;
-    for (int i = 0; i < log.count && onTrunk; i++) {
-        if (log.recs[i].next == r && qvc_numdots(log.recs[i].version) >= 2) {
-            // Branch deltas are built on their base; without it they could not be read.
-            qvcprint("Version %s is the base of a branch.\n", version.c_str());
-            qvcprint("Error removing version %s in %s\n", version.c_str(), working);
-            return -1;
-        }
-    }
-    int prev = log.recs[r].next; // the version r was made from
-    if (r == log.trunkIndex) {
-        if (qvc_rebuild(stream.f, log, prev, log.current) < 0) goto failed;
-        log.trunkIndex = prev;
-        log.trunkVersion = log.recs[prev].version;
-    } else {
-        int above = -1; // the version made from r
-        for (int i = 0; i < log.count; i++)
-            if (log.recs[i].next == r) above = i;
-        if (above < 0) goto failed;
-        QvcText newer, older;
-        if (qvc_rebuild(stream.f, log, above, newer) < 0) goto failed;
-        if (prev >= 0 && qvc_rebuild(stream.f, log, prev, older) < 0) goto failed;
-        QvcRecord& a = log.recs[above];
-        if (onTrunk) {
-            // Trunk deltas run backwards: the newer text rebuilds the older one.
-            a.block.clear();
-            if (prev >= 0 && qvc_makeblock(newer, older, a.block) < 0) goto failed;
-            a.blockLines = prev >= 0 ? int(older.size()) : 0;
-        } else {
-            if (qvc_makeblock(older, newer, a.block) < 0) goto failed;
-            a.blockLines = int(newer.size());
-        }
-        a.next = prev;
-        for (QvcBranch& b : log.branches)
-            if (b.first == version) b.first = a.version;
-    }
-    {
-        long keep = log.index[r];
-        log.recs.erase(log.recs.begin() + r);
-        log.index.erase(log.index.begin() + r);
-        log.count--;
-        for (QvcRecord& rec : log.recs)
-            if (rec.next > r) rec.next--;
-        if (log.trunkIndex > r) log.trunkIndex--;
-        for (size_t i = 0; i < log.aliases.size();) {
-            if (log.aliases[i].version == version)
-                log.aliases.erase(log.aliases.begin() + i);
-            else
-                i++;
-        }
-        fclose(stream.f);
-        stream.f = nullptr;
-        if (qvc_commit(logname, log, keep, r, 1) < 0) goto failed;
     }
     qvcprint("Removed version %s in %s\n", version.c_str(), working);
     sem.held = false;
     qvc_releaselock(logname);
-    {
-        struct stat st;
-        if (stat(working, &st) != 0 || !(st.st_mode & 0222)) {
-            if (qvc_restore(source, working, QVC_LATEST, nullptr, nullptr, 0) == 0 &&
-                stat(working, &st) == 0)
-                chmod(working, st.st_mode & ~0222 & 07777);
-        }
+    struct stat st;
+    if (stat(working, &st) != 0 || !(st.st_mode & 0222)) {
+        if (qvc_restore(source, working, QVC_LATEST, nullptr, nullptr, 0) == 0 &&
+            stat(working, &st) == 0)
+            chmod(working, st.st_mode & ~0222 & 07777);
     }
     return 0;
-failed:
-    qvcprint("Error removing version %s in %s\n", version.c_str(), working);
-    return -1;
 }
 
 // ---------------------------------------------------------------- aliases and variables

@@ -351,8 +351,7 @@ int qvc_readindex(FILE* f, QvcLog& log) {
     return 0;
 }
 
-// Reads a "#LINES" block at the stream's position.
-static int readBlock(FILE* f, std::vector<std::string>& lines, int* produced) {
+int qvc_readinfo(FILE* f, std::vector<std::string>& lines, int* produced) {
     std::string line;
     int entries = 0, count = 0;
     if (!getLine(f, line) || sscanf(line.c_str(), "#LINES %d %d", &entries, &count) != 2 ||
@@ -396,7 +395,7 @@ int qvc_readrec(FILE* f, QvcLog& log, int n, int withBlock) {
     }
     r.read = true;
     if (withBlock) {
-        if (readBlock(f, r.block, &r.blockLines) < 0) goto bad;
+        if (qvc_readinfo(f, r.block, &r.blockLines) < 0) goto bad;
         r.blockRead = true;
     }
     return 0;
@@ -409,7 +408,7 @@ bad:
 int qvc_readcurfile(FILE* f, QvcLog& log) {
     if (log.curRead) return 0;
     int produced = 0;
-    if (fseek(f, log.curOffset, SEEK_SET) != 0 || readBlock(f, log.current, &produced) < 0) {
+    if (fseek(f, log.curOffset, SEEK_SET) != 0 || qvc_readinfo(f, log.current, &produced) < 0) {
         errno = 0;
         qvc_logerror(1);
         return -1;
@@ -432,6 +431,7 @@ int qvc_openlog(const char* logname, QvcLog& log, FILE** stream) {
         return -1;
     }
     log = QvcLog{};
+    log.logname = logname;
     if (qvc_readhdr(f, log) < 0 || qvc_readindex(f, log) < 0) {
         fclose(f);
         return -1;
@@ -517,59 +517,73 @@ int qvc_releaselock(const std::string& logname) {
     return unlink(qvc_getsemname(logname.c_str()).c_str()) == 0 ? 0 : -1;
 }
 
-int qvc_commit(const std::string& logname, QvcLog& log, long keep, int first, int withCurrent) {
+FILE* qvc_opencopy(QvcLog& log, std::string& copyname, long length) {
     struct stat st;
-    bool fresh = stat(logname.c_str(), &st) != 0;
-    std::string target = fresh ? logname : qvc_copyname(logname);
-    if (target.empty()) {
+    bool fresh = stat(log.logname.c_str(), &st) != 0;
+    // A new log is written under its final name; an existing one is never written in place.
+    copyname = fresh ? log.logname : qvc_copyname(log.logname);
+    if (copyname.empty()) {
         errno = EEXIST;
         qvc_logerror(4);
-        return -1;
+        return nullptr;
     }
-    int fd = open(target.c_str(), O_CREAT | O_EXCL | O_WRONLY, fresh ? 0660 : (st.st_mode & 07777));
+    int fd = open(copyname.c_str(), O_CREAT | O_EXCL | O_WRONLY, fresh ? 0660 : (st.st_mode & 07777));
     FILE* f = fd < 0 ? nullptr : fdopen(fd, "wb");
     if (!f) {
         if (fd >= 0) close(fd);
         qvc_logerror(4);
-        return -1;
+        return nullptr;
     }
-    bool ok = fresh || copyPrefix(logname.c_str(), f, keep);
-    if (ok) {
-        if (fseek(f, 0, SEEK_END) != 0) ok = false;
-        for (int i = first; ok && i < log.count; i++) {
-            QvcRecord& r = log.recs[i];
-            log.index[i] = ftell(f);
-            ok = qvc_writerec(f, r) == 0 && qvc_writeinfo(f, r.block, r.blockLines) == 0;
+    if ((!fresh && !copyPrefix(log.logname.c_str(), f, length)) || fseek(f, 0, SEEK_END) != 0) {
+        qvc_logerror(5);
+        fclose(f);
+        unlink(copyname.c_str());
+        return nullptr;
+    }
+    return f;
+}
+
+int qvc_closecopy(QvcLog& log, const std::string& copyname) {
+    if (copyname == log.logname) return chmod(copyname.c_str(), 0660) == 0 ? 0 : -1;
+    if (rename(copyname.c_str(), log.logname.c_str()) != 0) {
+        unlink(log.logname.c_str());
+        if (rename(copyname.c_str(), log.logname.c_str()) != 0) {
+            qvcprint("Unable to save changes to logfile %s: %s\n", log.logname.c_str(),
+                     strerror(errno));
+            return -1;
         }
-        if (ok && withCurrent) {
-            log.curOffset = ftell(f);
-            ok = qvc_writeinfo(f, log.current, int(log.current.size())) == 0;
-        }
-        if (ok) ok = qvc_writeindex(f, log) == 0;
-        if (ok && log.fileSize > INT32_MAX) {
-            errno = EFBIG;
-            ok = false;
-        }
+    }
+    return 0;
+}
+
+int qvc_commit(const std::string& logname, QvcLog& log, long keep, int first, int withCurrent) {
+    log.logname = logname;
+    std::string copyname;
+    FILE* f = qvc_opencopy(log, copyname, keep);
+    if (!f) return -1;
+    bool ok = true;
+    for (int i = first; ok && i < log.count; i++) {
+        QvcRecord& r = log.recs[i];
+        log.index[i] = ftell(f);
+        ok = qvc_writerec(f, r) == 0 && qvc_writeinfo(f, r.block, r.blockLines) == 0;
+    }
+    if (ok && withCurrent) {
+        log.curOffset = ftell(f);
+        ok = qvc_writeinfo(f, log.current, int(log.current.size())) == 0;
+    }
+    if (ok) ok = qvc_writeindex(f, log) == 0;
+    if (ok && log.fileSize > INT32_MAX) { // offsets are four bytes
+        errno = EFBIG;
+        ok = false;
     }
     if (fflush(f) != 0) ok = false;
     if (fclose(f) != 0) ok = false;
     if (!ok) {
         qvc_logerror(5);
-        unlink(target.c_str());
+        unlink(copyname.c_str());
         return -1;
     }
-    if (fresh) {
-        chmod(target.c_str(), 0660);
-        return 0;
-    }
-    if (rename(target.c_str(), logname.c_str()) != 0) {
-        unlink(logname.c_str());
-        if (rename(target.c_str(), logname.c_str()) != 0) {
-            qvcprint("Unable to save changes to logfile %s: %s\n", logname.c_str(), strerror(errno));
-            return -1;
-        }
-    }
-    return 0;
+    return qvc_closecopy(log, copyname);
 }
 
 // ---------------------------------------------------------------- check-out locks

@@ -292,10 +292,12 @@ int qvc_makeblock(const QvcText& from, const QvcText& to, std::vector<std::strin
     return 0;
 }
 
-int qvc_rebuild(FILE* f, QvcLog& log, int n, QvcText& text, int* expected) {
-    if (n < 0 || n >= log.count || qvc_readcurfile(f, log) < 0) return -1;
-    std::vector<int> branchPart, trunkPart;
-    int r = n;
+int qvc_readtorecn(FILE* f, QvcLog& log, int n, std::vector<int>& order) {
+    order.clear();
+    int wanted = log.count - 1 - n;
+    if (wanted < 0 || wanted >= log.count || qvc_readcurfile(f, log) < 0) return -1;
+    std::vector<int> branchPart;
+    int r = wanted;
     int steps = 0;
     while (r >= 0 && r < log.count && qvc_numdots(log.recs[r].version) >= 2) {
         if (qvc_readrec(f, log, r, 1) < 0 || ++steps > log.count) return -1;
@@ -303,22 +305,25 @@ int qvc_rebuild(FILE* f, QvcLog& log, int n, QvcText& text, int* expected) {
         r = log.recs[r].next;
     }
     if (r < 0 || r >= log.count) return -1;
-    int base = r;
-    for (int t = log.trunkIndex; t != base; t = log.recs[t].next) {
+    // Trunk deltas step back from the head to the base; branch deltas then go forward.
+    for (int t = log.trunkIndex; t != r; t = log.recs[t].next) {
         if (t < 0 || t >= log.count || qvc_readrec(f, log, t, 1) < 0 || ++steps > 2 * log.count)
             return -1;
-        trunkPart.push_back(t);
+        order.push_back(t);
     }
+    order.insert(order.end(), branchPart.rbegin(), branchPart.rend());
+    return 0;
+}
+
+int qvc_rebuild(FILE* f, QvcLog& log, int n, QvcText& text, int* expected) {
+    std::vector<int> order;
+    if (n < 0 || n >= log.count || qvc_readtorecn(f, log, log.count - 1 - n, order) < 0) return -1;
     int lines = int(log.current.size());
-    if (trunkPart.empty()) text = log.current;
-    for (size_t k = 0; k < trunkPart.size(); k++) {
-        const QvcRecord& rec = log.recs[trunkPart[k]];
+    if (order.empty()) text = log.current;
+    for (size_t k = 0; k < order.size(); k++) {
+        const QvcRecord& rec = log.recs[order[k]];
         text = qvc_applyblock(k == 0 ? log.current : text, rec.block);
         lines = rec.blockLines;
-    }
-    for (auto it = branchPart.rbegin(); it != branchPart.rend(); ++it) {
-        text = qvc_applyblock(text, log.recs[*it].block);
-        lines = log.recs[*it].blockLines;
     }
     if (expected) *expected = lines;
     return 0;
