@@ -18,16 +18,17 @@ struct RunResult {
     std::string out;  // standard output and standard error, interleaved
 };
 
-// Runs a program with arguments in a directory, stdin from /dev/null.
-inline RunResult runProgram(const std::string& dir, const std::vector<std::string>& args) {
+// Runs a program with arguments in a directory, stdin from the file `input` (or /dev/null).
+inline RunResult runProgram(const std::string& dir, const std::vector<std::string>& args,
+                            const std::string& input = "/dev/null") {
     RunResult r;
     int pipeFds[2];
     if (pipe(pipeFds) != 0) return r;
     pid_t pid = fork();
     if (pid == 0) {
         if (chdir(dir.c_str()) != 0) _exit(126);
-        int null = open("/dev/null", O_RDONLY);
-        dup2(null, 0);
+        int in = open(input.c_str(), O_RDONLY);
+        dup2(in, 0);
         dup2(pipeFds[1], 1);
         dup2(pipeFds[1], 2);
         close(pipeFds[0]);

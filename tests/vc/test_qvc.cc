@@ -2,7 +2,10 @@
 // copy names, locks and the messages of the command interpreter.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <map>
+#include <random>
 
 #include "qvc_run.h"
 #include "vc/qvc.h"
@@ -291,6 +294,62 @@ TEST_F(Qvc, SeparateLogAndWorkingDirectories) {
     EXPECT_NE(readFile("qvc.log/v.c").find("$Use Comments 1\n"), std::string::npos);
     run("get v.c");
     EXPECT_EQ(readFile("v.c"), "v\n");
+}
+
+// Versions removed in random order (trunk and branch, oldest and newest) leave every
+// other version as it was checked in.
+TEST_F(Qvc, RandomRemovalsKeepTheRest) {
+    std::mt19937 rng(3);
+    std::map<std::string, std::string> texts;
+    std::string text;
+    auto checkin = [&](const std::string& extra) {
+        chmod("r.c", 0644);
+        for (int k = rng() % 4; k >= 0; k--) {
+            std::string line = "l" + std::to_string(rng() % 15) + "\n";
+            size_t at = 0;
+            if (!text.empty()) {
+                at = text.find('\n', rng() % text.size());
+                at = at == std::string::npos ? text.size() : at + 1;
+            }
+            text.insert(at, line);
+        }
+        if (text.size() > 40 && rng() % 2) text.erase(0, text.find('\n') + 1);
+        writeFile("r.c", text);
+        std::string saved;
+        QvcComments none;
+        ASSERT_EQ(qvc_save("r.c", "r.c", extra.empty() ? QVC_LATEST : QVC_BYVERSION,
+                           extra.c_str(), none, 1, 1, &saved), 0) << captured;
+        texts[saved] = text;
+    };
+    for (int v = 0; v < 12; v++) checkin("");
+    std::string trunkText = text;
+    text = texts["1.5"];
+    for (int v = 0; v < 6; v++) checkin("1.5.1");
+    text = trunkText;
+    for (int v = 0; v < 8; v++) checkin("");
+    std::vector<std::string> order;
+    for (auto& [version, t] : texts) order.push_back(version);
+    std::shuffle(order.begin(), order.end(), rng);
+    int removed = 0;
+    for (const std::string& version : order) {
+        std::string out = run("remver r.c -v " + version);
+        if (last != 0) {
+            // Only the refusals are allowed to fail.
+            EXPECT_TRUE(out == "Branch heads may not be deleted.\n" ||
+                        out.find("is the base of a branch") != std::string::npos ||
+                        out == "Cannot delete version: nothing would remain.\n")
+                << version << ": " << out;
+            continue;
+        }
+        texts.erase(version);
+        removed++;
+        for (auto& [kept, t] : texts) {
+            ASSERT_EQ(qvc_restore("r.c", "out.c", QVC_BYVERSION, kept.c_str(), nullptr, 1), 0)
+                << "after removing " << version << ", version " << kept;
+            ASSERT_EQ(readFile("out.c"), t) << "after removing " << version << ", version " << kept;
+        }
+    }
+    EXPECT_GE(removed, 20);
 }
 
 TEST_F(Qvc, FilesMovedCopiedAndRemoved) {

@@ -287,6 +287,25 @@ TEST(QvcProgram, DiffOutputAppliedByPatchGivesTheSecondText) {
               "The diff command accepts exactly one filename\nUsage: qvc");
 }
 
+TEST(QvcProgram, CommentsReadFromStandardInput) {
+    ScratchDir dir;
+    writeFile(dir / "c.txt", "c\n");
+    writeFile(dir / "answers", "first line\nsecond line\n.\nnot a comment\n");
+    RunResult r = runProgram(dir.path, {QVC_PROGRAM, "create", "c.txt"}, dir / "answers");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(r.out, "Enter comments, end with a period on a new line:\n"
+                     "c.txt is now under QUORL version control.\nc.txt retrieved for read only.\n");
+    EXPECT_NE(qvc(dir.path, {"show", "c.txt"}).out.find("> first line\n> second line\n"),
+              std::string::npos);
+    // A log that asks for comments gets them once for all files of a check-in.
+    writeFile(dir / "d.txt", "d\n");
+    chmod((dir / "c.txt").c_str(), 0644);
+    writeFile(dir / "answers", "shared\n");
+    r = runProgram(dir.path, {QVC_PROGRAM, "ci", "c.txt", "d.txt"}, dir / "answers");
+    EXPECT_EQ(r.out.find("Enter comments"), r.out.rfind("Enter comments")) << r.out;
+    EXPECT_NE(qvc(dir.path, {"show", "d.txt"}).out.find("> shared\n"), std::string::npos);
+}
+
 TEST(QvcProgram, PackageIsATarArchive) {
     ScratchDir dir;
     writeFile(dir / "one.c", "int one;\n");
