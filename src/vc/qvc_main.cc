@@ -374,8 +374,18 @@ int qvc_ParseCommand(const char* name) {
     return CMD_NONE;
 }
 
+int (*qvc_commentDialogue)(const char* title, std::vector<std::string>& lines) = nullptr;
+
 int qvc_get_comments(std::vector<std::string>& lines, const char* file) {
-    (void)file;
+    if (qvc_commentDialogue) {
+        std::string title = file ? std::string("Enter comments for: ") + file
+                                 : std::string("Enter comments for all files");
+        lines.clear();
+        if (!qvc_commentDialogue(title.c_str(), lines)) return 0;
+        for (std::string& l : lines)
+            if (l.empty() || l.back() != '\n') l += '\n';
+        return 1;
+    }
     qvcprint("Enter comments, end with a period on a new line:\n");
     lines.clear();
     char* buf = nullptr;

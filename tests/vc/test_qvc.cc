@@ -268,6 +268,28 @@ TEST_F(Qvc, CommandLineAndMessages) {
     EXPECT_TRUE(fileExists("new.c"));
 }
 
+TEST_F(Qvc, CommentDialogueOfTheEditor) {
+    static std::string title;
+    static bool cancel;
+    qvc_commentDialogue = [](const char* t, std::vector<std::string>& lines) {
+        title = t;
+        lines = {"from the dialogue"};
+        return cancel ? 0 : 1;
+    };
+    writeFile("k.c", "k\n");
+    writeFile("l.c", "l\n");
+    cancel = true;
+    run("create k.c");
+    EXPECT_EQ(last, -6);
+    EXPECT_EQ(title, "Enter comments for: k.c");
+    EXPECT_FALSE(fileExists("qvc.log/k.c"));
+    cancel = false;
+    run("ci k.c l.c");
+    EXPECT_EQ(title, "Enter comments for all files");
+    EXPECT_NE(run("show l.c").find("> from the dialogue\n"), std::string::npos);
+    qvc_commentDialogue = nullptr;
+}
+
 TEST_F(Qvc, SeparateLogAndWorkingDirectories) {
     ASSERT_EQ(mkdir("logs", 0755), 0);
     ASSERT_EQ(mkdir("work", 0755), 0);
