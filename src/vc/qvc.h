@@ -58,6 +58,8 @@ using QvcText = std::vector<std::string>; // lines, each ending in a newline
 // ---- output ----
 // Everything QVC says goes through qvcprint: standard output unless redirected.
 extern void (*qvc_output)(const char* text);
+// View-path mode (-vpath): a check-in records the new log's time, not the working file's.
+extern int qvc_viewpath;
 void qvcprint(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // Like qvcprint, adding ": " and the system error text (when there is one) and ".\n".
 void qvcperror(const char* format, ...) __attribute__((format(printf, 1, 2)));

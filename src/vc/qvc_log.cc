@@ -393,6 +393,9 @@ int qvc_readrec(FILE* f, QvcLog& log, int n, int withBlock) {
             r.comments.push_back(line);
         }
     }
+    // A record without "#NEXT" (-2) comes from a log whose versions form one line, each
+    // made from the record before it.
+    if (r.next == -2) r.next = n - 1;
     r.read = true;
     if (withBlock) {
         if (qvc_readinfo(f, r.block, &r.blockLines) < 0) goto bad;

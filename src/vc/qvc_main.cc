@@ -374,6 +374,8 @@ int qvc_ParseCommand(const char* name) {
     return CMD_NONE;
 }
 
+int qvc_viewpath = 0;
+
 int (*qvc_commentDialogue)(const char* title, std::vector<std::string>& lines) = nullptr;
 
 int qvc_get_comments(std::vector<std::string>& lines, const char* file) {
@@ -405,7 +407,9 @@ int qvc_main(int argc, char** argv) {
     // The difference engine speaks through the same channel as everything else here.
     diff_message = [](const char* text) { qvc_output(text); };
     QvcRun run;
+    qvc_viewpath = 0;
     if (parseArguments(argc, argv, run) < 0) return -1;
+    qvc_viewpath = run.vpath;
     if (run.command == CMD_NONE) return usage();
     int cmd = run.command;
     if (run.files.empty() && cmd != CMD_TEST && cmd != CMD_UNPACKAGE) return usage();

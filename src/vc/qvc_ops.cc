@@ -240,7 +240,8 @@ int qvc_save(const char* source, const char* working, int kind, const char* vers
         struct stat st;
         log.trunkIndex = log.count - 1;
         log.trunkVersion = newVersion;
-        log.trunkTime = stat(working, &st) == 0 ? long(st.st_mtime) : long(time(nullptr));
+        log.trunkTime = !qvc_viewpath && stat(working, &st) == 0 ? long(st.st_mtime)
+                                                                 : long(time(nullptr));
         log.current = text;
     } else if (newBranch) {
         QvcBranch b{"(none)", log.recs[from].version, newVersion};

@@ -104,6 +104,34 @@ TEST_F(Qvc, DamagedLogsAreFormatErrors) {
     reject("", "empty");
     std::string binary(300, '\xff');
     reject(binary, "binary noise");
+    // Records without "#NEXT" lines chain to the record before them.
+    writeFile("qvc.log/g", good);
+    run("co g");
+    writeFile("g", "x\ny\n");
+    run("ci g -nc");
+    std::string two = readFile("qvc.log/g");
+    QvcLog parsed;
+    FILE* f = nullptr;
+    ASSERT_EQ(qvc_openlog("qvc.log/g", parsed, &f), 0);
+    fclose(f);
+    long indexStart = parsed.headerStart - 8;
+    std::string records = two.substr(0, parsed.curOffset);
+    records.erase(records.find("#NEXT -1\n"), 9);
+    long second = long(records.find("#VERSION 1.2"));
+    records.erase(records.find("#NEXT 0\n"), 8);
+    std::string rebuilt = records + two.substr(parsed.curOffset, indexStart - parsed.curOffset) +
+                          be32(0) + be32(second);
+    long headerStart = long(rebuilt.size());
+    rebuilt += two.substr(parsed.headerStart, two.size() - 8 - parsed.headerStart) +
+               be32(long(records.size()));
+    rebuilt += be32(headerStart - long(rebuilt.size() + 4));
+    writeFile("qvc.log/g", rebuilt);
+    run("get g -v 1.1");
+    EXPECT_EQ(last, 0) << captured;
+    EXPECT_EQ(readFile("g"), "x\n");
+    run("get g -v -0");
+    EXPECT_EQ(readFile("g"), "x\ny\n");
+
     // The old format name is still read.
     std::string older = good;
     older.replace(older.find("#QVCVER 1"), 9, "#QSCCSVER 1");
