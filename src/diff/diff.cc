@@ -104,8 +104,9 @@ int diffFindFileLength(int kind, const void* source, int count) {
             diffMsg("Error opening file - %s\n", static_cast<const char*>(source));
             return -1;
         }
+        // Counting stops where no table could hold the file any more.
         int n = 0;
-        while (diff_fgets(f)) n++;
+        while (n < sizeLadder[13] && diff_fgets(f)) n++;
         fclose(f);
         return n;
     }
