@@ -120,7 +120,13 @@ int diff_store(const char* text) {
     if (!text) return -1;
     int size = 0;
     unsigned h = diff_hash(text, &size);
-    unsigned start = h % static_cast<unsigned>(maxsym);
+    // The probe starts from a slot chosen by a stronger hash of the text. The line hash
+    // kept in the entry gives too many distinct lines the same value for linear probing
+    // to stay short (a generated 100 MB C file: 700,000 distinct lines, 207,000 values,
+    // over 700 probes a line); it still decides equality together with the text.
+    uint64_t mixed = 14695981039346656037ull; // FNV-1a
+    for (int i = 0; i < size - 1; i++) mixed = (mixed ^ static_cast<unsigned char>(text[i])) * 1099511628211ull;
+    unsigned start = static_cast<unsigned>(mixed % static_cast<unsigned>(maxsym));
     unsigned slot = start;
     do {
         DiffSymbol& s = ST[slot];
