@@ -242,7 +242,7 @@ int qvc_save(const char* source, const char* working, int kind, const char* vers
         log.trunkVersion = newVersion;
         log.trunkTime = !qvc_viewpath && stat(working, &st) == 0 ? long(st.st_mtime)
                                                                  : long(time(nullptr));
-        log.current = text;
+        log.current = std::move(text); // not needed any more here
     } else if (newBranch) {
         QvcBranch b{"(none)", log.recs[from].version, newVersion};
         auto it = log.branches.begin();
