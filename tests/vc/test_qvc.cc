@@ -215,6 +215,12 @@ TEST_F(Qvc, LocksAndTheirMessages) {
     EXPECT_EQ(run("ci h.c -nc"), "Error. File h.c is checked out to alice, not you.\n");
     EXPECT_TRUE(startsWith(run("who h.c"), "h.c            has been checked out by alice    since "));
     EXPECT_EQ(run("whome h.c"), "");
+    // Forcing adds the user as a second holder; releasing leaves the first.
+    EXPECT_EQ(qvc_checkoutfile("h.c", "h.c", 1, 1), 0);
+    EXPECT_EQ(captured.substr(captured.rfind("Warning")), "Warning: Forcing permission for file h.c on alice.\n");
+    EXPECT_EQ(readFile("qvc.log/qvc.lok/h.c"), "       2\nalice\n" + qvc_username() + "\n");
+    EXPECT_EQ(qvc_checkinfile("h.c", "h.c", 1, 0), 0);
+    EXPECT_EQ(readFile("qvc.log/qvc.lok/h.c"), "       1\nalice\n");
     // A lock file without names.
     writeFile("qvc.log/qvc.lok/h.c", "       0\n");
     EXPECT_EQ(run("ci h.c -nc"), "Error. Lock file for h.c is corrupted. Try unlocking the file\n");
