@@ -1,0 +1,60 @@
+// diff/diff_merge.cc: comparing two editor buffers, the engine's File input.
+#include <cstdlib>
+#include <cstring>
+
+#include "buffer/file.h"
+#include "diff/diff.h"
+
+namespace {
+
+// Lines are copied into one scratch buffer, grown to the longest line plus 10 bytes.
+char* scratch = nullptr;
+long scratchSize = 0;
+
+// Sequential reads walk the list from the previous line instead of seeking each time.
+File* lastFile = nullptr;
+Line* lastLine = nullptr;
+int lastNumber = 0;
+
+int fileLineCount(const void* source) {
+    const File* file = static_cast<const File*>(source);
+    return file->nLines > 0x7ffffffe ? -1 : static_cast<int>(file->nLines);
+}
+
+const char* fileLineText(const void* source, int n) {
+    File* file = const_cast<File*>(static_cast<const File*>(source));
+    Line* line;
+    if (file == lastFile && lastLine && n == lastNumber + 1)
+        line = lastLine->next;
+    else
+        line = FileLine(file, n);
+    lastFile = file;
+    lastLine = line;
+    lastNumber = n;
+    if (!line) return nullptr;
+    const char* text = FileLineText(file, line);
+    if (line->len + 10 > scratchSize) {
+        long size = line->len + 10;
+        char* bigger = static_cast<char*>(realloc(scratch, size));
+        if (!bigger) return nullptr;
+        scratch = bigger;
+        scratchSize = size;
+    }
+    memcpy(scratch, text, line->len);
+    scratch[line->len] = 0;
+    return scratch;
+}
+
+const DiffFileAccess fileAccess = {fileLineCount, fileLineText};
+
+} // namespace
+
+DiffResult* diff_merge(File* oldFile, File* newFile) {
+    diff_fileAccess = &fileAccess;
+    lastFile = nullptr;
+    lastLine = nullptr;
+    DiffResult* r = diffFiles(DIFF_FILE, oldFile, 0, DIFF_FILE, newFile, 0, 0, nullptr, nullptr, 1);
+    lastFile = nullptr;
+    lastLine = nullptr;
+    return r;
+}
