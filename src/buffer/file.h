@@ -110,6 +110,7 @@ void FileSetMaxW(File* file, Line* line);
 void FileFindMaxWidth(File* file);
 void FileLineCols(File* file, Line* line1, Line* line2, int* col1, int* col2);
 int LineCols(const char* text, int len, int index); // display column of byte index
+int LineWidth(const char* text, int len);           // a line's width as maxWidth counts it
 int64_t FileCurrentSize(File* file);
 char* FileToStr(File* file, Line* hint, int64_t hintNo, int64_t l1, int c1, int64_t l2, int c2,
                 int64_t* len);
@@ -117,6 +118,7 @@ char* FileRectToStr(File* file, Line* hint, int64_t hintNo, int64_t l1, int c1, 
                     int c2, int64_t* len);
 void FileCacheInit(File* file, int64_t size);
 void FileResizeCache(File* file, int64_t size);
+void FileCacheForget(File* file); // the temp file changed: drop every window on it
 
 // ---- list primitives (underscore forms do not widen maxWidth) ----
 Line* LineNew();            // a zeroed Line from the pool

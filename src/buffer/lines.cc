@@ -1,0 +1,170 @@
+// buffer/lines.cc: the Line pool, the line list primitives and line lookup.
+#include <cstring>
+
+#include "buffer/file.h"
+#include "buffer/pool.h"
+#include "buffer/synhook.h"
+#include "runtime/gen.h"
+
+void (*file_GetSynstate)(File* file, Line* line) = nullptr;
+const Language* (*file_LanguageOfFile)(const char* name) = nullptr;
+bool file_synSuspended = false;
+const char* (*file_LanguageMenuName)(const Language* language) = nullptr;
+
+static RecordPool linePool{sizeof(Line), 200};
+
+Line* LineNew() {
+    Line* line = (Line*)PoolTake(linePool);
+    line->allocLen = lnInFile;
+    return line;
+}
+
+void LineFree(Line* line) {
+    if (!line) return;
+    if (line->allocLen != lnInFile) gen_free(line->text);
+    line->allocLen = lnInFile;
+    PoolGive(linePool, line);
+}
+
+static inline void setState(File* file, Line* line) {
+    if (!line) return;
+    if (!line->prev) {
+        line->synState[0] = line->synState[1] = 0;
+        return;
+    }
+    if (file_GetSynstate && !file_synSuspended) file_GetSynstate(file, line);
+}
+
+void _FileInsertL(File* file, Line* before, Line* line) {
+    if (!before) {
+        line->prev = file->last;
+        line->next = nullptr;
+        if (file->last)
+            file->last->next = line;
+        else
+            file->first = line;
+        file->last = line;
+    } else {
+        line->next = before;
+        line->prev = before->prev;
+        if (before->prev)
+            before->prev->next = line;
+        else
+            file->first = line;
+        before->prev = line;
+    }
+    file->nLines++;
+    setState(file, line);
+    if (before) setState(file, before);
+}
+
+void _FileAppendL(File* file, Line* line) {
+    _FileInsertL(file, nullptr, line);
+}
+
+void FileInsertL(File* file, Line* before, Line* line) {
+    _FileInsertL(file, before, line);
+    FileSetMaxW(file, line);
+}
+
+void FileAppendL(File* file, Line* line) {
+    FileInsertL(file, nullptr, line);
+}
+
+Line* FileInsertS(File* file, Line* before, const char* bytes, int n) {
+    Line* line = LineNew();
+    if (n < 0) n = 0;
+    line->allocLen = n + 10;
+    line->text = (char*)gen_alloc(1, (size_t)line->allocLen + 1);
+    if (n) memcpy(line->text, bytes, (size_t)n);
+    line->len = n;
+    FileInsertL(file, before, line);
+    return line;
+}
+
+Line* FileAppendS(File* file, const char* bytes, int n) {
+    return FileInsertS(file, nullptr, bytes, n);
+}
+
+Line* _FileInsertO(File* file, Line* before, int64_t offset, int len) {
+    Line* line = LineNew();
+    line->offset = offset;
+    line->len = len;
+    _FileInsertL(file, before, line);
+    return line;
+}
+
+Line* _FileAppendO(File* file, int64_t offset, int len) {
+    return _FileInsertO(file, nullptr, offset, len);
+}
+
+Line* FileInsertO(File* file, Line* before, int64_t offset, int len) {
+    Line* line = _FileInsertO(file, before, offset, len);
+    FileSetMaxW(file, line);
+    return line;
+}
+
+Line* FileAppendO(File* file, int64_t offset, int len) {
+    return FileInsertO(file, nullptr, offset, len);
+}
+
+void FileRemove(File* file, Line* line) {
+    if (!line) return;
+    Line* next = line->next;
+    if (line->prev)
+        line->prev->next = next;
+    else
+        file->first = next;
+    if (next)
+        next->prev = line->prev;
+    else
+        file->last = line->prev;
+    file->nLines--;
+    LineFree(line);
+    setState(file, next);
+}
+
+void FileFreeLines(File* file) {
+    for (Line* l = file->first; l;) {
+        Line* next = l->next;
+        LineFree(l);
+        l = next;
+    }
+    file->first = file->last = nullptr;
+    file->nLines = 0;
+}
+
+Line* FileLine(File* file, int64_t n, Line* hint, int64_t hintNo) {
+    if (n > file->nLines || !file->first) return nullptr;
+    if (n < 1) return file->first;
+    // Walk from whichever known line is nearest: the first, the last or the hint.
+    int64_t lower = 1, upper = file->nLines;
+    Line* lowLine = file->first;
+    Line* upLine = file->last;
+    if (hint && hintNo >= 1 && hintNo <= file->nLines) {
+        if (hintNo <= n) {
+            lower = hintNo;
+            lowLine = hint;
+        } else {
+            upper = hintNo;
+            upLine = hint;
+        }
+    }
+    Line* l;
+    if (n - lower > upper - n) {
+        l = upLine;
+        for (int64_t i = upper; i > n; i--) l = l->prev;
+    } else {
+        l = lowLine;
+        for (int64_t i = lower; i < n; i++) l = l->next;
+    }
+    return l;
+}
+
+int64_t FileLineno(File* file, const Line* line) {
+    if (!line) return file->nLines + 1;
+    int64_t n = 1;
+    for (const Line* l = file->first; l; l = l->next, n++)
+        if (l == line) return n;
+    return -1;
+}

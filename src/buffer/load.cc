@@ -1,0 +1,486 @@
+// buffer/load.cc: opening files, loading them through the temp file, stubs and freeing.
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "buffer/file.h"
+#include "buffer/hooks.h"
+#include "buffer/registry.h"
+#include "buffer/synhook.h"
+#include "buffer/undo.h"
+#include "config/options.h"
+#include "config/switches.h"
+#include "runtime/error.h"
+#include "runtime/gen.h"
+
+FileHooks fileHooks;
+
+static constexpr int64_t maxLineLen = INT32_MAX - 16;
+
+static ssize_t readFull(int fd, char* buf, size_t n) {
+    size_t got = 0;
+    while (got < n) {
+        ssize_t r = read(fd, buf + got, n - got);
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0) return got ? (ssize_t)got : -1;
+        if (r == 0) break;
+        got += (size_t)r;
+    }
+    return (ssize_t)got;
+}
+
+static bool writeFull(int fd, const char* buf, size_t n) {
+    while (n) {
+        ssize_t w = write(fd, buf, n);
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) return false;
+        buf += w;
+        n -= (size_t)w;
+    }
+    return true;
+}
+
+// Drops each CR that is followed by LF in buf[0..n). A trailing CR is left for the caller,
+// who cannot yet know what follows it. Returns the new length; counts the pairs dropped.
+static size_t dropCrLf(char* buf, size_t n, int64_t& pairs) {
+    char* cr = (char*)memchr(buf, '\r', n);
+    if (!cr) return n;
+    char* out = cr;
+    for (char* p = cr; p < buf + n; p++) {
+        if (*p == '\r' && p + 1 < buf + n && p[1] == '\n') {
+            pairs++;
+            continue;
+        }
+        *out++ = *p;
+    }
+    return (size_t)(out - buf);
+}
+
+// Splits written data into Lines and measures their widths in one pass: runs of ordinary
+// bytes are skipped a word at a time, stopping only at bytes below 0x20.
+struct LineSplitter {
+    File* file;
+    Line* before;
+    int64_t lineStart; // temp offset of the current line's first byte
+    int width = 1;     // maxWidth measure of the current line so far
+    int64_t widthAt;   // temp offset up to which width is counted
+    int64_t lfCount = 0;
+    bool tooLong = false;
+
+    void endLine(int64_t at) {
+        int64_t len = at - lineStart;
+        if (len > maxLineLen) {
+            tooLong = true;
+            len = maxLineLen;
+        }
+        int w = width + (int)(at - widthAt);
+        if (w > file->maxWidth) file->maxWidth = w;
+        _FileInsertO(file, before, lineStart, (int)len);
+        lineStart = at + 1;
+        widthAt = at + 1;
+        width = 1;
+    }
+
+    void scan(const char* buf, size_t n, int64_t base) {
+        const int t = tabsize > 0 ? tabsize : 8;
+        size_t i = 0;
+        while (i < n) {
+            // Skip 8 bytes at a time while none is below 0x20.
+            while (i + 8 <= n) {
+                uint64_t x;
+                memcpy(&x, buf + i, 8);
+                if (((x - 0x2020202020202020ull) & ~x & 0x8080808080808080ull) != 0) break;
+                i += 8;
+            }
+            if (i >= n) break;
+            unsigned char b = (unsigned char)buf[i];
+            if (b >= 0x20) {
+                i++;
+                continue;
+            }
+            int64_t at = base + (int64_t)i;
+            if (b == '\n') {
+                lfCount++;
+                endLine(at);
+            } else {
+                int64_t run = at - widthAt;
+                if (run > INT_MAX / 2) run = INT_MAX / 2;
+                width += (int)run;
+                if (b == '\t')
+                    width = t * ((width + t) / t);
+                else
+                    width += 2;
+                widthAt = at + 1;
+            }
+            i++;
+        }
+    }
+};
+
+int FileLoad(File* file, int tempFd, int srcFd, int64_t startOffset, Line* beforeLine) {
+    if (file->cacheAlloc < 1) {
+        gen_free(file->cache);
+        file->cacheAlloc = 32768;
+        file->cache = (char*)gen_alloc(1, 32769);
+    }
+    char* buf = file->cache;
+    size_t alloc = (size_t)file->cacheAlloc;
+    int64_t pairs = 0, tempOff = startOffset;
+    LineSplitter split{file, beforeLine, startOffset, 1, startOffset};
+    bool carryCr = false;
+    size_t lastLen = 0;
+    int64_t lastBase = startOffset;
+    bool endsWithLf = true;
+    for (;;) {
+        size_t have = 0;
+        if (carryCr) buf[have++] = '\r';
+        ssize_t got = readFull(srcFd, buf + have, alloc - have);
+        if (got < 0) got = 0;
+        have += (size_t)got;
+        if (have == 0) break;
+        bool atEnd = got == 0;
+        carryCr = false;
+        if (!atEnd && buf[have - 1] == '\r') { // a CR LF pair may straddle two chunks
+            carryCr = true;
+            have--;
+        }
+        size_t n = dropCrLf(buf, have, pairs);
+        if (n && !writeFull(tempFd, buf, n)) {
+            close(srcFd);
+            return 0;
+        }
+        split.scan(buf, n, tempOff);
+        if (n) {
+            lastLen = n;
+            lastBase = tempOff;
+            endsWithLf = buf[n - 1] == '\n';
+        }
+        tempOff += (int64_t)n;
+        if (atEnd) break;
+    }
+    int64_t plainLf = split.lfCount - pairs;
+    file->dosMode = file->loadedAsDos = pairs > plainLf;
+    file->consistentEnds = pairs == 0 || plainLf == 0;
+    if (debugFlag[XSW_MSWDOSFILES] && split.lfCount == 0)
+        file->dosMode = file->loadedAsDos = file->consistentEnds = true;
+    // The cache keeps the last chunk written.
+    file->cacheBase = lastLen ? lastBase : -1;
+    file->cacheLen = (int64_t)lastLen;
+    if (!endsWithLf && tempOff > split.lineStart) split.endLine(tempOff);
+    close(srcFd);
+    if (split.tooLong) {
+        QuorlError(1, "Line longer than 2 GB cut short in %s", file->name ? file->name : "file");
+        file->readOnly = true; // saving would lose the rest of the line
+    }
+    return 1;
+}
+
+void FileSetModTime(File* file) {
+    if (file->internal) return;
+    struct stat st;
+    if (!file->name || stat(file->name, &st) != 0) {
+        file->mtime = 0;
+        return;
+    }
+    file->mtime = st.st_mtime;
+    file->diskSize = st.st_size;
+    file->dev = st.st_dev;
+    file->ino = st.st_ino;
+    file->mode = (int)(st.st_mode & 0777);
+}
+
+int FileCanAccess(const char* name, struct stat* st) {
+    struct stat local;
+    if (!st) st = &local;
+    if (stat(name, st) != 0) {
+        int e = errno;
+        if (e == EACCES) return QuorlError(1, "No access to directory: %s", name), -1;
+        if (e == ENOTDIR) return QuorlError(1, "Invalid directory: %s", name), -1;
+        if (e == ENOENT) {
+            GenStr dir(gen_dirname(name));
+            if (access(dir ? dir.get() : ".", W_OK) != 0) {
+                QuorlError(1, "No such file (and no write access to directory): %s", name);
+                return -1;
+            }
+            return 0;
+        }
+        const char* text = strerror(e);
+        if (text)
+            QuorlError(1, "%s: %s", text, name);
+        else
+            QuorlError(1, "Error(%d) on file: %s", e, name);
+        return -1;
+    }
+    if (S_ISDIR(st->st_mode)) return QuorlError(1, "Cannot edit a directory: %s", name), -1;
+    if (access(name, R_OK) != 0) return QuorlError(1, "Can not read file (protected): %s", name), -1;
+    return access(name, W_OK) == 0 ? 2 : 1;
+}
+
+static const Language* languageOf(const char* name) {
+    return file_LanguageOfFile ? file_LanguageOfFile(name) : nullptr;
+}
+
+void FileFillup(File* file, int64_t size) {
+    FileCacheInit(file, size);
+    gen_free(file->tempName);
+    file->tempName = TempFileName();
+    if (!file->tempName) {
+        GenStr name(gen_copy(file->name));
+        FileFree(file);
+        Panic("Can't open temp file: %s", name.get());
+    }
+    int src = open(file->name, O_RDONLY);
+    if (src < 0) {
+        GenStr name(gen_copy(file->name));
+        FileFree(file);
+        Panic("Can't open file: %s", name.get());
+    }
+    int temp = CacheOpen(file->tempName, 1);
+    if (temp < 0) {
+        close(src);
+        GenStr name(gen_copy(file->name));
+        FileFree(file);
+        Panic("Can't open temp file: %s", name.get());
+    }
+    file->language = languageOf(file->name);
+    if (!FileLoad(file, temp, src, 0, nullptr)) {
+        FileFree(file);
+        Panic("No space for tempfile");
+    }
+    file->loadSize = size;
+}
+
+static void takeOptions(File* file) {
+    file->indentSize = indentsize;
+    file->adaIndentSize = adaindentsize;
+    file->adaContinuationSize = adacontinuationsize;
+    file->wrapIndent = wrapindent;
+    file->wrapColumn = (int16_t)wrapcolumn;
+    file->wordWrap = wordwrap != 0;
+}
+
+File* FileF_File(const char* name, int registerIt) {
+    if (!name) return nullptr;
+    struct stat st;
+    int access = FileCanAccess(name, &st);
+    if (access < 0) return nullptr;
+    File* file = new File();
+    if (access == 0 && fileHooks.underVc && fileHooks.askMissingVc && fileHooks.underVc(name)) {
+        file->name = gen_copy(name);
+        int answer = fileHooks.askMissingVc(file);
+        if (answer == 0) {
+            FileFree(file);
+            return nullptr;
+        }
+        if (answer >= 2 && fileHooks.fetchVc && fileHooks.fetchVc(file, answer == 3)) {
+            file->fromVc = true;
+            if (answer == 2)
+                file->readOnly = true;
+            else
+                file->checkedOut = file->checkinOnClose = true;
+            access = FileCanAccess(name, &st);
+            if (access < 0) {
+                FileFree(file);
+                return nullptr;
+            }
+        }
+    }
+    if (!file->name) file->name = gen_copy(name);
+    if (access == 0) {
+        file->mode = 0664;
+        file->diskSize = 0;
+        file->isNew = true;
+    } else {
+        FileSetModTime(file);
+        file->readOnly = file->readOnly || access == 1;
+    }
+    char link[1025];
+    ssize_t n = readlink(name, link, sizeof link - 1);
+    if (n > 0) {
+        link[n] = 0;
+        file->realName = gen_copy(link);
+    }
+    if (access == 0) {
+        file->language = languageOf(name);
+        file->tempName = TempFileName();
+        if (!file->tempName) {
+            FileFree(file);
+            Panic("Can't open temp file: %s", name);
+        }
+    } else {
+        FileFillup(file, (int64_t)st.st_size);
+        file->modified = file->journalDirty = false;
+    }
+    if (registerIt && fileHooks.detectCrash && fileHooks.detectCrash(file) != 1) {
+        FileFree(file);
+        return nullptr;
+    }
+    takeOptions(file);
+    file->aiCheckpointLine = -1;
+    // Loading measured every line already; only a new (empty) File needs the reset.
+    if (access == 0) FileFindMaxWidth(file);
+    if (registerIt) FilesAddFile(file);
+    file->synValidLines = file->nLines;
+    file->noAutoCheckout = preventautocheckout != 0;
+    return file;
+}
+
+File* FileFFile(const char* name) {
+    return FileF_File(name, 1);
+}
+
+File* FileFFileNoApplyEdits(const char* name) {
+    return FileF_File(name, 0);
+}
+
+File* FileFString(File* file, const char* bytes, int64_t length) {
+    if (file)
+        FileFreeContents(file, 0, 1);
+    else
+        file = new File();
+    if (length < 0) length = 0;
+    gen_free(file->cache);
+    file->cacheAlloc = length;
+    file->cache = (char*)gen_alloc(1, (size_t)length + 1);
+    if (length) memcpy(file->cache, bytes, (size_t)length);
+    file->cacheLen = length;
+    file->cacheBase = 0;
+    file->internal = true;
+    file->language = languageOf(file->name);
+    int64_t start = 0;
+    for (int64_t i = 0; i < length; i++) {
+        if (bytes[i] == '\n') {
+            FileAppendS(file, bytes + start, (int)(i - start));
+            start = i + 1;
+        }
+    }
+    if (start < length) FileAppendS(file, bytes + start, (int)(length - start));
+    file->synValidLines = file->nLines;
+    return file;
+}
+
+File* FileFInternal(const char* label) {
+    static int counter = 0;
+    counter++;
+    File* file = new File();
+    if (!label) {
+        file->name = gen_sprintf("~internal%d.tmp", counter);
+    } else {
+        while (*label == ' ' || *label == '\t') label++;
+        int n = (int)strcspn(label, " \t\n");
+        bool path = memchr(label, '/', (size_t)n) != nullptr;
+        file->name = path ? gen_sprintf("%.*s%d.tmp", n, label, counter)
+                          : gen_sprintf("~%.*s%d.tmp", n, label, counter);
+    }
+    file->mode = 0664;
+    file->isNew = file->internal = true;
+    file->aiCheckpointLine = -1;
+    takeOptions(file);
+    return file;
+}
+
+void FileFreeContents(File* file, int all, int withUndo) {
+    FileFreeLines(file);
+    if (withUndo) {
+        UndoFreeList(file->undo);
+        UndoFreeList(file->redo);
+        file->undo = file->redo = nullptr;
+    }
+    if (file->tempName) {
+        CacheClose(file->tempName);
+        gen_free(file->tempName);
+        file->tempName = nullptr;
+    }
+    FileCacheForget(file);
+    gen_free(file->cache);
+    file->cache = nullptr;
+    file->cacheAlloc = 0;
+    file->maxWidth = 0;
+    if (all) {
+        FilesRemoveFile(file);
+        gen_free(file->name);
+        gen_free(file->realName);
+        gen_free(file->version);
+        file->name = file->realName = file->version = nullptr;
+    }
+}
+
+void FileFree(File* file) {
+    if (!file) return;
+    if (file->haslock && fileHooks.releaseLock) fileHooks.releaseLock(file);
+    FileFreeContents(file, 1, 1);
+    FileDied(file);
+    delete file;
+}
+
+void FileStubout(File* file) {
+    if (!file || file->stub) return;
+    if (file->haslock && fileHooks.releaseLock) fileHooks.releaseLock(file);
+    if (file->internal || (file->isNew && !file->notAFile)) {
+        FileFree(file);
+        return;
+    }
+    if (file->checkinOnClose && !file->notAFile) {
+        bool ok = true;
+        if (fileHooks.checkIn) {
+            char* msg = gen_sprintf("Checking in \"%.200s\"... ", file->name);
+            if (fileHooks.message) fileHooks.message(file, msg);
+            ok = fileHooks.checkIn(file) == 1;
+            char* full = gen_concat(msg, ok ? "OK" : "FAILED");
+            if (fileHooks.message) fileHooks.message(file, full);
+            gen_free(full);
+            gen_free(msg);
+        }
+        if (ok) {
+            file->checkedOut = file->checkinOnClose = false;
+            if (file->fromVc && unlink(file->name) == 0) file->fromVc = false;
+        }
+    }
+    FileFreeContents(file, 0, 0);
+    file->edits = nullptr;
+    file->pops = nullptr;
+    file->stub = true;
+}
+
+int LoadStubFile(File* file) {
+    if (!file->stub) return 1;
+    time_t oldTime = file->mtime;
+    bool tried = file->backupTried, made = file->backupMade;
+    file->cacheAlloc = 32768;
+    gen_free(file->cache);
+    file->cache = (char*)gen_alloc(1, 32769);
+    gen_free(file->tempName);
+    file->tempName = TempFileName();
+    if (!file->tempName) return 0;
+    bool loaded = false;
+    if (file->noReload) {
+        loaded = true;
+    } else {
+        struct stat st;
+        int src = open(file->name, O_RDONLY);
+        int temp = CacheOpen(file->tempName, 1);
+        if (src >= 0 && temp >= 0 && fstat(src, &st) == 0 &&
+            FileLoad(file, temp, src, 0, nullptr)) {
+            file->loadSize = (int64_t)st.st_size;
+            FileSetModTime(file);
+            loaded = true;
+        } else if (src >= 0) {
+            close(src);
+        }
+    }
+    if (!loaded) return 0;
+    file->stub = false;
+    file->readOnly = access(file->name, W_OK) != 0;
+    file->backupTried = tried;
+    file->backupMade = made;
+    file->synValidLines = file->nLines;
+    if (file->mtime != oldTime) {
+        UndoFreeList(file->undo);
+        UndoFreeList(file->redo);
+        file->undo = file->redo = nullptr;
+    }
+    return 1;
+}

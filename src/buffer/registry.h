@@ -1,0 +1,22 @@
+// buffer/registry.h: the list of all Files and the lookups from a name to its File.
+#pragma once
+
+struct File;
+
+File* FileHead();
+void FilesAddFile(File* file);
+void FilesRemoveFile(File* file);
+File* FileFLookup(const char* name);
+File* FileFBaseName(const char* base);
+File* FileFName(const char* name);
+File* FileFNameNoApplyEdits(const char* name);
+// Called as a File record dies, so that nothing keeps answering with it.
+void FileDied(File* file);
+// Called when a File is registered (the editor adds its name to the file menu).
+extern void (*file_AddToFileMenu)(File* file);
+
+// Closes and deletes every File's temp file, detaches its windows and releases its edit
+// lock, then closes every temp descriptor.
+void FilesAbort();
+// Last-chance clean-up at process exit: no temp file outlives the process that made it.
+void FilesAtExit();

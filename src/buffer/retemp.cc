@@ -1,0 +1,214 @@
+// buffer/retemp.cc: rebuilding a File's temp file and line list from a new disk image.
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "buffer/file.h"
+#include "buffer/synhook.h"
+#include "buffer/undo.h"
+#include "runtime/error.h"
+#include "runtime/gen.h"
+
+// Suspends colouring for the lifetime of a rebuild.
+struct SynSuspend {
+    bool saved = file_synSuspended;
+    SynSuspend() { file_synSuspended = true; }
+    ~SynSuspend() { file_synSuspended = saved; }
+};
+
+static bool writeAll(int fd, const char* buf, size_t n) {
+    while (n) {
+        ssize_t w = write(fd, buf, n);
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) return false;
+        buf += w;
+        n -= (size_t)w;
+    }
+    return true;
+}
+
+int FilexReinitTemp(File* file, int srcFd, int tempFd, int copy) {
+    SynSuspend suspend;
+    file->synValidLines = 0;
+    file->aiCheckpointLine = -1;
+    if (srcFd < 0) Panic("[FilexReinitTemp] Bad file");
+    if (lseek(srcFd, 0, SEEK_SET) < 0) Panic("[FilexReinitTemp] Can't seek temp file");
+    if (file->cacheAlloc < 1 || !file->cache) FileCacheInit(file, 32768);
+    FileCacheForget(file);
+    char* buf = file->cache;
+    size_t alloc = (size_t)file->cacheAlloc;
+    Line* reuse = file->first;
+    int64_t off = 0, lineStart = 0;
+    bool carryCr = false;
+    size_t lastLen = 0;
+    int64_t lastBase = 0;
+    auto addLine = [&](int64_t end) {
+        int len = (int)(end - lineStart);
+        if (reuse) {
+            if (reuse->allocLen != lnInFile) gen_free(reuse->text);
+            reuse->allocLen = lnInFile;
+            reuse->offset = lineStart;
+            reuse->len = len;
+            reuse = reuse->next;
+        } else {
+            _FileAppendO(file, lineStart, len);
+        }
+        lineStart = end + 1;
+    };
+    for (;;) {
+        size_t have = 0;
+        if (carryCr) buf[have++] = '\r';
+        ssize_t got;
+        do {
+            got = read(srcFd, buf + have, alloc - have);
+        } while (got < 0 && errno == EINTR);
+        if (got < 0) Panic("[FilexReinitTemp] Tempfile screwed up");
+        have += (size_t)got;
+        if (have == 0) break;
+        bool atEnd = got == 0;
+        carryCr = false;
+        size_t n = have;
+        if (file->dosMode) {
+            if (!atEnd && buf[n - 1] == '\r') {
+                carryCr = true;
+                n--;
+            }
+            char* out = buf;
+            for (size_t i = 0; i < n; i++) {
+                if (buf[i] == '\r' && i + 1 < n && buf[i + 1] == '\n') continue;
+                *out++ = buf[i];
+            }
+            n = (size_t)(out - buf);
+        }
+        if (copy && n && !writeAll(tempFd, buf, n)) return 0;
+        for (char* p = buf; (p = (char*)memchr(p, '\n', n - (size_t)(p - buf))); p++)
+            addLine(off + (p - buf));
+        if (n) {
+            lastLen = n;
+            lastBase = off;
+        }
+        off += (int64_t)n;
+        if (atEnd) break;
+    }
+    if (off > lineStart) addLine(off);
+    // Lines beyond the new end are gone from the disk image.
+    while (reuse) {
+        Line* next = reuse->next;
+        FileRemove(file, reuse);
+        reuse = next;
+    }
+    if (file->first) file->first->synState[0] = file->first->synState[1] = 0;
+    file->cacheBase = lastLen ? lastBase : -1;
+    file->cacheLen = (int64_t)lastLen;
+    return 1;
+}
+
+static bool firstFailure = true;
+
+int FileReinitTemp(File* file) {
+    int src = open(file->name, O_RDONLY);
+    if (src < 0) Panic("Can't open file: %s", file->name);
+    if (file->tempName) CacheClose(file->tempName);
+    gen_free(file->tempName);
+    file->tempName = TempFileName();
+    int temp = file->tempName ? CacheOpen(file->tempName, 1) : -1;
+    if (temp < 0) {
+        close(src);
+        Panic("Can't open temp file: %s", file->name);
+    }
+    int ok;
+    try {
+        ok = FilexReinitTemp(file, src, temp, 1);
+    } catch (...) {
+        close(src);
+        throw;
+    }
+    close(src);
+    if (!ok && firstFailure) {
+        firstFailure = false;
+        FileFreeContents(file, 0, 1);
+        fflush(stdout);
+        fputs("No room for tempfile.\n", stderr);
+        QuorlError(1, "No room for tempfile");
+        gen_callexit(1);
+    }
+    return ok;
+}
+
+// A small buffered writer for building a temp file.
+struct TempWriter {
+    int fd = -1;
+    char buf[8192];
+    size_t used = 0;
+    bool failed = false;
+    void put(const char* p, size_t n) {
+        while (n && !failed) {
+            size_t room = sizeof buf - used;
+            size_t take = n < room ? n : room;
+            memcpy(buf + used, p, take);
+            used += take;
+            p += take;
+            n -= take;
+            if (used == sizeof buf) flush();
+        }
+    }
+    bool flush() {
+        if (used && !writeAll(fd, buf, used)) failed = true;
+        used = 0;
+        return !failed;
+    }
+};
+
+int FileReTempInsert(File* file, int fd, Line* beforeLine) {
+    char* name = TempFileName();
+    if (!name) return QuorlError(1, "Can't create tempfile");
+    int out = open(name, O_RDWR);
+    if (out < 0) {
+        unlink(name);
+        gen_free(name);
+        return QuorlError(1, "Can't create tempfile");
+    }
+    auto fail = [&](const char* msg) {
+        close(out);
+        unlink(name);
+        gen_free(name);
+        return QuorlError(1, "%s", msg);
+    };
+    TempWriter w;
+    w.fd = out;
+    Line* l = file->first;
+    for (; l && l != beforeLine; l = l->next) {
+        FileCache(file, l, 1, 1);
+        w.put(FileLineText(file, l), (size_t)l->len);
+        w.put("\n", 1);
+    }
+    char chunk[8192];
+    ssize_t n;
+    while ((n = read(fd, chunk, sizeof chunk)) > 0) w.put(chunk, (size_t)n);
+    for (; l; l = l->next) {
+        FileCache(file, l, 1, 1);
+        w.put(FileLineText(file, l), (size_t)l->len);
+        w.put("\n", 1);
+    }
+    if (w.failed) return fail("No space for temp file");
+    if (!w.flush()) return fail("No space to save tempfile");
+    FileResizeCache(file, 32768);
+    FileCacheForget(file);
+    FileFreeLines(file);
+    UndoFreeList(file->undo);
+    UndoFreeList(file->redo);
+    file->undo = file->redo = nullptr;
+    if (file->tempName) CacheClose(file->tempName);
+    gen_free(file->tempName);
+    file->tempName = TempFileName();
+    int temp = file->tempName ? CacheOpen(file->tempName, 1) : -1;
+    int ok = 0;
+    if (temp >= 0) ok = FilexReinitTemp(file, out, temp, 1);
+    close(out);
+    unlink(name);
+    gen_free(name);
+    file->loadSize = 0;
+    if (!ok) return QuorlError(1, "No space for temp file");
+    return 1;
+}
