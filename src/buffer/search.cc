@@ -166,10 +166,10 @@ Line* FilexFind(File* file, Line* hint, int64_t hintNo, int64_t& line, int& col,
         } else {
             l = FileLine(file, no, hint, hintNo);
             if (no < 1) no = 1;
-            c = col;
+            // from a cursor, step back so that a match ending at it is not found again
+            c = col - pat.patLen + 1;
         }
-        // a match ending at the cursor is not found again
-        rc = FindBack(file, pat, run, l, no, c - pat.patLen + 1, r);
+        rc = FindBack(file, pat, run, l, no, c, r);
     }
     if (rc < 0) return FindErrorLine();
     if (rc == 0) return nullptr;

@@ -13,7 +13,7 @@ bool SearchRun::Work(int64_t amount) {
     if (aborted) return false;
     scanned += amount;
     if (scanned > checkEvery) {
-        scanned = 0;
+        scanned %= checkEvery;
         if (search_EditAborted && search_EditAborted(file)) aborted = true;
     }
     return !aborted;
