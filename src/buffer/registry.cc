@@ -8,6 +8,7 @@
 #include "buffer/hooks.h"
 #include <unistd.h>
 #include "runtime/gen.h"
+#include "runtime/handles.h"
 
 static File* fileList = nullptr;
 void (*file_AddToFileMenu)(File* file) = nullptr;
@@ -38,7 +39,7 @@ void FilesRemoveFile(File* file) {
 }
 
 void FileDied(File* file) {
-    (void)file;
+    MHandleDie(file);
 }
 
 static File* loaded(File* file) {
