@@ -7,14 +7,6 @@
 
 namespace {
 
-struct FindResult {
-    Line* line = nullptr;
-    int64_t no = 0;
-    int col = 0;
-    int lineEnds = 0;
-    int end = 0;
-};
-
 bool InCache(const File* file, const Line* l) {
     return file->cacheBase >= 0 && l->offset >= file->cacheBase &&
            l->offset + l->len <= file->cacheBase + file->cacheLen;
@@ -37,8 +29,10 @@ bool UseBlocks(const SearchPat& pat, const Line* l) {
     return !pat.lit.empty() && l->allocLen == lnInFile;
 }
 
-int FindForw(File* file, const SearchPat& pat, SearchRun& run, Line* l, int64_t no, int col,
-             FindResult& r) {
+} // namespace
+
+int SearchForw(File* file, const SearchPat& pat, SearchRun& run, Line* l, int64_t no, int col,
+               FindResult& r) {
     for (; l; l = l->next, no++, col = 0) {
         if (col < 0 || col > l->len) continue; // a start outside the line matches nothing there
         if (UseBlocks(pat, l)) {
@@ -77,6 +71,8 @@ int FindForw(File* file, const SearchPat& pat, SearchRun& run, Line* l, int64_t 
     }
     return 0;
 }
+
+namespace {
 
 int FindBack(File* file, const SearchPat& pat, SearchRun& run, Line* l, int64_t no, int col,
              FindResult& r) {
@@ -124,20 +120,19 @@ int FindBack(File* file, const SearchPat& pat, SearchRun& run, Line* l, int64_t 
     return 0;
 }
 
-// Compiles the pattern; a malformed one is reported here, once per search.
-bool Compile(SearchPat& pat, const char* pattern, int patLen, int flags) {
+} // namespace
+
+bool SearchCompileReport(SearchPat& pat, const char* pattern, int patLen, int flags) {
     if (SearchPatCompile(pat, pattern, patLen, flags)) return true;
     QuorlError(ERR_FAILURE, "%s", pat.error.c_str());
     return false;
 }
 
-} // namespace
-
 Line* FilexFind(File* file, Line* hint, int64_t hintNo, int64_t& line, int& col, int64_t& endLine,
                 int& endCol, int direction, int fromEdge, const char* pattern, int patLen,
                 int flags) {
     SearchPat pat;
-    if (!Compile(pat, pattern, patLen, flags)) return FindErrorLine();
+    if (!SearchCompileReport(pat, pattern, patLen, flags)) return FindErrorLine();
     if (!file || !file->first || pat.patLen == 0) return nullptr;
     SearchRun run;
     run.file = file;
@@ -155,7 +150,7 @@ Line* FilexFind(File* file, Line* hint, int64_t hintNo, int64_t& line, int& col,
             l = FileLine(file, no, hint, hintNo);
             if (no < 1) no = 1;
         }
-        rc = FindForw(file, pat, run, l, no, c, r);
+        rc = SearchForw(file, pat, run, l, no, c, r);
     } else {
         int64_t no = fromEdge ? file->nLines : line;
         Line* l;
@@ -192,7 +187,7 @@ int FileFind(File* file, Line* hint, int64_t hintNo, int64_t& line, int& col, in
 int FMatchesHere(File* file, Line* line, int col, const char* pattern, int patLen, int& lineEnds,
                  int& end, int flags) {
     SearchPat pat;
-    if (!Compile(pat, pattern, patLen, flags)) return -2;
+    if (!SearchCompileReport(pat, pattern, patLen, flags)) return -2;
     if (!line) return -1;
     const char* text = FileLineText(file, line);
     return PatMatchF(pat, nullptr, file, line, text, line->len, col, lineEnds, end);
@@ -201,7 +196,7 @@ int FMatchesHere(File* file, Line* line, int col, const char* pattern, int patLe
 int BMatchesHere(File* file, Line* line, int col, const char* pattern, int patLen, int& lineEnds,
                  int& end, int flags) {
     SearchPat pat;
-    if (!Compile(pat, pattern, patLen, flags)) return -2;
+    if (!SearchCompileReport(pat, pattern, patLen, flags)) return -2;
     if (!line) return -1;
     const char* text = LineTextBack(file, line);
     return PatMatchB(pat, nullptr, file, line, text, line->len, col, lineEnds, end);

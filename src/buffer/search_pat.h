@@ -77,3 +77,17 @@ bool SearchIsWordByte(unsigned char c);
 // may do before it is given up (several stars can otherwise multiply their resume points).
 constexpr int rxMaxResumePoints = 200;
 constexpr long rxMaxSteps = 1L << 18;
+
+// Where a search found its match.
+struct FindResult {
+    Line* line = nullptr;
+    int64_t no = 0;
+    int col = 0;
+    int lineEnds = 0;
+    int end = 0;
+};
+// Searches forward from (l, no, col): 1 found, 0 not found, -1 aborted.
+int SearchForw(File* file, const SearchPat& pat, SearchRun& run, Line* l, int64_t no, int col,
+               FindResult& r);
+// Compiles for one search; a malformed expression is reported here, once.
+bool SearchCompileReport(SearchPat& pat, const char* pattern, int patLen, int flags);
