@@ -3,6 +3,9 @@
 
 #include <cstring>
 #include <memory>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "buffer/file.h"
 #include "buffer/search.h"
@@ -53,28 +56,56 @@ bool SearchIsWordByte(unsigned char c) { return bytes.word[c]; }
 
 // ---- literal runs ----
 
-// Horspool over folded bytes when case-blind; glibc's memmem when exact (it is faster).
+#ifdef __SSE2__
+// Candidates are the places where both the first and the last byte of the run match, sixteen
+// places at a time; each is then compared whole. Case-blind, a letter is compared with the
+// block's bytes OR 0x20, which lets a few non-letters through to the full comparison.
+static const char* LitFindSse2(const SearchPat& pat, const char* from, const char* to) {
+    size_t m = pat.lit.size();
+    const unsigned char* p = (const unsigned char*)pat.lit.data(); // folded when case-blind
+    auto probe = [&](unsigned char c, __m128i& want, __m128i& orMask) {
+        bool letter = pat.fold && c >= 'a' && c <= 'z';
+        want = _mm_set1_epi8((char)c);
+        orMask = _mm_set1_epi8(letter ? 0x20 : 0);
+    };
+    __m128i firstWant, firstOr, lastWant, lastOr;
+    probe(p[0], firstWant, firstOr);
+    probe(p[m - 1], lastWant, lastOr);
+    const char* h = from;
+    const char* lastStart = to - m; // the last place a match can start
+    for (; h + 16 <= lastStart + 1; h += 16) {
+        __m128i a = _mm_loadu_si128((const __m128i*)h);
+        __m128i b = _mm_loadu_si128((const __m128i*)(h + m - 1));
+        __m128i eqA = _mm_cmpeq_epi8(_mm_or_si128(a, firstOr), firstWant);
+        __m128i eqB = _mm_cmpeq_epi8(_mm_or_si128(b, lastOr), lastWant);
+        unsigned mask = (unsigned)_mm_movemask_epi8(_mm_and_si128(eqA, eqB));
+        while (mask) {
+            int i = __builtin_ctz(mask);
+            if (SameBytes(h + i, pat.lit.data(), m, pat.fold)) return h + i;
+            mask &= mask - 1;
+        }
+    }
+    for (; h <= lastStart; h++)
+        if (SameBytes(h, pat.lit.data(), m, pat.fold)) return h;
+    return nullptr;
+}
+#endif
+
 const char* PatLitFind(const SearchPat& pat, const char* from, const char* to) {
     size_t m = pat.lit.size();
     if (m == 0 || to - from < (ptrdiff_t)m) return nullptr;
     size_t n = (size_t)(to - from);
+    unsigned char c0 = (unsigned char)pat.lit[0];
+    bool letter0 = pat.fold && c0 >= 'a' && c0 <= 'z';
+    if (m == 1 && !letter0) return (const char*)memchr(from, c0, n);
+#ifdef __SSE2__
+    return LitFindSse2(pat, from, to);
+#else
     if (!pat.fold) return (const char*)memmem(from, n, pat.lit.data(), m);
-    const unsigned char* p = (const unsigned char*)pat.lit.data(); // already folded
-    size_t shift[256];
-    for (size_t& s : shift) s = m;
-    for (size_t i = 0; i + 1 < m; i++) shift[p[i]] = m - 1 - i;
-    const unsigned char* h = (const unsigned char*)from;
-    unsigned char lastP = p[m - 1];
-    for (size_t pos = 0; pos + m <= n;) {
-        unsigned char last = Fold(h[pos + m - 1]);
-        if (last == lastP) {
-            size_t i = 0;
-            while (i + 1 < m && Fold(h[pos + i]) == p[i]) i++;
-            if (i + 1 >= m) return from + pos;
-        }
-        pos += shift[last];
-    }
+    for (const char* h = from; h + m <= to; h++)
+        if (SameBytes(h, pat.lit.data(), m, true)) return h;
     return nullptr;
+#endif
 }
 
 const char* PatLitRFind(const SearchPat& pat, const char* from, const char* to) {
