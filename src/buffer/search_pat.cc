@@ -1,6 +1,7 @@
 // buffer/search_pat.cc: compiling search patterns and matching them in a line.
 #include "buffer/search_pat.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #ifdef __SSE2__
@@ -280,7 +281,8 @@ void FindRequiredRun(SearchPat& pat) {
         }
         if (run.size() > best.size()) best = run;
         run.clear();
-        if (nd.kind == RX_EOL) break;
+        // what follows a line end, also one inside a group, is on a later line
+        if (nd.kind == RX_EOL || (nd.kind == RX_GROUP && pat.hasLF)) break;
     }
     if (run.size() > best.size()) best = run;
     pat.lit = best;
@@ -618,6 +620,7 @@ int PatMatchF(const SearchPat& pat, SearchRun* run, File* file, Line* line, cons
               int len, int col, int& lineEnds, int& end) {
     if (col < 0 || col > len || pat.patLen == 0) return -1;
     int last = LastStart(pat, len);
+    if (pat.flags & SF_COL0) last = std::min(last, 0); // only column 0 can start a match
     if (col > last) return -1;
     if (!pat.lit.empty()) {
         // every match holds the literal run on its first line

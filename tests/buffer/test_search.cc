@@ -120,6 +120,8 @@ TEST(Search, RegularExpressions) {
         {"x\nab\ncd\n", "b\nc", SF_REGEX, 1, "2:1-3:1"},  // plain after all: no specials
         {"x\nab\ncd\n", "b.*\nc.", SF_REGEX, 1, "2:1-3:2"},
         {"a$b\n", "a\\$", SF_REGEX, 1, "1:0-1:2"},      // an escaped '$' is no anchor
+        {"xa\nbc\n", "(a\n)b", SF_REGEX, 1, "1:1-2:1"},
+        {"ab\nab\n", "^b|a", SF_REGEX, 1, "1:0-1:1"},
     });
 }
 
