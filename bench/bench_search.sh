@@ -1,0 +1,58 @@
+#!/bin/sh
+# Finding a fixed string and a simple regular expression that occur only near the end of the
+# 1 GB C-like file, searching from the top: the search engine (time after loading) beside
+# grep -m1 -F / -E and Vim's search() on the same patterns, in the same run.
+#   sh bench/bench_search.sh [BUILD_DIR]       (DATA=/work/bench-data, FILE=big1g.c)
+set -e
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${1:-$root/build}"
+data="${DATA:-/work/bench-data}"
+file="$data/${FILE:-big1g.c}"
+[ -f "$file" ] || python3 "$root/bench/gen_cfile.py" "$file" 1024
+[ -f "$build/src/buffer/libqe_buffer.a" ] || { echo "build qe_buffer first"; exit 1; }
+
+# The benchmark program links the libraries the build made.
+bin="$build/bench_search"
+g++ -std=c++20 -O2 -I"$root/src" "$root/bench/bench_search.cc" \
+    "$build/src/buffer/libqe_buffer.a" "$build/src/toolkit/libqe_toolkit.a" \
+    "$build/src/config/libqe_config.a" "$build/src/runtime/libqe_runtime.a" -o "$bin"
+
+# The highest function number in the file: its name occurs only at the end.
+last=$(tail -c 4096 "$file" | grep -o 'checksum_[0-9]*' | tail -1 | cut -d_ -f2)
+plain="checksum_$last("
+stem=$(echo "$last" | cut -c1-$((${#last} - 2)))
+# Names with two more digits after the stem exist only in the last hundred functions. (A star
+# would not do: "[0-9]*" also takes shorter numbers, and this dialect and grep's disagree on
+# when zero repetitions are tried.)
+ere="checksum_$stem[0-9][0-9]\\("    # the same in grep -E and in our dialect
+vimre="checksum_$stem[0-9][0-9]("
+
+echo "== $(basename "$file"): $(du -m "$file" | cut -f1) MB; plain '$plain', regex '$ere'"
+cat "$file" >/dev/null # the same page cache for every tool
+
+# the median wall time of three runs
+secs() {
+    for i in 1 2 3; do /usr/bin/time -f "%e" "$@" 2>&1 >/dev/null | tail -1; done | sort -n | sed -n 2p
+}
+echo "grep -m1 -F   $(secs grep -m1 -F "$plain" "$file") s"
+echo "grep -m1 -E   $(secs grep -m1 -E "$ere" "$file") s"
+
+echo "qe engine (exact case, then case-blind; forward from the top, backward from the bottom):"
+"$bin" "$file" "1:$plain" "0:$plain" "5:$ere" "4:$ere"
+
+if command -v vim >/dev/null; then
+    out=$(mktemp)
+    for pat in "\\V$plain" "$vimre"; do
+        vim -u NONE -i NONE -n -es \
+            "+1" "+let t = reltime()" "+call search('$pat', 'cW')" \
+            "+call writefile([reltimestr(reltime(t)) . ' s  line ' . line('.')], '$out')" \
+            '+q!' "$file"
+        echo "vim search()  $(cat "$out")  $pat"
+    done
+    rm -f "$out"
+fi
+if command -v emacs >/dev/null; then
+    for form in "(search-forward \"$plain\")" "(re-search-forward \"$vimre\")"; do
+        emacs -Q --batch "$file" --eval "(let ((t0 (float-time))) $form (princ (format \"emacs %.2f s  line %d  %s\n\" (- (float-time) t0) (line-number-at-pos) '$form)))" 2>/dev/null
+    done
+fi

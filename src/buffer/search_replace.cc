@@ -1,0 +1,85 @@
+// buffer/search_replace.cc: replacing every match of a pattern as one undoable change.
+#include "buffer/change.h"
+#include "buffer/file.h"
+#include "buffer/search.h"
+#include "buffer/search_pat.h"
+
+namespace {
+
+// Where text inserted at (line, col) ends; CR LF and a lone CR end lines as LF does.
+void EndOfInserted(const char* text, int len, int64_t& line, int& col) {
+    int after = 0;
+    int64_t ends = 0;
+    for (int i = 0; i < len; i++) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            if (text[i] == '\r' && i + 1 < len && text[i + 1] == '\n') i++;
+            ends++;
+            after = 0;
+        } else {
+            after++;
+        }
+    }
+    if (ends) {
+        line += ends;
+        col = after;
+    } else {
+        col += len;
+    }
+}
+
+} // namespace
+
+int FileReplaceAll(File* file, int64_t& line, int& col, const char* pattern, int patLen,
+                   const char* replacement, int repLen, int flags, int64_t& firstLine) {
+    SearchPat pat;
+    if (!SearchCompileReport(pat, pattern, patLen, flags)) return -1;
+    if (!file || !file->first || pat.patLen == 0) return 0;
+    if (!replacement || repLen < 0) repLen = 0;
+    SearchRun run;
+    run.file = file;
+    run.checkEvery = file->cacheAlloc > 0 ? file->cacheAlloc : 32768;
+    int replaced = 0;
+    int rc = 0;
+    {
+        UndoGroup group(file, 0);
+        Line* l = file->first;
+        int64_t no = 1;
+        int c = 0;
+        while (l) {
+            FindResult r;
+            rc = SearchForw(file, pat, run, l, no, c, r);
+            if (rc <= 0) break;
+            int64_t endNo = r.no + r.lineEnds;
+            int endCol = r.lineEnds ? r.end : r.col + r.end;
+            bool empty = r.lineEnds == 0 && r.end == 0;
+            // Closed before and after, so that no replacement merges with typing.
+            FileCloseUndo(file);
+            FileChange(file, r.line, r.no, r.no, r.col, endNo, endCol, replacement, repLen, 0);
+            FileCloseUndo(file);
+            if (firstLine < 0 || r.no < firstLine) firstLine = r.no;
+            if (!replaced) group.lS = r.no, group.cS = r.col;
+            replaced++;
+            // Go on after the inserted text; the match's own Line record is still its line.
+            int64_t at = r.no;
+            int atCol = r.col;
+            EndOfInserted(replacement, repLen, at, atCol);
+            line = at;
+            col = atCol;
+            group.lE = at, group.cE = atCol;
+            if (at > file->nLines) break;
+            l = FileLine(file, at, r.line, r.no);
+            no = at;
+            c = atCol;
+            if (empty) {
+                // an empty match would be found again at the same place
+                if (c < l->len) {
+                    c++;
+                } else {
+                    l = l->next, no++, c = 0;
+                }
+            }
+        }
+    }
+    if (rc < 0) return -1;
+    return replaced ? 1 : 0;
+}
