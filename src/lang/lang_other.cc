@@ -185,7 +185,8 @@ static uint32_t P_QuickLineParser(uint32_t S, uint32_t A, const char* text, int 
             string = true;
         } else if (c == '#' && atStart && !PreallRefusesDirective()) {
             int value;
-            if (ApplyDirective(d, ReadDirective(text, len, i, &value), value)) {
+            DirectiveWord w = ReadDirective(text, len, i, &value);
+            if (ApplyDirective(d, w, value)) {
                 comment = string = false;
                 atStart = true;
                 i = 0;
