@@ -105,15 +105,19 @@ int LINE_FIND_END(uint32_t*, const char*, int pos, int last, int* length, const 
 
 int WORD_FIND_END(uint32_t*, const char* text, int pos, int last, int* length,
                   const Language* lang) {
-    int i = pos;
-    while (i <= last && isBlank(text[i])) i++; // inside "#  include"
-    if (i > last || syn_IsSeparator(lang, (unsigned char)text[i])) {
-        *length = 0;
-        return pos - 1;
+    // The word began before pos: find it again from the character before.
+    int from = pos - 1;
+    while (from > 0 && isBlank(text[from])) from--; // inside "#  include"
+    if (from >= 0 && pos <= last) {
+        int start, end;
+        find_word_extents(text, from, last, lang, &start, &end);
+        if (end >= pos) {
+            *length = end - pos + 1;
+            return end;
+        }
     }
-    int end = syn_FindWordEnd(text, i, last, lang, 0);
-    *length = end - pos + 1;
-    return end;
+    *length = 0;
+    return pos - 1;
 }
 
 static int CPP_COMMENT_BEGIN(uint32_t* state, const char* text, int pos, int last, int* length,

@@ -26,6 +26,9 @@ extern const SynElement c_style_deadcode, c_style_comment, c_style_string, c_sty
 
 // Element flag: the element covers every piece of a line that starts inside it.
 constexpr uint32_t SYN_EF_WHOLELINE = 1;
+// Element flag: a keyword-coloured element that spans words (help links): it is tried at a
+// position like any other element, not on the word there.
+constexpr uint32_t SYN_EF_SPAN = 2;
 
 // A line comment: runs to the end of the line.
 int LINE_FIND_END(uint32_t* state, const char* text, int pos, int last, int* length,

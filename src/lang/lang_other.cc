@@ -389,8 +389,9 @@ static int PROGRESS_REASON_BEGIN(uint32_t* state, const char* text, int pos, int
 
 static int HELP_LINK_FIND_END(uint32_t*, const char* text, int pos, int last, int* length,
                               const Language*) {
-    for (int i = pos; i + 3 <= last; i++) {
-        if (memcmp(text + i, "</A>", 4) == 0) {
+    // The closer may have begun before pos when a drawn piece cut through it.
+    for (int i = pos >= 3 ? pos - 3 : 0; i + 3 <= last; i++) {
+        if (i + 3 >= pos && memcmp(text + i, "</A>", 4) == 0) {
             *length = i + 3 - pos + 1;
             return i + 3;
         }
@@ -448,7 +449,7 @@ static const SynElement progress_keyword = {SYN_KEYWORD, SYN_KEYWORD, PROGRESS_K
 static const SynElement progress_reason = {SYN_COMMENT, SYN_COMMENT, PROGRESS_REASON_BEGIN,
                                            LINE_FIND_END, NO_END, 0};
 static const SynElement help_link = {SYN_KEYWORD, SYN_KEYWORD, HELP_LINK_BEGIN,
-                                     HELP_LINK_FIND_END, NO_END, 0};
+                                     HELP_LINK_FIND_END, NO_END, SYN_EF_SPAN};
 
 static const SynElement* const no_elements[] = {nullptr};
 static const SynElement* const pascal_elements[] = {

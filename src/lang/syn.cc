@@ -273,7 +273,7 @@ const SynElement* FindThisElement(uint32_t* state, const char* text, int pos, in
     if (lang->id == 1 && !cppCommentsInC && *list) list++; // "//" is not a comment in C
     for (; *list; list++) {
         const SynElement* e = *list;
-        if (e->stateBit == SYN_KEYWORD || e->stateBit == SYN_NUMBER) {
+        if ((e->stateBit == SYN_KEYWORD || e->stateBit == SYN_NUMBER) && !(e->flags & SYN_EF_SPAN)) {
             if ((*state & ~SYN_NOCOLOR) != 0) continue;
             if (wordStart < 0) find_word_extents(text, pos, last, lang, &wordStart, &wordEnd);
             uint32_t st = *state;
@@ -342,6 +342,17 @@ static uint32_t scanPiece(const char* text, int len, int from, int to, const Lan
                 pos = runEnd;
             }
         }
+    }
+    // A piece that starts inside a plain word continues that word: no element begins there.
+    if (pos > 0 && pos < to && !syn_IsSeparator(lang, (unsigned char)text[pos - 1]) &&
+        !syn_IsSeparator(lang, (unsigned char)text[pos])) {
+        uint32_t st = 0;
+        int l = 0;
+        int end = lang->findWordEnd(&st, text, pos, last, &l, lang) + 1;
+        if (end <= pos) end = pos + 1;
+        if (end > to) end = to;
+        emit(pos, end, nullptr);
+        pos = end;
     }
     while (pos < to) {
         uint32_t st = 0;

@@ -258,7 +258,9 @@ int syn_FindWordStart(const char* text, int pos, const Language* lang, int quote
                 int k = j;
                 while (k > 0 && (isDigit(text[k - 1]) || text[k - 1] == '.' || text[k - 1] == '_'))
                     k--;
-                if (is_simple_decimal(text, k, j - 1)) {
+                // The mantissa must be the whole word before the "e".
+                bool wordStartsAtK = k == 0 || seps[(unsigned char)text[k - 1]];
+                if (wordStartsAtK && is_simple_decimal(text, k, j - 1)) {
                     i = k;
                     continue;
                 }
@@ -292,7 +294,8 @@ int syn_FindWordStart(const char* text, int pos, const Language* lang, int quote
 static int wordEndFrom(const char* text, int wordStart, int pos, int last, const Language* lang,
                        int quoteAware) {
     const unsigned char* seps = lang->separators;
-    int i = pos;
+    (void)pos; // scanning from the word's start pairs Ada's "#" marks the same way every time
+    int i = wordStart;
     while (i < last) {
         char c = text[i + 1];
         if (!seps[(unsigned char)c]) {
@@ -326,7 +329,9 @@ static int wordEndFrom(const char* text, int wordStart, int pos, int last, const
 int syn_FindWordEnd(const char* text, int pos, int last, const Language* lang, int quoteAware) {
     if (pos > last) return last;
     int start = syn_FindWordStart(text, pos, lang, 0);
-    return wordEndFrom(text, start, pos, last, lang, quoteAware);
+    int end = wordEndFrom(text, start, pos, last, lang, quoteAware);
+    // The exponent rule can join words leftwards that it does not join rightwards.
+    return end >= pos ? end : wordEndFrom(text, pos, pos, last, lang, quoteAware);
 }
 
 void find_word_extents(const char* text, int pos, int last, const Language* lang, int* start,
@@ -342,6 +347,10 @@ void find_word_extents(const char* text, int pos, int last, const Language* lang
     int s = syn_FindWordStart(text, pos, lang, 0);
     if (s < 0) s = 0;
     int e = wordEndFrom(text, s, pos, last, lang, 0);
+    if (e < pos) {
+        s = pos;
+        e = wordEndFrom(text, pos, pos, last, lang, 0);
+    }
     // A lone "#" followed by blanks names a directive: "#  include" is one word.
     if (e == s && text[s] == '#') {
         int p = s + 1;
@@ -362,7 +371,7 @@ static bool opensElement(const char* text, int i, int last, const Language* lang
         return true; // ".5" starts a number
     switch (lang->id) {
     case 1: case 2: case 6: case 7: case 8: case 10:
-        return c == '/' || c == '*' || (lang->id == 10 && (c == ';' || c == '-'));
+        return c == '/' || c == '*' || (lang->id == 10 && (c == ';' || c == '-' || c == '#'));
     case 3:
         return strchr("{}()*", c) != nullptr;
     case 4:
