@@ -216,8 +216,10 @@ static int ADA_CHARACTER_BEGIN(uint32_t* state, const char* text, int pos, int l
 
 static int ADA_CHARACTER_FIND_END(uint32_t*, const char* text, int pos, int last, int* length,
                                   const Language*) {
+    // The literal is three characters long: find where its closing quote is.
     int end = pos;
-    if (pos + 1 <= last && text[pos + 1] == '\'' && text[pos] != '\'') end = pos + 1;
+    if (pos >= 1 && text[pos - 1] == '\'' && pos + 1 <= last && text[pos + 1] == '\'')
+        end = pos + 1;
     *length = end - pos + 1;
     return end;
 }

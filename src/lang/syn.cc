@@ -323,6 +323,8 @@ static uint32_t scanPiece(const char* text, int len, int from, int to, const Lan
     const int last = len - 1;
     int pos = from;
     state &= ~SYN_NOCOLOR;
+    const bool inWord = state & SYN_INWORD;
+    state &= ~SYN_INWORD;
     if (const SynElement* dead = wholeLineElement(state, lang)) {
         emit(pos, to, dead);
         return dead->stateBit;
@@ -344,13 +346,15 @@ static uint32_t scanPiece(const char* text, int len, int from, int to, const Lan
         }
     }
     // A piece that starts inside a plain word continues that word: no element begins there.
-    if (pos > 0 && pos < to && !syn_IsSeparator(lang, (unsigned char)text[pos - 1]) &&
-        !syn_IsSeparator(lang, (unsigned char)text[pos])) {
+    if (inWord) {
         uint32_t st = 0;
         int l = 0;
         int end = lang->findWordEnd(&st, text, pos, last, &l, lang) + 1;
         if (end <= pos) end = pos + 1;
-        if (end > to) end = to;
+        if (end > to) {
+            emit(pos, to, nullptr);
+            return SYN_INWORD;
+        }
         emit(pos, end, nullptr);
         pos = end;
     }
@@ -370,7 +374,10 @@ static uint32_t scanPiece(const char* text, int len, int from, int to, const Lan
         st = 0;
         int end = lang->findWordEnd(&st, text, pos, last, &l, lang) + 1;
         if (end <= pos) end = pos + 1;
-        if (end > to) end = to;
+        if (end > to) {
+            emit(pos, to, nullptr);
+            return SYN_INWORD;
+        }
         emit(pos, end, nullptr);
         pos = end;
     }

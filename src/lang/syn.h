@@ -22,6 +22,7 @@ constexpr uint32_t SYN_SLASHSEEN = 1u << 25; // comment scanner: opener split af
 constexpr uint32_t SYN_COMMENT2 = 1u << 24;  // second assembler comment form, Ada "--"
 constexpr uint32_t SYN_STARSEEN = 1u << 24;  // comment scanner: closer split after "*"
 constexpr uint32_t SYN_LINECOMMENT = 1u << 23; // "//" and assembly line comments
+constexpr uint32_t SYN_INWORD = 1u << 2;     // drawing: a piece ended inside a plain word
 constexpr uint32_t SYN_ESCAPE = 1u << 1;     // next character is escaped
 constexpr uint32_t SYN_NOCOLOR = 1u << 0;    // draw without syntax colour
 

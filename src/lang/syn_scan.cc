@@ -234,53 +234,41 @@ static bool exponentSign(const char* text, int at, int last, int wordStart) {
     return is_simple_decimal(text, wordStart, at - 2);
 }
 
+static int wordEndFrom(const char* text, int wordStart, int pos, int last, const Language* lang,
+                       int quoteAware);
+
+// Word start: the words are found forwards, with the word-end rules, from a point far enough
+// left that no word can straddle it, so that start and end always agree.
 int syn_FindWordStart(const char* text, int pos, const Language* lang, int quoteAware) {
     const unsigned char* seps = lang->separators;
-    int i = pos;
-    while (i > 0) {
-        char c = text[i - 1];
-        if (!seps[(unsigned char)c]) {
-            if (lang->id == 4 && c == '#') { // Ada based literal: jump to its opening "#"
-                int j = i - 2;
-                while (j >= 0 && text[j] != '#') j--;
-                if (j >= 0) {
-                    i = j;
-                    continue;
-                }
-            }
-            i--;
-            continue;
+    const int floor = pos > 256 ? pos - 256 : 0; // longer words are never looked up
+    int raw = pos;
+    while (raw > floor) {
+        char c = text[raw - 1];
+        bool joins = !seps[(unsigned char)c] || c == '.' ||
+                     ((c == '+' || c == '-') && raw - 2 >= 0 &&
+                      (text[raw - 2] == 'e' || text[raw - 2] == 'E'));
+        if (!joins) break;
+        raw--;
+    }
+    int i = raw;
+    if (raw < pos) {
+        auto skipSeparators = [&](int s) {
+            while (s < pos && seps[(unsigned char)text[s]] &&
+                   !(text[s] == '.' && s + 1 <= pos && !seps[(unsigned char)text[s + 1]]))
+                s++;
+            return s;
+        };
+        i = skipSeparators(raw);
+        while (i < pos) {
+            int e = wordEndFrom(text, i, i, pos, lang, 0);
+            if (e >= pos) break;
+            i = skipSeparators(e + 1);
         }
-        if (c == '+' || c == '-') {
-            // Part of an exponent when the mantissa before the "e" is a plain decimal.
-            int j = i - 2;
-            if (j >= 0 && (text[j] == 'e' || text[j] == 'E') && isDigit(text[i])) {
-                int k = j;
-                while (k > 0 && (isDigit(text[k - 1]) || text[k - 1] == '.' || text[k - 1] == '_'))
-                    k--;
-                // The mantissa must be the whole word before the "e".
-                bool wordStartsAtK = k == 0 || seps[(unsigned char)text[k - 1]];
-                if (wordStartsAtK && is_simple_decimal(text, k, j - 1)) {
-                    i = k;
-                    continue;
-                }
-            }
-            break;
-        }
-        if (c == '.') {
-            bool prevDot = i - 2 >= 0 && text[i - 2] == '.';
-            bool nextDot = text[i] == '.';
-            if (!prevDot && !nextDot) {
-                i--;
-                continue;
-            }
-            break;
-        }
-        if (quoteAware && quoteOrBackslash(c)) {
-            bool escaped = (lang->id == 1 || lang->id == 2) && i - 2 >= 0 && text[i - 2] == '\\';
-            if (!escaped) i--;
-        }
-        break;
+    }
+    if (quoteAware && i > 0 && quoteOrBackslash(text[i - 1])) {
+        bool escaped = (lang->id == 1 || lang->id == 2) && i - 2 >= 0 && text[i - 2] == '\\';
+        if (!escaped) i--;
     }
     if (quoteAware && (lang->id == 1 || lang->id == 2 || lang->id == 3 || lang->id == 7)) {
         int j = i;
@@ -291,6 +279,13 @@ int syn_FindWordStart(const char* text, int pos, const Language* lang, int quote
 }
 
 // Word end when the word is known to start at wordStart (for the exponent rule).
+// Whether text[from..to] can be the base of an Ada based literal (digits only).
+static bool basePrefix(const char* text, int from, int to) {
+    for (int k = from; k <= to; k++)
+        if (!isDigit(text[k]) && text[k] != '_') return false;
+    return from <= to;
+}
+
 static int wordEndFrom(const char* text, int wordStart, int pos, int last, const Language* lang,
                        int quoteAware) {
     const unsigned char* seps = lang->separators;
@@ -299,10 +294,12 @@ static int wordEndFrom(const char* text, int wordStart, int pos, int last, const
     while (i < last) {
         char c = text[i + 1];
         if (!seps[(unsigned char)c]) {
-            if (lang->id == 4 && c == '#') { // Ada based literal: jump to its closing "#"
+            if (lang->id == 4 && c == '#' && basePrefix(text, wordStart, i)) { // 16#FF#
                 int j = i + 2;
-                while (j <= last && text[j] != '#') j++;
-                if (j <= last) {
+                while (j <= last && text[j] != '#' &&
+                       (isHexDigit(text[j]) || text[j] == '_' || text[j] == '.'))
+                    j++;
+                if (j <= last && text[j] == '#') {
                     i = j;
                     continue;
                 }
