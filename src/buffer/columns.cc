@@ -1,4 +1,5 @@
 // buffer/columns.cc: display columns, line widths and copying text out of a File.
+#include <climits>
 #include <cstring>
 #include <string>
 
@@ -13,8 +14,10 @@ static inline int tabStop(int col) {
 
 // Width of a line as maxWidth counts it: 1 to start, 1 per byte, 2 per control byte.
 int LineWidth(const char* text, int len) {
+    // Saturates well below INT_MAX: a gigabyte of control bytes must not wrap.
+    const int limit = INT_MAX / 2;
     int w = 1;
-    for (int i = 0; i < len; i++) {
+    for (int i = 0; i < len && w < limit; i++) {
         unsigned char b = (unsigned char)text[i];
         if (b == '\t')
             w = tabStop(w);
@@ -23,7 +26,7 @@ int LineWidth(const char* text, int len) {
         else
             w++;
     }
-    return w;
+    return w < limit ? w : limit;
 }
 
 void FileSetMaxW(File* file, Line* line) {
@@ -44,16 +47,17 @@ void FileFindMaxWidth(File* file) {
 }
 
 int LineCols(const char* text, int len, int index) {
-    int col = 0;
+    const int64_t limit = INT_MAX / 2;
+    int64_t col = 0;
     int n = index < len ? index : len;
-    for (int i = 0; i < n; i++) {
+    for (int i = 0; i < n && col < limit; i++) {
         if (text[i] == '\t')
-            col = tabStop(col);
+            col = tabStop((int)col);
         else
             col++;
     }
     if (index > len) col += index - len;
-    return col;
+    return (int)(col < limit ? col : limit);
 }
 
 void FileLineCols(File* file, Line* line1, Line* line2, int* col1, int* col2) {

@@ -9,6 +9,7 @@
 void (*file_GetSynstate)(File* file, Line* line) = nullptr;
 const Language* (*file_LanguageOfFile)(const char* name) = nullptr;
 bool file_synSuspended = false;
+const char* (*file_LanguageMenuName)(const Language* language) = nullptr;
 
 static RecordPool linePool{sizeof(Line), 200};
 

@@ -19,6 +19,8 @@
 FileHooks fileHooks;
 
 static constexpr int64_t maxLineLen = INT32_MAX - 16;
+// Widths saturate: a gigabyte of control bytes must not wrap the column count.
+static constexpr int maxWidthLimit = INT_MAX / 2;
 
 static ssize_t readFull(int fd, char* buf, size_t n) {
     size_t got = 0;
@@ -76,8 +78,9 @@ struct LineSplitter {
             tooLong = true;
             len = maxLineLen;
         }
-        int w = width + (int)(at - widthAt);
-        if (w > file->maxWidth) file->maxWidth = w;
+        int64_t w = width + (at - widthAt);
+        if (w > maxWidthLimit) w = maxWidthLimit;
+        if (w > file->maxWidth) file->maxWidth = (int)w;
         _FileInsertO(file, before, lineStart, (int)len);
         lineStart = at + 1;
         widthAt = at + 1;
@@ -106,13 +109,9 @@ struct LineSplitter {
                 lfCount++;
                 endLine(at);
             } else {
-                int64_t run = at - widthAt;
-                if (run > INT_MAX / 2) run = INT_MAX / 2;
-                width += (int)run;
-                if (b == '\t')
-                    width = t * ((width + t) / t);
-                else
-                    width += 2;
+                int64_t w = width + (at - widthAt);
+                w = b == '\t' ? t * ((w + t) / t) : w + 2;
+                width = w > maxWidthLimit ? maxWidthLimit : (int)w;
                 widthAt = at + 1;
             }
             i++;

@@ -5,7 +5,10 @@
 #include <sys/stat.h>
 
 #include "buffer/file.h"
+#include "buffer/hooks.h"
+#include <unistd.h>
 #include "runtime/gen.h"
+#include "runtime/handles.h"
 
 static File* fileList = nullptr;
 void (*file_AddToFileMenu)(File* file) = nullptr;
@@ -36,7 +39,7 @@ void FilesRemoveFile(File* file) {
 }
 
 void FileDied(File* file) {
-    (void)file;
+    MHandleDie(file);
 }
 
 static File* loaded(File* file) {
@@ -80,4 +83,25 @@ File* FileFName(const char* name) {
 File* FileFNameNoApplyEdits(const char* name) {
     File* f = FileFLookup(name);
     return f ? f : FileFFileNoApplyEdits(name);
+}
+
+void FilesAbort() {
+    for (File* f = fileList; f; f = f->next) {
+        if (f->tempName) {
+            CacheClose(f->tempName);
+            gen_free(f->tempName);
+            f->tempName = nullptr;
+        }
+        f->edits = nullptr;
+        f->pops = nullptr;
+        if (f->haslock && fileHooks.releaseLock) fileHooks.releaseLock(f);
+    }
+    CacheAbort();
+}
+
+static pid_t owner = getpid();
+
+void FilesAtExit() {
+    if (getpid() != owner) return; // a forked child must not remove its parent's files
+    FilesAbort();
 }

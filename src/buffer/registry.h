@@ -14,3 +14,9 @@ File* FileFNameNoApplyEdits(const char* name);
 void FileDied(File* file);
 // Called when a File is registered (the editor adds its name to the file menu).
 extern void (*file_AddToFileMenu)(File* file);
+
+// Closes and deletes every File's temp file, detaches its windows and releases its edit
+// lock, then closes every temp descriptor.
+void FilesAbort();
+// Last-chance clean-up at process exit: no temp file outlives the process that made it.
+void FilesAtExit();

@@ -12,3 +12,5 @@ extern void (*file_GetSynstate)(File* file, Line* line);
 extern const Language* (*file_LanguageOfFile)(const char* name);
 // Colouring is switched off while a File's line list is rebuilt.
 extern bool file_synSuspended;
+// The name a language has in the language menu.
+extern const char* (*file_LanguageMenuName)(const Language* language);

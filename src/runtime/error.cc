@@ -1,7 +1,6 @@
 // runtime/error.cc: the error service: reports, the last-error word and Panic.
 #include "runtime/error.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -11,7 +10,7 @@ ErrorSink err_sink;
 
 static std::string formatText(const char* format, va_list args) {
     char buf[2048];
-    vsnprintf(buf, sizeof buf, format, args);
+    vsnprintf(buf, sizeof buf, format ? format : "", args);
     return buf;
 }
 
@@ -131,13 +130,12 @@ void Panic(const char* format, ...) {
     throw PanicError{gen_error_depth()};
 }
 
+// The same report and unwinding as Panic: the text is shown as given, with nothing appended.
 void SysPanic(const char* format, ...) {
-    int savedErrno = errno;
     va_list ap;
     va_start(ap, format);
     std::string text = formatText(format, ap);
     va_end(ap);
-    if (savedErrno) text += std::string(": ") + strerror(savedErrno);
     PanicReport(text.c_str());
     throw PanicError{gen_error_depth()};
 }

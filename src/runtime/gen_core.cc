@@ -24,14 +24,22 @@ const char* (*gen_temp_dir)(const char*) = gen_default_temp_dir;
 static char* progdir = nullptr;
 static int storedVersion = 0;
 
-static void outOfMemory(size_t bytes) {
-    gen_errorexit(3, "Out of memory (%d bytes requested)", (int)bytes);
+// The count is printed in full (not truncated to an int) so that huge requests read right.
+static void outOfMemory(unsigned long long bytes) {
+    gen_errorexit(3, "Out of memory (%llu bytes requested)", bytes);
+}
+
+static unsigned long long requestSize(long count, size_t size) {
+    unsigned long long total;
+    if (__builtin_mul_overflow((unsigned long long)count, (unsigned long long)size, &total))
+        return ~0ULL;
+    return total;
 }
 
 void* gen_default_alloc(long count, size_t size) {
     if (count <= 0) return nullptr;
     void* p = calloc((size_t)count, size);
-    if (!p) outOfMemory((size_t)count * size);
+    if (!p && size != 0) outOfMemory(requestSize(count, size));
     return p;
 }
 
@@ -76,13 +84,18 @@ void gen_init(const char* programPath, int viewpathMode) {
     gen_progname = gen_copy(gen_basename(programPath));
     std::set_new_handler(newHandler);
     trapsetup();
-    (void)viewpathMode; // view-pathing stays off
-    if (getenv("TQL_VP_DEBUG")) gen_info("Viewpathing support is OFF.");
+    gen_viewpathing_init(viewpathMode);
     static bool registered = false;
     if (!registered) {
         registered = true;
         atexit(gen_destruct);
     }
+}
+
+void gen_viewpathing_init(int mode) {
+    // Every mode leaves view-pathing off here; the debug variable only confirms that.
+    (void)mode;
+    if (getenv("TQL_VP_DEBUG")) gen_info("Viewpathing support is OFF.");
 }
 
 void gen_destruct() {
@@ -111,17 +124,30 @@ void gen_default_domessage(int code, const char* format, va_list args) {
         const char* prefix = gen_altprefixes ? altPrefixes[base] : plainPrefixes[base];
         if (prefix) fprintf(stderr, "%s: ", prefix);
     }
-    char buf[4096];
-    vsnprintf(buf, sizeof buf, format ? format : "", args);
-    fputs(buf, stderr);
+    // Format first: the newline rule needs the text's last byte, and long texts must not be cut.
+    char small[1024];
+    va_list copy;
+    va_copy(copy, args);
+    int n = vsnprintf(small, sizeof small, format ? format : "", args);
+    char* text = small;
+    if (n >= (int)sizeof small) {
+        text = (char*)malloc((size_t)n + 1);
+        if (text)
+            vsnprintf(text, (size_t)n + 1, format, copy);
+        else
+            text = small; // keep the cut text rather than fail inside the reporter
+    }
+    va_end(copy);
+    size_t len = strlen(text);
+    fputs(text, stderr);
     if (sysErr && savedErrno != 0) {
         errno = savedErrno;
         perror(" ");
         errno = 0;
-    } else {
-        size_t n = strlen(buf);
-        if (n == 0 || buf[n - 1] != '\n') fputc('\n', stderr);
+    } else if (len == 0 || text[len - 1] != '\n') {
+        fputc('\n', stderr);
     }
+    if (text != small) free(text);
     fflush(stderr);
 }
 
@@ -293,7 +319,7 @@ void BeginErrorCheck() {
 }
 
 void EndErrorCheck() {
-    __Assert(errorDepth >= 0, "error_depth>=0", __FILE__, __LINE__, 0);
+    __Assert(errorDepth >= 0, "error_depth>=0", GEN_SOURCE_NAME, __LINE__, 0);
     errorDepth--;
 }
 

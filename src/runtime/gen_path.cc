@@ -25,50 +25,58 @@ int gen_absolutefilename(const char* path) {
     return path && (path[0] == '/' || path[0] == '~');
 }
 
+static bool isDot(const char* c) {
+    return c[0] == '.' && c[1] == 0;
+}
+static bool isDotDot(const char* c) {
+    return c[0] == '.' && c[1] == '.' && c[2] == 0;
+}
+
+// Works on a list of components: "." goes unless it is a leading "./" in front of a name,
+// a name followed by ".." folds away, leading ".." stay, and "/.." is "/".
 char* gen_canonicalfilename(char* path) {
     if (!path || !*path) return path;
     bool absolute = path[0] == '/';
-    // Split into components, fold, and join again.
     size_t n = strlen(path);
-    char** comps = (char**)gen_alloc((long)n + 1, sizeof(char*));
-    int count = 0;
     GenStr work(gen_copy(path));
+    const char** in = (const char**)gen_alloc((long)n + 1, sizeof(char*));
+    int inCount = 0;
     char* rest = nullptr;
-    for (char* c = gen_strtok_r(work.get(), "/", &rest); c; c = gen_strtok_r(nullptr, "/", &rest)) {
-        if (strcmp(c, ".") == 0) {
-            // A leading "./" in front of a name stays; every other "." goes.
-            if (count == 0 && !absolute) {
-                char* next = rest;
-                while (*next == '/') next++;
-                bool nextIsName = *next && strncmp(next, "..", 2) != 0 && strncmp(next, "./", 2) != 0
-                                  && strcmp(next, ".") != 0;
-                if (nextIsName) comps[count++] = c;
-            }
+    for (char* c = gen_strtok_r(work.get(), "/", &rest); c; c = gen_strtok_r(nullptr, "/", &rest))
+        in[inCount++] = c;
+    const char** out = (const char**)gen_alloc((long)n + 1, sizeof(char*));
+    int count = 0;
+    for (int i = 0; i < inCount; i++) {
+        const char* c = in[i];
+        if (isDot(c)) {
+            bool leadsName = !absolute && count == 0 && i + 1 < inCount && !isDot(in[i + 1]) &&
+                             !isDotDot(in[i + 1]);
+            if (leadsName) out[count++] = c;
             continue;
         }
-        if (strcmp(c, "..") == 0) {
-            if (count > 0 && strcmp(comps[count - 1], "..") != 0) {
-                if (strcmp(comps[count - 1], ".") == 0) {
-                    comps[count - 1] = c; // "./.." is ".."
-                } else {
-                    count--; // name followed by ".." folds away
-                }
+        if (isDotDot(c)) {
+            if (count > 0 && !isDotDot(out[count - 1])) {
+                if (isDot(out[count - 1]))
+                    out[count - 1] = c; // a kept "./" never precedes "..", but be safe
+                else
+                    count--;
                 continue;
             }
-            if (absolute && count == 0) continue; // "/.." is "/"
+            if (absolute && count == 0) continue;
         }
-        comps[count++] = c;
+        out[count++] = c;
     }
-    char* out = path;
-    if (absolute) *out++ = '/';
+    char* dst = path;
+    if (absolute) *dst++ = '/';
     for (int i = 0; i < count; i++) {
-        size_t len = strlen(comps[i]);
-        memmove(out, comps[i], len);
-        out += len;
-        if (i + 1 < count) *out++ = '/';
+        size_t len = strlen(out[i]);
+        memmove(dst, out[i], len);
+        dst += len;
+        if (i + 1 < count) *dst++ = '/';
     }
-    *out = 0;
-    gen_free(comps);
+    *dst = 0;
+    gen_free(in);
+    gen_free(out);
     return path;
 }
 
@@ -97,13 +105,23 @@ char* gen_dconcat(const char* dir, const char* name) {
     return gen_sconcat(dir, name);
 }
 
+static char* cwdCache = nullptr;
+
 const char* gen_getcwd() {
-    static char* cwd = nullptr;
-    if (!cwd) {
+    if (!cwdCache) {
         char buf[PATH_MAX];
-        cwd = gen_copy(getcwd(buf, sizeof buf) ? buf : ".");
+        cwdCache = gen_copy(getcwd(buf, sizeof buf) ? buf : ".");
     }
-    return cwd;
+    return cwdCache;
+}
+
+int gen_chdir(const char* path) {
+    int r = path ? chdir(path) : -1;
+    if (r == 0) {
+        gen_free(cwdCache);
+        cwdCache = nullptr;
+    }
+    return r;
 }
 
 const char* gen_getdot() {
@@ -136,6 +154,7 @@ int gen_dirmatch(const char* a, const char* b) {
     if (!a || !b) return 0;
     size_t i = 0;
     while (a[i] && a[i] == b[i]) i++;
+    if (i > 0 && a[i - 1] == '/') return 1; // the common part ends with a whole component
     bool endA = !a[i] || a[i] == '/', endB = !b[i] || b[i] == '/';
     return endA && endB;
 }
@@ -150,17 +169,18 @@ static bool allDigits(const char* s, const char* end) {
 char* gen_getsuffix(const char* path) {
     if (!path) return nullptr;
     const char* base = gen_basename(path);
-    // libx.so.1.2: digits '.' digits after ".so." or ".sa." name the library suffix.
-    for (const char* lib : {".so.", ".sa."}) {
-        const char* at = strstr(base, lib);
-        if (!at) continue;
-        const char* ver = at + 4;
-        const char* dot = strchr(ver, '.');
-        if (dot && allDigits(ver, dot) && allDigits(dot + 1, dot + 1 + strlen(dot + 1)))
-            return (char*)(at + 1);
+    const char* last = strrchr(base, '.');
+    if (!last) return nullptr;
+    // libx.so.1.2: a shared or static library with two version numbers is an "so" or "sa".
+    const char* end = last + 1 + strlen(last + 1);
+    if (last > base && allDigits(last + 1, end)) {
+        const char* prev = last - 1;
+        while (prev > base && *prev != '.') prev--;
+        if (*prev == '.' && allDigits(prev + 1, last) && prev - base >= 3 && prev[-3] == '.' &&
+            prev[-2] == 's' && (prev[-1] == 'o' || prev[-1] == 'a'))
+            return (char*)(prev[-1] == 'o' ? "so" : "sa");
     }
-    const char* dot = strrchr(base, '.');
-    return dot ? (char*)(dot + 1) : nullptr;
+    return (char*)(last + 1);
 }
 
 static const char* bareSuffix(const char* sfx) {
@@ -171,7 +191,6 @@ int gen_issuffix(const char* path, const char* sfx) {
     const char* s = gen_getsuffix(path);
     sfx = bareSuffix(sfx);
     if (!s || !sfx) return 0;
-    if (strncmp(s, "so.", 3) == 0 || strncmp(s, "sa.", 3) == 0) return strncmp(s, sfx, 2) == 0 && !sfx[2];
     return strcmp(s, sfx) == 0;
 }
 

@@ -252,3 +252,101 @@ int gen_isbreak(int c) {
 unsigned long gen_strtoul(const char* s, char** end, int base) {
     return strtoul(s, end, base);
 }
+
+// ---- character classes for word selection ----
+
+static bool isWordByte(int c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+           c == '_' || c == '$' || c >= 0x80;
+}
+
+int gen_char_type(int c) {
+    c &= 0xff;
+    if (c == 0) return -1;
+    if (isWordByte(c)) return 0;
+    if (c == ' ' || c == '\t' || c == '\n') return 2;
+    return 3;
+}
+
+static int bracketClass(int c) {
+    switch (c) {
+    case '(': case ')': return GEN_CT_PAREN;
+    case '{': case '}': return GEN_CT_BRACE;
+    case '[': case ']': return GEN_CT_BRACKET;
+    default: return 0;
+    }
+}
+
+static bool isEmptyPair(int open, int close) {
+    return (open == '(' && close == ')') || (open == '{' && close == '}') ||
+           (open == '[' && close == ']');
+}
+
+// The first rule that applies decides; the order matters (a backslash beats everything, an
+// apostrophe or a minus sign joins a word only in the right company).
+int gen_new_char_type(int prev, int c, int next) {
+    prev &= 0xff;
+    c &= 0xff;
+    next &= 0xff;
+    if (c == 0) return GEN_CT_NUL;
+    if (c == '\\' || prev == '\\') return GEN_CT_BACKSLASH;
+    if (isWordByte(c)) return GEN_CT_WORD;
+    if (c == '\'' && isWordByte(prev) && isWordByte(next)) return GEN_CT_WORD;
+    if (c == '-' && gen_isspace(prev) && isWordByte(next)) return GEN_CT_WORD;
+    if (gen_isspace(c)) return GEN_CT_WHITE;
+    if (c == '/' && (prev == '*' || next == '*' || prev == '/' || next == '/'))
+        return GEN_CT_COMMENT;
+    if (c == '*' && (prev == '/' || next == '/')) return GEN_CT_COMMENT;
+    if (c == '-') return GEN_CT_DASH;
+    if (c == ';') return GEN_CT_SEMICOLON;
+    if (c == ',') return GEN_CT_COMMA;
+    if (isEmptyPair(c, next) || isEmptyPair(prev, c)) return GEN_CT_EMPTYPAIR;
+    if (int k = bracketClass(c)) return k;
+    if (prev == '(' || prev == '{' || prev == '[') return bracketClass(prev);
+    return GEN_CT_OTHER;
+}
+
+// ---- hashing and checksums ----
+
+// Sixteen well-mixed words; each byte goes through two of them, one per nibble.
+static const unsigned long hashMix[16] = {
+    0x2d358dccUL, 0xaa6c78a5UL, 0x8bb84b93UL, 0x962c6b0bUL, 0x36fa3b0fUL, 0x62f5a2e5UL,
+    0x5a82a1f1UL, 0x1e62e09cUL, 0x7b1fa0d7UL, 0xc3a5c85cUL, 0x4f1bbcddUL, 0xe6546b64UL,
+    0x0d27d01dUL, 0x9e3779b9UL, 0x85ebca6bUL, 0xb3f0a9c5UL,
+};
+
+static unsigned long hashByte(unsigned long h, unsigned char b) {
+    h = ((h << 5) | (h >> 27)) & 0xffffffffUL;
+    h ^= hashMix[b & 15];
+    h = (h * 33 + b) & 0xffffffffUL;
+    h ^= hashMix[b >> 4] >> 3;
+    return h;
+}
+
+long gen_hcomp(const char* s, long len) {
+    if (!s) return 0;
+    if (len < 0) len = (long)strlen(s);
+    const unsigned char* p = (const unsigned char*)s;
+    unsigned long h = (unsigned long)len;
+    if (len <= 9) {
+        for (long i = 0; i < len; i++) h = hashByte(h, p[i]);
+    } else {
+        // Long keys: three bytes from each end and three from the middle keep it cheap.
+        long mid = len / 2 - 1;
+        const long at[9] = {0, 1, 2, mid, mid + 1, mid + 2, len - 3, len - 2, len - 1};
+        for (long i : at) h = hashByte(h, p[i]);
+    }
+    return (long)(h & 0x7fffffffUL);
+}
+
+void gen_cksum(const unsigned char* buf, long len, unsigned long* sum) {
+    const unsigned long poly = 0x10211021UL;
+    unsigned long crc = *sum & 0xffffffffUL;
+    for (long i = 0; i < len; i++) {
+        crc ^= (unsigned long)buf[i] << 24;
+        for (int bit = 0; bit < 8; bit++)
+            crc = (crc & 0x80000000UL) ? ((crc << 1) ^ poly) & 0xffffffffUL
+                                       : (crc << 1) & 0xffffffffUL;
+    }
+    *sum = crc;
+}

@@ -46,3 +46,48 @@ TEST(ErrorService, PanicUnwindsToInnermostFrame) {
     EXPECT_EQ(reached, 1);
     EXPECT_EQ(gen_error_depth(), -1);
 }
+
+namespace {
+std::string shown;
+int bells = 0;
+}
+
+TEST(ErrorService, SinkGetsAlertsPanicsAndFatalErrors) {
+    err_ClearAll();
+    ErrorSink saved = err_sink;
+    shown.clear();
+    bells = 0;
+    err_sink.displayOpen = [] { return true; };
+    err_sink.alert = [](const char* text) { shown += "[alert]" + std::string(text); };
+    err_sink.bell = [] { bells++; };
+    err_sink.messageLines = [](const char* text) { shown += "[line]" + std::string(text); };
+
+    EXPECT_EQ(err_Failure("Can't open %s", "x"), 0);
+    EXPECT_EQ(QuorlGetLastError(), 1);
+    EXPECT_EQ(QuorlFatalError(7, "disk %s", "full"), 0);
+    EXPECT_EQ(QuorlFatalError(7, nullptr), 0);
+    EXPECT_EQ(QuorlGetLastError(), 1); // fatal errors leave the word alone
+    EXPECT_EQ(shown, "[alert]Can't open x\n[alert]disk full\n");
+
+    shown.clear();
+    testing::internal::CaptureStderr();
+    bool caught = false;
+    try {
+        ErrorCheck frame;
+        SysPanic("Can't open help file");
+    } catch (const PanicError&) {
+        caught = true;
+    }
+    EXPECT_TRUE(caught);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Can't open help file\n");
+    EXPECT_EQ(shown, "[alert]Can't open help file[line]Can't open help file");
+    EXPECT_EQ(bells, 1);
+
+    // A long report is cut to the message buffer, and still ends in a newline.
+    shown.clear();
+    std::string longText(3000, 'y');
+    err_Failure("%s", longText.c_str());
+    EXPECT_EQ(shown, "[alert]" + longText.substr(0, 2047) + "\n");
+    err_sink = saved;
+    err_ClearAll();
+}

@@ -1,0 +1,121 @@
+// editor/batch.cc: batch mode and its batch-only commands.
+#include "editor/batch.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+#include <vector>
+
+#include "buffer/file.h"
+#include "buffer/synhook.h"
+#include "editor/edit.h"
+#include "runtime/error.h"
+#include "runtime/gen.h"
+#include "toolkit/toolkit.h"
+
+static Edit* current = nullptr;
+
+// Windows in opening order: the context list keeps the newest first.
+static std::vector<Edit*> openWindows() {
+    std::vector<Edit*> out;
+    for (ContextWindow* cw = NextEditContext(); cw; cw = cw->next)
+        if (cw->kind == CW_EDIT) out.insert(out.begin(), (Edit*)cw->data);
+    return out;
+}
+
+Edit* BatchCurrentEdit() {
+    std::vector<Edit*> all = openWindows();
+    for (Edit* e : all)
+        if (e == current) return current;
+    current = all.empty() ? nullptr : all.front();
+    return current;
+}
+
+static bool parseNumber(const std::string& word, long long& out) {
+    char* end = nullptr;
+    out = strtoll(word.c_str(), &end, 10);
+    return !word.empty() && end && *end == 0;
+}
+
+static int noWindow(const char* command) {
+    return QuorlError(1, "%s: no editor window is open", command);
+}
+
+static int printLines(const std::vector<std::string>& args) {
+    Edit* e = BatchCurrentEdit();
+    if (!e) return noWindow("PrintLines");
+    File* f = e->file;
+    long long from = 1, to = f->nLines;
+    if (args.size() >= 1 && !parseNumber(args[0], from))
+        return QuorlError(1, "PrintLines: bad line number %s", args[0].c_str());
+    if (args.size() >= 2 && !parseNumber(args[1], to))
+        return QuorlError(1, "PrintLines: bad line number %s", args[1].c_str());
+    if (from < 1) from = 1;
+    if (to > f->nLines) to = f->nLines;
+    Line* l = FileLine(f, from);
+    for (long long n = from; l && n <= to; n++, l = l->next) {
+        fwrite(FileLineText(f, l), 1, (size_t)l->len, stdout);
+        fputc('\n', stdout);
+    }
+    fflush(stdout);
+    return 1;
+}
+
+static int printState() {
+    Edit* e = BatchCurrentEdit();
+    if (!e) return noWindow("PrintState");
+    File* f = e->file;
+    int64_t line, l1, l2;
+    int col, c1, c2;
+    EditCursor(e, &line, &col);
+    EditSelectionRange(e, &l1, &c1, &l2, &c2);
+    const char* lang = (f->language && file_LanguageMenuName) ? file_LanguageMenuName(f->language)
+                                                              : "None";
+    printf("file=%s line=%lld col=%d lines=%lld modified=%d readonly=%d dos=%d "
+           "sel=%lld,%d-%lld,%d lang=%s\n",
+           f->name ? f->name : "", (long long)line, col, (long long)f->nLines, f->modified ? 1 : 0,
+           (f->readOnly || f->viewOnly) ? 1 : 0, f->dosMode ? 1 : 0, (long long)l1, c1,
+           (long long)l2, c2, lang);
+    fflush(stdout);
+    return 1;
+}
+
+static int selectWindow(const std::vector<std::string>& args) {
+    long long n = 0;
+    if (args.empty() || !parseNumber(args[0], n))
+        return QuorlError(1, "SelectWindow: a window number is needed");
+    std::vector<Edit*> all = openWindows();
+    if (n < 1 || n > (long long)all.size())
+        return QuorlError(1, "SelectWindow: no window %lld", n);
+    current = all[(size_t)n - 1];
+    return 1;
+}
+
+int BatchRunCommand(const std::string& command) {
+    std::istringstream in(command);
+    std::string name;
+    in >> name;
+    std::vector<std::string> args;
+    for (std::string w; in >> w;) args.push_back(w);
+    if (name.empty()) return 1;
+    if (name == "PrintLines") return printLines(args);
+    if (name == "PrintState") return printState();
+    if (name == "SelectWindow") return selectWindow(args);
+    return QuorlError(1, "Unknown command: %s", name.c_str());
+}
+
+int RunBatch(const std::vector<std::string>& commands) {
+    int status = 0;
+    for (const std::string& c : commands) {
+        int ok = 0;
+        try {
+            ErrorCheck frame;
+            ok = BatchRunCommand(c);
+        } catch (const PanicError&) {
+            ok = 0;
+        }
+        if (!ok) status = 1;
+    }
+    return status;
+}

@@ -1,0 +1,28 @@
+// editor/startup.h: the program's entry: switches, configuration, the command-line walk.
+#pragma once
+
+#include <string>
+#include <vector>
+
+extern int display_splash_on_startup;
+extern int process_default_config_file;
+extern int console_mode;
+extern int ISDN_mode;
+extern int editorStandAlone;
+
+// Batch mode: run command strings in headless windows, then end.
+struct BatchRequest {
+    bool on = false;
+    std::vector<std::string> commands; // each -do, in order
+};
+extern BatchRequest batchRequest;
+
+[[noreturn]] void qe_main(int argc, char** argv);
+void init_prior_to_gui(int* argc, char** argv);
+void cleanup_after_gui();
+void abortme(int sig);
+void dprintf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void enable_ISDN_mode(int level);
+
+// The outcome of the command-line walk: whether anything was opened.
+int WalkCommandLine(int argc, char** argv);

@@ -1,0 +1,284 @@
+// tests/buffer/test_filestore.cc: loading, line lookup, the cache window, columns and
+// text extraction of the line store, checked against the bytes written to disk.
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <random>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "buffer/file.h"
+#include "buffer/registry.h"
+#include "config/options.h"
+#include "config/switches.h"
+#include "runtime/error.h"
+#include "runtime/gen.h"
+
+namespace {
+
+struct TempDir {
+    std::string path;
+    TempDir() {
+        char tmpl[] = "/tmp/qe-test-XXXXXX";
+        path = mkdtemp(tmpl);
+        tempFileDir = path + "/tmp";
+        mkdir(tempFileDir.c_str(), 0700);
+        InitDebugFlag();
+    }
+    ~TempDir() {
+        std::string cmd = "rm -rf '" + path + "'";
+        if (system(cmd.c_str()) != 0) ADD_FAILURE() << "cleanup failed";
+        tempFileDir.clear();
+    }
+    std::string write(const std::string& name, const std::string& bytes) const {
+        std::string p = path + "/" + name;
+        FILE* f = fopen(p.c_str(), "wb");
+        fwrite(bytes.data(), 1, bytes.size(), f);
+        fclose(f);
+        return p;
+    }
+    int tempFiles() const {
+        int n = 0;
+        DIR* d = opendir(tempFileDir.c_str());
+        while (dirent* e = readdir(d))
+            if (e->d_name[0] != '.') n++;
+        closedir(d);
+        return n;
+    }
+};
+
+std::vector<std::string> linesOf(File* f) {
+    std::vector<std::string> out;
+    for (Line* l = f->first; l; l = l->next) out.emplace_back(FileLineText(f, l), (size_t)l->len);
+    return out;
+}
+
+std::string range(File* f, int64_t l1, int c1, int64_t l2, int c2, bool rect = false) {
+    int64_t len = -1;
+    char* heap = rect ? FileRectToStr(f, nullptr, 0, l1, c1, l2, c2, &len)
+                      : FileToStr(f, nullptr, 0, l1, c1, l2, c2, &len);
+    std::string s(heap, (size_t)len);
+    gen_free(heap);
+    return s;
+}
+
+TEST(FileStore, LineEndsAndDosFlags) {
+    TempDir dir;
+    struct Case {
+        std::string bytes;
+        std::vector<std::string> lines;
+        bool dos, consistent;
+    } cases[] = {
+        {"a\r\nb\r\n", {"a", "b"}, true, true},
+        {"a\r\nb\n", {"a", "b"}, false, false},
+        {"a\nb\n", {"a", "b"}, false, true},
+        {"x\ry\n", {"x\ry"}, false, true},        // a lone CR stays in the line
+        {"one\ntwo", {"one", "two"}, false, true}, // no final LF
+        {"", {}, true, true},                      // no LF at all: DOS by default
+        {std::string("a\0b\n\n", 5), {std::string("a\0b", 3), ""}, false, true},
+    };
+    for (const Case& c : cases) {
+        File* f = FileFFileNoApplyEdits(dir.write("f.txt", c.bytes).c_str());
+        ASSERT_NE(f, nullptr);
+        EXPECT_EQ(linesOf(f), c.lines) << c.bytes;
+        EXPECT_EQ(f->nLines, (int64_t)c.lines.size());
+        EXPECT_EQ(f->dosMode, c.dos) << c.bytes;
+        EXPECT_EQ(f->loadedAsDos, c.dos) << c.bytes;
+        EXPECT_EQ(f->consistentEnds, c.consistent) << c.bytes;
+        FileFree(f);
+    }
+    EXPECT_EQ(dir.tempFiles(), 0);
+}
+
+TEST(FileStore, CrLfPairStraddlingChunksIsDropped) {
+    TempDir dir;
+    // Put a CR exactly at the end of the first 8 KiB read.
+    std::string bytes(8191, 'a');
+    bytes += "\r\nb\r\n";
+    File* f = FileFFileNoApplyEdits(dir.write("s.txt", bytes).c_str());
+    ASSERT_NE(f, nullptr);
+    ASSERT_EQ(f->nLines, 2);
+    EXPECT_EQ(f->first->len, 8191);
+    EXPECT_TRUE(f->dosMode);
+    EXPECT_EQ(FileCurrentSize(f), (int64_t)bytes.size());
+    FileFree(f);
+}
+
+TEST(FileStore, TempFileIsPrivateAndRemoved) {
+    TempDir dir;
+    File* f = FileFFileNoApplyEdits(dir.write("p.txt", "hello\n").c_str());
+    ASSERT_NE(f, nullptr);
+    struct stat st;
+    ASSERT_EQ(stat(f->tempName, &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(dir.tempFiles(), 1);
+    FileFree(f);
+    EXPECT_EQ(dir.tempFiles(), 0);
+}
+
+TEST(FileStore, MissingDirectoryAndUnreadableFiles) {
+    TempDir dir;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(FileFFileNoApplyEdits(dir.path.c_str()), nullptr);
+    EXPECT_EQ(FileFFileNoApplyEdits((dir.path + "/nodir/x").c_str()), nullptr);
+    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("Cannot edit a directory: " + dir.path + "\n"), std::string::npos);
+    EXPECT_NE(out.find("No such file (and no write access to directory): " + dir.path +
+                       "/nodir/x\n"),
+              std::string::npos);
+    File* f = FileFFileNoApplyEdits((dir.path + "/new.c").c_str());
+    ASSERT_NE(f, nullptr); // a missing file in a writable directory is a new File
+    EXPECT_TRUE(f->isNew);
+    EXPECT_EQ(f->mode, 0664);
+    EXPECT_EQ(f->nLines, 0);
+    FileFree(f);
+}
+
+TEST(FileStore, LineLookupFromEveryStart) {
+    TempDir dir;
+    std::string bytes;
+    for (int i = 1; i <= 500; i++) bytes += std::to_string(i) + "\n";
+    File* f = FileFFileNoApplyEdits(dir.write("n.txt", bytes).c_str());
+    ASSERT_EQ(f->nLines, 500);
+    std::mt19937 rng(7);
+    for (int k = 0; k < 2000; k++) {
+        int64_t n = rng() % 500 + 1, h = rng() % 500 + 1;
+        Line* hint = FileLine(f, h);
+        Line* l = FileLine(f, n, hint, h);
+        ASSERT_EQ(std::string(FileLineText(f, l), (size_t)l->len), std::to_string(n));
+        EXPECT_EQ(FileLineno(f, l), n);
+    }
+    EXPECT_EQ(FileLine(f, 501), nullptr);
+    EXPECT_EQ(FileLine(f, 0), f->first);
+    EXPECT_EQ(FileLineno(f, nullptr), 501);
+    FileFree(f);
+}
+
+// Reading lines in a random order through the small cache window gives the bytes on disk.
+TEST(FileStore, CacheWindowServesRandomReads) {
+    TempDir dir;
+    std::mt19937 rng(11);
+    std::vector<std::string> want;
+    std::string bytes;
+    for (int i = 0; i < 3000; i++) {
+        std::string line;
+        int len = rng() % 7 == 0 ? (int)(rng() % 5000) : (int)(rng() % 80);
+        for (int j = 0; j < len; j++) line += (char)('a' + rng() % 26);
+        want.push_back(line);
+        bytes += line + "\n";
+    }
+    File* f = FileFFileNoApplyEdits(dir.write("r.txt", bytes).c_str());
+    ASSERT_EQ(f->nLines, 3000);
+    std::vector<Line*> lines;
+    for (Line* l = f->first; l; l = l->next) lines.push_back(l);
+    for (int k = 0; k < 5000; k++) {
+        size_t i = rng() % lines.size();
+        if (k % 3 == 0) FileCache(f, lines[i], -(int64_t)(rng() % 20), 1);
+        ASSERT_EQ(std::string(FileLineText(f, lines[i]), (size_t)lines[i]->len), want[i]);
+        EXPECT_LE(f->cacheLen, f->cacheAlloc);
+        EXPECT_EQ(f->cacheBase % 1024, 0);
+    }
+    FileFree(f);
+}
+
+TEST(FileStore, ColumnsAndWidths) {
+    tabsize = 8;
+    File* f = FileFString(nullptr, "\tx\nab\nq\n\x01\n", 10);
+    Line* tabLine = FileLine(f, 1);
+    Line* shortLine = FileLine(f, 2);
+    int c1 = 1, c2 = 5;
+    FileLineCols(f, tabLine, shortLine, &c1, &c2);
+    EXPECT_EQ(c1, 8);
+    EXPECT_EQ(c2, 5);
+    File* one = FileFString(nullptr, "q", 1);
+    EXPECT_EQ(one->maxWidth, 2);
+    File* ctl = FileFString(nullptr, "\x01", 1);
+    EXPECT_EQ(ctl->maxWidth, 3);
+    EXPECT_EQ(f->maxWidth, 9); // tab to column 8 (from 1), then one byte
+    FileFree(f);
+    FileFree(one);
+    FileFree(ctl);
+}
+
+TEST(FileStore, FileToStrRanges) {
+    File* f = FileFString(nullptr, "hello\nworld\nend\n", 16);
+    EXPECT_EQ(range(f, 1, 1, 1, 4), "ell");
+    EXPECT_EQ(range(f, 2, 2, 1, 3), "lo\nwo");
+    EXPECT_EQ(range(f, 1, 0, 3, 3), "hello\nworld\nend");
+    // An end beyond its line takes the line's LF.
+    EXPECT_EQ(range(f, 1, 2, 2, 99), "llo\nworld\n");
+    EXPECT_EQ(range(f, 3, 0, 3, 99), "end\n");
+    FileFree(f);
+}
+
+TEST(FileStore, RectangleExpandsTabsAndPads) {
+    tabsize = 8;
+    const char text[] = "abcdefghij\nab\n\tXYZ\n0123456789\n";
+    File* f = FileFString(nullptr, text, sizeof text - 1);
+    EXPECT_EQ(range(f, 1, 2, 2, 5, true), "cde\n   \n");
+    // Columns are byte indexes, turned into display columns on the first and last line.
+    EXPECT_EQ(range(f, 3, 0, 3, 4, true), "        XYZ\n");
+    // The part of a tab inside the rectangle becomes blanks: display columns [6, 9).
+    EXPECT_EQ(range(f, 4, 6, 3, 2, true), "  X\n678\n");
+    // A tab crossing the right edge ends that line's piece: display columns [0, 4).
+    EXPECT_EQ(range(f, 3, 0, 4, 4, true), "\n0123\n");
+    FileFree(f);
+}
+
+TEST(FileStore, InternalFilesAndStrings) {
+    File* a = FileFInternal(nullptr);
+    File* b = FileFInternal("  make -k all");
+    File* c = FileFInternal("/tmp/out log");
+    EXPECT_TRUE(std::string(a->name).rfind("~internal", 0) == 0);
+    EXPECT_TRUE(std::string(b->name).rfind("~make", 0) == 0);
+    EXPECT_TRUE(std::string(c->name).rfind("/tmp/out", 0) == 0);
+    EXPECT_TRUE(a->internal && a->isNew);
+    File* s = FileFString(nullptr, "x\ny\n", 4);
+    EXPECT_EQ(s->nLines, 2); // a final LF makes no empty last line
+    EXPECT_EQ(s->first->allocLen, s->first->len + 10);
+    s = FileFString(s, "p\nq", 3);
+    EXPECT_EQ(linesOf(s), (std::vector<std::string>{"p", "q"}));
+    for (File* f : {a, b, c, s}) FileFree(f);
+}
+
+TEST(FileStore, ReinitAndInsertRebuildTheLines) {
+    TempDir dir;
+    std::string path = dir.write("e.txt", "1\n2\n3\n");
+    File* f = FileFFileNoApplyEdits(path.c_str());
+    FileInstanciateLine(f, f->first);
+    dir.write("e.txt", "one\ntwo\n");
+    ASSERT_EQ(FileReinitTemp(f), 1);
+    EXPECT_EQ(linesOf(f), (std::vector<std::string>{"one", "two"}));
+    EXPECT_EQ(f->first->allocLen, lnInFile);
+    std::string ins = dir.write("ins.txt", "A\nB\n");
+    int fd = open(ins.c_str(), O_RDONLY);
+    ASSERT_EQ(FileReTempInsert(f, fd, f->last), 1);
+    close(fd);
+    EXPECT_EQ(linesOf(f), (std::vector<std::string>{"one", "A", "B", "two"}));
+    EXPECT_EQ(f->loadSize, 0);
+    FileFree(f);
+    EXPECT_EQ(dir.tempFiles(), 0);
+}
+
+TEST(FileStore, StubsReloadThroughLookup) {
+    TempDir dir;
+    std::string path = dir.write("s.c", "int x;\n");
+    File* f = FileFName(path.c_str());
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(FileFLookup(path.c_str()), f);
+    FileStubout(f);
+    EXPECT_TRUE(f->stub);
+    EXPECT_EQ(f->nLines, 0);
+    EXPECT_EQ(dir.tempFiles(), 0);
+    EXPECT_EQ(FileFLookup(path.c_str()), f);
+    EXPECT_FALSE(f->stub);
+    EXPECT_EQ(linesOf(f), (std::vector<std::string>{"int x;"}));
+    EXPECT_EQ(FileFBaseName("s.c"), f);
+    FileFree(f);
+    EXPECT_EQ(FileFLookup(path.c_str()), nullptr);
+}
+
+} // namespace
