@@ -36,6 +36,8 @@ static void setLineState(File* file, Line* line) {
 void syn_Init() {
     file_GetSynstate = setLineState;
     file_LanguageOfFile = syn_LanguageOfFile;
+    if (synViewHooks.installLanguageMenu && !synViewHooks.installLanguageMenu("Language"))
+        QuorlError(ERR_FAILURE, "Could not locate menu resource for menu: %s", "Language");
     SynCache_FreeFileCache();
 }
 
@@ -117,6 +119,12 @@ const char* syn_GetLangStr(const File* file) {
     if (!file || !file->language) return nullptr;
     int id = file->language->id;
     return id >= 0 && id <= 8 ? supported_lang_names[id] : nullptr;
+}
+
+int syn_LanguageMenuIndex(const File* file) {
+    if (!file || !file->language) return 0;
+    int id = file->language->id;
+    return id >= 0 && id <= 8 ? id : 0;
 }
 
 // A language without separators cannot be scanned: say so once and stop colouring it.

@@ -81,6 +81,8 @@ void syn_Cleanup();
 const Language* syn_LanguageOfFile(const char* path);
 const Language* syn_LanguageDefinition(int type);
 const char* syn_GetLangStr(const File* file); // menu name of types 0-8, else null
+// The "Language" menu entry to check for a file: its language type, 0 without one.
+int syn_LanguageMenuIndex(const File* file);
 // The "Language" menu command: choose by menu name; 1 on success.
 int syn_ChooseLanguage(EditPort* pane, const char* name, int64_t topLine);
 
@@ -92,6 +94,9 @@ struct SynViewHooks {
                                                   void* ctx),
                         void* ctx) = nullptr;
     void (*drawLine)(EditPort* pane, int64_t line) = nullptr; // redraw one line in full
+    // Makes syn_LanguageMenuIndex set the check mark of the "Language" menu before it is
+    // shown; 0 when the menu resource does not exist.
+    int (*installLanguageMenu)(const char* menuName) = nullptr;
 };
 extern SynViewHooks synViewHooks;
 

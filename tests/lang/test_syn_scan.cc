@@ -290,3 +290,27 @@ TEST_F(Syn, IncompleteLanguageIsReportedOnce) {
     EXPECT_FALSE(syn_NeedToColor(file, nullptr, 1));
     FileFree(file);
 }
+
+// Binary bytes, NUL bytes and a multi-megabyte line are scanned in one pass each way: the
+// drawing scan covers every byte, and nothing reads past the line.
+TEST_F(Syn, BadInputIsScannedWhole) {
+    std::mt19937 rng(3);
+    std::string binary(1 << 16, '\0');
+    for (char& c : binary) c = (char)(rng() & 0xff);
+    std::string pathological;
+    const char* parts[] = {"1e+", "a.b", "<A>", "16#", "\"\\", "#", "/*", "'", "--", "(*"};
+    while (pathological.size() < (2u << 20)) pathological += parts[rng() % 10];
+    GASM_AdjustSeparators(";!#*|?-");
+    for (int type = 1; type <= 12; type++) {
+        for (const std::string* t : {&binary, &pathological}) {
+            std::string classes = ClassesOf(*t, 0, lang(type));
+            ASSERT_EQ(classes.size(), t->size());
+            EXPECT_EQ(classes.find_first_of(" ?"), std::string::npos) << type;
+            (void)SynstateAt(0, t->data(), (int)t->size(), (int)t->size() - 1, lang(type));
+            if (lang(type)->quickLineParser) {
+                uint32_t aux = 0;
+                lang(type)->quickLineParser(0, 0, t->data(), (int)t->size(), &aux);
+            }
+        }
+    }
+}
