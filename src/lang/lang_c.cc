@@ -479,10 +479,12 @@ bool PreallRefusesDirective() {
 
 enum CFamilyVariant { QLP_C, QLP_CPP, QLP_JAVA, QLP_TQL, QLP_GASM };
 
-// Bytes the parser must stop at outside comments and strings.
-static bool qlpStop[256];
+// Bytes the parser must stop at outside comments and strings, once past the line's first
+// non-blank character; assembly also stops at every possible comment qualifier.
+static bool qlpStopC[256], qlpStopGasm[256];
 static bool qlpStopInit = [] {
-    for (unsigned char c : std::string(" \t\"'*/\\#;?!|-")) qlpStop[c] = true;
+    for (unsigned char c : std::string("\"'*/")) qlpStopC[c] = qlpStopGasm[c] = true;
+    for (unsigned char c : std::string("#;?!|-")) qlpStopGasm[c] = true;
     return true;
 }();
 
@@ -490,6 +492,7 @@ static inline uint32_t cFamilyParse(uint32_t S, uint32_t A, const char* text, in
                                     uint32_t* nextAux, CFamilyVariant v) {
     const bool directives = v == QLP_C || v == QLP_CPP || v == QLP_GASM;
     const bool slashSlash = v != QLP_C || cppCommentsInC;
+    const bool* stop = v == QLP_GASM ? qlpStopGasm : qlpStopC;
     if (!text || len <= 0) {
         *nextAux = directives ? A : 0;
         return v == QLP_JAVA ? (S & SYN_COMMENT) : (S & ~(SYN_STRING | SYN_CHAR));
@@ -508,6 +511,36 @@ static inline uint32_t cFamilyParse(uint32_t S, uint32_t A, const char* text, in
         }
     }
     int i = 0;
+    if (atStart) {
+    lineStart:
+        // Blanks keep the line at its start; a "#" there is a directive.
+        while (i < len && isBlank(text[i])) i++;
+        atStart = false;
+        if (i < len && text[i] == '#') {
+            bool isDirective = directives;
+            if (v == QLP_GASM) {
+                int ws, we, kl;
+                uint32_t st = 0;
+                find_word_extents(text, i, len - 1, &gasm_language, &ws, &we);
+                isDirective =
+                    KeywordAndPreprocessorword_Begin(&st, text, i, we, &kl, &gasm_language);
+                if (!isDirective && gasmQualifier['#']) goto endOfScan;
+            }
+            if (isDirective && !PreallRefusesDirective()) {
+                int value;
+                DirectiveWord w = ReadDirective(text, len, i, &value);
+                ifLine = w == DW_IF || w == DW_ELIF;
+                if (ApplyDirective(d, w, value)) {
+                    // "#elif" ended the dead block: the line is live from its start.
+                    comment = string = chr = false;
+                    ifLine = false;
+                    i = 0;
+                    goto lineStart;
+                }
+            }
+            i++;
+        }
+    }
     while (i < len) {
         char c = text[i];
         if (comment) {
@@ -521,7 +554,6 @@ static inline uint32_t cFamilyParse(uint32_t S, uint32_t A, const char* text, in
                 comment = false;
                 i++;
             }
-            atStart = false;
             i++;
             continue;
         }
@@ -535,21 +567,15 @@ static inline uint32_t cFamilyParse(uint32_t S, uint32_t A, const char* text, in
                 string = false;
             else
                 chr = false;
-            atStart = false;
             i++;
             continue;
         }
-        if (!qlpStop[(unsigned char)c]) {
-            atStart = false;
+        if (!stop[(unsigned char)c]) {
             i++;
-            while (i < len && !qlpStop[(unsigned char)text[i]]) i++;
+            while (i < len && !stop[(unsigned char)text[i]]) i++;
             continue;
         }
         switch (c) {
-        case ' ':
-        case '\t':
-            i++;
-            continue;
         case '"':
             string = true;
             break;
@@ -557,7 +583,7 @@ static inline uint32_t cFamilyParse(uint32_t S, uint32_t A, const char* text, in
             chr = true;
             break;
         case '*':
-            if (i + 1 < len && text[i + 1] == '/') {
+            if (i + 1 < len && text[i + 1] == '/') { // a stray "*/" takes its "/" along
                 i++;
                 break;
             }
@@ -574,47 +600,20 @@ static inline uint32_t cFamilyParse(uint32_t S, uint32_t A, const char* text, in
             }
             break;
         case '#':
-            if (v == QLP_GASM) {
-                int ws, we, kl;
-                uint32_t st = 0;
-                find_word_extents(text, i, len - 1, &gasm_language, &ws, &we);
-                bool pre = atStart &&
-                           KeywordAndPreprocessorword_Begin(&st, text, i, we, &kl, &gasm_language);
-                if (!pre) {
-                    if (gasmQualifier['#']) goto endOfScan;
-                    break;
-                }
-            }
-            if (directives && atStart && !PreallRefusesDirective()) {
-                int value;
-                DirectiveWord w = ReadDirective(text, len, i, &value);
-                ifLine = w == DW_IF || w == DW_ELIF;
-                if (ApplyDirective(d, w, value)) {
-                    // "#elif" ended the dead block: the line is live from its start.
-                    comment = string = chr = false;
-                    atStart = true;
-                    ifLine = false;
-                    i = 0;
-                    continue;
-                }
-            }
-            break;
         case ';':
         case '?':
-            if (v == QLP_GASM && gasmQualifier[(unsigned char)c]) goto endOfScan;
+            if (gasmQualifier[(unsigned char)c]) goto endOfScan;
             break;
         case '!':
         case '|':
-            if (v == QLP_GASM && gasmQualifier[(unsigned char)c] && !ifLine) goto endOfScan;
+            if (gasmQualifier[(unsigned char)c] && !ifLine) goto endOfScan;
             break;
         case '-':
-            if (v == QLP_GASM && gasmQualifier['-'] && i + 1 < len && text[i + 1] == '-')
-                goto endOfScan;
+            if (gasmQualifier['-'] && i + 1 < len && text[i + 1] == '-') goto endOfScan;
             break;
         default:
             break;
         }
-        atStart = false;
         i++;
     }
 endOfScan:
