@@ -531,3 +531,21 @@ int syn_SetColorOption(uint32_t classBit, int value) {
     colorsyntax = anyClass();
     return old;
 }
+
+void syn_DrawLine(SynTextSink* sink, File* file, EditPort* pane, int64_t n, int from, int to,
+                  unsigned long fg, unsigned long bg, bool selected) {
+    bool colour = syn_NeedToColor(file, pane, n);
+    Line* line = FileLine(file, n);
+    if (!line) return;
+    const char* text = FileLineText(file, line);
+    int len = line->len;
+    if (to > len) to = len;
+    if (from >= to) return;
+    if (!colour) {
+        sink->drawRun(sink, text, from, to, fg, bg);
+        return;
+    }
+    uint32_t state = SynstateAt(line->synState[0], text, len, from, file->language);
+    if (selected) state |= SYN_NOCOLOR;
+    syn_ShowText(sink, text, len, from, to, fg, bg, file->language, &state);
+}

@@ -125,6 +125,11 @@ struct SynTextSink {
 // `from` on entry and at `to` on return.
 void syn_ShowText(SynTextSink* sink, const char* text, int len, int from, int to,
                   unsigned long fg, unsigned long bg, const Language* lang, uint32_t* state);
+// What a pane does to draw bytes [from, to) of line n: decide whether to colour (which keeps
+// the line states up to date), find the state at `from` and draw. Selected text is drawn
+// without syntax colour; a line that is not coloured goes to the sink in the default colours.
+void syn_DrawLine(SynTextSink* sink, File* file, EditPort* pane, int64_t n, int from, int to,
+                  unsigned long fg, unsigned long bg, bool selected);
 uint32_t SynstateAt(uint32_t lineState, const char* text, int len, int column,
                     const Language* lang);
 void GetColorFromState(uint32_t state, const Language* lang, unsigned long* pixel);

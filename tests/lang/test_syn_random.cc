@@ -40,9 +40,12 @@ void forEachPane(File* file, void (*visit)(EditPort*, int64_t, int64_t, void*), 
 // What the pane drawing code does for each line it shows.
 void drawLine(EditPort* pane, int64_t n) {
     View* v = (View*)pane;
-    if (!syn_NeedToColor(v->file, pane, n)) return;
     Line* line = FileLine(v->file, n);
-    if (line) v->drawn.push_back({n, line->synState[0]});
+    if (!line) return;
+    SynTextSink sink;
+    sink.drawRun = [](SynTextSink*, const char*, int, int, unsigned long, unsigned long) {};
+    syn_DrawLine(&sink, v->file, pane, n, 0, line->len, fg_pixel, 0, false);
+    v->drawn.push_back({n, line->synState[0]});
 }
 
 std::string randomLine(std::mt19937& rng) {
