@@ -511,7 +511,7 @@ static inline uint32_t cFamilyParse(uint32_t S, uint32_t A, const char* text, in
         }
     }
     int i = 0;
-    if (atStart) {
+    if (atStart && !chr) { // a directive needs a line that starts outside every literal
     lineStart:
         // Blanks keep the line at its start; a "#" there is a directive.
         while (i < len && isBlank(text[i])) i++;

@@ -147,6 +147,7 @@ TEST_F(Syn, StringsAndCharactersAcrossLines) {
     EXPECT_EQ(stateChain(1, {"\"abc", "x"}), "- -");
     EXPECT_EQ(stateChain(1, {"\"abc\\", "def\"", "x"}), "s - -");
     EXPECT_EQ(stateChain(1, {"'a\\", "x"}), "q -");
+    EXPECT_EQ(stateChain(1, {"'\\", "#if 0", "x"}), "q - -"); // no directive inside a literal
     EXPECT_EQ(stateChain(1, {"\"a\\\"b/*\"", "x"}), "- -");
     EXPECT_EQ(stateChain(6, {"\"abc\\", "x"}), "- -");
     EXPECT_EQ(stateChain(8, {"\"abc\\", "x\"", "y"}), "s - -");
