@@ -549,3 +549,19 @@ void syn_DrawLine(SynTextSink* sink, File* file, EditPort* pane, int64_t n, int 
     if (selected) state |= SYN_NOCOLOR;
     syn_ShowText(sink, text, len, from, to, fg, bg, file->language, &state);
 }
+
+void syn_LineColours(File* file, EditPort* pane, int64_t n, Line* line, unsigned long fg,
+                     std::vector<unsigned long>& colours) {
+    colours.assign(line ? (size_t)line->len : 0, fg);
+    if (!line || line->len == 0 || !syn_NeedToColor(file, pane, n)) return;
+    SynTextSink sink;
+    sink.ctx = colours.data();
+    sink.drawRun = [](SynTextSink* s, const char*, int from, int to, unsigned long px,
+                      unsigned long) {
+        unsigned long* out = (unsigned long*)s->ctx;
+        for (int i = from; i < to; i++) out[i] = px;
+    };
+    uint32_t state = line->synState[0];
+    syn_ShowText(&sink, FileLineText(file, line), line->len, 0, line->len, fg, 0, file->language,
+                 &state);
+}

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct File;
 struct Line;
@@ -130,6 +131,10 @@ void syn_ShowText(SynTextSink* sink, const char* text, int len, int from, int to
 // without syntax colour; a line that is not coloured goes to the sink in the default colours.
 void syn_DrawLine(SynTextSink* sink, File* file, EditPort* pane, int64_t n, int from, int to,
                   unsigned long fg, unsigned long bg, bool selected);
+// The colour of every byte of line n (fg where it has no syntax colour), for pane code that
+// lays out display cells itself: colours[i] belongs to byte i of the line.
+void syn_LineColours(File* file, EditPort* pane, int64_t n, Line* line, unsigned long fg,
+                     std::vector<unsigned long>& colours);
 uint32_t SynstateAt(uint32_t lineState, const char* text, int len, int column,
                     const Language* lang);
 void GetColorFromState(uint32_t state, const Language* lang, unsigned long* pixel);
