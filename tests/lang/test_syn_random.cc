@@ -24,7 +24,12 @@ struct View {
     File* file;
     int64_t top = 1;
     int64_t height = 12;
-    std::vector<std::pair<int64_t, uint32_t>> drawn; // line number and the state drawn from
+    struct Drawn {
+        int64_t line;
+        uint32_t state;       // the state it was drawn from
+        std::string classes;  // the colours drawn, as class letters
+    };
+    std::vector<Drawn> drawn;
 };
 View* theView = nullptr;
 
@@ -42,10 +47,11 @@ void drawLine(EditPort* pane, int64_t n) {
     View* v = (View*)pane;
     Line* line = FileLine(v->file, n);
     if (!line) return;
-    SynTextSink sink;
-    sink.drawRun = [](SynTextSink*, const char*, int, int, unsigned long, unsigned long) {};
-    syn_DrawLine(&sink, v->file, pane, n, 0, line->len, fg_pixel, 0, false);
-    v->drawn.push_back({n, line->synState[0]});
+    std::vector<unsigned long> colours;
+    syn_LineColours(v->file, pane, n, line, fg_pixel, colours);
+    std::string classes;
+    for (unsigned long px : colours) classes += "?.CDKSNQ"[px < 8 ? px : 0];
+    v->drawn.push_back({n, line->synState[0], classes});
 }
 
 std::string randomLine(std::mt19937& rng) {
@@ -121,10 +127,10 @@ void runRandomEdits(int type, unsigned seed) {
             ASSERT_EQ(l->synState[0], ref[n]) << "type " << type << " seed " << seed << " step "
                                              << step << " line " << n;
         // ...and so is every line drawn, in its colours too.
-        for (auto [line, state] : view.drawn) {
-            ASSERT_EQ(state, ref[line]) << "drawn line " << line << " step " << step;
-            std::string t = LineText(file, FileLine(file, line));
-            ASSERT_EQ(ClassesOf(t, state, file->language), ClassesOf(t, ref[line], file->language));
+        for (const View::Drawn& d : view.drawn) {
+            ASSERT_EQ(d.state, ref[d.line]) << "drawn line " << d.line << " step " << step;
+            std::string t = LineText(file, FileLine(file, d.line));
+            ASSERT_EQ(d.classes, ClassesOf(t, ref[d.line], file->language));
         }
         view.drawn.clear();
     }

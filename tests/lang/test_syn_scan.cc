@@ -319,3 +319,29 @@ TEST_F(Syn, BadInputIsScannedWhole) {
         }
     }
 }
+
+// A pane drawing part of a line: from a column inside a string, selected, and uncoloured.
+TEST_F(Syn, DrawLineFromAColumn) {
+    File* file = FileFInternal("draw");
+    file->language = lang(1);
+    const char* lines[] = {"/* open", "x \"abc\" 12 */ int y = 7;"};
+    for (const char* l : lines) FileAppendS(file, l, (int)strlen(l));
+    std::string got;
+    SynTextSink sink;
+    sink.ctx = &got;
+    sink.drawRun = [](SynTextSink* s, const char*, int from, int to, unsigned long fg,
+                      unsigned long) {
+        *(std::string*)s->ctx += std::to_string(from) + "-" + std::to_string(to) + ":" +
+                                 "?.CDKSNQ"[fg < 8 ? fg : 0] + " ";
+    };
+    syn_DrawLine(&sink, file, nullptr, 2, 4, 40, fg_pixel, 0, false);
+    EXPECT_EQ(got, "4-13:C 13-14:. 14-17:K 17-22:. 22-23:N 23-24:. ");
+    got.clear();
+    syn_DrawLine(&sink, file, nullptr, 2, 14, 24, 9, 0, true); // selected: no syntax colour
+    EXPECT_EQ(got, "14-24:? ");
+    got.clear();
+    file->language = lang(0);
+    syn_DrawLine(&sink, file, nullptr, 1, 0, 7, fg_pixel, 0, false);
+    EXPECT_EQ(got, "0-7:. ");
+    FileFree(file);
+}
