@@ -345,3 +345,28 @@ TEST_F(Syn, DrawLineFromAColumn) {
     EXPECT_EQ(got, "0-7:. ");
     FileFree(file);
 }
+
+// The "Language" menu: choosing by name recomputes the states; the check mark follows.
+TEST_F(Syn, ChoosingALanguageFromTheMenu) {
+    File* file = FileFInternal("menu");
+    const char* lines[] = {"/* a", "b */", "c"};
+    for (const char* l : lines) FileAppendS(file, l, (int)strlen(l));
+    synViewHooks.paneFile = [](EditPort* p) { return (File*)p; };
+    EditPort* pane = (EditPort*)file;
+    EXPECT_EQ(syn_LanguageMenuIndex(file), 0);
+    EXPECT_EQ(syn_ChooseLanguage(pane, "Java", 1), 1);
+    EXPECT_STREQ(syn_GetLangStr(file), "Java");
+    EXPECT_EQ(syn_LanguageMenuIndex(file), 6);
+    EXPECT_EQ(FileLine(file, 2)->synState[0], SYN_COMMENT);
+    EXPECT_EQ(FileLine(file, 3)->synState[0], 0u);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(syn_ChooseLanguage(pane, "Cobol", 1), 0);
+    std::string said = testing::internal::GetCapturedStdout() + testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("Selection of an undefined language: Cobol"), std::string::npos);
+    EXPECT_STREQ(syn_GetLangStr(file), "Java");
+    file->language = &asm_language;
+    EXPECT_EQ(syn_GetLangStr(file), nullptr); // no menu entry
+    synViewHooks = SynViewHooks{};
+    FileFree(file);
+}
