@@ -258,6 +258,10 @@ void WRefigureFont() {
     if (wBackend) wBackend->setFont(fontName.c_str());
 }
 
+WColor WAllocColor(const char* spec, WColor fallback) {
+    return wBackend ? wBackend->allocColor(spec, fallback) : fallback;
+}
+
 void WRefigureColors() {
     if (!wBackend) return;
     wPalette.background = wBackend->allocColor(colorTexts[COLOR_BACKGROUND].c_str(), 0xffffff);

@@ -153,5 +153,7 @@ struct WPalette {
 extern WPalette wPalette;
 // Allocates the colours of the colour options into wPalette.
 void WRefigureColors();
+// A colour of the display from an X colour specification; fallback when it cannot be had.
+WColor WAllocColor(const char* spec, WColor fallback);
 // Switches to the font of the "font" option; windows relayout on their next resize.
 void WRefigureFont();

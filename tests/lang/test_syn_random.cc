@@ -1,0 +1,153 @@
+// tests/lang/test_syn_random.cc: random edits with lazy state propagation never leave a stale
+// line state where it is trusted or drawn.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "buffer/file.h"
+#include "config/options.h"
+#include "lang_test_util.h"
+#include "runtime/gen.h"
+
+namespace {
+
+// Fragments that open and close every multi-line construct the line parsers track.
+const char* const kFragments[] = {
+    "/*", "*/", "\"", "'", "\\", "//", "x", " ", "int", "42", "{", "(*", "*)", "}",
+    ";", "!", "--", "a\\", "/", "*", "#define Y", "if", "else"};
+const char* const kDirectives[] = {"#if 0", "#if 1", "#else", "#elif 0", "#elif 1", "#endif",
+                                   "#ifdef X", "#  if 0", "#endif /* x */"};
+
+struct View {
+    File* file;
+    int64_t top = 1;
+    int64_t height = 12;
+    struct Drawn {
+        int64_t line;
+        uint32_t state;       // the state it was drawn from
+        std::string classes;  // the colours drawn, as class letters
+    };
+    std::vector<Drawn> drawn;
+};
+View* theView = nullptr;
+
+File* paneFile(EditPort* pane) {
+    return ((View*)pane)->file;
+}
+
+void forEachPane(File* file, void (*visit)(EditPort*, int64_t, int64_t, void*), void* ctx) {
+    if (theView && theView->file == file)
+        visit((EditPort*)theView, theView->top, theView->top + theView->height - 1, ctx);
+}
+
+// What the pane drawing code does for each line it shows.
+void drawLine(EditPort* pane, int64_t n) {
+    View* v = (View*)pane;
+    Line* line = FileLine(v->file, n);
+    if (!line) return;
+    std::vector<unsigned long> colours;
+    syn_LineColours(v->file, pane, n, line, fg_pixel, colours);
+    std::string classes;
+    for (unsigned long px : colours) classes += "?.CDKSNQ"[px < 8 ? px : 0];
+    v->drawn.push_back({n, line->synState[0], classes});
+}
+
+std::string randomLine(std::mt19937& rng) {
+    std::string s;
+    if (rng() % 4 == 0) {
+        s = kDirectives[rng() % (sizeof kDirectives / sizeof *kDirectives)];
+        if (rng() % 3 == 0) s = " " + s;
+        return s;
+    }
+    int n = (int)(rng() % 6);
+    for (int i = 0; i < n; i++) s += kFragments[rng() % (sizeof kFragments / sizeof *kFragments)];
+    return s;
+}
+
+void setText(File* file, Line* line, const std::string& text) {
+    FileInstanciateLine(file, line);
+    gen_free(line->text);
+    line->allocLen = (int)text.size() + 10;
+    line->text = (char*)gen_alloc(1, (size_t)line->allocLen + 1);
+    memcpy(line->text, text.data(), text.size());
+    line->text[text.size()] = 0;
+    line->len = (int)text.size();
+}
+
+// States computed line by line from the first line, as loading does.
+std::vector<uint32_t> referenceStates(File* file) {
+    std::vector<uint32_t> states{0}; // index 0 unused
+    uint32_t s = 0, aux = 0;
+    for (Line* l = file->first; l; l = l->next) {
+        states.push_back(s);
+        std::string t = LineText(file, l);
+        uint32_t next = 0;
+        s = file->language->quickLineParser(s, aux, t.data(), (int)t.size(), &next);
+        aux = next;
+    }
+    return states;
+}
+
+void runRandomEdits(int type, unsigned seed) {
+    std::mt19937 rng(seed);
+    File* file = FileFInternal("random");
+    file->language = syn_LanguageDefinition(type);
+    for (int i = 0; i < 40; i++) {
+        std::string t = randomLine(rng);
+        FileAppendS(file, t.data(), (int)t.size());
+    }
+    file->synValidLines = file->nLines;
+    View view{file, 1, 12, {}};
+    theView = &view;
+    EditPort* pane = (EditPort*)&view;
+    for (int step = 0; step < 1500; step++) {
+        int64_t k = 1 + (int64_t)(rng() % (uint64_t)(file->nLines + 1));
+        if (k > file->nLines) k = file->nLines;
+        int op = (int)(rng() % 10);
+        if (op < 5 && file->nLines > 0) {
+            setText(file, FileLine(file, k), randomLine(rng));
+            synPropagate(pane, k);
+        } else if (op < 7 || file->nLines < 5) {
+            std::string t = randomLine(rng);
+            FileInsertS(file, FileLine(file, k), t.data(), (int)t.size());
+            synPropagate(pane, k < 1 ? 1 : k);
+        } else if (op < 9) {
+            FileRemove(file, FileLine(file, k));
+            synPropagate(pane, k > file->nLines ? file->nLines : k);
+        } else {
+            view.top = 1 + (int64_t)(rng() % (uint64_t)file->nLines); // scroll
+            synRedraw(pane, view.top);
+        }
+        std::vector<uint32_t> ref = referenceStates(file);
+        // Every state the engine trusts is right...
+        int64_t n = 1;
+        for (Line* l = file->first; l && n <= file->synValidLines; l = l->next, n++)
+            ASSERT_EQ(l->synState[0], ref[n]) << "type " << type << " seed " << seed << " step "
+                                             << step << " line " << n;
+        // ...and so is every line drawn, in its colours too.
+        for (const View::Drawn& d : view.drawn) {
+            ASSERT_EQ(d.state, ref[d.line]) << "drawn line " << d.line << " step " << step;
+            std::string t = LineText(file, FileLine(file, d.line));
+            ASSERT_EQ(d.classes, ClassesOf(t, ref[d.line], file->language));
+        }
+        view.drawn.clear();
+    }
+    theView = nullptr;
+    FileFree(file);
+}
+
+} // namespace
+
+TEST(SynPropagation, RandomEditsLeaveNoStaleState) {
+    LangTestInit();
+    synViewHooks.paneFile = paneFile;
+    synViewHooks.forEachPane = forEachPane;
+    synViewHooks.drawLine = drawLine;
+    GASM_AdjustSeparators(";!");
+    for (int type : {1, 2, 3, 6, 7, 8})
+        for (unsigned seed = 1; seed <= 3; seed++) runRandomEdits(type, seed);
+    GASM_AdjustSeparators("");
+    synViewHooks = SynViewHooks{};
+}
