@@ -88,6 +88,7 @@ TEST_F(Syn, KeywordCaseAndWordRules) {
 }
 
 TEST_F(Syn, CommentsByLanguageAndOption) {
+    cppCommentsInC = 0;
     EXPECT_EQ(classesOf(1, "x // y"), "......");
     cppCommentsInC = 1;
     EXPECT_EQ(classesOf(1, "x // y"), "..CCCC");
