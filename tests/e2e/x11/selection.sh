@@ -1,10 +1,13 @@
 #!/bin/sh
 # The toolkit's selections on a real X server (its own Xvfb): a test client owns and fetches
 # slots, xclip plays the other programs, and two copies of the client talk to each other.
-# Usage: selection.sh X11_SELECTION
+# Usage: selection.sh X11_SELECTION X11_MULTIPLE
 abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
 sel=$(abs "$1")
-[ -x "$sel" ] || { echo "FAIL: $sel is not a program"; exit 1; }
+multiple=$(abs "$2")
+for p in "$sel" "$multiple"; do
+    [ -x "$p" ] || { echo "FAIL: $p is not a program"; exit 1; }
+done
 for tool in Xvfb xclip xwininfo cmp; do
     command -v $tool >/dev/null 2>&1 || { echo "FAIL: $tool is not installed"; exit 1; }
 done
@@ -98,6 +101,10 @@ start_owner primary own 0 1 utf8.txt 20 && {
     case "$targets" in
     *_QUORL_*) bad "TARGETS" "plain text offered as a private kind: $targets" ;;
     esac
+    out=$("$multiple")
+    expected=$(printf 'pair 1: %s\npair 2: TARGETS MULTIPLE TIMESTAMP UTF8_STRING STRING TEXT \npair 3: none' "$(cat utf8.txt)")
+    [ "$out" = "$expected" ] && ok "MULTIPLE serves each pair and refuses the unknown one" ||
+        bad "MULTIPLE" "$out"
     xclip -o -selection primary -t _QUORL_LINES > got.txt 2>err.txt
     [ -s got.txt ] && bad "unknown target" "text given for a kind it is not" ||
         ok "a target we do not hold is refused"
