@@ -68,7 +68,8 @@ void LineIndent(Line* line, int delta, int useTabs, int tabsize) {
 }
 
 // Gives a line exactly these bytes as its own text.
-static void lineSet(Line* line, const char* bytes, size_t n) {
+static void lineSet(File* file, Line* line, const char* bytes, size_t n) {
+    FileTouchLine(file, line);
     if (line->allocLen == lnInFile || line->allocLen < (int64_t)n + 1) {
         if (line->allocLen != lnInFile) gen_free(line->text);
         line->allocLen = (int32_t)n + 10;
@@ -241,7 +242,7 @@ int FilexChange(File* file, Line* hint, int64_t hintNo, int64_t lS, int cS, int6
     Line* l = first;
     size_t k = 0;
     for (; l && l != after && k < pieces.size(); k++) {
-        lineSet(l, content.data() + pieces[k].first, pieces[k].second);
+        lineSet(file, l, content.data() + pieces[k].first, pieces[k].second);
         FileSetMaxW(file, l);
         l = l->next;
     }

@@ -37,12 +37,20 @@ void FileSetMaxW(File* file, Line* line) {
 
 void FileFindMaxWidth(File* file) {
     file->maxWidth = 0;
+    file->widestOff = -1;
+    file->widestW = 0;
+    file->widestTab = tabsize;
     for (Line* l = file->first; l; l = l->next) {
-        if (l->allocLen == lnInFile &&
-            (file->cacheBase < 0 || l->offset < file->cacheBase ||
-             l->offset + l->len > file->cacheBase + file->cacheLen))
+        bool inTemp = l->allocLen == lnInFile;
+        if (inTemp && (file->cacheBase < 0 || l->offset < file->cacheBase ||
+                       l->offset + l->len > file->cacheBase + file->cacheLen))
             FileCache(file, l, 1, 1);
-        FileSetMaxW(file, l);
+        int w = LineWidth(FileLineText(file, l), l->len);
+        if (w > file->maxWidth) file->maxWidth = w;
+        if (inTemp && w > file->widestW) {
+            file->widestW = w;
+            file->widestOff = l->offset;
+        }
     }
 }
 

@@ -87,6 +87,10 @@ struct LineSplitter {
         int64_t w = width + (at - widthAt);
         if (w > maxWidthLimit) w = maxWidthLimit;
         if (w > file->maxWidth) file->maxWidth = (int)w;
+        if (w > file->widestW) {
+            file->widestW = (int)w;
+            file->widestOff = lineStart;
+        }
         _FileInsertO(file, before, lineStart, (int)len);
         lineStart = at + 1;
         widthAt = at + 1;
@@ -162,6 +166,11 @@ int FileLoad(File* file, int tempFd, int srcFd, int64_t startOffset, Line* befor
     size_t alloc = (size_t)file->cacheAlloc;
     int64_t pairs = 0, tempOff = startOffset;
     LineSplitter split{file, beforeLine, startOffset, 1, startOffset};
+    // Only a load into an empty File measures every line of its temp file.
+    bool measured = !file->first;
+    file->widestOff = -1;
+    file->widestW = 0;
+    file->widestTab = tabsize;
     bool carryCr = false;
     size_t lastLen = 0;
     int64_t lastBase = startOffset;
@@ -202,6 +211,7 @@ int FileLoad(File* file, int tempFd, int srcFd, int64_t startOffset, Line* befor
     file->cacheBase = lastLen ? lastBase : -1;
     file->cacheLen = (int64_t)lastLen;
     if (!endsWithLf && tempOff > split.lineStart) split.endLine(tempOff);
+    if (!measured) file->widestOff = -1;
     close(srcFd);
     if (split.tooLong) {
         QuorlError(1, "Line longer than 2 GB cut short in %s", file->name ? file->name : "file");

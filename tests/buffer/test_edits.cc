@@ -196,6 +196,29 @@ void checkStructure(File* f) {
     ASSERT_EQ(f->nLines, n);
 }
 
+// The bytes a save may leave on disk, found from the end, never reach past what walking from
+// the first line finds: the leading lines still read, in order and without gaps, from the
+// temp file as loaded or last saved.
+void checkDiskPrefix(File* f) {
+    int64_t walked = 0;
+    Line* l = f->first;
+    if (!f->dosMode && !f->loadedAsDos && f->consistentEnds)
+        while (l && l->allocLen == lnInFile && l->offset == walked &&
+               l->offset + l->len + 1 <= f->loadSize) {
+            walked = l->offset + l->len + 1;
+            l = l->next;
+        }
+    Line* from = nullptr;
+    int64_t size = -1;
+    int64_t found = FileDiskPrefix(f, &from, &size);
+    ASSERT_LE(found, walked);
+    ASSERT_EQ(size, FileCurrentSize(f));
+    int64_t at = 0;
+    for (l = f->first; l && at < found; l = l->next) at += l->len + 1;
+    ASSERT_EQ(at, found);
+    ASSERT_EQ(from, l);
+}
+
 std::string randomText(std::mt19937& rng, int maxLen, bool lineEnds) {
     static const char plain[] = "ab \txyz";
     std::string s;
@@ -337,6 +360,9 @@ void randomRun(unsigned seed, const std::string& initial, int steps) {
                     disk.replace(i, 1, "\r\n");
             ASSERT_EQ(readFile(path), disk);
             ASSERT_FALSE(f->haslock);
+            // Every line is read again from a temp file that holds the text as saved.
+            for (Line* l = f->first; l; l = l->next) ASSERT_EQ(l->allocLen, lnInFile);
+            ASSERT_EQ(readFile(f->tempName), m.text);
             saved = (long)cur;
             expectWidth = everWidth = widest(m.lines());
             ASSERT_EQ(f->maxWidth, expectWidth);
@@ -349,6 +375,7 @@ void randomRun(unsigned seed, const std::string& initial, int steps) {
                 ASSERT_NE(copy, nullptr);
                 ASSERT_EQ(incr_ApplyEdits(copy, journal.get()), 1);
                 ASSERT_EQ(textOf(copy), m.text);
+                ASSERT_NO_FATAL_FAILURE(checkDiskPrefix(copy));
                 FileFree(copy);
             }
         }
@@ -364,6 +391,7 @@ void randomRun(unsigned seed, const std::string& initial, int steps) {
         }
         auto now = m.lines();
         ASSERT_NO_FATAL_FAILURE(checkStructure(f));
+        ASSERT_NO_FATAL_FAILURE(checkDiskPrefix(f));
         ASSERT_EQ(linesOf(f), now);
         ASSERT_EQ(f->nLines, (int64_t)now.size());
         ASSERT_EQ(f->modified, (long)cur != saved);

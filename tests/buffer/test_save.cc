@@ -96,15 +96,100 @@ TEST_F(SaveTest, RewritesOnlyFromTheFirstChangedLine) {
     EXPECT_EQ(disk[0], 'X');
     EXPECT_EQ(disk.substr(disk.size() - 17), "LINE number 4999\n");
     for (Line* l = f->first; l; l = l->next) ASSERT_EQ(l->allocLen, lnInFile);
-    // A deleted line makes the file shorter: truncated and written whole. (The File read its
-    // text back from disk after the save, so it holds the X now.)
+    // A deleted line makes the file shorter: truncated and written whole, so the byte changed
+    // behind the editor's back goes too. (The File keeps the text it wrote: the untouched
+    // lines are read from the temp file, which never saw the X.)
     change(f, 2, 0, 3, 0, "");
     tamper(p, 0, "Q");
     ASSERT_EQ(FileSave(f, nullptr, nullptr), 1);
     disk = readFile(p);
-    EXPECT_EQ(disk[0], 'X');
+    EXPECT_EQ(disk.substr(0, 14), "line number 0\n");
     EXPECT_EQ(disk, textOf(f));
     EXPECT_EQ((int64_t)disk.size(), f->diskSize);
+}
+
+// A save leaves alone the leading lines that still read, in order, the file as loaded or last
+// saved: every list primitive that breaks that run ends it.
+TEST_F(SaveTest, UntouchedRunFollowsTheListPrimitives) {
+    File* f = load("run", "a\nb\nc\nd\ne\n");
+    std::string p = f->name;
+    Line* from = nullptr;
+    int64_t size = 0;
+    EXPECT_EQ(FileDiskPrefix(f, &from, &size), 10);
+    EXPECT_EQ(from, nullptr);
+    FileRemove(f, FileLine(f, 3));
+    EXPECT_EQ(FileDiskPrefix(f, &from, &size), 4);
+    EXPECT_EQ(from, FileLine(f, 3));
+    EXPECT_EQ(size, 8);
+    ASSERT_EQ(FileSave(f, nullptr, nullptr), 1); // shorter: truncated and written whole
+    EXPECT_EQ(readFile(p), "a\nb\nd\ne\n");
+    EXPECT_EQ(fileLastSave.fileFrom, 0);
+    EXPECT_EQ(fileLastSave.fileBytes, 8);
+    EXPECT_EQ(fileLastSave.tempBytes, 8);
+    EXPECT_EQ(readFile(f->tempName), "a\nb\nd\ne\n");
+    EXPECT_EQ(FileDiskPrefix(f, &from, &size), 8);
+    // A temp-file line put between others: the run ends before it.
+    FileInsertO(f, FileLine(f, 2), 6, 1);
+    EXPECT_EQ(FileDiskPrefix(f, &from, &size), 2);
+    ASSERT_EQ(FileSave(f, nullptr, nullptr), 1);
+    EXPECT_EQ(readFile(p), "a\ne\nb\nd\ne\n");
+    EXPECT_EQ(fileLastSave.fileFrom, 2);
+    EXPECT_EQ(fileLastSave.fileBytes, 8);
+    // Only the last line changed: the bytes before it stay, and only its own are copied.
+    change(f, 5, 0, 5, 1, "E");
+    EXPECT_EQ(FileDiskPrefix(f, &from, &size), 8);
+    ASSERT_EQ(FileSave(f, nullptr, nullptr), 1);
+    EXPECT_EQ(fileLastSave.fileFrom, 8);
+    EXPECT_EQ(fileLastSave.tempBytes, 2);
+    EXPECT_EQ(readFile(f->tempName), "a\ne\nb\nd\nE\n");
+    FileInstanciateLine(f, f->first);
+    EXPECT_EQ(FileDiskPrefix(f, &from, &size), 0);
+    EXPECT_EQ(from, f->first);
+    // An edit that leaves the text as it was is still written.
+    change(f, 2, 0, 2, 1, "e");
+    ASSERT_EQ(FileSave(f, nullptr, nullptr), 1);
+    EXPECT_EQ(fileLastSave.fileFrom, 0);
+    EXPECT_EQ(readFile(p), "a\ne\nb\nd\nE\n");
+}
+
+// After a save maxWidth is the width of the widest line, whether that line was left alone,
+// written by the save, or deleted.
+TEST_F(SaveTest, WidthAfterSavingFollowsTheWidestLine) {
+    std::string text = numbered(3000);
+    text.insert(text.find("line number 1500\n"), std::string(200, 'w') + "\n");
+    File* f = load("wide", text); // line 1501 is 200 wide
+    EXPECT_EQ(f->maxWidth, 201);
+    change(f, 3001, 0, 3001, 0, "!");
+    ASSERT_EQ(FileSave(f, nullptr, nullptr), 1);
+    EXPECT_EQ(f->maxWidth, 201);
+    EXPECT_EQ(fileLastSave.tempBytes, 18); // only the last line was copied
+    change(f, 3000, 0, 3000, 0, std::string(300, 't'));
+    ASSERT_EQ(FileSave(f, nullptr, nullptr), 1);
+    EXPECT_EQ(f->maxWidth, 317); // 1 + 300 + "line number 2998"
+    // As many bytes again, in narrow lines: the file keeps its size and is not truncated.
+    change(f, 3000, 0, 3000, 300, "");
+    std::string narrow;
+    for (int i = 0; i < 30; i++) narrow += "narrow 99\n";
+    change(f, 3002, 0, 3002, 0, narrow);
+    ASSERT_EQ(FileSave(f, nullptr, nullptr), 1);
+    EXPECT_GT(fileLastSave.fileFrom, 0);
+    EXPECT_EQ(f->maxWidth, 201);
+    EXPECT_EQ(textOf(f), readFile(f->name));
+    change(f, 3002, 0, 3032, 0, "");
+    change(f, 1501, 0, 1502, 0, "");
+    ASSERT_EQ(FileSave(f, nullptr, nullptr), 1);
+    EXPECT_EQ(f->maxWidth, 18); // "!line number 2999"
+    EXPECT_EQ(textOf(f), readFile(f->name));
+    // Widths follow the tab size: a tab after the save counts by the new one.
+    change(f, 1, 0, 1, 0, "\t\t\t\t");
+    ASSERT_EQ(FileSave(f, nullptr, nullptr), 1);
+    EXPECT_EQ(f->maxWidth, 32 + 13); // four tabs and "line number 0"
+    int saved = tabsize;
+    tabsize = 4;
+    change(f, 3000, 0, 3000, 0, "?");
+    ASSERT_EQ(FileSave(f, nullptr, nullptr), 1);
+    EXPECT_EQ(f->maxWidth, 16 + 13);
+    tabsize = saved;
 }
 
 TEST_F(SaveTest, DosFilesAndMissingFinalNewline) {
