@@ -14,9 +14,12 @@ static inline int tabStop(int col) {
 
 // Width of a line as maxWidth counts it: 1 to start, 1 per byte, 2 per control byte.
 int LineWidth(const char* text, int len) {
+    return LineWidthFrom(1, text, len);
+}
+
+int LineWidthFrom(int w, const char* text, int len) {
     // Saturates well below INT_MAX: a gigabyte of control bytes must not wrap.
     const int limit = INT_MAX / 2;
-    int w = 1;
     for (int i = 0; i < len && w < limit; i++) {
         unsigned char b = (unsigned char)text[i];
         if (b == '\t')

@@ -129,6 +129,8 @@ void FileFindMaxWidth(File* file);
 void FileLineCols(File* file, Line* line1, Line* line2, int* col1, int* col2);
 int LineCols(const char* text, int len, int index); // display column of byte index
 int LineWidth(const char* text, int len);           // a line's width as maxWidth counts it
+// The width of a line of width w (as LineWidth counts it) once these bytes are appended.
+int LineWidthFrom(int w, const char* text, int len);
 int64_t FileCurrentSize(File* file);
 char* FileToStr(File* file, Line* hint, int64_t hintNo, int64_t l1, int c1, int64_t l2, int c2,
                 int64_t* len);
@@ -137,6 +139,10 @@ char* FileRectToStr(File* file, Line* hint, int64_t hintNo, int64_t l1, int c1, 
 void FileCacheInit(File* file, int64_t size);
 void FileResizeCache(File* file, int64_t size);
 void FileCacheForget(File* file); // the temp file changed: drop every window on it
+
+// Moves on whenever any line's text changes or a Line record is taken or given back, so that
+// a width remembered for a line can tell whether it still holds.
+extern uint64_t lineTextStamp;
 
 // ---- list primitives (underscore forms do not widen maxWidth) ----
 Line* LineNew();            // a zeroed Line from the pool

@@ -12,8 +12,10 @@ bool file_synSuspended = false;
 const char* (*file_LanguageMenuName)(const Language* language) = nullptr;
 
 static RecordPool linePool{sizeof(Line), 200};
+uint64_t lineTextStamp = 0;
 
 Line* LineNew() {
+    lineTextStamp++;
     Line* line = (Line*)PoolTake(linePool);
     line->allocLen = lnInFile;
     return line;
@@ -21,6 +23,7 @@ Line* LineNew() {
 
 void LineFree(Line* line) {
     if (!line) return;
+    lineTextStamp++;
     if (line->allocLen != lnInFile) gen_free(line->text);
     line->allocLen = lnInFile;
     PoolGive(linePool, line);

@@ -34,6 +34,7 @@ int FilexReinitTemp(File* file, int srcFd, int tempFd, int copy) {
     SynSuspend suspend;
     file->synValidLines = 0;
     file->aiCheckpointLine = -1;
+    lineTextStamp++;
     if (srcFd < 0) Panic("[FilexReinitTemp] Bad file");
     if (lseek(srcFd, 0, SEEK_SET) < 0) Panic("[FilexReinitTemp] Can't seek temp file");
     if (file->cacheAlloc < 1 || !file->cache) FileCacheInit(file, 32768);
@@ -169,6 +170,7 @@ int FileReTempTail(File* file, int srcFd, Line* from, int64_t startByte, int64_t
     if (!copyRange(srcFd, temp, startByte, total - startByte) || ftruncate(temp, total) != 0)
         return 0;
     off = startByte;
+    lineTextStamp++;
     for (Line* l = from; l; l = l->next) {
         if (l->allocLen != lnInFile) gen_free(l->text);
         l->allocLen = lnInFile;

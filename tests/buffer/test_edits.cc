@@ -457,6 +457,29 @@ TEST_F(EditsTest, InsertSplitAndJoinUndo) {
     FileFree(f);
 }
 
+// Typing at the end of a line widens maxWidth by what it adds, also after the line was
+// changed by other means to the same length.
+TEST_F(EditsTest, TypingAtTheEndKeepsTheWidthExact) {
+    File* f = load("abc\nqq\nz\n");
+    change(f, 1, 3, 1, 3, "d");
+    EXPECT_EQ(f->maxWidth, 5);
+    change(f, 1, 3, 2, 0, "\t\nq"); // "abc" and a tab: 4 bytes again, but 8 wide
+    EXPECT_EQ(f->maxWidth, 8);
+    change(f, 1, 4, 1, 4, "x");
+    EXPECT_EQ(f->maxWidth, 9);
+    for (int i = 0; i < 20; i++) change(f, 1, 5 + i, 1, 5 + i, i % 5 ? "y" : "\t");
+    EXPECT_EQ(linesOf(f)[0], "abc\tx\tyyyy\tyyyy\tyyyy\tyyyy");
+    EXPECT_EQ(f->maxWidth, LineWidth(f->first->text, f->first->len));
+    FileIndent(f, nullptr, 0, 1, 1, 8); // the same line through another road
+    change(f, 1, f->first->len, 1, f->first->len, "\x01");
+    EXPECT_EQ(f->maxWidth, LineWidth(f->first->text, f->first->len));
+    // Deleting never widens: the width stays what the widest line had.
+    int wide = f->maxWidth;
+    change(f, 1, 0, 1, 3, "");
+    EXPECT_EQ(f->maxWidth, wide);
+    FileFree(f);
+}
+
 TEST_F(EditsTest, TypingMergesUntilClosed) {
     File* f = load("abc\n");
     change(f, 1, 1, 1, 1, "x");
