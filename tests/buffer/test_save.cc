@@ -4,9 +4,14 @@
 
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
+#include <map>
 #include <pwd.h>
+#include <signal.h>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <utime.h>
 
 #include "buffer/change.h"
@@ -18,6 +23,7 @@
 #include "buffer/undo.h"
 #include "buffer/vchook.h"
 #include "config/options.h"
+#include "runtime/error.h"
 #include "runtime/gen.h"
 #include "testutil.h"
 #include "toolkit/toolkit.h"
@@ -190,6 +196,171 @@ TEST_F(SaveTest, WidthAfterSavingFollowsTheWidestLine) {
     ASSERT_EQ(FileSave(f, nullptr, nullptr), 1);
     EXPECT_EQ(f->maxWidth, 16 + 13);
     tabsize = saved;
+}
+
+// ---- a disk that fills up in the middle of a save ----
+
+using Report = std::map<std::string, std::string>;
+
+std::string childAlerts;
+
+// Runs body in a child process whose files cannot grow past fileLimit bytes once body calls
+// limit(): writes beyond it fail (EFBIG) instead of killing it. The child reports through
+// key=value lines; the alerts it showed come back as "alerts".
+Report inChild(rlim_t fileLimit, const std::function<void(Report&, std::function<void(bool)>)>& body) {
+    int fds[2];
+    if (pipe(fds) != 0) return {{"error", "pipe"}};
+    pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        signal(SIGXFSZ, SIG_IGN);
+        err_sink.displayOpen = [] { return true; };
+        err_sink.alert = [](const char* text) { childAlerts += text; };
+        Report r;
+        auto limit = [fileLimit](bool on) {
+            struct rlimit rl;
+            getrlimit(RLIMIT_FSIZE, &rl);
+            rl.rlim_cur = on ? fileLimit : rl.rlim_max;
+            setrlimit(RLIMIT_FSIZE, &rl);
+        };
+        try {
+            body(r, limit);
+        } catch (...) {
+            r["error"] = "exception";
+        }
+        r["alerts"] = childAlerts;
+        std::string out;
+        for (auto& [k, v] : r) {
+            std::string flat = v;
+            for (char& c : flat)
+                if (c == '\n') c = '|';
+            out += k + "=" + flat + "\n";
+        }
+        ssize_t ignored = write(fds[1], out.data(), out.size());
+        (void)ignored;
+        _exit(0);
+    }
+    close(fds[1]);
+    std::string in;
+    char buf[4096];
+    ssize_t n;
+    while ((n = read(fds[0], buf, sizeof buf)) > 0) in.append(buf, (size_t)n);
+    close(fds[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    Report r;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) r["error"] = "child died";
+    for (size_t at = 0; at < in.size();) {
+        size_t lf = in.find('\n', at);
+        std::string row = in.substr(at, lf - at);
+        size_t eq = row.find('=');
+        if (eq != std::string::npos) r[row.substr(0, eq)] = row.substr(eq + 1);
+        at = lf == std::string::npos ? in.size() : lf + 1;
+    }
+    return r;
+}
+
+int undoCount(File* f) {
+    int n = 0;
+    for (UndoRec* r = f->undo; r; r = r->next) n++;
+    return n;
+}
+
+// What a save that failed must leave: the File modified with the same text and undo records
+// (undoing them still reaches the text as loaded), and a save that works once there is room.
+void checkAfterFailure(Report& r, File* f, const std::string& loaded, const std::string& edited,
+                       UndoRec* top, int records) {
+    r["modified"] = f->modified ? "yes" : "no";
+    r["text kept"] = textOf(f) == edited ? "yes" : "no";
+    r["undo kept"] = f->undo == top && undoCount(f) == records ? "yes" : "no";
+    while (FileUndo(f, nullptr, 0) != -100) {
+    }
+    r["undone"] = textOf(f) == loaded ? "yes" : "no";
+    while (FileRedo(f, nullptr, 0) != -100) {
+    }
+    r["redone"] = textOf(f) == edited ? "yes" : "no";
+}
+
+TEST_F(SaveTest, DiskFullWhileWritingTheTail) {
+    editorbackups = 1;
+    std::string loaded = numbered(4000);
+    std::string p = dir.write("full", loaded);
+    setMtime(p, time(nullptr) - 100);
+    Report r = inChild(loaded.size() + 4096, [&](Report& r, auto limit) {
+        File* f = FileFFile(p.c_str());
+        change(f, 3000, 0, 3000, 0, "A");
+        FileCloseUndo(f);
+        std::string block;
+        for (int i = 0; i < 400; i++) block += "inserted line " + std::to_string(i) + "\n";
+        change(f, 2000, 0, 2000, 0, block);
+        FileCloseUndo(f);
+        change(f, 3999, 4, 3999, 4, "B");
+        std::string edited = textOf(f);
+        UndoRec* top = f->undo;
+        int records = undoCount(f);
+        limit(true);
+        r["save"] = std::to_string(FileSave(f, nullptr, nullptr));
+        r["backup"] = readFile(p + "~") == loaded ? "previous" : "other";
+        checkAfterFailure(r, f, loaded, edited, top, records);
+        limit(false);
+        WQueueAnswer("Save Anyway"); // the failed write may have moved the file's time
+        r["retry"] = std::to_string(FileSave(f, nullptr, nullptr));
+        r["retry disk"] = readFile(p) == edited ? "edited" : "other";
+        r["backup after"] = readFile(p + "~") == loaded ? "previous" : "other";
+    });
+    EXPECT_EQ(r["error"], "");
+    EXPECT_EQ(r["save"], "0");
+    EXPECT_EQ(r["alerts"], "No space to save file: " + p + "|");
+    EXPECT_EQ(r["backup"], "previous");
+    EXPECT_EQ(r["modified"], "yes");
+    EXPECT_EQ(r["text kept"], "yes");
+    EXPECT_EQ(r["undo kept"], "yes");
+    EXPECT_EQ(r["undone"], "yes");
+    EXPECT_EQ(r["redone"], "yes");
+    EXPECT_EQ(r["retry"], "1");
+    EXPECT_EQ(r["retry disk"], "edited");
+    EXPECT_EQ(r["backup after"], "previous");
+}
+
+// A shorter File is written whole after truncating the file: when that write fails, the file
+// on disk is cut short, and the backup made by the first save still holds the text as loaded.
+TEST_F(SaveTest, DiskFullAfterTruncating) {
+    editorbackups = 1;
+    std::string loaded = numbered(3000);
+    std::string p = dir.write("cut", loaded);
+    setMtime(p, time(nullptr) - 100);
+    Report r = inChild(1000, [&](Report& r, auto limit) {
+        File* f = FileFFile(p.c_str());
+        change(f, 10, 0, 10, 0, "first save ");
+        r["first"] = std::to_string(FileSave(f, nullptr, nullptr));
+        change(f, 5, 0, 6, 0, "");
+        change(f, 2500, 0, 2500, 0, "C");
+        std::string edited = textOf(f);
+        UndoRec* top = f->undo;
+        int records = undoCount(f);
+        limit(true);
+        r["save"] = std::to_string(FileSave(f, nullptr, nullptr));
+        r["disk"] = std::to_string(readFile(p).size());
+        r["backup"] = readFile(p + "~") == loaded ? "previous" : "other";
+        checkAfterFailure(r, f, loaded, edited, top, records);
+        limit(false);
+        WQueueAnswer("Save Anyway");
+        r["retry"] = std::to_string(FileSave(f, nullptr, nullptr));
+        r["retry disk"] = readFile(p) == edited ? "edited" : "other";
+    });
+    EXPECT_EQ(r["error"], "");
+    EXPECT_EQ(r["first"], "1");
+    EXPECT_EQ(r["save"], "0");
+    EXPECT_EQ(r["disk"], "1000");
+    EXPECT_EQ(r["alerts"], "No space to save file: " + p + "|");
+    EXPECT_EQ(r["backup"], "previous");
+    EXPECT_EQ(r["modified"], "yes");
+    EXPECT_EQ(r["text kept"], "yes");
+    EXPECT_EQ(r["undo kept"], "yes");
+    EXPECT_EQ(r["undone"], "yes");
+    EXPECT_EQ(r["redone"], "yes");
+    EXPECT_EQ(r["retry"], "1");
+    EXPECT_EQ(r["retry disk"], "edited");
 }
 
 TEST_F(SaveTest, DosFilesAndMissingFinalNewline) {
