@@ -198,6 +198,37 @@ TEST_F(SaveTest, WidthAfterSavingFollowsTheWidestLine) {
     tabsize = saved;
 }
 
+// The temp file may live on another file system than the file: the saved bytes then reach
+// it by reading and writing instead of a copy in the kernel.
+TEST_F(SaveTest, TempFileOnAnotherFileSystem) {
+    struct stat shm, here;
+    if (stat("/dev/shm", &shm) != 0 || stat(dir.path.c_str(), &here) != 0 ||
+        shm.st_dev == here.st_dev)
+        GTEST_SKIP() << "no second file system";
+    char apart[] = "/dev/shm/qe-save-XXXXXX";
+    ASSERT_NE(mkdtemp(apart), nullptr);
+    std::string kept = tempFileDir;
+    tempFileDir = apart;
+    File* f = load("apart", numbered(100000)); // larger than one buffer of the copy
+    change(f, 1, 0, 1, 0, "first ");
+    change(f, 100000, 0, 100000, 0, "last ");
+    ASSERT_EQ(FileSave(f, nullptr, nullptr), 1);
+    std::string disk = readFile(f->name);
+    EXPECT_EQ(fileLastSave.tempBytes, (int64_t)disk.size());
+    EXPECT_TRUE(readFile(f->tempName) == disk); // (no diff of megabytes on failure)
+    EXPECT_TRUE(textOf(f) == disk);
+    change(f, 99999, 0, 99999, 0, "tail ");
+    ASSERT_EQ(FileSave(f, nullptr, nullptr), 1);
+    disk = readFile(f->name);
+    EXPECT_LT(fileLastSave.tempBytes, 64);
+    EXPECT_TRUE(readFile(f->tempName) == disk);
+    EXPECT_TRUE(textOf(f) == disk);
+    FileFree(f);
+    tempFileDir = kept;
+    std::string cmd = std::string("rm -rf '") + apart + "'";
+    EXPECT_EQ(system(cmd.c_str()), 0);
+}
+
 // ---- a disk that fills up in the middle of a save ----
 
 using Report = std::map<std::string, std::string>;
