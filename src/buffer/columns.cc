@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "buffer/bytescan.h"
 #include "buffer/file.h"
 #include "config/options.h"
 #include "runtime/gen.h"
@@ -21,6 +22,13 @@ int LineWidthFrom(int w, const char* text, int len) {
     // Saturates well below INT_MAX: a gigabyte of control bytes must not wrap.
     const int limit = INT_MAX / 2;
     for (int i = 0; i < len && w < limit; i++) {
+        // A run of ordinary bytes counts one column each.
+        int at = (int)NextControlByte(text, (size_t)i, (size_t)len);
+        if (at > i) {
+            w = at - i < limit - w ? w + (at - i) : limit;
+            i = at;
+            if (i >= len || w >= limit) break;
+        }
         unsigned char b = (unsigned char)text[i];
         if (b == '\t')
             w = tabStop(w);

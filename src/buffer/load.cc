@@ -5,10 +5,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
+#include "buffer/bytescan.h"
 #include "buffer/file.h"
 #include "buffer/hooks.h"
 #include "buffer/journal.h"
@@ -100,33 +98,11 @@ struct LineSplitter {
         width = 1;
     }
 
-    // The index of the first byte below 0x20 at or after i, or n.
-    static size_t nextControl(const char* buf, size_t i, size_t n) {
-#ifdef __SSE2__
-        const __m128i top = _mm_set1_epi8(0x1f);
-        while (i + 16 <= n) {
-            __m128i v = _mm_loadu_si128((const __m128i*)(buf + i));
-            int m = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(v, top), v));
-            if (m) return i + (size_t)__builtin_ctz((unsigned)m);
-            i += 16;
-        }
-#else
-        while (i + 8 <= n) {
-            uint64_t x;
-            memcpy(&x, buf + i, 8);
-            if (((x - 0x2020202020202020ull) & ~x & 0x8080808080808080ull) != 0) break;
-            i += 8;
-        }
-#endif
-        while (i < n && (unsigned char)buf[i] >= 0x20) i++;
-        return i;
-    }
-
     void scan(const char* buf, size_t n, int64_t base) {
         const int t = tabsize > 0 ? tabsize : 8;
         size_t i = 0;
         while (i < n) {
-            i = nextControl(buf, i, n);
+            i = NextControlByte(buf, i, n);
             if (i >= n) break;
             unsigned char b = (unsigned char)buf[i];
             if (b != '\n' && b != '\t' && width < maxWidthLimit) {
