@@ -183,7 +183,12 @@ int FilexSave(File* file, const char* name, int saveAs, int force, void* ctx) {
     }
     bool ok = w.flush();
     if (close(fd) != 0) ok = false;
-    if (!ok) return QuorlError(1, "No space to save file: %s", target.get());
+    if (!ok) {
+        // What the file holds now is unknown (it may even be cut short): the next save writes
+        // it whole, even when its time did not move.
+        file->cleanEnd = 0;
+        return QuorlError(1, "No space to save file: %s", target.get());
+    }
     if (!file->name) return 1;
 
     int64_t total = startByte + w.written;
