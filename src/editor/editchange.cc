@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 
 #include "buffer/file.h"
+#include "config/options.h"
 #include "editor/edit.h"
 #include "editor/editpriv.h"
+#include "lang/syn.h"
 #include "runtime/gen.h"
 
 namespace {
@@ -164,6 +166,14 @@ void EditShowChange(Edit* edit, int64_t l1, int c1, int64_t l2, int c2, int64_t 
     edit->view.topLine = 0;
     EditScrollTo(edit, top); // redraws the view from the File's current text
     EditUpdateTitle(edit);
+}
+
+void EditsPropagateColour(File* file, int64_t line) {
+    const Language* lang = file->language;
+    if (!colorsyntax || !lang || lang->id == 0 || !lang->separators) return;
+    // Only the states are brought up to date here: every editor of the File redraws its whole
+    // view next, and lines further down are recomputed when they are drawn.
+    synxRecalculate(file, line, line + 20);
 }
 
 void EditsShowChange(Edit* first, int64_t l1, int c1, int64_t l2, int c2, int64_t oldL2) {

@@ -8,6 +8,7 @@
 #include "config/options.h"
 #include "editor/edit.h"
 #include "editor/editpriv.h"
+#include "lang/syn.h"
 #include "runtime/gen.h"
 #include "toolkit/scrollbar.h"
 #include "toolkit/widgets.h"
@@ -49,6 +50,35 @@ bool inSelection(const Selection& s, int64_t line, int col) {
     return true;
 }
 
+// Where the colouring scan reports its runs: one colour per byte of the visible range.
+struct ColourSink : SynTextSink {
+    unsigned long* out = nullptr;
+    int from = 0;
+};
+
+// Syntax colour of bytes [from, to) of line n: colours[i - from] is byte i's. The scan looks
+// only a little past the visible end, so a gigabyte line costs what its visible part costs;
+// an element running further is drawn as if it ran to the end of the line, which colours the
+// visible part the same.
+void lineColours(File* file, Line* line, const char* text, int from, int to,
+                 std::vector<unsigned long>& colours) {
+    constexpr int kLookahead = 4096;
+    colours.assign((size_t)(to - from), wPalette.foreground);
+    int len = line->len;
+    int scanLen = len - to > kLookahead ? to + kLookahead : len;
+    const Language* lang = file->language;
+    ColourSink sink;
+    sink.out = colours.data();
+    sink.from = from;
+    sink.drawRun = [](SynTextSink* s, const char*, int a, int b, unsigned long fg, unsigned long) {
+        auto* cs = static_cast<ColourSink*>(s);
+        for (int i = a; i < b; i++) cs->out[i - cs->from] = fg;
+    };
+    uint32_t state = SynstateAt(line->synState[0], text, scanLen, from, lang);
+    syn_ShowText(&sink, text, scanLen, from, to, wPalette.foreground, wPalette.background, lang,
+                 &state);
+}
+
 } // namespace
 
 int64_t EditRows(const Edit* edit) {
@@ -73,25 +103,40 @@ void epDrawRows(Edit* edit, int row0, int row1) {
     if (file && lineNo >= 1 && lineNo <= file->nLines)
         line = FileLine(file, lineNo, v.topLineRec, v.topLine);
     std::vector<Cell> cells;
+    std::vector<unsigned long> colours;
     std::string runText;
     for (int r = row0; r <= row1; r++, lineNo++) {
         int y = r * fh;
         if (y >= v.height) break;
         WFillRect(v.window, 0, y, v.width, fh, wPalette.background);
         if (!file || !line) continue;
+        // Deciding to colour may bring line states up to date, which reads other lines'
+        // text through the caches: only then is this line's text fetched.
+        bool colour = syn_NeedToColor(file, port, lineNo);
         const char* text = FileLineText(file, line);
         bool whole = expandLine(text, line->len, (size_t)firstCol + cols, cells);
-        // Runs of equal selection state, drawn from the first visible column.
         int c = firstCol;
         int end = std::min((int)cells.size(), firstCol + cols);
+        int byte0 = c < end ? cells[c].index : 0;
+        if (colour && c < end)
+            lineColours(file, line, text, byte0, cells[end - 1].index + 1, colours);
+        // Runs of one (foreground, background) pair, drawn from the first visible column;
+        // selected text keeps the selection's colours.
         while (c < end) {
-            bool sel = inSelection(s, lineNo, cells[c].index);
             int start = c;
+            WColor fg = 0, bg = 0;
             runText.clear();
-            while (c < end && inSelection(s, lineNo, cells[c].index) == sel)
-                runText.push_back(cells[c++].ch);
-            WColor fg = sel ? wPalette.selectText : wPalette.foreground;
-            WColor bg = sel ? wPalette.select : wPalette.background;
+            for (; c < end; c++) {
+                bool sel = inSelection(s, lineNo, cells[c].index);
+                WColor cf = sel ? wPalette.selectText
+                            : colour ? colours[(size_t)(cells[c].index - byte0)]
+                                     : wPalette.foreground;
+                WColor cb = sel ? wPalette.select : wPalette.background;
+                if (c > start && (cf != fg || cb != bg)) break;
+                fg = cf;
+                bg = cb;
+                runText.push_back(cells[c].ch);
+            }
             WDrawText(v.window, offset + (start - firstCol) * fw, y, runText.data(),
                       (int)runText.size(), fg, bg);
         }
@@ -115,6 +160,37 @@ void epDrawRows(Edit* edit, int row0, int row1) {
         WFillRect(edit->margin, edit->margin->width - 1, y0, 1, (row1 - row0 + 1) * fh,
                   wPalette.controlDark);
     }
+}
+
+// ---- the panes as the colouring engine sees them ----
+
+namespace {
+
+File* paneFile(EditPort* pane) {
+    return pane && pane->edit ? pane->edit->view.file : nullptr;
+}
+
+// Every editor showing the File, with the lines its view covers (the last one partly).
+void forEachPane(File* file, void (*visit)(EditPort*, int64_t, int64_t, void*), void* ctx) {
+    for (Edit* e = file->edits; e; e = e->nextsame)
+        if (e->panes && e->view.window)
+            visit(e->panes, e->view.topLine, e->view.topLine + EditRows(e), ctx);
+}
+
+void drawLine(EditPort* pane, int64_t line) {
+    Edit* e = pane ? pane->edit : nullptr;
+    if (!e) return;
+    int64_t row = line - e->view.topLine;
+    if (row >= 0 && row <= EditRows(e)) epDrawRows(e, (int)row, (int)row);
+}
+
+} // namespace
+
+void EditInitColouring() {
+    synViewHooks.paneFile = paneFile;
+    synViewHooks.forEachPane = forEachPane;
+    synViewHooks.drawLine = drawLine;
+    syn_Init();
 }
 
 void EditRedraw(Edit* edit) {
