@@ -164,7 +164,8 @@ int EditDestroy(Edit* edit);
 // last line of the region before it ----
 void EditShowChange(Edit* edit, int64_t l1, int c1, int64_t l2, int c2, int64_t oldL2,
                     bool here);
-// The line states below a change at `line` follow it (before the editors redraw).
+// The line states below a change at `line` follow it (before the editors redraw), and what
+// drawing remembers of the File's lines is forgotten.
 void EditsPropagateColour(File* file, int64_t line);
 void EditsShowChange(Edit* first, int64_t l1, int c1, int64_t l2, int c2, int64_t oldL2);
 void PopsShowChange(EditPop* first, int64_t l1, int c1, int64_t l2, int c2, int64_t oldL2);

@@ -182,6 +182,43 @@ TEST_F(EditColour, HugeLinesAreColouredByTheirVisiblePart) {
     EXPECT_EQ(shown(e, 0), "ssssss.kkkkk");
 }
 
+// A long line of units 32 columns wide (a tab, then 24 bytes); a 9-byte prefix is 32 columns
+// too. Drawing far right resumes from points remembered while scanning the line once.
+TEST_F(EditColour, LongLinesScrolledSidewaysKeepTheirColoursAndColumns) {
+    const std::string unit = "\tint a; /* c */ \"s\" 7;   ";
+    const std::string unitClasses = "........kkk....ccccccc.sss.n....";
+    ASSERT_EQ(unit.size(), 25u);
+    ASSERT_EQ(unitClasses.size(), 32u);
+    std::string line = "abcde\t\t\t\t";
+    for (int i = 0; i < 40000; i++) line += unit;
+    Edit* e = NewEdit(write("wide.c", line + "\n").c_str(), 0, 1, 0);
+    ASSERT_NE(e, nullptr);
+    int cols = e->view.width / WFontWidth();
+    auto expected = [&](int64_t first) {
+        std::string want;
+        for (int64_t c = first; c < first + cols; c++)
+            want += c < 32 ? '.' : unitClasses[(size_t)((c - 32) % 32)];
+        return want;
+    };
+    auto scrollTo = [&](int64_t col) {
+        e->panes->hpos = (int)(col * WFontWidth());
+        EditRedraw(e);
+        return classes(e, 0, cols);
+    };
+    for (int64_t col : {(int64_t)1200005, (int64_t)0, (int64_t)400017, (int64_t)1279900,
+                        (int64_t)1200005})
+        EXPECT_EQ(scrollTo(col), expected(col)) << "at column " << col;
+    EXPECT_EQ(WHeadlessRows(e->view.window)[0].substr(0, 11), "   int a; /");
+    // Unit 10485, whose comment holds byte 262144, loses its "/*" (same length): its " c */"
+    // is plain text from then on, whatever was remembered about the line before.
+    File* f = e->view.file;
+    int byte = 9 + 10485 * 25 + 8;
+    ASSERT_EQ(FileChange(f, nullptr, 0, 1, byte, 1, byte + 2, "xy", 2, 0), 1);
+    int64_t col = 32 + 10485 * 32 + 8 + 10; // its "c", right of the remembered point
+    EXPECT_EQ(scrollTo(col).substr(0, 8), ".....sss");
+    EXPECT_EQ(scrollTo(col - 10).substr(0, 19), "kkk............sss.");
+}
+
 TEST_F(EditColour, OpeningACommentRecoloursTheLinesBelow) {
     std::string text;
     for (int i = 1; i <= 80; i++) text += "int v" + std::to_string(i) + ";\n";
