@@ -49,9 +49,8 @@ void _FileInsertL(File* file, Line* before, Line* line) {
             continues = false;
         else if (!prev)
             continues = line->offset == 0;
-        else
-            continues = prev->allocLen == lnInFile && prev->offset + prev->len + 1 == line->offset &&
-                        line->offset <= file->cleanEnd;
+        else // (its end then lies below cleanEnd too)
+            continues = prev->allocLen == lnInFile && prev->offset + prev->len + 1 == line->offset;
         if (!continues) file->cleanEnd = line->offset;
     }
     if (!before) {
