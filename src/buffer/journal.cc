@@ -65,24 +65,13 @@ static std::string currentUser() {
     return login ? login : "";
 }
 
-static bool writeAll(int fd, const char* buf, size_t n) {
-    while (n) {
-        ssize_t w = write(fd, buf, n);
-        if (w < 0 && errno == EINTR) continue;
-        if (w <= 0) return false;
-        buf += w;
-        n -= (size_t)w;
-    }
-    return true;
-}
-
 int incr_OpenLock(File* file, const char* name, int exclusive) {
     int flags = O_WRONLY | O_CREAT | (exclusive ? O_EXCL : O_TRUNC);
     mode_t mode = file->isNew ? 0660 : (mode_t)(file->mode | 0660);
     int fd = open(name, flags, mode);
     if (fd < 0) return -1;
     int32_t interval = EditIncrFrequency;
-    if (!writeAll(fd, (const char*)&interval, sizeof interval)) {
+    if (!gen_writefull(fd, (const char*)&interval, sizeof interval)) {
         close(fd);
         return -1;
     }
@@ -144,7 +133,7 @@ int incr_SaveEdits(File* file) {
     bool ok = true;
     auto flush = [&](size_t atLeast) {
         if (out.size() >= atLeast) {
-            ok = ok && writeAll(fd, out.data(), out.size());
+            ok = ok && gen_writefull(fd, out.data(), out.size());
             out.clear();
         }
     };

@@ -24,29 +24,6 @@ static constexpr int64_t maxLineLen = INT32_MAX - 16;
 // Widths saturate: a gigabyte of control bytes must not wrap the column count.
 static constexpr int maxWidthLimit = INT_MAX / 2;
 
-static ssize_t readFull(int fd, char* buf, size_t n) {
-    size_t got = 0;
-    while (got < n) {
-        ssize_t r = read(fd, buf + got, n - got);
-        if (r < 0 && errno == EINTR) continue;
-        if (r < 0) return got ? (ssize_t)got : -1;
-        if (r == 0) break;
-        got += (size_t)r;
-    }
-    return (ssize_t)got;
-}
-
-static bool writeFull(int fd, const char* buf, size_t n) {
-    while (n) {
-        ssize_t w = write(fd, buf, n);
-        if (w < 0 && errno == EINTR) continue;
-        if (w <= 0) return false;
-        buf += w;
-        n -= (size_t)w;
-    }
-    return true;
-}
-
 // Drops each CR that is followed by LF in buf[0..n). A trailing CR is left for the caller,
 // who cannot yet know what follows it. Returns the new length; counts the pairs dropped.
 static size_t dropCrLf(char* buf, size_t n, int64_t& pairs) {
@@ -169,7 +146,7 @@ int FileLoad(File* file, int tempFd, int srcFd, int64_t startOffset, Line* befor
     for (;;) {
         size_t have = 0;
         if (carryCr) buf[have++] = '\r';
-        ssize_t got = readFull(srcFd, buf + have, alloc - have);
+        ssize_t got = gen_readfull(srcFd, buf + have, alloc - have);
         if (got < 0) got = 0;
         have += (size_t)got;
         if (have == 0) break;
@@ -180,7 +157,7 @@ int FileLoad(File* file, int tempFd, int srcFd, int64_t startOffset, Line* befor
             have--;
         }
         size_t n = dropCrLf(buf, have, pairs);
-        if (n && !writeFull(tempFd, buf, n)) {
+        if (n && !gen_writefull(tempFd, buf, n)) {
             close(srcFd);
             return 0;
         }

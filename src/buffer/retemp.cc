@@ -19,17 +19,6 @@ struct SynSuspend {
     ~SynSuspend() { file_synSuspended = saved; }
 };
 
-static bool writeAll(int fd, const char* buf, size_t n) {
-    while (n) {
-        ssize_t w = write(fd, buf, n);
-        if (w < 0 && errno == EINTR) continue;
-        if (w <= 0) return false;
-        buf += w;
-        n -= (size_t)w;
-    }
-    return true;
-}
-
 int FilexReinitTemp(File* file, int srcFd, int tempFd, int copy) {
     SynSuspend suspend;
     file->synValidLines = 0;
@@ -84,7 +73,7 @@ int FilexReinitTemp(File* file, int srcFd, int tempFd, int copy) {
             }
             n = (size_t)(out - buf);
         }
-        if (copy && n && !writeAll(tempFd, buf, n)) return 0;
+        if (copy && n && !gen_writefull(tempFd, buf, n)) return 0;
         for (char* p = buf; (p = (char*)memchr(p, '\n', n - (size_t)(p - buf))); p++)
             addLine(off + (p - buf));
         if (n) {
@@ -244,7 +233,7 @@ struct TempWriter {
         }
     }
     bool flush() {
-        if (used && !writeAll(fd, buf, used)) failed = true;
+        if (used && !gen_writefull(fd, buf, used)) failed = true;
         used = 0;
         return !failed;
     }

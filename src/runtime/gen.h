@@ -230,6 +230,12 @@ DIR* gen_opendir(const char* path);
 struct dirent* gen_readdir(DIR* dir);
 int gen_closedir(DIR* dir);
 
+// Reads up to n bytes, retrying interrupted and short reads: the bytes read (fewer only at the
+// end of the input or after an error that followed some data), or -1 on an error before any.
+long gen_readfull(int fd, void* buf, size_t n);
+// Writes all n bytes, retrying interrupted and short writes; false on failure.
+bool gen_writefull(int fd, const void* buf, size_t n);
+
 // Unless noted, the helpers below answer 0 for success and -1 for failure, like the calls
 // they wrap.
 int gen_removefile(const char* path);

@@ -65,26 +65,26 @@ struct Fd {
 };
 } // namespace
 
-// Reads up to n bytes, retrying interrupted and partial reads; -1 on error.
-static long readFull(int fd, char* buf, long n) {
-    long got = 0;
+long gen_readfull(int fd, void* buf, size_t n) {
+    size_t got = 0;
     while (got < n) {
-        ssize_t r = read(fd, buf + got, (size_t)(n - got));
+        ssize_t r = read(fd, static_cast<char*>(buf) + got, n - got);
         if (r < 0 && errno == EINTR) continue;
-        if (r < 0) return -1;
+        if (r < 0) return got ? (long)got : -1;
         if (r == 0) break;
-        got += r;
+        got += (size_t)r;
     }
-    return got;
+    return (long)got;
 }
 
-static bool writeFull(int fd, const char* buf, long n) {
-    while (n > 0) {
-        ssize_t w = write(fd, buf, (size_t)n);
+bool gen_writefull(int fd, const void* buf, size_t n) {
+    const char* p = static_cast<const char*>(buf);
+    while (n) {
+        ssize_t w = write(fd, p, n);
         if (w < 0 && errno == EINTR) continue;
         if (w <= 0) return false;
-        buf += w;
-        n -= w;
+        p += w;
+        n -= (size_t)w;
     }
     return true;
 }
@@ -93,10 +93,10 @@ static bool writeFull(int fd, const char* buf, long n) {
 static bool copyData(int in, int out) {
     char block[1024];
     for (;;) {
-        long n = readFull(in, block, sizeof block);
+        long n = gen_readfull(in, block, sizeof block);
         if (n < 0) return false;
         if (n == 0) return true;
-        if (!writeFull(out, block, n)) return false;
+        if (!gen_writefull(out, block, n)) return false;
     }
 }
 
@@ -155,8 +155,8 @@ int gen_binarydifffiles(const char* a, const char* b) {
     if (fa.fd < 0 || fb.fd < 0) return -1;
     char ba[4096], bb[4096];
     for (;;) {
-        long na = readFull(fa.fd, ba, sizeof ba);
-        long nb = readFull(fb.fd, bb, sizeof bb);
+        long na = gen_readfull(fa.fd, ba, sizeof ba);
+        long nb = gen_readfull(fb.fd, bb, sizeof bb);
         if (na < 0 || nb < 0) return -1;
         if (na != nb || memcmp(ba, bb, (size_t)na) != 0) return 1;
         if (na == 0) return 0;
@@ -211,8 +211,8 @@ int gen_touchfile(const char* path) {
     // Rewriting the first byte is the portable way to move the time without other changes.
     Fd fd(open(path, O_RDWR));
     char c;
-    if (fd.fd < 0 || readFull(fd.fd, &c, 1) != 1 || lseek(fd.fd, 0, SEEK_SET) != 0 ||
-        !writeFull(fd.fd, &c, 1))
+    if (fd.fd < 0 || gen_readfull(fd.fd, &c, 1) != 1 || lseek(fd.fd, 0, SEEK_SET) != 0 ||
+        !gen_writefull(fd.fd, &c, 1))
         return -1;
     return fd.release();
 }

@@ -8,6 +8,7 @@
 #include <unistd.h>
 #include <utime.h>
 
+#include "runtime/gen.h"
 #include "vc/qvc.h"
 
 namespace {
@@ -46,18 +47,6 @@ long octalField(const TarHeader& h, int offset, int width, bool* ok) {
 std::string memberName(const std::string& path) {
     size_t at = path.rfind("/qvc.log/");
     return at == std::string::npos ? path : path.substr(at + 1);
-}
-
-bool writeAll(int fd, const void* data, size_t size) {
-    const char* p = static_cast<const char*>(data);
-    while (size > 0) {
-        ssize_t n = write(fd, p, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        p += n;
-        size -= size_t(n);
-    }
-    return true;
 }
 
 bool readAll(int fd, void* data, size_t size) {
@@ -101,13 +90,13 @@ int addMember(int out, const std::string& path) {
     putField(h, 136, 12, field);
     snprintf(field, sizeof field, "%6o ", checksum(h));
     putField(h, 148, 8, field);
-    bool ok = writeAll(out, h.bytes, blockSize);
+    bool ok = gen_writefull(out, h.bytes, blockSize);
     char buf[blockSize];
     long left = st.st_size;
     while (ok && left > 0) {
         memset(buf, 0, sizeof buf);
         size_t want = left < blockSize ? size_t(left) : size_t(blockSize);
-        ok = readAll(in, buf, want) && writeAll(out, buf, blockSize);
+        ok = readAll(in, buf, want) && gen_writefull(out, buf, blockSize);
         left -= long(want);
     }
     close(in);
@@ -183,7 +172,7 @@ int qvc_package(const char* packfile, const std::vector<std::string>& sources) {
     }
     // Two zero blocks end the archive, as tar programs expect.
     char zeros[2 * blockSize] = {};
-    if (!writeAll(out, zeros, sizeof zeros)) result = -1;
+    if (!gen_writefull(out, zeros, sizeof zeros)) result = -1;
     if (close(out) != 0) result = -1;
     return result;
 }
@@ -267,7 +256,7 @@ int qvc_unpackage(const char* packfile, const char* directory,
                 break;
             }
             size_t use = left < blockSize ? size_t(left) : size_t(blockSize);
-            if (out >= 0 && !writeAll(out, buf, use)) {
+            if (out >= 0 && !gen_writefull(out, buf, use)) {
                 qvcperror("Cannot write %s", target.c_str());
                 result = -1;
                 close(out);
