@@ -10,7 +10,9 @@
 
 #include "buffer/file.h"
 #include "buffer/synhook.h"
+#include "buffer/journal.h"
 #include "editor/edit.h"
+#include "editor/editcmd.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
 #include "toolkit/toolkit.h"
@@ -93,21 +95,79 @@ static int selectWindow(const std::vector<std::string>& args) {
     return 1;
 }
 
-int BatchRunCommand(const std::string& command) {
-    std::istringstream in(command);
-    std::string name;
-    in >> name;
-    std::vector<std::string> args;
-    for (std::string w; in >> w;) args.push_back(w);
-    if (name.empty()) return 1;
-    if (name == "PrintLines") return printLines(args);
-    if (name == "PrintState") return printState();
-    if (name == "SelectWindow") return selectWindow(args);
-    size_t start = command.find_first_not_of(" \t", command.find(name) + name.size());
-    std::string rest = start == std::string::npos ? "" : command.substr(start);
+namespace {
+
+std::vector<std::string> words(const EditCmdCtx* ctx) {
+    std::istringstream in(EditCmdArg(ctx));
+    std::vector<std::string> out;
+    for (std::string w; in >> w;) out.push_back(w);
+    return out;
+}
+
+int cmdPrintLines(Edit*, EditCmdCtx* ctx) {
+    return printLines(words(ctx));
+}
+int cmdPrintState(Edit*, EditCmdCtx*) {
+    return printState();
+}
+int cmdSelectWindow(Edit*, EditCmdCtx* ctx) {
+    return selectWindow(words(ctx));
+}
+int cmdPrintClip(Edit*, EditCmdCtx* ctx) {
+    std::vector<std::string> w = words(ctx);
+    long long slot = -1;
+    if (w.empty() || !parseNumber(w[0], slot) || slot < 0 || slot > 4)
+        return QuorlError(1, "PrintClip: a slot number from 0 to 4 is needed");
+    std::string text;
+    int type = 0;
+    EditSlotContents((int)slot, &text, &type);
+    fwrite(text.data(), 1, text.size(), stdout);
+    fputc('\n', stdout);
+    fflush(stdout);
+    return 1;
+}
+int cmdPrintOption(Edit*, EditCmdCtx* ctx) {
     int result = 0;
-    if (cfg_RunConfigCommand(name.c_str(), rest.c_str(), &result)) return result;
-    return QuorlError(1, "Unknown command: %s", name.c_str());
+    cfg_RunConfigCommand("PrintOption", EditCmdArg(ctx).c_str(), &result);
+    return result;
+}
+int cmdWriteJournal(Edit*, EditCmdCtx*) {
+    return FilesWriteJournals();
+}
+
+void addBatchCommands() {
+    static bool added = false;
+    if (added) return;
+    added = true;
+    EditAddCmd("PrintLines", cmdPrintLines);
+    EditAddCmd("PrintState", cmdPrintState);
+    EditAddCmd("SelectWindow", cmdSelectWindow);
+    EditAddCmd("PrintClip", cmdPrintClip);
+    EditAddCmd("PrintOption", cmdPrintOption);
+    EditAddCmd("WriteJournal", cmdWriteJournal);
+}
+
+} // namespace
+
+int BatchRunCommand(const std::string& command) {
+    addBatchCommands();
+    Edit* e = BatchCurrentEdit();
+    if (!e) {
+        // Without a window only the configuration commands can run.
+        std::istringstream in(command);
+        std::string name;
+        in >> name;
+        if (name.empty()) return 1;
+        size_t start = command.find_first_not_of(" \t", command.find(name) + name.size());
+        std::string rest = start == std::string::npos ? "" : command.substr(start);
+        int result = 0;
+        if (cfg_RunConfigCommand(name.c_str(), rest.c_str(), &result)) return result;
+        return noWindow(name.c_str());
+    }
+    EditCmdCtx ctx;
+    ctx.text = command.c_str();
+    ctx.msgWindow = e->top;
+    return EditParseCmd(e, ctx);
 }
 
 int RunBatch(const std::vector<std::string>& commands) {

@@ -7,6 +7,7 @@
 #include "buffer/save.h"
 #include "config/options.h"
 #include "editor/edit.h"
+#include "editor/editcmd.h"
 #include "editor/starthooks.h"
 #include "toolkit/eventloop.h"
 
@@ -113,4 +114,5 @@ void EditInstallFileLinks() {
     editHooks.revert = FileRevert;
     editHooks.saveFile = saveFile;
     startHooks.startJournalTimer = startJournalTimer;
+    EditCmdInit();
 }
