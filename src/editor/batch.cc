@@ -13,6 +13,7 @@
 #include "buffer/journal.h"
 #include "editor/edit.h"
 #include "editor/editcmd.h"
+#include "lang/syn.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
 #include "toolkit/toolkit.h"
@@ -73,8 +74,8 @@ static int printState() {
     int col, c1, c2;
     EditCursor(e, &line, &col);
     EditSelectionRange(e, &l1, &c1, &l2, &c2);
-    const char* lang = (f->language && file_LanguageMenuName) ? file_LanguageMenuName(f->language)
-                                                              : "None";
+    const char* lang = f->language ? syn_GetLangStr(f) : nullptr;
+    if (!lang) lang = "None";
     printf("file=%s line=%lld col=%d lines=%lld modified=%d readonly=%d dos=%d "
            "sel=%lld,%d-%lld,%d lang=%s\n",
            f->name ? f->name : "", (long long)line, col, (long long)f->nLines, f->modified ? 1 : 0,
@@ -104,16 +105,24 @@ std::vector<std::string> words(const EditCmdCtx* ctx) {
     return out;
 }
 
-int cmdPrintLines(Edit*, EditCmdCtx* ctx) {
+// Looking at the editor keeps a run of vertical motions going.
+void keepGoal(Edit* e) {
+    e->view.goalX = e->view.prevGoalX;
+}
+
+int cmdPrintLines(Edit* e, EditCmdCtx* ctx) {
+    keepGoal(e);
     return printLines(words(ctx));
 }
-int cmdPrintState(Edit*, EditCmdCtx*) {
+int cmdPrintState(Edit* e, EditCmdCtx*) {
+    keepGoal(e);
     return printState();
 }
 int cmdSelectWindow(Edit*, EditCmdCtx* ctx) {
     return selectWindow(words(ctx));
 }
-int cmdPrintClip(Edit*, EditCmdCtx* ctx) {
+int cmdPrintClip(Edit* e, EditCmdCtx* ctx) {
+    keepGoal(e);
     std::vector<std::string> w = words(ctx);
     long long slot = -1;
     if (w.empty() || !parseNumber(w[0], slot) || slot < 0 || slot > 4)

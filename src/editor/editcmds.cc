@@ -489,29 +489,45 @@ int cmdTab(Edit* e, EditCmdCtx*) {
     return EditTypedChars(e, "\t", 1);
 }
 
+int firstNonWhite(File* f, int64_t line) {
+    std::string t = lineString(f, line);
+    int i = 0;
+    while (i < (int)t.size() && (t[(size_t)i] == ' ' || t[(size_t)i] == '\t')) i++;
+    return i;
+}
+
 int indentBy(Edit* e, int sign) {
     File* f = e->view.file;
     int size = langId(f) == 4 ? f->adaIndentSize : f->indentSize;
     if (EditReadOnlyCheck(e)) return 1;
-    Selection& s = e->view.sel[0];
+    Selection saved = e->view.sel[0];
     f->lastEdit = e;
-    if (s.startLine > f->nLines) {
+    if (saved.startLine > f->nLines) {
         const char nl = '\n';
         FileChange(f, nullptr, 0, f->nLines + 1, 0, f->nLines + 1, 0, &nl, 1, 0);
+        saved.startLine = saved.endLine = saved.cursorLine = f->nLines;
+        saved.startCol = saved.endCol = saved.cursorCol = 0;
     }
-    int64_t l1 = std::min<int64_t>(s.startLine, f->nLines), l2 = s.endLine;
-    if (s.endCol == 0 && l2 > l1) l2--;
+    int64_t l1 = saved.startLine, l2 = saved.endLine;
+    if (saved.endCol == 0 && l2 > l1) l2--;
     l2 = std::min<int64_t>(l2, f->nLines);
     if (l1 < 1 || l2 < l1) return 1;
-    Selection saved = s;
+    bool empty = SelEmpty(saved);
+    int64_t* lines[3] = {&saved.startLine, &saved.endLine, &saved.cursorLine};
+    int* cols[3] = {&saved.startCol, &saved.endCol, &saved.cursorCol};
+    int before[3];
+    for (int k = 0; k < 3; k++) before[k] = firstNonWhite(f, *lines[k]);
     FileIndent(f, nullptr, 0, l1, l2, sign * size);
-    // Keep the same lines selected; their columns follow the new indentation.
-    Selection& n = e->view.sel[0];
-    n.startLine = saved.startLine, n.endLine = saved.endLine, n.cursorLine = saved.cursorLine;
-    n.startCol = std::min(saved.startCol, EditLineLen(f, n.startLine));
-    n.endCol = std::min(saved.endCol, EditLineLen(f, n.endLine));
-    n.cursorCol = std::min(saved.cursorCol, EditLineLen(f, n.cursorLine));
-    if (!SelEmpty(saved) && saved.startCol == 0) n.startCol = 0;
+    // The points keep their place in the text; the start of whole lines stays at column 0.
+    for (int k = 0; k < 3; k++) {
+        if (*lines[k] < l1 || *lines[k] > l2) continue;
+        if (!empty && *cols[k] == 0) continue;
+        int now = firstNonWhite(f, *lines[k]);
+        if (*cols[k] >= before[k]) *cols[k] += now - before[k];
+        else *cols[k] = std::min(*cols[k], now);
+        *cols[k] = std::clamp(*cols[k], 0, EditLineLen(f, *lines[k]));
+    }
+    e->view.sel[0] = saved;
     redraw(e);
     return 1;
 }

@@ -223,13 +223,21 @@ void epSelectionGrowToBoundary(EditView* view, Selection* sel, int redraw) {
         return;
     }
     if (view->boundaryMode != 1) return;
+    int flags = sel->flags;
+    if (SelEmpty(*sel) && !(flags & SEL_OVERCHAR) && sel->startLine <= file->nLines) {
+        // A keyboard cursor at the start of a word (or of the line) grows over that word,
+        // not over the blank before it.
+        std::string t = lineString(file, sel->startLine);
+        int c = sel->startCol;
+        if (c < (int)t.size() && (c == 0 || classAt(t, c - 1) == 2)) flags |= SEL_GROWSTART | SEL_GROWEND;
+    }
     if (sel->startLine <= file->nLines) {
         std::string t = lineString(file, sel->startLine);
         int s = sel->startCol;
-        int ref = (sel->flags & SEL_GROWSTART) ? s : s - 1;
+        int ref = (flags & SEL_GROWSTART) ? s : s - 1;
         int cls = classAt(t, ref);
         if (cls != 0) {
-            if (!(sel->flags & SEL_GROWSTART)) s = ref;
+            if (!(flags & SEL_GROWSTART)) s = ref;
             while (s > 0 && classAt(t, s - 1) == cls) s--;
             sel->startCol = s;
         }
@@ -237,7 +245,7 @@ void epSelectionGrowToBoundary(EditView* view, Selection* sel, int redraw) {
     if (sel->endLine <= file->nLines) {
         std::string t = lineString(file, sel->endLine);
         int e = sel->endCol;
-        int ref = (sel->flags & SEL_GROWEND) ? e : e - 1;
+        int ref = (flags & SEL_GROWEND) ? e : e - 1;
         int cls = classAt(t, ref);
         if (cls != 0) {
             e = ref + 1;
@@ -538,7 +546,12 @@ void adjustTo(Edit* e, int which, EditCmdCtx* ctx) {
 int grow(Edit* e, int which, int mode) {
     EditView& v = e->view;
     v.boundaryMode = mode;
-    epSelectionGrowToBoundary(&v, &v.sel[which], 1);
+    Selection& s = v.sel[which];
+    epSelectionGrowToBoundary(&v, &s, 1);
+    // The grown selection is extended from its start.
+    s.cursorLine = s.startLine;
+    s.cursorCol = s.startCol;
+    s.flags |= SEL_ENDMOVES;
     redraw(e);
     if (which == 0) vGrabSelection(&v, 0);
     return 1;
