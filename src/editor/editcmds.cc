@@ -728,6 +728,7 @@ int cmtReg(Edit* e, bool add) {
         }
     }
     EditPropagate(e, l1);
+    EditSetSelection(e, 0, l1, firstCol, l2, EditLineLen(f, l2));
     return 1;
 }
 int cmdCmtReg(Edit* e, EditCmdCtx*) {
@@ -791,8 +792,10 @@ int selectMatch(Edit* e, EditCmdCtx* ctx, bool extend) {
     int64_t a2 = line;
     int b2 = col + 1;
     if (extend) {
+        // The selection grows to take in the bracket and its partner.
         const Selection& s = e->view.sel[0];
-        a1 = s.startLine, b1 = s.startCol, a2 = s.endLine, b2 = s.endCol;
+        if (before(s.startLine, s.startCol, a1, b1)) a1 = s.startLine, b1 = s.startCol;
+        if (before(a2, b2, s.endLine, s.endCol)) a2 = s.endLine, b2 = s.endCol;
     }
     int64_t lo1 = ml, hi1 = el;
     int lo2 = mc, hi2 = ec;
