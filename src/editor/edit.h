@@ -115,6 +115,10 @@ struct Edit {
     int parseDepth = 0;         // nesting of command strings being run
     bool pasteSecondary = false; // the pending paste replaces the secondary selection
     bool pasteRect = false;      // the pending paste is a rectangle
+    // A "select N=lines" test could not see slot N (another program owns it): a paste of that
+    // slot which turns out to be whole lines goes to column 0, as the test would have done.
+    int unknownLinesSlot = -1;
+    bool pasteLinesCol0 = false;
     bool dragging = false;       // drag and drop of the selected text
     bool dragCopy = false;
     bool pressed = false;        // a button is held in the text area

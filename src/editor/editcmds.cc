@@ -177,8 +177,11 @@ void deliver(Edit* edit, const std::string& text, int type) {
     File* f = edit->view.file;
     int which = edit->pasteSecondary ? 1 : 0;
     bool rect = edit->pasteRect || type == WSEL_RECT;
-    edit->pasteSecondary = edit->pasteRect = false;
+    bool col0 = edit->pasteLinesCol0 && type == WSEL_LINES;
+    edit->pasteSecondary = edit->pasteRect = edit->pasteLinesCol0 = false;
     if (text.empty()) return; // nobody owned the slot
+    Selection& target = edit->view.sel[which];
+    if (col0 && SelEmpty(target)) target.startCol = target.endCol = target.cursorCol = 0;
     if (rect) {
         Selection& s = edit->view.sel[which];
         f->lastEdit = edit;
@@ -194,6 +197,7 @@ int requestPaste(Edit* edit, int slot, bool rect, bool secondary) {
     if (EditReadOnlyCheck(edit)) return 1;
     edit->pasteRect = rect;
     edit->pasteSecondary = secondary;
+    edit->pasteLinesCol0 = edit->unknownLinesSlot == slot;
     std::string text;
     int type = 0;
     // Data this process holds needs no round trip through the display.

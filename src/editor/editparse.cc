@@ -238,13 +238,6 @@ int cmdIf(Edit* edit, EditCmdCtx* ctx) {
     return 1;
 }
 
-int slotType(int slot) {
-    std::string text;
-    int type = 0;
-    if (EditSlotContents(slot, &text, &type)) return type;
-    return 0;
-}
-
 } // namespace
 
 // ---- conditions ----
@@ -307,7 +300,14 @@ int Edit_CondStrToCond(Edit* edit, const char* text, int* ok) {
             *ok = 0;
             return 0;
         }
-        return slot < WSEL_SLOTS && slotType(slot) == want;
+        if (slot >= WSEL_SLOTS) return 0;
+        std::string data;
+        int type = 0;
+        if (!EditSlotContents(slot, &data, &type)) {
+            if (want == WSEL_LINES) edit->unknownLinesSlot = slot;
+            return 0;
+        }
+        return type == want;
     }
     if (strncasecmp(c.c_str(), "lang", 4) == 0) {
         const char* p = skipBlanks(c.c_str() + 4);
@@ -395,6 +395,7 @@ int EditParseCmd(Edit* edit, EditCmdCtx& location) {
         const Selection& s = edit->view.sel[0];
         g.lS = s.startLine, g.cS = s.startCol, g.lE = s.endLine, g.cE = s.endCol;
     }
+    if (outer) edit->unknownLinesSlot = -1;
     edit->parseDepth++;
     int result = 0;
     try {

@@ -280,6 +280,34 @@ TEST_F(EditCmds, QuickPasteCopiesWithoutMovingTheCursor) {
     EXPECT_EQ(text(), "copy me\ncopy \nwhole\nline\nwhole\nline\nend\n");
 }
 
+TEST_F(EditCmds, LinesFromAnotherProgramArriveAtColumnZero) {
+    open("abc\ndef\n");
+    // Slot 4 is owned by nobody here: the type test cannot see it, the answer tells.
+    run("Down;Right;if <noselection> { if <select4=lines> {SOL0}} Paste4");
+    WEvent ev;
+    ev.kind = WE_SELECTION;
+    ev.window = e->view.window;
+    ev.selNumber = 4;
+    ev.selType = WSEL_LINES;
+    ev.text = "new\n";
+    EditEventParse(e, ev);
+    EXPECT_EQ(text(), "abc\nnew\ndef\n");
+    // Plain text goes where the cursor is.
+    run("SOF;Right;if <noselection> { if <select4=lines> {SOL0}} Paste4");
+    ev.selType = WSEL_TEXT;
+    ev.text = "T";
+    EditEventParse(e, ev);
+    EXPECT_EQ(text(), "aTbc\nnew\ndef\n");
+    // A rectangle arrives as a rectangle at the selection's start.
+    WSelectionOwn(e->view.window, 1, "stale", WSEL_TEXT, 0);
+    WSelectionDisown(e->view.window, 1);
+    run("SOF;Down;Right;RectPaste1");
+    ev.selType = WSEL_RECT;
+    ev.text = "12\n34\n";
+    EditEventParse(e, ev);
+    EXPECT_EQ(text(), "aTbc\nn12ew\nd34ef\n");
+}
+
 TEST_F(EditCmds, DragAndDropMovesOrCopiesText) {
     draganddrop = 1;
     open("one two three\n");
