@@ -10,7 +10,10 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <memory>
 #include <vector>
+#include <sys/mman.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -45,10 +48,40 @@ void diffMsg(const char* format, ...) {
     diff_message(text);
 }
 
-void freeTables() {
-    if (ST) {
-        for (int i = 0; i < maxsym; i++) free(ST[i].text);
+// The symbols' texts, allocated from large blocks and freed together.
+struct TextBlock {
+    TextBlock* next;
+    size_t used, size;
+    char data[1];
+};
+TextBlock* texts = nullptr;
+
+char* textAlloc(size_t n) {
+    if (!texts || texts->size - texts->used < n) {
+        size_t size = n > (1u << 20) ? n : (1u << 20);
+        auto* b = static_cast<TextBlock*>(malloc(sizeof(TextBlock) + size));
+        if (!b) return nullptr;
+        b->next = texts;
+        b->used = 0;
+        b->size = size;
+        texts = b;
     }
+    char* p = texts->data + texts->used;
+    texts->used += n;
+    return p;
+}
+
+void freeTexts(void* list) {
+    for (auto* b = static_cast<TextBlock*>(list); b;) {
+        TextBlock* next = b->next;
+        free(b);
+        b = next;
+    }
+}
+
+void freeTables() {
+    freeTexts(texts);
+    texts = nullptr;
     free(Oblock);
     free(NA);
     free(OA);
@@ -91,12 +124,21 @@ char* diff_fgets(FILE* stream) {
     }
 }
 
+// A named file read whole in one go, with the offsets at which its lines start (and the
+// end), so that both sides are read once instead of twice through fgets.
+struct PathText {
+    std::unique_ptr<char[]> bytes; // not zeroed first: every byte is read into
+    std::vector<size_t> starts;
+};
+constexpr int DIFF_LOADED = 100; // internal kind: a PathText
+
 int diffFindFileLength(int kind, const void* source, int count) {
     switch (kind) {
     case DIFF_FILE:
         return diff_fileAccess ? diff_fileAccess->lineCount(source) : -1;
     case DIFF_MEMORY:
     case DIFF_STREAM:
+    case DIFF_LOADED:
         return count;
     case DIFF_PATH: {
         FILE* f = fopen(static_cast<const char*>(source), "r");
@@ -116,32 +158,94 @@ int diffFindFileLength(int kind, const void* source, int count) {
     }
 }
 
-int diff_store(const char* text) {
-    if (!text) return -1;
-    int size = 0;
-    unsigned h = diff_hash(text, &size);
-    // The probe starts from a slot chosen by a stronger hash of the text. The line hash
-    // kept in the entry gives too many distinct lines the same value for linear probing
-    // to stay short (a generated 100 MB C file: 700,000 distinct lines, 207,000 values,
-    // over 700 probes a line); it still decides equality together with the text.
-    uint64_t mixed = 14695981039346656037ull; // FNV-1a
-    for (int i = 0; i < size - 1; i++) mixed = (mixed ^ static_cast<unsigned char>(text[i])) * 1099511628211ull;
-    unsigned start = static_cast<unsigned>(mixed % static_cast<unsigned>(maxsym));
+// The line hash of the first len bytes (diff_hash without the terminator).
+unsigned hashLen(const char* text, size_t len) {
+    uint32_t h = 0;
+    for (size_t i = 0; i < len; i++) {
+        uint32_t t = h + static_cast<unsigned char>(text[i]);
+        h = (t >> 23) + (t << 7);
+    }
+    return h & 0x3FFFFFFF;
+}
+
+// Where the probe for a line's text starts. The probe starts from a slot chosen by a stronger
+// hash of the text: the line hash kept in the entry gives too many distinct lines the same
+// value for linear probing to stay short (a generated 100 MB C file: 700,000 distinct
+// lines, 207,000 values, over 700 probes a line); it still decides equality together with
+// the text.
+unsigned probeStart(const char* text, size_t len) {
+    uint64_t mixed = 14695981039346656037ull ^ (uint64_t)len;
+    size_t i = 0;
+    for (; i + 8 <= len; i += 8) {
+        uint64_t w;
+        memcpy(&w, text + i, 8);
+        mixed = (mixed ^ w) * 0x9e3779b97f4a7c15ull;
+        mixed ^= mixed >> 29;
+    }
+    for (; i < len; i++) mixed = (mixed ^ static_cast<unsigned char>(text[i])) * 1099511628211ull;
+    mixed ^= mixed >> 32;
+    return static_cast<unsigned>(mixed % static_cast<unsigned>(maxsym));
+}
+
+// The symbol of a line's text (len bytes, no NUL among them), entered when new; -1 when the
+// table is full or memory ran out.
+int storeAt(const char* text, size_t len, unsigned start) {
+    unsigned h = hashLen(text, len);
     unsigned slot = start;
     do {
         DiffSymbol& s = ST[slot];
         if (s.hash < 0) {
             s.hash = static_cast<int>(h);
-            s.text = static_cast<char*>(malloc(size));
+            s.text = textAlloc(len + 1);
             if (!s.text) return -1;
-            memcpy(s.text, text, size);
+            memcpy(s.text, text, len);
+            s.text[len] = 0;
             return static_cast<int>(slot);
         }
-        if (s.hash == static_cast<int>(h) && strcmp(s.text, text) == 0)
+        if (s.hash == static_cast<int>(h) && memcmp(s.text, text, len) == 0 && s.text[len] == 0)
             return static_cast<int>(slot);
         slot = (slot + 1) % static_cast<unsigned>(maxsym);
     } while (slot != start);
     return -1;
+}
+
+int diff_store(const char* text) {
+    if (!text) return -1;
+    size_t len = strlen(text);
+    return storeAt(text, len, probeStart(text, len));
+}
+
+// Enters lines 1..count given by line(i, &len) into the symbol table. The table is far larger
+// than the caches: the probe of a line a few lines ahead is prefetched while this one is
+// stored.
+template <typename LineOf>
+int storeLines(int count, DiffLine* lines, int isOld, LineOf line) {
+    constexpr int ahead = 8;
+    struct Pending {
+        const char* text;
+        size_t len;
+        unsigned start;
+    } ring[ahead];
+    auto prepare = [&](int i) {
+        Pending& p = ring[i % ahead];
+        p.text = line(i, &p.len);
+        p.start = probeStart(p.text, p.len);
+        __builtin_prefetch(&ST[p.start]);
+    };
+    for (int i = 1; i <= count && i <= ahead; i++) prepare(i);
+    for (int i = 1; i <= count; i++) {
+        Pending p = ring[i % ahead];
+        if (i + ahead <= count) prepare(i + ahead);
+        int symbol = storeAt(p.text, p.len, p.start);
+        if (symbol < 0) return -1;
+        if (isOld)
+            ST[symbol].oldCount++;
+        else
+            ST[symbol].newCount++;
+        lines[i] = DiffLine{0, 0, symbol};
+    }
+    lines[count + 1].matched = 1;
+    return 0;
 }
 
 int diffReadOneFile(int kind, const void* source, int count, DiffLine* lines, int isOld) {
@@ -151,6 +255,23 @@ int diffReadOneFile(int kind, const void* source, int count, DiffLine* lines, in
         if (!f) return -1;
     } else if (kind == DIFF_STREAM) {
         f = const_cast<FILE*>(static_cast<const FILE*>(source));
+    }
+    if (kind == DIFF_MEMORY) {
+        auto text = static_cast<const char* const*>(source);
+        return storeLines(count, lines, isOld, [&](int i, size_t* len) {
+            const char* t = text[i - 1] ? text[i - 1] : "";
+            *len = strlen(t);
+            return t;
+        });
+    }
+    if (kind == DIFF_LOADED) {
+        auto file = static_cast<const PathText*>(source);
+        return storeLines(count, lines, isOld, [&](int i, size_t* len) {
+            const char* t = file->bytes.get() + file->starts[i - 1];
+            // A NUL ends the line's text, as it ends a C string read line by line.
+            *len = strnlen(t, file->starts[i] - file->starts[i - 1]);
+            return t;
+        });
     }
     for (int i = 1; i <= count; i++) {
         const char* text = nullptr;
@@ -182,8 +303,67 @@ int diffReadOneFile(int kind, const void* source, int count, DiffLine* lines, in
     return 0;
 }
 
+// Memory for the symbol table, which probes touch all over: on huge pages where the system
+// has them, so that filling it costs a few faults instead of one per 4 KiB. Freed with free.
+void* bigAlloc(size_t bytes) {
+    constexpr size_t huge = 2u << 20;
+    if (bytes < huge) return malloc(bytes);
+    size_t rounded = (bytes + huge - 1) / huge * huge;
+    void* p = aligned_alloc(huge, rounded);
+    if (p) madvise(p, rounded, MADV_HUGEPAGE);
+    return p;
+}
+
+// False when the file cannot be read (reported as the line-by-line reader reports it).
+bool loadPath(const char* path, PathText& out) {
+    FILE* f = fopen(path, "r");
+    if (!f) {
+        diffMsg("Error opening file - %s\n", path);
+        return false;
+    }
+    struct stat st;
+    size_t have = 0;
+    size_t size = fstat(fileno(f), &st) == 0 && st.st_size > 0 ? (size_t)st.st_size + 1 : 65536;
+    out.bytes.reset(new char[size]);
+    for (size_t n; (n = fread(out.bytes.get() + have, 1, size - have, f)) > 0;) {
+        have += n;
+        if (have == size) {
+            // The file grew while being read: read on into a larger buffer.
+            std::unique_ptr<char[]> bigger(new char[size * 2]);
+            memcpy(bigger.get(), out.bytes.get(), have);
+            out.bytes = std::move(bigger);
+            size *= 2;
+        }
+    }
+    fclose(f);
+    const char* base = out.bytes.get();
+    out.starts.clear();
+    size_t at = 0;
+    // Counting stops where no table could hold the file any more.
+    while (at < have && (long)out.starts.size() < sizeLadder[13]) {
+        out.starts.push_back(at);
+        const char* lf = static_cast<const char*>(memchr(base + at, '\n', have - at));
+        at = lf ? (size_t)(lf - base) + 1 : have;
+    }
+    out.starts.push_back(at); // the end of the last line read
+    return true;
+}
+
 int diffReadFiles(int oldKind, const void* oldSource, int oldCount, int newKind,
                   const void* newSource, int newCount) {
+    PathText oldText, newText;
+    if (oldKind == DIFF_PATH) {
+        if (!loadPath(static_cast<const char*>(oldSource), oldText)) return -1;
+        oldKind = DIFF_LOADED;
+        oldSource = &oldText;
+        oldCount = (int)oldText.starts.size() - 1;
+    }
+    if (newKind == DIFF_PATH) {
+        if (!loadPath(static_cast<const char*>(newSource), newText)) return -1;
+        newKind = DIFF_LOADED;
+        newSource = &newText;
+        newCount = (int)newText.starts.size() - 1;
+    }
     int o = diffFindFileLength(oldKind, oldSource, oldCount);
     if (o < 0) return -1;
     int n = diffFindFileLength(newKind, newSource, newCount);
@@ -196,7 +376,7 @@ int diffReadFiles(int oldKind, const void* oldSource, int oldCount, int newKind,
     oldmax = o;
     newmax = n;
     maxsym = size;
-    ST = static_cast<DiffSymbol*>(malloc(sizeof(DiffSymbol) * maxsym));
+    ST = static_cast<DiffSymbol*>(bigAlloc(sizeof(DiffSymbol) * maxsym));
     OA = static_cast<DiffLine*>(calloc(oldmax + 2, sizeof(DiffLine)));
     NA = static_cast<DiffLine*>(calloc(newmax + 2, sizeof(DiffLine)));
     Oblock = static_cast<DiffNode*>(calloc(oldmax + 1, sizeof(DiffNode)));
@@ -216,6 +396,7 @@ int diffReadFiles(int oldKind, const void* oldSource, int oldCount, int newKind,
     OA[oldmax + 1] = DiffLine{1, newmax + 1, newmax + 1};
     NA[newmax + 1] = DiffLine{1, oldmax + 1, oldmax + 1};
     for (int i = 1; i <= oldmax; i++) {
+        if (i + 16 <= oldmax) __builtin_prefetch(&ST[OA[i + 16].symbol], 1);
         DiffSymbol& s = ST[OA[i].symbol];
         DiffNode* node = &Oblock[i - 1];
         *node = DiffNode{i, s.oldLines, nullptr};
@@ -533,7 +714,8 @@ void diffShowDiffs(int* count, DiffScript* script) {
 }
 
 DiffResult* diff_return() {
-    DiffResult* r = new DiffResult{OA, NA, ST, Oblock, oldmax, newmax, maxsym};
+    DiffResult* r = new DiffResult{OA, NA, ST, Oblock, oldmax, newmax, maxsym, texts};
+    texts = nullptr;
     ST = nullptr;
     OA = NA = nullptr;
     Oblock = nullptr;
@@ -603,7 +785,7 @@ DiffResult* diff_text(const char* oldPath, const char* newPath) {
 
 void diff_free(DiffResult* r) {
     if (!r) return;
-    for (int i = 0; i < r->maxsym; i++) free(r->ST[i].text);
+    freeTexts(r->texts);
     free(r->Oblock);
     free(r->NA);
     free(r->OA);

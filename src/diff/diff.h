@@ -38,6 +38,7 @@ struct DiffResult {
     int oldmax;
     int newmax;
     int maxsym;
+    void* texts = nullptr; // the blocks the symbols' texts live in
 };
 
 // Input kinds of one side of a comparison.

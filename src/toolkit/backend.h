@@ -56,7 +56,27 @@ struct WBackend {
     virtual int dispatchNext(int abortable) = 0;
     virtual void waitInput(int ms) = 0;
     virtual void flush() {}
+    // Queues an event made inside the toolkit; it is dispatched like one from the display.
+    virtual void postEvent(const WEvent& ev) = 0;
+
+    // selections: the owned data is kept by selection.cc; a backend claims the window
+    // system's ownership of a slot (0 when refused), gives it up, and fetches a slot's data,
+    // which later arrives as a WE_SELECTION event for the window (0: cannot ask).
+    virtual int selectionOwn(int /*slot*/, unsigned long /*time*/) { return 1; }
+    virtual void selectionDisown(int /*slot*/) {}
+    virtual int selectionRequest(unsigned long /*window*/, int /*slot*/, unsigned long /*time*/) {
+        return 0;
+    }
 };
+
+// For backends (selection.cc): another client took the slot: forget the data and queue the
+// lost event for the owner.
+void WSelectionLost(int slot);
+// Fills *ev with arriving selection data for the window with this id; false when it is gone.
+bool WSelectionAnswerEvent(unsigned long window, int slot, const std::string& text, int type,
+                           WEvent* ev);
+// Forgets every owned slot without telling anyone (the display went away; tests).
+void WSelectionReset();
 
 // The next scripted answer ("-answer"), if one is queued.
 bool WTakeScriptedAnswer(std::string& answer);

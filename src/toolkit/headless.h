@@ -15,3 +15,9 @@ WColor WHeadlessCellFg(const WWindow* win, int col, int row);
 WColor WHeadlessCellBg(const WWindow* win, int col, int row);
 // Times the bell rang since start.
 int WHeadlessBeeps();
+
+// Selections: the window system refuses every ownership while refuse is set.
+void WHeadlessRefuseSelections(bool refuse);
+// Another client takes the slot with this data: our owner gets its lost event and requests
+// answer with the data. An empty text with type 0 means nobody owns it any more.
+void WHeadlessForeignSelection(int slot, const std::string& text, int type);

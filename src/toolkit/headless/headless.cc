@@ -12,6 +12,7 @@
 
 #include "toolkit/backend.h"
 #include "toolkit/headless.h"
+#include "toolkit/selection.h"
 
 namespace {
 
@@ -57,6 +58,15 @@ struct Grid {
 std::map<unsigned long, Grid> grids;
 std::deque<WEvent> queue;
 int beeps = 0;
+
+// What other clients hold: the selections live in the process, so these stand in for them.
+struct ForeignSlot {
+    bool held = false;
+    std::string text;
+    int type = WSEL_TEXT;
+};
+ForeignSlot foreign[WSEL_SLOTS];
+bool refuseSelections = false;
 
 struct HeadlessBackend : WBackend {
     unsigned long nextId = 1;
@@ -193,6 +203,27 @@ struct HeadlessBackend : WBackend {
         if (abortable && ev.kind == WE_KEY && ev.key == WK_ESCAPE) return WB_ESCAPE;
         return ev.kind == WE_BUTTON ? WClickEvent(ev) : WDeliver(ev);
     }
+    void postEvent(const WEvent& ev) override { queue.push_back(ev); }
+
+    int selectionOwn(int slot, unsigned long) override {
+        if (refuseSelections) return 0;
+        foreign[slot] = ForeignSlot();
+        return 1;
+    }
+    int selectionRequest(unsigned long window, int slot, unsigned long) override {
+        // Answered now but delivered through the queue, as a display would deliver it later.
+        std::string text;
+        int type = WSEL_TEXT;
+        if (!WSelectionOwned(slot, &text, &type) && foreign[slot].held) {
+            text = foreign[slot].text;
+            type = foreign[slot].type;
+        }
+        WEvent ev;
+        if (!WSelectionAnswerEvent(window, slot, text, type, &ev)) return 0;
+        queue.push_back(ev);
+        return 1;
+    }
+
     void waitInput(int ms) override {
         if (!queue.empty() || ms <= 0) return;
         struct timeval tv = {ms / 1000, (ms % 1000) * 1000};
@@ -233,4 +264,16 @@ WColor WHeadlessCellBg(const WWindow* win, int col, int row) {
 
 int WHeadlessBeeps() {
     return beeps;
+}
+
+void WHeadlessRefuseSelections(bool refuse) {
+    refuseSelections = refuse;
+}
+
+void WHeadlessForeignSelection(int slot, const std::string& text, int type) {
+    if (slot < 0 || slot >= WSEL_SLOTS) return;
+    WSelectionLost(slot);
+    foreign[slot].held = !(text.empty() && type == 0);
+    foreign[slot].text = text;
+    foreign[slot].type = type == WSEL_LINES || type == WSEL_RECT ? type : WSEL_TEXT;
 }

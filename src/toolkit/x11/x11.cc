@@ -138,6 +138,8 @@ struct X11Backend : WBackend {
 
     void exit() override {
         if (!xs.dpy) return;
+        x11SelectionExit();
+        WSelectionReset();
         if (xs.font) XFreeFont(xs.dpy, xs.font);
         if (xs.gc) XFreeGC(xs.dpy, xs.gc);
         if (resourceDb) XrmDestroyDatabase(resourceDb);
@@ -221,6 +223,8 @@ struct X11Backend : WBackend {
         XEvent ev;
         while (XCheckWindowEvent(xs.dpy, win, ~0L, &ev)) {
         }
+        for (auto it = xs.posted.begin(); it != xs.posted.end();)
+            it = it->window == w ? xs.posted.erase(it) : it + 1;
     }
 
     void mapWindow(WWindow* w) override {
@@ -300,10 +304,15 @@ struct X11Backend : WBackend {
         return pixel;
     }
 
-    bool pending() override { return XPending(xs.dpy) > 0; }
+    bool pending() override {
+        return !xs.posted.empty() || XPending(xs.dpy) > 0 || x11SelectionNextDeadline() == 0;
+    }
     int dispatchNext(int abortable) override { return x11DispatchNext(abortable); }
 
     void waitInput(int ms) override {
+        if (!xs.posted.empty()) return;
+        int due = x11SelectionNextDeadline();
+        if (due >= 0 && due < ms) ms = due;
         int fd = ConnectionNumber(xs.dpy);
         fd_set set;
         FD_ZERO(&set);
@@ -313,6 +322,15 @@ struct X11Backend : WBackend {
     }
 
     void flush() override { XFlush(xs.dpy); }
+    void postEvent(const WEvent& ev) override { xs.posted.push_back(ev); }
+
+    int selectionOwn(int slot, unsigned long time) override {
+        return x11SelectionOwn(slot, time);
+    }
+    void selectionDisown(int slot) override { x11SelectionDisown(slot); }
+    int selectionRequest(unsigned long window, int slot, unsigned long time) override {
+        return x11SelectionRequest(window, slot, time);
+    }
 };
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <deque>
 #include <map>
 #include <string>
 
@@ -22,8 +23,23 @@ struct X11State {
     Cursor cursors[4] = {0, 0, 0, 0};
     // a Meta or Alt key pressed alone, delivered on its release
     KeySym pendingAlt = 0;
+    // events made inside the toolkit (selection answers and losses), dispatched first
+    std::deque<WEvent> posted;
 };
 extern X11State xs;
 
 // Takes the next event and delivers it (x11events.cc).
 int x11DispatchNext(int abortable);
+
+// Selections (x11selection.cc).
+int x11SelectionOwn(int slot, unsigned long time);
+void x11SelectionDisown(int slot);
+int x11SelectionRequest(unsigned long window, int slot, unsigned long time);
+void x11SelectionAnswer(XSelectionRequestEvent* r); // another client asks us
+void x11SelectionArrived(XSelectionEvent* n);       // an owner answered us
+void x11SelectionCleared(XSelectionClearEvent* c);  // another client took a slot
+void x11SelectionProperty(XPropertyEvent* p);       // pieces of large transfers
+// Answers that ran out of time become empty answers: 1 when any did, else WB_NO_EVENT.
+int x11SelectionTimeouts();
+int x11SelectionNextDeadline(); // milliseconds to the next deadline, -1 when none
+void x11SelectionExit();

@@ -188,23 +188,15 @@ int onClientMessage(XClientMessageEvent* c) {
     return 1;
 }
 
-// Other clients asking for a selection we do not hold get a refusal, so they do not wait.
-void refuseSelection(XSelectionRequestEvent* r) {
-    XEvent reply;
-    reply.xselection.type = SelectionNotify;
-    reply.xselection.display = r->display;
-    reply.xselection.requestor = r->requestor;
-    reply.xselection.selection = r->selection;
-    reply.xselection.target = r->target;
-    reply.xselection.property = None;
-    reply.xselection.time = r->time;
-    XSendEvent(xs.dpy, r->requestor, False, 0, &reply);
-}
-
 } // namespace
 
 int x11DispatchNext(int abortable) {
-    if (!XPending(xs.dpy)) return WB_NO_EVENT;
+    if (!xs.posted.empty()) {
+        WEvent ev = xs.posted.front();
+        xs.posted.pop_front();
+        return WDeliver(ev);
+    }
+    if (!XPending(xs.dpy)) return x11SelectionTimeouts();
     XEvent e;
     XNextEvent(xs.dpy, &e);
     switch (e.type) {
@@ -235,8 +227,19 @@ int x11DispatchNext(int abortable) {
         return onSimple(&e, WE_CROSSING, e.type == FocusIn);
     case ClientMessage:
         return onClientMessage(&e.xclient);
+    // Requests are answered here and never reach a handler; answers and losses come back
+    // as WE_SELECTION records through the posted queue.
     case SelectionRequest:
-        refuseSelection(&e.xselectionrequest);
+        x11SelectionAnswer(&e.xselectionrequest);
+        return 1;
+    case SelectionNotify:
+        x11SelectionArrived(&e.xselection);
+        return 1;
+    case SelectionClear:
+        x11SelectionCleared(&e.xselectionclear);
+        return 1;
+    case PropertyNotify:
+        x11SelectionProperty(&e.xproperty);
         return 1;
     case MappingNotify:
         XRefreshKeyboardMapping(&e.xmapping);
