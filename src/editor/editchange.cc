@@ -139,6 +139,7 @@ void EditShowChange(Edit* edit, int64_t l1, int c1, int64_t l2, int c2, int64_t 
     File* file = edit->view.file;
     if (!file) return;
     int64_t delta = l2 - oldL2;
+    int64_t oldSelStart = edit->view.sel[0].startLine, oldSelEnd = edit->view.sel[0].endLine;
     for (int i = 0; i < 2; i++) {
         Selection& s = edit->view.sel[i];
         bool after = s.startLine > oldL2;
@@ -158,9 +159,23 @@ void EditShowChange(Edit* edit, int64_t l1, int c1, int64_t l2, int c2, int64_t 
         limitPoint(file, s.cursorLine, s.cursorCol, false);
     }
     (void)c1;
-    if (edit->view.topLine > std::max<int64_t>(1, file->nLines)) edit->view.topLine = 1;
-    edit->view.topLineRec = nullptr;
     int64_t top = edit->view.topLine;
+    if (edit->view.topLineRec && l1 > top && top <= file->nLines) {
+        // The lines above the change keep their records: only the rows that show the change,
+        // what moved below it, and the old and new selection are drawn again.
+        int64_t rows = EditRows(edit);
+        const Selection& s = edit->view.sel[0];
+        int64_t from = std::min({l1, oldSelStart, s.startLine});
+        int64_t to = delta == 0 ? std::max({l2, oldSelEnd, s.endLine}) : top + rows;
+        from = std::max(from, top);
+        to = std::min(to, top + rows);
+        if (from <= to) epDrawRows(edit, (int)(from - top), (int)(to - top));
+        if (delta != 0) EditsSbSetOne(edit);
+        EditUpdateTitle(edit);
+        return;
+    }
+    if (top > std::max<int64_t>(1, file->nLines)) top = 1;
+    edit->view.topLineRec = nullptr;
     edit->view.topLine = 0;
     EditScrollTo(edit, top); // redraws the view from the File's current text
     EditUpdateTitle(edit);

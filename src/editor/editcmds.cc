@@ -351,8 +351,10 @@ int EditAddChars(Edit* edit, const char* text, int64_t length, int which, int ty
     }
     EditPropagate(edit, sl);
     v.boundaryMode = 0;
+    // The change notice drew the changed rows with the cursor at the change's end; a quick
+    // paste put the cursor back, so its row is drawn again.
+    if (which == 1) redraw(edit);
     EditShowCursor(edit);
-    redraw(edit);
     return 1;
 }
 

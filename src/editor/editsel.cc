@@ -28,8 +28,9 @@ bool isAlnumWord(int c) {
 }
 
 int pixelOf(File* file, int64_t line, int col) {
-    std::string t = lineString(file, line);
-    return LineCols(t.data(), (int)t.size(), col) * WFontWidth();
+    if (!file || line < 1 || line > file->nLines) return col * WFontWidth();
+    Line* l = FileLine(file, line);
+    return LineCols(FileLineText(file, l), l->len, col) * WFontWidth();
 }
 
 // The byte column of the line whose left edge is nearest to pixel x.
@@ -145,7 +146,12 @@ void EditShowCursor(Edit* edit) {
         if (x < h) h = std::max(0, x - port->width / 2);
         else if (x >= h + port->width - fw) h = x - port->width / 2;
         h -= h % fw;
-        if (h != port->hpos) port->hpos = std::max(0, h);
+        if (h < 0) h = 0;
+        if (h != port->hpos) {
+            port->hpos = h;
+            epDrawRows(edit, 0, (int)EditRows(edit));
+            EditsSbSetOne(edit);
+        }
     }
 }
 

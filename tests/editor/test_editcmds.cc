@@ -95,7 +95,7 @@ struct EditCmds : ::testing::Test {
         ev.modifiers = mods;
         EditEventParse(e, ev);
     }
-    int run(const char* s) { return EditCli(e, s); }
+    int run(const std::string& s) { return EditCli(e, s.c_str()); }
     void motion(int col, int row) {
         WEvent ev;
         ev.kind = WE_BUTTON;
@@ -197,6 +197,34 @@ TEST_F(EditCmds, TypingKeysArrowsShiftSelectCutPasteUndo) {
     key(WK_END);
     key(WK_BACKSPACE, 0, "\b");
     EXPECT_EQ(text(), "ellworl\nsecond\n");
+}
+
+std::string trimmed(std::string s) {
+    while (!s.empty() && s.back() == ' ') s.pop_back();
+    return s;
+}
+
+TEST_F(EditCmds, PaneFollowsTypingJoinsAndSelections) {
+    open("aaa\nbbb\nccc\nddd\n");
+    auto row = [&](int r) { return trimmed(WHeadlessRows(e->view.window)[(size_t)r]); };
+    run("Down;\"X\"");
+    EXPECT_EQ(row(0), "aaa");
+    EXPECT_EQ(row(1), "Xbbb");
+    run("SOL0;Backspace");
+    EXPECT_EQ(row(0), "aaaXbbb");
+    EXPECT_EQ(row(1), "ccc");
+    EXPECT_EQ(row(2), "ddd");
+    EXPECT_EQ(row(3), "");
+    run("InsertNewline;InsertNewline");
+    EXPECT_EQ(row(1), "");
+    EXPECT_EQ(row(2), "Xbbb");
+    EXPECT_EQ(row(4), "ddd");
+    // A long line scrolls the pane sideways to keep the cursor in view.
+    run("EOF;\"" + std::string(200, 'y') + "z\"");
+    EXPECT_GT(e->panes->hpos, 0);
+    std::string last = row(5);
+    ASSERT_FALSE(last.empty());
+    EXPECT_EQ(last.back(), 'z');
 }
 
 TEST_F(EditCmds, InsertModeAndQuoteMode) {
