@@ -7,6 +7,7 @@
 #include <cstring>
 #include <ctime>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <string>
 #include <unistd.h>
 
@@ -14,7 +15,9 @@
 #include "buffer/file.h"
 #include "buffer/journal.h"
 #include "buffer/match.h"
+#include "buffer/save.h"
 #include "buffer/undo.h"
+#include "buffer/vchook.h"
 #include "config/cfg.h"
 #include "config/options.h"
 #include "editor/editcmd.h"
@@ -274,25 +277,78 @@ void EditFlashEnd(Edit* edit) {
     redraw(edit);
 }
 
+// A file nobody may write: no write permission for us, or no write bit at all (which the
+// superuser's access() would overlook; version control marks checked-in files that way).
+static bool diskReadOnly(const char* name) {
+    struct stat st;
+    if (stat(name, &st) != 0) return false;
+    return access(name, W_OK) != 0 || !(st.st_mode & 0222);
+}
+
+// The first change of an unmodified read-only File under version control checks it out.
+// Returns 1 when the File may now be changed, 0 when not (with the reason shown when
+// `shown` is set).
+static int autoCheckout(Edit* edit, File* f, bool* shown) {
+    *shown = false;
+    if (f->modified || f->viewOnly || f->checkinOnClose || edit->fixed || !file_UnderVC(f))
+        return 0;
+    std::string name = f->name;
+    char* holder = nullptr;
+    int mine = file_IsCheckedOut(f, &holder, nullptr);
+    bool ok = false;
+    if (holder && !mine) {
+        std::string m = name + " already checked out by " + holder;
+        EditSetMsg(edit, m.c_str());
+        *shown = true;
+    } else if (mine) {
+        ok = true;
+    } else if (f->noAutoCheckout || preventautocheckout) {
+        std::string m = "You must check " + name + " out of Version Control or enable Auto-Checkout";
+        EditSetMsg(edit, m.c_str());
+        WBeep();
+        *shown = true;
+    } else {
+        std::string m = "Checking " + name + " out of Version Control... ";
+        EditSetMsg(edit, m.c_str());
+        ok = file_CheckOut(f) == 1;
+        EditSetMsg(edit, (m + (ok ? "OK" : "FAILED")).c_str());
+        *shown = true;
+        if (ok) {
+            FileCloseUndo(f);
+            FileSemiRevert(f);
+            EditsSbSet(f);
+        }
+    }
+    gen_free(holder);
+    if (!ok) return 0;
+    f->readOnly = diskReadOnly(f->name);
+    return f->readOnly ? 0 : 1;
+}
+
 int EditReadOnlyCheck(Edit* edit) {
     File* f = edit->view.file;
     if (!f) return 1;
     bool refuse;
+    bool shown = false;
     if (f->internal || !f->name) {
         refuse = f->readOnly || f->viewOnly;
     } else {
         refuse = f->viewOnly;
         if (!refuse && f->readOnly) {
             // The indicator follows the disk: a file made writable since is editable again.
-            if (access(f->name, F_OK) == 0 && access(f->name, W_OK) != 0) refuse = true;
-            else f->readOnly = false;
+            if (diskReadOnly(f->name))
+                refuse = !autoCheckout(edit, f, &shown);
+            else
+                f->readOnly = false;
         }
     }
     if (!refuse && !f->haslock && !incr_AcquireLock(f)) refuse = true;
     if (refuse) {
-        WBeep();
-        const char* text = cfg_Text("status.readonly");
-        EditSetMsg(edit, text && *text ? text : "Window is read only");
+        if (!shown) {
+            WBeep();
+            const char* text = cfg_Text("status.readonly");
+            EditSetMsg(edit, text && *text ? text : "Window is read only");
+        }
         Selection& s2 = edit->view.sel[1];
         s2.endLine = s2.startLine = s2.cursorLine;
         s2.endCol = s2.startCol = s2.cursorCol;
