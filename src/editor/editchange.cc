@@ -23,7 +23,8 @@ void limitPoint(File* file, int64_t& line, int& col, bool isEnd) {
     if (line < 1) line = 1;
     if (line > file->nLines + 1) line = file->nLines + 1;
     int len = line > file->nLines ? 0 : lineLength(file, line);
-    if (col > len + (isEnd ? 1 : 0)) col = len + (isEnd ? 1 : 0);
+    (void)isEnd; // an end, too, lies within its line
+    if (col > len) col = len;
     if (col < 0) col = 0;
 }
 
@@ -148,7 +149,7 @@ void EditShowChange(Edit* edit, int64_t l1, int c1, int64_t l2, int c2, int64_t 
             s.startLine += delta;
             s.endLine += delta;
             s.cursorLine += delta;
-        } else if (i == 0 && (here || reaches)) {
+        } else if (reaches || (i == 0 && here)) {
             int col = c2 < 0 ? 0 : c2;
             int64_t line = c2 < 0 ? l2 + 1 : l2;
             s.startLine = s.endLine = s.cursorLine = line;

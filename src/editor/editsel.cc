@@ -33,15 +33,21 @@ int pixelOf(File* file, int64_t line, int col) {
     return LineCols(FileLineText(file, l), l->len, col) * WFontWidth();
 }
 
-// The byte column of the line whose left edge is nearest to pixel x.
+// The byte column of the line whose left edge is nearest to pixel x (one pass over the line).
 int columnNear(File* file, int64_t line, int x) {
-    std::string t = lineString(file, line);
+    if (!file || line < 1 || line > file->nLines) return 0;
+    Line* l = FileLine(file, line);
+    const char* t = FileLineText(file, l);
     int fw = WFontWidth();
-    int best = 0, bestDist = x < 0 ? -x : x;
-    for (int c = 1; c <= (int)t.size(); c++) {
-        int px = LineCols(t.data(), (int)t.size(), c) * fw;
-        int d = px > x ? px - x : x - px;
-        if (d < bestDist) best = c, bestDist = d;
+    int ts = tabsize > 0 ? tabsize : 8;
+    int best = 0;
+    int64_t bestDist = x < 0 ? -(int64_t)x : x;
+    int64_t col = 0;
+    for (int c = 0; c < l->len; c++) {
+        col = t[c] == '\t' ? (col / ts + 1) * ts : col + 1;
+        int64_t px = col * fw;
+        int64_t d = px > x ? px - x : x - px;
+        if (d < bestDist) best = c + 1, bestDist = d;
         if (px > x) break;
     }
     return best;
@@ -215,7 +221,7 @@ void epSelectionGrowToBoundary(EditView* view, Selection* sel, int redraw) {
     File* file = view->file;
     if (view->boundaryMode == 2) {
         sel->startCol = 0;
-        if (!(sel->endCol == 0 && sel->endLine > sel->startLine)) {
+        if (sel->endLine <= file->nLines && !(sel->endCol == 0 && sel->endLine > sel->startLine)) {
             if (sel->endLine < file->nLines) {
                 sel->endLine++;
                 sel->endCol = 0;

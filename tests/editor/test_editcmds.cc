@@ -464,6 +464,59 @@ TEST_F(EditCmds, FirstChangeChecksAReadOnlyFileOut) {
     fileVc = FileVc();
 }
 
+// Selection invariants: start never after end, lines 1..count+1, columns within the line.
+void expectValid(Edit* e, const std::string& after) {
+    File* f = e->view.file;
+    for (int i = 0; i < 2; i++) {
+        const Selection& s = e->view.sel[i];
+        int64_t ls[3] = {s.startLine, s.endLine, s.cursorLine};
+        int cs[3] = {s.startCol, s.endCol, s.cursorCol};
+        for (int k = 0; k < 3; k++) {
+            ASSERT_GE(ls[k], 1) << after;
+            ASSERT_LE(ls[k], f->nLines + 1) << after;
+            ASSERT_GE(cs[k], 0) << after;
+            ASSERT_LE(cs[k], EditLineLen(f, ls[k])) << after << " (selection " << i << ", point " << k << ")";
+        }
+        ASSERT_TRUE(s.startLine < s.endLine || (s.startLine == s.endLine && s.startCol <= s.endCol))
+            << after << " (selection " << i << ")";
+    }
+    int64_t n = 0;
+    for (Line* l = f->first; l; l = l->next) n++;
+    ASSERT_EQ(n, f->nLines) << after;
+}
+
+TEST_F(EditCmds, RandomCommandStringsKeepTheSelectionsValid) {
+    open("int main() {\n\treturn (a[1] + b);\n}\n\n  /* c */ x;\n");
+    const char* words[] = {
+        "Up", "Down", "Left", "Right", "LeftU", "RightD", "Word", "ReverseWord", "SOF", "EOF",
+        "SOL", "EOL", "SOL1", "PageUp", "PageDown", "ContinueSelection", "SelectWord",
+        "SelectLine", "SelectAll", "SelectToLines", "NoSelection", "Delete", "Backspace",
+        "InsertNewline", "Tab", "Indent", "Unindent", "Undo", "Redo", "RepeatLast", "JoinLines",
+        "CommentBlock", "UnCommentBlock", "UpperCaseBlock", "LowerCaseBlock", "Cut1", "Copy1",
+        "Paste1", "RectCut2", "RectCopy2", "RectPaste1", "Cut3", "Paste3", "SelectMatch",
+        "SelectToMatch", "ShowMatch", "CmtReg", "UnCmtReg", "PrimaryToSecondary",
+        "SecondaryToPrimary", "SOLSecondary", "SecondarySelectWord", "SecondarySelectionReplace",
+        "\"ab\\n\"", "\"\\t}\"", "\"(\"", "\")\"", "SelectLanguage C", "SelectLanguage Pascal",
+        "if <noselection> { Right }", "if <select1=lines> {SOL0} else {EOL}", "{ Down; Up",
+        "if <", "if <x", "}", "\"unterminated", "Return", "Quote", "Nonsense",
+        "if <col=eol> { Backspace }", "Date store",
+    };
+    const int n = (int)(sizeof words / sizeof words[0]);
+    unsigned seed = getenv("QE_FUZZ_SEED") ? (unsigned)atoi(getenv("QE_FUZZ_SEED")) : 12345;
+    auto next = [&]() { return (seed = seed * 1103515245u + 12345u) >> 8; };
+    for (int i = 0; i < 1500; i++) {
+        std::string cmd;
+        int parts = 1 + (int)(next() % 4);
+        for (int k = 0; k < parts; k++) cmd += std::string(k ? ";" : "") + words[next() % n];
+        run(cmd);
+        expectValid(e, cmd);
+        if (HasFatalFailure()) return;
+        // Pastes and repeats double the text now and then: start again from a small text.
+        if (e->view.file->nLines > 200 || FileCurrentSize(e->view.file) > 20000)
+            run("SelectAll;Delete;\"int f(int x) {\\n\\treturn [x];\\n}\\n\"");
+    }
+}
+
 TEST_F(EditCmds, DateInsertsCtimeWithABlank) {
     open("");
     run("Date");
