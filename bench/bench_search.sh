@@ -9,13 +9,8 @@ build="${1:-$root/build}"
 data="${DATA:-/work/bench-data}"
 file="$data/${FILE:-big1g.c}"
 [ -f "$file" ] || python3 "$root/bench/gen_cfile.py" "$file" 1024
-[ -f "$build/src/buffer/libqe_buffer.a" ] || { echo "build qe_buffer first"; exit 1; }
-
-# The benchmark program links the libraries the build made.
-bin="$build/bench_search"
-g++ -std=c++20 -O2 -I"$root/src" "$root/bench/bench_search.cc" \
-    "$build/src/buffer/libqe_buffer.a" "$build/src/toolkit/libqe_toolkit.a" \
-    "$build/src/config/libqe_config.a" "$build/src/runtime/libqe_runtime.a" -o "$bin"
+bin="$build/bin/bench_search"
+[ -x "$bin" ] || { echo "build first (sh scripts/build.sh)"; exit 1; }
 
 # The highest function number in the file: its name occurs only at the end.
 last=$(tail -c 4096 "$file" | grep -o 'checksum_[0-9]*' | tail -1 | cut -d_ -f2)

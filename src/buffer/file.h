@@ -43,6 +43,11 @@ struct File {
     Line* first = nullptr;
     Line* last = nullptr;
     int64_t nLines = 0;
+    // The line FileLine found last and its number: lookups without a hint start from it, so
+    // that a run of edits in the middle of a huge File does not walk from an end each time.
+    // The list primitives keep it right or drop it.
+    Line* lookLine = nullptr;
+    int64_t lookNo = 0;
     int maxWidth = 0;
     int64_t loadSize = 0;        // disk size when the temp file was last built from it
     UndoRec* undo = nullptr;

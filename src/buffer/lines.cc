@@ -54,6 +54,12 @@ void _FileInsertL(File* file, Line* before, Line* line) {
         before->prev = line;
     }
     file->nLines++;
+    if (file->lookLine) {
+        if (before == file->lookLine)
+            file->lookNo++; // the new line went in just above it
+        else if (line->prev != file->lookLine)
+            file->lookLine = nullptr; // somewhere else: its number is unknown
+    }
     setState(file, line);
     if (before) setState(file, before);
 }
@@ -120,6 +126,15 @@ void FileRemove(File* file, Line* line) {
     else
         file->last = line->prev;
     file->nLines--;
+    if (file->lookLine) {
+        if (line == file->lookLine)
+            file->lookLine = next; // the next line takes its number
+        else if (next == file->lookLine)
+            file->lookNo--;
+        else if (line->prev != file->lookLine)
+            file->lookLine = nullptr;
+        if (!file->lookLine) file->lookNo = 0;
+    }
     LineFree(line);
     setState(file, next);
 }
@@ -132,6 +147,8 @@ void FileFreeLines(File* file) {
     }
     file->first = file->last = nullptr;
     file->nLines = 0;
+    file->lookLine = nullptr;
+    file->lookNo = 0;
 }
 
 Line* FileLine(File* file, int64_t n, Line* hint, int64_t hintNo) {
@@ -141,15 +158,18 @@ Line* FileLine(File* file, int64_t n, Line* hint, int64_t hintNo) {
     int64_t lower = 1, upper = file->nLines;
     Line* lowLine = file->first;
     Line* upLine = file->last;
-    if (hint && hintNo >= 1 && hintNo <= file->nLines) {
-        if (hintNo <= n) {
-            lower = hintNo;
-            lowLine = hint;
-        } else {
-            upper = hintNo;
-            upLine = hint;
+    auto consider = [&](Line* known, int64_t knownNo) {
+        if (!known || knownNo < 1 || knownNo > file->nLines) return;
+        if (knownNo <= n && knownNo > lower) {
+            lower = knownNo;
+            lowLine = known;
+        } else if (knownNo > n && knownNo < upper) {
+            upper = knownNo;
+            upLine = known;
         }
-    }
+    };
+    consider(hint, hintNo);
+    consider(file->lookLine, file->lookNo);
     Line* l;
     if (n - lower > upper - n) {
         l = upLine;
@@ -158,6 +178,8 @@ Line* FileLine(File* file, int64_t n, Line* hint, int64_t hintNo) {
         l = lowLine;
         for (int64_t i = lower; i < n; i++) l = l->next;
     }
+    file->lookLine = l;
+    file->lookNo = n;
     return l;
 }
 

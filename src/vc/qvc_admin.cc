@@ -9,32 +9,9 @@
 
 #include "diff/diff.h"
 #include "vc/qvc.h"
+#include "vc/qvc_guards.h"
 
 namespace {
-
-struct LogStream {
-    FILE* f = nullptr;
-    ~LogStream() {
-        if (f) fclose(f);
-    }
-};
-
-struct Semaphore {
-    std::string logname;
-    bool held = false;
-    ~Semaphore() {
-        if (held) qvc_releaselock(logname);
-    }
-    bool take() {
-        if (qvc_obtainlock(logname) != 0) {
-            errno = 0;
-            qvc_logerror(3);
-            return false;
-        }
-        held = true;
-        return true;
-    }
-};
 
 std::string baseName(const std::string& path) {
     size_t slash = path.rfind('/');

@@ -10,33 +10,9 @@
 
 #include "diff/diff.h"
 #include "vc/qvc.h"
+#include "vc/qvc_guards.h"
 
 namespace {
-
-// Closes a log stream and releases a semaphore when the operation ends, however it ends.
-struct LogStream {
-    FILE* f = nullptr;
-    ~LogStream() {
-        if (f) fclose(f);
-    }
-};
-
-struct Semaphore {
-    std::string logname;
-    bool held = false;
-    ~Semaphore() {
-        if (held) qvc_releaselock(logname);
-    }
-    bool take() {
-        if (qvc_obtainlock(logname) != 0) {
-            errno = 0;
-            qvc_logerror(3);
-            return false;
-        }
-        held = true;
-        return true;
-    }
-};
 
 // A temporary file removed when the operation ends.
 struct TempFile {

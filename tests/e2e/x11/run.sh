@@ -47,10 +47,11 @@ echo 'int c;' > c.c
 ok() { pass=$((pass + 1)); echo "ok   $1"; }
 bad() { fail=$((fail + 1)); echo "FAIL $1: $2"; }
 
-# Prints the id of the mapped window named exactly $1, waiting up to 5 s for it.
+# Prints the id of the mapped window named exactly $1, waiting up to 20 s for it (sanitizer
+# builds on a busy machine start slowly).
 window_named() {
     t=0
-    while [ $t -lt 50 ]; do
+    while [ $t -lt 200 ]; do
         id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
         [ -n "$id" ] && { echo "$id"; return 0; }
         sleep 0.1
