@@ -161,9 +161,10 @@ void EditShowChange(Edit* edit, int64_t l1, int c1, int64_t l2, int c2, int64_t 
     }
     (void)c1;
     int64_t top = edit->view.topLine;
-    if (edit->view.topLineRec && l1 > top && top <= file->nLines) {
-        // The lines above the change keep their records: only the rows that show the change,
-        // what moved below it, and the old and new selection are drawn again.
+    if (edit->view.topLineRec && l1 >= top && top <= file->nLines) {
+        // A change keeps the record of its first line and of every line above it: only the
+        // rows that show the change, what moved below it, and the old and new selection are
+        // drawn again.
         int64_t rows = EditRows(edit);
         const Selection& s = edit->view.sel[0];
         int64_t from = std::min({l1, oldSelStart, s.startLine});
