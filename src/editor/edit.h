@@ -128,7 +128,6 @@ struct Edit {
     // bracket-match flash: where the cursor returns to
     bool flashing = false;
     Selection flashSaved;
-    void* flashTimer = nullptr;
     void (*destroyHook)(Edit* edit) = nullptr;
 };
 

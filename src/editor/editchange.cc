@@ -5,6 +5,7 @@
 
 #include "buffer/file.h"
 #include "editor/edit.h"
+#include "editor/editcmd.h"
 #include "editor/editpriv.h"
 #include "runtime/gen.h"
 
@@ -16,7 +17,7 @@ int64_t fifthOfView(Edit* edit) {
 
 int lineLength(File* file, int64_t line) {
     if (line < 1 || line > file->nLines) return 0;
-    return FileLine(file, line)->len;
+    return EditFileLine(file, line)->len;
 }
 
 void limitPoint(File* file, int64_t& line, int& col, bool isEnd) {
@@ -185,6 +186,10 @@ void EditShowChange(Edit* edit, int64_t l1, int c1, int64_t l2, int c2, int64_t 
 
 void EditsShowChange(Edit* first, int64_t l1, int c1, int64_t l2, int c2, int64_t oldL2) {
     File* file = first ? first->view.file : nullptr;
+    // A change that starts above a view's top line may have freed that line's record: no
+    // lookup may start from it until the view finds its top again.
+    for (Edit* e = first; e; e = e->nextsame)
+        if (l1 < e->view.topLine) e->view.topLineRec = nullptr;
     for (Edit* e = first; e; e = e->nextsame) {
         GAssert(e != e->nextsame);
         EditShowChange(e, l1, c1, l2, c2, oldL2, file && e == file->lastEdit);

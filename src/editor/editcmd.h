@@ -76,6 +76,12 @@ void EditPositionAt(Edit* edit, int x, int y, int64_t& line, int& col, bool* ove
 // Scrolls the view so that the primary selection's moving end is visible.
 void EditShowCursor(Edit* edit);
 int EditLineLen(File* file, int64_t line);
+// A line of the File found from the top of its active editor's view: in a file of millions of
+// lines the cursor is near there, and walking from either end would cost every keystroke.
+Line* EditFileLine(File* file, int64_t line);
+// That hint itself, for the buffer operations that take one.
+Line* EditHintLine(File* file);
+int64_t EditHintNo(File* file);
 
 // ---- editing ----
 // 1 = the change is refused.

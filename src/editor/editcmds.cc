@@ -33,7 +33,7 @@ namespace {
 
 std::string lineString(File* file, int64_t line) {
     if (!file || line < 1 || line > file->nLines) return std::string();
-    Line* l = FileLine(file, line);
+    Line* l = EditFileLine(file, line);
     return std::string(FileLineText(file, l), (size_t)l->len);
 }
 
@@ -115,7 +115,7 @@ bool EditWordWrap(Edit* edit) {
     int width = firstNonBlankCol(t) + (line == edit->wrapLine ? 0 : f->wrapIndent);
     std::string ins = "\n" + indentText(width);
     f->lastEdit = edit;
-    FileChange(f, nullptr, 0, line, b, line, b + 1, ins.data(), (int64_t)ins.size(), 0);
+    FileChange(f, EditHintLine(f), EditHintNo(f), line, b, line, b + 1, ins.data(), (int64_t)ins.size(), 0);
     int newCol = (int)ins.size() - 1 + (col - b - 1);
     s.startLine = s.endLine = s.cursorLine = line + 1;
     s.startCol = s.endCol = s.cursorCol = newCol;
@@ -125,8 +125,9 @@ bool EditWordWrap(Edit* edit) {
 
 // ---- bracket flash ----
 
-unsigned flashGen = 0;
 Edit* flashEdit = nullptr;
+ExtraHandle* flashTimer = nullptr; // the pending return of the cursor
+bool flashFiring = false;
 
 bool editAlive(Edit* edit) {
     for (ContextWindow* cw = NextEditContext(); cw; cw = cw->next)
@@ -134,9 +135,21 @@ bool editAlive(Edit* edit) {
     return false;
 }
 
-int flashTimeout(void* user, int) {
-    if ((uintptr_t)user == flashGen && flashEdit && editAlive(flashEdit)) EditFlashEnd(flashEdit);
-    return 1;
+int flashTimeout(void*, int) {
+    flashFiring = true;
+    if (flashEdit && editAlive(flashEdit)) EditFlashEnd(flashEdit);
+    flashFiring = false;
+    ExtraProcess_Release(flashTimer);
+    flashTimer = nullptr;
+    return 1; // done: the loop removes the entry
+}
+
+// Stops a pending return of the cursor (not from inside the timer itself).
+void stopFlashTimer() {
+    if (!flashTimer || flashFiring) return;
+    ExtraProcess_Kill(flashTimer, 0);
+    ExtraProcess_Release(flashTimer);
+    flashTimer = nullptr;
 }
 
 // The partner of the bracket at (line, col): 1 with its position.
@@ -145,7 +158,8 @@ int matchAt(Edit* edit, int64_t line, int col, int64_t& ml, int& mc, int64_t& el
     File* f = edit->view.file;
     if (line < 1 || line > f->nLines || col < 0 || col >= EditLineLen(f, line)) return 0;
     ml = line, mc = col;
-    return FileMatchSelection(f, MInfoFFile(f), 0, ml, mc, el, ec, nullptr, 0, maxBack);
+    return FileMatchSelection(f, MInfoFFile(f), 0, ml, mc, el, ec, EditHintLine(f), EditHintNo(f),
+                              maxBack);
 }
 
 void flashMatch(Edit* edit, int always) {
@@ -168,10 +182,8 @@ void flashMatch(Edit* edit, int always) {
     m.startCol = m.endCol = m.cursorCol = mc;
     redraw(edit);
     flashEdit = edit;
-    ++flashGen;
-    ExtraHandle* h = ExtraProcess_Create(XP_TIMER, tenths * 100, flashTimeout, nullptr,
-                                         (void*)(uintptr_t)flashGen);
-    if (h) ExtraProcess_Release(h);
+    stopFlashTimer();
+    flashTimer = ExtraProcess_Create(XP_TIMER, tenths * 100, flashTimeout, nullptr, nullptr);
 }
 
 // ---- pasting ----
@@ -188,7 +200,7 @@ void deliver(Edit* edit, const std::string& text, int type) {
     if (rect) {
         Selection& s = edit->view.sel[which];
         f->lastEdit = edit;
-        FileRectPaste(f, nullptr, 0, s.startLine, s.startCol, text.data(), (int64_t)text.size());
+        FileRectPaste(f, EditHintLine(f), EditHintNo(f), s.startLine, s.startCol, text.data(), (int64_t)text.size());
         EditPropagate(edit, s.startLine);
     } else {
         EditAddChars(edit, text.data(), (int64_t)text.size(), which, 0);
@@ -245,7 +257,7 @@ std::string replaceAll(const std::string& s, const std::string& from, const std:
 void replaceLines(Edit* edit, int64_t l1, int64_t l2, int endCol, const std::string& text) {
     File* f = edit->view.file;
     f->lastEdit = edit;
-    FileChange(f, nullptr, 0, l1, 0, l2, endCol, text.data(), (int64_t)text.size(), 0);
+    FileChange(f, EditHintLine(f), EditHintNo(f), l1, 0, l2, endCol, text.data(), (int64_t)text.size(), 0);
     int64_t nl;
     int nc;
     endOf(l1, 0, text, nl, nc);
@@ -255,7 +267,7 @@ void replaceLines(Edit* edit, int64_t l1, int64_t l2, int endCol, const std::str
 
 std::string regionText(File* f, int64_t l1, int c1, int64_t l2, int c2) {
     int64_t len = 0;
-    char* t = FileToStr(f, nullptr, 0, l1, c1, l2, c2, &len);
+    char* t = FileToStr(f, EditHintLine(f), EditHintNo(f), l1, c1, l2, c2, &len);
     std::string s(t ? t : "", (size_t)(t ? len : 0));
     gen_free(t);
     return s;
@@ -273,7 +285,10 @@ void EditFlashEnd(Edit* edit) {
     if (!edit || !edit->flashing) return;
     edit->flashing = false;
     edit->view.sel[0] = edit->flashSaved;
-    if (flashEdit == edit) flashEdit = nullptr;
+    if (flashEdit == edit) {
+        flashEdit = nullptr;
+        stopFlashTimer();
+    }
     redraw(edit);
 }
 
@@ -384,7 +399,7 @@ int EditAddChars(Edit* edit, const char* text, int64_t length, int which, int ty
     int64_t sl = s.startLine, el = s.endLine;
     int sc = s.startCol, ec = s.endCol;
     f->lastEdit = edit;
-    FileChange(f, nullptr, 0, sl, sc, el, ec, t.data(), (int64_t)t.size(),
+    FileChange(f, EditHintLine(f), EditHintNo(f), sl, sc, el, ec, t.data(), (int64_t)t.size(),
                typed && !wrapped ? 1 : 0);
     int64_t nl;
     int nc;
@@ -451,14 +466,14 @@ int EditCopyCmd(Edit* edit, int op, int slot) {
         if (SelEmpty(s)) return 1;
         if (op == 4 && EditReadOnlyCheck(edit)) return 1;
         int64_t len = 0;
-        char* t = FileRectToStr(f, nullptr, 0, s.startLine, s.startCol, s.endLine, s.endCol, &len);
+        char* t = FileRectToStr(f, EditHintLine(f), EditHintNo(f), s.startLine, s.startCol, s.endLine, s.endCol, &len);
         std::string data(t ? t : "", (size_t)(t ? len : 0));
         gen_free(t);
         WSelectionOwn(v.window, slot, data, WSEL_RECT, editEventTime);
         if (op == 4) {
             f->lastEdit = edit;
             int64_t l1 = s.startLine;
-            FileRectDel(f, nullptr, 0, s.startLine, s.startCol, s.endLine, s.endCol);
+            FileRectDel(f, EditHintLine(f), EditHintNo(f), s.startLine, s.startCol, s.endLine, s.endCol);
             EditPropagate(edit, l1);
         }
         return 1;
@@ -566,7 +581,7 @@ int indentBy(Edit* e, int sign) {
     f->lastEdit = e;
     if (saved.startLine > f->nLines) {
         const char nl = '\n';
-        FileChange(f, nullptr, 0, f->nLines + 1, 0, f->nLines + 1, 0, &nl, 1, 0);
+        FileChange(f, EditHintLine(f), EditHintNo(f), f->nLines + 1, 0, f->nLines + 1, 0, &nl, 1, 0);
         saved.startLine = saved.endLine = saved.cursorLine = f->nLines;
         saved.startCol = saved.endCol = saved.cursorCol = 0;
     }
@@ -579,7 +594,7 @@ int indentBy(Edit* e, int sign) {
     int* cols[3] = {&saved.startCol, &saved.endCol, &saved.cursorCol};
     int before[3];
     for (int k = 0; k < 3; k++) before[k] = firstNonWhite(f, *lines[k]);
-    FileIndent(f, nullptr, 0, l1, l2, sign * size);
+    FileIndent(f, EditHintLine(f), EditHintNo(f), l1, l2, sign * size);
     // The points keep their place in the text; the start of whole lines stays at column 0.
     for (int k = 0; k < 3; k++) {
         if (*lines[k] < l1 || *lines[k] > l2) continue;
@@ -609,7 +624,7 @@ int undoRedo(Edit* e, bool redo) {
     }
     if (EditReadOnlyCheck(e)) return 1;
     f->lastEdit = e;
-    int64_t first = redo ? FileRedo(f, nullptr, 0) : FileUndo(f, nullptr, 0);
+    int64_t first = redo ? FileRedo(f, nullptr, 0) : FileUndo(f, nullptr, 0); // members may remove any line
     e->view.boundaryMode = 0;
     if (first > 0) EditPropagate(e, first);
     EditShowCursor(e);
@@ -640,7 +655,7 @@ int cmdRepeatLast(Edit* e, EditCmdCtx*) {
     Selection& s = e->view.sel[0];
     if (!r->text) { // an indentation: the same lines, the same amount again
         f->lastEdit = e;
-        FileIndent(f, nullptr, 0, r->lS, r->lE, -r->textLen);
+        FileIndent(f, EditHintLine(f), EditHintNo(f), r->lS, r->lE, -r->textLen);
         return 1;
     }
     std::string ins = regionText(f, r->lS, r->cS, r->lE, r->cE);
@@ -665,7 +680,7 @@ int cmdRepeatLast(Edit* e, EditCmdCtx*) {
         c2 = std::clamp(c2, 0, EditLineLen(f, l2));
     }
     f->lastEdit = e;
-    FileChange(f, nullptr, 0, l1, c1, l2, c2, ins.data(), (int64_t)ins.size(), 0);
+    FileChange(f, EditHintLine(f), EditHintNo(f), l1, c1, l2, c2, ins.data(), (int64_t)ins.size(), 0);
     EditPropagate(e, l1);
     return 1;
 }
@@ -689,7 +704,7 @@ int cmdJoinLines(Edit* e, EditCmdCtx*) {
         while (a > 0 && (up[(size_t)a - 1] == ' ' || up[(size_t)a - 1] == '\t')) a--;
         int b = 0;
         while (b < (int)down.size() && (down[(size_t)b] == ' ' || down[(size_t)b] == '\t')) b++;
-        FileChange(f, nullptr, 0, l1, a, l1 + 1, b, " ", 1, 0);
+        FileChange(f, EditHintLine(f), EditHintNo(f), l1, a, l1 + 1, b, " ", 1, 0);
     }
     EditPropagate(e, l1);
     return 1;
@@ -779,14 +794,14 @@ int cmtReg(Edit* e, bool add) {
     for (int64_t n = l1; n <= l2; n++) {
         int col = n == l1 ? firstCol : 0;
         if (add) {
-            FileChange(f, nullptr, 0, n, col, n, col, "--", 2, 0);
+            FileChange(f, EditHintLine(f), EditHintNo(f), n, col, n, col, "--", 2, 0);
         } else {
             std::string t = lineString(f, n);
             size_t at = t.find("--", (size_t)std::min(col, (int)t.size()));
             bool blanks = at != std::string::npos;
             for (size_t k = (size_t)col; blanks && k < at; k++)
                 if (t[k] != ' ' && t[k] != '\t') blanks = false;
-            if (blanks) FileChange(f, nullptr, 0, n, (int)at, n, (int)at + 2, "", 0, 0);
+            if (blanks) FileChange(f, EditHintLine(f), EditHintNo(f), n, (int)at, n, (int)at + 2, "", 0, 0);
         }
     }
     EditPropagate(e, l1);
@@ -810,7 +825,7 @@ int changeCase(Edit* e, bool upper) {
     std::string t = regionText(f, l1, c1, l2, c2);
     for (char& c : t) c = (char)(upper ? toupper((unsigned char)c) : tolower((unsigned char)c));
     f->lastEdit = e;
-    FileChange(f, nullptr, 0, l1, c1, l2, c2, t.data(), (int64_t)t.size(), 0);
+    FileChange(f, EditHintLine(f), EditHintNo(f), l1, c1, l2, c2, t.data(), (int64_t)t.size(), 0);
     EditPropagate(e, l1);
     EditSetSelection(e, 0, l1, c1, l2, c2);
     return 1;
@@ -994,12 +1009,12 @@ int EditDropDragged(Edit* e, EditCmdCtx* ctx) {
     group.lS = s.startLine, group.cS = s.startCol, group.lE = s.endLine, group.cE = s.endCol;
     if (!e->dragCopy && before(s.endLine, s.endCol, line, col)) {
         // Moving forward: insert first, then remove the original before it.
-        FileChange(f, nullptr, 0, line, col, line, col, t.data(), (int64_t)t.size(), 0);
-        FileChange(f, nullptr, 0, s.startLine, s.startCol, s.endLine, s.endCol, "", 0, 0);
+        FileChange(f, EditHintLine(f), EditHintNo(f), line, col, line, col, t.data(), (int64_t)t.size(), 0);
+        FileChange(f, EditHintLine(f), EditHintNo(f), s.startLine, s.startCol, s.endLine, s.endCol, "", 0, 0);
     } else {
         if (!e->dragCopy)
-            FileChange(f, nullptr, 0, s.startLine, s.startCol, s.endLine, s.endCol, "", 0, 0);
-        FileChange(f, nullptr, 0, line, col, line, col, t.data(), (int64_t)t.size(), 0);
+            FileChange(f, EditHintLine(f), EditHintNo(f), s.startLine, s.startCol, s.endLine, s.endCol, "", 0, 0);
+        FileChange(f, EditHintLine(f), EditHintNo(f), line, col, line, col, t.data(), (int64_t)t.size(), 0);
     }
     EditPropagate(e, std::min(line, s.startLine));
     return 1;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,7 @@ extern unsigned long editEventTime;
 namespace {
 
 std::vector<EditCmd> addedCmds; // EditAddCmd, searched first
+std::deque<std::string> addedNames; // their names (a deque never moves its strings)
 
 bool wordEq(const char* a, size_t n, const char* b) {
     return strlen(b) == n && strncasecmp(a, b, n) == 0;
@@ -258,7 +260,7 @@ int Edit_CondStrToCond(Edit* edit, const char* text, int* ok) {
         if (!SelEmpty(s)) return 0;
         File* f = v.file;
         if (s.cursorLine > f->nLines) return 1;
-        Line* l = FileLine(f, s.cursorLine);
+        Line* l = EditFileLine(f, s.cursorLine);
         const char* t = FileLineText(f, l);
         for (int i = 0; i < s.cursorCol && i < l->len; i++)
             if (t[i] != ' ' && t[i] != '\t') return 0;
@@ -449,7 +451,8 @@ int EditCli(Edit* edit, const char* string) {
 int EditAddCmd(const char* name, EditCmdFn handler) {
     if (!name || !*name || !handler) return 0;
     if (addedCmds.size() == addedCmds.capacity()) addedCmds.reserve(addedCmds.size() + 10);
-    addedCmds.push_back({gen_sprintf("%s", name), handler, 0});
+    addedNames.emplace_back(name);
+    addedCmds.push_back({addedNames.back().c_str(), handler, 0});
     return 1;
 }
 

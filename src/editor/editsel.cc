@@ -19,7 +19,7 @@ namespace {
 // A line's bytes copied out: FileLineText may point into a cache window that moves.
 std::string lineString(File* file, int64_t line) {
     if (!file || line < 1 || line > file->nLines) return std::string();
-    Line* l = FileLine(file, line);
+    Line* l = EditFileLine(file, line);
     return std::string(FileLineText(file, l), (size_t)l->len);
 }
 
@@ -29,14 +29,14 @@ bool isAlnumWord(int c) {
 
 int pixelOf(File* file, int64_t line, int col) {
     if (!file || line < 1 || line > file->nLines) return col * WFontWidth();
-    Line* l = FileLine(file, line);
+    Line* l = EditFileLine(file, line);
     return LineCols(FileLineText(file, l), l->len, col) * WFontWidth();
 }
 
 // The byte column of the line whose left edge is nearest to pixel x (one pass over the line).
 int columnNear(File* file, int64_t line, int x) {
     if (!file || line < 1 || line > file->nLines) return 0;
-    Line* l = FileLine(file, line);
+    Line* l = EditFileLine(file, line);
     const char* t = FileLineText(file, l);
     int fw = WFontWidth();
     int ts = tabsize > 0 ? tabsize : 8;
@@ -113,13 +113,27 @@ int classAt(const std::string& t, int i) {
 
 } // namespace
 
+Line* EditHintLine(File* file) {
+    Edit* e = file ? (file->lastEdit ? file->lastEdit : file->edits) : nullptr;
+    return e && e->view.file == file && e->view.topLine <= file->nLines ? e->view.topLineRec
+                                                                           : nullptr;
+}
+
+int64_t EditHintNo(File* file) {
+    return EditHintLine(file) ? (file->lastEdit ? file->lastEdit : file->edits)->view.topLine : 0;
+}
+
+Line* EditFileLine(File* file, int64_t line) {
+    return FileLine(file, line, EditHintLine(file), EditHintNo(file));
+}
+
 bool SelEmpty(const Selection& s) {
     return s.startLine == s.endLine && s.startCol == s.endCol;
 }
 
 int EditLineLen(File* file, int64_t line) {
     if (!file || line < 1 || line > file->nLines) return 0;
-    return FileLine(file, line)->len;
+    return EditFileLine(file, line)->len;
 }
 
 int EditColStartOfText(Edit* edit, int64_t line) {
@@ -276,7 +290,7 @@ int vGrabSelection(EditView* view, int slot) {
     const Selection& s = view->sel[0];
     if (SelEmpty(s) || !view->file) return 1;
     int64_t len = 0;
-    char* text = FileToStr(view->file, nullptr, 0, s.startLine, s.startCol, s.endLine, s.endCol,
+    char* text = FileToStr(view->file, EditHintLine(view->file), EditHintNo(view->file), s.startLine, s.startCol, s.endLine, s.endCol,
                            &len);
     std::string data(text ? text : "", (size_t)(text ? len : 0));
     gen_free(text);

@@ -35,7 +35,7 @@ Edit* activeEdit(File* file) {
 }
 
 int lineLen(File* file, int64_t line) {
-    return line >= 1 && line <= file->nLines ? FileLine(file, line)->len : 0;
+    return line >= 1 && line <= file->nLines ? EditFileLine(file, line)->len : 0;
 }
 
 void setActiveSelection(File* file, int64_t lS, int cS, int64_t lE, int cE) {

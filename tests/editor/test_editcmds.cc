@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "buffer/file.h"
 #include "buffer/registry.h"
@@ -18,6 +19,7 @@
 #include "editor/editcmd.h"
 #include "runtime/gen.h"
 #include "toolkit/backend.h"
+#include "toolkit/eventloop.h"
 #include "toolkit/headless.h"
 #include "toolkit/selection.h"
 #include "toolkit/toolkit.h"
@@ -374,6 +376,19 @@ TEST_F(EditCmds, TypedClosingBracketFlashesItsOpener) {
     run("Noop"); // the next command brings the cursor back
     EXPECT_FALSE(e->flashing);
     EXPECT_EQ(sel(), "1,9-1,9");
+    // Left alone, the cursor comes back when the timer runs out.
+    EditParenMatch = 1;
+    run("SOL0;\"(\";EOL");
+    type(")");
+    EXPECT_TRUE(e->flashing);
+    EXPECT_EQ(sel(), "1,0-1,0");
+    for (int i = 0; i < 100 && e->flashing; i++) {
+        int wait = 0;
+        ExtraProcess_Wait(&wait);
+        usleep(10000);
+    }
+    EXPECT_FALSE(e->flashing);
+    EXPECT_EQ(sel(), "1,11-1,11");
     EditParenMatch = 0;
     type(")");
     EXPECT_FALSE(e->flashing);
