@@ -11,6 +11,7 @@
 #include "buffer/file.h"
 #include "buffer/synhook.h"
 #include "buffer/journal.h"
+#include "buffer/registry.h"
 #include "editor/edit.h"
 #include "editor/editcmd.h"
 #include "lang/syn.h"
@@ -191,5 +192,17 @@ int RunBatch(const std::vector<std::string>& commands) {
         }
         if (!ok) status = 1;
     }
+    // The end asks nothing: windows close as they are, and what no command saved is given up
+    // with its edit lock and temp file.
+    while (ContextWindow* cw = NextEditContext()) {
+        if (cw->kind != CW_EDIT) {
+            cwRemoveList(cw);
+            continue;
+        }
+        auto* e = static_cast<Edit*>(cw->data);
+        e->destroying = true;
+        EditDestroy(e);
+    }
+    while (File* f = FileHead()) FileFree(f);
     return status;
 }
