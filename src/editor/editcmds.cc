@@ -392,7 +392,7 @@ int EditAddChars(Edit* edit, const char* text, int64_t length, int which, int ty
         return 1;
     }
     bool wrapped = false;
-    if (typed && which == 0 && f->wordWrap && t.find('\n') == std::string::npos &&
+    if (typed && which == 0 && f->wordWrap && !t.empty() && t.find('\n') == std::string::npos &&
         EditShouldWrap(edit))
         wrapped = EditWordWrap(edit);
     Selection primary = v.sel[0];
