@@ -1,9 +1,11 @@
 // editor/editfile.cc: saving, reverting and closing from an editor, the window commands of the
 // command table, and the small commands of the command language itself (Noop, Beep, Identify,
 // AlterLocation, Minibuffer, the configuration commands).
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "buffer/change.h"
 #include "buffer/file.h"
@@ -197,6 +199,63 @@ int cmdConfigCommand(Edit* e, EditCmdCtx* ctx) {
     return 1;
 }
 
+// The word around the cursor, for the popup menu's tag item.
+std::string wordAroundCursor(Edit* e) {
+    File* f = e->view.file;
+    const Selection& s = e->view.sel[0];
+    if (s.cursorLine > f->nLines) return std::string();
+    Line* l = EditFileLine(f, s.cursorLine);
+    std::string t(FileLineText(f, l), (size_t)l->len);
+    auto word = [&](int i) {
+        unsigned char c = (unsigned char)t[(size_t)i];
+        return isalnum(c) || c == '_' || c == '$' || c >= 128;
+    };
+    int a = std::min(s.cursorCol, (int)t.size()), b = a;
+    while (a > 0 && word(a - 1)) a--;
+    while (b < (int)t.size() && word(b)) b++;
+    return t.substr((size_t)a, (size_t)(b - a));
+}
+
+// The popup menu: its items that apply now, offered as a choice of buttons.
+int cmdShowContextMenu(Edit* e, EditCmdCtx*) {
+    File* f = e->view.file;
+    const Selection& s = e->view.sel[0];
+    bool sel = !SelEmpty(s);
+    struct Item {
+        std::string label;
+        std::string command;
+    };
+    std::vector<Item> items;
+    if (sel) items.push_back({"Cut", "Cut1"});
+    if (sel) items.push_back({"Copy", "Copy1"});
+    items.push_back({"Paste", "if <noselection> { if <select1=lines> {SOL0}} Paste1"});
+    if (f->undo && !f->readOnly && !f->viewOnly) items.push_back({"Undo", "Undo"});
+    if (!sel || s.startLine == s.endLine) {
+        std::string what = "selected function";
+        if (!sel) {
+            std::string w = wordAroundCursor(e);
+            what = w.empty() ? "function" : "function \"" + w + "\"";
+        }
+        items.push_back({"Jump to " + what, "OpenTag"});
+    }
+    if (sel) {
+        items.push_back({"Comment", "CommentBlock"});
+        items.push_back({"Uncomment", "UnCommentBlock"});
+        items.push_back({"Auto Indent", "AutoIndent"});
+    }
+    std::vector<std::string> labels;
+    std::string text;
+    for (const Item& i : items) {
+        labels.push_back(i.label);
+        text += (text.empty() ? "" : ", ") + i.label;
+    }
+    int chosen = WButtonDialogue("Edit", text.c_str(), labels, -1);
+    if (chosen < 0 || chosen >= (int)items.size()) return 1;
+    std::string command = items[(size_t)chosen].command;
+    EditCli(e, command.c_str());
+    return 1;
+}
+
 } // namespace
 
 int SaveFile(File* file) {
@@ -237,6 +296,7 @@ const EditCmd editFileCmds[] = {
     {"AlterLocation", cmdAlterLocation, 0},
     {"Minibuffer", cmdMinibuffer, 0x2},
     {"Configure", cmdConfigure, 0x2},
+    {"ShowContextMenu", cmdShowContextMenu, 0x2},
     {"ConfigureFile", cmdConfigureFile, 0x2},
     {nullptr, nullptr, 0},
 };
