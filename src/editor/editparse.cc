@@ -385,9 +385,9 @@ std::string EditUnquote(const char* text, const char** end) {
 
 int EditParseCmd(Edit* edit, EditCmdCtx& location) {
     if (!location.text) return 1;
-    if (location.msgWindow && edit->top && location.msgWindow == edit->top) {
-        edit->message.clear();
-    }
+    if (location.msgWindow && edit->top && location.msgWindow == edit->top && edit->parseDepth == 0 &&
+        !edit->message.empty())
+        EditSetMsg(edit, ""); // the last string's message goes when the next one starts
     StringGroup g;
     bool outer = edit->parseDepth == 0;
     if (outer && edit->view.file) {
