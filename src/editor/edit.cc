@@ -236,6 +236,7 @@ void EditLinkFile(Edit* edit, File* file) {
 void EditUnlinkFile(Edit* edit) {
     File* file = edit->view.file;
     if (!file) return;
+    epForgetLines(file); // the File may be freed, and its address reused
     for (Edit** p = &file->edits; *p; p = &(*p)->nextsame) {
         GAssert(*p != (*p)->nextsame);
         if (*p == edit) {

@@ -194,6 +194,9 @@ int EditDestroy(Edit* edit);
 // last line of the region before it ----
 void EditShowChange(Edit* edit, int64_t l1, int c1, int64_t l2, int c2, int64_t oldL2,
                     bool here);
+// The line states below a change at `line` follow it (before the editors redraw), and what
+// drawing remembers of the File's lines is forgotten.
+void EditsPropagateColour(File* file, int64_t line);
 void EditsShowChange(Edit* first, int64_t l1, int c1, int64_t l2, int c2, int64_t oldL2);
 void PopsShowChange(EditPop* first, int64_t l1, int c1, int64_t l2, int c2, int64_t oldL2);
 void EditsRefigureTopLine(Edit* first);
@@ -224,6 +227,9 @@ void EditSelectionRange(Edit* edit, int64_t* l1, int* c1, int64_t* l2, int* c2);
 // Runs the main loop until no editor window is left (or, with the exit-test switch, only
 // message-list windows are), then returns.
 void EditMainLoop();
+
+// Starts syntax colouring with the editor's panes as its views.
+void EditInitColouring();
 
 // Routes the buffer's notifications, the journal timer and saving to the editor windows.
 void EditInstallFileLinks();

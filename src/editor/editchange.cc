@@ -4,9 +4,11 @@
 #include <sys/stat.h>
 
 #include "buffer/file.h"
+#include "config/options.h"
 #include "editor/edit.h"
 #include "editor/editcmd.h"
 #include "editor/editpriv.h"
+#include "lang/syn.h"
 #include "runtime/gen.h"
 
 namespace {
@@ -184,6 +186,15 @@ void EditShowChange(Edit* edit, int64_t l1, int c1, int64_t l2, int c2, int64_t 
     EditUpdateTitle(edit);
 }
 
+void EditsPropagateColour(File* file, int64_t line) {
+    epForgetLines(file);
+    const Language* lang = file->language;
+    if (!colorsyntax || !lang || lang->id == 0 || !lang->separators) return;
+    // Only the states are brought up to date here: every editor of the File redraws its whole
+    // view next, and lines further down are recomputed when they are drawn.
+    synxRecalculate(file, line, line + 20);
+}
+
 void EditsShowChange(Edit* first, int64_t l1, int c1, int64_t l2, int c2, int64_t oldL2) {
     File* file = first ? first->view.file : nullptr;
     // A change that starts above a view's top line may have freed that line's record: no
@@ -200,6 +211,7 @@ void EditsRefigureTopLine(Edit* first) {
     for (Edit* e = first; e; e = e->nextsame) {
         File* file = e->view.file;
         if (!file) continue;
+        epForgetLines(file); // its lines may have been read again
         int64_t top = e->view.topLine;
         if (top > file->nLines) top = std::max<int64_t>(1, file->nLines - fifthOfView(e));
         for (Selection& s : e->view.sel) {

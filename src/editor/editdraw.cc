@@ -8,6 +8,7 @@
 #include "config/options.h"
 #include "editor/edit.h"
 #include "editor/editpriv.h"
+#include "lang/syn.h"
 #include "runtime/gen.h"
 #include "toolkit/scrollbar.h"
 #include "toolkit/widgets.h"
@@ -20,23 +21,41 @@ struct Cell {
     int index;
 };
 
-// Expands at most `limit` cells: only the columns up to the right edge are ever drawn, and a
-// line may be a gigabyte long. Returns true when the line ended before the limit.
-bool expandLine(const char* text, int len, size_t limit, std::vector<Cell>& cells) {
+int tabStop() {
+    return tabsize > 0 ? tabsize : 8;
+}
+
+// The display column after bytes [from, to) of a line, starting at column `col`.
+int64_t columnAfter(const char* text, int from, int to, int64_t col) {
+    const int ts = tabStop();
+    for (int i = from; i < to; i++) col += text[i] == '\t' ? ts - col % ts : 1;
+    return col;
+}
+
+// The display cells of columns [first, first + count) of a line, expanded from byte `byte`,
+// which starts at column `col`. Only those cells are kept and the scan stops at the right
+// edge: a line may be a gigabyte long. Returns true when the line ended before the edge,
+// with its width in columns in *width.
+bool expandLine(const char* text, int len, int byte, int64_t col, int64_t first, int count,
+                std::vector<Cell>& cells, int64_t* width) {
     cells.clear();
-    int ts = tabsize > 0 ? tabsize : 8;
-    for (int i = 0; i < len; i++) {
-        if (cells.size() >= limit) return false;
+    const int64_t limit = first + count;
+    const int ts = tabStop();
+    for (int i = byte; i < len; i++) {
+        if (col >= limit) return false;
         unsigned char b = (unsigned char)text[i];
+        char ch = (char)b;
+        int n = 1;
         if (b == '\t') {
-            int n = ts - (int)(cells.size() % (size_t)ts);
-            for (int k = 0; k < n; k++) cells.push_back({' ', i});
+            ch = ' ';
+            n = ts - (int)(col % ts);
         } else if (b < 0x20 || b == 0x7f) {
-            cells.push_back({'?', i}); // a control byte keeps its one column
-        } else {
-            cells.push_back({(char)b, i});
+            ch = '?'; // a control byte keeps its one column
         }
+        for (int k = 0; k < n; k++, col++)
+            if (col >= first && col < limit) cells.push_back({ch, i});
     }
+    *width = col;
     return true;
 }
 
@@ -47,6 +66,101 @@ bool inSelection(const Selection& s, int64_t line, int col) {
     if (line == s.startLine && col < s.startCol) return false;
     if (line == s.endLine && col >= s.endCol) return false;
     return true;
+}
+
+// The colouring scan looks only this far past what it is asked about, so a gigabyte line
+// costs what its visible part costs; an element running further is taken as running to the
+// end of the line, which colours the visible part the same.
+constexpr int kLookahead = 4096;
+
+int scanEnd(int len, int to) {
+    return len - to > kLookahead ? to + kLookahead : len;
+}
+
+// Where the colouring scan reports its runs: one colour per byte of the visible range.
+struct ColourSink : SynTextSink {
+    unsigned long* out = nullptr;
+    int from = 0;
+};
+
+// Syntax colour of bytes [from, to) of a line, from the colouring state at `from`:
+// colours[i - from] is byte i's.
+void lineColours(const Language* lang, const char* text, int len, int from, int to,
+                 uint32_t state, std::vector<unsigned long>& colours) {
+    colours.assign((size_t)(to - from), wPalette.foreground);
+    ColourSink sink;
+    sink.out = colours.data();
+    sink.from = from;
+    sink.drawRun = [](SynTextSink* s, const char*, int a, int b, unsigned long fg, unsigned long) {
+        auto* cs = static_cast<ColourSink*>(s);
+        for (int i = a; i < b; i++) cs->out[i - cs->from] = fg;
+    };
+    syn_ShowText(&sink, text, scanEnd(len, to), from, to, wPalette.foreground,
+                 wPalette.background, lang, &state);
+}
+
+// The colouring state at byte `to` of a line from the state at byte `from`.
+uint32_t advanceState(const Language* lang, const char* text, int len, int from, int to,
+                      uint32_t state) {
+    SynTextSink none;
+    none.drawRun = [](SynTextSink*, const char*, int, int, unsigned long, unsigned long) {};
+    syn_ShowText(&none, text, scanEnd(len, to), from, to, 0, 0, lang, &state);
+    return state;
+}
+
+// Drawing a row of a long line resumes from the nearest of its marks left of the view: a byte,
+// the display column it starts at and the colouring state there, one every kMarkSpan bytes.
+// Scrolling a huge line sideways thus scans it from its start only once. The marks of a few
+// lines are kept; any change to a File forgets its lines' marks.
+constexpr int kMarkSpan = 1 << 18;
+
+struct Mark {
+    int byte;
+    int64_t col;
+    uint32_t state;
+};
+
+struct LongLine {
+    const File* file = nullptr;
+    const Line* line = nullptr;
+    int len = 0;
+    uint32_t lineState = 0;
+    int tabs = 0;
+    const Language* lang = nullptr; // null: drawn without colour
+    int cppComments = 0;
+    std::vector<Mark> marks;
+};
+
+LongLine longLines[4];
+int nextLongLine = 0;
+
+const Mark& resumeMark(const File* file, const Line* line, const char* text,
+                       const Language* lang, int64_t firstCol) {
+    LongLine* ll = nullptr;
+    for (LongLine& l : longLines)
+        if (l.file == file && l.line == line && l.len == line->len &&
+            l.lineState == line->synState[0] && l.tabs == tabStop() && l.lang == lang &&
+            l.cppComments == cppCommentsInC)
+            ll = &l;
+    if (!ll) {
+        ll = &longLines[nextLongLine];
+        nextLongLine = (nextLongLine + 1) % 4;
+        *ll = LongLine{file, line, line->len, line->synState[0], tabStop(), lang, cppCommentsInC,
+                       {{0, 0, line->synState[0]}}};
+    }
+    std::vector<Mark>& m = ll->marks;
+    while (m.back().col < firstCol && line->len - m.back().byte > kMarkSpan) {
+        const Mark last = m.back();
+        int byte = last.byte + kMarkSpan;
+        int64_t col = columnAfter(text, last.byte, byte, last.col);
+        if (col > firstCol) break;
+        uint32_t state = lang ? advanceState(lang, text, line->len, last.byte, byte, last.state)
+                              : 0;
+        m.push_back({byte, col, state});
+    }
+    auto after = std::upper_bound(m.begin(), m.end(), firstCol,
+                                  [](int64_t c, const Mark& k) { return c < k.col; });
+    return *(after - 1);
 }
 
 } // namespace
@@ -73,33 +187,63 @@ void epDrawRows(Edit* edit, int row0, int row1) {
     if (file && lineNo >= 1 && lineNo <= file->nLines)
         line = FileLine(file, lineNo, v.topLineRec, v.topLine);
     std::vector<Cell> cells;
+    std::vector<unsigned long> colours;
     std::string runText;
     for (int r = row0; r <= row1; r++, lineNo++) {
         int y = r * fh;
         if (y >= v.height) break;
         WFillRect(v.window, 0, y, v.width, fh, wPalette.background);
         if (!file || !line) continue;
+        // Deciding to colour may bring line states up to date, which reads other lines'
+        // text through the caches: only then is this line's text fetched.
+        bool colour = syn_NeedToColor(file, port, lineNo);
         const char* text = FileLineText(file, line);
-        bool whole = expandLine(text, line->len, (size_t)firstCol + cols, cells);
-        // Runs of equal selection state, drawn from the first visible column.
-        int c = firstCol;
-        int end = std::min((int)cells.size(), firstCol + cols);
-        while (c < end) {
-            bool sel = inSelection(s, lineNo, cells[c].index);
+        const Language* lang = colour ? file->language : nullptr;
+        int fromByte = 0;
+        int64_t fromCol = 0;
+        uint32_t state = line->synState[0];
+        if (line->len > kMarkSpan) {
+            const Mark& m = resumeMark(file, line, text, lang, firstCol);
+            fromByte = m.byte;
+            fromCol = m.col;
+            state = m.state;
+        }
+        int64_t width = 0;
+        bool whole = expandLine(text, line->len, fromByte, fromCol, firstCol, cols, cells, &width);
+        const int end = (int)cells.size();
+        const int byte0 = end > 0 ? cells[0].index : 0;
+        if (lang && end > 0) {
+            if (fromByte == 0)
+                state = SynstateAt(state, text, scanEnd(line->len, byte0), byte0, lang);
+            else
+                state = advanceState(lang, text, line->len, fromByte, byte0, state);
+            lineColours(lang, text, line->len, byte0, cells[end - 1].index + 1, state, colours);
+        }
+        // Runs of one (foreground, background) pair from the left edge; selected text keeps
+        // the selection's colours.
+        for (int c = 0; c < end;) {
             int start = c;
+            WColor fg = 0, bg = 0;
             runText.clear();
-            while (c < end && inSelection(s, lineNo, cells[c].index) == sel)
-                runText.push_back(cells[c++].ch);
-            WColor fg = sel ? wPalette.selectText : wPalette.foreground;
-            WColor bg = sel ? wPalette.select : wPalette.background;
-            WDrawText(v.window, offset + (start - firstCol) * fw, y, runText.data(),
-                      (int)runText.size(), fg, bg);
+            for (; c < end; c++) {
+                bool sel = inSelection(s, lineNo, cells[c].index);
+                WColor cf = sel ? wPalette.selectText
+                            : lang ? colours[(size_t)(cells[c].index - byte0)]
+                                     : wPalette.foreground;
+                WColor cb = sel ? wPalette.select : wPalette.background;
+                if (c > start && (cf != fg || cb != bg)) break;
+                fg = cf;
+                bg = cb;
+                runText.push_back(cells[c].ch);
+            }
+            WDrawText(v.window, offset + start * fw, y, runText.data(), (int)runText.size(), fg,
+                      bg);
         }
         // The line break of a selected line is shown as one selected cell.
         if (whole && lineNo >= s.startLine && lineNo < s.endLine &&
             inSelection(s, lineNo, std::max(line->len, s.startLine == lineNo ? s.startCol : 0))) {
-            int x = offset + ((int)cells.size() - firstCol) * fw;
-            if (x >= offset) WFillRect(v.window, x, y, fw, fh, wPalette.select);
+            int64_t x = offset + (width - firstCol) * fw;
+            if (x >= offset && x < v.width) WFillRect(v.window, (int)x, y, fw, fh, wPalette.select);
         }
         if (empty && lineNo == s.cursorLine) {
             int dcol = LineCols(text, line->len, s.cursorCol);
@@ -115,6 +259,42 @@ void epDrawRows(Edit* edit, int row0, int row1) {
         WFillRect(edit->margin, edit->margin->width - 1, y0, 1, (row1 - row0 + 1) * fh,
                   wPalette.controlDark);
     }
+}
+
+void epForgetLines(const File* file) {
+    for (LongLine& l : longLines)
+        if (l.file == file) l = LongLine{};
+}
+
+// ---- the panes as the colouring engine sees them ----
+
+namespace {
+
+File* paneFile(EditPort* pane) {
+    return pane && pane->edit ? pane->edit->view.file : nullptr;
+}
+
+// Every editor showing the File, with the lines its view covers (the last one partly).
+void forEachPane(File* file, void (*visit)(EditPort*, int64_t, int64_t, void*), void* ctx) {
+    for (Edit* e = file->edits; e; e = e->nextsame)
+        if (e->panes && e->view.window)
+            visit(e->panes, e->view.topLine, e->view.topLine + EditRows(e), ctx);
+}
+
+void drawLine(EditPort* pane, int64_t line) {
+    Edit* e = pane ? pane->edit : nullptr;
+    if (!e) return;
+    int64_t row = line - e->view.topLine;
+    if (row >= 0 && row <= EditRows(e)) epDrawRows(e, (int)row, (int)row);
+}
+
+} // namespace
+
+void EditInitColouring() {
+    synViewHooks.paneFile = paneFile;
+    synViewHooks.forEachPane = forEachPane;
+    synViewHooks.drawLine = drawLine;
+    syn_Init();
 }
 
 void EditRedraw(Edit* edit) {

@@ -8,6 +8,7 @@ struct File;
 
 int64_t EditRows(const Edit* edit);                // whole text rows in the view
 void epDrawRows(Edit* edit, int row0, int row1);   // redraw rows of the text area
+void epForgetLines(const File* file);              // its text changed: drop drawing memos
 void EditsSbSetOne(Edit* edit);                    // scroll bars follow the view
 void EditPublishState(Edit* edit);
 void EditDrawChrome(Edit* edit);

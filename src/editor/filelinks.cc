@@ -17,6 +17,7 @@ namespace {
 
 void showChange(File* file, int64_t lS, int cS, int64_t newEndL, int newEndC, int64_t, int,
                 int64_t oldEndL, int) {
+    EditsPropagateColour(file, lS);
     EditsShowChange(file->edits, lS, cS, newEndL, newEndC, oldEndL);
     PopsShowChange(file->pops, lS, cS, newEndL, newEndC, oldEndL);
 }

@@ -17,6 +17,7 @@
 #include "editor/batch.h"
 #include "editor/edit.h"
 #include "editor/starthooks.h"
+#include "lang/syn.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
 #include "toolkit/toolkit.h"
@@ -148,6 +149,7 @@ static void releaseFiles() {
 void cleanup_after_gui() {
     releaseFiles();
     if (startHooks.cleanup) startHooks.cleanup();
+    syn_Cleanup();
     shr_CleanupColors();
     clearMice();
     clearKeys();
@@ -341,6 +343,7 @@ static void optionChanged(const char* name) {
         WRefigureFont();
     } else if (cfg_FindOption(name) && cfg_FindOption(name)->colorSlot >= 0) {
         WRefigureColors();
+        syn_RefigureColors();
     } else {
         return;
     }
@@ -364,11 +367,13 @@ void qe_main(int argc, char** argv) {
         ErrorCheck first;
         if (WGUIInit(&argc, argv) != 1) gen_callexit(1);
         if (!XWindowsOn) gen_errorexit(1, "Failed to attach to windowing system\n");
+        EditInitColouring();
         if (startHooks.initSubsystems) startHooks.initSubsystems();
         cfg_StartupConfiguration(process_default_config_file);
         cfg_optionChangedHook = optionChanged;
         WRefigureFont();
         WRefigureColors();
+        syn_RefigureColors();
         opened = WalkCommandLine(argc, argv);
         signal(SIGINT, abortme);
         if (!opened && _EditLoadFile(nullptr, 0, nullptr, 0) != 1) gen_callexit(1);

@@ -34,9 +34,14 @@ static void setLineState(File* file, Line* line) {
     line->synState[0] = GetSynstate(file, line);
 }
 
+static const char* languageMenuName(const Language* lang) {
+    return lang && lang->id >= 0 && lang->id <= 8 ? supported_lang_names[lang->id] : "None";
+}
+
 void syn_Init() {
     file_GetSynstate = setLineState;
     file_LanguageOfFile = syn_LanguageOfFile;
+    file_LanguageMenuName = languageMenuName;
     if (synViewHooks.installLanguageMenu && !synViewHooks.installLanguageMenu("Language"))
         QuorlError(ERR_FAILURE, "Could not locate menu resource for menu: %s", "Language");
     SynCache_FreeFileCache();

@@ -7,6 +7,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include "testutil.h"
@@ -104,12 +105,27 @@ TEST(Crash, KilledEditorsLoseNothing) {
 }
 
 // Waits for the holder to say it has the lock.
+// Waits (up to 60 s) for the holder to say it has the lock.
 void awaitLocked(int fd) {
     std::string said;
     char c;
-    while (said.find("locked") == std::string::npos && read(fd, &c, 1) == 1) said += c;
-    ASSERT_NE(said.find("locked"), std::string::npos);
+    pollfd p{fd, POLLIN, 0};
+    while (said.find("locked") == std::string::npos && poll(&p, 1, 60000) == 1 &&
+           read(fd, &c, 1) == 1)
+        said += c;
+    ASSERT_NE(said.find("locked"), std::string::npos) << "the holder said: " << said;
 }
+
+// Ends a holder process however the test ends.
+struct Holder {
+    pid_t pid;
+    int fd;
+    ~Holder() {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        close(fd);
+    }
+};
 
 TEST(Crash, SecondLiveProcessSameUser) {
     TestDir dir;
@@ -161,6 +177,7 @@ TEST(Crash, SecondLiveProcessOtherUserViewsOnly) {
     chmod(path.c_str(), 0666);
     int fd;
     pid_t holder = spawn(dir, {"hold", path}, 65534, &fd);
+    Holder ender{holder, fd};
     ASSERT_NO_FATAL_FAILURE(awaitLocked(fd));
     std::string shown;
     ASSERT_EQ(runToEnd(dir, {"open", path, dir.file("out"), "View: No Edits"}, &shown), 0);
@@ -172,9 +189,6 @@ TEST(Crash, SecondLiveProcessOtherUserViewsOnly) {
     EXPECT_EQ(readFile(dir.file("out")), "held text\nviewonly=1 haslock=0 modified=1\n");
     // The viewers left the holder's journal alone.
     EXPECT_GT(sizeOf(dir.file(".shared.txt.tq~")), 4);
-    kill(holder, SIGKILL);
-    waitpid(holder, nullptr, 0);
-    close(fd);
 }
 
 } // namespace

@@ -84,6 +84,27 @@ wait_exit() {
 
 count_windows() { xwininfo -root -children | grep -c '("qe" "Quorl")'; }
 
+# Prints field $2 of window $1 once it differs from $3, waiting up to 5 s (then prints it as is).
+field_after() {
+    t=0
+    v=$(field "$1" "$2")
+    while [ "$v" = "$3" ] && [ $t -lt 50 ]; do
+        sleep 0.1
+        t=$((t + 1))
+        v=$(field "$1" "$2")
+    done
+    echo "$v"
+}
+
+# Waits up to 5 s for $1 editor windows to be left.
+await_windows() {
+    t=0
+    while [ "$(count_windows)" != "$1" ] && [ $t -lt 50 ]; do
+        sleep 0.1
+        t=$((t + 1))
+    done
+}
+
 # CPU ticks (user + system) a process has used.
 ticks() { awk '{print $14 + $15}' /proc/$1/stat; }
 
@@ -109,7 +130,7 @@ else
     bad "idle CPU" "$used ticks of $((hz * 10)) in 10 s"
 fi
 "$wmdelete" "$wa"
-sleep 0.5
+await_windows 1
 if kill -0 $pid 2>/dev/null && [ "$(count_windows)" = 1 ]; then
     ok "closing one window leaves the other running"
 else
@@ -123,11 +144,12 @@ wait_exit $pid 5
 "$qe" -reuse a.c b.c c.c > out.txt 2>&1 &
 pid=$!
 w=$(window_named a.c) || { bad "-reuse" "no window a.c"; kill $pid; exit 1; }
-names="$(field "$w" file)"
+cur="$(field "$w" file)"
+names="$cur"
 for k in 1 2 3; do
     xdotool key --window "$w" alt+Left 2>/dev/null
-    sleep 0.3
-    names="$names $(field "$w" file)"
+    cur=$(field_after "$w" file "$cur")
+    names="$names $cur"
 done
 if [ "$(count_windows)" = 1 ] && [ "$names" = "a.c b.c c.c a.c" ] && [ "$(field "$w" stack)" = 2 ]; then
     ok "-reuse maps one window whose stack cycles a.c b.c c.c"
@@ -149,11 +171,9 @@ eval "$(xwininfo -id "$w" | awk '/Height:/ {print "h=" $2}')"
 # The bar is on the left; its lower arrow is 18 pixels; the message line is below it and the
 # horizontal bar: aim well inside the trough, near its bottom.
 xdotool mousemove --window "$w" 9 $((h - 80)) click 1
-sleep 0.3
-top1=$(field "$w" top)
+top1=$(field_after "$w" top "$top0")
 xdotool mousemove --window "$w" 9 $((h - 80)) click 1
-sleep 0.3
-top2=$(field "$w" top)
+top2=$(field_after "$w" top "$top1")
 if [ "$top0" = 1 ] && [ "$top1" -gt 20 ] && [ "$top2" -gt "$top1" ]; then
     ok "scroll-bar clicks page down ($top0 -> $top1 -> $top2)"
 else
