@@ -33,7 +33,8 @@ static Window findNamed(Display* d, Window w, const char* name) {
     unsigned count = 0;
     if (!XQueryTree(d, w, &root, &parent, &kids, &count)) return 0;
     Window found = 0;
-    for (unsigned i = 0; i < count && !found; i++) found = findNamed(d, kids[i], name);
+    for (unsigned i = 0; i < count && !found; i++)
+        found = findNamed(d, kids[i], name);
     if (kids) XFree(kids);
     return found;
 }

@@ -45,8 +45,8 @@ int main(int argc, char** argv) {
     if (WGUIInit(nullptr, nullptr) != 1) return 1;
     cfg_StartupConfiguration(0);
     EditInstallFileLinks();
-    printf("file: %s, %lld bytes; %ld keystrokes each way\n", file.c_str(),
-           (long long)st.st_size, n);
+    printf("file: %s, %lld bytes; %ld keystrokes each way\n", file.c_str(), (long long)st.st_size,
+           n);
 
     auto t = Clock::now();
     Edit* e = NewEdit(file.c_str(), 0, 1, 0);
@@ -55,10 +55,12 @@ int main(int argc, char** argv) {
     EditCli(e, "EOF;Up;EOL");
 
     t = Clock::now();
-    for (long i = 0; i < n; i++) EditCli(e, "\"x\"");
+    for (long i = 0; i < n; i++)
+        EditCli(e, "\"x\"");
     double typed = msSince(t);
     t = Clock::now();
-    for (long i = 0; i < n; i++) EditCli(e, "Backspace");
+    for (long i = 0; i < n; i++)
+        EditCli(e, "Backspace");
     double erased = msSince(t);
     printf("%-36s %10.1f ms  %7.2f us/key\n", "qe type", typed, typed * 1000 / n);
     printf("%-36s %10.1f ms  %7.2f us/key\n", "qe backspace", erased, erased * 1000 / n);
@@ -69,8 +71,8 @@ int main(int argc, char** argv) {
     double vimLoad = runMs(vim + " -c 'q!' " + q + " </dev/null >/dev/null 2>&1");
     std::string keys = "exe \"normal! GA\" . repeat(\"x\", " + std::to_string(n) +
                        ") . repeat(\"\\<BS>\", " + std::to_string(n) + ") . \"\\<Esc>\"";
-    double vimAll = runMs(vim + " -c 'set backspace=indent,eol,start' -c '" + keys +
-                          "' -c 'q!' " + q + " </dev/null >/dev/null 2>&1");
+    double vimAll = runMs(vim + " -c 'set backspace=indent,eol,start' -c '" + keys + "' -c 'q!' " +
+                          q + " </dev/null >/dev/null 2>&1");
     if (vimLoad < 0 || vimAll < 0) {
         printf("vim: did not run\n");
     } else {

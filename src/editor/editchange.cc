@@ -171,7 +171,10 @@ void EditShowChange(Edit* edit, int64_t l1, int c1, int64_t l2, int c2, int64_t 
         int64_t rows = EditRows(edit);
         const Selection& s = edit->view.sel[0];
         int64_t from = std::min({l1, oldSelStart, s.startLine});
-        int64_t to = delta == 0 ? std::max({l2, oldSelEnd, s.endLine}) : top + rows;
+        // In colour, the lines below may have changed colour too (an opened comment).
+        const Language* lang = file->language;
+        bool coloured = colorsyntax && lang && lang->id != 0 && lang->separators;
+        int64_t to = delta == 0 && !coloured ? std::max({l2, oldSelEnd, s.endLine}) : top + rows;
         from = std::max(from, top);
         to = std::min(to, top + rows);
         if (from <= to) epDrawRows(edit, (int)(from - top), (int)(to - top));

@@ -96,8 +96,6 @@ int EditCopyCmd(Edit* edit, int op, int slot);
 bool EditSlotContents(int slot, std::string* text, int* type);
 // A WE_SELECTION answer to a paste request.
 void EditPasteArrived(Edit* edit, const WEvent& ev);
-// Colouring from a line on, for every pane of the editor's File.
-void EditPropagate(Edit* edit, int64_t line);
 // Ends a bracket-match flash: the cursor returns.
 void EditFlashEnd(Edit* edit);
 // Save and the plain forms of the other file commands.

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <ctime>
 #include <pwd.h>
-#include <sys/stat.h>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "buffer/change.h"
@@ -65,8 +65,10 @@ void movePoint(int64_t& l, int& c, int64_t sl, int sc, int64_t el, int ec, int64
 void endOf(int64_t l, int c, const std::string& t, int64_t& nl, int& nc) {
     nl = l, nc = c;
     for (char ch : t) {
-        if (ch == '\n') nl++, nc = 0;
-        else nc++;
+        if (ch == '\n')
+            nl++, nc = 0;
+        else
+            nc++;
     }
 }
 
@@ -80,7 +82,8 @@ std::string indentText(int width) {
 
 int firstNonBlankCol(const std::string& t) {
     int i = 0;
-    while (i < (int)t.size() && (t[(size_t)i] == ' ' || t[(size_t)i] == '\t')) i++;
+    while (i < (int)t.size() && (t[(size_t)i] == ' ' || t[(size_t)i] == '\t'))
+        i++;
     return LineCols(t.data(), (int)t.size(), i);
 }
 
@@ -110,12 +113,14 @@ bool EditWordWrap(Edit* edit) {
     std::string t = lineString(f, line);
     int col = std::min(s.cursorCol, (int)t.size());
     int b = col - 1;
-    while (b >= 0 && t[(size_t)b] != ' ' && t[(size_t)b] != '\t') b--;
+    while (b >= 0 && t[(size_t)b] != ' ' && t[(size_t)b] != '\t')
+        b--;
     if (b < 0) return false;
     int width = firstNonBlankCol(t) + (line == edit->wrapLine ? 0 : f->wrapIndent);
     std::string ins = "\n" + indentText(width);
     f->lastEdit = edit;
-    FileChange(f, EditHintLine(f), EditHintNo(f), line, b, line, b + 1, ins.data(), (int64_t)ins.size(), 0);
+    FileChange(f, EditHintLine(f), EditHintNo(f), line, b, line, b + 1, ins.data(),
+               (int64_t)ins.size(), 0);
     int newCol = (int)ins.size() - 1 + (col - b - 1);
     s.startLine = s.endLine = s.cursorLine = line + 1;
     s.startCol = s.endCol = s.cursorCol = newCol;
@@ -200,8 +205,8 @@ void deliver(Edit* edit, const std::string& text, int type) {
     if (rect) {
         Selection& s = edit->view.sel[which];
         f->lastEdit = edit;
-        FileRectPaste(f, EditHintLine(f), EditHintNo(f), s.startLine, s.startCol, text.data(), (int64_t)text.size());
-        EditPropagate(edit, s.startLine);
+        FileRectPaste(f, EditHintLine(f), EditHintNo(f), s.startLine, s.startCol, text.data(),
+                      (int64_t)text.size());
     } else {
         EditAddChars(edit, text.data(), (int64_t)text.size(), which, 0);
     }
@@ -257,11 +262,11 @@ std::string replaceAll(const std::string& s, const std::string& from, const std:
 void replaceLines(Edit* edit, int64_t l1, int64_t l2, int endCol, const std::string& text) {
     File* f = edit->view.file;
     f->lastEdit = edit;
-    FileChange(f, EditHintLine(f), EditHintNo(f), l1, 0, l2, endCol, text.data(), (int64_t)text.size(), 0);
+    FileChange(f, EditHintLine(f), EditHintNo(f), l1, 0, l2, endCol, text.data(),
+               (int64_t)text.size(), 0);
     int64_t nl;
     int nc;
     endOf(l1, 0, text, nl, nc);
-    EditPropagate(edit, l1);
     EditSetSelection(edit, 0, l1, 0, nl, nc);
 }
 
@@ -276,10 +281,6 @@ std::string regionText(File* f, int64_t l1, int c1, int64_t l2, int c2) {
 } // namespace
 
 // ---- shared routines ----
-
-void EditPropagate(Edit* edit, int64_t line) {
-    if (edit->panes && edit->view.file && edit->view.file->language) synPropagate(edit->panes, line);
-}
 
 void EditFlashEnd(Edit* edit) {
     if (!edit || !edit->flashing) return;
@@ -318,7 +319,8 @@ static int autoCheckout(Edit* edit, File* f, bool* shown) {
     } else if (mine) {
         ok = true;
     } else if (f->noAutoCheckout || preventautocheckout) {
-        std::string m = "You must check " + name + " out of Version Control or enable Auto-Checkout";
+        std::string m =
+            "You must check " + name + " out of Version Control or enable Auto-Checkout";
         EditSetMsg(edit, m.c_str());
         WBeep();
         *shown = true;
@@ -379,9 +381,12 @@ int EditAddChars(Edit* edit, const char* text, int64_t length, int which, int ty
     std::string t(text ? text : "", (size_t)std::max<int64_t>(0, length));
     if (v.boundaryMode == 1 && !t.empty()) {
         std::string last = s.endLine <= f->nLines ? lineString(f, s.endLine) : std::string();
-        bool selBlank = s.endCol > 0 && s.endCol <= (int)last.size() && last[(size_t)s.endCol - 1] == ' ';
-        if (!typed && t.back() == ' ' && !selBlank) t.pop_back();
-        else if (selBlank && !SelEmpty(s)) s.endCol--;
+        bool selBlank =
+            s.endCol > 0 && s.endCol <= (int)last.size() && last[(size_t)s.endCol - 1] == ' ';
+        if (!typed && t.back() == ' ' && !selBlank)
+            t.pop_back();
+        else if (selBlank && !SelEmpty(s))
+            s.endCol--;
     } else if (v.boundaryMode == 2 && (t.empty() || t.back() != '\n') && s.endCol == 0 &&
                s.endLine > s.startLine) {
         s.endLine--;
@@ -420,7 +425,6 @@ int EditAddChars(Edit* edit, const char* text, int64_t length, int which, int ty
         p.startCol = p.endCol = p.cursorCol = nc;
         p.flags = 0;
     }
-    EditPropagate(edit, sl);
     v.boundaryMode = 0;
     // The change notice drew the changed rows with the cursor at the change's end; a quick
     // paste put the cursor back, so its row is drawn again.
@@ -466,15 +470,15 @@ int EditCopyCmd(Edit* edit, int op, int slot) {
         if (SelEmpty(s)) return 1;
         if (op == 4 && EditReadOnlyCheck(edit)) return 1;
         int64_t len = 0;
-        char* t = FileRectToStr(f, EditHintLine(f), EditHintNo(f), s.startLine, s.startCol, s.endLine, s.endCol, &len);
+        char* t = FileRectToStr(f, EditHintLine(f), EditHintNo(f), s.startLine, s.startCol,
+                                s.endLine, s.endCol, &len);
         std::string data(t ? t : "", (size_t)(t ? len : 0));
         gen_free(t);
         WSelectionOwn(v.window, slot, data, WSEL_RECT, editEventTime);
         if (op == 4) {
             f->lastEdit = edit;
-            int64_t l1 = s.startLine;
-            FileRectDel(f, EditHintLine(f), EditHintNo(f), s.startLine, s.startCol, s.endLine, s.endCol);
-            EditPropagate(edit, l1);
+            FileRectDel(f, EditHintLine(f), EditHintNo(f), s.startLine, s.startCol, s.endLine,
+                        s.endCol);
         }
         return 1;
     }
@@ -487,8 +491,10 @@ int EditCopyCmd(Edit* edit, int op, int slot) {
 
 namespace {
 
-#define CLIP(name, op, slot) \
-    int name(Edit* e, EditCmdCtx*) { return EditCopyCmd(e, op, slot); }
+#define CLIP(name, op, slot)                                                                       \
+    int name(Edit* e, EditCmdCtx*) {                                                               \
+        return EditCopyCmd(e, op, slot);                                                           \
+    }
 CLIP(cmdCopy1, 0, 1)
 CLIP(cmdCopy2, 0, 2)
 CLIP(cmdCopy3, 0, 3)
@@ -527,7 +533,8 @@ int cmdInsertNewline(Edit* e, EditCmdCtx*) {
     int width = firstNonBlankCol(first);
     if (s.endLine <= f->nLines) {
         std::string t = lineString(f, s.endLine);
-        while (s.endCol < (int)t.size() && (t[(size_t)s.endCol] == ' ' || t[(size_t)s.endCol] == '\t'))
+        while (s.endCol < (int)t.size() &&
+               (t[(size_t)s.endCol] == ' ' || t[(size_t)s.endCol] == '\t'))
             s.endCol++;
     }
     while (s.startCol > 0 && s.startCol <= (int)first.size() &&
@@ -569,7 +576,8 @@ int cmdTab(Edit* e, EditCmdCtx*) {
 int firstNonWhite(File* f, int64_t line) {
     std::string t = lineString(f, line);
     int i = 0;
-    while (i < (int)t.size() && (t[(size_t)i] == ' ' || t[(size_t)i] == '\t')) i++;
+    while (i < (int)t.size() && (t[(size_t)i] == ' ' || t[(size_t)i] == '\t'))
+        i++;
     return i;
 }
 
@@ -581,7 +589,8 @@ int indentBy(Edit* e, int sign) {
     f->lastEdit = e;
     if (saved.startLine > f->nLines) {
         const char nl = '\n';
-        FileChange(f, EditHintLine(f), EditHintNo(f), f->nLines + 1, 0, f->nLines + 1, 0, &nl, 1, 0);
+        FileChange(f, EditHintLine(f), EditHintNo(f), f->nLines + 1, 0, f->nLines + 1, 0, &nl, 1,
+                   0);
         saved.startLine = saved.endLine = saved.cursorLine = f->nLines;
         saved.startCol = saved.endCol = saved.cursorCol = 0;
     }
@@ -593,15 +602,18 @@ int indentBy(Edit* e, int sign) {
     int64_t* lines[3] = {&saved.startLine, &saved.endLine, &saved.cursorLine};
     int* cols[3] = {&saved.startCol, &saved.endCol, &saved.cursorCol};
     int before[3];
-    for (int k = 0; k < 3; k++) before[k] = firstNonWhite(f, *lines[k]);
+    for (int k = 0; k < 3; k++)
+        before[k] = firstNonWhite(f, *lines[k]);
     FileIndent(f, EditHintLine(f), EditHintNo(f), l1, l2, sign * size);
     // The points keep their place in the text; the start of whole lines stays at column 0.
     for (int k = 0; k < 3; k++) {
         if (*lines[k] < l1 || *lines[k] > l2) continue;
         if (!empty && *cols[k] == 0) continue;
         int now = firstNonWhite(f, *lines[k]);
-        if (*cols[k] >= before[k]) *cols[k] += now - before[k];
-        else *cols[k] = std::min(*cols[k], now);
+        if (*cols[k] >= before[k])
+            *cols[k] += now - before[k];
+        else
+            *cols[k] = std::min(*cols[k], now);
         *cols[k] = std::clamp(*cols[k], 0, EditLineLen(f, *lines[k]));
     }
     e->view.sel[0] = saved;
@@ -624,9 +636,12 @@ int undoRedo(Edit* e, bool redo) {
     }
     if (EditReadOnlyCheck(e)) return 1;
     f->lastEdit = e;
-    int64_t first = redo ? FileRedo(f, nullptr, 0) : FileUndo(f, nullptr, 0); // members may remove any line
+    // No hint: the members of a group may remove any line. Colouring follows each change.
+    if (redo)
+        FileRedo(f, nullptr, 0);
+    else
+        FileUndo(f, nullptr, 0);
     e->view.boundaryMode = 0;
-    if (first > 0) EditPropagate(e, first);
     EditShowCursor(e);
     redraw(e);
     return 1;
@@ -670,8 +685,10 @@ int cmdRepeatLast(Edit* e, EditCmdCtx*) {
         int cls = c1 < (int)t.size() ? charClass((unsigned char)t[(size_t)c1]) : 0;
         l2 = l1;
         c2 = c1;
-        while (cls && c1 > 0 && charClass((unsigned char)t[(size_t)c1 - 1]) == cls) c1--;
-        while (cls && c2 < (int)t.size() && charClass((unsigned char)t[(size_t)c2]) == cls) c2++;
+        while (cls && c1 > 0 && charClass((unsigned char)t[(size_t)c1 - 1]) == cls)
+            c1--;
+        while (cls && c2 < (int)t.size() && charClass((unsigned char)t[(size_t)c2]) == cls)
+            c2++;
     } else {
         // A stretch of the original replacement's shape.
         l2 = l1 + r->oldDL;
@@ -680,8 +697,8 @@ int cmdRepeatLast(Edit* e, EditCmdCtx*) {
         c2 = std::clamp(c2, 0, EditLineLen(f, l2));
     }
     f->lastEdit = e;
-    FileChange(f, EditHintLine(f), EditHintNo(f), l1, c1, l2, c2, ins.data(), (int64_t)ins.size(), 0);
-    EditPropagate(e, l1);
+    FileChange(f, EditHintLine(f), EditHintNo(f), l1, c1, l2, c2, ins.data(), (int64_t)ins.size(),
+               0);
     return 1;
 }
 
@@ -701,12 +718,13 @@ int cmdJoinLines(Edit* e, EditCmdCtx*) {
     for (int64_t n = l1; n < l2; n++) {
         std::string up = lineString(f, l1), down = lineString(f, l1 + 1);
         int a = (int)up.size();
-        while (a > 0 && (up[(size_t)a - 1] == ' ' || up[(size_t)a - 1] == '\t')) a--;
+        while (a > 0 && (up[(size_t)a - 1] == ' ' || up[(size_t)a - 1] == '\t'))
+            a--;
         int b = 0;
-        while (b < (int)down.size() && (down[(size_t)b] == ' ' || down[(size_t)b] == '\t')) b++;
+        while (b < (int)down.size() && (down[(size_t)b] == ' ' || down[(size_t)b] == '\t'))
+            b++;
         FileChange(f, EditHintLine(f), EditHintNo(f), l1, a, l1 + 1, b, " ", 1, 0);
     }
-    EditPropagate(e, l1);
     return 1;
 }
 
@@ -724,7 +742,10 @@ const CommentForm* commentForm(int lang) {
         {1, "/*", "*/", "\n - ", {{"/@", "/@@"}, {"*@", "*@@"}, {"/*", "/@*$"}, {"*/", "$*@/"}}},
         {2, "//", nullptr, "\n//", {}},
         {4, "--", nullptr, "\n--", {}},
-        {3, "{", "}", "\n - ",
+        {3,
+         "{",
+         "}",
+         "\n - ",
          {{"(@", "(@@"}, {"@)", "@@)"}, {"{", "(@*"}, {"(*", "(@*"}, {"}", "*@)"}, {"*)", "*@)"}}},
     };
     for (const CommentForm& c : forms)
@@ -745,7 +766,8 @@ int commentBlock(Edit* e, bool add) {
     wholeLines(e, l1, l2, endCol);
     std::string t = regionText(f, l1, 0, l2, endCol);
     if (add) {
-        for (const auto& [from, to] : form->subs) t = replaceAll(t, from, to);
+        for (const auto& [from, to] : form->subs)
+            t = replaceAll(t, from, to);
         t = replaceAll(t, "\n", form->sep);
         t = form->opener + t + (form->closer ? form->closer : "");
     } else {
@@ -801,10 +823,10 @@ int cmtReg(Edit* e, bool add) {
             bool blanks = at != std::string::npos;
             for (size_t k = (size_t)col; blanks && k < at; k++)
                 if (t[k] != ' ' && t[k] != '\t') blanks = false;
-            if (blanks) FileChange(f, EditHintLine(f), EditHintNo(f), n, (int)at, n, (int)at + 2, "", 0, 0);
+            if (blanks)
+                FileChange(f, EditHintLine(f), EditHintNo(f), n, (int)at, n, (int)at + 2, "", 0, 0);
         }
     }
-    EditPropagate(e, l1);
     EditSetSelection(e, 0, l1, firstCol, l2, EditLineLen(f, l2));
     return 1;
 }
@@ -823,10 +845,10 @@ int changeCase(Edit* e, bool upper) {
     int64_t l1 = s.startLine, l2 = s.endLine;
     int c1 = s.startCol, c2 = s.endCol;
     std::string t = regionText(f, l1, c1, l2, c2);
-    for (char& c : t) c = (char)(upper ? toupper((unsigned char)c) : tolower((unsigned char)c));
+    for (char& c : t)
+        c = (char)(upper ? toupper((unsigned char)c) : tolower((unsigned char)c));
     f->lastEdit = e;
     FileChange(f, EditHintLine(f), EditHintNo(f), l1, c1, l2, c2, t.data(), (int64_t)t.size(), 0);
-    EditPropagate(e, l1);
     EditSetSelection(e, 0, l1, c1, l2, c2);
     return 1;
 }
@@ -941,8 +963,7 @@ int cmdSelectLanguage(Edit* e, EditCmdCtx* ctx) {
         if (strcasecmp(name.c_str(), supported_lang_names[i]) != 0) continue;
         File* f = e->view.file;
         f->language = syn_LanguageDefinition(i);
-        if (e->panes)
-            synRecalculate(e->panes, e->view.topLine, e->view.topLine + 20, true);
+        if (e->panes) synRecalculate(e->panes, e->view.topLine, e->view.topLine + 20, true);
         redraw(e);
         return 1;
     }
@@ -1000,7 +1021,8 @@ int EditDropDragged(Edit* e, EditCmdCtx* ctx) {
     int64_t line;
     int col;
     EditPositionAt(e, ctx->x, ctx->y, line, col);
-    bool inside = !before(line, col, s.startLine, s.startCol) && before(line, col, s.endLine, s.endCol);
+    bool inside =
+        !before(line, col, s.startLine, s.startCol) && before(line, col, s.endLine, s.endCol);
     if (inside || SelEmpty(s)) return 1;
     if (EditReadOnlyCheck(e)) return 1;
     std::string t = regionText(f, s.startLine, s.startCol, s.endLine, s.endCol);
@@ -1009,14 +1031,17 @@ int EditDropDragged(Edit* e, EditCmdCtx* ctx) {
     group.lS = s.startLine, group.cS = s.startCol, group.lE = s.endLine, group.cE = s.endCol;
     if (!e->dragCopy && before(s.endLine, s.endCol, line, col)) {
         // Moving forward: insert first, then remove the original before it.
-        FileChange(f, EditHintLine(f), EditHintNo(f), line, col, line, col, t.data(), (int64_t)t.size(), 0);
-        FileChange(f, EditHintLine(f), EditHintNo(f), s.startLine, s.startCol, s.endLine, s.endCol, "", 0, 0);
+        FileChange(f, EditHintLine(f), EditHintNo(f), line, col, line, col, t.data(),
+                   (int64_t)t.size(), 0);
+        FileChange(f, EditHintLine(f), EditHintNo(f), s.startLine, s.startCol, s.endLine, s.endCol,
+                   "", 0, 0);
     } else {
         if (!e->dragCopy)
-            FileChange(f, EditHintLine(f), EditHintNo(f), s.startLine, s.startCol, s.endLine, s.endCol, "", 0, 0);
-        FileChange(f, EditHintLine(f), EditHintNo(f), line, col, line, col, t.data(), (int64_t)t.size(), 0);
+            FileChange(f, EditHintLine(f), EditHintNo(f), s.startLine, s.startCol, s.endLine,
+                       s.endCol, "", 0, 0);
+        FileChange(f, EditHintLine(f), EditHintNo(f), line, col, line, col, t.data(),
+                   (int64_t)t.size(), 0);
     }
-    EditPropagate(e, std::min(line, s.startLine));
     return 1;
 }
 

@@ -21,7 +21,8 @@
 namespace {
 
 void messageAll(File* file, const char* text) {
-    for (Edit* e = file->edits; e; e = e->nextsame) EditSetMsg(e, text);
+    for (Edit* e = file->edits; e; e = e->nextsame)
+        EditSetMsg(e, text);
 }
 
 int EditxSaveAs(File* file, const char* name, int forced) {
@@ -31,7 +32,8 @@ int EditxSaveAs(File* file, const char* name, int forced) {
     messageAll(file, m);
     gen_free(m);
     FileCloseUndo(file);
-    int r = forced ? FileForceSaveAs(file, n.c_str(), nullptr) : FileSaveAs(file, n.c_str(), nullptr);
+    int r =
+        forced ? FileForceSaveAs(file, n.c_str(), nullptr) : FileSaveAs(file, n.c_str(), nullptr);
     for (Edit* e = file->edits; e; e = e->nextsame) {
         if (r == 1) {
             EditSetWindowName(e);
@@ -42,7 +44,8 @@ int EditxSaveAs(File* file, const char* name, int forced) {
     }
     // The language follows the new name.
     if (file->name) file->language = syn_LanguageOfFile(file->name);
-    for (Edit* e = file->edits; e; e = e->nextsame) EditRedraw(e);
+    for (Edit* e = file->edits; e; e = e->nextsame)
+        EditRedraw(e);
     return r == 1 ? 1 : 0;
 }
 
@@ -67,7 +70,8 @@ int cmdSaveAs(Edit* e, EditCmdCtx* ctx) {
         name = EditUnquote(name.c_str() + 1, &end);
     }
     if (!name.empty()) return EditxSaveAs(f, name.c_str(), 0);
-    char* title = f->name ? gen_sprintf("Save %.40s as...", f->name) : gen_sprintf("%s", "Save As...");
+    char* title =
+        f->name ? gen_sprintf("Save %.40s as...", f->name) : gen_sprintf("%s", "Save As...");
     std::string chosen;
     int ok = FileChooseDialogue(title, "Save", f->name ? f->name : ".", chosen);
     gen_free(title);
@@ -211,8 +215,10 @@ std::string wordAroundCursor(Edit* e) {
         return isalnum(c) || c == '_' || c == '$' || c >= 128;
     };
     int a = std::min(s.cursorCol, (int)t.size()), b = a;
-    while (a > 0 && word(a - 1)) a--;
-    while (b < (int)t.size() && word(b)) b++;
+    while (a > 0 && word(a - 1))
+        a--;
+    while (b < (int)t.size() && word(b))
+        b++;
     return t.substr((size_t)a, (size_t)(b - a));
 }
 
@@ -303,8 +309,8 @@ const EditCmd editFileCmds[] = {
 
 // The configuration commands, searched after the editor's own table.
 const EditCmd configCmds[] = {
-    {"configoptions", cmdConfigCommand, 0},     {"appearance", cmdConfigCommand, 0},
-    {"functionality", cmdConfigCommand, 0},     {"saveconfig", cmdConfigCommand, 0},
-    {"clearconfig", cmdConfigCommand, 0},       {"saveconfigtofile", cmdConfigCommand, 0},
+    {"configoptions", cmdConfigCommand, 0},      {"appearance", cmdConfigCommand, 0},
+    {"functionality", cmdConfigCommand, 0},      {"saveconfig", cmdConfigCommand, 0},
+    {"clearconfig", cmdConfigCommand, 0},        {"saveconfigtofile", cmdConfigCommand, 0},
     {"loadconfigfromfile", cmdConfigCommand, 0}, {nullptr, nullptr, 0},
 };

@@ -23,7 +23,7 @@ extern unsigned long editEventTime;
 
 namespace {
 
-std::vector<EditCmd> addedCmds; // EditAddCmd, searched first
+std::vector<EditCmd> addedCmds;     // EditAddCmd, searched first
 std::deque<std::string> addedNames; // their names (a deque never moves its strings)
 
 bool wordEq(const char* a, size_t n, const char* b) {
@@ -80,7 +80,8 @@ const char* skipGroup(const char* p) {
 }
 
 const char* skipBlanks(const char* p) {
-    while (*p == ' ' || *p == '\t') p++;
+    while (*p == ' ' || *p == '\t')
+        p++;
     return p;
 }
 
@@ -143,7 +144,8 @@ int parse(Edit* edit, EditCmdCtx& ctx, const char* text) {
     const char* p = text;
     bool found = false;
     while (true) {
-        while (*p == ' ' || *p == '\t' || *p == ';' || *p == '\n') p++;
+        while (*p == ' ' || *p == '\t' || *p == ';' || *p == '\n')
+            p++;
         if (!*p) return found ? 1 : 0;
         if (*p == '}') return 1;
         const char* w = p;
@@ -151,7 +153,8 @@ int parse(Edit* edit, EditCmdCtx& ctx, const char* text) {
         if (*p == '"' || *p == '{') {
             n = 1;
         } else {
-            while (p[0] && !strchr(" \t<;}\n", p[0])) p++;
+            while (p[0] && !strchr(" \t<;}\n", p[0]))
+                p++;
             n = (size_t)(p - w);
         }
         const EditCmd* cmd = lookup(w, n);
@@ -247,7 +250,8 @@ int cmdIf(Edit* edit, EditCmdCtx* ctx) {
 int Edit_CondStrToCond(Edit* edit, const char* text, int* ok) {
     *ok = 1;
     std::string c(text);
-    while (!c.empty() && (c.back() == ' ' || c.back() == '\t')) c.pop_back();
+    while (!c.empty() && (c.back() == ' ' || c.back() == '\t'))
+        c.pop_back();
     auto is = [&](const char* w) { return strcasecmp(c.c_str(), w) == 0; };
     EditView& v = edit->view;
     const Selection& s = v.sel[0];
@@ -274,8 +278,8 @@ int Edit_CondStrToCond(Edit* edit, const char* text, int* ok) {
     if (strncasecmp(c.c_str(), "select", 6) == 0) {
         const char* p = skipBlanks(c.c_str() + 6);
         if (!isdigit((unsigned char)*p)) {
-            char* m = gen_sprintf("Selection boolean expression must specify a selection number: %s",
-                                  text);
+            char* m = gen_sprintf(
+                "Selection boolean expression must specify a selection number: %s", text);
             message(edit, m);
             gen_free(m);
             *ok = 0;
@@ -292,9 +296,12 @@ int Edit_CondStrToCond(Edit* edit, const char* text, int* ok) {
         }
         p = skipBlanks(p + 1);
         int want;
-        if (strncasecmp(p, "text", 4) == 0) want = WSEL_TEXT;
-        else if (strncasecmp(p, "rect", 4) == 0) want = WSEL_RECT;
-        else if (strncasecmp(p, "line", 4) == 0) want = WSEL_LINES;
+        if (strncasecmp(p, "text", 4) == 0)
+            want = WSEL_TEXT;
+        else if (strncasecmp(p, "rect", 4) == 0)
+            want = WSEL_RECT;
+        else if (strncasecmp(p, "line", 4) == 0)
+            want = WSEL_LINES;
         else {
             char* m = gen_sprintf("Unknown selection type in boolean expression: %s", text);
             message(edit, m);
@@ -346,7 +353,8 @@ std::string EditCmdArg(const EditCmdCtx* ctx) {
         }
         out.push_back(*p++);
     }
-    while (!out.empty() && (out.back() == ' ' || out.back() == '\t')) out.pop_back();
+    while (!out.empty() && (out.back() == ' ' || out.back() == '\t'))
+        out.pop_back();
     return out;
 }
 
@@ -357,17 +365,39 @@ std::string EditUnquote(const char* text, const char** end) {
         if (*p == '\\' && p[1]) {
             p++;
             switch (*p) {
-            case 'n': out.push_back('\n'); p++; break;
-            case 'r': out.push_back('\r'); p++; break;
-            case 't': out.push_back('\t'); p++; break;
-            case 'a': out.push_back('\a'); p++; break;
-            case 'b': out.push_back('\b'); p++; break;
-            case 'f': out.push_back('\f'); p++; break;
-            case 'v': out.push_back('\v'); p++; break;
+            case 'n':
+                out.push_back('\n');
+                p++;
+                break;
+            case 'r':
+                out.push_back('\r');
+                p++;
+                break;
+            case 't':
+                out.push_back('\t');
+                p++;
+                break;
+            case 'a':
+                out.push_back('\a');
+                p++;
+                break;
+            case 'b':
+                out.push_back('\b');
+                p++;
+                break;
+            case 'f':
+                out.push_back('\f');
+                p++;
+                break;
+            case 'v':
+                out.push_back('\v');
+                p++;
+                break;
             default:
                 if (*p >= '0' && *p <= '7') {
                     int v = 0;
-                    for (int k = 0; k < 3 && *p >= '0' && *p <= '7'; k++) v = v * 8 + (*p++ - '0');
+                    for (int k = 0; k < 3 && *p >= '0' && *p <= '7'; k++)
+                        v = v * 8 + (*p++ - '0');
                     out.push_back((char)v);
                 } else {
                     out.push_back(*p++);
@@ -385,8 +415,8 @@ std::string EditUnquote(const char* text, const char** end) {
 
 int EditParseCmd(Edit* edit, EditCmdCtx& location) {
     if (!location.text) return 1;
-    if (location.msgWindow && edit->top && location.msgWindow == edit->top && edit->parseDepth == 0 &&
-        !edit->message.empty())
+    if (location.msgWindow && edit->top && location.msgWindow == edit->top &&
+        edit->parseDepth == 0 && !edit->message.empty())
         EditSetMsg(edit, ""); // the last string's message goes when the next one starts
     StringGroup g;
     bool outer = edit->parseDepth == 0;
@@ -488,7 +518,8 @@ int keyEvent(Edit* edit, WEvent& ev) {
         edit->quoteMode = false;
         std::string t = ev.text;
         if (t.empty() && ev.key >= 0 && ev.key < 256) t.push_back((char)ev.key);
-        if (!t.empty() && !EditReadOnlyCheck(edit)) EditTypedChars(edit, t.data(), (int64_t)t.size());
+        if (!t.empty() && !EditReadOnlyCheck(edit))
+            EditTypedChars(edit, t.data(), (int64_t)t.size());
         return 1;
     }
     bool plain = !(ev.modifiers & (WMOD_CONTROL | WMOD_MOD1)) && ev.key >= 32 && ev.key < 256 &&
@@ -558,8 +589,9 @@ int runMouse(Edit* edit, int button, unsigned mods, int clicks, int kind, int x,
              bool margin) {
     unsigned alt = edit->altMode;
     const char* cmd = nullptr;
-    if (margin) cmd = InterpretEditMouse((int)buttonMask(button), mods, EDITLOC_MARGIN, 0, clicks,
-                                         kind, nullptr);
+    if (margin)
+        cmd = InterpretEditMouse((int)buttonMask(button), mods, EDITLOC_MARGIN, 0, clicks, kind,
+                                 nullptr);
     if (!cmd)
         cmd = InterpretEditMouse((int)buttonMask(button), mods, EDITLOC_EDIT, alt, clicks, kind,
                                  nullptr);
@@ -599,8 +631,10 @@ int buttonEvent(Edit* edit, WEvent& ev, bool margin) {
         int dist = abs(ev.x - edit->pressX) + abs(ev.y - edit->pressY);
         if (!edit->dragMoved && dist <= std::max(0, ignoremotion)) return 1;
         edit->dragMoved = true;
-        if (ev.y < 0) scrollLines(edit, -1);
-        else if (ev.y >= edit->view.height) scrollLines(edit, 1);
+        if (ev.y < 0)
+            scrollLines(edit, -1);
+        else if (ev.y >= edit->view.height)
+            scrollLines(edit, 1);
         if (edit->dragging) return 1;
         EditCmdCtx ctx;
         ctx.x = ev.x;

@@ -116,7 +116,7 @@ int classAt(const std::string& t, int i) {
 Line* EditHintLine(File* file) {
     Edit* e = file ? (file->lastEdit ? file->lastEdit : file->edits) : nullptr;
     return e && e->view.file == file && e->view.topLine <= file->nLines ? e->view.topLineRec
-                                                                           : nullptr;
+                                                                        : nullptr;
 }
 
 int64_t EditHintNo(File* file) {
@@ -163,8 +163,10 @@ void EditShowCursor(Edit* edit) {
         int x = pixelOf(v.file, line, col);
         int fw = WFontWidth();
         int h = port->hpos;
-        if (x < h) h = std::max(0, x - port->width / 2);
-        else if (x >= h + port->width - fw) h = x - port->width / 2;
+        if (x < h)
+            h = std::max(0, x - port->width / 2);
+        else if (x >= h + port->width - fw)
+            h = x - port->width / 2;
         h -= h % fw;
         if (h < 0) h = 0;
         if (h != port->hpos) {
@@ -210,7 +212,8 @@ void EditPositionAt(Edit* edit, int x, int y, int64_t& line, int& col, bool* ove
     std::string t = lineString(file, line);
     // The character whose cell holds the pointer; the nearer edge decides the column.
     int want = (px + fw / 2) / fw;
-    while (col < (int)t.size() && LineCols(t.data(), (int)t.size(), col + 1) <= want) col++;
+    while (col < (int)t.size() && LineCols(t.data(), (int)t.size(), col + 1) <= want)
+        col++;
     if (over) *over = px / fw < LineCols(t.data(), (int)t.size(), (int)t.size());
 }
 
@@ -255,7 +258,8 @@ void epSelectionGrowToBoundary(EditView* view, Selection* sel, int redraw) {
         // not over the blank before it.
         std::string t = lineString(file, sel->startLine);
         int c = sel->startCol;
-        if (c < (int)t.size() && (c == 0 || classAt(t, c - 1) == 2)) flags |= SEL_GROWSTART | SEL_GROWEND;
+        if (c < (int)t.size() && (c == 0 || classAt(t, c - 1) == 2))
+            flags |= SEL_GROWSTART | SEL_GROWEND;
     }
     if (sel->startLine <= file->nLines) {
         std::string t = lineString(file, sel->startLine);
@@ -264,7 +268,8 @@ void epSelectionGrowToBoundary(EditView* view, Selection* sel, int redraw) {
         int cls = classAt(t, ref);
         if (cls != 0) {
             if (!(flags & SEL_GROWSTART)) s = ref;
-            while (s > 0 && classAt(t, s - 1) == cls) s--;
+            while (s > 0 && classAt(t, s - 1) == cls)
+                s--;
             sel->startCol = s;
         }
     }
@@ -275,7 +280,8 @@ void epSelectionGrowToBoundary(EditView* view, Selection* sel, int redraw) {
         int cls = classAt(t, ref);
         if (cls != 0) {
             e = ref + 1;
-            while (e < (int)t.size() && classAt(t, e) == cls) e++;
+            while (e < (int)t.size() && classAt(t, e) == cls)
+                e++;
             if (e < (int)t.size() && (t[(size_t)e] == ' ' || t[(size_t)e] == '\t') && cls != 2) e++;
             sel->endCol = e;
         }
@@ -290,8 +296,8 @@ int vGrabSelection(EditView* view, int slot) {
     const Selection& s = view->sel[0];
     if (SelEmpty(s) || !view->file) return 1;
     int64_t len = 0;
-    char* text = FileToStr(view->file, EditHintLine(view->file), EditHintNo(view->file), s.startLine, s.startCol, s.endLine, s.endCol,
-                           &len);
+    char* text = FileToStr(view->file, EditHintLine(view->file), EditHintNo(view->file),
+                           s.startLine, s.startCol, s.endLine, s.endCol, &len);
     std::string data(text ? text : "", (size_t)(text ? len : 0));
     gen_free(text);
     int type = (s.startCol == 0 && !data.empty() && data.back() == '\n') ? WSEL_LINES : WSEL_TEXT;
@@ -469,7 +475,8 @@ int cmdWord(Edit* e, EditCmdCtx*) {
             break;
         }
     }
-    while (col < (int)t.size() && isAlnumWord((unsigned char)t[(size_t)col])) col++;
+    while (col < (int)t.size() && isAlnumWord((unsigned char)t[(size_t)col]))
+        col++;
     finishMotion(e, line, col, ext(e));
     return 1;
 }
@@ -495,12 +502,14 @@ int cmdReverseWord(Edit* e, EditCmdCtx*) {
             break;
         }
     }
-    while (col > 0 && isAlnumWord((unsigned char)t[(size_t)col - 1])) col--;
+    while (col > 0 && isAlnumWord((unsigned char)t[(size_t)col - 1]))
+        col--;
     finishMotion(e, std::max<int64_t>(1, line), col, ext(e));
     return 1;
 }
 int cmdSOF(Edit* e, EditCmdCtx*) {
-    for (EditPort* p = e->panes; p; p = p->next) p->hpos = 0;
+    for (EditPort* p = e->panes; p; p = p->next)
+        p->hpos = 0;
     EditScrollTo(e, 1);
     finishMotion(e, 1, 0, ext(e));
     return 1;
@@ -563,8 +572,10 @@ void adjustTo(Edit* e, int which, EditCmdCtx* ctx) {
     bool over = false;
     EditPositionAt(e, ctx->x, ctx->y, line, col, &over);
     Selection& s = v.sel[which];
-    if (over) s.flags |= SEL_GROWEND;
-    else s.flags &= ~SEL_GROWEND;
+    if (over)
+        s.flags |= SEL_GROWEND;
+    else
+        s.flags &= ~SEL_GROWEND;
     vMergeSelection(&v, line, col, &s);
     redraw(e);
 }
@@ -634,8 +645,10 @@ int cmdSelectionExtend(Edit* e, EditCmdCtx* ctx) {
         int64_t line;
         int col;
         EditPositionAt(e, ctx->x, ctx->y, line, col);
-        if (s.flags & SEL_ENDMOVES) s.cursorLine = s.startLine, s.cursorCol = s.startCol;
-        else s.cursorLine = s.endLine, s.cursorCol = s.endCol;
+        if (s.flags & SEL_ENDMOVES)
+            s.cursorLine = s.startLine, s.cursorCol = s.startCol;
+        else
+            s.cursorLine = s.endLine, s.cursorCol = s.endCol;
         vMergeSelection(&e->view, line, col, &s);
         redraw(e);
     }

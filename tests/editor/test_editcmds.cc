@@ -51,7 +51,8 @@ struct EditCmds : ::testing::Test {
             ed->destroying = true;
             EditDestroy(ed);
         }
-        while (File* f = FileHead()) FileFree(f);
+        while (File* f = FileHead())
+            FileFree(f);
         std::string cmd = "rm -rf '" + dir + "'";
         if (system(cmd.c_str()) != 0) ADD_FAILURE() << "cleanup failed";
     }
@@ -66,7 +67,8 @@ struct EditCmds : ::testing::Test {
     std::string text() {
         File* f = e->view.file;
         std::string s;
-        for (Line* l = f->first; l; l = l->next) s += std::string(FileLineText(f, l), (size_t)l->len) + "\n";
+        for (Line* l = f->first; l; l = l->next)
+            s += std::string(FileLineText(f, l), (size_t)l->len) + "\n";
         return s;
     }
     std::string sel(int which = 0) {
@@ -84,7 +86,8 @@ struct EditCmds : ::testing::Test {
         EditEventParse(e, ev);
     }
     void type(const std::string& s) {
-        for (char c : s) key((unsigned char)c, 0, std::string(1, c));
+        for (char c : s)
+            key((unsigned char)c, 0, std::string(1, c));
     }
     void button(int b, int dir, int col, int row, int clicks = 1, unsigned mods = 0) {
         WEvent ev;
@@ -203,7 +206,8 @@ TEST_F(EditCmds, TypingKeysArrowsShiftSelectCutPasteUndo) {
 }
 
 std::string trimmed(std::string s) {
-    while (!s.empty() && s.back() == ' ') s.pop_back();
+    while (!s.empty() && s.back() == ' ')
+        s.pop_back();
     return s;
 }
 
@@ -467,7 +471,8 @@ TEST_F(EditCmds, FirstChangeChecksAReadOnlyFileOut) {
     f->noAutoCheckout = true;
     run("\"x\"");
     EXPECT_EQ(text(), "under control\n");
-    EXPECT_EQ(e->message, "You must check " + path + " out of Version Control or enable Auto-Checkout");
+    EXPECT_EQ(e->message,
+              "You must check " + path + " out of Version Control or enable Auto-Checkout");
     EXPECT_TRUE(checkedOutPath.empty());
     // Allowed: checked out, then the change applies.
     f->noAutoCheckout = false;
@@ -490,31 +495,92 @@ void expectValid(Edit* e, const std::string& after) {
             ASSERT_GE(ls[k], 1) << after;
             ASSERT_LE(ls[k], f->nLines + 1) << after;
             ASSERT_GE(cs[k], 0) << after;
-            ASSERT_LE(cs[k], EditLineLen(f, ls[k])) << after << " (selection " << i << ", point " << k << ")";
+            ASSERT_LE(cs[k], EditLineLen(f, ls[k]))
+                << after << " (selection " << i << ", point " << k << ")";
         }
         ASSERT_TRUE(s.startLine < s.endLine || (s.startLine == s.endLine && s.startCol <= s.endCol))
             << after << " (selection " << i << ")";
     }
     int64_t n = 0;
-    for (Line* l = f->first; l; l = l->next) n++;
+    for (Line* l = f->first; l; l = l->next)
+        n++;
     ASSERT_EQ(n, f->nLines) << after;
 }
 
 TEST_F(EditCmds, RandomCommandStringsKeepTheSelectionsValid) {
     open("int main() {\n\treturn (a[1] + b);\n}\n\n  /* c */ x;\n");
     const char* words[] = {
-        "Up", "Down", "Left", "Right", "LeftU", "RightD", "Word", "ReverseWord", "SOF", "EOF",
-        "SOL", "EOL", "SOL1", "PageUp", "PageDown", "ContinueSelection", "SelectWord",
-        "SelectLine", "SelectAll", "SelectToLines", "NoSelection", "Delete", "Backspace",
-        "InsertNewline", "Tab", "Indent", "Unindent", "Undo", "Redo", "RepeatLast", "JoinLines",
-        "CommentBlock", "UnCommentBlock", "UpperCaseBlock", "LowerCaseBlock", "Cut1", "Copy1",
-        "Paste1", "RectCut2", "RectCopy2", "RectPaste1", "Cut3", "Paste3", "SelectMatch",
-        "SelectToMatch", "ShowMatch", "CmtReg", "UnCmtReg", "PrimaryToSecondary",
-        "SecondaryToPrimary", "SOLSecondary", "SecondarySelectWord", "SecondarySelectionReplace",
-        "\"ab\\n\"", "\"\\t}\"", "\"(\"", "\")\"", "SelectLanguage C", "SelectLanguage Pascal",
-        "if <noselection> { Right }", "if <select1=lines> {SOL0} else {EOL}", "{ Down; Up",
-        "if <", "if <x", "}", "\"unterminated", "Return", "Quote", "Nonsense",
-        "if <col=eol> { Backspace }", "Date store",
+        "Up",
+        "Down",
+        "Left",
+        "Right",
+        "LeftU",
+        "RightD",
+        "Word",
+        "ReverseWord",
+        "SOF",
+        "EOF",
+        "SOL",
+        "EOL",
+        "SOL1",
+        "PageUp",
+        "PageDown",
+        "ContinueSelection",
+        "SelectWord",
+        "SelectLine",
+        "SelectAll",
+        "SelectToLines",
+        "NoSelection",
+        "Delete",
+        "Backspace",
+        "InsertNewline",
+        "Tab",
+        "Indent",
+        "Unindent",
+        "Undo",
+        "Redo",
+        "RepeatLast",
+        "JoinLines",
+        "CommentBlock",
+        "UnCommentBlock",
+        "UpperCaseBlock",
+        "LowerCaseBlock",
+        "Cut1",
+        "Copy1",
+        "Paste1",
+        "RectCut2",
+        "RectCopy2",
+        "RectPaste1",
+        "Cut3",
+        "Paste3",
+        "SelectMatch",
+        "SelectToMatch",
+        "ShowMatch",
+        "CmtReg",
+        "UnCmtReg",
+        "PrimaryToSecondary",
+        "SecondaryToPrimary",
+        "SOLSecondary",
+        "SecondarySelectWord",
+        "SecondarySelectionReplace",
+        "\"ab\\n\"",
+        "\"\\t}\"",
+        "\"(\"",
+        "\")\"",
+        "SelectLanguage C",
+        "SelectLanguage Pascal",
+        "if <noselection> { Right }",
+        "if <select1=lines> {SOL0} else {EOL}",
+        "{ Down; Up",
+        "if <",
+        "if <x",
+        "}",
+        "\"unterminated",
+        "Return",
+        "Quote",
+        "Nonsense",
+        "if <col=eol> { Backspace }",
+        "Date store",
     };
     const int n = (int)(sizeof words / sizeof words[0]);
     unsigned seed = getenv("QE_FUZZ_SEED") ? (unsigned)atoi(getenv("QE_FUZZ_SEED")) : 12345;
@@ -522,7 +588,8 @@ TEST_F(EditCmds, RandomCommandStringsKeepTheSelectionsValid) {
     for (int i = 0; i < 1500; i++) {
         std::string cmd;
         int parts = 1 + (int)(next() % 4);
-        for (int k = 0; k < parts; k++) cmd += std::string(k ? ";" : "") + words[next() % n];
+        for (int k = 0; k < parts; k++)
+            cmd += std::string(k ? ";" : "") + words[next() % n];
         run(cmd);
         expectValid(e, cmd);
         if (HasFatalFailure()) return;
