@@ -27,7 +27,7 @@ run() {
     t=0
     until xdotool search --onlyvisible --name "^$name\$" >/dev/null 2>&1; do
         t=$((t + 1))
-        [ $t -gt 3000 ] && { echo "$name: no window"; return; }
+        [ $t -gt 600 ] && { echo "$name: no window"; cat "$work/qe.out"; return; }
         sleep 0.1
     done
     sleep 1
