@@ -238,6 +238,10 @@ const char* const browserCmds[] = {"FindDec",    "FindComp",    "FindUse",      
                                    "ShowDep",    "Ada95lrm",    "ShowTypeGrph", "Analyze",
                                    "AdjCaseReg", "AdjCaseFile", "StartBrowser"};
 
+// The double click's tag lookup belongs to the larger environment too: a double click here
+// only selects.
+const char* const environmentCmds[] = {"SpecialTag"};
+
 int cmdBrowser(Edit*, EditCmdCtx*) {
     return 1;
 }
@@ -258,6 +262,8 @@ const EditCmd* findIn(const EditCmd* table, const char* name) {
 
 EditCmdFn handlerFor(const char* name) {
     for (const char* b : browserCmds)
+        if (strcmp(b, name) == 0) return cmdBrowser;
+    for (const char* b : environmentCmds)
         if (strcmp(b, name) == 0) return cmdBrowser;
     for (const auto& pair : sharedHandler)
         if (strcmp(pair[0], name) == 0) name = pair[1];

@@ -152,11 +152,12 @@ TEST_F(EditCmds, TableHasEveryRowWithItsFlags) {
 
 TEST_F(EditCmds, BrowserCommandsSucceedAndChangeNothing) {
     open("abc\n");
-    for (const char* c : {"FindDec", "Analyze", "StartBrowser", "AdjCaseFile"}) {
+    for (const char* c : {"FindDec", "Analyze", "StartBrowser", "AdjCaseFile", "SpecialTag"}) {
         EXPECT_EQ(run(c), 1) << c;
     }
     EXPECT_EQ(text(), "abc\n");
     EXPECT_FALSE(e->view.file->modified);
+    EXPECT_EQ(e->message, "");
 }
 
 int countingCmd(Edit*, EditCmdCtx* ctx) {
