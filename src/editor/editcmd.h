@@ -110,3 +110,9 @@ extern const EditCmd editParseCmds[];
 extern const EditCmd editEditCmds[];
 extern const EditCmd editFileCmds[];
 extern const EditCmd configCmds[];
+
+// Whether a command has a window position: (-1, -1) means none. A pointer dragged above or
+// left of the text area has negative coordinates of its own.
+inline bool EditHasLocation(const EditCmdCtx* ctx) {
+    return !(ctx->x == -1 && ctx->y == -1);
+}

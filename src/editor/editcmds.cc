@@ -869,7 +869,7 @@ int selectMatch(Edit* e, EditCmdCtx* ctx, bool extend) {
     File* f = e->view.file;
     int64_t line;
     int col;
-    if (ctx->x >= 0 && ctx->y >= 0) {
+    if (EditHasLocation(ctx)) {
         EditPositionAt(e, ctx->x, ctx->y, line, col);
     } else {
         line = e->view.sel[0].cursorLine;
@@ -1015,7 +1015,7 @@ int cmdAutoIndentImplicit(Edit*, EditCmdCtx*) {
 // Drops dragged text at the pointer: moved, or copied with Control.
 int EditDropDragged(Edit* e, EditCmdCtx* ctx) {
     e->dragging = false;
-    if (ctx->x < 0 || ctx->y < 0) return 1;
+    if (!EditHasLocation(ctx)) return 1;
     File* f = e->view.file;
     Selection s = e->view.sel[0];
     int64_t line;

@@ -17,6 +17,7 @@
 #include "editor/editpriv.h"
 #include "lang/syn.h"
 #include "runtime/gen.h"
+#include "toolkit/eventloop.h"
 #include "toolkit/selection.h"
 
 extern unsigned long editEventTime;
@@ -581,6 +582,56 @@ int keyEvent(Edit* edit, WEvent& ev) {
     return 1;
 }
 
+// The selection's moving end follows the pointer during a drag.
+void dragAdjust(Edit* edit, int x, int y) {
+    if (edit->dragging || (edit->pressButton != 1 && edit->pressButton != 2)) return;
+    EditCmdCtx ctx;
+    ctx.x = x;
+    ctx.y = y;
+    ctx.text = edit->pressButton == 2 ? "SecondarySelectionAdjust" : "SelectionAdjust";
+    EditParseCmd(edit, ctx);
+}
+
+// Automatic scrolling while a drag holds the pointer above or below the text area.
+ExtraHandle* dragTimer = nullptr;
+Edit* dragEdit = nullptr;
+int dragX = 0, dragY = 0;
+const int kDragScrollMs = 50;
+
+int dragScrollTick(void*, int) {
+    if (!dragEdit || !alive(dragEdit) || !dragEdit->pressed) {
+        ExtraProcess_Release(dragTimer);
+        dragTimer = nullptr;
+        dragEdit = nullptr;
+        return 1; // finished: the loop removes the entry
+    }
+    scrollLines(dragEdit, dragY < 0 ? -1 : 1);
+    dragAdjust(dragEdit, dragX, dragY);
+    ExtraProcess_SetTimeout(dragTimer, kDragScrollMs);
+    return 0;
+}
+
+void startDragScroll(Edit* edit, int x, int y) {
+    dragX = x;
+    dragY = y;
+    if (dragTimer && dragEdit == edit) return;
+    if (dragTimer) {
+        ExtraProcess_Kill(dragTimer, 0);
+        ExtraProcess_Release(dragTimer);
+    }
+    dragEdit = edit;
+    scrollLines(edit, y < 0 ? -1 : 1);
+    dragTimer = ExtraProcess_Create(XP_TIMER, kDragScrollMs, dragScrollTick, nullptr, nullptr);
+}
+
+void stopDragScroll() {
+    if (!dragTimer) return;
+    ExtraProcess_Kill(dragTimer, 0);
+    ExtraProcess_Release(dragTimer);
+    dragTimer = nullptr;
+    dragEdit = nullptr;
+}
+
 unsigned buttonMask(int button) {
     return button >= 1 && button <= 5 ? (unsigned)(0x100 << (button - 1)) : 0;
 }
@@ -631,21 +682,18 @@ int buttonEvent(Edit* edit, WEvent& ev, bool margin) {
         int dist = abs(ev.x - edit->pressX) + abs(ev.y - edit->pressY);
         if (!edit->dragMoved && dist <= std::max(0, ignoremotion)) return 1;
         edit->dragMoved = true;
-        if (ev.y < 0)
-            scrollLines(edit, -1);
-        else if (ev.y >= edit->view.height)
-            scrollLines(edit, 1);
-        if (edit->dragging) return 1;
-        EditCmdCtx ctx;
-        ctx.x = ev.x;
-        ctx.y = ev.y;
-        ctx.text = edit->pressButton == 2 ? "SecondarySelectionAdjust" : "SelectionAdjust";
-        if (edit->pressButton == 1 || edit->pressButton == 2) EditParseCmd(edit, ctx);
+        // Outside the text area the view keeps scrolling while the button stays down.
+        if (ev.y < 0 || ev.y >= edit->view.height)
+            startDragScroll(edit, ev.x, ev.y);
+        else
+            stopDragScroll();
+        dragAdjust(edit, ev.x, ev.y);
         return 1;
     }
     if (ev.button == 4 || ev.button == 5) return 1;
     if (!edit->pressed) return 1;
     edit->pressed = false;
+    stopDragScroll();
     int rx = edit->dragMoved ? x : edit->pressX;
     int ry = edit->dragMoved ? ev.y : edit->pressY;
     return runMouse(edit, ev.button, mods, edit->pressClicks, EV_RELEASE, rx, ry, margin);

@@ -548,7 +548,7 @@ void startAt(Edit* e, int which, EditCmdCtx* ctx) {
     int64_t line;
     int col;
     bool over = false;
-    if (ctx->x >= 0 && ctx->y >= 0) {
+    if (EditHasLocation(ctx)) {
         EditPositionAt(e, ctx->x, ctx->y, line, col, &over);
     } else {
         line = v.sel[0].cursorLine;
@@ -566,7 +566,7 @@ void startAt(Edit* e, int which, EditCmdCtx* ctx) {
 
 void adjustTo(Edit* e, int which, EditCmdCtx* ctx) {
     EditView& v = e->view;
-    if (ctx->x < 0 || ctx->y < 0) return;
+    if (!EditHasLocation(ctx)) return;
     int64_t line;
     int col;
     bool over = false;
@@ -613,7 +613,7 @@ int cmdSelectionStart(Edit* e, EditCmdCtx* ctx) {
 }
 int cmdSelectionStartDrag(Edit* e, EditCmdCtx* ctx) {
     // Drag and drop: a press inside the selection of a writable File picks the text up.
-    if (draganddrop && ctx->x >= 0 && !e->view.file->readOnly && !SelEmpty(e->view.sel[0])) {
+    if (draganddrop && EditHasLocation(ctx) && !e->view.file->readOnly && !SelEmpty(e->view.sel[0])) {
         int64_t line;
         int col;
         EditPositionAt(e, ctx->x, ctx->y, line, col);
@@ -641,7 +641,7 @@ int cmdSelectionAdjust(Edit* e, EditCmdCtx* ctx) {
 int cmdSelectionExtend(Edit* e, EditCmdCtx* ctx) {
     Selection& s = e->view.sel[0];
     // The anchor is the end that stays: the one away from the pointer's side.
-    if (ctx->x >= 0) {
+    if (EditHasLocation(ctx)) {
         int64_t line;
         int col;
         EditPositionAt(e, ctx->x, ctx->y, line, col);

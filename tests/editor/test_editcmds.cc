@@ -283,6 +283,40 @@ TEST_F(EditCmds, MouseDragSelectsAndHandsToPrimary) {
     EXPECT_EQ(type, WSEL_TEXT);
 }
 
+TEST_F(EditCmds, DragAboveTheTextScrollsUntilTheRelease) {
+    std::string t;
+    for (int i = 1; i <= 200; i++) t += "line " + std::to_string(i) + "\n";
+    open(t);
+    EditSetLine(e, 150, 0);
+    int64_t top = e->view.topLine;
+    ASSERT_GT(top, 100);
+    button(1, 1, 2, 3); // press on the fourth row
+    WEvent ev;
+    ev.kind = WE_BUTTON;
+    ev.window = e->view.window;
+    ev.direction = 0;
+    ev.x = 10;
+    ev.y = -20; // above the text area
+    EditEventParse(e, ev);
+    EXPECT_LT(e->view.topLine, top);
+    for (int i = 0; i < 30; i++) {
+        int wait = 0;
+        ExtraProcess_Wait(&wait);
+        usleep(10000);
+    }
+    int64_t scrolled = e->view.topLine;
+    EXPECT_LT(scrolled, top - 2); // it went on scrolling without motion
+    EXPECT_LE(e->view.sel[0].startLine, scrolled);
+    button(1, -1, 1, 0);
+    for (int i = 0; i < 10; i++) {
+        int wait = 0;
+        ExtraProcess_Wait(&wait);
+        usleep(10000);
+    }
+    EXPECT_EQ(e->view.topLine, scrolled); // the release stopped it
+    EXPECT_EQ(e->view.sel[0].endLine, top + 3);
+}
+
 TEST_F(EditCmds, DoubleClickGrowsToWordClasses) {
     open("foo_bar(x) () word  next\n");
     clicks(4, 2);
