@@ -333,6 +333,16 @@ TEST_F(EditCmds, DoubleClickGrowsToWordClasses) {
     EXPECT_EQ(t, "foo_bar(x) () word  next");
 }
 
+TEST_F(EditCmds, SecondarySelectionIsShownWhileMade) {
+    open("alpha beta\n");
+    button(2, 1, 6, 0);
+    motion(10, 0);
+    EXPECT_EQ(sel(1), "1,6-1,10");
+    WColor plain = WHeadlessCellBg(e->view.window, 0, 0);
+    EXPECT_NE(WHeadlessCellBg(e->view.window, 7, 0), plain);
+    EXPECT_EQ(WHeadlessCellBg(e->view.window, 5, 0), plain);
+}
+
 TEST_F(EditCmds, QuickPasteCopiesWithoutMovingTheCursor) {
     open("copy me\n\nwhole\nline\nend\n");
     run("SelectWord;SelectionGrab"); // "copy " in slot 0
