@@ -1,9 +1,11 @@
 // bench/bench_edits.cc: what edits, undo, saving and the journal cost on a large file, beside
 // Vim making and writing the same last-line change in the same run.
 //   bench_edits [FILE]     (default /work/bench-data/big100m.c; a scratch copy is edited)
+//   bench_edits --typing [DIR]   only the typing at the end of a million-line File
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -33,9 +35,101 @@ static bool copy(const std::string& from, const std::string& to) {
     return system(cmd.c_str()) == 0;
 }
 
+// This process's I/O counters (children it has waited for included): bytes handed to write
+// calls, and bytes the kernel counted as sent towards the disk (pages dirtied).
+struct Io {
+    long long wchar = 0, writeBytes = 0;
+};
+
+static Io readIo() {
+    Io io;
+    FILE* f = fopen("/proc/self/io", "r");
+    if (!f) return io;
+    char key[64];
+    long long v;
+    while (fscanf(f, "%63s %lld", key, &v) == 2) {
+        if (strcmp(key, "wchar:") == 0) io.wchar = v;
+        if (strcmp(key, "write_bytes:") == 0) io.writeBytes = v;
+    }
+    fclose(f);
+    return io;
+}
+
+static std::string kib(long long bytes) {
+    char buf[64];
+    if (bytes >= 10ll << 20)
+        snprintf(buf, sizeof buf, "%.1f MiB", (double)bytes / (1 << 20));
+    else
+        snprintf(buf, sizeof buf, "%.1f KiB", (double)bytes / 1024);
+    return buf;
+}
+
+static void printIo(const char* what, const Io& a, const Io& b) {
+    printf("    %-40s write_bytes %s, wchar %s\n", what, kib(b.writeBytes - a.writeBytes).c_str(),
+           kib(b.wchar - a.wchar).c_str());
+}
+
+static void printSave(const char* what, double ms, int ok, const Io& a, const Io& b) {
+    printf("%-44s %9.1f ms  (%s)\n", what, ms, ok ? "ok" : "FAILED");
+    printIo("I/O of the save:", a, b);
+    printf("    %-40s %s from byte %lld; temp file rebuild copied %s\n", "written to the file:",
+           kib(fileLastSave.fileBytes).c_str(), (long long)fileLastSave.fileFrom,
+           kib(fileLastSave.tempBytes).c_str());
+}
+
+// Typing at the end of the last line of a File of a million lines: one merged record, then
+// one record per key, each undone on its own.
+static void typingAtTheEnd(const std::string& dir) {
+    std::string path = dir + "/bench-edits-1m.txt";
+    FILE* out = fopen(path.c_str(), "w");
+    if (!out) return;
+    for (int i = 0; i < 1000000; i++) fprintf(out, "line %d of a million, some text to fill it\n", i);
+    fclose(out);
+    File* f = FileFFile(path.c_str());
+    if (!f) return;
+    incr_AcquireLock(f);
+    const int keys = 10000;
+    int64_t last = f->nLines;
+    int col = f->last->len;
+    auto t = Clock::now();
+    for (int i = 0; i < keys; i++) {
+        char c = (char)('a' + i % 26);
+        FileChange(f, nullptr, 0, last, col + i, last, col + i, &c, 1, 1);
+    }
+    double ms = msSince(t);
+    printf("%-44s %9.1f ms  (%.3f us per key)\n", "1M lines: type 10000 keys at the end", ms,
+           ms * 1000 / keys);
+    t = Clock::now();
+    int undone = 0;
+    while (FileUndo(f, nullptr, 0) != -100) undone++;
+    printf("%-44s %9.1f ms  (%d record)\n", "1M lines: undo them", msSince(t), undone);
+    col = f->last->len;
+    t = Clock::now();
+    for (int i = 0; i < keys; i++) {
+        char c = (char)('a' + i % 26);
+        FileChange(f, nullptr, 0, last, col + i, last, col + i, &c, 1, 1);
+        FileCloseUndo(f);
+    }
+    ms = msSince(t);
+    printf("%-44s %9.1f ms  (%.3f us per key)\n", "1M lines: 10000 keys, a record each", ms,
+           ms * 1000 / keys);
+    t = Clock::now();
+    undone = 0;
+    while (FileUndo(f, nullptr, 0) != -100) undone++;
+    ms = msSince(t);
+    printf("%-44s %9.1f ms  (%d records, %.3f us each)\n", "1M lines: undo them one by one", ms,
+           undone, undone ? ms * 1000 / undone : 0.0);
+    FileFree(f);
+    unlink(path.c_str());
+}
+
 int main(int argc, char** argv) {
     gen_init(argv[0], 0);
     InitDebugFlag();
+    if (argc > 1 && strcmp(argv[1], "--typing") == 0) {
+        typingAtTheEnd(argc > 2 ? argv[2] : "/tmp");
+        return 0;
+    }
     std::string source = argc > 1 ? argv[1] : "/work/bench-data/big100m.c";
     if (sizeOf(source) < 0) {
         fprintf(stderr, "no such file: %s (run bench/bench_load.sh once to make it)\n",
@@ -49,20 +143,30 @@ int main(int argc, char** argv) {
     auto t = Clock::now();
     File* f = FileFFile(scratch.c_str());
     if (!f) return 1;
-    printf("%-44s %9.1f ms  (%lld lines)\n", "load", msSince(t), (long long)f->nLines);
+    double loaded = msSince(t);
+    printf("%-44s %9.1f ms  (%lld lines)\n", "load", loaded, (long long)f->nLines);
     incr_AcquireLock(f);
 
     t = Clock::now();
     int64_t last = f->nLines;
     FileChange(f, nullptr, 0, last, 0, last, 0, "X", 1, 1);
-    int ok = FileSave(f, nullptr, nullptr);
-    printf("%-44s %9.1f ms  (%s)\n", "change last line, save", msSince(t), ok ? "ok" : "FAILED");
-
+    double changed = msSince(t);
+    Io io0 = readIo();
     t = Clock::now();
+    int ok = FileSave(f, nullptr, nullptr);
+    double saved = msSince(t);
+    Io io1 = readIo();
+    printf("%-44s %9.1f ms\n", "change last line", changed);
+    printSave("save it", saved, ok, io0, io1);
+    printf("%-44s %9.1f ms\n", "load, change last line, save", loaded + changed + saved);
+
     FileChange(f, nullptr, 0, 1, 0, 1, 0, "Y", 1, 1);
+    io0 = readIo();
+    t = Clock::now();
     ok = FileSave(f, nullptr, nullptr);
-    printf("%-44s %9.1f ms  (%s)\n", "change first line, save (whole file)", msSince(t),
-           ok ? "ok" : "FAILED");
+    saved = msSince(t);
+    io1 = readIo();
+    printSave("change first line, save (whole file)", saved, ok, io0, io1);
 
     incr_AcquireLock(f);
     t = Clock::now();
@@ -99,13 +203,30 @@ int main(int argc, char** argv) {
     printf("%-44s %9.1f ms\n", "undo that", msSince(t));
     FilesAbort();
 
-    // The peer: Vim opens the file, changes its last line and writes it.
+    std::string dir = scratch.substr(0, scratch.rfind('/') + 1);
+    typingAtTheEnd(dir.empty() ? "." : dir);
+
+    // The peer: Vim opens the file, changes its last line, writes it and quits; it times its
+    // own write.
     if (copy(source, scratch) && system("command -v vim >/dev/null 2>&1") == 0) {
-        std::string cmd = "vim -es -u NONE -i NONE -n -c '$s/^/X/' -c 'wq' '" + scratch + "'";
+        std::string timing = scratch + ".vimtime";
+        std::string cmd = "vim -es -u NONE -i NONE -n -c '$s/^/X/' -c 'let g:t = reltime()' "
+                          "-c 'w' -c 'call writefile([reltimestr(reltime(g:t))], \"" +
+                          timing + "\")' -c 'q' '" + scratch + "'";
+        io0 = readIo();
         t = Clock::now();
         int r = system(cmd.c_str());
-        printf("%-44s %9.1f ms  (%s)\n", "vim: load, change last line, write", msSince(t),
+        double ms = msSince(t);
+        io1 = readIo();
+        FILE* in = fopen(timing.c_str(), "r");
+        double secs = -1;
+        if (!in || fscanf(in, "%lf", &secs) != 1) secs = -1;
+        if (in) fclose(in);
+        unlink(timing.c_str());
+        printf("%-44s %9.1f ms  (%s)\n", "vim: load, change last line, write, quit", ms,
                r == 0 ? "ok" : "FAILED");
+        printf("%-44s %9.1f ms\n", "vim: the write alone", secs * 1000);
+        printIo("I/O of the vim run:", io0, io1);
     }
     unlink(scratch.c_str());
     std::string backup = scratch + "~";

@@ -276,6 +276,8 @@ const char* FileLineText(File* file, Line* line) {
 
 void FileInstanciateLine(File* file, Line* line) {
     if (line->allocLen != lnInFile) return;
+    FileTouchLine(file, line);
+    lineTextStamp++;
     const char* src = FileLineText(file, line);
     int32_t alloc = line->len + 10;
     char* text = (char*)gen_alloc(1, (size_t)alloc + 1);

@@ -29,6 +29,7 @@ void LineGrow(Line* line, int extra) {
 
 void LineChange(Line* line, int from, int to, const char* bytes, int n) {
     MAssert(line->allocLen != lnInFile);
+    lineTextStamp++;
     if (from < 0) from = 0;
     if (to > line->len) to = line->len;
     if (from > line->len) from = line->len;
@@ -68,7 +69,9 @@ void LineIndent(Line* line, int delta, int useTabs, int tabsize) {
 }
 
 // Gives a line exactly these bytes as its own text.
-static void lineSet(Line* line, const char* bytes, size_t n) {
+static void lineSet(File* file, Line* line, const char* bytes, size_t n) {
+    FileTouchLine(file, line);
+    lineTextStamp++;
     if (line->allocLen == lnInFile || line->allocLen < (int64_t)n + 1) {
         if (line->allocLen != lnInFile) gen_free(line->text);
         line->allocLen = (int32_t)n + 10;
@@ -155,6 +158,37 @@ static void markModified(File* file) {
 
 // ---- replacing a region ----
 
+// The width of the line typed into last, while no line's text has changed since: typing at
+// the end of a long line then measures only the new bytes.
+static struct {
+    const Line* line = nullptr;
+    int32_t len = 0;
+    int width = 0;
+    int tab = 0;
+    uint64_t stamp = 0;
+} typedWidth;
+
+// A change that stays within one line edits it in place.
+static void changeWithinLine(File* file, Line* line, int cS, int cE, const std::string& t) {
+    bool known = cS == line->len && cE == cS && line->allocLen != lnInFile &&
+                 typedWidth.line == line && typedWidth.len == line->len &&
+                 typedWidth.tab == tabsize && typedWidth.stamp == lineTextStamp;
+    int width = typedWidth.width;
+    FileInstanciateLine(file, line);
+    LineChange(line, cS, cE, t.data(), (int)t.size());
+    // Taking bytes out of a line never makes it wider (every byte moves the width on, and a
+    // tab stop never lies lower for a lower start), so maxWidth, which covers every line as
+    // long as the tab size stays, needs no look.
+    if (t.empty() && file->widestTab == tabsize) return;
+    width = known ? LineWidthFrom(width, t.data(), (int)t.size()) : LineWidth(line->text, line->len);
+    if (width > file->maxWidth) file->maxWidth = width;
+    typedWidth.line = line;
+    typedWidth.len = line->len;
+    typedWidth.width = width;
+    typedWidth.tab = tabsize;
+    typedWidth.stamp = lineTextStamp;
+}
+
 int FileChange(File* file, Line* hint, int64_t hintNo, int64_t lS, int cS, int64_t lE, int cE,
                const char* text, int64_t textLen, int mergeable) {
     return FilexChange(file, hint, hintNo, lS, cS, lE, cE, text, textLen, mergeable, 0);
@@ -221,6 +255,12 @@ int FilexChange(File* file, Line* hint, int64_t hintNo, int64_t lS, int cS, int6
     FileManipDoes(file, first, lS, cS, lE, cE, t, mergeable, undoMode, noFinalNl, newEndL,
                   newEndC);
 
+    if (first && last == first && t.find('\n') == std::string::npos) {
+        changeWithinLine(file, first, cS, cE, t);
+        markModified(file);
+        FileShowChange(file, lS, cS, newEndL, newEndC, shownL, shownC, lE, cE);
+        return 1;
+    }
     std::string content;
     if (first) content.assign(FileLineText(file, first), (size_t)cS);
     content += t;
@@ -241,7 +281,7 @@ int FilexChange(File* file, Line* hint, int64_t hintNo, int64_t lS, int cS, int6
     Line* l = first;
     size_t k = 0;
     for (; l && l != after && k < pieces.size(); k++) {
-        lineSet(l, content.data() + pieces[k].first, pieces[k].second);
+        lineSet(file, l, content.data() + pieces[k].first, pieces[k].second);
         FileSetMaxW(file, l);
         l = l->next;
     }

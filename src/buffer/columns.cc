@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "buffer/bytescan.h"
 #include "buffer/file.h"
 #include "config/options.h"
 #include "runtime/gen.h"
@@ -14,10 +15,20 @@ static inline int tabStop(int col) {
 
 // Width of a line as maxWidth counts it: 1 to start, 1 per byte, 2 per control byte.
 int LineWidth(const char* text, int len) {
+    return LineWidthFrom(1, text, len);
+}
+
+int LineWidthFrom(int w, const char* text, int len) {
     // Saturates well below INT_MAX: a gigabyte of control bytes must not wrap.
     const int limit = INT_MAX / 2;
-    int w = 1;
     for (int i = 0; i < len && w < limit; i++) {
+        // A run of ordinary bytes counts one column each.
+        int at = (int)NextControlByte(text, (size_t)i, (size_t)len);
+        if (at > i) {
+            w = at - i < limit - w ? w + (at - i) : limit;
+            i = at;
+            if (i >= len || w >= limit) break;
+        }
         unsigned char b = (unsigned char)text[i];
         if (b == '\t')
             w = tabStop(w);
@@ -37,12 +48,20 @@ void FileSetMaxW(File* file, Line* line) {
 
 void FileFindMaxWidth(File* file) {
     file->maxWidth = 0;
+    file->widestOff = -1;
+    file->widestW = 0;
+    file->widestTab = tabsize;
     for (Line* l = file->first; l; l = l->next) {
-        if (l->allocLen == lnInFile &&
-            (file->cacheBase < 0 || l->offset < file->cacheBase ||
-             l->offset + l->len > file->cacheBase + file->cacheLen))
+        bool inTemp = l->allocLen == lnInFile;
+        if (inTemp && (file->cacheBase < 0 || l->offset < file->cacheBase ||
+                       l->offset + l->len > file->cacheBase + file->cacheLen))
             FileCache(file, l, 1, 1);
-        FileSetMaxW(file, l);
+        int w = LineWidth(FileLineText(file, l), l->len);
+        if (w > file->maxWidth) file->maxWidth = w;
+        if (inTemp && w > file->widestW) {
+            file->widestW = w;
+            file->widestOff = l->offset;
+        }
     }
 }
 

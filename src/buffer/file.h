@@ -49,6 +49,18 @@ struct File {
     Line* lookLine = nullptr;
     int64_t lookNo = 0;
     int maxWidth = 0;
+    // The lines still read from the temp file whose text ends (offset + len + 1) at or below
+    // cleanEnd are untouched since the temp file was built; they come first in the list and
+    // cover the temp file from 0 without a gap. The list primitives lower it whenever a line
+    // of that run is changed, removed or gets a new neighbour, so that a save finds the bytes
+    // it need not rewrite by looking only at the lines after them.
+    int64_t cleanEnd = INT64_MAX;
+    // The widest line read from the temp file among those measured since the temp file was
+    // built: its temp offset (-1 when unknown), its width and the tab size it was measured
+    // with. A save that keeps that line need not measure the untouched lines again.
+    int64_t widestOff = -1;
+    int widestW = 0;
+    int widestTab = 0;
     int64_t loadSize = 0;        // disk size when the temp file was last built from it
     UndoRec* undo = nullptr;
     UndoRec* redo = nullptr;
@@ -117,6 +129,8 @@ void FileFindMaxWidth(File* file);
 void FileLineCols(File* file, Line* line1, Line* line2, int* col1, int* col2);
 int LineCols(const char* text, int len, int index); // display column of byte index
 int LineWidth(const char* text, int len);           // a line's width as maxWidth counts it
+// The width of a line of width w (as LineWidth counts it) once these bytes are appended.
+int LineWidthFrom(int w, const char* text, int len);
 int64_t FileCurrentSize(File* file);
 char* FileToStr(File* file, Line* hint, int64_t hintNo, int64_t l1, int c1, int64_t l2, int c2,
                 int64_t* len);
@@ -125,6 +139,10 @@ char* FileRectToStr(File* file, Line* hint, int64_t hintNo, int64_t l1, int c1, 
 void FileCacheInit(File* file, int64_t size);
 void FileResizeCache(File* file, int64_t size);
 void FileCacheForget(File* file); // the temp file changed: drop every window on it
+
+// Moves on whenever any line's text changes or a Line record is taken or given back, so that
+// a width remembered for a line can tell whether it still holds.
+extern uint64_t lineTextStamp;
 
 // ---- list primitives (underscore forms do not widen maxWidth) ----
 Line* LineNew();            // a zeroed Line from the pool
@@ -142,6 +160,13 @@ Line* FileInsertO(File* file, Line* before, int64_t offset, int len);
 void FileRemove(File* file, Line* line);
 void FileFreeLines(File* file);
 
+// A line is about to change or go: when it is read from the temp file, it and every line
+// after it leave the untouched run at the start of the temp file (cleanEnd).
+inline void FileTouchLine(File* file, const Line* line) {
+    if (line && line->allocLen == lnInFile && line->offset < file->cleanEnd)
+        file->cleanEnd = line->offset;
+}
+
 // ---- temp files ----
 char* TempFileName();
 int CacheOpen(const char* name, int rewind);
@@ -149,4 +174,10 @@ void CacheClose(const char* name);
 void CacheAbort();
 int FilexReinitTemp(File* file, int srcFd, int tempFd, int copy);
 int FileReinitTemp(File* file);
+// After the lines from `from` on were written, each followed by LF, to the file behind srcFd
+// from byte startByte on, so that it now holds total bytes, and the lines before `from` are
+// the untouched run of the temp file: makes the temp file hold the same bytes by copying only
+// that tail, points the written lines at it and settles maxWidth. Returns 0 when it cannot;
+// the temp file must then be rebuilt whole.
+int FileReTempTail(File* file, int srcFd, Line* from, int64_t startByte, int64_t total);
 int FileReTempInsert(File* file, int fd, Line* beforeLine);

@@ -12,8 +12,10 @@ bool file_synSuspended = false;
 const char* (*file_LanguageMenuName)(const Language* language) = nullptr;
 
 static RecordPool linePool{sizeof(Line), 200};
+uint64_t lineTextStamp = 0;
 
 Line* LineNew() {
+    lineTextStamp++;
     Line* line = (Line*)PoolTake(linePool);
     line->allocLen = lnInFile;
     return line;
@@ -21,6 +23,7 @@ Line* LineNew() {
 
 void LineFree(Line* line) {
     if (!line) return;
+    lineTextStamp++;
     if (line->allocLen != lnInFile) gen_free(line->text);
     line->allocLen = lnInFile;
     PoolGive(linePool, line);
@@ -36,6 +39,20 @@ static inline void setState(File* file, Line* line) {
 }
 
 void _FileInsertL(File* file, Line* before, Line* line) {
+    // The untouched run stays an unbroken prefix: the line the new one goes before leaves it,
+    // and a temp-file line joins it only by continuing it at the end of the list.
+    FileTouchLine(file, before);
+    if (line->allocLen == lnInFile && line->offset < file->cleanEnd) {
+        Line* prev = before ? before->prev : file->last;
+        bool continues;
+        if (before)
+            continues = false;
+        else if (!prev)
+            continues = line->offset == 0;
+        else // (its end then lies below cleanEnd too)
+            continues = prev->allocLen == lnInFile && prev->offset + prev->len + 1 == line->offset;
+        if (!continues) file->cleanEnd = line->offset;
+    }
     if (!before) {
         line->prev = file->last;
         line->next = nullptr;
@@ -116,6 +133,7 @@ Line* FileAppendO(File* file, int64_t offset, int len) {
 
 void FileRemove(File* file, Line* line) {
     if (!line) return;
+    FileTouchLine(file, line);
     Line* next = line->next;
     if (line->prev)
         line->prev->next = next;
@@ -149,6 +167,8 @@ void FileFreeLines(File* file) {
     file->nLines = 0;
     file->lookLine = nullptr;
     file->lookNo = 0;
+    file->cleanEnd = INT64_MAX;
+    file->widestOff = -1;
 }
 
 Line* FileLine(File* file, int64_t n, Line* hint, int64_t hintNo) {

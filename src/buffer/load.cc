@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "buffer/bytescan.h"
 #include "buffer/file.h"
 #include "buffer/hooks.h"
 #include "buffer/journal.h"
@@ -87,6 +88,10 @@ struct LineSplitter {
         int64_t w = width + (at - widthAt);
         if (w > maxWidthLimit) w = maxWidthLimit;
         if (w > file->maxWidth) file->maxWidth = (int)w;
+        if (w > file->widestW) {
+            file->widestW = (int)w;
+            file->widestOff = lineStart;
+        }
         _FileInsertO(file, before, lineStart, (int)len);
         lineStart = at + 1;
         widthAt = at + 1;
@@ -97,19 +102,9 @@ struct LineSplitter {
         const int t = tabsize > 0 ? tabsize : 8;
         size_t i = 0;
         while (i < n) {
-            // Skip 8 bytes at a time while none is below 0x20.
-            while (i + 8 <= n) {
-                uint64_t x;
-                memcpy(&x, buf + i, 8);
-                if (((x - 0x2020202020202020ull) & ~x & 0x8080808080808080ull) != 0) break;
-                i += 8;
-            }
+            i = NextControlByte(buf, i, n);
             if (i >= n) break;
             unsigned char b = (unsigned char)buf[i];
-            if (b >= 0x20) {
-                i++;
-                continue;
-            }
             if (b != '\n' && b != '\t' && width < maxWidthLimit) {
                 // Runs of other control bytes (binary data) go 8 at a time, 2 columns each.
                 int64_t at0 = base + (int64_t)i;
@@ -162,6 +157,11 @@ int FileLoad(File* file, int tempFd, int srcFd, int64_t startOffset, Line* befor
     size_t alloc = (size_t)file->cacheAlloc;
     int64_t pairs = 0, tempOff = startOffset;
     LineSplitter split{file, beforeLine, startOffset, 1, startOffset};
+    // Only a load into an empty File measures every line of its temp file.
+    bool measured = !file->first;
+    file->widestOff = -1;
+    file->widestW = 0;
+    file->widestTab = tabsize;
     bool carryCr = false;
     size_t lastLen = 0;
     int64_t lastBase = startOffset;
@@ -202,6 +202,7 @@ int FileLoad(File* file, int tempFd, int srcFd, int64_t startOffset, Line* befor
     file->cacheBase = lastLen ? lastBase : -1;
     file->cacheLen = (int64_t)lastLen;
     if (!endsWithLf && tempOff > split.lineStart) split.endLine(tempOff);
+    if (!measured) file->widestOff = -1;
     close(srcFd);
     if (split.tooLong) {
         QuorlError(1, "Line longer than 2 GB cut short in %s", file->name ? file->name : "file");

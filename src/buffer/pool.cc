@@ -20,23 +20,25 @@ static void refill(RecordPool& pool) {
         pool.arena = (char*)p;
         pool.arenaLeft = size;
     }
-    char* block = pool.arena;
+    pool.block = pool.arena;
+    pool.blockLeft = pool.blockCount;
     pool.arena += blockBytes;
     pool.arenaLeft -= blockBytes;
-    // Chain the block's records onto the free list, first record first out.
-    for (size_t i = pool.blockCount; i-- > 0;) {
-        void* rec = block + i * pool.recordSize;
-        *(void**)rec = pool.freeList;
-        pool.freeList = rec;
-    }
 }
 
 void* PoolTake(RecordPool& pool) {
-    if (!pool.freeList) refill(pool);
-    void* rec = pool.freeList;
-    pool.freeList = *(void**)rec;
-    memset(rec, 0, pool.recordSize);
     pool.inUse++;
+    if (void* rec = pool.freeList) {
+        pool.freeList = *(void**)rec;
+        memset(rec, 0, pool.recordSize);
+        return rec;
+    }
+    // A fresh block is handed out in order, first record first; its memory came zeroed
+    // from the system and was never used.
+    if (!pool.blockLeft) refill(pool);
+    void* rec = pool.block;
+    pool.block += pool.recordSize;
+    pool.blockLeft--;
     return rec;
 }
 

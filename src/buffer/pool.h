@@ -8,7 +8,9 @@
 struct RecordPool {
     size_t recordSize;
     size_t blockCount;
-    void* freeList = nullptr;
+    void* freeList = nullptr;    // records given back
+    char* block = nullptr;       // the current block's records not yet handed out
+    size_t blockLeft = 0;
     char* arena = nullptr;
     size_t arenaLeft = 0;
     size_t inUse = 0;

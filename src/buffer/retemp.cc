@@ -3,10 +3,12 @@
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
+#include <vector>
 
 #include "buffer/file.h"
 #include "buffer/synhook.h"
 #include "buffer/undo.h"
+#include "config/options.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
 
@@ -32,6 +34,7 @@ int FilexReinitTemp(File* file, int srcFd, int tempFd, int copy) {
     SynSuspend suspend;
     file->synValidLines = 0;
     file->aiCheckpointLine = -1;
+    lineTextStamp++;
     if (srcFd < 0) Panic("[FilexReinitTemp] Bad file");
     if (lseek(srcFd, 0, SEEK_SET) < 0) Panic("[FilexReinitTemp] Can't seek temp file");
     if (file->cacheAlloc < 1 || !file->cache) FileCacheInit(file, 32768);
@@ -99,8 +102,95 @@ int FilexReinitTemp(File* file, int srcFd, int tempFd, int copy) {
         reuse = next;
     }
     if (file->first) file->first->synState[0] = file->first->synState[1] = 0;
+    // Every line now reads the new temp file in order from 0, and none is measured yet.
+    file->cleanEnd = INT64_MAX;
+    file->widestOff = -1;
     file->cacheBase = lastLen ? lastBase : -1;
     file->cacheLen = (int64_t)lastLen;
+    return 1;
+}
+
+// Copies bytes [at, at + n) of one file to the same offsets of another: in the kernel where
+// the file systems allow it, else through a buffer.
+static bool copyRange(int from, int to, int64_t at, int64_t n) {
+    off_t in = (off_t)at, out = (off_t)at;
+    while (n > 0) {
+        size_t want = n < ((int64_t)1 << 30) ? (size_t)n : (size_t)1 << 30;
+        ssize_t c = copy_file_range(from, &in, to, &out, want, 0);
+        if (c > 0) {
+            n -= c;
+            continue;
+        }
+        if (c == 0) return false; // the source is shorter than it should be
+        if (errno == EINTR) continue;
+        if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+            return false;
+        break;
+    }
+    std::vector<char> buf(n > 0 ? (size_t)std::min<int64_t>(n, 1 << 20) : 0);
+    while (n > 0) {
+        size_t want = n < (int64_t)buf.size() ? (size_t)n : buf.size();
+        ssize_t r = pread(from, buf.data(), want, in);
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) return false;
+        for (ssize_t done = 0; done < r;) {
+            ssize_t w = pwrite(to, buf.data() + done, (size_t)(r - done), out);
+            if (w < 0 && errno == EINTR) continue;
+            if (w <= 0) return false;
+            done += w;
+            out += w;
+        }
+        in += r;
+        n -= r;
+    }
+    return true;
+}
+
+int FileReTempTail(File* file, int srcFd, Line* from, int64_t startByte, int64_t total) {
+    if (!file->tempName || file->dosMode) return 0;
+    // The disk file must hold exactly these lines, each followed by LF: a line with an LF of
+    // its own would read back as two.
+    int widest = 0;
+    int64_t widestAt = -1, off = startByte;
+    for (Line* l = from; l; l = l->next) {
+        if (l->allocLen != lnInFile) {
+            if (memchr(l->text, '\n', (size_t)l->len)) return 0;
+            int w = LineWidth(l->text, l->len);
+            if (w > widest) {
+                widest = w;
+                widestAt = off;
+            }
+        }
+        off += (int64_t)l->len + 1;
+    }
+    if (off != total) return 0;
+    int temp = CacheOpen(file->tempName, 0);
+    if (temp < 0) return 0;
+    FileCacheForget(file);
+    if (!copyRange(srcFd, temp, startByte, total - startByte) || ftruncate(temp, total) != 0)
+        return 0;
+    off = startByte;
+    lineTextStamp++;
+    for (Line* l = from; l; l = l->next) {
+        if (l->allocLen != lnInFile) gen_free(l->text);
+        l->allocLen = lnInFile;
+        l->offset = off;
+        off += (int64_t)l->len + 1;
+    }
+    file->cleanEnd = INT64_MAX;
+    file->aiCheckpointLine = -1;
+    // The lines before `from` and the temp-file lines after it were measured when this temp
+    // file was built; the lines written from their own text were measured above. Unless the
+    // widest measured line was among the rewritten ones, that settles maxWidth.
+    if (file->widestOff >= 0 && file->widestOff < startByte && file->widestTab == tabsize) {
+        if (widest > file->widestW) {
+            file->widestW = widest;
+            file->widestOff = widestAt;
+        }
+        file->maxWidth = file->widestW;
+    } else {
+        FileFindMaxWidth(file);
+    }
     return 1;
 }
 

@@ -68,6 +68,29 @@ static void touchFile(const char* path) {
     utimensat(AT_FDCWD, path, nullptr, 0);
 }
 
+SaveStats fileLastSave;
+
+int64_t FileDiskPrefix(File* file, Line** from, int64_t* size) {
+    *from = file->first;
+    if (file->dosMode || file->loadedAsDos || !file->consistentEnds) {
+        *size = FileCurrentSize(file);
+        return 0;
+    }
+    // The untouched run of temp-file lines ends where the first line to write begins: walk
+    // back to it from the end, over the lines that need writing only.
+    int64_t limit = file->cleanEnd < file->loadSize ? file->cleanEnd : file->loadSize;
+    int64_t tail = 0;
+    Line* l = file->last;
+    while (l && !(l->allocLen == lnInFile && l->offset + l->len + 1 <= limit)) {
+        tail += (int64_t)l->len + 1;
+        l = l->prev;
+    }
+    int64_t prefix = l ? l->offset + l->len + 1 : 0;
+    *from = l ? l->next : file->first;
+    *size = prefix + tail;
+    return prefix;
+}
+
 int FileSave(File* file, const char* name, void* ctx) {
     return FilexSave(file, name, 0, 0, ctx);
 }
@@ -128,16 +151,14 @@ int FilexSave(File* file, const char* name, int saveAs, int force, void* ctx) {
         }
         fd = open(target.get(), O_WRONLY | O_CREAT, mode);
         if (fd < 0) return QuorlError(1, "Can't open file for writing: %s", target.get());
-        // Lines still read from the temp file at their load offset are on disk already.
-        if (!changedOnDisk && !file->dosMode && !file->loadedAsDos && file->consistentEnds) {
-            while (from && from->allocLen == lnInFile && from->offset == startByte &&
-                   from->offset + from->len + 1 <= file->loadSize) {
-                startByte = from->offset + from->len + 1;
-                from = from->next;
-            }
+        int64_t size;
+        if (changedOnDisk) {
+            size = FileCurrentSize(file);
+        } else {
+            startByte = FileDiskPrefix(file, &from, &size);
         }
         struct stat st;
-        if (fstat(fd, &st) == 0 && FileCurrentSize(file) < (int64_t)st.st_size) {
+        if (fstat(fd, &st) == 0 && size < (int64_t)st.st_size) {
             close(fd);
             fd = open(target.get(), O_WRONLY | O_TRUNC);
             if (fd < 0) return QuorlError(1, "Cannot truncate file: %s", target.get());
@@ -162,7 +183,12 @@ int FilexSave(File* file, const char* name, int saveAs, int force, void* ctx) {
     }
     bool ok = w.flush();
     if (close(fd) != 0) ok = false;
-    if (!ok) return QuorlError(1, "No space to save file: %s", target.get());
+    if (!ok) {
+        // What the file holds now is unknown (it may even be cut short): the next save writes
+        // it whole, even when its time did not move.
+        file->cleanEnd = 0;
+        return QuorlError(1, "No space to save file: %s", target.get());
+    }
     if (!file->name) return 1;
 
     int64_t total = startByte + w.written;
@@ -172,9 +198,27 @@ int FilexSave(File* file, const char* name, int saveAs, int force, void* ctx) {
     file->internal = false;
     if (file->haslock) incr_ReleaseLock(file);
     touchFile(target.get());
+    // The temp file follows the saved file: only its rewritten tail when the saved bytes are
+    // exactly the lines with LF ends, else rebuilt whole and every line measured again.
+    auto retemp = [&]() {
+        int src = file->dosMode ? -1 : open(target.get(), O_RDONLY);
+        int quick = 0;
+        if (src >= 0) {
+            quick = FileReTempTail(file, src, from, startByte, total);
+            close(src);
+        }
+        if (quick) {
+            fileLastSave.tempBytes = total - startByte;
+        } else {
+            FileReinitTemp(file);
+            FileFindMaxWidth(file);
+            fileLastSave.tempBytes = total;
+        }
+    };
+    fileLastSave = SaveStats{startByte, w.written, 0};
     if (inPlace) {
         FileSetModTime(file);
-        FileReinitTemp(file);
+        retemp();
         file->loadSize = total;
         file->isNew = false;
         gen_free(file->version);
@@ -188,7 +232,7 @@ int FilexSave(File* file, const char* name, int saveAs, int force, void* ctx) {
         file->vcKnown = false;
         gen_free(file->version);
         file->version = nullptr;
-        FileReinitTemp(file);
+        retemp();
         file->loadSize = total;
         FileSetModTime(file);
         file->isNew = false;
@@ -198,7 +242,7 @@ int FilexSave(File* file, const char* name, int saveAs, int force, void* ctx) {
         if (fileNotify.titleUpdate) fileNotify.titleUpdate(file);
     }
     FileCacheForget(file);
-    FileFindMaxWidth(file);
+    if (!inPlace && !saveAs) FileFindMaxWidth(file);
     for (UndoRec* r = file->undo; r; r = r->next) r->flags &= (uint8_t)~UNDO_SAVED;
     for (UndoRec* r = file->redo; r; r = r->next) r->flags &= (uint8_t)~UNDO_SAVED;
     // Typing after a save starts a new record, so the marked one keeps the saved state.

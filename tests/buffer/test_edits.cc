@@ -196,6 +196,29 @@ void checkStructure(File* f) {
     ASSERT_EQ(f->nLines, n);
 }
 
+// The bytes a save may leave on disk, found from the end, never reach past what walking from
+// the first line finds: the leading lines still read, in order and without gaps, from the
+// temp file as loaded or last saved.
+void checkDiskPrefix(File* f) {
+    int64_t walked = 0;
+    Line* l = f->first;
+    if (!f->dosMode && !f->loadedAsDos && f->consistentEnds)
+        while (l && l->allocLen == lnInFile && l->offset == walked &&
+               l->offset + l->len + 1 <= f->loadSize) {
+            walked = l->offset + l->len + 1;
+            l = l->next;
+        }
+    Line* from = nullptr;
+    int64_t size = -1;
+    int64_t found = FileDiskPrefix(f, &from, &size);
+    ASSERT_LE(found, walked);
+    ASSERT_EQ(size, FileCurrentSize(f));
+    int64_t at = 0;
+    for (l = f->first; l && at < found; l = l->next) at += l->len + 1;
+    ASSERT_EQ(at, found);
+    ASSERT_EQ(from, l);
+}
+
 std::string randomText(std::mt19937& rng, int maxLen, bool lineEnds) {
     static const char plain[] = "ab \txyz";
     std::string s;
@@ -337,6 +360,9 @@ void randomRun(unsigned seed, const std::string& initial, int steps) {
                     disk.replace(i, 1, "\r\n");
             ASSERT_EQ(readFile(path), disk);
             ASSERT_FALSE(f->haslock);
+            // Every line is read again from a temp file that holds the text as saved.
+            for (Line* l = f->first; l; l = l->next) ASSERT_EQ(l->allocLen, lnInFile);
+            ASSERT_EQ(readFile(f->tempName), m.text);
             saved = (long)cur;
             expectWidth = everWidth = widest(m.lines());
             ASSERT_EQ(f->maxWidth, expectWidth);
@@ -349,6 +375,7 @@ void randomRun(unsigned seed, const std::string& initial, int steps) {
                 ASSERT_NE(copy, nullptr);
                 ASSERT_EQ(incr_ApplyEdits(copy, journal.get()), 1);
                 ASSERT_EQ(textOf(copy), m.text);
+                ASSERT_NO_FATAL_FAILURE(checkDiskPrefix(copy));
                 FileFree(copy);
             }
         }
@@ -364,6 +391,7 @@ void randomRun(unsigned seed, const std::string& initial, int steps) {
         }
         auto now = m.lines();
         ASSERT_NO_FATAL_FAILURE(checkStructure(f));
+        ASSERT_NO_FATAL_FAILURE(checkDiskPrefix(f));
         ASSERT_EQ(linesOf(f), now);
         ASSERT_EQ(f->nLines, (int64_t)now.size());
         ASSERT_EQ(f->modified, (long)cur != saved);
@@ -426,6 +454,29 @@ TEST_F(EditsTest, InsertSplitAndJoinUndo) {
     EXPECT_EQ(linesOf(f), (std::vector<std::string>{"1", "2224444", "5"}));
     FileUndo(f, nullptr, 0);
     EXPECT_EQ(textOf(f), "1\n2222\n3\n4444\n5\n");
+    FileFree(f);
+}
+
+// Typing at the end of a line widens maxWidth by what it adds, also after the line was
+// changed by other means to the same length.
+TEST_F(EditsTest, TypingAtTheEndKeepsTheWidthExact) {
+    File* f = load("abc\nqq\nz\n");
+    change(f, 1, 3, 1, 3, "d");
+    EXPECT_EQ(f->maxWidth, 5);
+    change(f, 1, 3, 2, 0, "\t\nq"); // "abc" and a tab: 4 bytes again, but 8 wide
+    EXPECT_EQ(f->maxWidth, 8);
+    change(f, 1, 4, 1, 4, "x");
+    EXPECT_EQ(f->maxWidth, 9);
+    for (int i = 0; i < 20; i++) change(f, 1, 5 + i, 1, 5 + i, i % 5 ? "y" : "\t");
+    EXPECT_EQ(linesOf(f)[0], "abc\tx\tyyyy\tyyyy\tyyyy\tyyyy");
+    EXPECT_EQ(f->maxWidth, LineWidth(f->first->text, f->first->len));
+    FileIndent(f, nullptr, 0, 1, 1, 8); // the same line through another road
+    change(f, 1, f->first->len, 1, f->first->len, "\x01");
+    EXPECT_EQ(f->maxWidth, LineWidth(f->first->text, f->first->len));
+    // Deleting never widens: the width stays what the widest line had.
+    int wide = f->maxWidth;
+    change(f, 1, 0, 1, 3, "");
+    EXPECT_EQ(f->maxWidth, wide);
     FileFree(f);
 }
 

@@ -4,9 +4,14 @@
 
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
+#include <map>
 #include <pwd.h>
+#include <signal.h>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <utime.h>
 
 #include "buffer/change.h"
@@ -18,6 +23,7 @@
 #include "buffer/undo.h"
 #include "buffer/vchook.h"
 #include "config/options.h"
+#include "runtime/error.h"
 #include "runtime/gen.h"
 #include "testutil.h"
 #include "toolkit/toolkit.h"
@@ -96,15 +102,301 @@ TEST_F(SaveTest, RewritesOnlyFromTheFirstChangedLine) {
     EXPECT_EQ(disk[0], 'X');
     EXPECT_EQ(disk.substr(disk.size() - 17), "LINE number 4999\n");
     for (Line* l = f->first; l; l = l->next) ASSERT_EQ(l->allocLen, lnInFile);
-    // A deleted line makes the file shorter: truncated and written whole. (The File read its
-    // text back from disk after the save, so it holds the X now.)
+    // A deleted line makes the file shorter: truncated and written whole, so the byte changed
+    // behind the editor's back goes too. (The File keeps the text it wrote: the untouched
+    // lines are read from the temp file, which never saw the X.)
     change(f, 2, 0, 3, 0, "");
     tamper(p, 0, "Q");
     ASSERT_EQ(FileSave(f, nullptr, nullptr), 1);
     disk = readFile(p);
-    EXPECT_EQ(disk[0], 'X');
+    EXPECT_EQ(disk.substr(0, 14), "line number 0\n");
     EXPECT_EQ(disk, textOf(f));
     EXPECT_EQ((int64_t)disk.size(), f->diskSize);
+}
+
+// A save leaves alone the leading lines that still read, in order, the file as loaded or last
+// saved: every list primitive that breaks that run ends it.
+TEST_F(SaveTest, UntouchedRunFollowsTheListPrimitives) {
+    File* f = load("run", "a\nb\nc\nd\ne\n");
+    std::string p = f->name;
+    Line* from = nullptr;
+    int64_t size = 0;
+    EXPECT_EQ(FileDiskPrefix(f, &from, &size), 10);
+    EXPECT_EQ(from, nullptr);
+    FileRemove(f, FileLine(f, 3));
+    EXPECT_EQ(FileDiskPrefix(f, &from, &size), 4);
+    EXPECT_EQ(from, FileLine(f, 3));
+    EXPECT_EQ(size, 8);
+    ASSERT_EQ(FileSave(f, nullptr, nullptr), 1); // shorter: truncated and written whole
+    EXPECT_EQ(readFile(p), "a\nb\nd\ne\n");
+    EXPECT_EQ(fileLastSave.fileFrom, 0);
+    EXPECT_EQ(fileLastSave.fileBytes, 8);
+    EXPECT_EQ(fileLastSave.tempBytes, 8);
+    EXPECT_EQ(readFile(f->tempName), "a\nb\nd\ne\n");
+    EXPECT_EQ(FileDiskPrefix(f, &from, &size), 8);
+    // A temp-file line put between others: the run ends before it.
+    FileInsertO(f, FileLine(f, 2), 6, 1);
+    EXPECT_EQ(FileDiskPrefix(f, &from, &size), 2);
+    ASSERT_EQ(FileSave(f, nullptr, nullptr), 1);
+    EXPECT_EQ(readFile(p), "a\ne\nb\nd\ne\n");
+    EXPECT_EQ(fileLastSave.fileFrom, 2);
+    EXPECT_EQ(fileLastSave.fileBytes, 8);
+    // Only the last line changed: the bytes before it stay, and only its own are copied.
+    change(f, 5, 0, 5, 1, "E");
+    EXPECT_EQ(FileDiskPrefix(f, &from, &size), 8);
+    ASSERT_EQ(FileSave(f, nullptr, nullptr), 1);
+    EXPECT_EQ(fileLastSave.fileFrom, 8);
+    EXPECT_EQ(fileLastSave.tempBytes, 2);
+    EXPECT_EQ(readFile(f->tempName), "a\ne\nb\nd\nE\n");
+    FileInstanciateLine(f, f->first);
+    EXPECT_EQ(FileDiskPrefix(f, &from, &size), 0);
+    EXPECT_EQ(from, f->first);
+    // An edit that leaves the text as it was is still written.
+    change(f, 2, 0, 2, 1, "e");
+    ASSERT_EQ(FileSave(f, nullptr, nullptr), 1);
+    EXPECT_EQ(fileLastSave.fileFrom, 0);
+    EXPECT_EQ(readFile(p), "a\ne\nb\nd\nE\n");
+}
+
+// After a save maxWidth is the width of the widest line, whether that line was left alone,
+// written by the save, or deleted.
+TEST_F(SaveTest, WidthAfterSavingFollowsTheWidestLine) {
+    std::string text = numbered(3000);
+    text.insert(text.find("line number 1500\n"), std::string(200, 'w') + "\n");
+    File* f = load("wide", text); // line 1501 is 200 wide
+    EXPECT_EQ(f->maxWidth, 201);
+    change(f, 3001, 0, 3001, 0, "!");
+    ASSERT_EQ(FileSave(f, nullptr, nullptr), 1);
+    EXPECT_EQ(f->maxWidth, 201);
+    EXPECT_EQ(fileLastSave.tempBytes, 18); // only the last line was copied
+    change(f, 3000, 0, 3000, 0, std::string(300, 't'));
+    ASSERT_EQ(FileSave(f, nullptr, nullptr), 1);
+    EXPECT_EQ(f->maxWidth, 317); // 1 + 300 + "line number 2998"
+    // As many bytes again, in narrow lines: the file keeps its size and is not truncated.
+    change(f, 3000, 0, 3000, 300, "");
+    std::string narrow;
+    for (int i = 0; i < 30; i++) narrow += "narrow 99\n";
+    change(f, 3002, 0, 3002, 0, narrow);
+    ASSERT_EQ(FileSave(f, nullptr, nullptr), 1);
+    EXPECT_GT(fileLastSave.fileFrom, 0);
+    EXPECT_EQ(f->maxWidth, 201);
+    EXPECT_EQ(textOf(f), readFile(f->name));
+    change(f, 3002, 0, 3032, 0, "");
+    change(f, 1501, 0, 1502, 0, "");
+    ASSERT_EQ(FileSave(f, nullptr, nullptr), 1);
+    EXPECT_EQ(f->maxWidth, 18); // "!line number 2999"
+    EXPECT_EQ(textOf(f), readFile(f->name));
+    // Widths follow the tab size: a tab after the save counts by the new one.
+    change(f, 1, 0, 1, 0, "\t\t\t\t");
+    ASSERT_EQ(FileSave(f, nullptr, nullptr), 1);
+    EXPECT_EQ(f->maxWidth, 32 + 13); // four tabs and "line number 0"
+    int saved = tabsize;
+    tabsize = 4;
+    change(f, 3000, 0, 3000, 0, "?");
+    ASSERT_EQ(FileSave(f, nullptr, nullptr), 1);
+    EXPECT_EQ(f->maxWidth, 16 + 13);
+    tabsize = saved;
+}
+
+// The temp file may live on another file system than the file: the saved bytes then reach
+// it by reading and writing instead of a copy in the kernel.
+TEST_F(SaveTest, TempFileOnAnotherFileSystem) {
+    struct stat shm, here;
+    if (stat("/dev/shm", &shm) != 0 || stat(dir.path.c_str(), &here) != 0 ||
+        shm.st_dev == here.st_dev)
+        GTEST_SKIP() << "no second file system";
+    char apart[] = "/dev/shm/qe-save-XXXXXX";
+    ASSERT_NE(mkdtemp(apart), nullptr);
+    std::string kept = tempFileDir;
+    tempFileDir = apart;
+    File* f = load("apart", numbered(100000)); // larger than one buffer of the copy
+    change(f, 1, 0, 1, 0, "first ");
+    change(f, 100000, 0, 100000, 0, "last ");
+    ASSERT_EQ(FileSave(f, nullptr, nullptr), 1);
+    std::string disk = readFile(f->name);
+    EXPECT_EQ(fileLastSave.tempBytes, (int64_t)disk.size());
+    EXPECT_TRUE(readFile(f->tempName) == disk); // (no diff of megabytes on failure)
+    EXPECT_TRUE(textOf(f) == disk);
+    change(f, 99999, 0, 99999, 0, "tail ");
+    ASSERT_EQ(FileSave(f, nullptr, nullptr), 1);
+    disk = readFile(f->name);
+    EXPECT_LT(fileLastSave.tempBytes, 64);
+    EXPECT_TRUE(readFile(f->tempName) == disk);
+    EXPECT_TRUE(textOf(f) == disk);
+    FileFree(f);
+    tempFileDir = kept;
+    std::string cmd = std::string("rm -rf '") + apart + "'";
+    EXPECT_EQ(system(cmd.c_str()), 0);
+}
+
+// ---- a disk that fills up in the middle of a save ----
+
+using Report = std::map<std::string, std::string>;
+
+std::string childAlerts;
+
+// Runs body in a child process whose files cannot grow past fileLimit bytes once body calls
+// limit(): writes beyond it fail (EFBIG) instead of killing it. The child reports through
+// key=value lines; the alerts it showed come back as "alerts".
+Report inChild(rlim_t fileLimit, const std::function<void(Report&, std::function<void(bool)>)>& body) {
+    int fds[2];
+    if (pipe(fds) != 0) return {{"error", "pipe"}};
+    pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        signal(SIGXFSZ, SIG_IGN);
+        err_sink.displayOpen = [] { return true; };
+        err_sink.alert = [](const char* text) { childAlerts += text; };
+        Report r;
+        auto limit = [fileLimit](bool on) {
+            struct rlimit rl;
+            getrlimit(RLIMIT_FSIZE, &rl);
+            rl.rlim_cur = on ? fileLimit : rl.rlim_max;
+            setrlimit(RLIMIT_FSIZE, &rl);
+        };
+        try {
+            body(r, limit);
+        } catch (...) {
+            r["error"] = "exception";
+        }
+        r["alerts"] = childAlerts;
+        std::string out;
+        for (auto& [k, v] : r) {
+            std::string flat = v;
+            for (char& c : flat)
+                if (c == '\n') c = '|';
+            out += k + "=" + flat + "\n";
+        }
+        ssize_t ignored = write(fds[1], out.data(), out.size());
+        (void)ignored;
+        _exit(0);
+    }
+    close(fds[1]);
+    std::string in;
+    char buf[4096];
+    ssize_t n;
+    while ((n = read(fds[0], buf, sizeof buf)) > 0) in.append(buf, (size_t)n);
+    close(fds[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    Report r;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) r["error"] = "child died";
+    for (size_t at = 0; at < in.size();) {
+        size_t lf = in.find('\n', at);
+        std::string row = in.substr(at, lf - at);
+        size_t eq = row.find('=');
+        if (eq != std::string::npos) r[row.substr(0, eq)] = row.substr(eq + 1);
+        at = lf == std::string::npos ? in.size() : lf + 1;
+    }
+    return r;
+}
+
+int undoCount(File* f) {
+    int n = 0;
+    for (UndoRec* r = f->undo; r; r = r->next) n++;
+    return n;
+}
+
+// What a save that failed must leave: the File modified with the same text and undo records.
+void checkKept(Report& r, File* f, const std::string& edited, UndoRec* top, int records) {
+    r["modified"] = f->modified ? "yes" : "no";
+    r["text kept"] = textOf(f) == edited ? "yes" : "no";
+    r["undo kept"] = f->undo == top && undoCount(f) == records ? "yes" : "no";
+}
+
+// ... and those records still lead back to the text as loaded and forward again.
+void checkUndo(Report& r, File* f, const std::string& loaded, const std::string& edited) {
+    while (FileUndo(f, nullptr, 0) != -100) {
+    }
+    r["undone"] = textOf(f) == loaded ? "yes" : "no";
+    while (FileRedo(f, nullptr, 0) != -100) {
+    }
+    r["redone"] = textOf(f) == edited ? "yes" : "no";
+}
+
+TEST_F(SaveTest, DiskFullWhileWritingTheTail) {
+    editorbackups = 1;
+    std::string loaded = numbered(4000);
+    std::string p = dir.write("full", loaded);
+    setMtime(p, time(nullptr) - 100);
+    Report r = inChild(loaded.size() + 4096, [&](Report& r, auto limit) {
+        File* f = FileFFile(p.c_str());
+        change(f, 3000, 0, 3000, 0, "A");
+        FileCloseUndo(f);
+        std::string block;
+        for (int i = 0; i < 400; i++) block += "inserted line " + std::to_string(i) + "\n";
+        change(f, 2000, 0, 2000, 0, block);
+        FileCloseUndo(f);
+        change(f, 3999, 4, 3999, 4, "B");
+        std::string edited = textOf(f);
+        UndoRec* top = f->undo;
+        int records = undoCount(f);
+        limit(true);
+        r["save"] = std::to_string(FileSave(f, nullptr, nullptr));
+        r["backup"] = readFile(p + "~") == loaded ? "previous" : "other";
+        checkKept(r, f, edited, top, records);
+        limit(false);
+        WQueueAnswer("Save Anyway"); // the failed write may have moved the file's time
+        r["retry"] = std::to_string(FileSave(f, nullptr, nullptr));
+        r["retry disk"] = readFile(p) == edited ? "edited" : "other";
+        r["backup after"] = readFile(p + "~") == loaded ? "previous" : "other";
+        checkUndo(r, f, loaded, edited);
+    });
+    EXPECT_EQ(r["error"], "");
+    EXPECT_EQ(r["save"], "0");
+    EXPECT_EQ(r["alerts"], "No space to save file: " + p + "|");
+    EXPECT_EQ(r["backup"], "previous");
+    EXPECT_EQ(r["modified"], "yes");
+    EXPECT_EQ(r["text kept"], "yes");
+    EXPECT_EQ(r["undo kept"], "yes");
+    EXPECT_EQ(r["undone"], "yes");
+    EXPECT_EQ(r["redone"], "yes");
+    EXPECT_EQ(r["retry"], "1");
+    EXPECT_EQ(r["retry disk"], "edited");
+    EXPECT_EQ(r["backup after"], "previous");
+}
+
+// A shorter File is written whole after truncating the file: when that write fails, the file
+// on disk is cut short, and the backup made by the first save still holds the text as loaded.
+TEST_F(SaveTest, DiskFullAfterTruncating) {
+    editorbackups = 1;
+    std::string loaded = numbered(3000);
+    std::string p = dir.write("cut", loaded);
+    setMtime(p, time(nullptr) - 100);
+    Report r = inChild(1000, [&](Report& r, auto limit) {
+        File* f = FileFFile(p.c_str());
+        change(f, 10, 0, 10, 0, "first save ");
+        r["first"] = std::to_string(FileSave(f, nullptr, nullptr));
+        change(f, 2500, 0, 2501, 0, ""); // far beyond what fits: the first 1000 bytes stay
+        change(f, 2600, 0, 2600, 0, "C");
+        std::string edited = textOf(f);
+        UndoRec* top = f->undo;
+        int records = undoCount(f);
+        limit(true);
+        r["save"] = std::to_string(FileSave(f, nullptr, nullptr));
+        r["disk"] = std::to_string(readFile(p).size());
+        r["backup"] = readFile(p + "~") == loaded ? "previous" : "other";
+        checkKept(r, f, edited, top, records);
+        limit(false);
+        // Even when the file's time does not tell, the next save writes the whole file.
+        setMtime(p, f->mtime);
+        r["retry"] = std::to_string(FileSave(f, nullptr, nullptr));
+        r["retry disk"] = readFile(p) == edited ? "edited" : "other";
+        checkUndo(r, f, loaded, edited);
+    });
+    EXPECT_EQ(r["error"], "");
+    EXPECT_EQ(r["first"], "1");
+    EXPECT_EQ(r["save"], "0");
+    EXPECT_EQ(r["disk"], "1000");
+    EXPECT_EQ(r["alerts"], "No space to save file: " + p + "|");
+    EXPECT_EQ(r["backup"], "previous");
+    EXPECT_EQ(r["modified"], "yes");
+    EXPECT_EQ(r["text kept"], "yes");
+    EXPECT_EQ(r["undo kept"], "yes");
+    EXPECT_EQ(r["undone"], "yes");
+    EXPECT_EQ(r["redone"], "yes");
+    EXPECT_EQ(r["retry"], "1");
+    EXPECT_EQ(r["retry disk"], "edited");
 }
 
 TEST_F(SaveTest, DosFilesAndMissingFinalNewline) {

@@ -1,0 +1,32 @@
+// buffer/bytescan.h: finding the next byte below 0x20 (line ends, tabs, control bytes), which
+// is all that measuring and splitting lines has to stop at.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+// The index of the first byte below 0x20 in buf[i..n), or n.
+inline size_t NextControlByte(const char* buf, size_t i, size_t n) {
+#ifdef __SSE2__
+    const __m128i top = _mm_set1_epi8(0x1f);
+    while (i + 16 <= n) {
+        __m128i v = _mm_loadu_si128((const __m128i*)(buf + i));
+        int m = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(v, top), v));
+        if (m) return i + (size_t)__builtin_ctz((unsigned)m);
+        i += 16;
+    }
+#else
+    while (i + 8 <= n) {
+        uint64_t x;
+        memcpy(&x, buf + i, 8);
+        if (((x - 0x2020202020202020ull) & ~x & 0x8080808080808080ull) != 0) break;
+        i += 8;
+    }
+#endif
+    while (i < n && (unsigned char)buf[i] >= 0x20) i++;
+    return i;
+}
