@@ -11,6 +11,7 @@
 #include "buffer/file.h"
 #include "buffer/registry.h"
 #include "buffer/save.h"
+#include "config/bindings.h"
 #include "config/cfgcmd.h"
 #include "editor/editcmd.h"
 #include "editor/editpriv.h"
@@ -262,6 +263,37 @@ int cmdShowContextMenu(Edit* e, EditCmdCtx*) {
     return 1;
 }
 
+// "->" NAME: the menu NAME at the pointer, offered as a choice of buttons until the toolkit
+// has popup menus; the chosen item's command runs as a menu's would.
+int cmdPopupMenu(Edit* e, EditCmdCtx* ctx) {
+    std::string arg = EditCmdArg(ctx);
+    std::string name = arg.substr(0, arg.find_first_of(" \t"));
+    if (name.size() > 399) name.resize(399);
+    std::vector<std::string> labels, commands;
+    std::string text;
+    for (const MenuItem& m : MenuItems()) {
+        if (m.menu != name || m.command.empty()) continue;
+        std::string label;
+        for (char c : m.text)
+            if (c != '&') label.push_back(c);
+        labels.push_back(label);
+        commands.push_back(m.command);
+        text += (text.empty() ? "" : ", ") + label;
+    }
+    if (labels.empty()) {
+        WBeep();
+        char* m = gen_sprintf("Could not locate menu resource for menu: %s", name.c_str());
+        EditSetMsg(e, m);
+        gen_free(m);
+        return 1;
+    }
+    int chosen = WButtonDialogue(name.c_str(), text.c_str(), labels, -1);
+    if (chosen < 0 || chosen >= (int)commands.size()) return 1;
+    std::string command = commands[(size_t)chosen];
+    EditCli(e, command.c_str());
+    return 1;
+}
+
 } // namespace
 
 int SaveFile(File* file) {
@@ -303,6 +335,7 @@ const EditCmd editFileCmds[] = {
     {"Minibuffer", cmdMinibuffer, 0x2},
     {"Configure", cmdConfigure, 0x2},
     {"ShowContextMenu", cmdShowContextMenu, 0x2},
+    {"->", cmdPopupMenu, 0},
     {"ConfigureFile", cmdConfigureFile, 0x2},
     {nullptr, nullptr, 0},
 };

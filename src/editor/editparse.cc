@@ -345,7 +345,12 @@ int Edit_CondStrToCond(Edit* edit, const char* text, int* ok) {
 std::string EditCmdArg(const EditCmdCtx* ctx) {
     const char* p = skipBlanks(ctx->text ? ctx->text : "");
     std::string out;
-    while (*p && *p != ';' && *p != '}') {
+    // Braces of the argument's own (a configuration line's menu items) nest; a ";" or an
+    // unmatched "}" ends it.
+    int depth = 0;
+    while (*p && !(depth == 0 && (*p == ';' || *p == '}'))) {
+        if (*p == '{') depth++;
+        if (*p == '}') depth--;
         if (*p == '"') {
             const char* e = skipQuoted(p);
             out.append(p, e);
