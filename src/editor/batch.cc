@@ -10,7 +10,11 @@
 
 #include "buffer/file.h"
 #include "buffer/synhook.h"
+#include "buffer/journal.h"
+#include "buffer/registry.h"
 #include "editor/edit.h"
+#include "editor/editcmd.h"
+#include "lang/syn.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
 #include "toolkit/toolkit.h"
@@ -71,8 +75,8 @@ static int printState() {
     int col, c1, c2;
     EditCursor(e, &line, &col);
     EditSelectionRange(e, &l1, &c1, &l2, &c2);
-    const char* lang = (f->language && file_LanguageMenuName) ? file_LanguageMenuName(f->language)
-                                                              : "None";
+    const char* lang = f->language ? syn_GetLangStr(f) : nullptr;
+    if (!lang) lang = "None";
     printf("file=%s line=%lld col=%d lines=%lld modified=%d readonly=%d dos=%d "
            "sel=%lld,%d-%lld,%d lang=%s\n",
            f->name ? f->name : "", (long long)line, col, (long long)f->nLines, f->modified ? 1 : 0,
@@ -93,21 +97,87 @@ static int selectWindow(const std::vector<std::string>& args) {
     return 1;
 }
 
-int BatchRunCommand(const std::string& command) {
-    std::istringstream in(command);
-    std::string name;
-    in >> name;
-    std::vector<std::string> args;
-    for (std::string w; in >> w;) args.push_back(w);
-    if (name.empty()) return 1;
-    if (name == "PrintLines") return printLines(args);
-    if (name == "PrintState") return printState();
-    if (name == "SelectWindow") return selectWindow(args);
-    size_t start = command.find_first_not_of(" \t", command.find(name) + name.size());
-    std::string rest = start == std::string::npos ? "" : command.substr(start);
+namespace {
+
+std::vector<std::string> words(const EditCmdCtx* ctx) {
+    std::istringstream in(EditCmdArg(ctx));
+    std::vector<std::string> out;
+    for (std::string w; in >> w;) out.push_back(w);
+    return out;
+}
+
+// Looking at the editor keeps a run of vertical motions going.
+void keepGoal(Edit* e) {
+    e->view.goalX = e->view.prevGoalX;
+}
+
+int cmdPrintLines(Edit* e, EditCmdCtx* ctx) {
+    keepGoal(e);
+    return printLines(words(ctx));
+}
+int cmdPrintState(Edit* e, EditCmdCtx*) {
+    keepGoal(e);
+    return printState();
+}
+int cmdSelectWindow(Edit*, EditCmdCtx* ctx) {
+    return selectWindow(words(ctx));
+}
+int cmdPrintClip(Edit* e, EditCmdCtx* ctx) {
+    keepGoal(e);
+    std::vector<std::string> w = words(ctx);
+    long long slot = -1;
+    if (w.empty() || !parseNumber(w[0], slot) || slot < 0 || slot > 4)
+        return QuorlError(1, "PrintClip: a slot number from 0 to 4 is needed");
+    std::string text;
+    int type = 0;
+    EditSlotContents((int)slot, &text, &type);
+    fwrite(text.data(), 1, text.size(), stdout);
+    fputc('\n', stdout);
+    fflush(stdout);
+    return 1;
+}
+int cmdPrintOption(Edit*, EditCmdCtx* ctx) {
     int result = 0;
-    if (cfg_RunConfigCommand(name.c_str(), rest.c_str(), &result)) return result;
-    return QuorlError(1, "Unknown command: %s", name.c_str());
+    cfg_RunConfigCommand("PrintOption", EditCmdArg(ctx).c_str(), &result);
+    return result;
+}
+int cmdWriteJournal(Edit*, EditCmdCtx*) {
+    return FilesWriteJournals();
+}
+
+void addBatchCommands() {
+    static bool added = false;
+    if (added) return;
+    added = true;
+    EditAddCmd("PrintLines", cmdPrintLines);
+    EditAddCmd("PrintState", cmdPrintState);
+    EditAddCmd("SelectWindow", cmdSelectWindow);
+    EditAddCmd("PrintClip", cmdPrintClip);
+    EditAddCmd("PrintOption", cmdPrintOption);
+    EditAddCmd("WriteJournal", cmdWriteJournal);
+}
+
+} // namespace
+
+int BatchRunCommand(const std::string& command) {
+    addBatchCommands();
+    Edit* e = BatchCurrentEdit();
+    if (!e) {
+        // Without a window only the configuration commands can run.
+        std::istringstream in(command);
+        std::string name;
+        in >> name;
+        if (name.empty()) return 1;
+        size_t start = command.find_first_not_of(" \t", command.find(name) + name.size());
+        std::string rest = start == std::string::npos ? "" : command.substr(start);
+        int result = 0;
+        if (cfg_RunConfigCommand(name.c_str(), rest.c_str(), &result)) return result;
+        return noWindow(name.c_str());
+    }
+    EditCmdCtx ctx;
+    ctx.text = command.c_str();
+    ctx.msgWindow = e->top;
+    return EditParseCmd(e, ctx);
 }
 
 int RunBatch(const std::vector<std::string>& commands) {
@@ -122,5 +192,17 @@ int RunBatch(const std::vector<std::string>& commands) {
         }
         if (!ok) status = 1;
     }
+    // The end asks nothing: windows close as they are, and what no command saved is given up
+    // with its edit lock and temp file.
+    while (ContextWindow* cw = NextEditContext()) {
+        if (cw->kind != CW_EDIT) {
+            cwRemoveList(cw);
+            continue;
+        }
+        auto* e = static_cast<Edit*>(cw->data);
+        e->destroying = true;
+        EditDestroy(e);
+    }
+    while (File* f = FileHead()) FileFree(f);
     return status;
 }

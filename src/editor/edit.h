@@ -15,6 +15,10 @@ struct Edit;
 
 // One selection: start, end and cursor (anchor) positions. Lines from 1, columns are byte
 // offsets from 0. Empty when start equals end; the cursor is then that point.
+// Flags: SEL_ENDMOVES the end is the moving end (the start is the anchor); SEL_GROWSTART and
+// SEL_GROWEND word growth includes the character at the start, respectively at the end;
+// SEL_OVERCHAR the pointer was over a character when the selection was started.
+enum { SEL_ENDMOVES = 0x80, SEL_GROWSTART = 0x40, SEL_GROWEND = 0x20, SEL_OVERCHAR = 0x10 };
 struct Selection {
     int64_t startLine = 1;
     int startCol = 0;
@@ -34,6 +38,9 @@ struct EditView {
     Line* topLineRec = nullptr; // the Line of topLine, a hint for finding neighbours
     Selection sel[2];           // [0] primary, [1] secondary
     int boundaryMode = 0;       // 0 characters, 1 words, 2 lines
+    int lastStart = 0;          // which selection the last start concerned (0, 1)
+    int goalX = -1;             // pixel x kept by an unbroken run of vertical motions
+    int prevGoalX = -1;         // the previous event's goal
     int64_t shownLine = -1;     // what the title bar shows, so it is only redrawn on change
     int shownCol = -1;
     int64_t shownCount = -1;
@@ -98,6 +105,29 @@ struct Edit {
     bool skipFileCheck = false;
     bool searchBusy = false;
     bool readOnlyShown = false;
+    // command state
+    bool extendPending = false; // ContinueSelection: the next command extends
+    bool extendActive = false;
+    bool insertMode = false;    // plain printable keys are typed without the bindings
+    bool quoteMode = false;     // the next key is typed literally
+    bool identifyMode = false;  // the next command is explained, not run
+    unsigned altMode = 0;       // binding mode of the next key (AlterLocation), 0 normal
+    int parseDepth = 0;         // nesting of command strings being run
+    bool pasteSecondary = false; // the pending paste replaces the secondary selection
+    bool pasteRect = false;      // the pending paste is a rectangle
+    // A "select N=lines" test could not see slot N (another program owns it): a paste of that
+    // slot which turns out to be whole lines goes to column 0, as the test would have done.
+    int unknownLinesSlot = -1;
+    bool pasteLinesCol0 = false;
+    bool dragging = false;       // drag and drop of the selected text
+    bool dragCopy = false;
+    bool pressed = false;        // a button is held in the text area
+    int pressButton = 0, pressX = 0, pressY = 0, pressClicks = 0;
+    bool dragMoved = false;
+    int64_t wrapLine = -1;       // the line last produced by word wrap
+    // bracket-match flash: where the cursor returns to
+    bool flashing = false;
+    Selection flashSaved;
     void (*destroyHook)(Edit* edit) = nullptr;
 };
 

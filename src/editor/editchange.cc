@@ -6,6 +6,7 @@
 #include "buffer/file.h"
 #include "config/options.h"
 #include "editor/edit.h"
+#include "editor/editcmd.h"
 #include "editor/editpriv.h"
 #include "lang/syn.h"
 #include "runtime/gen.h"
@@ -18,14 +19,15 @@ int64_t fifthOfView(Edit* edit) {
 
 int lineLength(File* file, int64_t line) {
     if (line < 1 || line > file->nLines) return 0;
-    return FileLine(file, line)->len;
+    return EditFileLine(file, line)->len;
 }
 
 void limitPoint(File* file, int64_t& line, int& col, bool isEnd) {
     if (line < 1) line = 1;
     if (line > file->nLines + 1) line = file->nLines + 1;
     int len = line > file->nLines ? 0 : lineLength(file, line);
-    if (col > len + (isEnd ? 1 : 0)) col = len + (isEnd ? 1 : 0);
+    (void)isEnd; // an end, too, lies within its line
+    if (col > len) col = len;
     if (col < 0) col = 0;
 }
 
@@ -141,6 +143,7 @@ void EditShowChange(Edit* edit, int64_t l1, int c1, int64_t l2, int c2, int64_t 
     File* file = edit->view.file;
     if (!file) return;
     int64_t delta = l2 - oldL2;
+    int64_t oldSelStart = edit->view.sel[0].startLine, oldSelEnd = edit->view.sel[0].endLine;
     for (int i = 0; i < 2; i++) {
         Selection& s = edit->view.sel[i];
         bool after = s.startLine > oldL2;
@@ -149,7 +152,7 @@ void EditShowChange(Edit* edit, int64_t l1, int c1, int64_t l2, int c2, int64_t 
             s.startLine += delta;
             s.endLine += delta;
             s.cursorLine += delta;
-        } else if (i == 0 && (here || reaches)) {
+        } else if (reaches || (i == 0 && here)) {
             int col = c2 < 0 ? 0 : c2;
             int64_t line = c2 < 0 ? l2 + 1 : l2;
             s.startLine = s.endLine = s.cursorLine = line;
@@ -160,9 +163,27 @@ void EditShowChange(Edit* edit, int64_t l1, int c1, int64_t l2, int c2, int64_t 
         limitPoint(file, s.cursorLine, s.cursorCol, false);
     }
     (void)c1;
-    if (edit->view.topLine > std::max<int64_t>(1, file->nLines)) edit->view.topLine = 1;
-    edit->view.topLineRec = nullptr;
     int64_t top = edit->view.topLine;
+    if (edit->view.topLineRec && l1 >= top && top <= file->nLines) {
+        // A change keeps the record of its first line and of every line above it: only the
+        // rows that show the change, what moved below it, and the old and new selection are
+        // drawn again.
+        int64_t rows = EditRows(edit);
+        const Selection& s = edit->view.sel[0];
+        int64_t from = std::min({l1, oldSelStart, s.startLine});
+        // In colour, the lines below may have changed colour too (an opened comment).
+        const Language* lang = file->language;
+        bool coloured = colorsyntax && lang && lang->id != 0 && lang->separators;
+        int64_t to = delta == 0 && !coloured ? std::max({l2, oldSelEnd, s.endLine}) : top + rows;
+        from = std::max(from, top);
+        to = std::min(to, top + rows);
+        if (from <= to) epDrawRows(edit, (int)(from - top), (int)(to - top));
+        if (delta != 0) EditsSbSetOne(edit);
+        EditUpdateTitle(edit);
+        return;
+    }
+    if (top > std::max<int64_t>(1, file->nLines)) top = 1;
+    edit->view.topLineRec = nullptr;
     edit->view.topLine = 0;
     EditScrollTo(edit, top); // redraws the view from the File's current text
     EditUpdateTitle(edit);
@@ -179,6 +200,10 @@ void EditsPropagateColour(File* file, int64_t line) {
 
 void EditsShowChange(Edit* first, int64_t l1, int c1, int64_t l2, int c2, int64_t oldL2) {
     File* file = first ? first->view.file : nullptr;
+    // A change that starts above a view's top line may have freed that line's record: no
+    // lookup may start from it until the view finds its top again.
+    for (Edit* e = first; e; e = e->nextsame)
+        if (l1 < e->view.topLine) e->view.topLineRec = nullptr;
     for (Edit* e = first; e; e = e->nextsame) {
         GAssert(e != e->nextsame);
         EditShowChange(e, l1, c1, l2, c2, oldL2, file && e == file->lastEdit);

@@ -227,10 +227,14 @@ void epDrawRows(Edit* edit, int row0, int row1) {
             runText.clear();
             for (; c < end; c++) {
                 bool sel = inSelection(s, lineNo, cells[c].index);
+                // The secondary selection (a quick paste in the making) on a lighter ground.
+                bool sec = !sel && inSelection(v.sel[1], lineNo, cells[c].index);
                 WColor cf = sel ? wPalette.selectText
                             : lang ? colours[(size_t)(cells[c].index - byte0)]
                                      : wPalette.foreground;
-                WColor cb = sel ? wPalette.select : wPalette.background;
+                WColor cb = sel   ? wPalette.select
+                            : sec ? wPalette.controlLight
+                                  : wPalette.background;
                 if (c > start && (cf != fg || cb != bg)) break;
                 fg = cf;
                 bg = cb;

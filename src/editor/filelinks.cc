@@ -1,12 +1,15 @@
 // editor/filelinks.cc: what the buffer tells the windows showing a File, routed to the editor
 // records, the journal timer on the event loop, and the buffer's saving and reloading behind
 // the editor's own checks.
+#include <algorithm>
+
 #include "buffer/file.h"
 #include "buffer/journal.h"
 #include "buffer/notify.h"
 #include "buffer/save.h"
 #include "config/options.h"
 #include "editor/edit.h"
+#include "editor/editcmd.h"
 #include "editor/starthooks.h"
 #include "toolkit/eventloop.h"
 
@@ -32,9 +35,21 @@ Edit* activeEdit(File* file) {
     return file->lastEdit ? file->lastEdit : file->edits;
 }
 
+int lineLen(File* file, int64_t line) {
+    return line >= 1 && line <= file->nLines ? EditFileLine(file, line)->len : 0;
+}
+
 void setActiveSelection(File* file, int64_t lS, int cS, int64_t lE, int cE) {
     Edit* e = activeEdit(file);
     if (!e) return;
+    // A recorded selection may reach past what the text now holds: keep it inside.
+    auto limit = [&](int64_t& l, int& c) {
+        l = std::clamp<int64_t>(l, 1, file->nLines + 1);
+        c = std::clamp(c, 0, lineLen(file, l));
+    };
+    limit(lS, cS);
+    limit(lE, cE);
+    if (lE < lS || (lE == lS && cE < cS)) std::swap(lS, lE), std::swap(cS, cE);
     Selection& s = e->view.sel[0];
     s.startLine = lS;
     s.startCol = cS;
@@ -114,4 +129,5 @@ void EditInstallFileLinks() {
     editHooks.revert = FileRevert;
     editHooks.saveFile = saveFile;
     startHooks.startJournalTimer = startJournalTimer;
+    EditCmdInit();
 }

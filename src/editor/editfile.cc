@@ -1,0 +1,349 @@
+// editor/editfile.cc: saving, reverting and closing from an editor, the window commands of the
+// command table, and the small commands of the command language itself (Noop, Beep, Identify,
+// AlterLocation, Minibuffer, the configuration commands).
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "buffer/change.h"
+#include "buffer/file.h"
+#include "buffer/registry.h"
+#include "buffer/save.h"
+#include "config/bindings.h"
+#include "config/cfgcmd.h"
+#include "editor/editcmd.h"
+#include "editor/editpriv.h"
+#include "lang/syn.h"
+#include "runtime/gen.h"
+#include "toolkit/toolkit.h"
+
+namespace {
+
+void messageAll(File* file, const char* text) {
+    for (Edit* e = file->edits; e; e = e->nextsame)
+        EditSetMsg(e, text);
+}
+
+int EditxSaveAs(File* file, const char* name, int forced) {
+    if (strncmp(name, "./", 2) == 0) name += 2;
+    std::string n = name;
+    char* m = gen_sprintf("Saving as %s", n.c_str());
+    messageAll(file, m);
+    gen_free(m);
+    FileCloseUndo(file);
+    int r =
+        forced ? FileForceSaveAs(file, n.c_str(), nullptr) : FileSaveAs(file, n.c_str(), nullptr);
+    for (Edit* e = file->edits; e; e = e->nextsame) {
+        if (r == 1) {
+            EditSetWindowName(e);
+            e->message.clear();
+        }
+        e->view.shownLine = -1;
+        EditUpdateTitle(e);
+    }
+    // The language follows the new name.
+    if (file->name) file->language = syn_LanguageOfFile(file->name);
+    for (Edit* e = file->edits; e; e = e->nextsame)
+        EditRedraw(e);
+    return r == 1 ? 1 : 0;
+}
+
+int cmdSave(Edit* e, EditCmdCtx*) {
+    File* f = e->view.file;
+    if (e->fixed || f->internal) {
+        WBeep();
+        return 1;
+    }
+    if (!f->modified) {
+        EditSetMsg(e, "File has not been modified.");
+        return 1;
+    }
+    return SaveFile(f);
+}
+
+int cmdSaveAs(Edit* e, EditCmdCtx* ctx) {
+    File* f = e->view.file;
+    std::string name = EditCmdArg(ctx);
+    if (!name.empty() && name.front() == '"') {
+        const char* end = nullptr;
+        name = EditUnquote(name.c_str() + 1, &end);
+    }
+    if (!name.empty()) return EditxSaveAs(f, name.c_str(), 0);
+    char* title =
+        f->name ? gen_sprintf("Save %.40s as...", f->name) : gen_sprintf("%s", "Save As...");
+    std::string chosen;
+    int ok = FileChooseDialogue(title, "Save", f->name ? f->name : ".", chosen);
+    gen_free(title);
+    if (ok != 1 || chosen.empty()) return 1;
+    return EditxSaveAs(f, chosen.c_str(), 1);
+}
+
+int cmdSaveAll(Edit* e, EditCmdCtx*) {
+    if (e->fixed) {
+        WBeep();
+        return 1;
+    }
+    int ok = 1;
+    for (File* f = FileHead(); f; f = f->next)
+        if (f->name && f->modified && !f->internal && !SaveFile(f)) ok = 0;
+    return ok;
+}
+
+int cmdRevert(Edit* e, EditCmdCtx*) {
+    File* f = e->view.file;
+    if (e->fixed) {
+        WBeep();
+        return 1;
+    }
+    if (f->modified && !WYesNo("Revert", "Revert file and lose changes?", 1)) return 1;
+    int r = FileRevert(f);
+    EditsSbSet(f);
+    return r == 1 ? 1 : 0;
+}
+
+int cmdClose(Edit* e, EditCmdCtx*) {
+    EditClose(e);
+    return 1;
+}
+int cmdDone(Edit* e, EditCmdCtx*) {
+    EditDone(e);
+    return 1;
+}
+int cmdCloseOrPop(Edit* e, EditCmdCtx*) {
+    EditCloseOrPop(e);
+    return 1;
+}
+int cmdPop(Edit* e, EditCmdCtx*) {
+    EditPopEdit(e);
+    return 1;
+}
+int cmdTogglePush(Edit* e, EditCmdCtx*) {
+    EditTogglePush(e);
+    return 1;
+}
+int cmdCyclePush(Edit* e, EditCmdCtx*) {
+    EditCyclePush(e);
+    return 1;
+}
+int cmdCyclePushBack(Edit* e, EditCmdCtx*) {
+    EditCyclePushBack(e);
+    return 1;
+}
+
+// Every window closes in turn, each with its own question; one that stays stops the quit.
+int cmdQuit(Edit* e, EditCmdCtx*) {
+    if (e->fixed) {
+        WBeep();
+        return 1;
+    }
+    while (ContextWindow* cw = NextEditContext()) {
+        if (cw->kind != CW_EDIT) {
+            cwRemoveList(cw);
+            continue;
+        }
+        if (!EditDestroy(static_cast<Edit*>(cw->data))) return 1;
+    }
+    return 1;
+}
+
+int cmdNoop(Edit*, EditCmdCtx*) {
+    return 1;
+}
+int cmdBeep(Edit*, EditCmdCtx*) {
+    WBeep();
+    return 1;
+}
+int cmdAbort(Edit*, EditCmdCtx*) {
+    return 1;
+}
+int cmdFlashCursor(Edit* e, EditCmdCtx*) {
+    EditShowCursor(e);
+    EditRedraw(e);
+    return 1;
+}
+int cmdIdentify(Edit* e, EditCmdCtx*) {
+    e->identifyMode = true;
+    return 1;
+}
+
+int cmdAlterLocation(Edit* e, EditCmdCtx* ctx) {
+    std::string a = EditCmdArg(ctx);
+    const char* p = a.c_str();
+    if (strncasecmp(p, "edit", 4) == 0) p += 4;
+    e->altMode = isdigit((unsigned char)*p) ? 1u << (*p - '0') : 0;
+    return 1;
+}
+
+int cmdMinibuffer(Edit* e, EditCmdCtx*) {
+    std::string answer;
+    if (WPrompt("Minibuffer", "Editor command(s)?", answer) != 1 || answer.empty()) return 1;
+    return EditCli(e, answer.c_str());
+}
+
+int runConfig(const char* name, EditCmdCtx* ctx) {
+    std::string arg = EditCmdArg(ctx);
+    int result = 0;
+    if (cfg_RunConfigCommand(name, arg.c_str(), &result)) return result;
+    return 0;
+}
+int cmdConfigure(Edit*, EditCmdCtx* ctx) {
+    return runConfig("Configure", ctx);
+}
+int cmdConfigureFile(Edit*, EditCmdCtx* ctx) {
+    return runConfig("ConfigureFile", ctx);
+}
+int cmdConfigCommand(Edit* e, EditCmdCtx* ctx) {
+    std::string arg = EditCmdArg(ctx);
+    int result = 0;
+    if (cfg_RunConfigCommand(ctx->name, arg.c_str(), &result)) return result;
+    char* m = gen_sprintf("%s: not available yet", ctx->name);
+    EditSetMsg(e, m); // the option dialogues
+    gen_free(m);
+    return 1;
+}
+
+// The word around the cursor, for the popup menu's tag item.
+std::string wordAroundCursor(Edit* e) {
+    File* f = e->view.file;
+    const Selection& s = e->view.sel[0];
+    if (s.cursorLine > f->nLines) return std::string();
+    Line* l = EditFileLine(f, s.cursorLine);
+    std::string t(FileLineText(f, l), (size_t)l->len);
+    auto word = [&](int i) {
+        unsigned char c = (unsigned char)t[(size_t)i];
+        return isalnum(c) || c == '_' || c == '$' || c >= 128;
+    };
+    int a = std::min(s.cursorCol, (int)t.size()), b = a;
+    while (a > 0 && word(a - 1))
+        a--;
+    while (b < (int)t.size() && word(b))
+        b++;
+    return t.substr((size_t)a, (size_t)(b - a));
+}
+
+// The popup menu: its items that apply now, offered as a choice of buttons.
+int cmdShowContextMenu(Edit* e, EditCmdCtx*) {
+    File* f = e->view.file;
+    const Selection& s = e->view.sel[0];
+    bool sel = !SelEmpty(s);
+    struct Item {
+        std::string label;
+        std::string command;
+    };
+    std::vector<Item> items;
+    if (sel) items.push_back({"Cut", "Cut1"});
+    if (sel) items.push_back({"Copy", "Copy1"});
+    items.push_back({"Paste", "if <noselection> { if <select1=lines> {SOL0}} Paste1"});
+    if (f->undo && !f->readOnly && !f->viewOnly) items.push_back({"Undo", "Undo"});
+    if (!sel || s.startLine == s.endLine) {
+        std::string what = "selected function";
+        if (!sel) {
+            std::string w = wordAroundCursor(e);
+            what = w.empty() ? "function" : "function \"" + w + "\"";
+        }
+        items.push_back({"Jump to " + what, "OpenTag"});
+    }
+    if (sel) {
+        items.push_back({"Comment", "CommentBlock"});
+        items.push_back({"Uncomment", "UnCommentBlock"});
+        items.push_back({"Auto Indent", "AutoIndent"});
+    }
+    std::vector<std::string> labels;
+    std::string text;
+    for (const Item& i : items) {
+        labels.push_back(i.label);
+        text += (text.empty() ? "" : ", ") + i.label;
+    }
+    int chosen = WButtonDialogue("Edit", text.c_str(), labels, -1);
+    if (chosen < 0 || chosen >= (int)items.size()) return 1;
+    std::string command = items[(size_t)chosen].command;
+    EditCli(e, command.c_str());
+    return 1;
+}
+
+// "->" NAME: the menu NAME at the pointer, offered as a choice of buttons until the toolkit
+// has popup menus; the chosen item's command runs as a menu's would.
+int cmdPopupMenu(Edit* e, EditCmdCtx* ctx) {
+    std::string arg = EditCmdArg(ctx);
+    std::string name = arg.substr(0, arg.find_first_of(" \t"));
+    if (name.size() > 399) name.resize(399);
+    std::vector<std::string> labels, commands;
+    std::string text;
+    for (const MenuItem& m : MenuItems()) {
+        if (m.menu != name || m.command.empty()) continue;
+        std::string label;
+        for (char c : m.text)
+            if (c != '&') label.push_back(c);
+        labels.push_back(label);
+        commands.push_back(m.command);
+        text += (text.empty() ? "" : ", ") + label;
+    }
+    if (labels.empty()) {
+        WBeep();
+        char* m = gen_sprintf("Could not locate menu resource for menu: %s", name.c_str());
+        EditSetMsg(e, m);
+        gen_free(m);
+        return 1;
+    }
+    int chosen = WButtonDialogue(name.c_str(), text.c_str(), labels, -1);
+    if (chosen < 0 || chosen >= (int)commands.size()) return 1;
+    std::string command = commands[(size_t)chosen];
+    EditCli(e, command.c_str());
+    return 1;
+}
+
+} // namespace
+
+int SaveFile(File* file) {
+    char* m = gen_sprintf("Saving: %s", file->name ? file->name : "");
+    messageAll(file, m);
+    gen_free(m);
+    int r = FileSaveNoCheckin(file, nullptr);
+    FileCloseUndo(file);
+    for (Edit* e = file->edits; e; e = e->nextsame) {
+        if (e->top) {
+            e->message.clear();
+            EditDrawChrome(e);
+        }
+        e->view.shownLine = -1;
+        EditUpdateTitle(e);
+    }
+    return r == 1 ? 1 : 0;
+}
+
+const EditCmd editFileCmds[] = {
+    {"Save", cmdSave, 0x2},
+    {"SaveAs", cmdSaveAs, 0x2},
+    {"SaveAll", cmdSaveAll, 0x2},
+    {"Revert", cmdRevert, 0x2},
+    {"Close", cmdClose, 0x2},
+    {"Done", cmdDone, 0x2},
+    {"CloseOrPop", cmdCloseOrPop, 0x2},
+    {"Pop", cmdPop, 0x2},
+    {"TogglePush", cmdTogglePush, 0x2},
+    {"CyclePush", cmdCyclePush, 0x2},
+    {"CyclePushBack", cmdCyclePushBack, 0x2},
+    {"Quit", cmdQuit, 0x2},
+    {"Noop", cmdNoop, 0},
+    {"Beep", cmdBeep, 0},
+    {"Abort", cmdAbort, 0},
+    {"FlashCursor", cmdFlashCursor, 0},
+    {"Identify", cmdIdentify, 0x2},
+    {"AlterLocation", cmdAlterLocation, 0},
+    {"Minibuffer", cmdMinibuffer, 0x2},
+    {"Configure", cmdConfigure, 0x2},
+    {"ShowContextMenu", cmdShowContextMenu, 0x2},
+    {"->", cmdPopupMenu, 0},
+    {"ConfigureFile", cmdConfigureFile, 0x2},
+    {nullptr, nullptr, 0},
+};
+
+// The configuration commands, searched after the editor's own table.
+const EditCmd configCmds[] = {
+    {"configoptions", cmdConfigCommand, 0},      {"appearance", cmdConfigCommand, 0},
+    {"functionality", cmdConfigCommand, 0},      {"saveconfig", cmdConfigCommand, 0},
+    {"clearconfig", cmdConfigCommand, 0},        {"saveconfigtofile", cmdConfigCommand, 0},
+    {"loadconfigfromfile", cmdConfigCommand, 0}, {nullptr, nullptr, 0},
+};

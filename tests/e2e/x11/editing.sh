@@ -1,0 +1,156 @@
+#!/bin/sh
+# Editing in qe on a real X server: typing, arrows, Shift+arrows, a mouse drag, cut and paste
+# with the default keys, undo and redo, Control+s; the X selections read and written by xclip;
+# whole lines copied between two qe processes; a button-2 quick paste.
+# Usage: editing.sh QE
+abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
+qe=$(abs "$1")
+[ -x "$qe" ] || { echo "FAIL: $qe is not a program"; exit 1; }
+for tool in Xvfb xdotool xprop xwininfo xclip; do
+    command -v $tool >/dev/null 2>&1 || { echo "FAIL: $tool is not installed"; exit 1; }
+done
+pass=0
+fail=0
+ok() { pass=$((pass + 1)); echo "ok   $1"; }
+bad() { fail=$((fail + 1)); printf 'FAIL %s: %s\n' "$1" "$2"; }
+
+n=81
+while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
+Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY=:$n
+tries=0
+until xwininfo -root >/dev/null 2>&1; do
+    tries=$((tries + 1))
+    [ $tries -gt 100 ] && { echo "FAIL: Xvfb did not start"; kill $xvfb; exit 1; }
+    sleep 0.1
+done
+work=$(mktemp -d)
+pids=""
+cleanup() {
+    for p in $pids; do kill "$p" 2>/dev/null; done
+    kill $xvfb 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+cd "$work" || exit 1
+
+window_named() {
+    t=0
+    while [ $t -lt 50 ]; do
+        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.1
+        t=$((t + 1))
+    done
+    return 1
+}
+state() { xprop -id "$1" _QE_STATE 2>/dev/null | sed -n 's/^_QE_STATE(STRING) = "\(.*\)"$/\1/p'; }
+field() { state "$1" | tr ' ' '\n' | sed -n "s/^$2=//p"; }
+keys() { w=$1; shift; for k in "$@"; do xdotool key --window "$w" "$k" 2>/dev/null; done; sleep 0.3; }
+typein() { xdotool type --window "$1" --delay 20 "$2" 2>/dev/null; sleep 0.3; }
+
+# The text area is the largest child of the editor window; a new window shows 32 rows of
+# text and 80 columns (plus 2 pixels), so the cell size follows from its size.
+text_area() {
+    xwininfo -id "$1" -children | sed -n 's/.*: ()  *\([0-9]*\)x\([0-9]*\)+\([0-9]*\)+\([0-9]*\) .*/\1 \2 \3 \4/p' |
+        awk '{ if ($1 * $2 > best) { best = $1 * $2; g = $0 } } END { print g }'
+}
+# Window-relative pointer position of line $2 (from 1, the view at the top), column $3.
+cell() {
+    set -- $(text_area "$1") "$2" "$3"
+    fw=$((($1 - 2) / 80))
+    fh=$(($2 / 32))
+    echo $(($3 + $6 * fw + 1)) $(($4 + ($5 - 1) * fh + fh / 2))
+}
+pointer() { xdotool mousemove --window "$1" $(cell "$1" "$2" "$3") 2>/dev/null; sleep 0.1; }
+
+: > p.txt
+"$qe" p.txt > qe1.out 2>&1 &
+pid1=$!
+pids="$pids $pid1"
+w=$(window_named p.txt) || { bad "start" "no window p.txt"; exit 1; }
+sleep 0.5
+
+# ---- typing, arrows, Shift+arrows, cut and paste, undo and redo, Control+s ----
+typein "$w" "The quick brown fox"
+keys "$w" Return
+typein "$w" "jumps over the lazy dog."
+keys "$w" Return
+keys "$w" Up Up End shift+Left shift+Left shift+Left control+x Down End
+typein "$w" " "
+keys "$w" control+v
+keys "$w" control+z control+z control+y control+y control+s
+sleep 0.5
+# The last Return left an empty third line; a file that starts empty is written with CR LF.
+printf 'The quick brown \r\njumps over the lazy dog. fox\r\n\r\n' > want1
+if cmp -s want1 p.txt; then
+    ok "typing, arrows, Shift+Left, Control+x/v, undo and redo, Control+s save the exact bytes"
+else
+    bad "typed file" "$(od -An -c p.txt | tr -s ' ')"
+fi
+
+# ---- a selection made in qe is PRIMARY ----
+keys "$w" control+Home shift+Down
+got=$(xclip -o -selection primary 2>/dev/null)
+[ "$got" = "The quick brown " ] && ok "Shift+Down selection read by xclip as PRIMARY" ||
+    bad "primary" "'$got'"
+
+# ---- a mouse drag from line 1 column 4 past the end of line 2 ----
+# (Escape first: a press inside the selection would drag the selected text.)
+keys "$w" Escape
+pointer "$w" 1 4
+xdotool mousedown 1 2>/dev/null
+sleep 0.1
+pointer "$w" 1 10
+pointer "$w" 2 60
+xdotool mouseup 1 2>/dev/null
+sleep 0.3
+got=$(xclip -o -selection primary 2>/dev/null)
+[ "$got" = "quick brown 
+jumps over the lazy dog. fox" ] && ok "a mouse drag selects from the press to the pointer" ||
+    bad "mouse drag" "'$got'"
+
+# ---- CLIPBOARD written by xclip, pasted with Control+v ----
+printf 'from xclip' > clip.txt
+xclip -quiet -loops 5 -i -selection clipboard clip.txt > /dev/null 2>&1 &
+pids="$pids $!"
+sleep 0.3
+keys "$w" control+End control+v control+s
+sleep 0.5
+printf 'The quick brown \r\njumps over the lazy dog. fox\r\n\r\nfrom xclip\r\n' > want2
+cmp -s want2 p.txt && ok "CLIPBOARD from xclip pasted by Control+v" ||
+    bad "xclip paste" "$(od -An -c p.txt | tr -s ' ')"
+
+# ---- whole lines between two qe processes go to column 0 ----
+printf 'first line\nsecond line\n' > q.txt
+"$qe" q.txt > qe2.out 2>&1 &
+pid2=$!
+pids="$pids $pid2"
+w2=$(window_named q.txt) || bad "second qe" "no window q.txt"
+keys "$w" control+Home shift+Down control+c
+keys "$w2" control+Home Down Right Right Right control+v control+s
+sleep 0.5
+printf 'first line\nThe quick brown \nsecond line\n' > want3
+cmp -s want3 q.txt && ok "a whole-lines copy pastes at column 0 in another qe" ||
+    bad "lines between windows" "$(cat q.txt)"
+
+# ---- button 2 copies the primary selection to the pointer; the cursor stays ----
+keys "$w2" control+Home End shift+Left shift+Left shift+Left shift+Left shift+Down shift+Up
+before=$(field "$w2" line),$(field "$w2" col)
+pointer "$w2" 3 0
+xdotool click 2 2>/dev/null
+sleep 0.5
+after=$(field "$w2" line),$(field "$w2" col)
+keys "$w2" control+s
+sleep 0.3
+printf 'first line\nThe quick brown \nlinesecond line\n' > want4
+if [ "$before" = "$after" ] && cmp -s want4 q.txt; then
+    ok "a button-2 quick paste copies without moving the cursor"
+else
+    bad "quick paste" "cursor $before -> $after, file $(cat q.txt)"
+fi
+
+kill $pid1 $pid2 2>/dev/null
+echo "$pass passed, $fail failed"
+[ $fail -eq 0 ]
