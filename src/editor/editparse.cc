@@ -513,7 +513,22 @@ void scrollLines(Edit* edit, int n) {
     EditScrollTo(edit, top);
 }
 
+void stopDragScroll();
+
 int keyEvent(Edit* edit, WEvent& ev) {
+    // Escape while a selection is being dragged out with the mouse cancels it at once: the
+    // release that follows finds no press to finish.
+    if (edit->pressed && (edit->pressButton == 1 || edit->pressButton == 2) &&
+        ev.key == WK_ESCAPE) {
+        edit->pressed = false;
+        stopDragScroll();
+        if (edit->pressButton == 1) return EditParseCmdLoc(edit, -1, -1, "NoSelection");
+        Selection& s = edit->view.sel[1];
+        s.startLine = s.endLine = s.cursorLine;
+        s.startCol = s.endCol = s.cursorCol;
+        EditRedraw(edit);
+        return 1;
+    }
     unsigned alt = edit->altMode;
     edit->altMode = 0;
     if (!WInputAllowed(edit->view.window)) {

@@ -658,3 +658,17 @@ TEST_F(EditCmds, DateInsertsCtimeWithABlank) {
 }
 
 } // namespace
+
+TEST_F(EditCmds, EscapeCancelsASelectionDrag) {
+    open("alpha beta gamma\nsecond line\n");
+    button(1, 1, 0, 0);
+    motion(10, 1);
+    EXPECT_EQ(sel(), "1,0-2,10");
+    key(WK_ESCAPE);
+    EXPECT_EQ(sel(), "1,0-1,0");
+    // The release and later motion find no drag to continue.
+    motion(5, 0);
+    button(1, -1, 5, 0);
+    EXPECT_EQ(sel(), "1,0-1,0");
+    EXPECT_EQ(text(), "alpha beta gamma\nsecond line\n");
+}
