@@ -549,9 +549,10 @@ int keyEvent(Edit* edit, WEvent& ev) {
         int key = ev.key;
         unsigned mods = ev.modifiers & 0xff;
         const char* cmd = key >= 0 ? InterpretEditKey(key, mods, EDITLOC_EDIT, alt) : nullptr;
+        // An unbound key that types a backspace still erases. An unbound line end (Linefeed,
+        // Control+j) is typed text below: the "Return" command is a motion, not a new line.
         if (!cmd && ev.text.size() == 1) {
             unsigned char c = (unsigned char)ev.text[0];
-            if (c == 10 || c == 13) cmd = "Return";
             if (c == 8 || c == 127) cmd = "Backspace";
         }
         if (cmd) {

@@ -672,3 +672,13 @@ TEST_F(EditCmds, EscapeCancelsASelectionDrag) {
     EXPECT_EQ(sel(), "1,0-1,0");
     EXPECT_EQ(text(), "alpha beta gamma\nsecond line\n");
 }
+
+// An unbound key that types a line end (Linefeed, as xdotool types "\n") breaks the line
+// like typed text; it must not run the "Return" motion.
+TEST_F(EditCmds, UnboundLineEndKeyTypesANewLine) {
+    open("{\n    return 0;\n}\n");
+    run("EOL");
+    key(256 + 0x0a, 0, "\n");
+    type("x");
+    EXPECT_EQ(text(), "{\nx\n    return 0;\n}\n");
+}
