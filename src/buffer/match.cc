@@ -2,6 +2,7 @@
 // conditional-compilation keyword, and the pair enclosing a selection.
 #include "buffer/match.h"
 
+#include <cctype>
 #include <cstring>
 #include <vector>
 
@@ -66,8 +67,11 @@ bool SameText(const char* a, const char* b, size_t n, bool fold) {
 // word; '#' and a word matches '#', blanks and tabs, then the word.
 int TokenAt(const char* tok, const char* text, int len, int pos, bool fold) {
     if (!tok || pos < 0 || pos >= len) return 0;
-    int n = (int)strlen(tok);
     unsigned char t0 = (unsigned char)tok[0];
+    // Most positions fail on their first byte: decide those before measuring the token.
+    unsigned char b = (unsigned char)text[pos];
+    if (b != t0 && !(fold && tolower(b) == tolower(t0))) return 0;
+    int n = (int)strlen(tok);
     if (IsWord(t0) && !(t0 >= '0' && t0 <= '9')) {
         if (pos > 0 && IsWord((unsigned char)text[pos - 1])) return 0;
         if (len - pos < n || !SameText(text + pos, tok, (size_t)n, fold)) return 0;
