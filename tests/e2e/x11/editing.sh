@@ -14,17 +14,8 @@ fail=0
 ok() { pass=$((pass + 1)); echo "ok   $1"; }
 bad() { fail=$((fail + 1)); printf 'FAIL %s: %s\n' "$1" "$2"; }
 
-n=81
-while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
-Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=:$n
-tries=0
-until xwininfo -root >/dev/null 2>&1; do
-    tries=$((tries + 1))
-    [ $tries -gt 100 ] && { echo "FAIL: Xvfb did not start"; kill $xvfb; exit 1; }
-    sleep 0.1
-done
+. "$(dirname "$0")/xvfb.sh"
+start_xvfb 1280x1024x24
 work=$(mktemp -d)
 pids=""
 cleanup() {
