@@ -157,8 +157,10 @@ void FileRemove(File* file, Line* line) {
     setState(file, next);
 }
 
+bool fileLinesGoWithProcess = false;
+
 void FileFreeLines(File* file) {
-    for (Line* l = file->first; l;) {
+    for (Line* l = fileLinesGoWithProcess ? nullptr : file->first; l;) {
         Line* next = l->next;
         LineFree(l);
         l = next;

@@ -194,6 +194,7 @@ int RunBatch(const std::vector<std::string>& commands) {
     }
     // The end asks nothing: windows close as they are, and what no command saved is given up
     // with its edit lock and temp file.
+    fileLinesGoWithProcess = true;
     while (ContextWindow* cw = NextEditContext()) {
         if (cw->kind != CW_EDIT) {
             cwRemoveList(cw);
