@@ -177,7 +177,7 @@ wait_exit $pid 5
 "$qe" > out.txt 2>&1 &
 pid=$!
 w=$(window_named "Edit File")
-if [ -n "$w" ]; then ok "no arguments shows the chooser"; else bad "chooser" "no window"; fi
+if [ -n "$w" ]; then ok "no arguments shows the chooser"; else bad "chooser" "no window; qe said: $(head -c 400 out.txt)"; fi
 xdotool key --window "$w" Escape 2>/dev/null
 wait_exit $pid 5
 [ "$st" = 1 ] && ok "cancelling the chooser ends with status 1" || bad "chooser cancel" "status $st"
@@ -189,7 +189,7 @@ w=$(window_named "Edit File")
 xdotool type --window "$w" "b.c" 2>/dev/null
 xdotool key --window "$w" Return 2>/dev/null
 wb=$(window_named b.c)
-if [ -n "$wb" ]; then ok "a name typed into the chooser opens that file"; else bad "chooser choice" "no b.c window"; fi
+if [ -n "$wb" ]; then ok "a name typed into the chooser opens that file"; else bad "chooser choice" "no b.c window; qe said: $(head -c 400 out.txt)"; fi
 [ -n "$wb" ] && "$wmdelete" "$wb"
 wait_exit $pid 5
 [ "$st" = 0 ] || bad "chooser choice close" "status $st"
