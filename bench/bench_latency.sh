@@ -12,7 +12,7 @@ work=$(mktemp -d)
 g++ -O2 -o "$work/latency" "$root/bench/bench_latency.cc" -lX11
 n=91
 while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
-Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb=$!
 pid=""
 trap 'kill $pid $xvfb 2>/dev/null; rm -rf "$work"' EXIT

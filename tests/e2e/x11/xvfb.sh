@@ -3,7 +3,9 @@
 # never share one; it exports DISPLAY and sets xvfb to the server's process id.
 start_xvfb() {
     dfile=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp 3>"$dfile" >/dev/null 2>&1 &
+    # -noreset: without it the server resets whenever its last client leaves, and a client
+    # connecting during the reset is refused.
+    Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp -noreset 3>"$dfile" >/dev/null 2>&1 &
     xvfb=$!
     tries=0
     until [ -s "$dfile" ] && xwininfo -display ":$(cat "$dfile")" -root >/dev/null 2>&1; do
