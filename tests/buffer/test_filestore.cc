@@ -16,30 +16,11 @@
 #include "config/switches.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
+#include "testutil.h"
 
 namespace {
 
-struct TempDir {
-    std::string path;
-    TempDir() {
-        char tmpl[] = "/tmp/qe-test-XXXXXX";
-        path = mkdtemp(tmpl);
-        tempFileDir = path + "/tmp";
-        mkdir(tempFileDir.c_str(), 0700);
-        InitDebugFlag();
-    }
-    ~TempDir() {
-        std::string cmd = "rm -rf '" + path + "'";
-        if (system(cmd.c_str()) != 0) ADD_FAILURE() << "cleanup failed";
-        tempFileDir.clear();
-    }
-    std::string write(const std::string& name, const std::string& bytes) const {
-        std::string p = path + "/" + name;
-        FILE* f = fopen(p.c_str(), "wb");
-        fwrite(bytes.data(), 1, bytes.size(), f);
-        fclose(f);
-        return p;
-    }
+struct TempDir : TestDir {
     int tempFiles() const {
         int n = 0;
         DIR* d = opendir(tempFileDir.c_str());
@@ -49,12 +30,6 @@ struct TempDir {
         return n;
     }
 };
-
-std::vector<std::string> linesOf(File* f) {
-    std::vector<std::string> out;
-    for (Line* l = f->first; l; l = l->next) out.emplace_back(FileLineText(f, l), (size_t)l->len);
-    return out;
-}
 
 std::string range(File* f, int64_t l1, int c1, int64_t l2, int c2, bool rect = false) {
     int64_t len = -1;

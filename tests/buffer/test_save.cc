@@ -314,6 +314,20 @@ void checkUndo(Report& r, File* f, const std::string& loaded, const std::string&
     r["redone"] = textOf(f) == edited ? "yes" : "no";
 }
 
+// What every save that failed midway must leave: the message, the backup, the File still
+// modified with its text and undo lists, and a retry that writes the edited text.
+void expectFailedSaveLeftAllIntact(Report& r, const std::string& p) {
+    EXPECT_EQ(r["alerts"], "No space to save file: " + p + "|");
+    EXPECT_EQ(r["backup"], "previous");
+    EXPECT_EQ(r["modified"], "yes");
+    EXPECT_EQ(r["text kept"], "yes");
+    EXPECT_EQ(r["undo kept"], "yes");
+    EXPECT_EQ(r["undone"], "yes");
+    EXPECT_EQ(r["redone"], "yes");
+    EXPECT_EQ(r["retry"], "1");
+    EXPECT_EQ(r["retry disk"], "edited");
+}
+
 TEST_F(SaveTest, DiskFullWhileWritingTheTail) {
     editorbackups = 1;
     std::string loaded = numbered(4000);
@@ -344,15 +358,7 @@ TEST_F(SaveTest, DiskFullWhileWritingTheTail) {
     });
     EXPECT_EQ(r["error"], "");
     EXPECT_EQ(r["save"], "0");
-    EXPECT_EQ(r["alerts"], "No space to save file: " + p + "|");
-    EXPECT_EQ(r["backup"], "previous");
-    EXPECT_EQ(r["modified"], "yes");
-    EXPECT_EQ(r["text kept"], "yes");
-    EXPECT_EQ(r["undo kept"], "yes");
-    EXPECT_EQ(r["undone"], "yes");
-    EXPECT_EQ(r["redone"], "yes");
-    EXPECT_EQ(r["retry"], "1");
-    EXPECT_EQ(r["retry disk"], "edited");
+    expectFailedSaveLeftAllIntact(r, p);
     EXPECT_EQ(r["backup after"], "previous");
 }
 
@@ -388,15 +394,7 @@ TEST_F(SaveTest, DiskFullAfterTruncating) {
     EXPECT_EQ(r["first"], "1");
     EXPECT_EQ(r["save"], "0");
     EXPECT_EQ(r["disk"], "1000");
-    EXPECT_EQ(r["alerts"], "No space to save file: " + p + "|");
-    EXPECT_EQ(r["backup"], "previous");
-    EXPECT_EQ(r["modified"], "yes");
-    EXPECT_EQ(r["text kept"], "yes");
-    EXPECT_EQ(r["undo kept"], "yes");
-    EXPECT_EQ(r["undone"], "yes");
-    EXPECT_EQ(r["redone"], "yes");
-    EXPECT_EQ(r["retry"], "1");
-    EXPECT_EQ(r["retry disk"], "edited");
+    expectFailedSaveLeftAllIntact(r, p);
 }
 
 TEST_F(SaveTest, DosFilesAndMissingFinalNewline) {

@@ -11,29 +11,10 @@
 #include "config/options.h"
 #include "config/switches.h"
 #include "runtime/error.h"
+#include "testutil.h"
 
 // A private directory for the files of one test, and the temp files of the Files made there.
-struct SearchTestDir {
-    std::string path;
-    SearchTestDir() {
-        char tmpl[] = "/tmp/qe-search-XXXXXX";
-        path = mkdtemp(tmpl);
-        tempFileDir = path + "/tmp";
-        mkdir(tempFileDir.c_str(), 0700);
-        InitDebugFlag();
-    }
-    ~SearchTestDir() {
-        std::string cmd = "rm -rf '" + path + "'";
-        if (system(cmd.c_str()) != 0) fprintf(stderr, "cleanup of %s failed\n", path.c_str());
-        tempFileDir.clear();
-    }
-    std::string write(const std::string& name, const std::string& bytes) const {
-        std::string p = path + "/" + name;
-        FILE* f = fopen(p.c_str(), "wb");
-        fwrite(bytes.data(), 1, bytes.size(), f);
-        fclose(f);
-        return p;
-    }
+struct SearchTestDir : TestDir {
     // A File whose lines live in its temp file, as after opening a file from disk.
     File* load(const std::string& bytes, const std::string& name = "t.txt") const {
         return FileFFileNoApplyEdits(write(name, bytes).c_str());

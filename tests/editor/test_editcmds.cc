@@ -23,38 +23,20 @@
 #include "toolkit/headless.h"
 #include "toolkit/selection.h"
 #include "toolkit/toolkit.h"
+#include "editor_fixture.h"
 
 namespace {
 
-struct EditCmds : ::testing::Test {
-    std::string dir;
+struct EditCmds : EditorFixture {
     Edit* e = nullptr;
     void SetUp() override {
-        char tmpl[] = "/tmp/qe-editcmds-XXXXXX";
-        dir = mkdtemp(tmpl);
-        tempFileDir = dir + "/tmp";
-        mkdir(tempFileDir.c_str(), 0700);
-        InitDebugFlag();
-        if (!wBackend) {
-            wRequestedBackend = WB_HEADLESS;
-            ASSERT_EQ(WGUIInit(nullptr, nullptr), 1);
-        }
+        EditorFixture::SetUp();
+        if (HasFatalFailure()) return;
         cfg_StartupConfiguration(0);
         editheight = 32;
         editwidth = 80;
         tabsize = 8;
         EditInstallFileLinks();
-    }
-    void TearDown() override {
-        while (ContextWindow* cw = NextEditContext()) {
-            auto* ed = static_cast<Edit*>(cw->data);
-            ed->destroying = true;
-            EditDestroy(ed);
-        }
-        while (File* f = FileHead())
-            FileFree(f);
-        std::string cmd = "rm -rf '" + dir + "'";
-        if (system(cmd.c_str()) != 0) ADD_FAILURE() << "cleanup failed";
     }
     Edit* open(const std::string& text, const char* name = "t.txt") {
         std::string p = dir + "/" + name;

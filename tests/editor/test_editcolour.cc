@@ -16,25 +16,15 @@
 #include "toolkit/backend.h"
 #include "toolkit/headless.h"
 #include "toolkit/toolkit.h"
+#include "editor_fixture.h"
 
 namespace {
 
-struct EditColour : ::testing::Test {
-    std::string dir;
+struct EditColour : EditorFixture {
     void SetUp() override {
-        char tmpl[] = "/tmp/qe-editcolour-XXXXXX";
-        dir = mkdtemp(tmpl);
-        tempFileDir = dir + "/tmp";
-        mkdir(tempFileDir.c_str(), 0700);
-        InitDebugFlag();
-        editheight = 32;
-        editwidth = 80;
-        tabsize = 8;
+        EditorFixture::SetUp();
+        if (HasFatalFailure()) return;
         cppCommentsInC = 0;
-        if (!wBackend) {
-            wRequestedBackend = WB_HEADLESS;
-            ASSERT_EQ(WGUIInit(nullptr, nullptr), 1);
-        }
         EditInstallFileLinks();
         EditInitColouring();
         // Class colours come from the colour options; each is told apart from the others.
@@ -51,22 +41,8 @@ struct EditColour : ::testing::Test {
         syn_RefigureColors();
     }
     void TearDown() override {
-        while (ContextWindow* cw = NextEditContext()) {
-            auto* e = static_cast<Edit*>(cw->data);
-            e->destroying = true;
-            EditDestroy(e);
-        }
-        while (File* f = FileHead()) FileFree(f);
+        EditorFixture::TearDown();
         syn_SetColorOption(SYN_COMMENT, 1);
-        std::string cmd = "rm -rf '" + dir + "'";
-        if (system(cmd.c_str()) != 0) ADD_FAILURE() << "cleanup failed";
-    }
-    std::string write(const std::string& name, const std::string& bytes) {
-        std::string p = dir + "/" + name;
-        FILE* f = fopen(p.c_str(), "wb");
-        fwrite(bytes.data(), 1, bytes.size(), f);
-        fclose(f);
-        return p;
     }
 };
 

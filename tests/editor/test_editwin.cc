@@ -19,6 +19,7 @@
 #include "toolkit/scrollbar.h"
 #include "toolkit/widgets.h"
 #include "toolkit/toolkit.h"
+#include "editor_fixture.h"
 
 namespace {
 
@@ -28,39 +29,7 @@ std::string numbered(int n, const char* prefix = "line") {
     return s;
 }
 
-struct EditWin : ::testing::Test {
-    std::string dir;
-    void SetUp() override {
-        char tmpl[] = "/tmp/qe-editwin-XXXXXX";
-        dir = mkdtemp(tmpl);
-        tempFileDir = dir + "/tmp";
-        mkdir(tempFileDir.c_str(), 0700);
-        InitDebugFlag();
-        editheight = 32;
-        editwidth = 80;
-        tabsize = 8;
-        if (!wBackend) {
-            wRequestedBackend = WB_HEADLESS;
-            ASSERT_EQ(WGUIInit(nullptr, nullptr), 1);
-        }
-    }
-    void TearDown() override {
-        while (ContextWindow* cw = NextEditContext()) {
-            auto* e = static_cast<Edit*>(cw->data);
-            e->destroying = true; // no questions while tearing down
-            EditDestroy(e);
-        }
-        while (File* f = FileHead()) FileFree(f);
-        std::string cmd = "rm -rf '" + dir + "'";
-        if (system(cmd.c_str()) != 0) ADD_FAILURE() << "cleanup failed";
-    }
-    std::string write(const std::string& name, const std::string& bytes) {
-        std::string p = dir + "/" + name;
-        FILE* f = fopen(p.c_str(), "wb");
-        fwrite(bytes.data(), 1, bytes.size(), f);
-        fclose(f);
-        return p;
-    }
+struct EditWin : EditorFixture {
     std::string row(Edit* e, int r) { return WHeadlessRows(e->view.window)[(size_t)r]; }
 };
 
