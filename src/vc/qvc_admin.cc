@@ -23,6 +23,12 @@ bool exists(const char* path) {
     return stat(path, &st) == 0;
 }
 
+// Reads a log whole (the stream closes again at once); -1 when it cannot be read.
+int readLog(const std::string& logname, QvcLog& log) {
+    LogStream stream;
+    return qvc_openlog(logname.c_str(), log, &stream.f) < 0 ? -1 : 0;
+}
+
 // Header-only update: everything before the index is kept as it is.
 int commitHeader(const std::string& logname, QvcLog& log) {
     return qvc_commit(logname, log, log.headerStart - 4L * log.count, log.count, 0);
@@ -193,8 +199,7 @@ int qvc_alias(const char* source, const char* name, const char* version, int rem
     std::string logname = qvc_getlogname(source);
     if (!name) {
         QvcLog log;
-        LogStream stream;
-        if (qvc_openlog(logname.c_str(), log, &stream.f) < 0) return -1;
+        if (readLog(logname, log) < 0) return -1;
         qvcprint("Aliases for file: %s\n", source);
         if (log.aliases.empty()) qvcprint("No aliases.\n");
         for (auto& a : log.aliases) qvcprint("%s = %s\n", a.name.c_str(), a.version.c_str());
@@ -217,10 +222,7 @@ int qvc_alias(const char* source, const char* name, const char* version, int rem
     Semaphore sem{logname};
     if (!sem.take()) return -1;
     QvcLog log;
-    LogStream stream;
-    if (qvc_openlog(logname.c_str(), log, &stream.f) < 0) return -1;
-    fclose(stream.f);
-    stream.f = nullptr;
+    if (readLog(logname, log) < 0) return -1;
     auto it = log.aliases.begin();
     while (it != log.aliases.end() && it->name < n) ++it;
     bool found = it != log.aliases.end() && it->name == n;
@@ -255,10 +257,7 @@ int qvc_changelogvar(const char* source) {
     Semaphore sem{logname};
     if (!sem.take()) return -1;
     QvcLog log;
-    LogStream stream;
-    if (qvc_openlog(logname.c_str(), log, &stream.f) < 0) return -1;
-    fclose(stream.f);
-    stream.f = nullptr;
+    if (readLog(logname, log) < 0) return -1;
     log.useComments = 1;
     return commitHeader(logname, log);
 }
