@@ -9,12 +9,8 @@ qe=$(abs "$1")
 for tool in Xvfb xdotool xprop xwininfo xclip; do
     command -v $tool >/dev/null 2>&1 || { echo "FAIL: $tool is not installed"; exit 1; }
 done
-pass=0
-fail=0
-ok() { pass=$((pass + 1)); echo "ok   $1"; }
-bad() { fail=$((fail + 1)); printf 'FAIL %s: %s\n' "$1" "$2"; }
 
-. "$(dirname "$0")/xvfb.sh"
+. "$(dirname "$0")/common.sh"
 start_xvfb 1280x1024x24
 work=$(mktemp -d)
 pids=""
@@ -26,18 +22,6 @@ cleanup() {
 trap cleanup EXIT
 cd "$work" || exit 1
 
-window_named() {
-    t=0
-    while [ $t -lt 50 ]; do
-        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.1
-        t=$((t + 1))
-    done
-    return 1
-}
-state() { xprop -id "$1" _QE_STATE 2>/dev/null | sed -n 's/^_QE_STATE(STRING) = "\(.*\)"$/\1/p'; }
-field() { state "$1" | tr ' ' '\n' | sed -n "s/^$2=//p"; }
 keys() { w=$1; shift; for k in "$@"; do xdotool key --window "$w" "$k" 2>/dev/null; done; sleep 0.3; }
 typein() { xdotool type --window "$1" --delay 20 "$2" 2>/dev/null; sleep 0.3; }
 

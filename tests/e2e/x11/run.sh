@@ -9,14 +9,12 @@ timercheck=$(abs "$3")
 for p in "$qe" "$wmdelete" "$timercheck"; do
     [ -x "$p" ] || { echo "FAIL: $p is not a program"; exit 1; }
 done
-pass=0
-fail=0
 
 for tool in Xvfb xdotool xprop xwininfo; do
     command -v $tool >/dev/null 2>&1 || { echo "FAIL: $tool is not installed"; exit 1; }
 done
 
-. "$(dirname "$0")/xvfb.sh"
+. "$(dirname "$0")/common.sh"
 start_xvfb 1280x1024x24
 
 work=$(mktemp -d)
@@ -34,43 +32,9 @@ done > a.c
 echo 'int b;' > b.c
 echo 'int c;' > c.c
 
-ok() { pass=$((pass + 1)); echo "ok   $1"; }
-bad() { fail=$((fail + 1)); echo "FAIL $1: $2"; }
 
-# Prints the id of the mapped window named exactly $1, waiting up to 20 s for it (sanitizer
-# builds on a busy machine start slowly).
-window_named() {
-    t=0
-    while [ $t -lt 200 ]; do
-        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.1
-        t=$((t + 1))
-    done
-    return 1
-}
 
-# The editor's view state ("top=.. line=.. stack=.. file=..") of window $1.
-state() { xprop -id "$1" _QE_STATE 2>/dev/null | sed -n 's/^_QE_STATE(STRING) = "\(.*\)"$/\1/p'; }
-field() { state "$1" | tr ' ' '\n' | sed -n "s/^$2=//p"; }
 
-# Waits up to $2 seconds for process $1 to end; sets st to its status, or "running" (and
-# then ends it). Not run in a subshell: only this shell can collect its own children.
-wait_exit() {
-    t=0
-    while [ "$(ps -o stat= -p "$1" 2>/dev/null | cut -c1)" != Z ] && kill -0 "$1" 2>/dev/null; do
-        t=$((t + 1))
-        if [ $t -gt $(($2 * 10)) ]; then
-            st=running
-            kill "$1" 2>/dev/null
-            wait "$1" 2>/dev/null
-            return
-        fi
-        sleep 0.1
-    done
-    wait "$1"
-    st=$?
-}
 
 count_windows() { xwininfo -root -children | grep -c '("qe" "Quorl")'; }
 

@@ -11,10 +11,8 @@ done
 for tool in Xvfb xclip xwininfo cmp; do
     command -v $tool >/dev/null 2>&1 || { echo "FAIL: $tool is not installed"; exit 1; }
 done
-pass=0
-fail=0
 
-. "$(dirname "$0")/xvfb.sh"
+. "$(dirname "$0")/common.sh"
 start_xvfb 640x480x24
 
 work=$(mktemp -d)
@@ -27,8 +25,6 @@ cleanup() {
 trap cleanup EXIT
 cd "$work" || exit 1
 
-ok() { pass=$((pass + 1)); echo "ok   $1"; }
-bad() { fail=$((fail + 1)); echo "FAIL $1: $2"; }
 
 # Starts an owner in the background (output in $2.out) and waits until it owns the slot.
 # Usage: start_owner NAME ARGS...; sets $owner to its pid.
@@ -49,22 +45,6 @@ start_owner() {
     done
 }
 
-# Waits up to $2 seconds for process $1 to end; st = its status or "running".
-wait_exit() {
-    t=0
-    while kill -0 "$1" 2>/dev/null && [ "$(ps -o stat= -p "$1" 2>/dev/null | cut -c1)" != Z ]; do
-        t=$((t + 1))
-        if [ $t -gt $(($2 * 10)) ]; then
-            st=running
-            kill "$1" 2>/dev/null
-            wait "$1" 2>/dev/null
-            return
-        fi
-        sleep 0.1
-    done
-    wait "$1"
-    st=$?
-}
 
 # xclip -i stays behind serving the selection; it must not hold the script's output open.
 xclip_in() { xclip -i -selection "$1" < "$2" >/dev/null 2>&1; }

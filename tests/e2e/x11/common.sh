@@ -1,0 +1,66 @@
+# tests/e2e/x11/common.sh: sourced by the X11 end-to-end scripts: the private Xvfb, the pass
+# and fail counts, and waiting for windows and processes.
+
+pass=0
+fail=0
+ok() { pass=$((pass + 1)); echo "ok   $1"; }
+bad() { fail=$((fail + 1)); printf 'FAIL %s: %s\n' "$1" "$2"; }
+
+# start_xvfb SIZE starts a private Xvfb on a display number the server picks itself, so that
+# scripts run in parallel never share one; it exports DISPLAY and sets xvfb to its process id.
+start_xvfb() {
+    dfile=$(mktemp)
+    # -noreset: without it the server resets whenever its last client leaves, and a client
+    # connecting during the reset is refused.
+    Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp -noreset 3>"$dfile" >/dev/null 2>&1 &
+    xvfb=$!
+    tries=0
+    until [ -s "$dfile" ] && xwininfo -display ":$(cat "$dfile")" -root >/dev/null 2>&1; do
+        tries=$((tries + 1))
+        if [ $tries -gt 200 ] || ! kill -0 $xvfb 2>/dev/null; then
+            echo "FAIL: Xvfb did not start"
+            kill $xvfb 2>/dev/null
+            rm -f "$dfile"
+            exit 1
+        fi
+        sleep 0.1
+    done
+    DISPLAY=:$(cat "$dfile")
+    export DISPLAY
+    rm -f "$dfile"
+}
+
+# Prints the id of the mapped window named exactly $1, waiting up to 20 s for it (sanitizer
+# builds on a busy machine start slowly).
+window_named() {
+    t=0
+    while [ $t -lt 200 ]; do
+        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.1
+        t=$((t + 1))
+    done
+    return 1
+}
+
+# The editor's view state ("top=.. line=.. stack=.. file=..") of window $1, and one field.
+state() { xprop -id "$1" _QE_STATE 2>/dev/null | sed -n 's/^_QE_STATE(STRING) = "\(.*\)"$/\1/p'; }
+field() { state "$1" | tr ' ' '\n' | sed -n "s/^$2=//p"; }
+
+# Waits up to $2 seconds for process $1 to end; sets st to its status, or "running" (and
+# then ends it). Not run in a subshell: only this shell can collect its own children.
+wait_exit() {
+    t=0
+    while [ "$(ps -o stat= -p "$1" 2>/dev/null | cut -c1)" != Z ] && kill -0 "$1" 2>/dev/null; do
+        t=$((t + 1))
+        if [ $t -gt $(($2 * 10)) ]; then
+            st=running
+            kill "$1" 2>/dev/null
+            wait "$1" 2>/dev/null
+            return
+        fi
+        sleep 0.1
+    done
+    wait "$1"
+    st=$?
+}
