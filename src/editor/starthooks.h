@@ -6,10 +6,7 @@
 struct StartHooks {
     void (*startJournalTimer)() = nullptr;
     void (*vcInit)() = nullptr;
-    void (*initSubsystems)() = nullptr;     // colouring, editor menus, option defaults
     void (*mainLoop)() = nullptr;           // runs until no editor window is left
-    void (*filesAbort)() = nullptr;
-    void (*cleanup)() = nullptr;
     void (*colouringOff)() = nullptr;
     void (*showHelp)(const char* topic) = nullptr;
     // Looks a tag up: the file name (heap) and line, or null.

@@ -139,16 +139,8 @@ void init_prior_to_gui(int* argc, char** argv) {
     if (startHooks.vcInit) startHooks.vcInit();
 }
 
-static void releaseFiles() {
-    if (startHooks.filesAbort)
-        startHooks.filesAbort();
-    else
-        FilesAbort();
-}
-
 void cleanup_after_gui() {
-    releaseFiles();
-    if (startHooks.cleanup) startHooks.cleanup();
+    FilesAbort();
     syn_Cleanup();
     shr_CleanupColors();
     clearMice();
@@ -156,7 +148,7 @@ void cleanup_after_gui() {
 }
 
 void abortme(int) {
-    releaseFiles();
+    FilesAbort();
     gen_callexit(1);
 }
 
@@ -368,7 +360,6 @@ void qe_main(int argc, char** argv) {
         if (WGUIInit(&argc, argv) != 1) gen_callexit(1);
         if (!XWindowsOn) gen_errorexit(1, "Failed to attach to windowing system\n");
         EditInitColouring();
-        if (startHooks.initSubsystems) startHooks.initSubsystems();
         cfg_StartupConfiguration(process_default_config_file);
         cfg_optionChangedHook = optionChanged;
         WRefigureFont();
