@@ -9,6 +9,12 @@ else
     dir=build
     extra=""
 fi
+# ccache, when the machine has it, lets several checkouts of the tree share compiled objects.
+if command -v ccache >/dev/null 2>&1; then
+    extra="$extra -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache"
+    CCACHE_BASEDIR="$(pwd)"
+    export CCACHE_BASEDIR
+fi
 cmake -S . -B "$dir" $extra >/dev/null
 cmake --build "$dir" -j "$(nproc)" >&2
 echo "$dir"
