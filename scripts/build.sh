@@ -13,7 +13,8 @@ fi
 if command -v ccache >/dev/null 2>&1; then
     extra="$extra -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache"
     CCACHE_BASEDIR="$(pwd)"
-    export CCACHE_BASEDIR
+    CCACHE_NOHASHDIR=1
+    export CCACHE_BASEDIR CCACHE_NOHASHDIR
 fi
 cmake -S . -B "$dir" $extra >/dev/null
 cmake --build "$dir" -j "$(nproc)" >&2
