@@ -2,6 +2,8 @@
 // file's edit lock.
 #pragma once
 
+#include <cstdint>
+
 struct File;
 
 // ".NAME.tq~" (snapshot 0) or ".NAME.tq$" (1) in the file's directory; heap string.
@@ -11,6 +13,15 @@ int incr_DetectCrash(File* file);
 // Before the first change of a File: 1 when editing may proceed.
 int incr_AcquireLock(File* file);
 void incr_ReleaseLock(File* file);
+// Lets go of the lock but keeps the journal, which then counts as stale: the edits in it stay
+// recoverable after the program ends on a signal or a lost display.
+void incr_KeepLock(File* file);
+// Before a save writes the file from byte startByte on: a journal that names only bytes
+// below startByte and carries every line after them, so that whatever the writing leaves
+// there the next start recovers the text exactly. Takes the lock if needed; 1 when written.
+int incr_SaveIntent(File* file, int64_t startByte);
+// Moves the journal's time ahead of the writes of a save still to come (bytesLeft bytes).
+void incr_HoldTime(File* file, int64_t bytesLeft);
 // Writes the journal (after changes) or touches it (none); 1 unless it could not be written.
 int incr_SaveEdits(File* file);
 int incr_ApplyEdits(File* file, const char* journalName);

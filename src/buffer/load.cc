@@ -183,7 +183,8 @@ int FileLoad(File* file, int tempFd, int srcFd, int64_t startOffset, Line* befor
     close(srcFd);
     if (split.tooLong) {
         QuorlError(1, "Line longer than 2 GB cut short in %s", file->name ? file->name : "file");
-        file->readOnly = true; // saving would lose the rest of the line
+        // Saving would lose the rest of the line, whatever the file's permissions say.
+        file->readOnly = file->loadReadOnly = true;
     }
     return 1;
 }
@@ -193,9 +194,11 @@ void FileSetModTime(File* file) {
     struct stat st;
     if (!file->name || stat(file->name, &st) != 0) {
         file->mtime = 0;
+        file->mtimeNsec = 0;
         return;
     }
     file->mtime = st.st_mtime;
+    file->mtimeNsec = st.st_mtim.tv_nsec;
     file->diskSize = st.st_size;
     file->dev = st.st_dev;
     file->ino = st.st_ino;
@@ -235,6 +238,7 @@ static const Language* languageOf(const char* name) {
 
 void FileFillup(File* file, int64_t size) {
     FileCacheInit(file, size);
+    file->loadReadOnly = false;
     gen_free(file->tempName);
     file->tempName = TempFileName();
     if (!file->tempName) {
@@ -458,6 +462,8 @@ void FileStubout(File* file) {
 int LoadStubFile(File* file) {
     if (!file->stub) return 1;
     time_t oldTime = file->mtime;
+    long oldNsec = file->mtimeNsec;
+    file->loadReadOnly = false;
     bool tried = file->backupTried, made = file->backupMade;
     file->cacheAlloc = 32768;
     gen_free(file->cache);
@@ -483,11 +489,11 @@ int LoadStubFile(File* file) {
     }
     if (!loaded) return 0;
     file->stub = false;
-    file->readOnly = access(file->name, W_OK) != 0;
+    file->readOnly = access(file->name, W_OK) != 0 || file->loadReadOnly;
     file->backupTried = tried;
     file->backupMade = made;
     file->synValidLines = file->nLines;
-    if (file->mtime != oldTime) {
+    if (file->mtime != oldTime || file->mtimeNsec != oldNsec) {
         UndoFreeList(file->undo);
         UndoFreeList(file->redo);
         file->undo = file->redo = nullptr;

@@ -114,7 +114,7 @@ int FileRevert(File* file) {
     if (file->haslock) incr_ReleaseLock(file);
     int ok = FileReplaceWithFile(file, file->name);
     file->journalDirty = file->modified;
-    file->readOnly = !file->isNew && access(file->name, W_OK) != 0;
+    file->readOnly = (!file->isNew && access(file->name, W_OK) != 0) || file->loadReadOnly;
     file->vcKnown = false;
     if (fileNotify.readonlySet) fileNotify.readonlySet(file);
     FileModifiedUpdate(file);

@@ -183,6 +183,7 @@ int BatchRunCommand(const std::string& command) {
 int RunBatch(const std::vector<std::string>& commands) {
     int status = 0;
     for (const std::string& c : commands) {
+        gen_checksignal();
         int ok = 0;
         try {
             ErrorCheck frame;

@@ -147,8 +147,20 @@ void cleanup_after_gui() {
     clearKeys();
 }
 
-void abortme(int) {
+void abortme(int sig) {
+    // Run once, from a safe point: a second signal or a display lost while the journals are
+    // written must not start it again.
+    static bool ending = false;
+    if (ending) return;
+    ending = true;
+    FilesKeepJournals();
     FilesAbort();
+    if (sig == SIGINT) gen_callexit(1);
+}
+
+void EditDisplayLost() {
+    gen_error("Lost the connection to the display");
+    abortme(0);
     gen_callexit(1);
 }
 
@@ -354,6 +366,7 @@ void qe_main(int argc, char** argv) {
     editorStandAlone = 1;
     if (batchRequest.on) wRequestedBackend = WB_HEADLESS;
     atexit(FilesAtExit);
+    gen_signalquit = abortme;
     int opened = 0;
     try {
         ErrorCheck first;
@@ -366,17 +379,23 @@ void qe_main(int argc, char** argv) {
         WRefigureColors();
         syn_RefigureColors();
         opened = WalkCommandLine(argc, argv);
-        signal(SIGINT, abortme);
+        gen_checksignal();
         if (!opened && _EditLoadFile(nullptr, 0, nullptr, 0) != 1) gen_callexit(1);
     } catch (const PanicError&) {
         gen_callexit(1);
+    } catch (const WDisplayLost&) {
+        EditDisplayLost();
     }
     int status = 0;
     if (batchRequest.on) {
         status = RunBatch(batchRequest.commands);
     } else if (startHooks.mainLoop) {
-        startHooks.mainLoop();
-        cfg_AskSaveConfig();
+        try {
+            startHooks.mainLoop();
+            cfg_AskSaveConfig();
+        } catch (const WDisplayLost&) {
+            EditDisplayLost();
+        }
     }
     WDrawExit();
     cleanup_after_gui();
