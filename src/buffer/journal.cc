@@ -29,6 +29,7 @@
 // The second number of the record that deletes everything after the last kept line.
 static constexpr int64_t tailMark = 2147483647;
 static constexpr int headerSize = 4;
+static constexpr int64_t typingPauseMs = 2000;
 
 static std::string journalPath(File* file, char last) {
     std::string target = file->name ? file->name : "";
@@ -267,9 +268,22 @@ int FilesWriteJournals() {
     return ok;
 }
 
-void FilesSaveChanges(void* timer) {
+void FilesSaveChanges(int64_t nowMs) {
+    static int64_t lastWrite = -1, lastChange = 0;
+    static uint64_t lastStamp = 0;
+    if (lastWrite < 0) lastWrite = nowMs; // the first interval counts from the start
+    if (lineTextStamp != lastStamp) {
+        lastStamp = lineTextStamp;
+        lastChange = nowMs;
+    }
+    bool due = nowMs - lastWrite >= (int64_t)EditIncrFrequency * 1000;
+    if (!due && nowMs - lastChange >= typingPauseMs && nowMs - lastWrite >= typingPauseMs) {
+        // Typing paused: a journal now, rather than up to a whole interval later.
+        for (File* f = FileHead(); f && !due; f = f->next) due = f->journalDirty && f->haslock;
+    }
+    if (!due) return;
     FilesWriteJournals();
-    if (fileNotify.rearmTimer) fileNotify.rearmTimer(timer, EditIncrFrequency * 1000);
+    lastWrite = nowMs;
 }
 
 // ---- applying ----

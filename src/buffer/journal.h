@@ -32,5 +32,8 @@ int incr_OpenLock(File* file, const char* name, int exclusive);
 
 // The journal timer's work for every File: incr_SaveEdits on each; 1 when all succeeded.
 int FilesWriteJournals();
-// The journal timer: writes every journal, then re-arms itself for EditIncrFrequency seconds.
-void FilesSaveChanges(void* timer);
+// The journal timer's pass (run about every half second, nowMs a monotonic clock): every
+// journal is written or refreshed once EditIncrFrequency seconds have passed since the last
+// time, read afresh each pass so that a changed setting counts at once; and as soon as typing
+// has paused for two seconds when a File has changes no journal holds yet.
+void FilesSaveChanges(int64_t nowMs);

@@ -38,8 +38,6 @@ struct FileNotify {
     bool (*lockWindow)(Edit* edit, int on) = nullptr;
     // The file chooser's name expansion (ExpandFileName); heap string.
     char* (*expandFileName)(const char* name) = nullptr;
-    // Re-arms the journal timer for `ms` milliseconds (the event loop's background work).
-    void (*rearmTimer)(void* timer, int ms) = nullptr;
 };
 extern FileNotify fileNotify;
 

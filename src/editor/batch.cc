@@ -17,6 +17,7 @@
 #include "lang/syn.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
+#include "toolkit/eventloop.h"
 #include "toolkit/toolkit.h"
 
 static Edit* current = nullptr;
@@ -144,6 +145,23 @@ int cmdPrintOption(Edit*, EditCmdCtx* ctx) {
 int cmdWriteJournal(Edit*, EditCmdCtx*) {
     return FilesWriteJournals();
 }
+// Runs the event loop (timers, signals) for the given milliseconds, as an idle editor would.
+int cmdSleep(Edit*, EditCmdCtx* ctx) {
+    std::vector<std::string> w = words(ctx);
+    long long ms = 0;
+    if (w.empty() || !parseNumber(w[0], ms) || ms < 0)
+        return QuorlError(1, "Sleep: a number of milliseconds is needed");
+    long sec;
+    int msPart;
+    WSetTimeout(&sec, &msPart, (int)ms);
+    for (int left; (left = WCheckTimeout(sec, msPart)) > 0;) {
+        WEventAll(0);
+        int wait = 0;
+        ExtraProcess_Wait(&wait);
+        WYield(wait < left ? wait : left);
+    }
+    return 1;
+}
 
 void addBatchCommands() {
     static bool added = false;
@@ -155,6 +173,7 @@ void addBatchCommands() {
     EditAddCmd("PrintClip", cmdPrintClip);
     EditAddCmd("PrintOption", cmdPrintOption);
     EditAddCmd("WriteJournal", cmdWriteJournal);
+    EditAddCmd("Sleep", cmdSleep);
 }
 
 } // namespace

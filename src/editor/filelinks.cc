@@ -2,6 +2,7 @@
 // records, the journal timer on the event loop, and the buffer's saving and reloading behind
 // the editor's own checks.
 #include <algorithm>
+#include <time.h>
 
 #include "buffer/file.h"
 #include "buffer/journal.h"
@@ -85,22 +86,22 @@ bool lockWindow(Edit* edit, int) {
     return true;
 }
 
-// The journal timer: every `EditIncrFrequency` seconds the changed Files write their journals.
+// The journal timer looks every half second whether journals are due, so that it follows
+// `EditIncrFrequency` as the configuration sets it, and a pause in typing.
 ExtraHandle* journalTimer = nullptr;
+constexpr int journalTickMs = 500;
 
 int journalTick(void*, int) {
-    FilesSaveChanges(journalTimer);
-    return 0; // the entry stays; FilesSaveChanges re-armed it
-}
-
-void rearmTimer(void* timer, int ms) {
-    if (timer) ExtraProcess_SetTimeout((ExtraHandle*)timer, ms > 0 ? ms : 1000);
+    struct timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    FilesSaveChanges((int64_t)now.tv_sec * 1000 + now.tv_nsec / 1000000);
+    ExtraProcess_SetTimeout(journalTimer, journalTickMs);
+    return 0; // the entry stays
 }
 
 void startJournalTimer() {
     if (journalTimer) return;
-    int ms = EditIncrFrequency > 0 ? EditIncrFrequency * 1000 : 1000;
-    journalTimer = ExtraProcess_Create(XP_TIMER, ms, journalTick, nullptr, nullptr);
+    journalTimer = ExtraProcess_Create(XP_TIMER, journalTickMs, journalTick, nullptr, nullptr);
 }
 
 int fileChanged(File* file) {
@@ -124,7 +125,6 @@ void EditInstallFileLinks() {
     fileNotify.nextEditLink = nextEditLink;
     fileNotify.nextPopLink = nextPopLink;
     fileNotify.lockWindow = lockWindow;
-    fileNotify.rearmTimer = rearmTimer;
     editHooks.fileChanged = fileChanged;
     editHooks.revert = FileRevert;
     editHooks.saveFile = saveFile;

@@ -65,7 +65,7 @@ static int edit(const char* name, unsigned seed) {
         if (!f->haslock && incr_AcquireLock(f) != 1) return 3; // undone back to the disk
         std::string text = textOf(f);
         writeAtomically(next, text);
-        FilesSaveChanges(nullptr);
+        FilesWriteJournals();
         rename(next.c_str(), cur.c_str());
     }
 }
