@@ -87,14 +87,18 @@ int incr_OpenLock(File* file, const char* name, int exclusive) {
 // stale; otherwise it is removed, but only while it is still the file this process locked.
 static void dropLock(File* file, bool keep) {
     if (!keep) {
+        // While the lock is still ours, so that no other editor can be writing a pending copy
+        // yet (a dead editor's may be left over): the journal goes last.
         std::string name = journalPath(file, '~');
         struct stat a, b;
         bool ours = file->lockFd < 0 || (fstat(file->lockFd, &a) == 0 &&
                                          lstat(name.c_str(), &b) == 0 && a.st_ino == b.st_ino &&
                                          a.st_dev == b.st_dev);
-        if (ours) unlink(name.c_str());
-        unlink(journalPath(file, '$').c_str());
-        unlink(pendingPath(file).c_str());
+        if (ours) {
+            unlink(journalPath(file, '$').c_str());
+            unlink(pendingPath(file).c_str());
+            unlink(name.c_str());
+        }
     }
     if (file->lockFd >= 0) close(file->lockFd);
     file->lockFd = -1;

@@ -99,7 +99,7 @@ int64_t FileDiskPrefix(File* file, Line** from, int64_t* size) {
 // growth of the file must fit on the disk and under the process's file size limit.
 static bool roomToSave(File* file, const char* target, Line* from, int64_t size) {
     int64_t journal = 4096;
-    for (Line* l = from; l; l = l->next) journal += (int64_t)l->len + 24;
+    for (Line* l = from; l; l = l->next) journal += (int64_t)l->len + 16; // "a N \"" and LF
     int64_t growth = size > file->diskSize ? size - file->diskSize : 0;
     struct rlimit limit;
     if (getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
