@@ -4,10 +4,10 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "config/switches.h"
 #include "runtime/error.h"
 #include "toolkit/backend.h"
 #include "toolkit/eventloop.h"
+#include "toolkit/settings.h"
 
 void (*wProgressShow)(const char* text) = nullptr;
 
@@ -58,7 +58,7 @@ bool WLongWork::aborted(int64_t done, int64_t total) {
     }
     if (wBackend && wBackend->pumpDuringWork()) {
         for (WLongWork* w = this; w; w = w->outer) w->stopped = true;
-        reportAbort(debugFlag[XSW_ESCABORT] ? "Command aborted." : nullptr);
+        reportAbort(wSettings.escapeAborts ? "Command aborted." : nullptr);
         return true;
     }
     if (wBackend) wBackend->flush();

@@ -6,7 +6,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "config/switches.h"
 #include "runtime/error.h"
 #include "runtime/handles.h"
 #include "toolkit/backend.h"
@@ -14,6 +13,7 @@
 #include "toolkit/headless.h"
 #include "toolkit/longwork.h"
 #include "toolkit/process.h"
+#include "toolkit/settings.h"
 #include "toolkit/toolkit.h"
 
 namespace {
@@ -57,7 +57,6 @@ template <class F> bool loopUntil(F done, int limitMs = 10000) {
 
 struct Processes : ::testing::Test {
     void SetUp() override {
-        InitDebugFlag();
         if (!wBackend) {
             wRequestedBackend = WB_HEADLESS;
             ASSERT_EQ(WGUIInit(nullptr, nullptr), 1);
@@ -182,7 +181,7 @@ int countExpose(WEvent& ev, void*) {
 TEST_F(Processes, LongWorkShowsProgressRedrawsAndStopsOnEscape) {
     wClock = fakeClock;
     wProgressShow = [](const char* t) { shownText = t ? t : ""; };
-    debugFlag[XSW_ESCABORT] = 1;
+    wSettings.escapeAborts = true;
     WWindow* w = WCreateWindow(nullptr, 0, 0, 100, 100, countExpose, nullptr);
     WEvent expose;
     expose.kind = WE_EXPOSE;
