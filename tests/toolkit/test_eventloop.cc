@@ -3,14 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <sys/time.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
-#include "config/switches.h"
 #include "runtime/error.h"
 #include "toolkit/backend.h"
 #include "toolkit/eventloop.h"
 #include "toolkit/headless.h"
+#include "toolkit/settings.h"
 #include "toolkit/toolkit.h"
 
 namespace {
@@ -24,7 +25,7 @@ void fakeClock(long* s, int* ms) {
 
 struct Headless : ::testing::Test {
     void SetUp() override {
-        InitDebugFlag();
+        wSettings = WSettings();
         if (!wBackend) {
             wRequestedBackend = WB_HEADLESS;
             ASSERT_EQ(WGUIInit(nullptr, nullptr), 1);
@@ -190,7 +191,8 @@ TEST_F(Headless, ChildEntryGetsItsExitStatus) {
         ExtraProcess_Wait(&wait);
         usleep(5000);
     }
-    EXPECT_EQ(result.status, 7);
+    EXPECT_TRUE(WIFEXITED(result.status));
+    EXPECT_EQ(WEXITSTATUS(result.status), 7); // the wait status as waitpid gave it
     EXPECT_FALSE(ExtraProcess_Alive(h));
     ExtraProcess_Release(h);
 }
@@ -237,7 +239,7 @@ TEST_F(Headless, PumpDeliversQueuedEventsAndEscapeAborts) {
     esc.text = "\033";
     WHeadlessPost(esc);
     WHeadlessPost(key);
-    debugFlag[XSW_ESCABORT] = 1;
+    wSettings.escapeAborts = true;
     QuorlClearLastError();
     EXPECT_EQ(WEventAll(1), 0);
     EXPECT_EQ(QuorlGetLastError(), ERR_ABORTED);
