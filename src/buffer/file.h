@@ -126,7 +126,9 @@ File* FileFString(File* file, const char* bytes, int64_t length);
 File* FileFInternal(const char* label);
 int FileCanAccess(const char* name, struct stat* st);
 void FileFillup(File* file, int64_t size);
+// 0 on failure; fileLoadAborted then tells whether the user (Escape) or a signal stopped it.
 int FileLoad(File* file, int tempFd, int srcFd, int64_t startOffset, Line* beforeLine);
+extern bool fileLoadAborted;
 void FileSetModTime(File* file);
 void FileFree(File* file);
 void FileFreeContents(File* file, int all, int withUndo);

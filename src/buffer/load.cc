@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +18,7 @@
 #include "config/switches.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
+#include "toolkit/longwork.h"
 
 FileHooks fileHooks;
 
@@ -124,6 +126,8 @@ struct LineSplitter {
     }
 };
 
+bool fileLoadAborted = false;
+
 int FileLoad(File* file, int tempFd, int srcFd, int64_t startOffset, Line* beforeLine) {
     if (file->cacheAlloc < 1) {
         gen_free(file->cache);
@@ -143,7 +147,19 @@ int FileLoad(File* file, int tempFd, int srcFd, int64_t startOffset, Line* befor
     size_t lastLen = 0;
     int64_t lastBase = startOffset;
     bool endsWithLf = true;
+    // A long load shows how far it got and stops on Escape (or a signal to end).
+    struct stat srcStat;
+    int64_t total = fstat(srcFd, &srcStat) == 0 ? (int64_t)srcStat.st_size : 0;
+    std::string what = "Loading ";
+    what += file->name ? gen_basename(file->name) : "file";
+    WLongWork work(what.c_str());
+    fileLoadAborted = false;
     for (;;) {
+        if (work.aborted(tempOff - startOffset, total) || gen_signalpending()) {
+            fileLoadAborted = true;
+            close(srcFd);
+            return 0;
+        }
         size_t have = 0;
         if (carryCr) buf[have++] = '\r';
         ssize_t got = gen_readfull(srcFd, buf + have, alloc - have);
@@ -261,7 +277,11 @@ void FileFillup(File* file, int64_t size) {
     }
     file->language = languageOf(file->name);
     if (!FileLoad(file, temp, src, 0, nullptr)) {
-        FileFree(file);
+        FileFree(file); // its temp file goes with it
+        if (fileLoadAborted) {
+            gen_checksignal();
+            throw PanicError{gen_error_depth()}; // the abort was reported already
+        }
         Panic("No space for tempfile");
     }
     file->loadSize = size;
