@@ -18,12 +18,12 @@
 
 namespace {
 
-// The argument of a command: a double-quoted string (escapes resolved) or the text up to the
-// ";" that ends the command; asked for when there is none. False when the question was
-// cancelled.
-bool commandArgument(EditCmdCtx* ctx, const char* window, bool quotedForm, std::string& out) {
+// The argument of a command: a double-quoted string (escapes resolved; the only way to give a
+// command holding ";") or the text up to the ";" that ends the command; asked for when there
+// is none. False when the question was cancelled.
+bool commandArgument(EditCmdCtx* ctx, const char* window, std::string& out) {
     std::string arg = EditCmdArg(ctx);
-    if (quotedForm && !arg.empty() && arg[0] == '"') {
+    if (!arg.empty() && arg[0] == '"') {
         const char* end = nullptr;
         out = EditUnquote(arg.c_str() + 1, &end);
     } else {
@@ -47,7 +47,7 @@ std::string shellQuote(const std::string& s) {
 
 int cmdShell(Edit* e, EditCmdCtx* ctx) {
     std::string command;
-    if (!commandArgument(ctx, "Shell", false, command)) return 1;
+    if (!commandArgument(ctx, "Shell", command)) return 1;
     if (!EditCmdSubstitute(e, command)) return 1;
     std::string msg = "Executing: " + command;
     EditSetMsg(e, msg.c_str());
@@ -59,7 +59,7 @@ int cmdShell(Edit* e, EditCmdCtx* ctx) {
 int cmdExecuteCmd(Edit* e, EditCmdCtx* ctx) {
     if (EditReadOnlyCheck(e)) return 1;
     std::string command;
-    if (!commandArgument(ctx, "ExecuteCmd", false, command)) return 1;
+    if (!commandArgument(ctx, "ExecuteCmd", command)) return 1;
     if (!EditCmdSubstitute(e, command)) return 1;
     char* msg = gen_sprintf("Executing: %.40s", command.c_str());
     EditSetMsg(e, msg);
@@ -82,7 +82,7 @@ int commandToWindow(Edit* e, EditCmdCtx* ctx, const char* window, bool modify) {
         return 1;
     }
     std::string command;
-    if (!commandArgument(ctx, window, true, command)) return 1;
+    if (!commandArgument(ctx, window, command)) return 1;
     if (!EditCmdSubstitute(e, command)) return 1;
     if (modify && (WPrompt(window, "Modify shell command", command) != 1 || command.empty()))
         return 1;

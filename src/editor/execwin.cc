@@ -166,9 +166,9 @@ File* startInto(const char* command, Edit* from, File* file, int append, const c
     r->file = file;
     r->fileHandle = MHandleCreate(MHANDLE_FILE, file);
     r->end = end;
+    // The command runs here; dir is where its messages' relative names start.
     WProcessSpec spec;
     spec.command = command;
-    spec.dir = dir ? dir : "";
     WProcessClient client;
     client.output = onOutput;
     client.ended = onEnded;

@@ -16,8 +16,8 @@ using ExecEnd = void (*)(File* file, int status);
 File* FileFExecuteStr(const char* command, Edit* from, ExecEnd end);
 // Runs a command whose output is navigated as errors: into `file`, or (null) into "LABEL.NNN"
 // (label null: "progress"), reusing the previous number's File when it is idle and has no
-// current error line. dir: where the command runs ("" here). beside: a window opens when the
-// File has none.
+// current error line. dir: where the relative names of its messages start (the command itself
+// runs in the current directory). beside: a window opens when the File has none.
 File* ErrorFExecuteStr(const char* command, Edit* from, int append, const char* dir, int beside,
                        ExecEnd end, File* file, const char* label);
 // Starts the command without pipes; end (may be null) gets data and the wait status.
