@@ -327,7 +327,9 @@ int qvc_readhdr(FILE* f, QvcLog& log) {
             } else if (l == "#BRANCHES" || l == "#ALIASES") {
                 bool branches = l == "#BRANCHES";
                 while ((pending = getLogLine(f, line)) && line[0] == (branches ? 'B' : 'A')) {
-                    std::string e = chomp(line).substr(std::min<size_t>(2, line.size()));
+                    std::string e = chomp(line);
+                    if (e.size() < 2 || e[1] != ' ') goto bad;
+                    e.erase(0, 2);
                     size_t last = e.rfind(' ');
                     if (branches) {
                         size_t mid = last == std::string::npos ? last : e.rfind(' ', last - 1);
