@@ -213,8 +213,16 @@ const std::vector<WDialog*>& WOpenDialogues() {
     return openDialogues;
 }
 
+static WWindow* nextParent = nullptr;
+
+void WDialogParent(WWindow* top) {
+    nextParent = top;
+}
+
 WDialog* WDialogNew(const char* title) {
     auto* d = new WDialog;
+    d->parentWin = nextParent;
+    nextParent = nullptr;
     d->title = title ? title : "";
     d->root = new Widget;
     d->root->kind = WG_COLUMN;

@@ -127,6 +127,8 @@ Widget* WDialogAdd(WDialog* d, Widget* parent, WidgetKind kind, const char* name
 void WDialogRealize(WDialog* d);
 // Maps the window over its parent editor (or the screen's centre).
 void WDialogShow(WDialog* d);
+// The editor window the next dialogue belongs to (null: the one that last took input).
+void WDialogParent(WWindow* top);
 // Runs the dialogue modally until it is dismissed: returns its result. Headless: applies the
 // next scripted answer instead of waiting for input.
 int WDialogRun(WDialog* d);
