@@ -3,12 +3,12 @@
 // fills the room or sits at the start, centre or end of it.
 #include <algorithm>
 
-#include "config/options.h"
 #include "toolkit/dlgpriv.h"
 #include "toolkit/widgets.h"
 
+// Lists' scroll bars follow the font, so that their arrows suit the rows beside them.
 int WScrollBarWidth() {
-    return std::max(8, scrollbarwidth);
+    return std::max(12, WFontHeight());
 }
 
 namespace {
