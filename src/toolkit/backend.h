@@ -65,6 +65,8 @@ struct WBackend {
 
     // events
     virtual bool pending() = 0;
+    // Whether the next queued event is for a window inside top (scripted backends only).
+    virtual bool pendingFor(WWindow*) { return false; }
     // Takes the next queued event and dispatches it: WB_NO_EVENT when none is queued,
     // WB_ESCAPE for an Escape press when abortable, else the handler's result.
     virtual int dispatchNext(int abortable) = 0;

@@ -500,7 +500,7 @@ int WDialogRun(WDialog* d) {
     if (d->modal) wModalWindow = d->win;
     if (wBackend && wBackend->scriptedAnswers()) {
         // Events a test queued for the dialogue come first; then the answers of the script.
-        while (!d->done && wBackend->pending()) WEventAll(0);
+        while (!d->done && wBackend->pendingFor(d->win)) wBackend->dispatchNext(0);
         if (!d->batchShowsAnswer) {
             printLine(d->batchText);
             if (!d->done) WDialogDismiss(d, d->cancelResult);

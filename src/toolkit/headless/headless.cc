@@ -127,6 +127,9 @@ struct HeadlessBackend : WBackend {
     }
 
     bool pending() override { return !queue.empty(); }
+    bool pendingFor(WWindow* top) override {
+        return !queue.empty() && WTopLevelOf(queue.front().window) == top;
+    }
     int dispatchNext(int abortable) override {
         if (queue.empty()) return WB_NO_EVENT;
         WEvent ev = queue.front();
