@@ -14,6 +14,7 @@
 #include "buffer/journal.h"
 #include "buffer/registry.h"
 #include "editor/edit.h"
+#include "editor/editdialogs.h"
 #include "editor/editcmd.h"
 #include "editor/execwin.h"
 #include "lang/syn.h"
@@ -177,6 +178,7 @@ void addBatchCommands() {
     EditAddCmd("WriteJournal", cmdWriteJournal);
     EditAddCmd("Halt", cmdHalt);
     EditAddCmd("WaitLimit", cmdWaitLimit);
+    EditAddBatchDialogCommands();
 }
 
 } // namespace

@@ -115,6 +115,7 @@ extern const EditCmd editFileCmds[];
 extern const EditCmd editShellCmds[];
 extern const EditCmd editErrorCmds[];
 extern const EditCmd editTagCmds[];
+extern const EditCmd editDialogCmds[];
 extern const EditCmd configCmds[];
 
 // Whether a command has a window position: (-1, -1) means none. A pointer dragged above or
