@@ -40,4 +40,29 @@ for sig in TERM HUP INT; do
     fi
     cd / && rm -rf "$dir"
 done
+
+# A signal in the middle of a long load stops it at once: the file being loaded is not
+# opened and its temp copy goes.
+dir=$(mktemp -d)
+cd "$dir" || exit 1
+mkdir tmp
+printf 'one\ntwo\n' > in
+yes 'a line of the big file to load, long enough to matter here.' | head -c 150M > big
+TMPDIR="$dir/tmp" "$qe" -batch in big -do 'SelectWindow 2' -do PrintState \
+    > out 2> err < /dev/null &
+pid=$!
+t=0
+until [ -n "$(find tmp -type f -size +8M 2>/dev/null)" ] || [ $t -gt 300 ]; do
+    sleep 0.05
+    t=$((t + 1))
+done
+kill -s TERM "$pid"
+wait "$pid"
+status=$?
+why=""
+[ "$status" = 2 ] || why="$why status $status (want 2);"
+grep -q "file=big" out && why="$why the load finished;"
+[ -z "$(find tmp -type f)" ] || why="$why temp files left: $(find tmp -type f);"
+if [ -n "$why" ]; then echo "FAIL signal during a load:$why"; fail=1; else echo "ok signal during a load"; fi
+cd / && rm -rf "$dir"
 exit $fail
