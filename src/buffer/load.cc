@@ -498,10 +498,11 @@ int LoadStubFile(File* file) {
         struct stat st;
         int src = open(file->name, O_RDONLY);
         int temp = CacheOpen(file->tempName, 1);
+        // The time before the text, so that a change while it is read is not taken for it.
+        if (src >= 0) FileSetModTime(file);
         if (src >= 0 && temp >= 0 && fstat(src, &st) == 0 &&
             FileLoad(file, temp, src, 0, nullptr)) {
             file->loadSize = (int64_t)st.st_size;
-            FileSetModTime(file);
             loaded = true;
         } else if (src >= 0) {
             close(src);
