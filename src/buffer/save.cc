@@ -16,6 +16,7 @@
 #include "config/options.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
+#include "runtime/scoped.h"
 #include "toolkit/toolkit.h"
 
 static constexpr size_t blockSize = 8192;
@@ -169,20 +170,16 @@ int FilexSave(File* file, const char* name, int saveAs, int force, void* ctx) {
             return QuorlError(1, "No space to save file: %s", target.get());
         }
     }
+    OwnedFd out(fd);
     AlignedWriter w(fd, startByte);
     const char* end = file->dosMode ? "\r\n" : "\n";
     size_t endLen = strlen(end);
-    try {
-        for (Line* l = from; l && !w.failed; l = l->next) {
-            w.put(FileLineText(file, l), (size_t)l->len);
-            w.put(end, endLen);
-        }
-    } catch (...) {
-        close(fd);
-        throw;
+    for (Line* l = from; l && !w.failed; l = l->next) {
+        w.put(FileLineText(file, l), (size_t)l->len);
+        w.put(end, endLen);
     }
     bool ok = w.flush();
-    if (close(fd) != 0) ok = false;
+    if (out.close() != 0) ok = false;
     if (!ok) {
         // What the file holds now is unknown (it may even be cut short): the next save writes
         // it whole, even when its time did not move.
