@@ -198,7 +198,6 @@ int FilexChange(File* file, Line* hint, int64_t hintNo, int64_t lS, int cS, int6
         std::swap(lS, lE);
         std::swap(cS, cE);
     }
-    FileUndrawSelection(file, lS, cS, lE);
     // Line ends in the new text become plain LFs.
     std::string t;
     t.reserve((size_t)textLen);
@@ -316,19 +315,14 @@ int FilexIndent(File* file, Line* hint, int64_t hintNo, int64_t lS, int64_t lE, 
         UndoFreeList(file->redo);
         file->redo = nullptr;
     }
-    FileUndrawSelection(file, lS, 0, lE);
     Line* l = FileLine(file, lS, hint, hintNo);
     FileCache(file, l, lE - lS + 1, 1);
-    int oldIndex = 0, newIndex = 0;
     for (int64_t n = lS; l && n <= lE; n++, l = l->next) {
         FileInstanciateLine(file, l);
-        LineIndentWidth(l->text, l->len, tabsize, &oldIndex);
         LineIndent(l, delta, tabsize != 0, tabsize);
-        LineIndentWidth(l->text, l->len, tabsize, &newIndex);
         FileSetMaxW(file, l);
     }
     markModified(file);
-    if (lS == lE && fileNotify.indentMoved) fileNotify.indentMoved(file, lS, oldIndex, newIndex);
     FileShowChange(file, lS, -1, lE, -1, lE, -1, lE, -1);
     return 1;
 }

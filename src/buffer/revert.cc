@@ -111,7 +111,7 @@ int FileRevert(File* file) {
     file->journalDirty = file->modified;
     file->readOnly = !file->isNew && access(file->name, W_OK) != 0;
     file->vcKnown = false;
-    if (fileNotify.readonlySet) fileNotify.readonlySet(file);
+    FileReadonlySet(file);
     FileModifiedUpdate(file);
     return ok;
 }

@@ -69,8 +69,8 @@ static void DoIt(File* file, UndoRec* rec, Line* hint, int64_t hintNo, int undoM
     if (rec->flags & UNDO_GROUP) {
         UndoGroup group(file, undoMode);
         group.lS = rec->lS, group.cS = rec->cS, group.lE = rec->lE, group.cE = rec->cE;
-        if (fileNotify.getActiveSelection)
-            fileNotify.getActiveSelection(file, &group.lS, &group.cS, &group.lE, &group.cE);
+        if (FileShown(file))
+            fileViews->getActiveSelection(file, &group.lS, &group.cS, &group.lE, &group.cE);
         UndoRec* members = (UndoRec*)rec->text;
         for (UndoRec* m = members; m; m = m->next) DoIt(file, m, hint, hintNo, undoMode, min);
         if (members && !members->text && !(members->flags & UNDO_GROUP)) {

@@ -18,7 +18,7 @@
 #include "toolkit/toolkit.h"
 
 CfgDisplayHooks cfg_display;
-void (*cfg_optionChangedHook)(const char* name) = nullptr;
+Seam<CfgOptionWatch> cfg_optionWatch{"CfgOptionWatch", "editor"};
 int cfg_refresh = 0;
 int cfg_noConfigFiles = 0;
 int cfg_configInNonDefault = 0;
@@ -213,7 +213,7 @@ int ChoiceValues_NoisySearch(const ChoiceValue* table, const char* name, int* va
 // ---- storing ----
 
 static void changed(const CfgOption& option) {
-    if (cfg_optionChangedHook) cfg_optionChangedHook(option.name);
+    if (CfgOptionWatch* watch = cfg_optionWatch.find()) watch->optionChanged(option.name);
 }
 
 int cfg_StoreInt(CfgOption& option, const char* text) {

@@ -331,8 +331,8 @@ int Edit_CondStrToCond(Edit* edit, const char* text, int* ok) {
         }
         p = skipBlanks(p + 1);
         const Language* lang = v.file->language;
-        int id = lang ? lang->id : 0;
-        const char* name = id >= 0 && id <= 8 ? supported_lang_names[id] : "None";
+        int id = lang ? lang->id : LANG_NONE;
+        const char* name = id < SYN_NMENULANGS ? supported_lang_names[id] : "None";
         size_t n = strlen(p);
         return strncasecmp(name, p, n) == 0;
     }
@@ -740,7 +740,6 @@ int EditEventParse(Edit* edit, WEvent& ev) {
 }
 
 void EditCmdInit() {
-    editHooks.eventParse = EditEventParse;
     EditCmds(); // resolve the table once
 }
 

@@ -11,6 +11,7 @@
 
 #include "buffer/file.h"
 #include "buffer/registry.h"
+#include "../buffer/fake_vc.h"
 #include "buffer/vchook.h"
 #include "config/bindings.h"
 #include "config/cfg.h"
@@ -479,8 +480,6 @@ TEST_F(EditCmds, MinibufferRunsTheAnswer) {
     EXPECT_EQ(text(), "a\nb\nz\n");
 }
 
-std::string checkedOutPath;
-
 TEST_F(EditCmds, FirstChangeChecksAReadOnlyFileOut) {
     open("under control\n", "vc.txt");
     std::string path = dir + "/vc.txt";
@@ -488,27 +487,22 @@ TEST_F(EditCmds, FirstChangeChecksAReadOnlyFileOut) {
     File* f = e->view.file;
     f->readOnly = true;
     f->vcKnown = false;
-    fileVc.underVC = [](const char*) { return 1; };
-    fileVc.getCheckUser = [](const char*) { return (char*)nullptr; };
-    fileVc.checkOutFile = [](const char*, const char* p) {
-        checkedOutPath = p;
-        return chmod(p, 0644) == 0 ? 1 : 0;
-    };
+    FakeVc vc("vc.txt");
+    vc.makeWritable = true;
     // Prevented: refused, with the reason.
     f->noAutoCheckout = true;
     run("\"x\"");
     EXPECT_EQ(text(), "under control\n");
     EXPECT_EQ(e->message,
               "You must check " + path + " out of Version Control or enable Auto-Checkout");
-    EXPECT_TRUE(checkedOutPath.empty());
+    EXPECT_TRUE(vc.checkedOutPath.empty());
     // Allowed: checked out, then the change applies.
     f->noAutoCheckout = false;
     run("\"x\"");
-    EXPECT_EQ(checkedOutPath, path);
+    EXPECT_EQ(vc.checkedOutPath, path);
     EXPECT_EQ(e->message, "Checking " + path + " out of Version Control... OK");
     EXPECT_EQ(text(), "xunder control\n");
     EXPECT_FALSE(f->readOnly);
-    fileVc = FileVc();
 }
 
 // Selection invariants: start never after end, lines 1..count+1, columns within the line.

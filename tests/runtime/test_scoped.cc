@@ -53,3 +53,33 @@ TEST(Scoped, OwnersReleaseOnPanicAndOnRequest) {
     fputs("x", unwritable.get());
     EXPECT_NE(unwritable.close(), 0); // the buffered byte could not be written
 }
+
+// ---- seams ----
+
+#include "runtime/seam.h"
+
+struct Probe {
+    virtual int answer() = 0;
+
+protected:
+    ~Probe() = default;
+};
+Seam<Probe> probeSeam{"Probe", "the test"};
+Seam<Probe> laterSeam{"Later", "a later issue", false};
+
+TEST(Seam, MissingInterfaceFailsLoudlyByName) {
+    struct Fixed final : Probe {
+        int answer() override { return 42; }
+    } fixed;
+    EXPECT_EXIT(probeSeam->answer(), testing::ExitedWithCode(1),
+                "interface Probe installed by the test");
+    EXPECT_EXIT(seam_CheckInstalled(), testing::ExitedWithCode(1), "interface Probe");
+    probeSeam.install(&fixed);
+    EXPECT_EQ(probeSeam->answer(), 42);
+    seam_CheckInstalled(); // the one not built is no failure
+    EXPECT_EQ(laterSeam.find(), nullptr);
+    bool listed = false;
+    for (SeamEntry* s = seam_List(); s; s = s->next) listed = listed || s == &laterSeam;
+    EXPECT_TRUE(listed);
+    probeSeam.install(nullptr);
+}
