@@ -7,7 +7,7 @@
 struct CfgOption;
 
 // Setters of options whose effect lives elsewhere: each stores the value and calls
-// cfg_optionChangedHook so that the owner can react.
+// tells cfg_optionWatch so that the owner can react.
 int CDoAdaIndentSize(CfgOption& option, const char* value);
 int CDoAdaContinuationSize(CfgOption& option, const char* value);
 int CDoWordWrap(CfgOption& option, const char* value);

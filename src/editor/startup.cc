@@ -144,7 +144,6 @@ void init_prior_to_gui(int* argc, char** argv) {
 void cleanup_after_gui() {
     FilesAbort();
     syn_Cleanup();
-    shr_CleanupColors();
     clearMice();
     clearKeys();
 }
@@ -322,29 +321,6 @@ int WalkCommandLine(int argc, char** argv) {
     return walk.opened ? 1 : 0;
 }
 
-namespace {
-// A font or colour set by a configure command after start-up shows at once.
-struct ShownOptions final : CfgOptionWatch {
-    void optionChanged(const char* name) override {
-        if (!XWindowsOn) return;
-        if (!strcmp(name, "font")) {
-            WRefigureFont();
-        } else if (cfg_FindOption(name) && cfg_FindOption(name)->colorSlot >= 0) {
-            WRefigureColors();
-            syn_RefigureColors();
-        } else {
-            return;
-        }
-        for (File* f = FileHead(); f; f = f->next)
-            for (Edit* e = f->edits; e; e = e->nextsame) {
-                EditLayout(e);
-                EditRedraw(e);
-            }
-    }
-};
-ShownOptions shownOptions;
-} // namespace
-
 void qe_main(int argc, char** argv) {
     gen_init(argv[0], 0);
     gen_getprogdir();
@@ -356,11 +332,13 @@ void qe_main(int argc, char** argv) {
     int opened = 0;
     try {
         ErrorCheck first;
+        EditInstallCfgDisplay();
         if (WGUIInit(&argc, argv) != 1) gen_callexit(1);
         if (!XWindowsOn) gen_errorexit(1, "Failed to attach to windowing system\n");
         EditInitColouring();
         cfg_StartupConfiguration(process_default_config_file);
-        cfg_optionWatch.install(&shownOptions);
+        EditInstallOptionWatch();
+        EditApplyToolkitSettings();
         seam_CheckInstalled(); // every crossing the program needs is installed by now
         WRefigureFont();
         WRefigureColors();
