@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "runtime/seam.h"
+
 struct File;
 struct Line;
 
@@ -41,6 +43,13 @@ int FMatchesHere(File* file, Line* line, int col, const char* pattern, int patLe
 int BMatchesHere(File* file, Line* line, int col, const char* pattern, int patLen, int& lineEnds,
                  int& end, int flags);
 
-// Whether the user asked to stop a long search; installed by the editor (EditAborted over the
-// File's windows). While unset nothing aborts.
-extern int (*search_EditAborted)(File* file);
+// Whether the user asked to stop a long search (Escape over the File's windows). Declared
+// here for the editor to install; that check is not built yet, so until it is no search is
+// stopped part way.
+struct SearchAbort {
+    virtual bool aborted(File* file) = 0;
+
+protected:
+    ~SearchAbort() = default;
+};
+extern Seam<SearchAbort> searchAbort;

@@ -11,14 +11,15 @@
 #include "buffer/file.h"
 #include "buffer/search.h"
 
-int (*search_EditAborted)(File* file) = nullptr;
+Seam<SearchAbort> searchAbort{"SearchAbort", "editor (Escape check)", false};
 
 bool SearchRun::Work(int64_t amount) {
     if (aborted) return false;
     scanned += amount;
     if (scanned > checkEvery) {
         scanned %= checkEvery;
-        if (search_EditAborted && search_EditAborted(file)) aborted = true;
+        SearchAbort* check = searchAbort.find(); // (null while the check is not built)
+        if (check && check->aborted(file)) aborted = true;
     }
     return !aborted;
 }

@@ -53,7 +53,7 @@ public:
     OwnedFile& operator=(const OwnedFile&) = delete;
 
     FILE* get() const { return f_; }
-    explicit operator bool() const { return f_ != nullptr; }
+    bool ok() const { return f_ != nullptr; }
     FILE* release() { return std::exchange(f_, nullptr); }
     void reset(FILE* f = nullptr) {
         close();

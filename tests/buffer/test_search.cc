@@ -218,11 +218,14 @@ TEST(Search, AbortIsAskedOncePerCacheFull) {
     std::string text;
     for (int i = 0; i < 40000; i++) text += "line " + std::to_string(i) + " of filler text\n";
     File* f = dir.load(text);
-    static int asked;
-    static int abortAt;
-    asked = 0;
-    abortAt = 1 << 30;
-    search_EditAborted = [](File*) { return ++asked >= abortAt ? 1 : 0; };
+    struct Counting final : SearchAbort {
+        int asked = 0;
+        int abortAt = 1 << 30;
+        bool aborted(File*) override { return ++asked >= abortAt; }
+    } check;
+    int& asked = check.asked;
+    int& abortAt = check.abortAt;
+    searchAbort.install(&check);
     EXPECT_EQ(Find(f, "nowhere", 0), "none");
     int64_t perCheck = f->cacheAlloc;
     EXPECT_GE(asked, (int)(text.size() / (2 * perCheck)));
@@ -238,7 +241,7 @@ TEST(Search, AbortIsAskedOncePerCacheFull) {
     EXPECT_EQ(FileFind(f, nullptr, 0, line, col, endLine, endCol, 1, 0, "nowhere", 7, 0), -1);
     EXPECT_EQ(line, 5);
     EXPECT_EQ(col, 2);
-    search_EditAborted = nullptr;
+    searchAbort.install(nullptr);
     FileFree(f);
 }
 

@@ -49,7 +49,7 @@ TEST(Scoped, OwnersReleaseOnPanicAndOnRequest) {
     }
     EXPECT_EQ(steps, 1);
     OwnedFile unwritable(fopen("/dev/full", "w"));
-    ASSERT_TRUE(unwritable);
+    ASSERT_TRUE(unwritable.ok());
     fputs("x", unwritable.get());
     EXPECT_NE(unwritable.close(), 0); // the buffered byte could not be written
 }
