@@ -3,8 +3,6 @@
 
 #include <cstdint>
 
-#include "runtime/seam.h"
-
 struct File;
 struct Line;
 
@@ -42,14 +40,3 @@ int FMatchesHere(File* file, Line* line, int col, const char* pattern, int patLe
                  int& end, int flags);
 int BMatchesHere(File* file, Line* line, int col, const char* pattern, int patLen, int& lineEnds,
                  int& end, int flags);
-
-// Whether the user asked to stop a long search (Escape over the File's windows). Declared
-// here for the editor to install; that check is not built yet, so until it is no search is
-// stopped part way.
-struct SearchAbort {
-    virtual bool aborted(File* file) = 0;
-
-protected:
-    ~SearchAbort() = default;
-};
-extern Seam<SearchAbort> searchAbort;

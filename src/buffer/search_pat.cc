@@ -10,16 +10,14 @@
 
 #include "buffer/file.h"
 #include "buffer/search.h"
-
-Seam<SearchAbort> searchAbort{"SearchAbort", "editor (Escape check)", false};
+#include "toolkit/longwork.h"
 
 bool SearchRun::Work(int64_t amount) {
     if (aborted) return false;
     scanned += amount;
     if (scanned > checkEvery) {
         scanned %= checkEvery;
-        SearchAbort* check = searchAbort.find(); // (null while the check is not built)
-        if (check && check->aborted(file)) aborted = true;
+        if (WLongWorkAborted()) aborted = true;
     }
     return !aborted;
 }

@@ -6,6 +6,7 @@
 #include "buffer/notify.h"
 #include "editor/edit.h"
 #include "editor/editcmd.h"
+#include "toolkit/longwork.h"
 
 namespace {
 
@@ -99,5 +100,6 @@ EditorViews editorViews;
 
 void EditInstallFileLinks() {
     fileViews.install(&editorViews);
+    wProgressShow = EditShowProgress;
     EditCmdInit();
 }
