@@ -24,6 +24,7 @@
 #include "config/options.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
+#include "toolkit/eventloop.h"
 #include "toolkit/toolkit.h"
 
 // The second number of the record that deletes everything after the last kept line.
@@ -288,6 +289,24 @@ void FilesSaveChanges(int64_t nowMs) {
     if (!due) return;
     FilesWriteJournals();
     lastWrite = nowMs;
+}
+
+// The timer looks every half second whether journals are due, so that it follows
+// `EditIncrFrequency` as the configuration sets it, and a pause in typing.
+static constexpr int journalTickMs = 500;
+static ExtraHandle* journalTimer = nullptr;
+
+static int journalTick(void*, int) {
+    struct timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    FilesSaveChanges((int64_t)now.tv_sec * 1000 + now.tv_nsec / 1000000);
+    ExtraProcess_SetTimeout(journalTimer, journalTickMs);
+    return 0; // the entry stays
+}
+
+void FilesStartJournalTimer() {
+    if (!journalTimer)
+        journalTimer = ExtraProcess_Create(XP_TIMER, journalTickMs, journalTick, nullptr, nullptr);
 }
 
 // ---- applying ----

@@ -37,3 +37,5 @@ int FilesWriteJournals();
 // time, read afresh each pass so that a changed setting counts at once; and as soon as typing
 // has paused for two seconds when a File has changes no journal holds yet.
 void FilesSaveChanges(int64_t nowMs);
+// Starts the journal timer on the event loop (once; start-up calls it).
+void FilesStartJournalTimer();

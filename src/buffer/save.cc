@@ -19,6 +19,7 @@
 #include "config/options.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
+#include "runtime/scoped.h"
 #include "toolkit/toolkit.h"
 
 static constexpr size_t blockSize = 8192;
@@ -197,23 +198,19 @@ int FilexSave(File* file, const char* name, int saveAs, int force, void* ctx) {
             return QuorlError(1, "No space to save file: %s", target.get());
         }
     }
+    OwnedFd out(fd);
     AlignedWriter w(fd, startByte);
     const char* end = file->dosMode ? "\r\n" : "\n";
     size_t endLen = strlen(end);
-    try {
-        for (Line* l = from; l && !w.failed; l = l->next) {
-            w.put(FileLineText(file, l), (size_t)l->len);
-            w.put(end, endLen);
-        }
-    } catch (...) {
-        close(fd);
-        throw;
+    for (Line* l = from; l && !w.failed; l = l->next) {
+        w.put(FileLineText(file, l), (size_t)l->len);
+        w.put(end, endLen);
     }
     bool ok = w.flush();
     // A shorter text is cut off only after all of it is written.
     if (ok && inPlace && ftruncate(fd, startByte + w.written) != 0) ok = false;
     if (ok && fsync(fd) != 0 && errno != EINVAL) ok = false;
-    if (close(fd) != 0) ok = false;
+    if (out.close() != 0) ok = false;
     if (!ok) {
         // The journal written before still rebuilds the text; the file's new time is ours.
         if (inPlace) FileSetModTime(file);
@@ -254,7 +251,7 @@ int FilexSave(File* file, const char* name, int saveAs, int force, void* ctx) {
         file->isNew = false;
         gen_free(file->version);
         file->version = nullptr;
-        if (fileNotify.titleUpdate) fileNotify.titleUpdate(file);
+        FileTitleUpdate(file);
     } else if (saveAs) {
         gen_free(file->name);
         file->name = gen_copy(target.get());
@@ -268,9 +265,9 @@ int FilexSave(File* file, const char* name, int saveAs, int force, void* ctx) {
         FileSetModTime(file);
         file->isNew = false;
         file->readOnly = false;
-        if (fileNotify.readonlySet) fileNotify.readonlySet(file);
+        FileReadonlySet(file);
         FileReplaceFile(file, target.get());
-        if (fileNotify.titleUpdate) fileNotify.titleUpdate(file);
+        FileTitleUpdate(file);
     }
     FileCacheForget(file);
     if (!inPlace && !saveAs) FileFindMaxWidth(file);
@@ -315,11 +312,12 @@ int FileQuerySave(File* file) {
     case 1:
         return 1;
     case 2:
-        if (fileNotify.saveAs) fileNotify.saveAs(file);
+        if (FileShown(file)) fileViews->saveAs(file);
         return file->modified ? -1 : 0;
     case 3:
-        if (fileNotify.merge) fileNotify.merge(file);
-        return file->modified ? -1 : 0;
+        // The merge window is not built yet: the save is not made, and the user is told why.
+        QuorlError(ERR_FAILURE, "Merge: not available yet");
+        return -1;
     default:
         return -1;
     }
@@ -328,7 +326,7 @@ int FileQuerySave(File* file) {
 void FileReplaceFile(File* file, const char* name) {
     File* other = name ? registeredAs(name, file) : nullptr;
     if (!other) return;
-    if (fileNotify.replaceFile) fileNotify.replaceFile(other, file);
+    if (FileShown(other)) fileViews->replaceFile(other, file);
     FileFree(other);
 }
 
