@@ -63,8 +63,12 @@ while [ $k -lt "$kills" ]; do
     cp "$kind.orig" f
     "$qe" -batch f "+$line" -do "$edit" -do Save > run.out 2>&1 &
     pid=$!
-    # The journal appears when the save begins; the kill lands somewhere in the save.
-    until [ -e .f.tq~ ] || ! kill -0 $pid 2>/dev/null; do sleep 0.005; done
+    # The save begins with the journal of its new text (the edit made the journal, empty, and
+    # the save writes it through its pending copy): the kill lands somewhere in the save.
+    until [ -e .f.tq~# ] || [ "$(stat -c %s .f.tq~ 2>/dev/null || echo 0)" -gt 4 ] ||
+        ! kill -0 $pid 2>/dev/null; do
+        sleep 0.005
+    done
     ms=$(rand $((10 + 5 * mb)))
     sleep "$((ms / 1000)).$(printf %03d $((ms % 1000)))"
     kill -9 $pid 2>/dev/null
