@@ -206,6 +206,16 @@ int About(Edit* e) {
     return EditOpenDialogue(e, "About", {about.title, about.what, about.windowTitle}) >= 0;
 }
 
+void abRaise() {
+    for (WDialog* d : WOpenDialogues())
+        if (d->title == about.windowTitle && d->win) WRaiseWindow(d->win);
+}
+
+void AboutSplash() {
+    // The start-up shows it without waiting: it goes by itself after a few seconds.
+    ShowDialogueModeless("About", {about.title, about.what, about.windowTitle}, nullptr, 4);
+}
+
 std::vector<std::string> EditListWindows() {
     struct Entry {
         unsigned long serial;
