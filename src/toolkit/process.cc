@@ -32,6 +32,7 @@ struct Proc {
     int fds[2] = {-1, -1}; // read ends: [0] standard output, [1] standard error
     int inFd = -1;
     std::string pendingIn;
+    std::vector<char> buf; // the child's own: a nested loop in a callback reads other children
     bool closeInWhenDone = false;
     MHandle* owner = nullptr; // a counted copy; null once given up
     MHandle* self = nullptr;  // the list's own count on the record's handle
@@ -85,7 +86,8 @@ void* ownerData(Proc* p) {
 
 // Reads what the pipes hold, up to budget bytes; a pipe at its end is closed.
 void readPipes(Proc* p, size_t budget) {
-    static std::vector<char> buf(readSize);
+    std::vector<char>& buf = p->buf;
+    if (buf.empty()) buf.resize(readSize);
     for (int s = 0; s < 2; s++) {
         size_t got = 0;
         while (p->fds[s] >= 0 && got < budget) {
