@@ -291,9 +291,9 @@ void FilesSaveChanges(int64_t nowMs) {
     lastWrite = nowMs;
 }
 
-// The timer looks every half second whether journals are due, so that it follows
+// The timer looks every second whether journals are due, so that it follows
 // `EditIncrFrequency` as the configuration sets it, and a pause in typing.
-static constexpr int journalTickMs = 500;
+static constexpr int journalTickMs = 1000;
 static ExtraHandle* journalTimer = nullptr;
 
 static int journalTick(void*, int) {

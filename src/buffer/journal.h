@@ -32,7 +32,7 @@ int incr_OpenLock(File* file, const char* name, int exclusive);
 
 // The journal timer's work for every File: incr_SaveEdits on each; 1 when all succeeded.
 int FilesWriteJournals();
-// The journal timer's pass (run about every half second, nowMs a monotonic clock): every
+// The journal timer's pass (run about every second, nowMs a monotonic clock): every
 // journal is written or refreshed once EditIncrFrequency seconds have passed since the last
 // time, read afresh each pass so that a changed setting counts at once; and as soon as typing
 // has paused for two seconds when a File has changes no journal holds yet.
