@@ -37,6 +37,8 @@ void* paneCreate(WWindow* parent, int x, int y, int width, int height) {
 void paneDestroy(void* pane) {
     auto* p = static_cast<Pane*>(pane);
     p->edit->destroying = true; // nothing to ask: the text belongs to the dialogue
+    // The File is the pane's own: the editor must not release it on its way out.
+    EditUnlinkFile(p->edit);
     EditDestroy(p->edit);
     FileFree(p->file);
     delete p;
