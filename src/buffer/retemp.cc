@@ -186,7 +186,7 @@ int FileReTempTail(File* file, int srcFd, Line* from, int64_t startByte, int64_t
 static bool firstFailure = true;
 
 int FileReinitTemp(File* file) {
-    int src = open(file->name, O_RDONLY);
+    int src = gen_openregular(file->name);
     if (src < 0) Panic("Can't open file: %s", file->name);
     if (file->tempName) CacheClose(file->tempName);
     gen_free(file->tempName);

@@ -137,7 +137,20 @@ int runCommand(Edit* edit, const EditCmd* cmd, EditCmdCtx& ctx) {
 
 int parse(Edit* edit, EditCmdCtx& ctx, const char* text);
 
+// Blocks run by recursion; a limit far beyond what any binding writes keeps a hostile string
+// (thousands of nested "{") from overflowing the stack.
+constexpr int maxBlockDepth = 200;
+int blockDepth = 0;
+
 int parseBlock(Edit* edit, EditCmdCtx& ctx, const char* block) {
+    if (blockDepth >= maxBlockDepth) {
+        message(edit, "Command blocks nested too deeply");
+        return 0;
+    }
+    struct Nest {
+        Nest() { blockDepth++; }
+        ~Nest() { blockDepth--; }
+    } nest;
     return parse(edit, ctx, block);
 }
 
