@@ -12,6 +12,7 @@
 #include "editor/editcmd.h"
 #include "editor/starthooks.h"
 #include "toolkit/eventloop.h"
+#include "toolkit/longwork.h"
 
 namespace {
 
@@ -129,5 +130,6 @@ void EditInstallFileLinks() {
     editHooks.revert = FileRevert;
     editHooks.saveFile = saveFile;
     startHooks.startJournalTimer = startJournalTimer;
+    wProgressShow = EditShowProgress;
     EditCmdInit();
 }
