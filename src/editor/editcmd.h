@@ -100,6 +100,9 @@ void EditPasteArrived(Edit* edit, const WEvent& ev);
 void EditFlashEnd(Edit* edit);
 // Save and the plain forms of the other file commands.
 int SaveFile(File* file);
+// The %-variables of a command text (%FILE, %SEL, %LINE, %COMMENTS, %%) replaced in place;
+// false when the comments question was cancelled (the command is not run).
+bool EditCmdSubstitute(Edit* edit, std::string& text);
 // Drops text dragged with the pointer at the event position.
 int EditDropDragged(Edit* edit, EditCmdCtx* ctx);
 
@@ -109,6 +112,10 @@ extern const EditCmd editSelCmds[];
 extern const EditCmd editParseCmds[];
 extern const EditCmd editEditCmds[];
 extern const EditCmd editFileCmds[];
+extern const EditCmd editShellCmds[];
+extern const EditCmd editErrorCmds[];
+extern const EditCmd editTagCmds[];
+extern const EditCmd editDialogCmds[];
 extern const EditCmd configCmds[];
 
 // Whether a command has a window position: (-1, -1) means none. A pointer dragged above or

@@ -87,31 +87,6 @@ ContextWindow* NextEditContext() {
     return contextList;
 }
 
-void WAlert(const char* text) {
-    if (wBackend)
-        wBackend->alert(text);
-    else
-        mprintf("%s", text);
-}
-
-int WYesNo(const char* title, const char* question, int dflt) {
-    return wBackend ? wBackend->yesNo(title, question, dflt) : dflt;
-}
-
-int WButtonDialogue(const char* title, const char* text, const std::vector<std::string>& buttons,
-                    int dflt) {
-    return wBackend ? wBackend->buttons(title, text, buttons, dflt) : dflt;
-}
-
-int WPrompt(const char* title, const char* prompt, std::string& answer) {
-    return wBackend ? wBackend->prompt(title, prompt, answer) : 0;
-}
-
-int FileChooseDialogue(const char* title, const char* confirm, const char* startDir,
-                       std::string& result) {
-    return wBackend ? wBackend->chooseFile(title, confirm, startDir, result) : 0;
-}
-
 void WMessage(const char* text) {
     if (wBackend) wBackend->message(text);
 }

@@ -197,3 +197,21 @@ int WDrawLines(WWindow* win, int x, int y, const std::string& text, WColor bg) {
     }
     return y;
 }
+
+void WDrawLabel(WWindow* win, int x, int y, const std::string& label, WColor fg, WColor bg) {
+    std::string shown;
+    int mark = -1;
+    for (size_t i = 0; i < label.size(); i++) {
+        if (label[i] == '&' && i + 1 < label.size()) {
+            if (label[i + 1] != '&') mark = (int)shown.size();
+            i++;
+        }
+        shown.push_back(label[i]);
+    }
+    WDrawText(win, x, y, shown.data(), (int)shown.size(), fg, bg);
+    if (mark >= 0) {
+        int ux = x + WTextWidth(shown.data(), mark);
+        int uw = WTextWidth(shown.data() + mark, 1);
+        WFillRect(win, ux, y + WFontHeight() - 1, uw, 1, fg);
+    }
+}

@@ -51,3 +51,5 @@ int btnWidthFor(const char* label); // a comfortable width for the label
 
 // Draws lines of text (split at newlines) at (x, y) in the foreground colour.
 int WDrawLines(WWindow* win, int x, int y, const std::string& text, WColor bg);
+// Draws a one-line label with the letter after "&" underlined ("&&" is a plain "&").
+void WDrawLabel(WWindow* win, int x, int y, const std::string& label, WColor fg, WColor bg);

@@ -16,6 +16,7 @@ WWindow* windowOf(Window w) {
 
 int keyCodeOf(KeySym ks) {
     if (ks < 256) return (int)ks;
+    if (ks == XK_ISO_Left_Tab) return 256 + (XK_Tab & 0xff); // Shift+Tab, with Shift held
     if (ks >= 0xff00 && ks <= 0xffff) return (int)(ks & 0xff) + 256;
     return -1;
 }
