@@ -473,20 +473,22 @@ int cfg_ScanLine(const char* line) {
     return 0;
 }
 
-// No configuration line needs more; a longer one (binary data, a hostile file) is refused
-// whole rather than cut into pieces that would each be read as a line.
-constexpr size_t maxConfigLine = 16384;
+// Lines are read up to this many characters; a longer one (binary data, a hostile file) is
+// refused whole rather than cut into pieces that would each be read as a line of their own.
+constexpr size_t maxConfigLine = 1999;
 
-// The next line with its line end into `line`, kept to maxConfigLine + 1 bytes; false at the
-// end of the input.
+// The next line without its line end into `line`, kept to maxConfigLine + 1 characters (so a
+// longer one shows); false at the end of the input.
 static bool readConfigLine(FILE* f, std::string& line) {
     line.clear();
     int c;
+    bool any = false;
     while ((c = getc(f)) != EOF) {
-        if (line.size() <= maxConfigLine) line.push_back((char)c);
+        any = true;
         if (c == '\n') break;
+        if (line.size() <= maxConfigLine) line.push_back((char)c);
     }
-    return !line.empty() || c != EOF;
+    return any;
 }
 
 int cfg_ReadFile(const char* path) {

@@ -8,6 +8,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "buffer/columns.h"
 #include "buffer/file.h"
 #include "buffer/hooks.h"
 #include "buffer/registry.h"
@@ -87,7 +88,7 @@ void positionAt(Edit* edit, int x, int y, int64_t& line, int& col) {
     int want = (std::max(0, x - port->offset) + port->hpos + fw / 2) / fw;
     Line* l = FileLine(file, line, edit->view.topLineRec, edit->view.topLine);
     const char* text = FileLineText(file, l);
-    while (col < l->len && LineCols(text, l->len, col + 1) <= want) col++;
+    col = LineIndexAtCol(text, l->len, col, want);
 }
 
 int textEvent(WEvent& ev, void* data) {

@@ -274,6 +274,29 @@ TEST(Search, EscapeStopsALongSearchCheckedOncePerCacheFull) {
     FileFree(f);
 }
 
+TEST(Search, EscapeStopsASearchInsideOneLongLine) {
+    if (!wBackend) {
+        wRequestedBackend = WB_HEADLESS;
+        ASSERT_EQ(WGUIInit(nullptr, nullptr), 1);
+    }
+    // One line where every column starts an attempt that runs on far: the checks must come
+    // from inside the line, not only between lines.
+    SearchTestDir dir;
+    File* f = dir.load(std::string(4 << 20, 'a') + "\n");
+    wClock = tickingClock;
+    wProgressShow = countShow;
+    for (auto [pattern, flags] : {std::pair<const char*, int>{"a*b", SF_WILD},
+                                  {"a*[bc]", SF_REGEX}, {"(a|aa)*.*[bc]", SF_REGEX}}) {
+        shows = 0;
+        escapeAt = 3;
+        EXPECT_EQ(Find(f, pattern, flags), "error") << pattern;
+        EXPECT_EQ(shows, 3) << pattern;
+    }
+    wProgressShow = nullptr;
+    wClock = WSystemClock;
+    FileFree(f);
+}
+
 // ---- randomized cross-check against a straightforward matcher ----
 
 struct RefText {

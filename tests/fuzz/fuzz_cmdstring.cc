@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     EditCli(e, command.c_str());
     while (ContextWindow* cw = NextEditContext()) {
         auto* edit = static_cast<Edit*>(cw->data);
-        if (edit->view.file) incr_ReleaseLock(edit->view.file);
+        if (edit->view.file && edit->view.file->haslock) incr_ReleaseLock(edit->view.file);
         edit->destroying = true;
         EditDestroy(edit);
     }

@@ -6,10 +6,12 @@
 
 #include "config/bindings.h"
 #include "config/cfg.h"
+#include "editor/startup.h"
 #include "fuzz_common.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    FuzzSetUp();
+    static bool ready = (FuzzSetUp(), EditInstallCfgDisplay(), true);
+    (void)ready;
     if (size > 65536) return 0;
     std::string text((const char*)data, size);
     size_t start = 0;
