@@ -130,26 +130,8 @@ struct Edit {
     // bracket-match flash: where the cursor returns to
     bool flashing = false;
     Selection flashSaved;
-    void (*destroyHook)(Edit* edit) = nullptr;
 };
 
-// What later parts of the editor plug in. While unset the editor does the safe thing.
-struct EditHooks {
-    // Key, button and other window events of the text area (command dispatch).
-    int (*eventParse)(Edit* edit, WEvent& ev) = nullptr;
-    // The query-save question for one File before a pop unloads it: 0 cancels.
-    int (*querySaveFile)(Edit* edit, File* file) = nullptr;
-    // The close query of EditDestroy over the editor's Files: 0 keeps the editor.
-    int (*saveAndCloseFiles)(Edit* edit) = nullptr;
-    // Saves a File (EditDone): 1 on success.
-    int (*saveFile)(File* file) = nullptr;
-    // The File's changed-on-disk state and its reload (unset: the editor's own check).
-    int (*fileChanged)(File* file) = nullptr;
-    int (*revert)(File* file) = nullptr;
-    // Adds a name to the recent-files list "EditedFiles".
-    void (*editedFile)(const char* name) = nullptr;
-};
-extern EditHooks editHooks;
 
 // ---- creation ----
 Edit* EditCreate(WWindow* parent, int x, int y, int width, int height, const char* name,

@@ -53,7 +53,7 @@ int Edit_CondStrToCond(Edit* edit, const char* text, int* ok);
 void EditIdentifyStr(Edit* edit, const char* command, int key);
 // Key and button events of the text area.
 int EditEventParse(Edit* edit, WEvent& ev);
-// Plugs the dispatch into the editor windows; called once at start-up.
+// Resolves the command table once at start-up.
 void EditCmdInit();
 // The argument of a command: its text up to the ";" or "}" that ends it, blanks trimmed.
 std::string EditCmdArg(const EditCmdCtx* ctx);

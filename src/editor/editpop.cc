@@ -75,12 +75,8 @@ int popTop(Edit* edit, bool ask) {
     bool unload = false;
     if (ask && old && shownOnlyHere(edit, old) && old != p->file) {
         if (old->modified && !old->internal) {
-            if (!editHooks.querySaveFile) {
-                unload = false; // nobody to ask: keep the changes loaded
-            } else {
-                if (!editHooks.querySaveFile(edit, old)) return 0;
-                unload = !old->modified;
-            }
+            // The "Save Changes?" question is not built yet: the changes stay loaded.
+            unload = false;
         }
     }
     edit->pops = p->next;
@@ -113,7 +109,6 @@ int EditPush(Edit* edit, File* file, int64_t line) {
     edit->view.topLineRec = nullptr;
     EditAttachFile(edit, file, line, 1);
     EditSetWindowName(edit);
-    if (!file->internal && editHooks.editedFile && file->name) editHooks.editedFile(file->name);
     EditRedraw(edit);
     return 1;
 }

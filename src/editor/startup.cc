@@ -10,16 +10,19 @@
 #include <unistd.h>
 
 #include "buffer/file.h"
+#include "buffer/journal.h"
+#include "buffer/tags.h"
 #include "buffer/registry.h"
 #include "config/bindings.h"
 #include "config/cfg.h"
+#include "config/options.h"
 #include "config/switches.h"
 #include "editor/batch.h"
 #include "editor/edit.h"
-#include "editor/starthooks.h"
 #include "lang/syn.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
+#include "runtime/seam.h"
 #include "toolkit/toolkit.h"
 
 int display_splash_on_startup = 1;
@@ -28,7 +31,6 @@ int console_mode = 0;
 int ISDN_mode = 0;
 int editorStandAlone = 0;
 BatchRequest batchRequest;
-StartHooks startHooks;
 
 void dprintf(const char* format, ...) {
     if (!console_mode) return;
@@ -46,7 +48,7 @@ void enable_ISDN_mode(int level) {
     }
     if (level >= 2) debugFlag[XSW_DISPLAY2] = 0;
     if (level >= 8) debugFlag[XSW_PICTUREBUTTONS] = 0;
-    if (level >= 9 && startHooks.colouringOff) startHooks.colouringOff();
+    if (level >= 9) colorsyntax = 0;
 }
 
 static void readSwitchFile() {
@@ -135,8 +137,8 @@ void init_prior_to_gui(int* argc, char** argv) {
     }
     for (int i = out; i < *argc; i++) argv[i] = nullptr;
     *argc = out;
-    if (startHooks.startJournalTimer) startHooks.startJournalTimer();
-    if (startHooks.vcInit) startHooks.vcInit();
+    FilesStartJournalTimer();
+    // The version-control front end is not built yet: there is nothing to set up for it.
 }
 
 void cleanup_after_gui() {
@@ -192,10 +194,8 @@ struct Walk {
         const char* name = argv[++i];
         opened = true;
         int64_t line = 0;
-        char* file = startHooks.tagSearch ? startHooks.tagSearch(name, &line) : nullptr;
-        if (file) {
-            NewEditTag(file, line, 1, 0);
-            gen_free(file);
+        if (File* file = TagFind(name, line, 0)) {
+            NewEditTag(file->name, line < 0 ? -line : line, 1, 0);
         } else {
             mprintf("Unknown tag \"%s\"\n", name);
         }
@@ -260,11 +260,8 @@ struct Walk {
         diffFiles(file1, version1, file2, version2, false);
     }
 
+    // The compare window is not built yet: say what would have been compared.
     void diffFiles(const char* f1, const char* v1, const char* f2, const char* v2, bool dialog) {
-        if (startHooks.diffFiles) {
-            startHooks.diffFiles(f1, v1, f2, v2, dialog);
-            return;
-        }
         if (dialog)
             mprintf("Compare %s: the compare window is not available yet\n", f1);
         else
@@ -319,10 +316,7 @@ int WalkCommandLine(int argc, char** argv) {
     walk.run();
     if (walk.help) {
         walk.opened = true;
-        if (startHooks.showHelp)
-            startHooks.showHelp("editor");
-        else
-            WAlert(builtinHelp);
+        WAlert(builtinHelp); // the help viewer is not built yet: the built-in summary
     }
     return walk.opened ? 1 : 0;
 }
@@ -343,8 +337,9 @@ void qe_main(int argc, char** argv) {
         if (!XWindowsOn) gen_errorexit(1, "Failed to attach to windowing system\n");
         EditInitColouring();
         cfg_StartupConfiguration(process_default_config_file);
-        cfg_optionChangedHook = EditOptionChanged;
+        EditInstallOptionWatch();
         EditApplyToolkitSettings();
+        seam_CheckInstalled(); // every crossing the program needs is installed by now
         WRefigureFont();
         WRefigureColors();
         syn_RefigureColors();
@@ -357,8 +352,8 @@ void qe_main(int argc, char** argv) {
     int status = 0;
     if (batchRequest.on) {
         status = RunBatch(batchRequest.commands);
-    } else if (startHooks.mainLoop) {
-        startHooks.mainLoop();
+    } else {
+        EditMainLoop();
         cfg_AskSaveConfig();
     }
     WDrawExit();

@@ -7,32 +7,9 @@
 #include <map>
 #include <random>
 
-#include "qvc_run.h"
-#include "vc/qvc.h"
+#include "qvc_fixture.h"
 
 namespace {
-
-std::string captured;
-
-// Each test runs in its own scratch directory with the messages captured.
-class Qvc : public ::testing::Test {
-protected:
-    ScratchDir dir;
-    char previous[4096];
-    void SetUp() override {
-        ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
-        ASSERT_EQ(chdir(dir.path.c_str()), 0);
-        captured.clear();
-        qvc_output = [](const char* text) { captured += text; };
-    }
-    void TearDown() override { EXPECT_EQ(chdir(previous), 0); }
-    std::string run(const std::string& line) {
-        captured.clear();
-        last = qvc_main_char(line.c_str());
-        return captured;
-    }
-    int last = 0;
-};
 
 bool startsWith(const std::string& s, const std::string& prefix) {
     return s.compare(0, prefix.size(), prefix) == 0;
@@ -303,13 +280,18 @@ TEST_F(Qvc, CommandLineAndMessages) {
 }
 
 TEST_F(Qvc, CommentDialogueOfTheEditor) {
-    static std::string title;
-    static bool cancel;
-    qvc_commentDialogue = [](const char* t, std::vector<std::string>& lines) {
-        title = t;
-        lines = {"from the dialogue"};
-        return cancel ? 0 : 1;
-    };
+    struct Dialogue final : QvcCommentDialogue {
+        std::string title;
+        bool cancel = false;
+        int ask(const char* t, std::vector<std::string>& lines) override {
+            title = t;
+            lines = {"from the dialogue"};
+            return cancel ? 0 : 1;
+        }
+    } dialogue;
+    std::string& title = dialogue.title;
+    bool& cancel = dialogue.cancel;
+    qvc_commentDialogue.install(&dialogue);
     writeFile("k.c", "k\n");
     writeFile("l.c", "l\n");
     cancel = true;
@@ -321,7 +303,7 @@ TEST_F(Qvc, CommentDialogueOfTheEditor) {
     run("ci k.c l.c");
     EXPECT_EQ(title, "Enter comments for all files");
     EXPECT_NE(run("show l.c").find("> from the dialogue\n"), std::string::npos);
-    qvc_commentDialogue = nullptr;
+    qvc_commentDialogue.install(nullptr);
 }
 
 TEST_F(Qvc, SeparateLogAndWorkingDirectories) {
