@@ -16,7 +16,7 @@
 #include "toolkit/dialog.h"
 #include "toolkit/menu.h"
 
-namespace {
+namespace editdialogs {
 
 // ---- editor panes in dialogues ----
 
@@ -37,6 +37,8 @@ void* paneCreate(WWindow* parent, int x, int y, int width, int height) {
 void paneDestroy(void* pane) {
     auto* p = static_cast<Pane*>(pane);
     p->edit->destroying = true; // nothing to ask: the text belongs to the dialogue
+    // The File is the pane's own: the editor must not release it on its way out.
+    EditUnlinkFile(p->edit);
     EditDestroy(p->edit);
     FileFree(p->file);
     delete p;
@@ -179,7 +181,8 @@ int cmdPrintWindows(Edit*, EditCmdCtx*) {
     return 1;
 }
 
-} // namespace
+} // namespace editdialogs
+using namespace editdialogs;
 
 int EditOpenDialogue(Edit* e, const char* name, const std::vector<std::string>& args) {
     (void)panesInstalled;
@@ -204,6 +207,16 @@ void abSetup(const char* title, const char* what, const char* windowTitle, int) 
 
 int About(Edit* e) {
     return EditOpenDialogue(e, "About", {about.title, about.what, about.windowTitle}) >= 0;
+}
+
+void abRaise() {
+    for (WDialog* d : WOpenDialogues())
+        if (d->title == about.windowTitle && d->win) WRaiseWindow(d->win);
+}
+
+void AboutSplash() {
+    // The start-up shows it without waiting: it goes by itself after a few seconds.
+    ShowDialogueModeless("About", {about.title, about.what, about.windowTitle}, nullptr, 4);
 }
 
 std::vector<std::string> EditListWindows() {
@@ -232,12 +245,6 @@ std::vector<std::string> EditListWindows() {
     for (Entry& en : all) out.push_back(en.line);
     return out;
 }
-
-const EditCmd editDialogCmds[] = {
-    {"Dialog", cmdDialog, 0x2},
-    {"About", cmdAbout, 0x2},
-    {nullptr, nullptr, 0},
-};
 
 void EditAddBatchDialogCommands() {
     EditAddCmd("RunScript", cmdRunScript);

@@ -21,7 +21,7 @@
 #include "toolkit/menu.h"
 #include "toolkit/toolkit.h"
 
-namespace {
+namespace editfile {
 
 void messageAll(File* file, const char* text) {
     for (Edit* e = file->edits; e; e = e->nextsame)
@@ -285,7 +285,8 @@ int cmdPopupMenu(Edit* e, EditCmdCtx* ctx) {
     return 1;
 }
 
-} // namespace
+} // namespace editfile
+using namespace editfile;
 
 int SaveFile(File* file) {
     char* m = gen_sprintf("Saving: %s", file->name ? file->name : "");
@@ -303,33 +304,6 @@ int SaveFile(File* file) {
     }
     return r == 1 ? 1 : 0;
 }
-
-const EditCmd editFileCmds[] = {
-    {"Save", cmdSave, 0x2},
-    {"SaveAs", cmdSaveAs, 0x2},
-    {"SaveAll", cmdSaveAll, 0x2},
-    {"Revert", cmdRevert, 0x2},
-    {"Close", cmdClose, 0x2},
-    {"Done", cmdDone, 0x2},
-    {"CloseOrPop", cmdCloseOrPop, 0x2},
-    {"Pop", cmdPop, 0x2},
-    {"TogglePush", cmdTogglePush, 0x2},
-    {"CyclePush", cmdCyclePush, 0x2},
-    {"CyclePushBack", cmdCyclePushBack, 0x2},
-    {"Quit", cmdQuit, 0x2},
-    {"Noop", cmdNoop, 0},
-    {"Beep", cmdBeep, 0},
-    {"Abort", cmdAbort, 0},
-    {"FlashCursor", cmdFlashCursor, 0},
-    {"Identify", cmdIdentify, 0x2},
-    {"AlterLocation", cmdAlterLocation, 0},
-    {"Minibuffer", cmdMinibuffer, 0x2},
-    {"Configure", cmdConfigure, 0x2},
-    {"ShowContextMenu", cmdShowContextMenu, 0x2},
-    {"->", cmdPopupMenu, 0},
-    {"ConfigureFile", cmdConfigureFile, 0x2},
-    {nullptr, nullptr, 0},
-};
 
 // The configuration commands, searched after the editor's own table.
 const EditCmd configCmds[] = {

@@ -23,7 +23,7 @@
 
 extern unsigned long editEventTime;
 
-namespace {
+namespace editparse {
 
 std::vector<EditCmd> addedCmds;     // EditAddCmd, searched first
 std::deque<std::string> addedNames; // their names (a deque never moves its strings)
@@ -259,7 +259,8 @@ int cmdIf(Edit* edit, EditCmdCtx* ctx) {
     return 1;
 }
 
-} // namespace
+} // namespace editparse
+using namespace editparse;
 
 // ---- conditions ----
 
@@ -525,7 +526,7 @@ void EditIdentifyStr(Edit* edit, const char* command, int key) {
 
 // ---- events ----
 
-namespace {
+namespace editparse {
 
 void scrollLines(Edit* edit, int n) {
     File* f = edit->view.file;
@@ -740,7 +741,8 @@ int buttonEvent(Edit* edit, WEvent& ev, bool margin) {
     return runMouse(edit, ev.button, mods, edit->pressClicks, EV_RELEASE, rx, ry, margin);
 }
 
-} // namespace
+} // namespace editparse
+using namespace editparse;
 
 int EditEventParse(Edit* edit, WEvent& ev) {
     editEventTime = ev.time;
@@ -763,9 +765,3 @@ void EditCmdInit() {
 
 // ---- the rows this file handles ----
 
-const EditCmd editParseCmds[] = {
-    {"if", cmdIf, 0},
-    {"{", cmdBlock, 0},
-    {"\"", cmdQuote, 0},
-    {nullptr, nullptr, 0},
-};
