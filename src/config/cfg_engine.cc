@@ -101,13 +101,14 @@ int cfg_ParseInt(int* value, const char* text, const CfgRange* range) {
         if (errno == ERANGE || u > (unsigned long long)LLONG_MAX / 2) u = LLONG_MAX / 2;
         v = negative ? -(long long)u : (long long)u;
         end = e;
-        if (*end == 'k' || *end == 'K') {
-            v *= 1024;
-            end++;
-        } else if (*end == 'm' || *end == 'M') {
-            v = (v > LLONG_MAX / 4 / 1048576 || v < -(LLONG_MAX / 4 / 1048576))
+        long long scale = 1;
+        if (*end == 'k' || *end == 'K') scale = 1024;
+        else if (*end == 'm' || *end == 'M') scale = 1048576;
+        if (scale > 1) {
+            // Huge numbers with a suffix clamp instead of overflowing.
+            v = (v > LLONG_MAX / 4 / scale || v < -(LLONG_MAX / 4 / scale))
                     ? (v < 0 ? LLONG_MIN / 4 : LLONG_MAX / 4)
-                    : v * 1048576;
+                    : v * scale;
             end++;
         }
     }

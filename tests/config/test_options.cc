@@ -89,6 +89,9 @@ TEST_F(Options, IntegersClampAndScale) {
         {"ctextsize 2K", "ctextsize", 2048}, {"ctextsize 1m", "ctextsize", 1048576},
         {"editwidth -1", "editwidth", -1},   {"editwidth -50", "editwidth", -1},
         {"tabsize 99999999999999999999", "tabsize", 100},
+        {"tabsize 99999999999999999999k", "tabsize", 100},
+        {"editwidth -99999999999999999999k", "editwidth", -1},
+        {"ctextsize 99999999999999999999m", "ctextsize", 16777216},
         {"helpPortNumber 80", "helpPortNumber", 1024},
     };
     for (auto& c : cases) {
