@@ -521,38 +521,10 @@ int EditDone(Edit* edit) {
     return EditClose(edit);
 }
 
-// Files of the editor that would lose changes if it went away now.
-static bool needsSaving(Edit* edit, File* f) {
-    if (!f || !f->modified || f->internal || f->notAFile) return false;
-    for (Edit* e = f->edits; e; e = e->nextsame)
-        if (e != edit) return false; // still shown elsewhere
-    return true;
-}
-
-// Until the file commands install their close query, ask plainly for each unsaved File.
-static int defaultCloseQuery(Edit* edit) {
-    std::vector<File*> files;
-    if (needsSaving(edit, edit->view.file)) files.push_back(edit->view.file);
-    for (EditPop* p = edit->pops; p; p = p->next)
-        if (needsSaving(edit, p->file) &&
-            std::find(files.begin(), files.end(), p->file) == files.end())
-            files.push_back(p->file);
-    for (File* f : files) {
-        char* q = gen_sprintf("%s has unsaved changes.\nDiscard them and close the window?",
-                              f->name ? f->name : "(unnamed)");
-        int yes = WYesNo("Save Changes?", q, 0);
-        gen_free(q);
-        if (!yes) return 0;
-    }
-    return 1;
-}
-
 int EditDestroy(Edit* edit) {
     if (edit->destroyHook) edit->destroyHook(edit);
     if (!edit->destroying) {
-        int ok = editHooks.saveAndCloseFiles ? editHooks.saveAndCloseFiles(edit)
-                                             : defaultCloseQuery(edit);
-        if (!ok) return 0;
+        if (!EditSaveAndCloseFiles(edit)) return 0;
     }
     edit->destroying = true;
     File* file = edit->view.file;

@@ -135,10 +135,6 @@ struct Edit {
 struct EditHooks {
     // Key, button and other window events of the text area (command dispatch).
     int (*eventParse)(Edit* edit, WEvent& ev) = nullptr;
-    // The query-save question for one File before a pop unloads it: 0 cancels.
-    int (*querySaveFile)(Edit* edit, File* file) = nullptr;
-    // The close query of EditDestroy over the editor's Files: 0 keeps the editor.
-    int (*saveAndCloseFiles)(Edit* edit) = nullptr;
     // Saves a File (EditDone): 1 on success.
     int (*saveFile)(File* file) = nullptr;
     // The File's changed-on-disk state and its reload (unset: the editor's own check).
@@ -166,6 +162,9 @@ int _EditLoadFile(Edit* edit, int a, const char* dir, int b);
 void EditAttachFile(Edit* edit, File* file, int64_t line, int isTagLine);
 void EditChangeFile(Edit* edit, File* file);
 void EditSetLine(Edit* edit, int64_t line, int scrollOnly);
+// Every window (alternate entry) showing `old` shows `by` instead.
+void EditReplaceFile(File* old, File* by);
+void PopReplaceFile(File* old, File* by);
 void EditSetToEnd(Edit* edit);
 int EditFileCheck(Edit* edit, File* file);
 int EditStartOfText(Edit* edit, int64_t line);
@@ -189,6 +188,10 @@ int EditClose(Edit* edit);
 int EditCloseOrPop(Edit* edit);
 int EditDone(Edit* edit);
 int EditDestroy(Edit* edit);
+// Save, Discard or Cancel for a File whose edits would be lost when `edit` stops showing it
+// (0: cancelled, the File stays); over every such File of the editor before it closes.
+int EditQuerySaveFile(Edit* edit, File* file);
+int EditSaveAndCloseFiles(Edit* edit);
 
 // ---- change notification: lines l1..l2 (c1 -1 for whole lines) after the change; oldL2 the
 // last line of the region before it ----

@@ -94,6 +94,28 @@ void EditChangeFile(Edit* edit, File* file) {
     EditUpdateTitle(edit);
 }
 
+// Every window showing `old` shows `by` instead, keeping its place where `by` reaches that
+// far: `old` is about to be freed (another File was saved under its name).
+void EditReplaceFile(File* old, File* by) {
+    while (Edit* e = old->edits) {
+        int64_t top = e->view.topLine;
+        Selection sel[2] = {e->view.sel[0], e->view.sel[1]};
+        bool skip = e->skipFileCheck;
+        e->skipFileCheck = true; // `by` was just written: nothing to check
+        EditChangeFile(e, by);
+        e->skipFileCheck = skip;
+        for (int i = 0; i < 2; i++) {
+            Selection& s = e->view.sel[i];
+            s = sel[i];
+            limitPoint(by, s.startLine, s.startCol, false);
+            limitPoint(by, s.endLine, s.endCol, true);
+            limitPoint(by, s.cursorLine, s.cursorCol, false);
+        }
+        EditScrollTo(e, std::clamp<int64_t>(top, 1, std::max<int64_t>(1, by->nLines)));
+        EditRedraw(e);
+    }
+}
+
 void EditAttachFile(Edit* edit, File* file, int64_t line, int isTagLine) {
     (void)isTagLine; // tag lines are already in the File's numbering until tags arrive
     EditChangeFile(edit, file);

@@ -34,6 +34,7 @@ struct EditCmdCtx {
     int ignoreUnknown = 0;
     int count = 0;              // commands executed so far in this string
     const char* name = nullptr; // the command word as the table spells it
+    Edit* moveTo = nullptr;     // set by a command: the commands after it act on this editor
 };
 
 // The editor's command table (every row, in table order; handlers resolved at first use).
@@ -100,6 +101,8 @@ void EditPasteArrived(Edit* edit, const WEvent& ev);
 void EditFlashEnd(Edit* edit);
 // Save and the plain forms of the other file commands.
 int SaveFile(File* file);
+// The "Save As" file chooser for the File, then the save under the chosen name: 1 when saved.
+int EditSaveAsChosen(File* file);
 // Drops text dragged with the pointer at the event position.
 int EditDropDragged(Edit* edit, EditCmdCtx* ctx);
 

@@ -71,13 +71,8 @@ int cmdSaveAs(Edit* e, EditCmdCtx* ctx) {
         name = EditUnquote(name.c_str() + 1, &end);
     }
     if (!name.empty()) return EditxSaveAs(f, name.c_str(), 0);
-    char* title =
-        f->name ? gen_sprintf("Save %.40s as...", f->name) : gen_sprintf("%s", "Save As...");
-    std::string chosen;
-    int ok = FileChooseDialogue(title, "Save", f->name ? f->name : ".", chosen);
-    gen_free(title);
-    if (ok != 1 || chosen.empty()) return 1;
-    return EditxSaveAs(f, chosen.c_str(), 1);
+    EditSaveAsChosen(f);
+    return 1;
 }
 
 int cmdSaveAll(Edit* e, EditCmdCtx*) {
@@ -201,7 +196,7 @@ int cmdConfigCommand(Edit* e, EditCmdCtx* ctx) {
     char* m = gen_sprintf("%s: not available yet", ctx->name);
     EditSetMsg(e, m); // the option dialogues
     gen_free(m);
-    return 1;
+    return 0;
 }
 
 // The word around the cursor, for the popup menu's tag item.
@@ -259,8 +254,7 @@ int cmdShowContextMenu(Edit* e, EditCmdCtx*) {
     int chosen = WButtonDialogue("Edit", text.c_str(), labels, -1);
     if (chosen < 0 || chosen >= (int)items.size()) return 1;
     std::string command = items[(size_t)chosen].command;
-    EditCli(e, command.c_str());
-    return 1;
+    return EditCli(e, command.c_str());
 }
 
 // "->" NAME: the menu NAME at the pointer, offered as a choice of buttons until the toolkit
@@ -290,11 +284,19 @@ int cmdPopupMenu(Edit* e, EditCmdCtx* ctx) {
     int chosen = WButtonDialogue(name.c_str(), text.c_str(), labels, -1);
     if (chosen < 0 || chosen >= (int)commands.size()) return 1;
     std::string command = commands[(size_t)chosen];
-    EditCli(e, command.c_str());
-    return 1;
+    return EditCli(e, command.c_str());
 }
 
 } // namespace
+
+int EditSaveAsChosen(File* file) {
+    GenStr title(file->name ? gen_sprintf("Save %.40s as...", file->name)
+                            : gen_sprintf("%s", "Save As..."));
+    std::string chosen;
+    int ok = FileChooseDialogue(title.get(), "Save", file->name ? file->name : ".", chosen);
+    if (ok != 1 || chosen.empty()) return 0;
+    return EditxSaveAs(file, chosen.c_str(), 1);
+}
 
 int SaveFile(File* file) {
     char* m = gen_sprintf("Saving: %s", file->name ? file->name : "");

@@ -180,6 +180,21 @@ int parse(Edit* edit, EditCmdCtx& ctx, const char* text) {
         edit->extendPending = false;
         if (r != 1) return 0;
         p = findNextSemi(*w == '"' || *w == '{' ? w : w + n);
+        if (sub.moveTo && sub.moveTo != edit && alive(sub.moveTo)) {
+            // The rest of the string, and of every block around it, goes to the other editor.
+            ctx.moveTo = sub.moveTo;
+            const char* q = p;
+            while (*q == ' ' || *q == '\t' || *q == ';' || *q == '\n') q++;
+            if (!*q || *q == '}') return 1;
+            EditCmdCtx rest = ctx;
+            rest.text = p;
+            rest.moveTo = nullptr;
+            rest.msgWindow = sub.moveTo->top;
+            int result = EditParseCmd(sub.moveTo, rest);
+            ctx.count = rest.count;
+            if (rest.moveTo) ctx.moveTo = rest.moveTo;
+            return result;
+        }
     }
 }
 

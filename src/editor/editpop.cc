@@ -75,12 +75,8 @@ int popTop(Edit* edit, bool ask) {
     bool unload = false;
     if (ask && old && shownOnlyHere(edit, old) && old != p->file) {
         if (old->modified && !old->internal) {
-            if (!editHooks.querySaveFile) {
-                unload = false; // nobody to ask: keep the changes loaded
-            } else {
-                if (!editHooks.querySaveFile(edit, old)) return 0;
-                unload = !old->modified;
-            }
+            if (!EditQuerySaveFile(edit, old)) return 0;
+            unload = !old->modified;
         }
     }
     edit->pops = p->next;
@@ -116,6 +112,14 @@ int EditPush(Edit* edit, File* file, int64_t line) {
     if (!file->internal && editHooks.editedFile && file->name) editHooks.editedFile(file->name);
     EditRedraw(edit);
     return 1;
+}
+
+void PopReplaceFile(File* old, File* by) {
+    while (EditPop* p = old->pops) {
+        unlinkPopFromFile(p);
+        p->file = by;
+        linkPopToFile(p);
+    }
 }
 
 int EditPushEntry(Edit* edit, File* file, int64_t line) {

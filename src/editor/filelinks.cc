@@ -11,6 +11,7 @@
 #include "editor/edit.h"
 #include "editor/editcmd.h"
 #include "editor/starthooks.h"
+#include "runtime/error.h"
 #include "toolkit/eventloop.h"
 
 namespace {
@@ -79,6 +80,21 @@ EditPop** nextPopLink(EditPop* pop) {
     return &pop->nextForFile;
 }
 
+void replaceFile(File* old, File* by) {
+    EditReplaceFile(old, by);
+    PopReplaceFile(old, by);
+}
+
+void saveAsChosen(File* file) {
+    EditSaveAsChosen(file);
+}
+
+// Merging a file changed on disk needs the merge window, which is not built yet: the save is
+// not made, and the user is told so rather than left wondering.
+void mergeNotBuilt(File* file) {
+    QuorlError(1, "Merge: not available yet; %s was not saved", file->name ? file->name : "");
+}
+
 bool lockWindow(Edit* edit, int) {
     if (!edit || !edit->view.file) return false;
     EditsReadOnlyUpdate(edit->view.file);
@@ -124,6 +140,9 @@ void EditInstallFileLinks() {
     fileNotify.nextEditLink = nextEditLink;
     fileNotify.nextPopLink = nextPopLink;
     fileNotify.lockWindow = lockWindow;
+    fileNotify.replaceFile = replaceFile;
+    fileNotify.saveAs = saveAsChosen;
+    fileNotify.merge = mergeNotBuilt;
     fileNotify.rearmTimer = rearmTimer;
     editHooks.fileChanged = fileChanged;
     editHooks.revert = FileRevert;

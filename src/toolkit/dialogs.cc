@@ -317,8 +317,9 @@ int WDialogueChooseFile(const char* title, const char* confirm, const char* star
     Dialog d;
     d.cancelValue = 0;
     d.dflt = 1;
-    const char* start = startDir && *startDir ? startDir : ".";
-    GenStr canon(gen_realpath(start));
+    std::string start, name;
+    WChooserStart(startDir, start, name);
+    GenStr canon(gen_realpath(start.c_str()));
     d.dir = canon ? canon.get() : start;
     readDir(&d);
     int fw = WFontWidth(), fh = WFontHeight();

@@ -1,6 +1,8 @@
 // toolkit/toolkit.cc: backend selection, the context-window list and the dialogue entry points.
 #include "toolkit/toolkit.h"
 
+#include <sys/stat.h>
+
 #include <deque>
 
 #include "runtime/error.h"
@@ -110,6 +112,21 @@ int WPrompt(const char* title, const char* prompt, std::string& answer) {
 int FileChooseDialogue(const char* title, const char* confirm, const char* startDir,
                        std::string& result) {
     return wBackend ? wBackend->chooseFile(title, confirm, startDir, result) : 0;
+}
+
+void WChooserStart(const char* start, std::string& dir, std::string& name) {
+    dir = start && *start ? start : ".";
+    name.clear();
+    struct stat st;
+    if (stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return;
+    size_t slash = dir.rfind('/');
+    if (slash == std::string::npos) {
+        name = dir;
+        dir = ".";
+    } else {
+        name = dir.substr(slash + 1);
+        dir = slash == 0 ? "/" : dir.substr(0, slash);
+    }
 }
 
 void WMessage(const char* text) {

@@ -13,6 +13,7 @@
 #include "toolkit/backend.h"
 #include "toolkit/headless.h"
 #include "toolkit/selection.h"
+#include "toolkit/toolkit.h"
 
 namespace {
 
@@ -135,8 +136,9 @@ struct HeadlessBackend : WBackend {
         bool ok = WTakeScriptedAnswer(a) && !a.empty();
         printLine(oneLine(title) + " -> " + (ok ? a : "<cancel>"));
         if (!ok) return 0;
-        if (a[0] != '/' && startDir && *startDir && std::string(startDir) != ".")
-            a = std::string(startDir) + "/" + a;
+        std::string dir, name;
+        WChooserStart(startDir, dir, name);
+        if (a[0] != '/' && dir != ".") a = (dir == "/" ? "" : dir) + "/" + a;
         result = a;
         return 1;
     }
