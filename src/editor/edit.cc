@@ -12,6 +12,7 @@
 #include "buffer/hooks.h"
 #include "buffer/registry.h"
 #include "config/options.h"
+#include "editor/editcmd.h"
 #include "editor/editpriv.h"
 #include "editor/starthooks.h"
 #include "runtime/error.h"
@@ -130,6 +131,10 @@ int textEvent(WEvent& ev, void* data) {
 // The default mouse bindings go up to four clicks.
 int textClickMayFollow(const WEvent& press, void*) {
     return press.clicks < 4;
+}
+
+int textPressAtOnce(WEvent& ev, void* data) {
+    return EditPressAtOnce(static_cast<Edit*>(data), ev);
 }
 
 int marginEvent(WEvent& ev, void* data) {
@@ -355,7 +360,7 @@ Edit* EditCreate(WWindow* parent, int x, int y, int width, int height, const cha
     edit->view.window = WCreateWindow(edit->frame, 0, 0, 1, 1, textEvent, edit);
     WSetCursor(edit->view.window, WCURSOR_ARROW);
     WMapWindow(edit->view.window);
-    WSetClickCallback(edit->view.window, textClickMayFollow, nullptr);
+    WSetClickCallback(edit->view.window, textClickMayFollow, textPressAtOnce);
     auto* port = new EditPort;
     port->window = edit->view.window;
     port->edit = edit;

@@ -124,6 +124,7 @@ struct Edit {
     bool pressed = false;        // a button is held in the text area
     int pressButton = 0, pressX = 0, pressY = 0, pressClicks = 0;
     bool dragMoved = false;
+    bool pressRanAtOnce = false; // the held first press already ran its binding
     int64_t wrapLine = -1;       // the line last produced by word wrap
     // bracket-match flash: where the cursor returns to
     bool flashing = false;

@@ -54,6 +54,9 @@ int Edit_CondStrToCond(Edit* edit, const char* text, int* ok);
 void EditIdentifyStr(Edit* edit, const char* command, int key);
 // Key and button events of the text area.
 int EditEventParse(Edit* edit, WEvent& ev);
+// The first press of a click in the text area, run when it happens while the toolkit holds
+// it back to count further clicks.
+int EditPressAtOnce(Edit* edit, WEvent& ev);
 // Plugs the dispatch into the editor windows; called once at start-up.
 void EditCmdInit();
 // The argument of a command: its text up to the ";" or "}" that ends it, blanks trimmed.

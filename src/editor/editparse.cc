@@ -699,6 +699,11 @@ int buttonEvent(Edit* edit, WEvent& ev, bool margin) {
             scrollLines(edit, ev.button == 4 ? -3 : 3);
             return 1;
         }
+        // The toolkit held this press back to count clicks, but its first click already ran
+        // when it happened: only a double or triple click has more to do.
+        bool ranAtOnce = edit->pressRanAtOnce;
+        edit->pressRanAtOnce = false;
+        if (ranAtOnce && ev.clicks <= 1) return 1;
         WSetFocusChild(edit->view.window);
         if (!WInputAllowed(edit->view.window)) {
             WBeep();
@@ -736,6 +741,15 @@ int buttonEvent(Edit* edit, WEvent& ev, bool margin) {
 }
 
 } // namespace
+
+int EditPressAtOnce(Edit* edit, WEvent& ev) {
+    if (ev.kind != WE_BUTTON || ev.direction <= 0 || ev.button > 3) return 1;
+    editEventTime = ev.time;
+    edit->pressRanAtOnce = false;
+    int r = buttonEvent(edit, ev, false);
+    if (alive(edit)) edit->pressRanAtOnce = true;
+    return r;
+}
 
 int EditEventParse(Edit* edit, WEvent& ev) {
     editEventTime = ev.time;
