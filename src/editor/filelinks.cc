@@ -2,17 +2,20 @@
 // records, the journal timer on the event loop, and the buffer's saving and reloading behind
 // the editor's own checks.
 #include <algorithm>
+#include <string>
 
 #include "buffer/file.h"
 #include "buffer/journal.h"
 #include "buffer/notify.h"
 #include "buffer/save.h"
 #include "config/options.h"
+#include "config/switches.h"
 #include "editor/edit.h"
 #include "editor/editcmd.h"
 #include "editor/starthooks.h"
 #include "runtime/error.h"
 #include "toolkit/eventloop.h"
+#include "toolkit/toolkit.h"
 
 namespace {
 
@@ -95,6 +98,24 @@ void mergeNotBuilt(File* file) {
     QuorlError(1, "Merge: not available yet; %s was not saved", file->name ? file->name : "");
 }
 
+// A fatal error's text goes to the message line of every editor window (or, with none open
+// yet, to the program's own message output).
+void messageLines(const char* text) {
+    std::string line = text ? text : "";
+    while (!line.empty() && line.back() == '\n') line.pop_back();
+    bool shown = false;
+    for (ContextWindow* cw = NextEditContext(); cw; cw = cw->next) {
+        if (cw->kind != CW_EDIT) continue;
+        EditSetMsg(static_cast<Edit*>(cw->data), line.c_str());
+        shown = true;
+    }
+    if (!shown) WMessage(text);
+}
+
+bool guiMprintf() {
+    return debugFlag[XSW_GUIMPRINTF] != 0;
+}
+
 bool lockWindow(Edit* edit, int) {
     if (!edit || !edit->view.file) return false;
     EditsReadOnlyUpdate(edit->view.file);
@@ -141,6 +162,10 @@ void EditInstallFileLinks() {
     fileNotify.nextPopLink = nextPopLink;
     fileNotify.lockWindow = lockWindow;
     fileNotify.replaceFile = replaceFile;
+    err_sink.messageLines = messageLines;
+    err_sink.guiMprintf = guiMprintf;
+    // The message-list window is not built: the program's messages go to the message lines.
+    err_sink.messageList = messageLines;
     fileNotify.saveAs = saveAsChosen;
     fileNotify.merge = mergeNotBuilt;
     fileNotify.rearmTimer = rearmTimer;

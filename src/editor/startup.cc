@@ -9,10 +9,13 @@
 #include <cstring>
 #include <unistd.h>
 
+#include "buffer/change.h"
 #include "buffer/file.h"
 #include "buffer/registry.h"
+#include "buffer/tags.h"
 #include "config/bindings.h"
 #include "config/cfg.h"
+#include "config/options.h"
 #include "config/switches.h"
 #include "editor/batch.h"
 #include "editor/edit.h"
@@ -46,7 +49,8 @@ void enable_ISDN_mode(int level) {
     }
     if (level >= 2) debugFlag[XSW_DISPLAY2] = 0;
     if (level >= 8) debugFlag[XSW_PICTUREBUTTONS] = 0;
-    if (level >= 9 && startHooks.colouringOff) startHooks.colouringOff();
+    // Level 9 also turns syntax colouring off, once the configuration has been read (which
+    // would otherwise turn it on again): see qe_main.
 }
 
 static void readSwitchFile() {
@@ -89,6 +93,16 @@ void init_prior_to_gui(int* argc, char** argv) {
     for (int i = 1; i < *argc; i++) {
         char* w = argv[i];
         bool isX = strcmp(w, "-X") == 0, isZ = strcmp(w, "-Z") == 0;
+        // "-Xname" and "-Zname" in one word are the same as "-X name" and "-Z name".
+        bool joined = (strncmp(w, "-X", 2) == 0 || strncmp(w, "-Z", 2) == 0) && w[2];
+        if (joined) {
+            int index = GetXSwitchIndex(w + 2);
+            if (index < 0)
+                gen_warning("Ignoring unknown switch \"-X%s\"", w + 2);
+            else
+                debugFlag[index] = w[1] == 'X' ? 1 : 0;
+            continue;
+        }
         if ((isX && i + 1 < *argc) || isZ) {
             const char* name = i + 1 < *argc ? argv[++i] : "";
             int index = GetXSwitchIndex(name);
@@ -193,10 +207,10 @@ struct Walk {
         const char* name = argv[++i];
         opened = true;
         int64_t line = 0;
-        char* file = startHooks.tagSearch ? startHooks.tagSearch(name, &line) : nullptr;
-        if (file) {
-            NewEditTag(file, line, 1, 0);
-            gen_free(file);
+        if (File* file = TagFind(name, line, 0)) {
+            // A tag file's line number counts lines as they were when the tags were made.
+            line = line > 0 ? FileLinenoFTagLineno(file, line) : -line;
+            CreateEWind_line(file, line);
         } else {
             mprintf("Unknown tag \"%s\"\n", name);
         }
@@ -361,6 +375,7 @@ void qe_main(int argc, char** argv) {
         if (!XWindowsOn) gen_errorexit(1, "Failed to attach to windowing system\n");
         EditInitColouring();
         cfg_StartupConfiguration(process_default_config_file);
+        if (ISDN_mode >= 9) colorsyntax = 0;
         cfg_optionChangedHook = optionChanged;
         WRefigureFont();
         WRefigureColors();
