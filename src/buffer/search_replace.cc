@@ -52,6 +52,13 @@ int FileReplaceAll(File* file, int64_t& line, int& col, const char* pattern, int
             int64_t endNo = r.no + r.lineEnds;
             int endCol = r.lineEnds ? r.end : r.col + r.end;
             bool empty = r.lineEnds == 0 && r.end == 0;
+            // A line end matched after the last line is not in the File: the match stops at
+            // the File's end, and nothing after it can match again.
+            bool pastEnd = endNo > file->nLines;
+            if (pastEnd) {
+                endNo = file->nLines;
+                endCol = FileLine(file, endNo, r.line, r.no)->len;
+            }
             // Closed before and after, so that no replacement merges with typing.
             FileCloseUndo(file);
             FileChange(file, r.line, r.no, r.no, r.col, endNo, endCol, replacement, repLen, 0);
@@ -66,7 +73,7 @@ int FileReplaceAll(File* file, int64_t& line, int& col, const char* pattern, int
             line = at;
             col = atCol;
             group.lE = at, group.cE = atCol;
-            if (at > file->nLines) break;
+            if (pastEnd || at > file->nLines) break;
             l = FileLine(file, at, r.line, r.no);
             no = at;
             c = atCol;

@@ -192,11 +192,7 @@ int ReplaceMouseBindings(const std::string& text);
 int ReplaceMenus(const std::string& text);
 
 // ---- X resources ----
-// Installed by the X11 backend: looks a full resource name and class up in the merged
-// database and returns the value (valid until the next call) or null.
-extern const char* (*cfg_resourceLookup)(const char* name, const char* cls);
-// Writes the resource database to a file; installed by the X11 backend.
-extern int (*cfg_resourceDump)(const char* path);
+// Looked up through the installed CfgDisplay (config/cfg.h).
 const char* get_default_val(const char* name, const char* cls);
 const char* get_local_val(const char* name, const char* cls);   // program name only
 const char* get_special_val(const char* name, const char* cls); // "quorl." only

@@ -74,28 +74,28 @@ extern CfgOption* const cfg_AllTables[7];
 // ---- colours ----
 struct CfgColor {
     int red = 0, green = 0, blue = 0; // 0..65535
-    unsigned long pixel = 0;
-    int allocated = 0;
 };
 enum { CFG_COLOR_COUNT = 51 };
 extern CfgColor cfg_colors[CFG_COLOR_COUNT]; // indexed by an option's colorSlot
-void shr_CleanupColors(); // frees every allocated colour cell (at exit)
 
-// What the option engine needs from the window system; the toolkit installs these.
-struct CfgDisplayHooks {
-    // Parses an X colour specification; null uses the built-in parser (#rgb forms, rgb:
-    // and a few common names).
-    int (*parseColor)(const char* text, int* r, int* g, int* b) = nullptr;
-    int (*allocColor)(CfgColor& color) = nullptr; // 1 on success
-    void (*freeColor)(CfgColor& color) = nullptr;
-    bool (*monochrome)() = nullptr;               // one-bit or black-and-white display
-    bool (*readOnlyColormap)() = nullptr;
-    void (*recolorImages)() = nullptr;
-    void (*redrawAll)() = nullptr;                // every window redrawn/resized
-    int charWidth = 8;                            // the current font's cell, for sizes
-    int lineHeight = 16;
+// What the option engine needs from the window system. The owner of the toolkit installs
+// one at start-up (cfg_SetDisplay) before any option is set; using the engine without one
+// is a programming error and stops with an assertion naming this interface.
+struct CfgDisplay {
+    virtual ~CfgDisplay() = default;
+    // Parses an X colour specification into 16-bit components; 0 when it is not one.
+    virtual int parseColor(const char* text, int* r, int* g, int* b) = 0;
+    virtual bool monochrome() = 0; // one-bit display: colour options are refused
+    virtual int charWidth() = 0;   // the current font's cell, for sizes given in characters
+    virtual int lineHeight() = 0;
+    virtual void redrawAll() = 0;  // every window relaid out and redrawn after a change
+    // X resources: a full name and class looked up (null when unset; valid until the next
+    // call), and the whole database written to a file (0 when there is none).
+    virtual const char* resource(const char* name, const char* cls) = 0;
+    virtual int dumpResources(const char* path) = 0;
 };
-extern CfgDisplayHooks cfg_display;
+void cfg_SetDisplay(CfgDisplay* display);
+CfgDisplay& cfg_Display();
 
 // Called by every setter after it stored its value, so that a subsystem can react.
 extern void (*cfg_optionChangedHook)(const char* name);

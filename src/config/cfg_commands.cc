@@ -39,11 +39,7 @@ int CDoFont(CfgOption& o, const char* v) { return cfg_StoreString(o, v); }
 int CDoButtonFont(CfgOption& o, const char* v) { return cfg_StoreString(o, v); }
 int CDo16BitFont(CfgOption& o, const char* v) { return cfg_StoreString(o, v); }
 
-int CDoBlackWhite(CfgOption& o, const char* v) {
-    if (!cfg_StoreBool(o, v)) return 0;
-    if (cfg_display.recolorImages) cfg_display.recolorImages();
-    return 1;
-}
+int CDoBlackWhite(CfgOption& o, const char* v) { return cfg_StoreBool(o, v); }
 
 int cfg_SetVersionControl(CfgOption& o, const char* v) {
     if (!cfg_StoreChoice(o, v)) return 0;
@@ -114,7 +110,7 @@ int CDoConfigure(CfgOption&, const char* value) {
         return 0;
     }
     int r = cfg_ReadFile(word.c_str());
-    if (cfg_display.redrawAll) cfg_display.redrawAll();
+    cfg_Display().redrawAll();
     return r;
 }
 
@@ -201,11 +197,11 @@ int CDoDumpResources(CfgOption&, const char* value) {
         cfg_Say("Cannot write to file %s", value ? value : "");
         return 0;
     }
-    if (!cfg_resourceDump) {
+    if (!cfg_Display().dumpResources(word.c_str())) {
         cfg_Say("No X resources to dump");
         return 0;
     }
-    return cfg_resourceDump(word.c_str());
+    return 1;
 }
 
 int CDoDialogueFile(CfgOption&, const char* value) {
@@ -340,8 +336,7 @@ int Configure(const char* text, int isfile) {
         r = cfg_ScanLine(copy.c_str());
     }
     if (cfg_refresh) {
-        if (cfg_display.recolorImages) cfg_display.recolorImages();
-        if (cfg_display.redrawAll) cfg_display.redrawAll();
+        cfg_Display().redrawAll();
     }
     cfg_refresh |= saved;
     return r;

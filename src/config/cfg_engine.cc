@@ -17,7 +17,16 @@
 #include "runtime/gen.h"
 #include "toolkit/toolkit.h"
 
-CfgDisplayHooks cfg_display;
+static CfgDisplay* display = nullptr;
+
+void cfg_SetDisplay(CfgDisplay* d) {
+    display = d;
+}
+
+CfgDisplay& cfg_Display() {
+    GAssert(display != nullptr && "CfgDisplay installed at start-up");
+    return *display;
+}
 void (*cfg_optionChangedHook)(const char* name) = nullptr;
 int cfg_refresh = 0;
 int cfg_noConfigFiles = 0;
@@ -348,92 +357,19 @@ int cfg_String(CfgOption& option, const char* text) {
     return cfg_StoreString(option, word.c_str());
 }
 
-// The built-in colour parser: "#" with 1 to 4 hex digits per component, "rgb:r/g/b", and
-// a few names; the X11 backend installs the server's own.
-static int builtinParseColor(const char* text, int* r, int* g, int* b) {
-    static const struct {
-        const char* name;
-        int r, g, b;
-    } names[] = {
-        {"black", 0, 0, 0},        {"white", 255, 255, 255}, {"red", 255, 0, 0},
-        {"green", 0, 255, 0},      {"blue", 0, 0, 255},      {"yellow", 255, 255, 0},
-        {"cyan", 0, 255, 255},     {"magenta", 255, 0, 255}, {"gray", 190, 190, 190},
-        {"grey", 190, 190, 190},   {"navy", 0, 0, 128},      {"maroon", 176, 48, 96},
-        {"orange", 255, 165, 0},   {"purple", 160, 32, 240}, {"brown", 165, 42, 42},
-        {"darkgreen", 0, 100, 0},  {"lightgray", 211, 211, 211},
-        {"lightgrey", 211, 211, 211},
-    };
-    auto hexval = [](const char* s, int n, int* out) {
-        int v = 0;
-        for (int i = 0; i < n; i++) {
-            if (!isxdigit((unsigned char)s[i])) return 0;
-            v = v * 16 + (isdigit((unsigned char)s[i]) ? s[i] - '0' : tolower(s[i]) - 'a' + 10);
-        }
-        int max = (1 << (4 * n)) - 1;
-        *out = (int)((long)v * 65535 / max);
-        return 1;
-    };
-    if (text[0] == '#') {
-        size_t len = strlen(text + 1);
-        if (len == 0 || len % 3 || len > 12) return 0;
-        int n = (int)len / 3;
-        return hexval(text + 1, n, r) && hexval(text + 1 + n, n, g) &&
-               hexval(text + 1 + 2 * n, n, b);
-    }
-    if (strncasecmp(text, "rgb:", 4) == 0) {
-        const char* p = text + 4;
-        int* outs[3] = {r, g, b};
-        for (int i = 0; i < 3; i++) {
-            size_t n = strcspn(p, "/");
-            if (n < 1 || n > 4 || !hexval(p, (int)n, outs[i])) return 0;
-            p += n;
-            if (i < 2) {
-                if (*p != '/') return 0;
-                p++;
-            }
-        }
-        return *p == 0;
-    }
-    std::string lower;
-    for (const char* p = text; *p; p++)
-        if (*p != ' ') lower += (char)tolower((unsigned char)*p);
-    for (const auto& n : names) {
-        if (lower == n.name) {
-            *r = n.r * 257;
-            *g = n.g * 257;
-            *b = n.b * 257;
-            return 1;
-        }
-    }
-    return 0;
-}
-
 static int setColor(CfgOption& option, const char* text) {
     int r, g, b;
-    auto parse = cfg_display.parseColor ? cfg_display.parseColor : builtinParseColor;
-    if (!text || !*text || !parse(text, &r, &g, &b)) return 0;
+    if (!text || !*text || !cfg_Display().parseColor(text, &r, &g, &b)) return 0;
     *strVar(option) = text;
-    if (option.colorSlot >= 0 && option.colorSlot < CFG_COLOR_COUNT) {
-        CfgColor& color = cfg_colors[option.colorSlot];
-        CfgColor old = color;
-        color.red = r;
-        color.green = g;
-        color.blue = b;
-        color.allocated = 0;
-        if (cfg_display.allocColor) color.allocated = cfg_display.allocColor(color);
-        if (old.allocated && cfg_display.freeColor) cfg_display.freeColor(old);
-    }
-    if ((option.colorSlot == COLOR_SELECT || option.colorSlot == COLOR_CONTROL) &&
-        cfg_display.recolorImages)
-        cfg_display.recolorImages();
+    if (option.colorSlot >= 0 && option.colorSlot < CFG_COLOR_COUNT)
+        cfg_colors[option.colorSlot] = CfgColor{r, g, b};
     changed(option);
     return 1;
 }
 
 int cfg_Color(CfgOption& option, const char* text) {
     if (blackwhite) return 0;
-    if (cfg_display.monochrome && cfg_display.monochrome()) return 0;
-    if (cfg_display.readOnlyColormap && cfg_display.readOnlyColormap()) return 0;
+    if (cfg_Display().monochrome()) return 0;
     std::string word;
     if (!cfg_ReadWord(text, word)) return 0;
     return setColor(option, word.c_str());
@@ -468,8 +404,8 @@ int cfg_Size(CfgOption& option, const char* text) {
     if (*p) return 0;
     if (haveW || haveH) {
         size.flags = CFGSIZE_SET | (pixels ? CFGSIZE_PIXELS : 0);
-        size.width = pixels ? w : w * cfg_display.charWidth;
-        size.height = pixels ? h : h * cfg_display.lineHeight;
+        size.width = pixels ? w : w * cfg_Display().charWidth();
+        size.height = pixels ? h : h * cfg_Display().lineHeight();
     }
     *sizeVar(option) = size;
     changed(option);
@@ -586,20 +522,10 @@ static void applyDefault(CfgOption& o) {
     }
 }
 
-void shr_CleanupColors() {
-    for (CfgColor& c : cfg_colors) {
-        if (c.allocated && cfg_display.freeColor) cfg_display.freeColor(c);
-        c.allocated = 0;
-    }
-}
-
 void cfg_SetEverythingToDefaults() {
-    bool colourDisplay = XWindowsOn && !(cfg_display.monochrome && cfg_display.monochrome());
-    shr_CleanupColors();
     for (CfgColor& c : cfg_colors) c = CfgColor{};
     for (CfgOption* table : cfg_AllTables)
         for (CfgOption* o = table; o->name; o++) applyDefault(*o);
-    if (colourDisplay && cfg_display.recolorImages) cfg_display.recolorImages();
 }
 
 void cfg_ResetOptionsForTest() {
@@ -659,7 +585,6 @@ int shr_ReadConfigFiles(const char* name) {
         cfg_ReadFile(user.get());
     }
     cfg_configInNonDefault = saved;
-    if (XWindowsOn && cfg_display.recolorImages) cfg_display.recolorImages();
     return 1;
 }
 
@@ -667,10 +592,7 @@ void cfg_StartupConfiguration(int readFiles) {
     cfg_SetEverythingToDefaults();
     LoadDefaultBindings();
     cfg_RememberCurrentSettings(0);
-    if (readFiles)
-        shr_ReadConfigFiles("qe");
-    else if (debugFlag[XSW_RECOLORIMAGES] && XWindowsOn && cfg_display.recolorImages)
-        cfg_display.recolorImages();
+    if (readFiles) shr_ReadConfigFiles("qe");
     ReadResourceEditButtons();
     cfg_RememberCurrentSettings(1);
     cfg_RememberCurrentSettings(2);

@@ -95,8 +95,8 @@ std::string cfg_OptionLine(const CfgOption& o) {
         if (s.flags & CFGSIZE_PIXELS)
             snprintf(buf, sizeof buf, ": %dx%dp\n", s.width, s.height);
         else
-            snprintf(buf, sizeof buf, ": %dx%d\n", s.width / cfg_display.charWidth,
-                     s.height / cfg_display.lineHeight);
+            snprintf(buf, sizeof buf, ": %dx%d\n", s.width / cfg_Display().charWidth(),
+                     s.height / cfg_Display().lineHeight());
         return o.name + std::string(buf);
     }
     default: return "";

@@ -6,13 +6,12 @@
 #include <strings.h>
 
 #include "config/bindings.h"
+#include "config/cfg.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
 
 int (*cfg_editBindingsHook)(const char* title, const char* helpTopic, std::string& text) =
     nullptr;
-const char* (*cfg_resourceLookup)(const char* name, const char* cls) = nullptr;
-int (*cfg_resourceDump)(const char* path) = nullptr;
 
 std::vector<MenuItem>& MenuItems() {
     static std::vector<MenuItem> items;
@@ -214,13 +213,13 @@ static std::string classOf(const std::string& prefix, const char* name, const ch
 
 static const char* lookupUnder(const char* prefix, const char* name, const char* cls) {
     static std::string shared; // the next lookup overwrites it
-    if (!cfg_resourceLookup || !name) return nullptr;
+    if (!name) return nullptr;
     std::string p = prefix;
     std::string capital = p;
     if (!capital.empty()) capital[0] = (char)toupper((unsigned char)capital[0]);
     std::string full = p + "." + name;
     std::string fullClass = classOf(capital, name, cls);
-    const char* v = cfg_resourceLookup(full.c_str(), fullClass.c_str());
+    const char* v = cfg_Display().resource(full.c_str(), fullClass.c_str());
     if (!v) return nullptr;
     shared = v;
     return shared.c_str();

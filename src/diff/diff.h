@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-struct File;
-
 struct DiffNode {
     int line;       // old line number
     DiffNode* next; // next lower line with the same text
@@ -46,7 +44,6 @@ enum DiffKind { DIFF_FILE = 1, DIFF_MEMORY = 2, DIFF_PATH = 3, DIFF_STREAM = 4 }
 
 using DiffScript = std::vector<std::string>;
 
-DiffResult* diff_merge(File* oldFile, File* newFile);
 DiffResult* diff_qvc(const char* oldPath, int newCount, FILE* newStream, int* scriptCount,
                      DiffScript* script);
 DiffResult* diff_qvc2(const char* oldPath, const char* newPath, int* scriptCount,
@@ -61,8 +58,8 @@ DiffResult* diffFiles(int oldKind, const void* oldSource, int oldCount, int newK
                       const void* newSource, int newCount, int wantScript, int* scriptCount,
                       DiffScript* script, int resolveMoves);
 
-// How the engine reads an editor buffer (kind 1); the buffer side fills it in, so the
-// engine itself does not depend on the line store.
+// How the engine reads an editor buffer (kind 1); the buffer side (buffer/diff_file.h) fills
+// it in, so the engine itself does not depend on the line store.
 struct DiffFileAccess {
     int (*lineCount)(const void* source);
     // Text of line n (1-based) as a NUL-terminated string valid until the next call.

@@ -156,7 +156,6 @@ void init_prior_to_gui(int* argc, char** argv) {
 void cleanup_after_gui() {
     FilesAbort();
     syn_Cleanup();
-    shr_CleanupColors();
     clearMice();
     clearKeys();
 }
@@ -342,24 +341,6 @@ int WalkCommandLine(int argc, char** argv) {
     return walk.opened ? 1 : 0;
 }
 
-// A font or colour set by a configure command after start-up shows at once.
-static void optionChanged(const char* name) {
-    if (!XWindowsOn) return;
-    if (!strcmp(name, "font")) {
-        WRefigureFont();
-    } else if (cfg_FindOption(name) && cfg_FindOption(name)->colorSlot >= 0) {
-        WRefigureColors();
-        syn_RefigureColors();
-    } else {
-        return;
-    }
-    for (File* f = FileHead(); f; f = f->next)
-        for (Edit* e = f->edits; e; e = e->nextsame) {
-            EditLayout(e);
-            EditRedraw(e);
-        }
-}
-
 void qe_main(int argc, char** argv) {
     gen_init(argv[0], 0);
     gen_getprogdir();
@@ -371,12 +352,14 @@ void qe_main(int argc, char** argv) {
     int opened = 0;
     try {
         ErrorCheck first;
+        EditInstallCfgDisplay();
         if (WGUIInit(&argc, argv) != 1) gen_callexit(1);
         if (!XWindowsOn) gen_errorexit(1, "Failed to attach to windowing system\n");
         EditInitColouring();
         cfg_StartupConfiguration(process_default_config_file);
         if (ISDN_mode >= 9) colorsyntax = 0;
-        cfg_optionChangedHook = optionChanged;
+        cfg_optionChangedHook = EditOptionChanged;
+        EditApplyToolkitSettings();
         WRefigureFont();
         WRefigureColors();
         syn_RefigureColors();

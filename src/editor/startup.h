@@ -26,3 +26,10 @@ void enable_ISDN_mode(int level);
 
 // The outcome of the command-line walk: whether anything was opened.
 int WalkCommandLine(int argc, char** argv);
+
+// Where the configuration and the toolkit meet (toolkitlinks.cc): the option engine's window
+// system, installed before any option is set; the toolkit's settings copied from the options
+// (1 when the font or a colour changed); the reaction to an option changed after start-up.
+void EditInstallCfgDisplay();
+int EditApplyToolkitSettings();
+void EditOptionChanged(const char* name);

@@ -43,6 +43,10 @@ struct WBackend {
                           WColor bg) = 0;
     virtual int textWidth(const char*, int n) { return n * fontWidth; }
     virtual WColor allocColor(const char* spec, WColor fallback) = 0;
+    virtual int parseColor(const char* spec, int* r, int* g, int* b) {
+        return WParseColorBuiltin(spec, r, g, b);
+    }
+    virtual bool monochrome() { return false; }
     // Loads the named font (empty: the default); keeps the current one when it fails.
     virtual void setFont(const char* /*name*/) {}
     int fontWidth = 8;
@@ -58,6 +62,11 @@ struct WBackend {
     virtual void flush() {}
     // Queues an event made inside the toolkit; it is dispatched like one from the display.
     virtual void postEvent(const WEvent& ev) = 0;
+
+    // X resources (the server's database; none without a display): a value valid until the
+    // next call or null, and the database written to a file (0 when there is none).
+    virtual const char* resource(const char* /*name*/, const char* /*cls*/) { return nullptr; }
+    virtual int dumpResources(const char* /*path*/) { return 0; }
 
     // selections: the owned data is kept by selection.cc; a backend claims the window
     // system's ownership of a slot (0 when refused), gives it up, and fetches a slot's data,

@@ -1,12 +1,12 @@
 // toolkit/clicks.cc: click counting. Presses of the same button in the same window with the same
-// modifiers, within `clickpause` tenths of a second and `ignoremotion` pixels of each other,
+// modifiers, within the settings' click pause and motion allowance of each other,
 // make one press with a count. For a window with a click callback the press is held back until
 // no further click can follow, so a double click arrives as one press with count 2.
 #include <cstdlib>
 #include <vector>
 
-#include "config/options.h"
 #include "toolkit/eventloop.h"
+#include "toolkit/settings.h"
 #include "toolkit/window.h"
 
 namespace {
@@ -80,8 +80,8 @@ int WClickEvent(WEvent& ev) {
     if (ev.direction > 0) {
         bool again = pend.count > 0 && ev.window && ev.window->id == pend.window &&
                      ev.button == pend.button && ev.modifiers == pend.modifiers &&
-                     ev.time - pend.time <= (unsigned long)(clickpause * 100) &&
-                     distance <= ignoremotion;
+                     ev.time - pend.time <= (unsigned long)(wSettings.clickPause * 100) &&
+                     distance <= wSettings.ignoreMotion;
         if (!again) {
             int f = WClickFlush();
             if (!f) return 0;
@@ -99,7 +99,7 @@ int WClickEvent(WEvent& ev) {
         pend.active = true;
         pend.press = ev;
         pend.held.clear();
-        WSetTimeout(&pend.endSec, &pend.endMs, clickpause * 100);
+        WSetTimeout(&pend.endSec, &pend.endMs, wSettings.clickPause * 100);
         if (!r->click(ev, r->data)) return WClickFlush(); // nothing further can follow
         return 1;
     }
@@ -109,7 +109,7 @@ int WClickEvent(WEvent& ev) {
             pend.held.assign(1, ev);
             return 1;
         }
-        if (ev.direction == 0 && distance <= ignoremotion) return 1; // jitter, not a drag
+        if (ev.direction == 0 && distance <= wSettings.ignoreMotion) return 1; // jitter, not a drag
     }
     int f = WClickFlush();
     ev.clicks = ev.direction < 0 ? (pend.count > 0 ? pend.count : 1) : pend.count;

@@ -7,10 +7,9 @@
 #include <sys/wait.h>
 #include <vector>
 
-#include "config/options.h"
-#include "config/switches.h"
 #include "runtime/error.h"
 #include "toolkit/backend.h"
+#include "toolkit/settings.h"
 #include "toolkit/toolkit.h"
 
 struct ExtraEntry;
@@ -231,7 +230,7 @@ int WEventAll(int abortable) {
             int r = wBackend->dispatchNext(abortable);
             if (r == WB_NO_EVENT) break;
             if (r == WB_ESCAPE) {
-                return reportAbort(debugFlag[XSW_ESCABORT] ? "Command aborted." : nullptr);
+                return reportAbort(wSettings.escapeAborts ? "Command aborted." : nullptr);
             }
             if (r == 0) return 0;
             if (++pump.counter >= 11) {
@@ -250,7 +249,8 @@ void WYield(int ms) {
     if (ms < 1) return;
     if (ms > 500) ms = 500;
     if (wBackend && wBackend->pending()) return;
-    if (clickpause > 0 && clickpause * 100 - 2 < ms) ms = clickpause * 100 - 2;
+    if (wSettings.clickPause > 0 && wSettings.clickPause * 100 - 2 < ms)
+        ms = wSettings.clickPause * 100 - 2;
     if (ms < 1) return;
     if (wBackend) {
         wBackend->flush();

@@ -148,3 +148,11 @@ bool WTakeScriptedAnswer(std::string& answer) {
     answerQueue().pop_front();
     return true;
 }
+
+const char* WResource(const char* name, const char* cls) {
+    return wBackend ? wBackend->resource(name, cls) : nullptr;
+}
+
+int WDumpResources(const char* path) {
+    return wBackend ? wBackend->dumpResources(path) : 0;
+}

@@ -48,3 +48,8 @@ void WMessage(const char* text);
 
 // Scripted answers for questions and dialogues (headless backend; batch "-answer").
 void WQueueAnswer(const char* answer);
+
+// X resources of the display: a full resource name and class looked up (the value is valid
+// until the next call; null when unset or without a display), and the database written out.
+const char* WResource(const char* name, const char* cls);
+int WDumpResources(const char* path); // 0 when there is no database

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "config/options.h"
 #include "runtime/error.h"
 #include "toolkit/backend.h"
+#include "toolkit/settings.h"
 #include "toolkit/toolkit.h"
 
 WWindow* wModalWindow = nullptr;
@@ -255,7 +255,7 @@ int WTextWidth(const char* text, int length) {
 // ---- colours ----
 
 void WRefigureFont() {
-    if (wBackend) wBackend->setFont(fontName.c_str());
+    if (wBackend) wBackend->setFont(wSettings.font.c_str());
 }
 
 WColor WAllocColor(const char* spec, WColor fallback) {
@@ -264,11 +264,26 @@ WColor WAllocColor(const char* spec, WColor fallback) {
 
 void WRefigureColors() {
     if (!wBackend) return;
-    wPalette.background = wBackend->allocColor(colorTexts[COLOR_BACKGROUND].c_str(), 0xffffff);
-    wPalette.foreground = wBackend->allocColor(colorTexts[COLOR_FOREGROUND].c_str(), 0x000000);
-    wPalette.control = wBackend->allocColor(colorTexts[COLOR_CONTROL].c_str(), 0xc0c0c0);
+    wPalette.background = wBackend->allocColor(wSettings.background.c_str(), 0xffffff);
+    wPalette.foreground = wBackend->allocColor(wSettings.foreground.c_str(), 0x000000);
+    wPalette.control = wBackend->allocColor(wSettings.control.c_str(), 0xc0c0c0);
     wPalette.controlDark = wBackend->allocColor("#808080", 0x808080);
     wPalette.controlLight = wBackend->allocColor("#f0f0f0", 0xf0f0f0);
-    wPalette.select = wBackend->allocColor(colorTexts[COLOR_SELECT].c_str(), 0x000080);
+    wPalette.select = wBackend->allocColor(wSettings.select.c_str(), 0x000080);
     wPalette.selectText = wBackend->allocColor("#ffffff", 0xffffff);
+}
+
+// ---- settings ----
+
+WSettings wSettings;
+
+int WApplySettings(const WSettings& settings) {
+    bool font = settings.font != wSettings.font;
+    bool colours = settings.background != wSettings.background ||
+                   settings.foreground != wSettings.foreground ||
+                   settings.control != wSettings.control || settings.select != wSettings.select;
+    wSettings = settings;
+    if (font) WRefigureFont();
+    if (colours) WRefigureColors();
+    return font || colours;
 }

@@ -151,9 +151,13 @@ struct WPalette {
     WColor background, foreground, control, controlDark, controlLight, select, selectText;
 };
 extern WPalette wPalette;
-// Allocates the colours of the colour options into wPalette.
+// Allocates the colours of the settings into wPalette.
 void WRefigureColors();
 // A colour of the display from an X colour specification; fallback when it cannot be had.
 WColor WAllocColor(const char* spec, WColor fallback);
-// Switches to the font of the "font" option; windows relayout on their next resize.
+// Switches to the font of the settings; windows relayout on their next resize.
 void WRefigureFont();
+// Parses an X colour specification into 16-bit components; 0 when it is not one.
+int WParseColor(const char* spec, int* r, int* g, int* b);
+int WParseColorBuiltin(const char* spec, int* r, int* g, int* b); // without a display's help
+bool WMonochrome(); // a one-bit display: colours cannot be shown

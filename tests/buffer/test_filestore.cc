@@ -10,10 +10,12 @@
 #include <unistd.h>
 #include <vector>
 
+#include "buffer/diff_file.h"
 #include "buffer/file.h"
 #include "buffer/registry.h"
 #include "config/options.h"
 #include "config/switches.h"
+#include "diff/diff.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
 #include "testutil.h"
@@ -254,6 +256,28 @@ TEST(FileStore, StubsReloadThroughLookup) {
     EXPECT_EQ(FileFBaseName("s.c"), f);
     FileFree(f);
     EXPECT_EQ(FileFLookup(path.c_str()), nullptr);
+}
+
+TEST(DiffInputs, EditorBuffersAreComparedWithMovesResolved) {
+    const char a[] = "1\n2\n3\n4\n5\n6\n7\nsame\nsame\nend";
+    const char b[] = "5\n6\n1\n2\n3\n4\n7\nsame\nsame\nend";
+    File* oldFile = FileFString(nullptr, a, sizeof a - 1);
+    File* newFile = FileFString(nullptr, b, sizeof b - 1);
+    DiffResult* r = diff_merge(oldFile, newFile);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->oldmax, 10);
+    EXPECT_EQ(r->newmax, 10);
+    EXPECT_FALSE(r->NA[1].matched); // the shorter moved block
+    EXPECT_FALSE(r->NA[2].matched);
+    for (int j = 3; j <= 10; j++) {
+        ASSERT_TRUE(r->NA[j].matched) << j;
+        EXPECT_EQ(r->NA[j].other, j <= 6 ? j - 2 : j);
+    }
+    // Texts are the buffer's lines, without line ends.
+    EXPECT_STREQ(r->ST[r->NA[10].symbol].text, "end");
+    diff_free(r);
+    FileFree(oldFile);
+    FileFree(newFile);
 }
 
 } // namespace

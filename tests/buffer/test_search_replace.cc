@@ -70,6 +70,18 @@ TEST(SearchReplace, EmptyMatchesAdvance) {
     FileFree(f);
 }
 
+TEST(SearchReplace, LineEndAfterTheLastLineEndsTheReplacing) {
+    // The line end after the last line matches once; replacing it must not loop, growing the
+    // File forever.
+    SearchTestDir dir;
+    for (const char* text : {"ab", "ab\n"}) {
+        File* f = FileFString(nullptr, text, (int64_t)strlen(text));
+        EXPECT_EQ(ReplaceAll(f, "\n", "<>", SF_REGEX).rc, 1) << text;
+        EXPECT_EQ(Text(f), "ab<>\n") << text;
+        FileFree(f);
+    }
+}
+
 TEST(SearchReplace, NothingMatchedOrMalformed) {
     SearchTestDir dir;
     File* f = dir.load("abc\n");

@@ -5,8 +5,10 @@
 
 #include "config/bindings.h"
 #include "config/cfg.h"
+#include "test_display.h"
 
 int main(int argc, char** argv) {
+    InstallTestDisplay();
     cfg_SetEverythingToDefaults();
     LoadDefaultBindings();
     cfg_RememberCurrentSettings(0);

@@ -312,31 +312,23 @@ TEST_F(Bindings, EditingBindingsInABuffer) {
     cfg_editBindingsHook = nullptr;
 }
 
-std::map<std::string, std::string> fakeDb;
-std::vector<std::string> asked;
-const char* fakeLookup(const char* name, const char* cls) {
-    asked.push_back(std::string(name) + "|" + cls);
-    auto it = fakeDb.find(name);
-    return it == fakeDb.end() ? nullptr : it->second.c_str();
-}
-
 TEST_F(Bindings, XResourcesUnderProgramNameThenQuorl) {
-    EXPECT_EQ(get_default_val("font", "Font"), nullptr); // no backend: nothing
-    cfg_resourceLookup = fakeLookup;
+    TestDisplay& display = InstallTestDisplay();
+    EXPECT_EQ(get_default_val("font", "Font"), nullptr); // an empty database: nothing
     gen_changeprogname("qe");
-    fakeDb = {{"quorl.font", "fixed"}, {"qe.geometry", "80x24"}, {"quorl.geometry", "no"},
+    display.resources = {{"quorl.font", "fixed"}, {"qe.geometry", "80x24"}, {"quorl.geometry", "no"},
               {"qe.editbutton1.name", "Make"}, {"qe.editbutton1.defn", "Make"},
               {"quorl.editbutton7.name", "Grep"}, {"quorl.editbutton7.defn", "Grep foo"},
               {"qe.editbutton9.name", "Half"}};
-    asked.clear();
+    display.asked.clear();
     EXPECT_STREQ(get_default_val("font", "Font"), "fixed");
-    ASSERT_EQ(asked.size(), 2u);
-    EXPECT_EQ(asked[0], "qe.font|Qe.Font");
-    EXPECT_EQ(asked[1], "quorl.font|Quorl.Font");
+    ASSERT_EQ(display.asked.size(), 2u);
+    EXPECT_EQ(display.asked[0], "qe.font|Qe.Font");
+    EXPECT_EQ(display.asked[1], "quorl.font|Quorl.Font");
     EXPECT_STREQ(get_default_val("geometry", nullptr), "80x24");
-    asked.clear();
+    display.asked.clear();
     EXPECT_EQ(get_local_val("Edit.Foo", nullptr), nullptr);
-    EXPECT_EQ(asked[0], "qe.Edit.Foo|Qe.Edit.foo");
+    EXPECT_EQ(display.asked[0], "qe.Edit.Foo|Qe.Edit.foo");
     EXPECT_STREQ(get_special_val("geometry", "Geometry"), "no");
     EXPECT_EQ(ReadResourceEditButtons(), 2);
     ASSERT_EQ(EditButtons().size(), 2u);
@@ -344,7 +336,6 @@ TEST_F(Bindings, XResourcesUnderProgramNameThenQuorl) {
     EXPECT_TRUE(mstrmatch("QUORL.font", "FONT"));
     EXPECT_TRUE(mstrmatch("qe.font", "font"));
     EXPECT_FALSE(mstrmatch("xe.font", "font"));
-    cfg_resourceLookup = nullptr;
     Captured([] { EXPECT_EQ(cfg_ScanLine("dumpResources /tmp/x"), 0); });
 }
 

@@ -211,14 +211,14 @@ TEST_F(Options, ColoursParseAndRefuseInBlackAndWhite) {
 
 TEST_F(Options, SizesInCharactersAndPixels) {
     EXPECT_EQ(cfg_ScanLine("minviewsize 10x20"), 1);
-    EXPECT_EQ(minviewsize.width, 10 * cfg_display.charWidth);
-    EXPECT_EQ(minviewsize.height, 20 * cfg_display.lineHeight);
+    EXPECT_EQ(minviewsize.width, 10 * 8);
+    EXPECT_EQ(minviewsize.height, 20 * 16);
     EXPECT_EQ(OptionLine("minviewsize"), "minviewsize: 10x20\n");
     EXPECT_EQ(cfg_ScanLine("maxviewsize 300X200p"), 1);
     EXPECT_EQ(OptionLine("maxviewsize"), "maxviewsize: 300x200p\n");
     EXPECT_EQ(cfg_ScanLine("firstposition x7"), 1);
     EXPECT_EQ(firstposition.width, 0);
-    EXPECT_EQ(firstposition.height, 7 * cfg_display.lineHeight);
+    EXPECT_EQ(firstposition.height, 7 * 16);
     EXPECT_EQ(cfg_ScanLine("minviewsize"), 1);
     EXPECT_EQ(OptionLine("minviewsize"), "minviewsize:\n");
     Captured([] { EXPECT_EQ(cfg_ScanLine("minviewsize 10y20"), 0); });
@@ -539,24 +539,13 @@ TEST_F(Options, UserDirectoryThatCannotBeCreated) {
 
 namespace {
 
-int cellsAllocated = 0;
-
-TEST_F(Options, ColourCellsAreAllocatedAndFreedThroughTheDisplay) {
-    cfg_display.allocColor = [](CfgColor& c) {
-        cellsAllocated++;
-        c.pixel = (unsigned long)(c.red >> 8);
-        return 1;
-    };
-    cfg_display.freeColor = [](CfgColor&) { cellsAllocated--; };
-    cfg_SetEverythingToDefaults();
-    EXPECT_EQ(cellsAllocated, CFG_COLOR_COUNT);
+TEST_F(Options, ColoursAreRefusedOnAOneBitDisplay) {
+    TestDisplay& display = InstallTestDisplay();
     EXPECT_EQ(cfg_ScanLine("breakcolor #ff0000"), 1);
-    EXPECT_EQ(cfg_colors[COLOR_BREAK].pixel, 0xFFul);
-    EXPECT_EQ(cellsAllocated, CFG_COLOR_COUNT); // the old cell was freed
-    shr_CleanupColors();
-    EXPECT_EQ(cellsAllocated, 0);
-    cfg_display.allocColor = nullptr;
-    cfg_display.freeColor = nullptr;
+    EXPECT_EQ(cfg_colors[COLOR_BREAK].red, 65535);
+    display.oneBit = true;
+    Captured([] { EXPECT_EQ(cfg_ScanLine("breakcolor #00ff00"), 0); });
+    EXPECT_EQ(OptionLine("breakcolor"), "breakcolor: #ff0000\n");
 }
 
 } // namespace

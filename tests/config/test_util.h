@@ -10,8 +10,10 @@
 #include "config/cfg.h"
 #include "config/cfgcmd.h"
 #include "config/options.h"
+#include "test_display.h"
 
 inline void ResetConfigState(bool defaultBindings = true) {
+    InstallTestDisplay();
     cfg_ResetOptionsForTest();
     clearKeys();
     clearMice();

@@ -8,7 +8,6 @@
 #include <unistd.h>
 #include <vector>
 
-#include "buffer/file.h"
 #include "diff/diff.h"
 
 namespace {
@@ -255,28 +254,6 @@ TEST(DiffInputs, FilesStreamsAndLongLines) {
     unlink(oldPath.c_str());
     unlink(newPath.c_str());
     rmdir(dir);
-}
-
-TEST(DiffInputs, EditorBuffersAreComparedWithMovesResolved) {
-    const char a[] = "1\n2\n3\n4\n5\n6\n7\nsame\nsame\nend";
-    const char b[] = "5\n6\n1\n2\n3\n4\n7\nsame\nsame\nend";
-    File* oldFile = FileFString(nullptr, a, sizeof a - 1);
-    File* newFile = FileFString(nullptr, b, sizeof b - 1);
-    DiffResult* r = diff_merge(oldFile, newFile);
-    ASSERT_NE(r, nullptr);
-    EXPECT_EQ(r->oldmax, 10);
-    EXPECT_EQ(r->newmax, 10);
-    EXPECT_FALSE(r->NA[1].matched); // the shorter moved block
-    EXPECT_FALSE(r->NA[2].matched);
-    for (int j = 3; j <= 10; j++) {
-        ASSERT_TRUE(r->NA[j].matched) << j;
-        EXPECT_EQ(r->NA[j].other, j <= 6 ? j - 2 : j);
-    }
-    // Texts are the buffer's lines, without line ends.
-    EXPECT_STREQ(r->ST[r->NA[10].symbol].text, "end");
-    diff_free(r);
-    FileFree(oldFile);
-    FileFree(newFile);
 }
 
 TEST(DiffTable, SizeLadder) {

@@ -17,11 +17,13 @@
 #include "config/options.h"
 #include "config/switches.h"
 #include "editor/editcmd.h"
+#include "editor/startup.h"
 #include "runtime/gen.h"
 #include "toolkit/backend.h"
 #include "toolkit/eventloop.h"
 #include "toolkit/headless.h"
 #include "toolkit/selection.h"
+#include "toolkit/settings.h"
 #include "toolkit/toolkit.h"
 #include "editor_fixture.h"
 
@@ -32,6 +34,7 @@ struct EditCmds : EditorFixture {
     void SetUp() override {
         EditorFixture::SetUp();
         if (HasFatalFailure()) return;
+        EditInstallCfgDisplay();
         cfg_StartupConfiguration(0);
         editheight = 32;
         editwidth = 80;
@@ -101,6 +104,29 @@ struct EditCmds : EditorFixture {
         }
     }
 };
+
+TEST_F(EditCmds, OptionsTheToolkitReadsReachItsSettings) {
+    // The toolkit reads no option: every setting it uses comes through the editor.
+    cfg_optionChangedHook = EditOptionChanged;
+    EXPECT_EQ(cfg_ScanLine("clickpause 7"), 1);
+    EXPECT_EQ(cfg_ScanLine("ignoremotion 9"), 1);
+    EXPECT_EQ(cfg_ScanLine("font 7x13"), 1);
+    EXPECT_EQ(cfg_ScanLine("background #102030"), 1);
+    EXPECT_EQ(cfg_ScanLine("select #405060"), 1);
+    EXPECT_EQ(wSettings.clickPause, 7);
+    EXPECT_EQ(wSettings.ignoreMotion, 9);
+    EXPECT_EQ(wSettings.font, "7x13");
+    EXPECT_EQ(wSettings.background, "#102030");
+    EXPECT_EQ(wSettings.select, "#405060");
+    EXPECT_EQ(wPalette.background, 0x102030ul); // refigured at once
+    debugFlag[XSW_ESCABORT] = 1;
+    EditApplyToolkitSettings();
+    EXPECT_TRUE(wSettings.escapeAborts);
+    debugFlag[XSW_ESCABORT] = 0;
+    cfg_optionChangedHook = nullptr;
+    cfg_StartupConfiguration(0);
+    EditApplyToolkitSettings();
+}
 
 TEST_F(EditCmds, TableHasEveryRowWithItsFlags) {
     std::map<int, int> byFlags;

@@ -6,11 +6,11 @@
 #include <unistd.h>
 #include <vector>
 
-#include "config/switches.h"
 #include "runtime/error.h"
 #include "toolkit/backend.h"
 #include "toolkit/eventloop.h"
 #include "toolkit/headless.h"
+#include "toolkit/settings.h"
 #include "toolkit/toolkit.h"
 
 namespace {
@@ -24,7 +24,7 @@ void fakeClock(long* s, int* ms) {
 
 struct Headless : ::testing::Test {
     void SetUp() override {
-        InitDebugFlag();
+        wSettings = WSettings();
         if (!wBackend) {
             wRequestedBackend = WB_HEADLESS;
             ASSERT_EQ(WGUIInit(nullptr, nullptr), 1);
@@ -237,7 +237,7 @@ TEST_F(Headless, PumpDeliversQueuedEventsAndEscapeAborts) {
     esc.text = "\033";
     WHeadlessPost(esc);
     WHeadlessPost(key);
-    debugFlag[XSW_ESCABORT] = 1;
+    wSettings.escapeAborts = true;
     QuorlClearLastError();
     EXPECT_EQ(WEventAll(1), 0);
     EXPECT_EQ(QuorlGetLastError(), ERR_ABORTED);

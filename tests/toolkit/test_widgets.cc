@@ -2,11 +2,11 @@
 // posted events over the headless backend.
 #include <gtest/gtest.h>
 
-#include "config/options.h"
 #include "toolkit/backend.h"
 #include "toolkit/eventloop.h"
 #include "toolkit/headless.h"
 #include "toolkit/scrollbar.h"
+#include "toolkit/settings.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/widgets.h"
 
@@ -190,8 +190,8 @@ struct Clicks : Widgets {
     void SetUp() override {
         Widgets::SetUp();
         wClock = testClock;
-        clickpause = 4;
-        ignoremotion = 4;
+        wSettings.clickPause = 4;
+        wSettings.ignoreMotion = 4;
         win = WCreateWindow(top, 0, 0, 100, 100, record, &got);
     }
     void TearDown() override {

@@ -9,9 +9,8 @@
 #include <sys/select.h>
 #include <unistd.h>
 
-#include "config/bindings.h"
-#include "config/options.h"
 #include "runtime/gen.h"
+#include "toolkit/settings.h"
 
 X11State xs;
 
@@ -65,7 +64,7 @@ const char* lookupResource(const char* name, const char* cls) {
     return value.addr;
 }
 
-int dumpResources(const char* path) {
+int writeResources(const char* path) {
     if (!resourceDb) return 0;
     XrmPutFileDatabase(resourceDb, path);
     return 1;
@@ -74,8 +73,6 @@ int dumpResources(const char* path) {
 void loadResources() {
     XrmInitialize();
     if (const char* text = XResourceManagerString(xs.dpy)) resourceDb = XrmGetStringDatabase(text);
-    cfg_resourceLookup = lookupResource;
-    cfg_resourceDump = dumpResources;
 }
 
 Window xid(WWindow* w) {
@@ -91,7 +88,7 @@ struct X11Backend : WBackend {
         xs.screen = DefaultScreen(xs.dpy);
         xs.root = RootWindow(xs.dpy, xs.screen);
         xs.colormap = DefaultColormap(xs.dpy, xs.screen);
-        if (!loadFont(fontName)) {
+        if (!loadFont(wSettings.font)) {
             gen_error("No usable font on the display");
             XCloseDisplay(xs.dpy);
             xs.dpy = nullptr;
@@ -144,11 +141,23 @@ struct X11Backend : WBackend {
         if (xs.gc) XFreeGC(xs.dpy, xs.gc);
         if (resourceDb) XrmDestroyDatabase(resourceDb);
         resourceDb = nullptr;
-        cfg_resourceLookup = nullptr;
-        cfg_resourceDump = nullptr;
         XCloseDisplay(xs.dpy);
         xs = X11State();
     }
+
+    const char* resource(const char* name, const char* cls) override {
+        return lookupResource(name, cls);
+    }
+    int dumpResources(const char* path) override { return writeResources(path); }
+    int parseColor(const char* spec, int* r, int* g, int* b) override {
+        XColor c;
+        if (!spec || !*spec || !XParseColor(xs.dpy, xs.colormap, spec, &c)) return 0;
+        *r = c.red;
+        *g = c.green;
+        *b = c.blue;
+        return 1;
+    }
+    bool monochrome() override { return DefaultDepth(xs.dpy, xs.screen) == 1; }
 
     void beep() override { XBell(xs.dpy, 0); }
     void alert(const char* text) override { WDialogueAlert(text); }

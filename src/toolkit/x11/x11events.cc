@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "config/options.h"
 #include "toolkit/x11/x11.h"
 
 namespace {

@@ -1,9 +1,10 @@
-// diff/diff_merge.cc: comparing two editor buffers, the engine's File input.
+// buffer/diff_file.cc: the line difference engine reading editor buffers (its File input).
+#include "buffer/diff_file.h"
+
 #include <cstdlib>
 #include <cstring>
 
 #include "buffer/file.h"
-#include "diff/diff.h"
 
 namespace {
 

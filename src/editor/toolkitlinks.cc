@@ -1,0 +1,70 @@
+// editor/toolkitlinks.cc: where the configuration and the toolkit meet. The toolkit reads no
+// option: the editor, which owns both, hands it its settings; and the option engine's needs
+// from the window system are answered here through the toolkit.
+#include "buffer/file.h"
+#include "buffer/registry.h"
+#include "config/cfg.h"
+#include "config/options.h"
+#include "config/switches.h"
+#include "editor/edit.h"
+#include "editor/startup.h"
+#include "lang/syn.h"
+#include "toolkit/settings.h"
+#include "toolkit/toolkit.h"
+#include "toolkit/window.h"
+
+namespace {
+
+void relayoutAll() {
+    for (File* f = FileHead(); f; f = f->next)
+        for (Edit* e = f->edits; e; e = e->nextsame) {
+            EditLayout(e);
+            EditRedraw(e);
+        }
+}
+
+struct ToolkitDisplay : CfgDisplay {
+    int parseColor(const char* text, int* r, int* g, int* b) override {
+        return WParseColor(text, r, g, b);
+    }
+    bool monochrome() override { return WMonochrome(); }
+    int charWidth() override { return WFontWidth(); }
+    int lineHeight() override { return WFontHeight(); }
+    void redrawAll() override {
+        if (XWindowsOn) relayoutAll();
+    }
+    const char* resource(const char* name, const char* cls) override {
+        return WResource(name, cls);
+    }
+    int dumpResources(const char* path) override { return WDumpResources(path); }
+};
+
+ToolkitDisplay toolkitDisplay;
+
+} // namespace
+
+void EditInstallCfgDisplay() {
+    cfg_SetDisplay(&toolkitDisplay);
+}
+
+int EditApplyToolkitSettings() {
+    WSettings s;
+    s.font = fontName;
+    s.background = colorTexts[COLOR_BACKGROUND];
+    s.foreground = colorTexts[COLOR_FOREGROUND];
+    s.control = colorTexts[COLOR_CONTROL];
+    s.select = colorTexts[COLOR_SELECT];
+    s.clickPause = clickpause;
+    s.ignoreMotion = ignoremotion;
+    s.escapeAborts = debugFlag[XSW_ESCABORT] != 0;
+    return WApplySettings(s);
+}
+
+// A font or colour set by a configure command after start-up shows at once.
+void EditOptionChanged(const char* name) {
+    bool colour = cfg_FindOption(name) && cfg_FindOption(name)->colorSlot >= 0;
+    if (!EditApplyToolkitSettings() && !colour) return;
+    if (!XWindowsOn) return;
+    if (colour) syn_RefigureColors();
+    relayoutAll();
+}

@@ -1,0 +1,27 @@
+#!/bin/sh
+# tests/e2e/layers.sh SRC QVC: the folders' dependencies point one way. The toolkit includes
+# nothing of the configuration, the difference engine nothing of the buffer, the QVC core
+# nothing above the runtime and the engine; and the qvc program loads no X library.
+src=$1
+qvc=$2
+fail=0
+
+# forbid DIR PATTERN WHY: no file under src/DIR includes a header matching PATTERN.
+forbid() {
+    hits=$(grep -rnE "#include \"($2)/" "$src/$1" 2>/dev/null)
+    if [ -n "$hits" ]; then
+        echo "src/$1 must not include $2 ($3):"
+        echo "$hits"
+        fail=1
+    fi
+}
+forbid toolkit 'config|buffer|editor|lang|vc' 'the toolkit gets its settings from its owner'
+forbid diff 'buffer|editor|toolkit|config' 'the engine reads Files through DiffFileAccess'
+forbid vc 'toolkit|config|buffer|editor|lang' 'the QVC core runs without a display'
+
+if ldd "$qvc" | grep -i 'libX11'; then
+    echo "$qvc loads Xlib"
+    fail=1
+fi
+[ $fail = 0 ] && echo "layers: ok"
+exit $fail
