@@ -168,6 +168,9 @@ int frameEvent(WEvent& ev, void* data) {
         break;
     case WE_CROSSING:
         edit->focus = ev.state != 0;
+        // Taking the window up again is when a file changed behind its back is noticed.
+        if (ev.state && !edit->skipFileCheck && WInputAllowed(edit->frame))
+            EditFileCheck(edit, nullptr);
         break;
     case WE_KEY:
         return textEvent(ev, data);
@@ -486,7 +489,9 @@ void EditSelectionRange(Edit* edit, int64_t* l1, int* c1, int64_t* l2, int* c2) 
 }
 
 void EditsRaiseOne(Edit* edit) {
-    if (edit && edit->top) WRaiseWindow(edit->top);
+    if (!edit || !edit->top) return;
+    WRaiseWindow(edit->top);
+    if (!edit->skipFileCheck) EditFileCheck(edit, nullptr);
 }
 
 // ---- closing ----

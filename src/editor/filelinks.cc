@@ -6,6 +6,7 @@
 
 #include "buffer/file.h"
 #include "buffer/journal.h"
+#include "buffer/match.h"
 #include "buffer/notify.h"
 #include "buffer/save.h"
 #include "config/options.h"
@@ -13,6 +14,7 @@
 #include "editor/edit.h"
 #include "editor/editcmd.h"
 #include "editor/starthooks.h"
+#include "lang/syn.h"
 #include "runtime/error.h"
 #include "toolkit/eventloop.h"
 #include "toolkit/toolkit.h"
@@ -112,6 +114,11 @@ void messageLines(const char* text) {
     if (!shown) WMessage(text);
 }
 
+// Bracket matching picks its pair table (Pascal's begin and end) by the File's language.
+int languageType(const File* file) {
+    return file->language ? file->language->id : 0;
+}
+
 bool guiMprintf() {
     return debugFlag[XSW_GUIMPRINTF] != 0;
 }
@@ -134,10 +141,14 @@ void rearmTimer(void* timer, int ms) {
     if (timer) ExtraProcess_SetTimeout((ExtraHandle*)timer, ms > 0 ? ms : 1000);
 }
 
+// Started before the configuration is read, and called again after it, so that the first
+// journal is written at the configured interval rather than the default one.
 void startJournalTimer() {
-    if (journalTimer) return;
     int ms = EditIncrFrequency > 0 ? EditIncrFrequency * 1000 : 1000;
-    journalTimer = ExtraProcess_Create(XP_TIMER, ms, journalTick, nullptr, nullptr);
+    if (journalTimer)
+        ExtraProcess_SetTimeout(journalTimer, ms);
+    else
+        journalTimer = ExtraProcess_Create(XP_TIMER, ms, journalTick, nullptr, nullptr);
 }
 
 int fileChanged(File* file) {
@@ -163,6 +174,7 @@ void EditInstallFileLinks() {
     fileNotify.lockWindow = lockWindow;
     fileNotify.replaceFile = replaceFile;
     err_sink.messageLines = messageLines;
+    match_LanguageType = languageType;
     err_sink.guiMprintf = guiMprintf;
     // The message-list window is not built: the program's messages go to the message lines.
     err_sink.messageList = messageLines;

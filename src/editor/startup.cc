@@ -358,6 +358,7 @@ void qe_main(int argc, char** argv) {
         EditInitColouring();
         cfg_StartupConfiguration(process_default_config_file);
         if (ISDN_mode >= 9) colorsyntax = 0;
+        if (startHooks.startJournalTimer) startHooks.startJournalTimer();
         cfg_optionChangedHook = EditOptionChanged;
         EditApplyToolkitSettings();
         WRefigureFont();

@@ -23,6 +23,7 @@ struct Dialog {
     TextField* field = nullptr;
     int dflt = 0;
     int cancelValue = -1;
+    int focus = 0; // the button that Return presses, or -1: the text field has the keyboard
     bool done = false;
     int result = -1;
     // file chooser
@@ -48,30 +49,71 @@ void drawDialog(Dialog* d) {
     WDrawLines(d->win, pad, pad, shown, wPalette.control);
 }
 
+// Return's target: the focused button, or (field focused) the button the field confirms.
+void setFocus(Dialog* d, int focus) {
+    d->focus = focus;
+    for (Button* b : d->buttons) {
+        b->isDefault = b->index == (focus >= 0 ? focus : d->dflt);
+        btnDraw(b);
+    }
+    if (d->field) WSetFocusChild(focus < 0 ? d->field->win : d->win);
+}
+
+// Tab and Shift+Tab go round the text field (when there is one) and the buttons.
+void tabFocus(Dialog* d, bool back) {
+    int n = (int)d->buttons.size();
+    int first = d->field ? -1 : 0;
+    if (n == 0 && !d->field) return;
+    int f = d->focus + (back ? -1 : 1);
+    if (f < first) f = n - 1;
+    if (f >= n) f = first;
+    setFocus(d, f);
+}
+
+void pressFocused(Dialog* d) {
+    if (d->focus >= 0 && d->focus < (int)d->buttons.size()) {
+        Button* b = d->buttons[(size_t)d->focus];
+        if (b->callback) b->callback(b, b->data);
+    } else if (d->list) {
+        chooserConfirm(d);
+    } else {
+        finish(d, d->dflt);
+    }
+}
+
 int dialogEvent(WEvent& ev, void* data) {
     auto* d = static_cast<Dialog*>(data);
     switch (ev.kind) {
     case WE_EXPOSE:
         drawDialog(d);
         break;
+    case WE_MAP:
+        // A question asked before any window has the keyboard (the crash-recovery question
+        // at start-up) must still hear its keys.
+        if (ev.state) WTakeFocus(d->win);
+        break;
     case WE_CLOSE:
         finish(d, d->cancelValue);
         break;
     case WE_KEY:
-        if (ev.key == WK_ESCAPE)
+        if (ev.key == WK_ESCAPE) {
             finish(d, d->cancelValue);
-        else if ((ev.key == WK_RETURN || ev.key == WK_KP_ENTER) && d->list)
-            chooserConfirm(d);
-        else if (ev.key == WK_RETURN || ev.key == WK_KP_ENTER)
-            finish(d, d->dflt);
-        else if (d->field)
+        } else if (ev.key == WK_TAB) {
+            tabFocus(d, ev.modifiers & WMOD_SHIFT);
+        } else if (ev.key == WK_RETURN || ev.key == WK_KP_ENTER) {
+            pressFocused(d);
+        } else if (d->field && !ev.text.empty()) {
+            setFocus(d, -1); // typing goes to the field
             tfKey(d->field, ev);
+        }
         break;
     default:
         break;
     }
     return 1;
 }
+
+void fieldTab(TextField*, void* data);
 
 void buttonChosen(Button* b, void* data) {
     finish(static_cast<Dialog*>(data), b->index);
@@ -85,6 +127,10 @@ void fieldActivate(TextField*, void* data) {
 void fieldCancel(TextField*, void* data) {
     auto* d = static_cast<Dialog*>(data);
     finish(d, d->cancelValue);
+}
+
+void fieldTab(TextField* tf, void* data) {
+    tabFocus(static_cast<Dialog*>(data), tf->keyModifiers & WMOD_SHIFT);
 }
 
 // Text size in pixels: widest line and number of lines.
@@ -160,6 +206,7 @@ int questionDialog(const char* title, const char* text, const std::vector<std::s
     d.win = WCreateWindow(nullptr, 100, 100, width, height, dialogEvent, &d);
     WSetBackground(d.win, wPalette.control);
     makeButtons(&d, labels, pad + th + pad, width);
+    d.focus = dflt >= 0 && dflt < (int)labels.size() ? dflt : 0;
     return runModal(&d, title);
 }
 
@@ -303,9 +350,10 @@ int WDialoguePrompt(const char* title, const char* prompt, std::string& answer) 
     WSetBackground(d.win, wPalette.control);
     d.field = tfCreate(d.win, pad, pad + th + pad, width - 2 * pad, fh, fieldActivate, &d);
     d.field->cancel = fieldCancel;
+    d.field->tab = fieldTab;
     tfSetText(d.field, answer);
-    WSetFocusChild(d.field->win);
     makeButtons(&d, labels, pad + th + pad + fh + pad, width);
+    setFocus(&d, -1);
     int r = runModal(&d, title);
     if (r != 0) return 0;
     answer = d.text;
@@ -316,7 +364,7 @@ int WDialogueChooseFile(const char* title, const char* confirm, const char* star
                         std::string& result) {
     Dialog d;
     d.cancelValue = 0;
-    d.dflt = 1;
+
     std::string start, name;
     WChooserStart(startDir, start, name);
     GenStr canon(gen_realpath(start.c_str()));
@@ -334,10 +382,11 @@ int WDialogueChooseFile(const char* title, const char* confirm, const char* star
     WMapWindow(d.list);
     d.field = tfCreate(d.win, pad, y + listH + pad, width - 2 * pad, fieldH, chooserActivate, &d);
     d.field->cancel = fieldCancel;
-    WSetFocusChild(d.field->win);
+    d.field->tab = fieldTab;
+    d.dflt = 0; // Return in the name field presses the confirm button
     makeButtons(&d, labels, y + listH + pad + fieldH + pad, width);
-    d.buttons[0]->isDefault = true;
     for (Button* b : d.buttons) b->callback = chooserButton;
+    setFocus(&d, -1);
     int r = runModal(&d, title);
     if (r != 1) return 0;
     result = d.text;

@@ -104,12 +104,17 @@ void tfDraw(TextField* tf) {
 }
 
 void tfKey(TextField* tf, const WEvent& ev) {
+    tf->keyModifiers = ev.modifiers;
     if (ev.key == WK_RETURN || ev.key == WK_KP_ENTER) {
         if (tf->activate) tf->activate(tf, tf->data);
         return;
     }
     if (ev.key == WK_ESCAPE) {
         if (tf->cancel) tf->cancel(tf, tf->data);
+        return;
+    }
+    if (ev.key == WK_TAB) {
+        if (tf->tab) tf->tab(tf, tf->data);
         return;
     }
     if (!tf->editable) return;

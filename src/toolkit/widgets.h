@@ -17,6 +17,8 @@ struct TextField {
     TfCallback activate = nullptr; // Return
     TfCallback cancel = nullptr;   // Escape
     TfCallback changed = nullptr;  // after every edit
+    TfCallback tab = nullptr;      // Tab or Shift+Tab; unset: ignored
+    unsigned keyModifiers = 0;     // of the key that called the callback
     void* data = nullptr;
 };
 

@@ -106,7 +106,9 @@ int WDeliver(WEvent& ev) {
     }
     if (ev.kind == WE_KEY || ev.kind == WE_HELP) {
         WWindow* top = WTopLevelOf(ev.window);
-        if (top && top->focusChild && top->focusChild != ev.window) ev.window = top->focusChild;
+        // Keys go to the child that holds the keyboard, else to the top-level window itself,
+        // never to whatever child the pointer happens to rest on.
+        if (top) ev.window = top->focusChild ? top->focusChild : top;
     }
     WRegistration* r = WFindRegistration(ev.window->id);
     if (!r) return 1; // not ours: nothing to do
@@ -188,6 +190,10 @@ void WSetCursor(WWindow* win, int shape) {
 
 void WRaiseWindow(WWindow* win) {
     if (wBackend) wBackend->raise(win);
+}
+
+void WTakeFocus(WWindow* win) {
+    if (wBackend && win) wBackend->takeFocus(win);
 }
 
 void WSetBackground(WWindow* win, WColor colour) {
