@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <sys/types.h>
 
 struct Edit;          // an editor window showing a File (editor/)
@@ -101,6 +102,14 @@ struct File {
     bool checkinOnClose = false;
     bool fromVc = false;
     bool noAutoCheckout = false;
+
+    // command output (buffer/exec.h, editor/execwin.cc)
+    struct ExecRecord* exec = nullptr; // the command writing into the File, while it runs
+    bool running = false;              // a command writes into the File
+    bool terminated = false;           // the user halted that command
+    std::string execString;            // what the command's caller keeps with the output
+    std::string execDir;               // where the command ran; relative names start there
+    int64_t errorLine = 0;             // the current error line of error navigation, 0 none
 };
 
 // ---- opening and loading ----

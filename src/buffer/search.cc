@@ -9,6 +9,7 @@
 #include "buffer/file.h"
 #include "buffer/search_pat.h"
 #include "runtime/error.h"
+#include "toolkit/longwork.h"
 
 namespace {
 
@@ -214,6 +215,8 @@ Line* FilexFind(File* file, Line* hint, int64_t hintNo, int64_t& line, int& col,
     SearchPat pat;
     if (!SearchCompileReport(pat, pattern, patLen, flags)) return FindErrorLine();
     if (!file || !file->first || pat.patLen == 0) return nullptr;
+    // A search through a big File keeps the windows drawn and stops on Escape.
+    WLongWork work("Searching");
     SearchRun run;
     run.file = file;
     run.checkEvery = file->cacheAlloc > 0 ? file->cacheAlloc : 32768;

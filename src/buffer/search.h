@@ -40,7 +40,3 @@ int FMatchesHere(File* file, Line* line, int col, const char* pattern, int patLe
                  int& end, int flags);
 int BMatchesHere(File* file, Line* line, int col, const char* pattern, int patLen, int& lineEnds,
                  int& end, int flags);
-
-// Whether the user asked to stop a long search; installed by the editor (EditAborted over the
-// File's windows). While unset nothing aborts.
-extern int (*search_EditAborted)(File* file);

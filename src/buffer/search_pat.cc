@@ -10,15 +10,14 @@
 
 #include "buffer/file.h"
 #include "buffer/search.h"
-
-int (*search_EditAborted)(File* file) = nullptr;
+#include "toolkit/longwork.h"
 
 bool SearchRun::Work(int64_t amount) {
     if (aborted) return false;
     scanned += amount;
     if (scanned > checkEvery) {
         scanned %= checkEvery;
-        if (search_EditAborted && search_EditAborted(file)) aborted = true;
+        if (WLongWorkAborted()) aborted = true;
     }
     return !aborted;
 }

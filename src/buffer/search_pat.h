@@ -52,7 +52,8 @@ struct SearchRun {
     int64_t scanned = 0;    // bytes (or matcher steps) since the last abort check
     int64_t checkEvery = 32768;
     bool aborted = false;
-    // Adds work; asks the editor once more than checkEvery has piled up. False once aborted.
+    // Adds work; asks the long-work scope once more than checkEvery has piled up (Escape
+    // stops the search). False once aborted.
     bool Work(int64_t amount);
 };
 

@@ -3,6 +3,7 @@
 #include "buffer/file.h"
 #include "buffer/search.h"
 #include "buffer/search_pat.h"
+#include "toolkit/longwork.h"
 
 namespace {
 
@@ -35,6 +36,7 @@ int FileReplaceAll(File* file, int64_t& line, int& col, const char* pattern, int
     if (!SearchCompileReport(pat, pattern, patLen, flags)) return -1;
     if (!file || !file->first || pat.patLen == 0) return 0;
     if (!replacement || repLen < 0) repLen = 0;
+    WLongWork work("Replacing");
     SearchRun run;
     run.file = file;
     run.checkEvery = file->cacheAlloc > 0 ? file->cacheAlloc : 32768;

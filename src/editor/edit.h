@@ -211,6 +211,8 @@ void EditsRaiseOne(Edit* edit);
 
 // ---- drawing and the title bar ----
 void EditSetMsg(Edit* edit, const char* text);
+// Long work's progress on the current window's message line (null clears it).
+void EditShowProgress(const char* text);
 void EditRedraw(Edit* edit);
 void EditUpdateTitle(Edit* edit);
 void EditLayout(Edit* edit); // place the parts after a resize

@@ -386,6 +386,15 @@ void EditSetMsg(Edit* edit, const char* text) {
     if (WIsHeadless() && !t.empty()) WMessage(t.c_str());
 }
 
+void EditShowProgress(const char* text) {
+    Edit* edit = EditCurrent();
+    if (!edit) return;
+    // Drawn only: progress is not a message the batch output should list.
+    edit->message = text ? text : "";
+    drawMessage(edit);
+    WSync();
+}
+
 void EditUpdateTitle(Edit* edit) {
     EditView& v = edit->view;
     File* file = v.file;

@@ -17,6 +17,7 @@
 #include "lang/syn.h"
 #include "runtime/error.h"
 #include "toolkit/eventloop.h"
+#include "toolkit/longwork.h"
 #include "toolkit/toolkit.h"
 
 namespace {
@@ -185,5 +186,6 @@ void EditInstallFileLinks() {
     editHooks.revert = FileRevert;
     editHooks.saveFile = saveFile;
     startHooks.startJournalTimer = startJournalTimer;
+    wProgressShow = EditShowProgress;
     EditCmdInit();
 }

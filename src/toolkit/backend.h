@@ -60,6 +60,9 @@ struct WBackend {
     // WB_ESCAPE for an Escape press when abortable, else the handler's result.
     virtual int dispatchNext(int abortable) = 0;
     virtual void waitInput(int ms) = 0;
+    // During long work: delivers the exposures and resizes already queued and takes an Escape
+    // press (true when one came); other input stays queued for afterwards.
+    virtual bool pumpDuringWork() { return false; }
     virtual void flush() {}
     // Queues an event made inside the toolkit; it is dispatched like one from the display.
     virtual void postEvent(const WEvent& ev) = 0;

@@ -1,10 +1,14 @@
 // toolkit/eventloop.cc: the background-work list, deadlines and the event pump.
 #include "toolkit/eventloop.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdarg>
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/time.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 #include "runtime/error.h"
@@ -159,15 +163,6 @@ int ExtraProcess_Wait(int* wait) {
         *wait = suggested;
         return 1;
     }
-    int status = 0;
-    pid_t reaped;
-    do {
-        reaped = waitpid(-1, &status, WNOHANG);
-    } while (reaped < 0 && errno == EINTR);
-    int exitStatus = 0;
-    if (reaped > 0)
-        exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-
     size_t i = 0;
     while (i < xlist.items.size()) {
         ExtraEntry* e = xlist.items[i];
@@ -189,13 +184,23 @@ int ExtraProcess_Wait(int* wait) {
             }
         }
         if (e->kind == XP_IDLE) suggested = 0;
-        bool childEnded = e->kind == XP_CHILD && reaped > 0 && e->pid == reaped;
+        // Each child entry waits for its own pid: reaping any child would take the status
+        // of one that belongs to someone else (a synchronous filter's shell, say).
+        int status = 0;
+        bool childEnded = false;
+        if (e->kind == XP_CHILD && e->pid > 0) {
+            pid_t reaped;
+            do {
+                reaped = waitpid((pid_t)e->pid, &status, WNOHANG);
+            } while (reaped < 0 && errno == EINTR);
+            childEnded = reaped == (pid_t)e->pid || (reaped < 0 && errno == ECHILD);
+        }
         // A callback may have added or removed entries: find this one again.
         long at = indexOf(e);
         if (at < 0) continue; // killed from inside its own callback
         i = (size_t)at;
         if (childEnded || done) {
-            int remove = e->finish ? e->finish(e->user, childEnded ? exitStatus : 0) : 1;
+            int remove = e->finish ? e->finish(e->user, childEnded ? status : 0) : 1;
             at = indexOf(e);
             if (at < 0) continue;
             i = (size_t)at;
@@ -209,6 +214,58 @@ int ExtraProcess_Wait(int* wait) {
     }
     *wait = suggested;
     return 1;
+}
+
+// ---- watched descriptors and the sleep ----
+
+namespace {
+
+std::vector<int> watched;
+int wakePipe[2] = {-1, -1};
+
+void makeWakePipe() {
+    if (wakePipe[0] >= 0) return;
+    if (pipe(wakePipe) != 0) return;
+    for (int fd : wakePipe) {
+        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+        fcntl(fd, F_SETFD, FD_CLOEXEC);
+    }
+}
+
+void drainWakePipe() {
+    char buf[64];
+    while (read(wakePipe[0], buf, sizeof buf) > 0) {
+    }
+}
+
+} // namespace
+
+void WWatchFd(int fd) {
+    if (fd < 0 || std::find(watched.begin(), watched.end(), fd) != watched.end()) return;
+    makeWakePipe();
+    watched.push_back(fd);
+}
+
+void WUnwatchFd(int fd) {
+    watched.erase(std::remove(watched.begin(), watched.end(), fd), watched.end());
+}
+
+void WWakeUp() {
+    if (wakePipe[1] < 0) return;
+    int saved = errno;
+    char c = 0;
+    (void)!write(wakePipe[1], &c, 1);
+    errno = saved;
+}
+
+void WWaitInput(int displayFd, int ms) {
+    std::vector<pollfd> fds;
+    fds.reserve(watched.size() + 2);
+    if (displayFd >= 0) fds.push_back({displayFd, POLLIN, 0});
+    if (wakePipe[0] >= 0) fds.push_back({wakePipe[0], POLLIN, 0});
+    for (int fd : watched) fds.push_back({fd, POLLIN, 0});
+    int r = poll(fds.data(), fds.size(), ms);
+    if (r > 0 && wakePipe[0] >= 0) drainWakePipe();
 }
 
 // ---- the event pump ----
@@ -256,8 +313,7 @@ void WYield(int ms) {
         wBackend->flush();
         wBackend->waitInput(ms);
     } else {
-        struct timeval tv = {ms / 1000, (ms % 1000) * 1000};
-        select(0, nullptr, nullptr, nullptr, &tv);
+        WWaitInput(-1, ms);
     }
 }
 

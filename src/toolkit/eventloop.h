@@ -24,6 +24,16 @@ bool ExtraProcess_AnyTimedOut();
 int ExtraProcess_NumberPending();
 int ExtraProcess_Wait(int* wait); // one pass; *wait = ms the caller may sleep; returns 1
 
+// Descriptors the sleep watches besides the display connection: one that becomes readable
+// (a child's pipe) ends the sleep, so output is read as it arrives.
+void WWatchFd(int fd);
+void WUnwatchFd(int fd);
+// Ends the current or next sleep; safe to call from a signal handler.
+void WWakeUp();
+// The backends' sleep: until displayFd (-1: none) or a watched descriptor is readable, the
+// wake-up is called, or ms milliseconds pass.
+void WWaitInput(int displayFd, int ms);
+
 // Wall-clock deadlines as (seconds, milliseconds).
 void WSetTimeout(long* sec, int* ms, int delayMs);
 int WCheckTimeout(long sec, int ms); // 0 when passed, else the milliseconds still to go

@@ -81,14 +81,18 @@ std::string qvc_copyname(const std::string& logname); // "" when every name is t
 int qvc_readhdr(FILE* stream, QvcLog& log);
 int qvc_readindex(FILE* stream, QvcLog& log);
 int qvc_readrec(FILE* stream, QvcLog& log, int n, int withBlock);
-// A "#LINES" block at the stream's position: its entry lines and the count it produces.
-int qvc_readinfo(FILE* stream, std::vector<std::string>& lines, int* produced);
+// A "#LINES" block at the stream's position: its entry lines and the count it produces. A
+// delta's entries must be well formed and produce that count; a current-text block holds
+// exactly that many lines. -1 for anything else.
+int qvc_readinfo(FILE* stream, std::vector<std::string>& lines, int* produced, int delta);
 int qvc_readcurfile(FILE* stream, QvcLog& log);
 // Reads what rebuilding the version n records back from the newest needs; `order` receives
 // the records whose blocks are applied to the current text, in order.
 int qvc_readtorecn(FILE* stream, QvcLog& log, int n, std::vector<int>& order);
 int qvc_readall(FILE* stream, QvcLog& log); // every record, block and the current text
-int qvc_openlog(const char* logname, QvcLog& log, FILE** stream); // header and index
+// Header, index, every record and delta, each checked against the others ("Error in logfile
+// format." for anything inconsistent); the current text is read when needed.
+int qvc_openlog(const char* logname, QvcLog& log, FILE** stream);
 void qvc_logerror(int code);
 int qvc_writerec(FILE* stream, const QvcRecord& rec);
 int qvc_writeinfo(FILE* stream, const std::vector<std::string>& lines, int produced);
@@ -137,8 +141,11 @@ long long qvc_mktime(const QvcDate& d);
 
 // ---- texts ----
 int qvc_readtext(const char* path, QvcText& text); // 0, -1 unreadable, -2 NUL bytes
-int qvc_writetext(const char* path, const QvcText& text, int mode);
-QvcText qvc_applyblock(const QvcText& given, const std::vector<std::string>& block);
+int qvc_writetext(int fd, const QvcText& text); // 0, or -1 with errno
+// Applies a delta block (checked by qvc_readinfo) to the given text; -1 when it reaches lines
+// the text does not have, copies a line twice, or does not produce `produced` lines.
+int qvc_applyblock(const QvcText& given, const std::vector<std::string>& block, int produced,
+                   QvcText& out);
 // The delta entries that build `to` from `from`; 0, or -1 when the comparison failed.
 int qvc_makeblock(const QvcText& from, const QvcText& to, std::vector<std::string>& block);
 // Rebuilds the text of record n (reading what it needs); 0 or -1. `expected` receives the
@@ -173,6 +180,9 @@ int qvc_Diff(const char* working, const char* source, const char* first, const c
 int qvc_textdiff(const char* file1, const char* file2);
 int qvc_show(const char* source, int full, int recurse);
 int qvc_unlock(const char* working, const char* source, int vpath);
+// The mail program that tells a lock's holder it was broken ("/bin/mail"); run with the
+// arguments "--" and the holder's login name and the message on its standard input.
+extern const char* qvc_mailer;
 int qvc_unqvc(const char* working, const char* source);
 int qvc_deletefile(const char* working, const char* source);
 // Takes record r out of a log read whole, joining its neighbours' deltas; 0, -2 refused

@@ -55,7 +55,7 @@ int copyOneFile(const char* from, const char* to) {
     }
     struct stat st;
     fstat(in, &st);
-    int out = open(to, O_WRONLY | O_CREAT | O_EXCL, st.st_mode & 07777);
+    int out = open(to, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, st.st_mode & 07777);
     if (out < 0) {
         close(in);
         qvcprint("Unable to create file: %s\n", to);
@@ -76,11 +76,11 @@ int copyOneFile(const char* from, const char* to) {
         result = -1;
     }
     close(in);
+    fchmod(out, st.st_mode & 07777); // the original's mode, whatever the umask
     if (close(out) != 0 && result == 0) {
         qvcprint("Can't write to file: %s\n", to);
         result = -1;
     }
-    fchmodat(AT_FDCWD, to, st.st_mode & 07777, 0);
     if (result < 0) unlink(to);
     return result;
 }

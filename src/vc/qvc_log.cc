@@ -62,6 +62,42 @@ bool getLine(FILE* f, std::string& line) {
     return true;
 }
 
+// A log line: false at the end of the file and for a last line that lost its newline, which
+// a log written whole never has.
+bool getLogLine(FILE* f, std::string& line) {
+    return getLine(f, line) && line.back() == '\n';
+}
+
+// A decimal number that is the whole of text (optionally negative); false for anything else.
+bool wholeNumber(const char* text, long min, long max, long* value) {
+    if (!*text) return false;
+    char* end = nullptr;
+    errno = 0;
+    long v = strtol(text, &end, 10);
+    if (errno || *end || v < min || v > max || isspace((unsigned char)*text) || *text == '+')
+        return false;
+    *value = v;
+    return true;
+}
+
+// The numbers of a line "PREFIX N" or "PREFIX N M" (with its newline), each 0..INT_MAX
+// unless negative ones are allowed; false when the line is anything else.
+bool numberLine(const std::string& line, const char* prefix, int count, long* values,
+                long min = 0) {
+    size_t n = strlen(prefix);
+    if (line.compare(0, n, prefix) != 0 || line.back() != '\n') return false;
+    std::string rest = line.substr(n, line.size() - n - 1);
+    size_t pos = 0;
+    for (int i = 0; i < count; i++) {
+        size_t sp = i + 1 < count ? rest.find(' ', pos) : rest.size();
+        if (sp == std::string::npos) return false;
+        if (!wholeNumber(rest.substr(pos, sp - pos).c_str(), min, INT_MAX, &values[i]))
+            return false;
+        pos = sp + 1;
+    }
+    return true;
+}
+
 std::string chomp(std::string s) {
     if (!s.empty() && s.back() == '\n') s.pop_back();
     return s;
@@ -89,8 +125,12 @@ bool writeBE(FILE* f, long value) {
 // Copies the first `length` bytes of `from` into the open stream `to`.
 bool copyPrefix(const char* from, FILE* to, long length) {
     if (length == 0) return true;
-    FILE* in = fopen(from, "rb");
-    if (!in) return false;
+    int fd = open(from, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    FILE* in = fd < 0 ? nullptr : fdopen(fd, "rb");
+    if (!in) {
+        if (fd >= 0) close(fd);
+        return false;
+    }
     char buf[16384];
     long left = length;
     while (left > 0) {
@@ -203,6 +243,16 @@ int qvc_logexists(const char* source) {
     return stat(qvc_getlogname(source).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+// Makes a repository directory; the group that shares the repository must be able to create
+// locks and semaphores in it whatever the creator's umask, so it gets read, write and search
+// for owner and group. 0, or -1 with errno.
+static int makeSharedDir(const std::string& dir) {
+    if (mkdir(dir.c_str(), 0777) != 0) return -1;
+    struct stat st;
+    if (lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return -1;
+    return chmod(dir.c_str(), (st.st_mode & 07777) | S_IRWXU | S_IRWXG);
+}
+
 int qvc_createlogdirs(const char* source) {
     std::string logdir = qvc_getlogdir(source);
     const std::string dirs[] = {logdir, logdir + "/qvc.lok", logdir + "/qvc.sem"};
@@ -215,11 +265,10 @@ int qvc_createlogdirs(const char* source) {
             }
             continue;
         }
-        if (mkdir(d.c_str(), 0777) != 0) {
+        if (makeSharedDir(d) != 0) {
             qvcprint("Could not create directory: %s.\n", d.c_str());
             return -1;
         }
-        if (stat(d.c_str(), &st) == 0) chmod(d.c_str(), st.st_mode | S_IRUSR | S_IWUSR);
     }
     return 0;
 }
@@ -265,7 +314,7 @@ int qvc_readhdr(FILE* f, QvcLog& log) {
         log.useComments = 1;
         log.branches.clear();
         log.aliases.clear();
-        bool pending = getLine(f, line);
+        bool pending = getLogLine(f, line);
         while (pending && !haveAncestor) {
             std::string l = chomp(line);
             pending = false;
@@ -277,8 +326,10 @@ int qvc_readhdr(FILE* f, QvcLog& log) {
                     log.useComments = atoi(l.c_str() + sp + 1);
             } else if (l == "#BRANCHES" || l == "#ALIASES") {
                 bool branches = l == "#BRANCHES";
-                while ((pending = getLine(f, line)) && line[0] == (branches ? 'B' : 'A')) {
-                    std::string e = chomp(line).substr(std::min<size_t>(2, line.size()));
+                while ((pending = getLogLine(f, line)) && line[0] == (branches ? 'B' : 'A')) {
+                    std::string e = chomp(line);
+                    if (e.size() < 2 || e[1] != ' ') goto bad;
+                    e.erase(0, 2);
                     size_t last = e.rfind(' ');
                     if (branches) {
                         size_t mid = last == std::string::npos ? last : e.rfind(' ', last - 1);
@@ -292,7 +343,9 @@ int qvc_readhdr(FILE* f, QvcLog& log) {
                 }
                 continue; // the line that ended the list is examined next
             } else if (startsWith(l, "#VERSIONS ")) {
-                log.count = atoi(l.c_str() + 10);
+                long v;
+                if (!numberLine(line, "#VERSIONS ", 1, &v)) goto bad;
+                log.count = int(v);
                 haveVersions = true;
             } else if (startsWith(l, "#TRUNK ")) {
                 char version[64] = "";
@@ -318,14 +371,14 @@ int qvc_readhdr(FILE* f, QvcLog& log) {
             } else {
                 goto bad;
             }
-            pending = getLine(f, line);
+            pending = getLogLine(f, line);
         }
         if (!haveVersions || !haveTrunk || !haveAncestor) goto bad;
         long cur = 0;
-        if (!readBE(f, &cur)) goto bad;
+        if (!readBE(f, &cur) || ftell(f) != log.fileSize - 4) goto bad;
         log.curOffset = cur;
     }
-    if (log.count < 0 || 4L * log.count > log.headerStart || log.curOffset < 0 ||
+    if (log.count < 1 || 4L * log.count > log.headerStart || log.curOffset < 0 ||
         log.curOffset >= log.headerStart - 4L * log.count ||
         (log.count > 0 && (log.trunkIndex < 0 || log.trunkIndex >= log.count)))
         goto bad;
@@ -340,8 +393,10 @@ int qvc_readindex(FILE* f, QvcLog& log) {
     long start = log.headerStart - 4L * log.count;
     if (fseek(f, start, SEEK_SET) != 0) return -1;
     log.index.assign(log.count, 0);
+    // Records lie in index order from the start of the file, the current text after them.
     for (int i = 0; i < log.count; i++) {
-        if (!readBE(f, &log.index[i]) || log.index[i] < 0 || log.index[i] >= start) {
+        if (!readBE(f, &log.index[i]) || log.index[i] < (i ? log.index[i - 1] + 1 : 0) ||
+            (i == 0 && log.index[0] != 0) || log.index[i] >= log.curOffset) {
             errno = 0;
             qvc_logerror(1);
             return -1;
@@ -351,20 +406,46 @@ int qvc_readindex(FILE* f, QvcLog& log) {
     return 0;
 }
 
-int qvc_readinfo(FILE* f, std::vector<std::string>& lines, int* produced) {
+int qvc_readinfo(FILE* f, std::vector<std::string>& lines, int* produced, int delta) {
     std::string line;
-    int entries = 0, count = 0;
-    if (!getLine(f, line) || sscanf(line.c_str(), "#LINES %d %d", &entries, &count) != 2 ||
-        entries < 0)
-        return -1;
+    long counts[2];
+    if (!getLogLine(f, line) || !numberLine(line, "#LINES ", 2, counts)) return -1;
+    long entries = counts[0];
     lines.clear();
-    lines.reserve(std::min(entries, 1 << 16)); // the count may be damaged
-    for (int i = 0; i < entries; i++) {
-        if (!getLine(f, line)) return -1;
+    lines.reserve(std::min(entries, 1L << 16)); // the count may be damaged
+    long literals = 0; // literal lines still owed to the last "a" entry
+    long made = 0;     // lines the block produces
+    for (long i = 0; i < entries; i++) {
+        if (!getLogLine(f, line)) return -1;
+        if (delta && literals > 0) {
+            literals--;
+        } else if (delta) {
+            long v[2];
+            std::string body = line.substr(1, line.size() - 2);
+            size_t comma = body.find(',');
+            if (line[0] == 'a') {
+                if (!wholeNumber(body.c_str(), 1, INT_MAX, &literals)) return -1;
+                made += literals;
+            } else if (line[0] != 'm' ||
+                       !wholeNumber(body.substr(0, comma).c_str(), 1, INT_MAX, &v[0]) ||
+                       (comma != std::string::npos &&
+                        !wholeNumber(body.substr(comma + 1).c_str(), v[0], INT_MAX, &v[1]))) {
+                return -1;
+            } else {
+                made += comma == std::string::npos ? 1 : v[1] - v[0] + 1;
+            }
+        }
         lines.push_back(line);
     }
-    *produced = count;
+    // A block states what it produces; a current-text block holds exactly its lines.
+    if (literals > 0 || (delta ? made : entries) != counts[1]) return -1;
+    *produced = int(counts[1]);
     return 0;
+}
+
+// Where the block after record n ends: at the next record, or at the current text.
+static long blockEnd(const QvcLog& log, int n) {
+    return n + 1 < log.count ? log.index[n + 1] : log.curOffset;
 }
 
 int qvc_readrec(FILE* f, QvcLog& log, int n, int withBlock) {
@@ -374,35 +455,36 @@ int qvc_readrec(FILE* f, QvcLog& log, int n, int withBlock) {
     if (fseek(f, log.index[n], SEEK_SET) != 0) return -1;
     std::string line;
     r = QvcRecord{};
-    if (!getLine(f, line) || !startsWith(line, "#VERSION ")) goto bad;
+    long v;
+    if (!getLogLine(f, line) || !startsWith(line, "#VERSION ")) goto bad;
     r.version = chomp(line.substr(9));
-    if (!getLine(f, line) || !startsWith(line, "#DATE ")) goto bad;
+    if (!getLogLine(f, line) || !startsWith(line, "#DATE ")) goto bad;
     r.date = chomp(line.substr(6));
-    if (!getLine(f, line) || !startsWith(line, "#USER ")) goto bad;
+    if (!getLogLine(f, line) || !startsWith(line, "#USER ")) goto bad;
     r.user = chomp(line.substr(6));
-    if (!getLine(f, line)) goto bad;
+    if (!getLogLine(f, line)) goto bad;
     if (startsWith(line, "#NEXT ")) {
-        r.next = atoi(line.c_str() + 6);
-        if (!getLine(f, line)) goto bad;
+        if (!numberLine(line, "#NEXT ", 1, &v, -1)) goto bad;
+        r.next = int(v);
+        if (!getLogLine(f, line)) goto bad;
     }
-    {
-        int comments = 0;
-        if (sscanf(line.c_str(), "#COMMENTS %d", &comments) != 1 || comments < 0) goto bad;
-        for (int i = 0; i < comments; i++) {
-            if (!getLine(f, line)) goto bad;
-            r.comments.push_back(line);
-        }
+    if (!numberLine(line, "#COMMENTS ", 1, &v)) goto bad;
+    for (long i = 0; i < v; i++) {
+        if (!getLogLine(f, line)) goto bad;
+        r.comments.push_back(line);
     }
     // A record without "#NEXT" (-2) comes from a log whose versions form one line, each
     // made from the record before it.
     if (r.next == -2) r.next = n - 1;
     r.read = true;
     if (withBlock) {
-        if (qvc_readinfo(f, r.block, &r.blockLines) < 0) goto bad;
+        if (qvc_readinfo(f, r.block, &r.blockLines, 1) < 0 || ftell(f) != blockEnd(log, n))
+            goto bad;
         r.blockRead = true;
     }
     return 0;
 bad:
+    r = QvcRecord{};
     errno = 0;
     qvc_logerror(1);
     return -1;
@@ -411,7 +493,9 @@ bad:
 int qvc_readcurfile(FILE* f, QvcLog& log) {
     if (log.curRead) return 0;
     int produced = 0;
-    if (fseek(f, log.curOffset, SEEK_SET) != 0 || qvc_readinfo(f, log.current, &produced) < 0) {
+    if (fseek(f, log.curOffset, SEEK_SET) != 0 || qvc_readinfo(f, log.current, &produced, 0) < 0 ||
+        ftell(f) != log.headerStart - 4L * log.count) {
+        log.current.clear();
         errno = 0;
         qvc_logerror(1);
         return -1;
@@ -426,10 +510,48 @@ int qvc_readall(FILE* f, QvcLog& log) {
     return qvc_readcurfile(f, log);
 }
 
+// The record a version is made from, by its number alone: the previous version of its branch
+// (the trunk is a branch too), else the branch's base; -1 for the first trunk version. Records
+// are appended, so that version lies below. A log whose "#NEXT" lines disagree is damaged.
+static int expectedNext(const QvcLog& log, int n) {
+    const std::string& v = log.recs[n].version;
+    std::string branch = v.substr(0, v.rfind('.'));
+    int dots = qvc_numdots(v);
+    for (int j = n - 1; j >= 0; j--) {
+        const std::string& w = log.recs[j].version;
+        if (qvc_numdots(w) == dots && w.compare(0, branch.size() + 1, branch + ".") == 0)
+            return j;
+    }
+    if (dots < 2) return -1;
+    for (int j = n - 1; j >= 0; j--)
+        if (log.recs[j].version == branch.substr(0, branch.rfind('.'))) return j;
+    return -2;
+}
+
+// The relations between the records that no single line shows.
+static bool consistent(const QvcLog& log) {
+    if (log.count < 1 || log.recs[log.trunkIndex].version != log.trunkVersion ||
+        qvc_numdots(log.trunkVersion) != 1)
+        return false;
+    std::vector<std::string> seen;
+    for (int i = 0; i < log.count; i++) {
+        const QvcRecord& r = log.recs[i];
+        int dots = qvc_numdots(r.version);
+        if (!qvc_isversion(r.version) || dots % 2 == 0 || r.next != expectedNext(log, i) ||
+            (dots == 1 && i > log.trunkIndex) || (r.next < 0 && (!r.block.empty() || r.blockLines)))
+            return false;
+        seen.push_back(r.version);
+    }
+    std::sort(seen.begin(), seen.end());
+    return std::adjacent_find(seen.begin(), seen.end()) == seen.end();
+}
+
 int qvc_openlog(const char* logname, QvcLog& log, FILE** stream) {
     *stream = nullptr;
-    FILE* f = fopen(logname, "rb");
+    int fd = open(logname, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    FILE* f = fd < 0 ? nullptr : fdopen(fd, "rb");
     if (!f) {
+        if (fd >= 0) close(fd);
         qvc_logerror(0);
         return -1;
     }
@@ -439,11 +561,19 @@ int qvc_openlog(const char* logname, QvcLog& log, FILE** stream) {
         fclose(f);
         return -1;
     }
+    // Every record and delta is read and checked before anything trusts the log; the
+    // current text waits until it is needed.
     for (int i = 0; i < log.count; i++) {
-        if (qvc_readrec(f, log, i, 0) < 0) {
+        if (qvc_readrec(f, log, i, 1) < 0) {
             fclose(f);
             return -1;
         }
+    }
+    if (!consistent(log)) {
+        fclose(f);
+        errno = 0;
+        qvc_logerror(1);
+        return -1;
     }
     *stream = f;
     return 0;
@@ -500,16 +630,24 @@ int qvc_writeindex(FILE* f, QvcLog& log) {
 static void ensureDir(const std::string& path) {
     std::string dir = dirOf(path);
     struct stat st;
-    if (stat(dir.c_str(), &st) != 0 && mkdir(dir.c_str(), 0777) == 0)
-        chmod(dir.c_str(), 0777);
+    if (stat(dir.c_str(), &st) != 0) makeSharedDir(dir);
+}
+
+// Every file QVC makes beside the user's files is created here: exclusively, so that no
+// name planted in a shared directory (a symbolic link above all) is ever followed or reused.
+static int createExclusive(const std::string& path, int mode) {
+    int fd = open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, mode);
+    // The mode is meant for the group as well, whatever the umask.
+    if (fd >= 0) fchmod(fd, mode);
+    return fd;
 }
 
 int qvc_obtainlock(const std::string& logname) {
     std::string sem = qvc_getsemname(logname.c_str());
-    int fd = open(sem.c_str(), O_CREAT | O_EXCL | O_WRONLY, 0644);
+    int fd = createExclusive(sem, 0644);
     if (fd < 0 && errno == ENOENT) {
         ensureDir(sem);
-        fd = open(sem.c_str(), O_CREAT | O_EXCL | O_WRONLY, 0644);
+        fd = createExclusive(sem, 0644);
     }
     if (fd < 0) return errno == EEXIST ? 1 : 0; // no place for a semaphore: nobody to wait for
     close(fd);
@@ -530,7 +668,7 @@ FILE* qvc_opencopy(QvcLog& log, std::string& copyname, long length) {
         qvc_logerror(4);
         return nullptr;
     }
-    int fd = open(copyname.c_str(), O_CREAT | O_EXCL | O_WRONLY, fresh ? 0660 : (st.st_mode & 07777));
+    int fd = createExclusive(copyname, fresh ? 0660 : int(st.st_mode & 07777));
     FILE* f = fd < 0 ? nullptr : fdopen(fd, "wb");
     if (!f) {
         if (fd >= 0) close(fd);
@@ -547,7 +685,7 @@ FILE* qvc_opencopy(QvcLog& log, std::string& copyname, long length) {
 }
 
 int qvc_closecopy(QvcLog& log, const std::string& copyname) {
-    if (copyname == log.logname) return chmod(copyname.c_str(), 0660) == 0 ? 0 : -1;
+    if (copyname == log.logname) return 0; // a new log, made 0660 when it was created
     if (rename(copyname.c_str(), log.logname.c_str()) != 0) {
         unlink(log.logname.c_str());
         if (rename(copyname.c_str(), log.logname.c_str()) != 0) {
@@ -593,8 +731,13 @@ int qvc_commit(const std::string& logname, QvcLog& log, long keep, int first, in
 
 int qvc_readlockfile(const std::string& permname, std::vector<std::string>& holders) {
     holders.clear();
-    FILE* f = fopen(permname.c_str(), "r");
-    if (!f) return -1;
+    // The lock directory is shared: a lock file planted as a link to another file is refused.
+    int fd = open(permname.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    FILE* f = fd < 0 ? nullptr : fdopen(fd, "r");
+    if (!f) {
+        if (fd >= 0) close(fd);
+        return -1;
+    }
     std::string line;
     int count = 0;
     if (getLine(f, line)) count = atoi(line.c_str());
@@ -689,14 +832,20 @@ int qvc_checkinorouterror(const char* source, const char* working, int forchecki
     return 0;
 }
 
+// Rewrites a lock file with fewer holders: the old entry is removed and a new one created
+// exclusively, never written through whatever the name points at.
 static int writeLockFile(const std::string& perm, const std::vector<std::string>& holders) {
-    FILE* f = fopen(perm.c_str(), "w");
-    if (!f) return -1;
+    if (unlink(perm.c_str()) != 0 && errno != ENOENT) return -1;
+    int fd = createExclusive(perm, 0664);
+    FILE* f = fd < 0 ? nullptr : fdopen(fd, "w");
+    if (!f) {
+        if (fd >= 0) close(fd);
+        return -1;
+    }
     fprintf(f, "%8d\n", int(holders.size()));
     for (auto& h : holders) fprintf(f, "%s\n", h.c_str());
     bool ok = !ferror(f);
     if (fclose(f) != 0) ok = false;
-    chmod(perm.c_str(), 0664);
     return ok ? 0 : -1;
 }
 
@@ -704,12 +853,11 @@ int qvc_checkoutfile(const char* source, const char* working, int force, int ver
     std::string perm = qvc_getpermname(source);
     std::string user = qvc_username();
     ensureDir(perm);
-    int fd = open(perm.c_str(), O_CREAT | O_EXCL | O_WRONLY, 0664);
+    int fd = createExclusive(perm, 0664);
     if (fd >= 0) {
         char text[128];
         int len = snprintf(text, sizeof text, "%8d\n%s\n", 1, user.c_str());
         bool ok = write(fd, text, len) == len;
-        fchmod(fd, 0664);
         close(fd);
         if (!ok) {
             if (verbose) qvcprint("Error: could not write lock file for %s", working);
@@ -742,7 +890,7 @@ int qvc_checkoutfile(const char* source, const char* working, int force, int ver
             std::string previous = holders[0];
             holders.push_back(user);
             // The count is rewritten in place and the new holder appended.
-            int lf = open(perm.c_str(), O_WRONLY);
+            int lf = open(perm.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
             char count[16];
             snprintf(count, sizeof count, "%8d", int(holders.size()));
             bool ok = lf >= 0 && pwrite(lf, count, 8, 0) == 8 && lseek(lf, 0, SEEK_END) >= 0 &&

@@ -1,6 +1,7 @@
 // vc/qvc_main.cc: the QVC command interpreter shared by the qvc program and the editor.
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -308,12 +309,12 @@ int runOne(QvcRun& run, const std::string& file) {
     case CMD_FORCEQVC: {
         if (qvc_logexists(source)) return 0;
         if (access(working, F_OK) != 0) {
-            FILE* f = fopen(working, "w");
-            if (!f) {
+            int fd = open(working, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+            if (fd < 0) {
                 qvcperror("Cannot create %s", working);
                 return -1;
             }
-            fclose(f);
+            close(fd);
         }
         std::string saved;
         rc = qvc_save(source, working, run.version ? QVC_BYVERSION : QVC_LATEST, run.version,

@@ -5,10 +5,12 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <utime.h>
 
 #include "diff/diff.h"
+#include "runtime/gen.h"
 #include "vc/qvc.h"
 #include "vc/qvc_guards.h"
 
@@ -80,7 +82,61 @@ int findRecord(FILE* f, QvcLog& log, int kind, const char* what, const char* sta
     return qvc_recordofversion(log, version);
 }
 
+// A holder name handed to the mail program. The name comes from a lock file the whole group
+// may write; mail programs take a leading "-" as an option and an address starting with "|"
+// or holding "/" as a command or a file, so only a plain login name is mailed.
+bool plainLoginName(const std::string& name) {
+    if (name.empty() || name.size() > 64 || name[0] == '-') return false;
+    for (unsigned char c : name)
+        if (!isalnum(c) && c != '.' && c != '_' && c != '-') return false;
+    return true;
+}
+
+// Tells the holder of a broken lock by mail: the mail program runs with an argument vector
+// and the message on its standard input; no shell ever sees the holder's name.
+void mailBrokenLock(const std::string& holder, const std::string& user, const char* source) {
+    if (!plainLoginName(holder)) {
+        qvcprint("Not mailing %s: not a login name.\n", holder.c_str());
+        return;
+    }
+    const char* dir = getenv("TMPDIR");
+    std::string pattern = std::string(dir && *dir ? dir : "/tmp") + "/qvcXXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back(0);
+    int fd = mkstemp(name.data());
+    if (fd < 0) {
+        qvcprint("Error opening temp file.  Cannot mail message.\n");
+        return;
+    }
+    unlink(name.data()); // the descriptor is all the mail program needs
+    char cwd[4096] = "";
+    if (!getcwd(cwd, sizeof cwd)) cwd[0] = 0;
+    std::string text = "Subject: Broken Lock\nUser '" + user + "' broke the lock you had on:\n" +
+                       "File: " + qvc_sourcepath(source) + "\nWorking Directory: " + cwd +
+                       "\nDate: " + qvc_getdate() + "\n";
+    if (!gen_writefull(fd, text.data(), text.size()) || lseek(fd, 0, SEEK_SET) != 0) {
+        close(fd);
+        qvcprint("Error opening temp file.  Cannot mail message.\n");
+        return;
+    }
+    fflush(stdout);
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(fd, 0);
+        execl(qvc_mailer, "mail", "--", holder.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(fd);
+    int status = -1;
+    while (pid > 0 && waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (pid > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        qvcprint("Warning message sent to %s.\n", holder.c_str());
+}
+
 } // namespace
+
+const char* qvc_mailer = "/bin/mail";
 
 // ---------------------------------------------------------------- saving a version
 
@@ -290,20 +346,25 @@ int qvc_restore(const char* source, const char* destination, int kind, const cha
             return -3;
         }
     }
-    int fd = open(destination, O_WRONLY | O_CREAT | O_EXCL, mode | S_IWUSR);
+    // Written through the descriptor of an exclusive creation: a link planted under the name
+    // after the removal above is never followed.
+    int fd = open(destination, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode | S_IWUSR);
     if (fd < 0) {
         qvcperror("Error opening restore file %s", destination);
         return -3;
     }
-    close(fd);
-    if (qvc_writetext(destination, text, mode) < 0) {
+    if (qvc_writetext(fd, text) < 0 || fchmod(fd, mode) != 0) {
         qvcperror("Error writing to restore file %s", destination);
+        close(fd);
         return -3;
     }
-    chmod(destination, mode);
     if (r == log.trunkIndex && !keepDate) {
-        struct utimbuf times{log.trunkTime, log.trunkTime};
-        utime(destination, &times);
+        struct timespec times[2] = {{log.trunkTime, 0}, {log.trunkTime, 0}};
+        futimens(fd, times);
+    }
+    if (close(fd) != 0) {
+        qvcperror("Error writing to restore file %s", destination);
+        return -3;
     }
     return 0;
 }
@@ -647,27 +708,8 @@ int qvc_unlock(const char* working, const char* source, int vpath) {
         }
     }
     if (broken && !holder.empty() && holder != user && holder != "Someone" && holder != "QVC" &&
-        access("/bin/mail", X_OK) == 0) {
-        TempFile message;
-        FILE* f = message.path.empty() ? nullptr : fopen(message.path.c_str(), "w");
-        if (!f) {
-            qvcprint("Error opening temp file.  Cannot mail message.\n");
-        } else {
-            char cwd[4096] = "";
-            if (!getcwd(cwd, sizeof cwd)) cwd[0] = 0;
-            fprintf(f, "Subject: Broken Lock\n");
-            fprintf(f, "User '%s' broke the lock you had on:\n", user.c_str());
-            fprintf(f, "File: %s\n", qvc_sourcepath(source).c_str());
-            fprintf(f, "Working Directory: %s\n", cwd);
-            fprintf(f, "Date: %s\n", qvc_getdate().c_str());
-            fclose(f);
-            char* command = nullptr;
-            if (asprintf(&command, "/bin/mail \"%s\" < %s", holder.c_str(), message.path.c_str()) >= 0) {
-                if (system(command) == 0) qvcprint("Warning message sent to %s.\n", holder.c_str());
-                free(command);
-            }
-        }
-    }
+        access(qvc_mailer, X_OK) == 0)
+        mailBrokenLock(holder, user, source);
     if (!did) qvcprint("Nothing to unlock for %s.\n", working);
     return result;
 }

@@ -6,7 +6,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <utime.h>
 
 #include "runtime/gen.h"
 #include "vc/qvc.h"
@@ -138,7 +137,11 @@ int qvc_package(const char* packfile, const std::vector<std::string>& sources) {
         qvcprint("File %s already exists.  Package aborted.\n", packfile);
         return -1;
     }
-    int out = open(packfile, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    // A device is written as it is; any other package is a new file, never one planted
+    // under the name after the check above.
+    bool device = stat(packfile, &st) == 0;
+    int out = device ? open(packfile, O_WRONLY | O_CLOEXEC)
+                     : open(packfile, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (out < 0) {
         qvcperror("Cannot create %s", packfile);
         return -1;
@@ -241,7 +244,7 @@ int qvc_unpackage(const char* packfile, const char* directory,
             wanted = false;
         }
         if (wanted) {
-            out = open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+            out = open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
             if (out < 0) {
                 qvcperror("Cannot create %s", target.c_str());
                 result = -1;
@@ -265,13 +268,14 @@ int qvc_unpackage(const char* packfile, const char* directory,
             left -= long(use);
         }
         if (out >= 0) {
-            close(out);
-            if (chown(target.c_str(), uid_t(uid), gid_t(gid)) != 0) {
+            // Through the descriptor: the name may have been replaced meanwhile.
+            if (fchown(out, uid_t(uid), gid_t(gid)) != 0) {
                 // Only the owner's own files can be given away; keep ours.
             }
-            chmod(target.c_str(), mode_t(mode & 07777));
-            struct utimbuf times{time_t(mtime), time_t(mtime)};
-            utime(target.c_str(), &times);
+            fchmod(out, mode_t(mode & 07777));
+            struct timespec times[2] = {{time_t(mtime), 0}, {time_t(mtime), 0}};
+            futimens(out, times);
+            close(out);
             if (!eof) qvcprint("Unpackaged %s.\n", target.c_str());
         }
         if (eof) {

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "diff/diff.h"
+#include "runtime/gen.h"
 #include "vc/qvc.h"
 
 // ---------------------------------------------------------------- versions
@@ -243,41 +244,36 @@ int qvc_readtext(const char* path, QvcText& text) {
     return result;
 }
 
-int qvc_writetext(const char* path, const QvcText& text, int mode) {
-    int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC, mode);
-    if (fd < 0) return -1;
+int qvc_writetext(int fd, const QvcText& text) {
     std::string all;
     for (auto& l : text) all += l;
-    size_t done = 0;
-    while (done < all.size()) {
-        ssize_t w = write(fd, all.data() + done, all.size() - done);
-        if (w <= 0) {
-            if (w < 0 && errno == EINTR) continue;
-            close(fd);
-            return -1;
-        }
-        done += size_t(w);
-    }
-    return close(fd) == 0 ? 0 : -1;
+    return gen_writefull(fd, all.data(), all.size()) ? 0 : -1;
 }
 
-QvcText qvc_applyblock(const QvcText& given, const std::vector<std::string>& block) {
-    QvcText out;
-    out.reserve(given.size() + block.size());
+int qvc_applyblock(const QvcText& given, const std::vector<std::string>& block, int produced,
+                   QvcText& out) {
+    out.clear();
+    out.reserve(std::min<size_t>(size_t(produced), given.size() + block.size()));
     int n = int(given.size());
+    // A delta pairs each line of the given text with at most one line it builds.
+    std::vector<bool> used(n + 1, false);
     for (size_t k = 0; k < block.size(); k++) {
         const char* e = block[k].c_str();
-        int a = 0, b = 0;
         if (e[0] == 'm') {
-            int got = sscanf(e + 1, "%d,%d", &a, &b);
-            if (got < 2) b = a;
-            for (int i = std::max(a, 1); i <= b && i <= n; i++) out.push_back(given[i - 1]);
-        } else if (e[0] == 'a') {
-            a = atoi(e + 1);
+            int a = 0, b = 0;
+            if (sscanf(e + 1, "%d,%d", &a, &b) < 2) b = a;
+            if (a < 1 || b > n || a > b) return -1;
+            for (int i = a; i <= b; i++) {
+                if (used[i]) return -1;
+                used[i] = true;
+                out.push_back(given[i - 1]);
+            }
+        } else {
+            int a = atoi(e + 1);
             for (int i = 0; i < a && k + 1 < block.size(); i++) out.push_back(block[++k]);
         }
     }
-    return out;
+    return int(out.size()) == produced ? 0 : -1;
 }
 
 int qvc_makeblock(const QvcText& from, const QvcText& to, std::vector<std::string>& block) {
@@ -318,11 +314,17 @@ int qvc_readtorecn(FILE* f, QvcLog& log, int n, std::vector<int>& order) {
 int qvc_rebuild(FILE* f, QvcLog& log, int n, QvcText& text, int* expected) {
     std::vector<int> order;
     if (n < 0 || n >= log.count || qvc_readtorecn(f, log, log.count - 1 - n, order) < 0) return -1;
+    text = log.current;
     int lines = int(log.current.size());
-    if (order.empty()) text = log.current;
-    for (size_t k = 0; k < order.size(); k++) {
-        const QvcRecord& rec = log.recs[order[k]];
-        text = qvc_applyblock(k == 0 ? log.current : text, rec.block);
+    QvcText next;
+    for (int r : order) {
+        const QvcRecord& rec = log.recs[r];
+        if (qvc_applyblock(text, rec.block, rec.blockLines, next) < 0) {
+            errno = 0;
+            qvc_logerror(1);
+            return -1;
+        }
+        text.swap(next);
         lines = rec.blockLines;
     }
     if (expected) *expected = lines;

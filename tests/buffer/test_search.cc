@@ -10,6 +10,11 @@
 #include "buffer/file.h"
 #include "buffer/search.h"
 #include "test_search_util.h"
+#include "toolkit/backend.h"
+#include "toolkit/eventloop.h"
+#include "toolkit/headless.h"
+#include "toolkit/longwork.h"
+#include "toolkit/toolkit.h"
 
 namespace {
 
@@ -213,32 +218,57 @@ TEST(Search, ResumePointLimit) {
     FileFree(f);
 }
 
-TEST(Search, AbortIsAskedOncePerCacheFull) {
+// A clock that moves a second each time it is read: every check of a long-work scope is then
+// past its quiet time and shows progress, so the shows count the checks.
+long tickSec = 1000;
+void tickingClock(long* s, int* ms) {
+    *s = ++tickSec;
+    *ms = 0;
+}
+int shows;
+int escapeAt;
+void countShow(const char* text) {
+    if (!text) return;
+    if (++shows == escapeAt) {
+        WEvent esc;
+        esc.kind = WE_KEY;
+        esc.key = WK_ESCAPE;
+        esc.window = nullptr;
+        WHeadlessPost(esc);
+    }
+}
+
+TEST(Search, EscapeStopsALongSearchCheckedOncePerCacheFull) {
+    if (!wBackend) {
+        wRequestedBackend = WB_HEADLESS;
+        ASSERT_EQ(WGUIInit(nullptr, nullptr), 1);
+    }
     SearchTestDir dir;
     std::string text;
     for (int i = 0; i < 40000; i++) text += "line " + std::to_string(i) + " of filler text\n";
     File* f = dir.load(text);
-    static int asked;
-    static int abortAt;
-    asked = 0;
-    abortAt = 1 << 30;
-    search_EditAborted = [](File*) { return ++asked >= abortAt ? 1 : 0; };
+    wClock = tickingClock;
+    wProgressShow = countShow;
+    shows = 0;
+    escapeAt = 1 << 30;
     EXPECT_EQ(Find(f, "nowhere", 0), "none");
     int64_t perCheck = f->cacheAlloc;
-    EXPECT_GE(asked, (int)(text.size() / (2 * perCheck)));
-    EXPECT_LE(asked, (int)(text.size() / perCheck) + 1);
-    asked = 0;
+    EXPECT_GE(shows, (int)(text.size() / (2 * perCheck)));
+    EXPECT_LE(shows, (int)(text.size() / perCheck) + 1);
+    shows = 0;
     EXPECT_EQ(Find(f, "now.here", SF_REGEX, -1, 40000, 0), "none");
-    EXPECT_LE(asked, (int)(text.size() / perCheck) + 1);
+    EXPECT_LE(shows, (int)(text.size() / perCheck) + 1);
     // an abort ends the search with -1 and leaves the positions alone
-    asked = 0;
-    abortAt = 3;
+    shows = 0;
+    escapeAt = 3;
     int64_t line = 5, endLine = 0;
     int col = 2, endCol = 0;
     EXPECT_EQ(FileFind(f, nullptr, 0, line, col, endLine, endCol, 1, 0, "nowhere", 7, 0), -1);
+    EXPECT_EQ(shows, 3);
     EXPECT_EQ(line, 5);
     EXPECT_EQ(col, 2);
-    search_EditAborted = nullptr;
+    wProgressShow = nullptr;
+    wClock = WSystemClock;
     FileFree(f);
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/time.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -177,7 +178,8 @@ TEST_F(Headless, ChildEntryGetsItsExitStatus) {
         ExtraProcess_Wait(&wait);
         usleep(5000);
     }
-    EXPECT_EQ(result.status, 7);
+    EXPECT_TRUE(WIFEXITED(result.status));
+    EXPECT_EQ(WEXITSTATUS(result.status), 7); // the wait status as waitpid gave it
     EXPECT_FALSE(ExtraProcess_Alive(h));
     ExtraProcess_Release(h);
 }

@@ -8,9 +8,9 @@
 #include <map>
 #include <string>
 #include <strings.h>
-#include <sys/select.h>
 
 #include "toolkit/backend.h"
+#include "toolkit/eventloop.h"
 #include "toolkit/headless.h"
 #include "toolkit/selection.h"
 #include "toolkit/toolkit.h"
@@ -206,6 +206,22 @@ struct HeadlessBackend : WBackend {
         return ev.kind == WE_BUTTON ? WClickEvent(ev) : WDeliver(ev);
     }
     void postEvent(const WEvent& ev) override { queue.push_back(ev); }
+    bool pumpDuringWork() override {
+        bool escape = false;
+        std::deque<WEvent> later;
+        while (!queue.empty()) {
+            WEvent ev = queue.front();
+            queue.pop_front();
+            if (ev.kind == WE_KEY && ev.key == WK_ESCAPE && !escape)
+                escape = true;
+            else if (ev.kind == WE_EXPOSE || ev.kind == WE_RESIZE || ev.kind == WE_MAP)
+                WDeliver(ev);
+            else
+                later.push_back(ev);
+        }
+        queue.swap(later);
+        return escape;
+    }
 
     int selectionOwn(int slot, unsigned long) override {
         if (refuseSelections) return 0;
@@ -228,8 +244,7 @@ struct HeadlessBackend : WBackend {
 
     void waitInput(int ms) override {
         if (!queue.empty() || ms <= 0) return;
-        struct timeval tv = {ms / 1000, (ms % 1000) * 1000};
-        select(0, nullptr, nullptr, nullptr, &tv);
+        WWaitInput(-1, ms);
     }
 };
 

@@ -6,10 +6,10 @@
 #include <X11/Xresource.h>
 #include <X11/cursorfont.h>
 #include <cstring>
-#include <sys/select.h>
 #include <unistd.h>
 
 #include "runtime/gen.h"
+#include "toolkit/eventloop.h"
 #include "toolkit/settings.h"
 
 X11State xs;
@@ -321,17 +321,13 @@ struct X11Backend : WBackend {
         return !xs.posted.empty() || XPending(xs.dpy) > 0 || x11SelectionNextDeadline() == 0;
     }
     int dispatchNext(int abortable) override { return x11DispatchNext(abortable); }
+    bool pumpDuringWork() override { return x11DispatchDuringWork(); }
 
     void waitInput(int ms) override {
         if (!xs.posted.empty()) return;
         int due = x11SelectionNextDeadline();
         if (due >= 0 && due < ms) ms = due;
-        int fd = ConnectionNumber(xs.dpy);
-        fd_set set;
-        FD_ZERO(&set);
-        FD_SET(fd, &set);
-        struct timeval tv = {ms / 1000, (ms % 1000) * 1000};
-        select(fd + 1, &set, nullptr, nullptr, &tv);
+        WWaitInput(ConnectionNumber(xs.dpy), ms);
     }
 
     void flush() override { XFlush(xs.dpy); }

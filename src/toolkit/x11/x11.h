@@ -30,6 +30,9 @@ extern X11State xs;
 
 // Takes the next event and delivers it (x11events.cc).
 int x11DispatchNext(int abortable);
+// During long work: only exposures, resizes and selection requests are handled, and an Escape
+// press is taken (true); the rest of the input stays queued.
+bool x11DispatchDuringWork();
 
 // Selections (x11selection.cc).
 int x11SelectionOwn(int slot, unsigned long time);

@@ -189,7 +189,53 @@ int onClientMessage(XClientMessageEvent* c) {
     return 1;
 }
 
+// The events long work lets through; the predicate may not call Xlib, so the Escape key's
+// code is looked up before.
+Bool duringWork(Display*, XEvent* e, XPointer arg) {
+    switch (e->type) {
+    case Expose:
+    case GraphicsExpose:
+    case ConfigureNotify:
+    case MapNotify:
+    case UnmapNotify:
+    case SelectionRequest:
+        return True;
+    case KeyPress:
+        return e->xkey.keycode == *(unsigned*)arg;
+    default:
+        return False;
+    }
+}
+
 } // namespace
+
+bool x11DispatchDuringWork() {
+    unsigned escape = XKeysymToKeycode(xs.dpy, XK_Escape);
+    bool pressed = false;
+    XEvent e;
+    while (XCheckIfEvent(xs.dpy, &e, duringWork, (XPointer)&escape)) {
+        switch (e.type) {
+        case KeyPress:
+            pressed = true;
+            break;
+        case Expose:
+        case GraphicsExpose:
+            onExpose(&e);
+            break;
+        case ConfigureNotify:
+            onConfigure(&e);
+            break;
+        case MapNotify:
+        case UnmapNotify:
+            onSimple(&e, WE_MAP, e.type == MapNotify);
+            break;
+        case SelectionRequest:
+            x11SelectionAnswer(&e.xselectionrequest);
+            break;
+        }
+    }
+    return pressed;
+}
 
 int x11DispatchNext(int abortable) {
     if (!xs.posted.empty()) {
