@@ -13,6 +13,7 @@
 #include "buffer/journal.h"
 #include "buffer/registry.h"
 #include "editor/edit.h"
+#include "editor/editdialogs.h"
 #include "editor/editcmd.h"
 #include "lang/syn.h"
 #include "runtime/error.h"
@@ -157,6 +158,7 @@ void addBatchCommands() {
     EditAddCmd("PrintClip", cmdPrintClip);
     EditAddCmd("PrintOption", cmdPrintOption);
     EditAddCmd("WriteJournal", cmdWriteJournal);
+    EditAddBatchDialogCommands();
 }
 
 } // namespace

@@ -115,6 +115,7 @@ extern const EditCmd editSelCmds[];
 extern const EditCmd editParseCmds[];
 extern const EditCmd editEditCmds[];
 extern const EditCmd editFileCmds[];
+extern const EditCmd editDialogCmds[];
 extern const EditCmd configCmds[];
 
 // Whether a command has a window position: (-1, -1) means none. A pointer dragged above or

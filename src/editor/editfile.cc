@@ -14,9 +14,11 @@
 #include "config/bindings.h"
 #include "config/cfgcmd.h"
 #include "editor/editcmd.h"
+#include "editor/editmenus.h"
 #include "editor/editpriv.h"
 #include "lang/syn.h"
 #include "runtime/gen.h"
+#include "toolkit/menu.h"
 #include "toolkit/toolkit.h"
 
 namespace {
@@ -218,73 +220,62 @@ std::string wordAroundCursor(Edit* e) {
     return t.substr((size_t)a, (size_t)(b - a));
 }
 
-// The popup menu: its items that apply now, offered as a choice of buttons.
+// The popup menu at the pointer: the items that do not apply now are dimmed.
 int cmdShowContextMenu(Edit* e, EditCmdCtx*) {
     File* f = e->view.file;
     const Selection& s = e->view.sel[0];
     bool sel = !SelEmpty(s);
-    struct Item {
-        std::string label;
-        std::string command;
-    };
-    std::vector<Item> items;
-    if (sel) items.push_back({"Cut", "Cut1"});
-    if (sel) items.push_back({"Copy", "Copy1"});
-    items.push_back({"Paste", "if <noselection> { if <select1=lines> {SOL0}} Paste1"});
-    if (f->undo && !f->readOnly && !f->viewOnly) items.push_back({"Undo", "Undo"});
-    if (!sel || s.startLine == s.endLine) {
-        std::string what = "selected function";
-        if (!sel) {
-            std::string w = wordAroundCursor(e);
-            what = w.empty() ? "function" : "function \"" + w + "\"";
+    WMenu menu;
+    menu.title = "Edit";
+    auto add = [&](const char* label, const char* command, bool enabled, bool separator) {
+        WMenuItem it;
+        it.label = label;
+        it.command = command;
+        it.enabled = enabled;
+        menu.items.push_back(it);
+        if (separator) {
+            WMenuItem line;
+            line.separator = true;
+            menu.items.push_back(line);
         }
-        items.push_back({"Jump to " + what, "OpenTag"});
+    };
+    add("Cu&t", "Cut1", sel, false);
+    add("&Copy", "Copy1", sel, false);
+    add("&Paste", "if <noselection> { if <select1=lines> {SOL0}} Paste1", true, false);
+    add("&Undo", "Undo", f->undo && !f->readOnly && !f->viewOnly, true);
+    std::string what = "selected function";
+    if (!sel) {
+        std::string w = wordAroundCursor(e);
+        what = w.empty() ? "function" : "function \"" + w + "\"";
     }
+    std::string jump = "&Jump to " + what;
+    add(jump.c_str(), "OpenTag", !sel || s.startLine == s.endLine, sel);
     if (sel) {
-        items.push_back({"Comment", "CommentBlock"});
-        items.push_back({"Uncomment", "UnCommentBlock"});
-        items.push_back({"Auto Indent", "AutoIndent"});
+        add("Co&mment", "CommentBlock", true, false);
+        add("U&ncomment", "UnCommentBlock", true, false);
+        add("&Auto Indent", "AutoIndent", true, false);
     }
-    std::vector<std::string> labels;
-    std::string text;
-    for (const Item& i : items) {
-        labels.push_back(i.label);
-        text += (text.empty() ? "" : ", ") + i.label;
-    }
-    int chosen = WButtonDialogue("Edit", text.c_str(), labels, -1);
-    if (chosen < 0 || chosen >= (int)items.size()) return 1;
-    std::string command = items[(size_t)chosen].command;
-    return EditCli(e, command.c_str());
+    WMenuResult r = WMenuPopupAtPointer(&menu);
+    return r.item ? EditCli(e, r.item->command.c_str()) : 1;
 }
 
-// "->" NAME: the menu NAME at the pointer, offered as a choice of buttons until the toolkit
-// has popup menus; the chosen item's command runs as a menu's would.
+// "->" NAME: the menu NAME at the pointer; the chosen item's command runs as a menu's would.
 int cmdPopupMenu(Edit* e, EditCmdCtx* ctx) {
     std::string arg = EditCmdArg(ctx);
     std::string name = arg.substr(0, arg.find_first_of(" \t"));
     if (name.size() > 399) name.resize(399);
-    std::vector<std::string> labels, commands;
-    std::string text;
-    for (const MenuItem& m : MenuItems()) {
-        if (m.menu != name || m.command.empty()) continue;
-        std::string label;
-        for (char c : m.text)
-            if (c != '&') label.push_back(c);
-        labels.push_back(label);
-        commands.push_back(m.command);
-        text += (text.empty() ? "" : ", ") + label;
-    }
-    if (labels.empty()) {
+    WMenu menu;
+    menu.title = name;
+    EditFillMenu(e, name, &menu);
+    if (menu.items.empty()) {
         WBeep();
         char* m = gen_sprintf("Could not locate menu resource for menu: %s", name.c_str());
         EditSetMsg(e, m);
         gen_free(m);
         return 1;
     }
-    int chosen = WButtonDialogue(name.c_str(), text.c_str(), labels, -1);
-    if (chosen < 0 || chosen >= (int)commands.size()) return 1;
-    std::string command = commands[(size_t)chosen];
-    return EditCli(e, command.c_str());
+    WMenuResult r = WMenuPopupAtPointer(&menu);
+    return r.item ? EditCli(e, r.item->command.c_str()) : 1;
 }
 
 } // namespace

@@ -15,14 +15,9 @@ struct WBackend {
     virtual void sync() {}
     virtual void exit() {}
     virtual void beep() = 0;
-    virtual void alert(const char* text) = 0;
-    virtual int yesNo(const char* title, const char* question, int dflt) = 0;
-    virtual int buttons(const char* title, const char* text,
-                        const std::vector<std::string>& labels, int dflt) = 0;
-    virtual int prompt(const char* title, const char* prompt, std::string& answer) = 0;
-    virtual int chooseFile(const char* title, const char* confirm, const char* startDir,
-                           std::string& result) = 0;
     virtual void message(const char* text) = 0;
+    // Dialogues take their answers from the script ("-answer") instead of waiting for input.
+    virtual bool scriptedAnswers() { return false; }
 
     // windows: createWindow returns the new window's id
     virtual unsigned long createWindow(WWindow* win) = 0;
@@ -35,6 +30,21 @@ struct WBackend {
     virtual void takeFocus(WWindow*) {}
     virtual void setBackground(WWindow*) {}
     virtual void setProperty(WWindow*, const char* /*name*/, const std::string& /*value*/) {}
+    // A dialogue (or menu when menu is set) that belongs to the top-level window parent.
+    virtual void setDialogHints(WWindow*, WWindow* /*parent*/) {}
+    virtual void setMenuHints(WWindow*) {}
+    // A window's place on the screen; false when unknown.
+    virtual bool rootGeometry(WWindow* w, int* x, int* y, int* width, int* height) {
+        *x = *y = 0;
+        for (WWindow* p = w; p; p = p->parent) *x += p->x, *y += p->y;
+        *width = w->width, *height = w->height;
+        return true;
+    }
+    virtual void screenSize(int* width, int* height) { *width = 1280, *height = 1024; }
+    // Where the pointer is on the screen; false when unknown.
+    virtual bool pointerPosition(int* x, int* y) { *x = *y = 0; return false; }
+    // Takes (or gives back, with null) the pointer and keyboard for a menu.
+    virtual void grabInput(WWindow*) {}
 
     // drawing
     virtual void fillRect(WWindow* win, int x, int y, int w, int h, WColor c) = 0;
@@ -56,6 +66,8 @@ struct WBackend {
 
     // events
     virtual bool pending() = 0;
+    // Whether the next queued event is for a window inside top (scripted backends only).
+    virtual bool pendingFor(WWindow*) { return false; }
     // Takes the next queued event and dispatches it: WB_NO_EVENT when none is queued,
     // WB_ESCAPE for an Escape press when abortable, else the handler's result.
     virtual int dispatchNext(int abortable) = 0;
@@ -97,12 +109,3 @@ bool WTakeScriptedAnswer(std::string& answer);
 WBackend* NewHeadlessBackend();
 WBackend* NewX11Backend(); // null when the build has no X11 backend
 extern WBackend* wBackend;
-
-// Dialogues drawn with the toolkit's own windows, for backends with a real display.
-void WDialogueAlert(const char* text);
-int WDialogueYesNo(const char* title, const char* question, int dflt);
-int WDialogueButtons(const char* title, const char* text, const std::vector<std::string>& labels,
-                     int dflt);
-int WDialoguePrompt(const char* title, const char* prompt, std::string& answer);
-int WDialogueChooseFile(const char* title, const char* confirm, const char* startDir,
-                        std::string& result);

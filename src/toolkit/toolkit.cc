@@ -1,8 +1,6 @@
 // toolkit/toolkit.cc: backend selection, the context-window list and the dialogue entry points.
 #include "toolkit/toolkit.h"
 
-#include <sys/stat.h>
-
 #include <deque>
 
 #include "runtime/error.h"
@@ -87,46 +85,6 @@ void cwRemoveList(ContextWindow* cw) {
 
 ContextWindow* NextEditContext() {
     return contextList;
-}
-
-void WAlert(const char* text) {
-    if (wBackend)
-        wBackend->alert(text);
-    else
-        mprintf("%s", text);
-}
-
-int WYesNo(const char* title, const char* question, int dflt) {
-    return wBackend ? wBackend->yesNo(title, question, dflt) : dflt;
-}
-
-int WButtonDialogue(const char* title, const char* text, const std::vector<std::string>& buttons,
-                    int dflt) {
-    return wBackend ? wBackend->buttons(title, text, buttons, dflt) : dflt;
-}
-
-int WPrompt(const char* title, const char* prompt, std::string& answer) {
-    return wBackend ? wBackend->prompt(title, prompt, answer) : 0;
-}
-
-int FileChooseDialogue(const char* title, const char* confirm, const char* startDir,
-                       std::string& result) {
-    return wBackend ? wBackend->chooseFile(title, confirm, startDir, result) : 0;
-}
-
-void WChooserStart(const char* start, std::string& dir, std::string& name) {
-    dir = start && *start ? start : ".";
-    name.clear();
-    struct stat st;
-    if (stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return;
-    size_t slash = dir.rfind('/');
-    if (slash == std::string::npos) {
-        name = dir;
-        dir = ".";
-    } else {
-        name = dir.substr(slash + 1);
-        dir = slash == 0 ? "/" : dir.substr(0, slash);
-    }
 }
 
 void WMessage(const char* text) {

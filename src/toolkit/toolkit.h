@@ -39,10 +39,6 @@ int WPrompt(const char* title, const char* prompt, std::string& answer);
 // File chooser; returns 1 when a file was chosen (its path in result).
 int FileChooseDialogue(const char* title, const char* confirm, const char* startDir,
                        std::string& result);
-// Where a chooser started at `start` opens: `start` itself when it is a directory, else the
-// directory of the file it names (".", for a plain name), with that file's name in `name`.
-// A plain name typed into the chooser is taken relative to `dir`.
-void WChooserStart(const char* start, std::string& dir, std::string& name);
 // A message-line text not tied to one window.
 void WMessage(const char* text);
 

@@ -104,17 +104,12 @@ void tfDraw(TextField* tf) {
 }
 
 void tfKey(TextField* tf, const WEvent& ev) {
-    tf->keyModifiers = ev.modifiers;
     if (ev.key == WK_RETURN || ev.key == WK_KP_ENTER) {
         if (tf->activate) tf->activate(tf, tf->data);
         return;
     }
     if (ev.key == WK_ESCAPE) {
         if (tf->cancel) tf->cancel(tf, tf->data);
-        return;
-    }
-    if (ev.key == WK_TAB) {
-        if (tf->tab) tf->tab(tf, tf->data);
         return;
     }
     if (!tf->editable) return;
@@ -201,4 +196,22 @@ int WDrawLines(WWindow* win, int x, int y, const std::string& text, WColor bg) {
         start = end + 1;
     }
     return y;
+}
+
+void WDrawLabel(WWindow* win, int x, int y, const std::string& label, WColor fg, WColor bg) {
+    std::string shown;
+    int mark = -1;
+    for (size_t i = 0; i < label.size(); i++) {
+        if (label[i] == '&' && i + 1 < label.size()) {
+            if (label[i + 1] != '&') mark = (int)shown.size();
+            i++;
+        }
+        shown.push_back(label[i]);
+    }
+    WDrawText(win, x, y, shown.data(), (int)shown.size(), fg, bg);
+    if (mark >= 0) {
+        int ux = x + WTextWidth(shown.data(), mark);
+        int uw = WTextWidth(shown.data() + mark, 1);
+        WFillRect(win, ux, y + WFontHeight() - 1, uw, 1, fg);
+    }
 }

@@ -17,8 +17,6 @@ struct TextField {
     TfCallback activate = nullptr; // Return
     TfCallback cancel = nullptr;   // Escape
     TfCallback changed = nullptr;  // after every edit
-    TfCallback tab = nullptr;      // Tab or Shift+Tab; unset: ignored
-    unsigned keyModifiers = 0;     // of the key that called the callback
     void* data = nullptr;
 };
 
@@ -53,3 +51,5 @@ int btnWidthFor(const char* label); // a comfortable width for the label
 
 // Draws lines of text (split at newlines) at (x, y) in the foreground colour.
 int WDrawLines(WWindow* win, int x, int y, const std::string& text, WColor bg);
+// Draws a one-line label with the letter after "&" underlined ("&&" is a plain "&").
+void WDrawLabel(WWindow* win, int x, int y, const std::string& label, WColor fg, WColor bg);

@@ -10,6 +10,8 @@
 #include "toolkit/toolkit.h"
 
 WWindow* wModalWindow = nullptr;
+WWindow* wLastInputTop = nullptr;
+bool (*wEventInterceptor)(WEvent& ev) = nullptr;
 WPalette wPalette = {0xffffff, 0x000000, 0xc0c0c0, 0x808080, 0xf0f0f0, 0x000080, 0xffffff};
 
 namespace {
@@ -88,13 +90,15 @@ void WForwardEvents(WWindow* child, WWindow* to) {
 }
 
 bool WInputAllowed(WWindow* win) {
-    return !wModalWindow || WTopLevelOf(win) == wModalWindow;
+    WWindow* top = WTopLevelOf(win);
+    return !wModalWindow || top == wModalWindow || (top && top->isMenu);
 }
 
 int WDeliver(WEvent& ev) {
     if (!ev.window) return 1;
     // Anything else happening ends a held click first, so events keep their order.
     if (WClickPending() && !WClickFlush()) return 0;
+    if (wEventInterceptor && wEventInterceptor(ev)) return 1;
     if ((ev.kind == WE_KEY || ev.kind == WE_HELP) && !WInputAllowed(ev.window)) {
         if (!ev.text.empty()) WBeep();
         return 1;
@@ -104,11 +108,14 @@ int WDeliver(WEvent& ev) {
         WBeep();
         return 1;
     }
+    if (ev.kind == WE_KEY || ev.kind == WE_HELP || (ev.kind == WE_BUTTON && ev.direction > 0))
+        wLastInputTop = WTopLevelOf(ev.window);
     if (ev.kind == WE_KEY || ev.kind == WE_HELP) {
         WWindow* top = WTopLevelOf(ev.window);
-        // Keys go to the child that holds the keyboard, else to the top-level window itself,
-        // never to whatever child the pointer happens to rest on.
-        if (top) ev.window = top->focusChild ? top->focusChild : top;
+        // The key reaches the dialogue wherever the pointer rests in it.
+        if (top && top->keyFilter && ev.kind == WE_KEY && top->keyFilter(ev, top->keyFilterData))
+            return 1;
+        if (top && top->focusChild && top->focusChild != ev.window) ev.window = top->focusChild;
     }
     WRegistration* r = WFindRegistration(ev.window->id);
     if (!r) return 1; // not ours: nothing to do
@@ -141,6 +148,8 @@ WWindow* WCreateWindow(WWindow* parent, int x, int y, int width, int height, WHa
     win->width = std::max(1, width);
     win->height = std::max(1, height);
     win->background = wPalette.background;
+    static unsigned long serial = 0;
+    win->serial = ++serial;
     if (wBackend) win->id = wBackend->createWindow(win);
     allWindows.push_back(win);
     WRegisterWindow(win, handler, data);
@@ -156,6 +165,7 @@ void WDestroyWindow(WWindow* win) {
     for (WWindow* w : allWindows)
         if (w->focusChild == win) w->focusChild = nullptr;
     if (wModalWindow == win) wModalWindow = nullptr;
+    if (wLastInputTop == win) wLastInputTop = nullptr;
     WUnregisterWindow(win->id);
     if (wBackend) wBackend->destroyWindow(win);
     allWindows.erase(std::remove(allWindows.begin(), allWindows.end(), win), allWindows.end());

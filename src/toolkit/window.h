@@ -84,6 +84,12 @@ struct WWindow {
     WColor background = 0;
     WWindow* focusChild = nullptr; // top-level: the child that receives the keyboard
     void* backendData = nullptr;
+    unsigned long serial = 0;      // creation order
+    // Top-level: sees every key for the window before the child with the focus does, and
+    // keeps it when it returns true (dialogues: Tab, Return, Escape).
+    bool (*keyFilter)(const WEvent& ev, void* data) = nullptr;
+    void* keyFilterData = nullptr;
+    bool isMenu = false; // a menu's own top-level window
 };
 
 // Registration of a window with the dispatcher (64 chains hashed on the low 6 bits of the id).
@@ -132,9 +138,13 @@ int WClickFlush();        // deliver a held press now
 void WClickTimingCheck(); // deliver it once the click pause has run out
 bool WClickPending();
 
+// While a menu is open it sees every event first and keeps those it returns true for.
+extern bool (*wEventInterceptor)(WEvent& ev);
 // The one window that owns input while a modal dialogue runs (null: every window).
 extern WWindow* wModalWindow;
 bool WInputAllowed(WWindow* win);
+// The top-level window that last took a key or a press (dialogues are placed over it).
+extern WWindow* wLastInputTop;
 
 // ---- drawing (coordinates relative to the window) ----
 void WFillRect(WWindow* win, int x, int y, int width, int height, WColor colour);

@@ -13,21 +13,8 @@
 #include "toolkit/eventloop.h"
 #include "toolkit/headless.h"
 #include "toolkit/selection.h"
-#include "toolkit/toolkit.h"
 
 namespace {
-
-// Questions print on one line: newlines become the two characters "\n".
-std::string oneLine(const char* text) {
-    std::string out;
-    for (const char* p = text ? text : ""; *p; p++) {
-        if (*p == '\n')
-            out += "\\n";
-        else
-            out += *p;
-    }
-    return out;
-}
 
 void printLine(const std::string& s) {
     fputs(s.c_str(), stdout);
@@ -83,65 +70,7 @@ struct HeadlessBackend : WBackend {
         printLine("<beep>");
     }
 
-    void alert(const char* text) override {
-        std::string t = text ? text : "";
-        while (!t.empty() && t.back() == '\n') t.pop_back();
-        printLine(t);
-    }
-
-    int yesNo(const char*, const char* question, int dflt) override {
-        std::string a;
-        int r = dflt;
-        if (WTakeScriptedAnswer(a)) {
-            if (!strcasecmp(a.c_str(), "yes") || a == "y" || a == "1")
-                r = 1;
-            else if (!strcasecmp(a.c_str(), "no") || a == "n" || a == "0")
-                r = 0;
-        }
-        printLine(oneLine(question) + " -> " + (r ? "yes" : "no"));
-        return r;
-    }
-
-    int buttons(const char*, const char* text, const std::vector<std::string>& labels,
-                int dflt) override {
-        std::string a;
-        int r = dflt;
-        if (WTakeScriptedAnswer(a)) {
-            r = -1;
-            for (size_t i = 0; i < labels.size(); i++)
-                if (!strcasecmp(labels[i].c_str(), a.c_str())) r = (int)i;
-            if (r < 0) {
-                char* end = nullptr;
-                long n = strtol(a.c_str(), &end, 10);
-                if (end && *end == 0 && !a.empty() && n >= 0 && n < (long)labels.size())
-                    r = (int)n;
-            }
-        }
-        std::string shown = (r >= 0 && r < (int)labels.size()) ? labels[r] : "<cancel>";
-        printLine(oneLine(text) + " -> " + shown);
-        return r;
-    }
-
-    int prompt(const char* title, const char* prompt, std::string& answer) override {
-        std::string a;
-        bool ok = WTakeScriptedAnswer(a);
-        printLine(oneLine(prompt && *prompt ? prompt : title) + " -> " + (ok ? a : "<cancel>"));
-        if (ok) answer = a;
-        return ok ? 1 : 0;
-    }
-
-    int chooseFile(const char* title, const char*, const char* startDir,
-                   std::string& result) override {
-        std::string a;
-        bool ok = WTakeScriptedAnswer(a) && !a.empty();
-        printLine(oneLine(title) + " -> " + (ok ? a : "<cancel>"));
-        if (!ok) return 0;
-        std::string dir, name;
-        WChooserStart(startDir, dir, name);
-        if (a[0] != '/' && dir != ".") a = (dir == "/" ? "" : dir) + "/" + a;
-        result = a;
-        return 1;
-    }
+    bool scriptedAnswers() override { return true; }
 
     void message(const char* text) override {
         std::string t = text ? text : "";
@@ -198,6 +127,9 @@ struct HeadlessBackend : WBackend {
     }
 
     bool pending() override { return !queue.empty(); }
+    bool pendingFor(WWindow* top) override {
+        return !queue.empty() && WTopLevelOf(queue.front().window) == top;
+    }
     int dispatchNext(int abortable) override {
         if (queue.empty()) return WB_NO_EVENT;
         WEvent ev = queue.front();

@@ -160,21 +160,6 @@ struct X11Backend : WBackend {
     bool monochrome() override { return DefaultDepth(xs.dpy, xs.screen) == 1; }
 
     void beep() override { XBell(xs.dpy, 0); }
-    void alert(const char* text) override { WDialogueAlert(text); }
-    int yesNo(const char* title, const char* q, int dflt) override {
-        return WDialogueYesNo(title, q, dflt);
-    }
-    int buttons(const char* title, const char* text, const std::vector<std::string>& labels,
-                int dflt) override {
-        return WDialogueButtons(title, text, labels, dflt);
-    }
-    int prompt(const char* title, const char* p, std::string& answer) override {
-        return WDialoguePrompt(title, p, answer);
-    }
-    int chooseFile(const char* title, const char* confirm, const char* dir,
-                   std::string& result) override {
-        return WDialogueChooseFile(title, confirm, dir, result);
-    }
     void message(const char* text) override {
         // No window to show it in: the standard output keeps it.
         if (text && *text) {
@@ -268,6 +253,80 @@ struct X11Backend : WBackend {
     }
 
     void raise(WWindow* w) override { XRaiseWindow(xs.dpy, xid(w)); }
+
+    void setWindowType(WWindow* w, const char* type) {
+        Atom prop = XInternAtom(xs.dpy, "_NET_WM_WINDOW_TYPE", False);
+        Atom value = XInternAtom(xs.dpy, type, False);
+        XChangeProperty(xs.dpy, xid(w), prop, XA_ATOM, 32, PropModeReplace,
+                        (unsigned char*)&value, 1);
+    }
+
+    void setDialogHints(WWindow* w, WWindow* parent) override {
+        if (parent) XSetTransientForHint(xs.dpy, xid(w), xid(parent));
+        setWindowType(w, "_NET_WM_WINDOW_TYPE_DIALOG");
+        // Placed where we ask: over the editor it belongs to.
+        XSizeHints* sh = XAllocSizeHints();
+        sh->flags = USPosition | PPosition | PSize | PMinSize;
+        sh->x = w->x;
+        sh->y = w->y;
+        sh->width = w->width;
+        sh->height = w->height;
+        sh->min_width = w->width / 2;
+        sh->min_height = w->height / 2;
+        XSetWMNormalHints(xs.dpy, xid(w), sh);
+        XFree(sh);
+    }
+
+    void setMenuHints(WWindow* w) override {
+        XSetWindowAttributes a;
+        a.override_redirect = True;
+        a.save_under = True;
+        XChangeWindowAttributes(xs.dpy, xid(w), CWOverrideRedirect | CWSaveUnder, &a);
+        setWindowType(w, "_NET_WM_WINDOW_TYPE_POPUP_MENU");
+        XSelectInput(xs.dpy, xid(w), ExposureMask | ButtonPressMask | ButtonReleaseMask |
+                                         PointerMotionMask | KeyPressMask | KeyReleaseMask |
+                                         StructureNotifyMask);
+    }
+
+    bool rootGeometry(WWindow* w, int* x, int* y, int* width, int* height) override {
+        Window child;
+        if (!XTranslateCoordinates(xs.dpy, xid(w), xs.root, 0, 0, x, y, &child)) return false;
+        *width = w->width;
+        *height = w->height;
+        return true;
+    }
+
+    void screenSize(int* width, int* height) override {
+        *width = DisplayWidth(xs.dpy, xs.screen);
+        *height = DisplayHeight(xs.dpy, xs.screen);
+    }
+
+    bool pointerPosition(int* x, int* y) override {
+        Window rootRet, childRet;
+        int wx, wy;
+        unsigned mask;
+        return XQueryPointer(xs.dpy, xs.root, &rootRet, &childRet, x, y, &wx, &wy, &mask);
+    }
+
+    void grabInput(WWindow* w) override {
+        if (!w) {
+            XUngrabPointer(xs.dpy, CurrentTime);
+            XUngrabKeyboard(xs.dpy, CurrentTime);
+            XFlush(xs.dpy);
+            return;
+        }
+        // The menu must be viewable before it can take the grab.
+        XSync(xs.dpy, False);
+        for (int tries = 0; tries < 50; tries++) {
+            int p = XGrabPointer(xs.dpy, xid(w), True,
+                                 ButtonPressMask | ButtonReleaseMask | PointerMotionMask,
+                                 GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
+            int k = XGrabKeyboard(xs.dpy, xid(w), False, GrabModeAsync, GrabModeAsync,
+                                  CurrentTime);
+            if (p == GrabSuccess && k == GrabSuccess) return;
+            usleep(10000);
+        }
+    }
 
     void setBackground(WWindow* w) override {
         XSetWindowBackground(xs.dpy, xid(w), w->background);

@@ -1,0 +1,95 @@
+// dialogue/dlgopen.cc: a described dialogue on the screen: its widgets built from the
+// description, its scripts run when the widgets are acted on, modal until dismissed.
+#include "dialogue/dlgopen.h"
+
+#include <cstdlib>
+
+#include "config/cfgcmd.h"
+#include "dialogue/dlgfile.h"
+#include "runtime/error.h"
+#include "toolkit/dialog.h"
+
+namespace {
+
+// Scripts of a widget run with #1 the kind of activation (press, return, double click, select).
+void runWidgetScript(WDialog* d, Widget* w, int how) {
+    auto* sd = static_cast<ScriptDialog*>(d->user);
+    if (w->script.empty()) {
+        if (w->kind == WG_BUTTON)
+            WDialogDismiss(d, w->isCancel ? 0 : 1);
+        else if (how == WACT_RETURN || how == WACT_DOUBLE)
+            for (Widget* b : d->widgets)
+                if (b->kind == WG_BUTTON && b->isDefault) {
+                    WidgetPress(b);
+                    break;
+                }
+        return;
+    }
+    CallParseOn(sd, w->script.c_str(), 1, how, 0);
+}
+
+void showPlacerArgs(Widget* w, const std::vector<std::string>& args) {
+    for (Widget* c : w->children) showPlacerArgs(c, args);
+    if (w->kind != WG_LABEL || w->label.size() < 2 || w->label[0] != '%') return;
+    char* end = nullptr;
+    long n = strtol(w->label.c_str() + 1, &end, 10);
+    if (*end || n < 1) return;
+    w->label = n <= (long)args.size() ? args[(size_t)n - 1] : "";
+}
+
+int openFrom(const char* name, const std::vector<std::string>& args, ScriptDialog* from) {
+    return OpenDialogue(name, args, from);
+}
+
+const bool installed = (scriptOpenDialogue = openFrom, true);
+
+} // namespace
+
+void DialoguesEnsureLoaded() {
+    (void)installed;
+    LoadBuiltinDialogues();
+    static size_t done = 0; // how much of the option's list is loaded
+    while (done < cfg_dialogueFiles.size()) {
+        size_t end = cfg_dialogueFiles.find('\n', done);
+        if (end == std::string::npos) end = cfg_dialogueFiles.size();
+        std::string path = cfg_dialogueFiles.substr(done, end - done);
+        done = end + 1;
+        std::string error;
+        if (!path.empty() && !LoadDialogueFile(path.c_str(), error))
+            QuorlError(1, "%s\n(the built-in dialogue descriptions stay in use)", error.c_str());
+    }
+}
+
+int OpenDialogue(const char* name, const std::vector<std::string>& args, const ScriptDialog* from) {
+    DialoguesEnsureLoaded();
+    const DialogueDescription* desc = LookupDlb(name);
+    if (!desc) return -1;
+    DialogueDescription copy = *desc; // a script may load descriptions while this one is open
+    WDialog* d = WDialogNew(name);
+    std::string init, error;
+    if (!BuildDialogue(copy, d, init, error)) {
+        WDialogDestroy(d);
+        QuorlError(1, "%s", error.c_str());
+        return -1;
+    }
+    ScriptDialog sd;
+    if (from) {
+        sd.cli = from->cli;
+        sd.text = from->text;
+        sd.arg = from->arg;
+    }
+    sd.dialog = d;
+    sd.args = args;
+    sd.name = name;
+    // A label that reads "%N" shows placer argument N.
+    for (Widget* w : d->root->children) showPlacerArgs(w, args);
+    d->user = &sd;
+    d->activate = runWidgetScript;
+    d->batchText = d->title;
+    d->cancelResult = 0;
+    WDialogRealize(d);
+    if (!init.empty()) InvokeFunc(init.c_str(), &sd);
+    int result = d->done ? d->result : WDialogRun(d);
+    WDialogDestroy(d);
+    return result;
+}

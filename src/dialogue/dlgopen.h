@@ -1,0 +1,17 @@
+// dialogue/dlgopen.h: opening a described dialogue by name and running its widgets' scripts.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "dialogue/script.h"
+
+// Makes sure the built-in descriptions and every file named by the "dialoguefile" option so
+// far are loaded; a file that does not parse is reported (its descriptions are not used).
+void DialoguesEnsureLoaded();
+
+// Opens the named dialogue modally with placer arguments. The command-interpreter and text
+// callbacks come from `from` (their argument too). Returns the dialogue's result: the value
+// given to `dismiss`, 0 when cancelled; -1 when there is no such dialogue or its description
+// is broken (reported).
+int OpenDialogue(const char* name, const std::vector<std::string>& args, const ScriptDialog* from);

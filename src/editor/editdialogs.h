@@ -1,0 +1,18 @@
+// editor/editdialogs.h: dialogues opened from the editor, the about box and the window list.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct Edit;
+
+// Opens the described dialogue `name` over the editor, its scripts running commands in it.
+// Returns the dialogue's result, -1 when there is no such dialogue (reported).
+int EditOpenDialogue(Edit* e, const char* name, const std::vector<std::string>& args);
+// The about box: what it says, and showing it.
+void abSetup(const char* title, const char* what, const char* windowTitle, int flags);
+int About(Edit* e);
+// One line per open top-level window in opening order: KIND TITLE [file=NAME].
+std::vector<std::string> EditListWindows();
+// The batch-only RunScript and PrintWindows.
+void EditAddBatchDialogCommands();

@@ -1,0 +1,168 @@
+// toolkit/dialog.h: dialogue windows and their widgets: labels, push buttons, toggles, button
+// sets, text fields, scroll lists, editor panes, option menus and separators, placed by rows and
+// columns, with keyboard focus traversal. The widget logic is the same on every backend; only
+// drawing and the arrival of events differ, so the headless backend runs this code in tests.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "toolkit/window.h"
+
+struct TextField;
+struct WDialog;
+
+enum WidgetKind {
+    WG_LABEL,
+    WG_BUTTON,    // push button
+    WG_TOGGLE,    // a button with a check box: on or off
+    WG_BUTTONSET, // radio buttons, one of them set
+    WG_TEXTFIELD,
+    WG_LIST,      // scroll list with one selected entry
+    WG_EDITOR,    // an editor pane
+    WG_OPTIONMENU,
+    WG_SEPARATOR,
+    WG_ROW,       // children side by side
+    WG_COLUMN,    // children one below the other
+};
+
+// Where a widget sits in the space its row or column gives it across the flow.
+enum WAlign { WALIGN_FILL, WALIGN_START, WALIGN_CENTER, WALIGN_END };
+
+// What happened to a widget that may run its script.
+enum WActivation {
+    WACT_PRESS,   // a button was pressed, a toggle or button-set choice changed
+    WACT_RETURN,  // Return in a text field
+    WACT_DOUBLE,  // a double click (or Return) on a list entry
+    WACT_SELECT,  // a list entry or option-menu choice was selected
+};
+
+// An editor pane inside a dialogue: the editor subsystem installs these at start-up, since
+// the toolkit knows nothing of Files.
+struct WEditorPaneHooks {
+    void* (*create)(WWindow* parent, int x, int y, int width, int height) = nullptr;
+    void (*destroy)(void* pane) = nullptr;
+    void (*place)(void* pane, int x, int y, int width, int height) = nullptr;
+    std::string (*getText)(void* pane) = nullptr;
+    void (*setText)(void* pane, const std::string& text) = nullptr;
+    int (*lineCount)(void* pane) = nullptr;
+    WWindow* (*focusWindow)(void* pane) = nullptr; // the window that takes its keys
+    bool (*modified)(void* pane) = nullptr;
+};
+extern WEditorPaneHooks wEditorPane;
+
+struct Widget {
+    WidgetKind kind = WG_LABEL;
+    std::string name;   // how scripts and batch answers address it ("" when unnamed)
+    std::string label;  // button, toggle and label text; "&" marks the mnemonic
+    std::vector<std::string> items; // button-set choices, list entries, option-menu choices
+    std::string script; // run on activation (by the dialogue's owner)
+    int value = 0;      // toggle 0/1; button-set choice (from 0); list and option menu: the
+                        // selected entry (-1 none)
+    bool isDefault = false; // Return presses it
+    bool isCancel = false;  // Escape presses it
+    bool ownsReturn = false; // text fields and lists: Return activates the widget itself
+    bool enabled = true;
+    bool vertical = true;   // button sets: one below the other
+    unsigned levels = ~0u;  // activation levels at which the widget takes input
+    // layout
+    int stretch = 0;        // share of spare room along the flow of its row or column
+    int align = WALIGN_FILL;
+    int columns = 0, rows = 0; // preferred size in characters (text fields, lists, editors)
+    std::vector<Widget*> children;
+    Widget* parent = nullptr;
+    int x = 0, y = 0, width = 0, height = 0; // placed, within the dialogue window
+    // state
+    WWindow* win = nullptr;
+    TextField* field = nullptr; // text fields
+    struct ScrollBar* sb = nullptr; // lists
+    void* pane = nullptr;       // editor panes
+    int top = 0;                // lists: first entry shown
+    int focusItem = 0;          // button sets: the choice the keyboard is on
+    bool pressed = false;
+    WDialog* dialog = nullptr;
+};
+
+// Called when a widget is activated; the owner runs the widget's script (or, for dialogues
+// without scripts, ends the dialogue).
+using WActivateFn = void (*)(WDialog* d, Widget* w, int how);
+
+struct WDialog {
+    WWindow* win = nullptr;
+    WWindow* parentWin = nullptr; // the editor it belongs to (transient for it)
+    std::string title;
+    std::string kindName = "dialogue"; // what PrintWindows calls it
+    Widget* root = nullptr;
+    std::vector<Widget*> widgets;      // every widget in creation order (script numbers)
+    Widget* focus = nullptr;
+    int level = 0;                     // activation level, 0..31
+    bool modal = true;
+    bool done = false;
+    int result = 0;
+    WActivateFn activate = nullptr;
+    void* user = nullptr;
+    // Batch mode: the line printed for it ("TEXT -> ANSWER") and whether an absent answer
+    // takes the default button (else it cancels).
+    std::string batchText;
+    bool batchDefault = true;
+    bool batchShowsAnswer = true;
+    bool answerIsText = false; // a plain answer is the text of its field, never a button
+    std::string answerField;   // the field a plain answer fills ("": the only one)
+    // Plain answers for button dialogues: returns the button chosen (-1: the default).
+    int (*matchAnswer)(WDialog* d, const std::string& answer) = nullptr;
+    // Returns the text shown for a chosen button in batch mode ("" the label).
+    std::string (*describeAnswer)(WDialog* d, Widget* pressed) = nullptr;
+    Widget* pressedButton = nullptr; // the last button pressed
+    // Escape, the window manager's close and the cancel button end it with this result.
+    int cancelResult = 0;
+    void (*closed)(WDialog* d) = nullptr; // when the window goes away by itself (non-modal)
+};
+
+// ---- building ----
+WDialog* WDialogNew(const char* title);
+// A widget added to `parent` (a row or column; null: the dialogue's root column).
+Widget* WDialogAdd(WDialog* d, Widget* parent, WidgetKind kind, const char* name,
+                   const char* label);
+// Creates the window, its widgets' windows and lays them out; the window is not mapped yet.
+void WDialogRealize(WDialog* d);
+// Maps the window over its parent editor (or the screen's centre).
+void WDialogShow(WDialog* d);
+// The editor window the next dialogue belongs to (null: the one that last took input).
+void WDialogParent(WWindow* top);
+// Runs the dialogue modally until it is dismissed: returns its result. Headless: applies the
+// next scripted answer instead of waiting for input.
+int WDialogRun(WDialog* d);
+void WDialogDismiss(WDialog* d, int result);
+void WDialogDestroy(WDialog* d);
+// Re-reads sizes after the widgets' contents changed, and redraws.
+void WDialogRelayout(WDialog* d);
+void WDialogRedraw(WDialog* d);
+void WDialogSetLevel(WDialog* d, int level);
+
+// ---- widgets ----
+Widget* WDialogFind(WDialog* d, const char* name);
+void WidgetSetText(Widget* w, const std::string& text); // text fields, labels, editors
+std::string WidgetText(Widget* w);
+void WidgetSetValue(Widget* w, int value);   // toggle, button set, list, option menu
+void WidgetSetItems(Widget* w, const std::vector<std::string>& items);
+void WidgetRedraw(Widget* w);
+void WidgetFocus(Widget* w);
+bool WidgetTakesFocus(const Widget* w);
+void WidgetPress(Widget* w); // as a click on a button
+// Moves the focus to the next (+1) or previous (-1) widget that takes it.
+void WDialogFocusNext(WDialog* d, int dir);
+// Keys the dialogue handles wherever they arrive: Tab, Shift+Tab, Return, Escape. True when
+// the key was used.
+bool WDialogKey(WDialog* d, const WEvent& ev);
+
+// ---- batch answers ----
+// Applies one answer: "NAME=VALUE;NAME=VALUE;BUTTON" sets named widgets and presses the
+// button; a plain answer is a button's label or number, or the text of the one text field.
+// Returns 0 when the answer names nothing in the dialogue.
+int WDialogApplyAnswer(WDialog* d, const std::string& answer);
+
+// ---- open dialogues (PrintWindows) ----
+const std::vector<WDialog*>& WOpenDialogues();
+
+// Geometry helpers for builders.
+int WLabelWidth(const std::string& label); // without the "&"
