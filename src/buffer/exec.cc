@@ -82,14 +82,12 @@ char* _FileExecuteStr(const char* command, const char* input, int64_t inputLen, 
             QuorlError(ERR_FAILURE, "No space in temporary area");
             return nullptr;
         }
-        line += " <";
-        line += in.path;
+        // The temp directory is the user's to name: its path goes to the shell as one word.
+        line += " <" + WShellQuote(in.path);
     }
     bool haveOut = !strchr(command, '>') && out.path;
     if (haveOut) {
-        line += " >";
-        line += out.path;
-        line += " 2>&1";
+        line += " >" + WShellQuote(out.path) + " 2>&1";
     }
     *status = runAndWait(line, command);
     if (*status == -1) {

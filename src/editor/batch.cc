@@ -2,6 +2,7 @@
 #include "config/cfgcmd.h"
 #include "editor/batch.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,12 +16,17 @@
 #include "editor/edit.h"
 #include "editor/editdialogs.h"
 #include "editor/editcmd.h"
+#include "editor/execwin.h"
 #include "lang/syn.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
+#include "toolkit/eventloop.h"
+#include "toolkit/process.h"
 #include "toolkit/toolkit.h"
 
 static Edit* current = nullptr;
+// How long the loop waits after a command string for the children it started.
+static int waitLimitSeconds = 60;
 
 // Windows in opening order: the context list keeps the newest first.
 static std::vector<Edit*> openWindows() {
@@ -147,6 +153,20 @@ int cmdPrintOption(Edit*, EditCmdCtx* ctx) {
 int cmdWriteJournal(Edit*, EditCmdCtx*) {
     return FilesWriteJournals();
 }
+// The Halt button of the current window.
+int cmdHalt(Edit*, EditCmdCtx*) {
+    Edit* e = BatchCurrentEdit(); // SelectWindow in the same string chose it
+    if (e && ExecHalt(e->view.file)) return 1;
+    return QuorlError(1, "Halt: no command is running in this window");
+}
+int cmdWaitLimit(Edit*, EditCmdCtx* ctx) {
+    std::vector<std::string> w = words(ctx);
+    long long n = 0;
+    if (w.empty() || !parseNumber(w[0], n) || n < 0)
+        return QuorlError(1, "WaitLimit: a number of seconds is needed");
+    waitLimitSeconds = (int)n;
+    return 1;
+}
 
 void addBatchCommands() {
     static bool added = false;
@@ -158,6 +178,8 @@ void addBatchCommands() {
     EditAddCmd("PrintClip", cmdPrintClip);
     EditAddCmd("PrintOption", cmdPrintOption);
     EditAddCmd("WriteJournal", cmdWriteJournal);
+    EditAddCmd("Halt", cmdHalt);
+    EditAddCmd("WaitLimit", cmdWaitLimit);
     EditAddBatchDialogCommands();
 }
 
@@ -184,6 +206,32 @@ int BatchRunCommand(const std::string& command) {
     return EditParseCmd(e, ctx);
 }
 
+// The main loop's own steps, until no child that the program started is still running: the
+// output Files are then complete when the next string looks at them.
+static void waitForChildren() {
+    if (WProcessRunning() == 0) return;
+    long sec;
+    int ms;
+    WSetTimeout(&sec, &ms, waitLimitSeconds * 1000);
+    while (WProcessRunning() > 0) {
+        if (WCheckTimeout(sec, ms) == 0) {
+            char* m = gen_sprintf("Commands still running after %d seconds; going on",
+                                  waitLimitSeconds);
+            WMessage(m);
+            gen_free(m);
+            return;
+        }
+        try {
+            ErrorCheck frame;
+            WEventAll(0);
+            int timeout = 0;
+            ExtraProcess_Wait(&timeout);
+            WYield(std::min(timeout - 10, 100));
+        } catch (const PanicError&) {
+        }
+    }
+}
+
 int RunBatch(const std::vector<std::string>& commands) {
     int status = 0;
     for (const std::string& c : commands) {
@@ -195,7 +243,10 @@ int RunBatch(const std::vector<std::string>& commands) {
             ok = 0;
         }
         if (!ok) status = 1;
+        waitForChildren();
     }
+    // Children still running (past the wait limit) end with the program.
+    WProcessEndAll(1000);
     // The end asks nothing: windows close as they are, and what no command saved is given up
     // with its edit lock and temp file.
     fileLinesGoWithProcess = true;

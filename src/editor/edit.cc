@@ -332,6 +332,10 @@ void EditLayout(Edit* edit) {
         x += fh + 6;
         WMoveResize(edit->roIcon, x, y, fh + 6, h);
         WMoveResize(edit->msgLine, 0, H - msgH, W, msgH);
+        if (edit->haltButton) {
+            int bw = btnWidthFor("Halt");
+            WMoveResize(edit->haltButton->win, W - bw - 2, H - msgH + 1, bw, std::max(1, msgH - 2));
+        }
     }
     EditsSbSetOne(edit);
 }
@@ -566,6 +570,7 @@ int EditDestroy(Edit* edit) {
     delete edit->lineField;
     delete edit->nameField;
     delete edit->tagField;
+    delete edit->haltButton;
     WDestroyWindow(edit->frame); // every part of the editor is a child of it
     delete edit;
     return 1;

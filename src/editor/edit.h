@@ -11,6 +11,7 @@ struct File;
 struct Line;
 struct ScrollBar;
 struct TextField;
+struct Button;
 struct Edit;
 
 // One selection: start, end and cursor (anchor) positions. Lines from 1, columns are byte
@@ -89,6 +90,7 @@ struct Edit {
     WWindow* modIcon = nullptr;
     WWindow* roIcon = nullptr;
     WWindow* msgLine = nullptr;
+    Button* haltButton = nullptr; // while a command writes into the File (editor/execwin.h)
     std::string message;
     std::string statusText;
     bool shownModified = false;

@@ -106,6 +106,9 @@ void EditFlashEnd(Edit* edit);
 int SaveFile(File* file);
 // The "Save As" file chooser for the File, then the save under the chosen name: 1 when saved.
 int EditSaveAsChosen(File* file);
+// The %-variables of a command text (%FILE, %SEL, %LINE, %COMMENTS, %%) replaced in place;
+// false when the comments question was cancelled (the command is not run).
+bool EditCmdSubstitute(Edit* edit, std::string& text);
 // Drops text dragged with the pointer at the event position.
 int EditDropDragged(Edit* edit, EditCmdCtx* ctx);
 
@@ -115,6 +118,9 @@ extern const EditCmd editSelCmds[];
 extern const EditCmd editParseCmds[];
 extern const EditCmd editEditCmds[];
 extern const EditCmd editFileCmds[];
+extern const EditCmd editShellCmds[];
+extern const EditCmd editErrorCmds[];
+extern const EditCmd editTagCmds[];
 extern const EditCmd editDialogCmds[];
 extern const EditCmd configCmds[];
 

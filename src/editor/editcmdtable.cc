@@ -268,7 +268,8 @@ EditCmdFn handlerFor(const char* name) {
         if (strcmp(b, name) == 0) return cmdBrowser;
     for (const auto& pair : sharedHandler)
         if (strcmp(pair[0], name) == 0) name = pair[1];
-    for (const EditCmd* t : {editSelCmds, editParseCmds, editEditCmds, editFileCmds, editDialogCmds})
+    for (const EditCmd* t : {editSelCmds, editParseCmds, editEditCmds, editFileCmds, editDialogCmds,
+                              editShellCmds, editErrorCmds, editTagCmds})
         if (const EditCmd* c = findIn(t, name)) return c->handler;
     return cmdNotAvailable;
 }

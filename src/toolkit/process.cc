@@ -193,6 +193,12 @@ void childFail(const char* what) {
 
 } // namespace
 
+std::string WShellQuote(const std::string& word) {
+    std::string quoted = "'";
+    for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
 void WExecShell(const char* command) {
     char sh[] = "sh", dashC[] = "-c";
     char* argv[] = {sh, dashC, const_cast<char*>(command), nullptr};

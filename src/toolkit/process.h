@@ -46,5 +46,8 @@ int WProcessRunning();
 // process ends leaving none behind.
 void WProcessEndAll(int graceMs);
 
+// One word for a shell line, quoted so that the shell takes it as it is whatever it holds
+// (blanks, quotes, "$(...)", backquotes, newlines).
+std::string WShellQuote(const std::string& word);
 // The shell's argument vector for a command, tried as "sh" on the PATH and then "/bin/sh".
 void WExecShell(const char* command); // in a child only; never returns

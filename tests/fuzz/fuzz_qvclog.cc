@@ -22,6 +22,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         source = std::string(dir) + "/f";
         mkdir((std::string(dir) + "/qvc.log").c_str(), 0700);
         qvc_output = [](const char*) {};
+        atexit([] { // nothing is left behind
+            unlink(qvc_getlogname(source.c_str()).c_str());
+            rmdir(qvc_getlogdir(source.c_str()).c_str());
+            rmdir(source.substr(0, source.rfind('/')).c_str());
+        });
     }
     std::string logname = qvc_getlogname(source.c_str());
     FILE* out = fopen(logname.c_str(), "wb");

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -18,14 +19,25 @@ struct RunResult {
     std::string out;  // standard output and standard error, interleaved
 };
 
+// Another user to run a program as (tests running as root), in one group, under umask 022.
+struct RunAs {
+    uid_t uid;
+    gid_t gid;
+};
+
 // Runs a program with arguments in a directory, stdin from the file `input` (or /dev/null).
 inline RunResult runProgram(const std::string& dir, const std::vector<std::string>& args,
-                            const std::string& input = "/dev/null") {
+                            const std::string& input = "/dev/null", const RunAs* as = nullptr) {
     RunResult r;
     int pipeFds[2];
     if (pipe(pipeFds) != 0) return r;
     pid_t pid = fork();
     if (pid == 0) {
+        if (as) {
+            umask(022);
+            if (setgroups(1, &as->gid) != 0 || setgid(as->gid) != 0 || setuid(as->uid) != 0)
+                _exit(126);
+        }
         if (chdir(dir.c_str()) != 0) _exit(126);
         int in = open(input.c_str(), O_RDONLY);
         dup2(in, 0);

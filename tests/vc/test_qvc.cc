@@ -7,32 +7,9 @@
 #include <map>
 #include <random>
 
-#include "qvc_run.h"
-#include "vc/qvc.h"
+#include "qvc_fixture.h"
 
 namespace {
-
-std::string captured;
-
-// Each test runs in its own scratch directory with the messages captured.
-class Qvc : public ::testing::Test {
-protected:
-    ScratchDir dir;
-    char previous[4096];
-    void SetUp() override {
-        ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
-        ASSERT_EQ(chdir(dir.path.c_str()), 0);
-        captured.clear();
-        qvc_output = [](const char* text) { captured += text; };
-    }
-    void TearDown() override { EXPECT_EQ(chdir(previous), 0); }
-    std::string run(const std::string& line) {
-        captured.clear();
-        last = qvc_main_char(line.c_str());
-        return captured;
-    }
-    int last = 0;
-};
 
 bool startsWith(const std::string& s, const std::string& prefix) {
     return s.compare(0, prefix.size(), prefix) == 0;

@@ -9,38 +9,23 @@
 #include <map>
 #include <random>
 
-#include "qvc_run.h"
-#include "vc/qvc.h"
+#include "qvc_fixture.h"
 
 namespace {
 
-std::string said;
-
-class QvcHostile : public ::testing::Test {
+// Each test also puts the mail program back.
+class QvcHostile : public Qvc {
 protected:
-    ScratchDir dir;
-    char previous[4096];
-    void SetUp() override {
-        ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
-        ASSERT_EQ(chdir(dir.path.c_str()), 0);
-        qvc_output = [](const char* text) { said += text; };
-    }
     void TearDown() override {
         qvc_mailer = "/bin/mail";
-        EXPECT_EQ(chdir(previous), 0);
+        Qvc::TearDown();
     }
-    std::string run(const std::string& line) {
-        said.clear();
-        last = qvc_main_char(line.c_str());
-        return said;
-    }
-    int last = 0;
 };
 
 TEST_F(QvcHostile, BrokenLockMailTakesNoShellAndOnlyLoginNames) {
     writeFile("f", "text\n");
     run("create f -nc");
-    ASSERT_EQ(last, 0) << said;
+    ASSERT_EQ(last, 0) << captured;
     // The mail program records its arguments and the message it reads.
     writeFile("mailer", "#!/bin/sh\nprintf '%s\\n' \"$@\" > args\ncat > body\n");
     chmod("mailer", 0755);
@@ -71,7 +56,7 @@ TEST_F(QvcHostile, PlantedLinksAreNeverFollowed) {
     writeFile("victim", "precious\n");
     writeFile("f", "one\n");
     run("create f -nc");
-    ASSERT_EQ(last, 0) << said;
+    ASSERT_EQ(last, 0) << captured;
     // A semaphore planted as a link holds the log; the link's target is untouched.
     ASSERT_EQ(symlink("../../victim", "qvc.log/qvc.sem/f"), 0);
     run("co f");
@@ -91,36 +76,6 @@ TEST_F(QvcHostile, PlantedLinksAreNeverFollowed) {
     EXPECT_NE(out.find("Cannot open lock file for f"), std::string::npos) << out;
     unlink("qvc.log/qvc.lok/f");
     EXPECT_EQ(readFile("victim"), "precious\n");
-}
-
-// Runs the qvc program as another user and group, under umask 022.
-RunResult qvcAs(uid_t uid, gid_t gid, const std::string& cwd, std::vector<std::string> args) {
-    RunResult r;
-    int fds[2];
-    if (pipe(fds) != 0) return r;
-    pid_t pid = fork();
-    if (pid == 0) {
-        dup2(fds[1], 1);
-        dup2(fds[1], 2);
-        close(fds[0]);
-        umask(022);
-        if (setgroups(1, &gid) != 0 || setgid(gid) != 0 || setuid(uid) != 0 || chdir(cwd.c_str()))
-            _exit(126);
-        std::vector<char*> argv;
-        for (std::string& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    close(fds[1]);
-    char buf[4096];
-    ssize_t n;
-    while ((n = read(fds[0], buf, sizeof buf)) > 0) r.out.append(buf, n);
-    close(fds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
 }
 
 // Looks a test account up, making it (and its group) when missing.
@@ -148,6 +103,7 @@ TEST_F(QvcHostile, GroupMemberChecksOutUnderUmask022) {
     if (!testAccount("qvctest1", "qvctestg", &ann, &group) ||
         !testAccount("qvctest2", "qvctestg", &bob, &same))
         GTEST_SKIP() << "cannot create test accounts";
+    const RunAs asAnn{ann, group}, asBob{bob, group};
     // The program and a shared project directory both users can reach.
     std::string bin = dir / "qvc";
     ASSERT_EQ(system(("cp '" QVC_PROGRAM "' '" + bin + "'").c_str()), 0);
@@ -158,7 +114,7 @@ TEST_F(QvcHostile, GroupMemberChecksOutUnderUmask022) {
     chmod(project.c_str(), 02775);
     writeFile(project + "/f.c", "int x;\n");
     ASSERT_EQ(chown((project + "/f.c").c_str(), ann, group), 0);
-    RunResult r = qvcAs(ann, group, project, {bin, "create", "f.c", "-nc"});
+    RunResult r = runProgram(project, {bin, "create", "f.c", "-nc"}, "/dev/null", &asAnn);
     ASSERT_EQ(r.status, 0) << r.out;
     struct stat st;
     ASSERT_EQ(stat((project + "/qvc.log").c_str(), &st), 0);
@@ -167,16 +123,16 @@ TEST_F(QvcHostile, GroupMemberChecksOutUnderUmask022) {
     EXPECT_EQ(st.st_mode & 0070, 0070u);
     ASSERT_EQ(stat((project + "/qvc.log/f.c").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0660u);
-    r = qvcAs(bob, group, project, {bin, "co", "f.c"});
+    r = runProgram(project, {bin, "co", "f.c"}, "/dev/null", &asBob);
     EXPECT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("f.c checked out for writing."), std::string::npos) << r.out;
     writeFile(project + "/f.c", "int y;\n");
-    r = qvcAs(bob, group, project, {bin, "ci", "f.c", "-nc"});
+    r = runProgram(project, {bin, "ci", "f.c", "-nc"}, "/dev/null", &asBob);
     EXPECT_EQ(r.status, 0) << r.out;
     // The log the group member wrote is still the group's.
     ASSERT_EQ(stat((project + "/qvc.log/f.c").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0660, 0660u);
-    r = qvcAs(ann, group, project, {bin, "co", "f.c"});
+    r = runProgram(project, {bin, "co", "f.c"}, "/dev/null", &asAnn);
     EXPECT_EQ(r.status, 0) << r.out;
     EXPECT_EQ(readFile(project + "/f.c"), "int y;\n");
 }
@@ -284,12 +240,12 @@ TEST_F(QvcHostile, DamagedLogsGiveTheRightTextOrTheFormatError) {
         if (gone != std::string::npos) text.erase(gone, text.find('\n', gone) + 1 - gone);
         writeFile("f", text);
         run("ci f -C change\\nsecond");
-        ASSERT_EQ(last, 0) << said;
+        ASSERT_EQ(last, 0) << captured;
         texts["1." + std::to_string(v)] = text;
     }
     writeFile("f", texts["1.3"] + "branch\n");
     run("ci f -v 1.3.1 -nc");
-    ASSERT_EQ(last, 0) << said;
+    ASSERT_EQ(last, 0) << captured;
     texts["1.3.1.1"] = texts["1.3"] + "branch\n";
     run("alias f -v good -V 1.4");
     const std::string original = readFile("qvc.log/f");
@@ -309,19 +265,19 @@ TEST_F(QvcHostile, DamagedLogsGiveTheRightTextOrTheFormatError) {
         writeFile("qvc.log/f", damaged);
         for (auto& [version, expected] : texts) {
             unlink("out");
-            said.clear();
+            captured.clear();
             int rc = qvc_restore("f", "out", QVC_BYVERSION, version.c_str(), nullptr, 1);
             if (rc == 0 && readFile("out") == expected) {
                 right++;
             } else {
-                ASSERT_NE(said.find("Error in logfile format."), std::string::npos)
-                    << "mutation " << m << " version " << version << " rc " << rc << ": " << said;
+                ASSERT_NE(captured.find("Error in logfile format."), std::string::npos)
+                    << "mutation " << m << " version " << version << " rc " << rc << ": " << captured;
                 refused++;
             }
         }
         // The other readers: no crash, and the history is either whole or refused.
         run("show f");
-        EXPECT_TRUE(last == 0 || said.find("Error in logfile format.") != std::string::npos);
+        EXPECT_TRUE(last == 0 || captured.find("Error in logfile format.") != std::string::npos);
         run("fc f -s 2");
         run("disp f");
         // A check-in never writes on a damaged log.

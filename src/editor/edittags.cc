@@ -1,0 +1,111 @@
+// editor/edittags.cc: the tag commands over the tag dictionary (OpenTag, EditTag,
+// AppendTagFile, ResetTags).
+#include <algorithm>
+#include <cctype>
+#include <string>
+
+#include "buffer/change.h"
+#include "buffer/file.h"
+#include "buffer/tags.h"
+#include "editor/editcmd.h"
+#include "runtime/gen.h"
+#include "toolkit/toolkit.h"
+
+namespace {
+
+// The selected text when it lies on one line, else the word around the cursor.
+std::string tagName(Edit* e) {
+    File* f = e->view.file;
+    int64_t l1, l2;
+    int c1, c2;
+    EditSelectionRange(e, &l1, &c1, &l2, &c2);
+    if (l1 > f->nLines) return "";
+    Line* l = EditFileLine(f, l1);
+    std::string t(FileLineText(f, l), (size_t)l->len);
+    if (l1 == l2 && c1 != c2) return t.substr((size_t)c1, (size_t)(c2 - c1));
+    auto word = [&](int i) {
+        unsigned char c = (unsigned char)t[(size_t)i];
+        return isalnum(c) || c == '_' || c == '$';
+    };
+    int a = std::min(c1, (int)t.size()), b = a;
+    while (a > 0 && word(a - 1)) a--;
+    while (b < (int)t.size() && word(b)) b++;
+    return t.substr((size_t)a, (size_t)(b - a));
+}
+
+void selectLine(Edit* e, int64_t line) {
+    EditSetLine(e, line, 1);
+    EditSetSelection(e, 0, line, EditColStartOfText(e, line), line,
+                     EditLineLen(e->view.file, line));
+}
+
+int notFound(Edit* e, const std::string& name) {
+    WBeep();
+    char* m = name.empty() ? gen_sprintf("No word found around cursor")
+                           : gen_sprintf("Can't find tag: %s", name.c_str());
+    EditSetMsg(e, m);
+    gen_free(m);
+    return 1;
+}
+
+// The tag's File and its current line.
+File* findTag(const std::string& name, int64_t& line) {
+    int64_t tagLine = 0;
+    File* f = TagFind(name.c_str(), tagLine, 0);
+    if (!f) return nullptr;
+    line = tagLine > 0 ? FileLinenoFTagLineno(f, tagLine) : -tagLine;
+    return f;
+}
+
+int cmdOpenTag(Edit* e, EditCmdCtx* ctx) {
+    std::string name = EditCmdArg(ctx);
+    if (name.empty()) name = tagName(e);
+    int64_t line = 0;
+    File* f = name.empty() ? nullptr : findTag(name, line);
+    if (!f) return notFound(e, name);
+    if (f != e->view.file && !EditPush(e, f, 1)) return 0;
+    selectLine(e, line);
+    return 1;
+}
+
+int cmdEditTag(Edit* e, EditCmdCtx* ctx) {
+    std::string name = EditCmdArg(ctx);
+    if (name.empty() && (WPrompt("EditTag", "Tag to edit?", name) != 1 || name.empty())) return 1;
+    int64_t line = 0;
+    File* f = findTag(name, line);
+    if (!f) return notFound(e, name);
+    Edit* opened = CreateEWind_line(f, line);
+    if (!opened) return 0;
+    selectLine(opened, line);
+    return 1;
+}
+
+int cmdAppendTagFile(Edit* e, EditCmdCtx* ctx) {
+    std::string path = EditCmdArg(ctx);
+    if (path.empty()) {
+        GenStr chosen(TagQueryFileName());
+        if (!chosen) return 1;
+        path = chosen.get();
+    }
+    if (TagAppendDictionary(path.c_str()) != 1) return 0;
+    char* m = gen_sprintf("Tags loaded from %s (%lld in all)", path.c_str(), (long long)TagCount());
+    EditSetMsg(e, m);
+    gen_free(m);
+    return 1;
+}
+
+int cmdResetTags(Edit* e, EditCmdCtx*) {
+    TagReset();
+    EditSetMsg(e, "Tags reset");
+    return 1;
+}
+
+} // namespace
+
+const EditCmd editTagCmds[] = {
+    {"OpenTag", cmdOpenTag, 0x2},
+    {"EditTag", cmdEditTag, 0x2},
+    {"AppendTagFile", cmdAppendTagFile, 0x2},
+    {"ResetTags", cmdResetTags, 0x2},
+    {nullptr, nullptr, 0},
+};
