@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
     report("line split (memchr), the floor", now() - t0, (double)size, lines);
 
     // Line states chained line by line, as loading computes them.
-    const Language* c = syn_LanguageDefinition(1);
+    const Language* c = syn_LanguageDefinition(LANG_C);
     t0 = now();
     uint32_t state = 0, aux = 0, deadLines = 0;
     for (const char* p = data; p < data + size;) {

@@ -10,6 +10,7 @@
 #include "config/options.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
+#include "runtime/scoped.h"
 
 LineCache synCache;
 
@@ -198,12 +199,9 @@ void FileCache(File* file, Line* line, int64_t count, int mode) {
     if (last->allocLen == lnInFile && last->offset + last->len < c.alloc) {
         int64_t end = last->offset + last->len;
         if (!(c.base == 0 && c.len >= end)) {
-            try {
-                fillWindow(file, c, line->allocLen == lnInFile ? line : nullptr, 0, end, mode);
-            } catch (...) {
-                done();
-                throw;
-            }
+            ScopeGuard publish(done);
+            fillWindow(file, c, line->allocLen == lnInFile ? line : nullptr, 0, end, mode);
+            return;
         }
         done();
         return;
@@ -247,13 +245,8 @@ void FileCache(File* file, Line* line, int64_t count, int mode) {
             start = 0;
         }
     }
-    try {
-        fillWindow(file, c, target, start, end, mode);
-    } catch (...) {
-        done();
-        throw;
-    }
-    done();
+    ScopeGuard publish(done);
+    fillWindow(file, c, target, start, end, mode);
 }
 
 void FileCacheForget(File* file) {

@@ -13,10 +13,6 @@
 #include "config/options.h"
 #include "runtime/gen.h"
 
-// Set while undo replays a record that added a final line without a terminator: the inverse
-// then must not carry the LF the line store added for it.
-bool undoingNoFinalNl = false;
-
 // ---- line primitives ----
 
 void LineGrow(Line* line, int extra) {
@@ -121,7 +117,7 @@ static void UndoAppend(UndoRec* undo, int64_t lS, int cS, int64_t lE, int cE,
 
 static void FileManipDoes(File* file, Line* first, int64_t lS, int cS, int64_t lE, int cE,
                           const std::string& t, int mergeable, int undoMode, bool noFinalNl,
-                          int64_t newEndL, int newEndC) {
+                          bool undoesNoFinalNl, int64_t newEndL, int newEndC) {
     UndoRec* top = file->undo;
     if (undoMode == 0 && mergeable && top && top->text && !noFinalNl &&
         !(top->flags & (UNDO_CLOSED | UNDO_GROUP | UNDO_NOFINALNL)) &&
@@ -130,7 +126,7 @@ static void FileManipDoes(File* file, Line* first, int64_t lS, int cS, int64_t l
     } else {
         int64_t len = 0;
         char* saved = FileToStr(file, first, first ? lS : 0, lS, cS, lE, cE, &len);
-        if (undoMode == 1 && undoingNoFinalNl && len > 0) saved[--len] = 0;
+        if (undoesNoFinalNl && len > 0) saved[--len] = 0;
         UndoRec* rec = UndoNew();
         rec->lS = (int32_t)lS;
         rec->cS = cS;
@@ -195,13 +191,13 @@ int FileChange(File* file, Line* hint, int64_t hintNo, int64_t lS, int cS, int64
 }
 
 int FilexChange(File* file, Line* hint, int64_t hintNo, int64_t lS, int cS, int64_t lE, int cE,
-                const char* text, int64_t textLen, int mergeable, int undoMode) {
+                const char* text, int64_t textLen, int mergeable, int undoMode,
+                bool undoesNoFinalNl) {
     if (!text || textLen < 0) textLen = 0;
     if (before(lE, cE, lS, cS)) {
         std::swap(lS, lE);
         std::swap(cS, cE);
     }
-    FileUndrawSelection(file, lS, cS, lE);
     // Line ends in the new text become plain LFs.
     std::string t;
     t.reserve((size_t)textLen);
@@ -252,8 +248,8 @@ int FilexChange(File* file, Line* hint, int64_t hintNo, int64_t lS, int cS, int6
         shownC = prev ? prev->len + 1 : 1;
     }
     if (first) FileCache(file, first, lE - lS + 1, 1);
-    FileManipDoes(file, first, lS, cS, lE, cE, t, mergeable, undoMode, noFinalNl, newEndL,
-                  newEndC);
+    FileManipDoes(file, first, lS, cS, lE, cE, t, mergeable, undoMode, noFinalNl,
+                  undoesNoFinalNl, newEndL, newEndC);
 
     if (first && last == first && t.find('\n') == std::string::npos) {
         changeWithinLine(file, first, cS, cE, t);
@@ -319,19 +315,14 @@ int FilexIndent(File* file, Line* hint, int64_t hintNo, int64_t lS, int64_t lE, 
         UndoFreeList(file->redo);
         file->redo = nullptr;
     }
-    FileUndrawSelection(file, lS, 0, lE);
     Line* l = FileLine(file, lS, hint, hintNo);
     FileCache(file, l, lE - lS + 1, 1);
-    int oldIndex = 0, newIndex = 0;
     for (int64_t n = lS; l && n <= lE; n++, l = l->next) {
         FileInstanciateLine(file, l);
-        LineIndentWidth(l->text, l->len, tabsize, &oldIndex);
         LineIndent(l, delta, tabsize != 0, tabsize);
-        LineIndentWidth(l->text, l->len, tabsize, &newIndex);
         FileSetMaxW(file, l);
     }
     markModified(file);
-    if (lS == lE && fileNotify.indentMoved) fileNotify.indentMoved(file, lS, oldIndex, newIndex);
     FileShowChange(file, lS, -1, lE, -1, lE, -1, lE, -1);
     return 1;
 }

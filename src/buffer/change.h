@@ -11,8 +11,11 @@ struct UndoRec;
 int FileChange(File* file, Line* hint, int64_t hintNo, int64_t lS, int cS, int64_t lE, int cE,
                const char* text, int64_t textLen, int mergeable);
 // undoMode: 0 ordinary, 1 performed by undo (inverse to redo), -1 by redo (inverse to undo).
+// undoesNoFinalNl: undo replays a record that added a final line without a terminator, so the
+// inverse must not carry the LF the line store added for it.
 int FilexChange(File* file, Line* hint, int64_t hintNo, int64_t lS, int cS, int64_t lE, int cE,
-                const char* text, int64_t textLen, int mergeable, int undoMode);
+                const char* text, int64_t textLen, int mergeable, int undoMode,
+                bool undoesNoFinalNl = false);
 
 int FileIndent(File* file, Line* hint, int64_t hintNo, int64_t lS, int64_t lE, int delta);
 int FilexIndent(File* file, Line* hint, int64_t hintNo, int64_t lS, int64_t lE, int delta,

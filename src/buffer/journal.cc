@@ -21,6 +21,7 @@
 #include "config/options.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
+#include "toolkit/eventloop.h"
 #include "toolkit/toolkit.h"
 
 // The second number of the record that deletes everything after the last kept line.
@@ -181,9 +182,29 @@ int FilesWriteJournals() {
     return ok;
 }
 
+static int journalPeriod() {
+    return EditIncrFrequency > 0 ? EditIncrFrequency * 1000 : 1000;
+}
+
 void FilesSaveChanges(void* timer) {
     FilesWriteJournals();
-    if (fileNotify.rearmTimer) fileNotify.rearmTimer(timer, EditIncrFrequency * 1000);
+    if (timer) ExtraProcess_SetTimeout(static_cast<ExtraHandle*>(timer), journalPeriod());
+}
+
+static ExtraHandle* journalTimer = nullptr;
+
+static int journalTick(void*, int) {
+    FilesSaveChanges(journalTimer);
+    return 0; // the entry stays; FilesSaveChanges re-armed it
+}
+
+// Called before the configuration is read and again after it, so that the first journal is
+// written at the configured interval rather than the default one.
+void FilesStartJournalTimer() {
+    if (journalTimer)
+        ExtraProcess_SetTimeout(journalTimer, journalPeriod());
+    else
+        journalTimer = ExtraProcess_Create(XP_TIMER, journalPeriod(), journalTick, nullptr, nullptr);
 }
 
 // ---- applying ----

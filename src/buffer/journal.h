@@ -21,5 +21,8 @@ int incr_OpenLock(File* file, const char* name, int exclusive);
 
 // The journal timer's work for every File: incr_SaveEdits on each; 1 when all succeeded.
 int FilesWriteJournals();
-// The journal timer: writes every journal, then re-arms itself for EditIncrFrequency seconds.
+// The journal timer's tick: writes every journal, then re-arms the timer (an ExtraHandle of the
+// event loop, or null) for EditIncrFrequency seconds.
 void FilesSaveChanges(void* timer);
+// Starts the journal timer on the event loop (once; start-up calls it).
+void FilesStartJournalTimer();

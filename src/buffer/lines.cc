@@ -6,10 +6,13 @@
 #include "buffer/synhook.h"
 #include "runtime/gen.h"
 
-void (*file_GetSynstate)(File* file, Line* line) = nullptr;
-const Language* (*file_LanguageOfFile)(const char* name) = nullptr;
+Seam<FileColouring> fileColouring{"FileColouring", "colouring engine"};
 bool file_synSuspended = false;
-const char* (*file_LanguageMenuName)(const Language* language) = nullptr;
+
+LanguageId FileLanguageId(const File* file) {
+    FileColouring* colouring = fileColouring.find();
+    return colouring && file->language ? colouring->languageId(file->language) : LANG_NONE;
+}
 
 static RecordPool linePool{sizeof(Line), 200};
 uint64_t lineTextStamp = 0;
@@ -35,7 +38,8 @@ static inline void setState(File* file, Line* line) {
         line->synState[0] = line->synState[1] = 0;
         return;
     }
-    if (file_GetSynstate && !file_synSuspended) file_GetSynstate(file, line);
+    if (file_synSuspended) return;
+    if (FileColouring* colouring = fileColouring.find()) colouring->setLineState(file, line);
 }
 
 void _FileInsertL(File* file, Line* before, Line* line) {

@@ -8,17 +8,17 @@
 
 #include "buffer/bytescan.h"
 #include "buffer/file.h"
-#include "buffer/hooks.h"
 #include "buffer/journal.h"
 #include "buffer/registry.h"
 #include "buffer/synhook.h"
+#include "buffer/vchook.h"
 #include "buffer/undo.h"
 #include "config/options.h"
 #include "config/switches.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
+#include "toolkit/toolkit.h"
 
-FileHooks fileHooks;
 
 static constexpr int64_t maxLineLen = INT32_MAX - 16;
 // Widths saturate: a gigabyte of control bytes must not wrap the column count.
@@ -230,7 +230,8 @@ int FileCanAccess(const char* name, struct stat* st) {
 }
 
 static const Language* languageOf(const char* name) {
-    return file_LanguageOfFile ? file_LanguageOfFile(name) : nullptr;
+    FileColouring* colouring = fileColouring.find();
+    return colouring ? colouring->languageOf(name) : nullptr;
 }
 
 void FileFillup(File* file, int64_t size) {
@@ -278,14 +279,15 @@ File* FileF_File(const char* name, int registerIt) {
     int access = FileCanAccess(name, &st);
     if (access < 0) return nullptr;
     File* file = new File();
-    if (access == 0 && fileHooks.underVc && fileHooks.askMissingVc && fileHooks.underVc(name)) {
+    FileVcFrontEnd* vc = file_VcFrontEnd();
+    if (access == 0 && vc && vc->underVC(name) == 1) {
         file->name = gen_copy(name);
-        int answer = fileHooks.askMissingVc(file);
+        int answer = vc->askMissing(file);
         if (answer == 0) {
             FileFree(file);
             return nullptr;
         }
-        if (answer >= 2 && fileHooks.fetchVc && fileHooks.fetchVc(file, answer == 3)) {
+        if (answer >= 2 && vc->fetch(file, answer == 3)) {
             file->fromVc = true;
             if (answer == 2)
                 file->readOnly = true;
@@ -435,14 +437,13 @@ void FileStubout(File* file) {
     }
     if (file->checkinOnClose && !file->notAFile) {
         bool ok = true;
-        if (fileHooks.checkIn) {
-            char* msg = gen_sprintf("Checking in \"%.200s\"... ", file->name);
-            if (fileHooks.message) fileHooks.message(file, msg);
-            ok = fileHooks.checkIn(file) == 1;
-            char* full = gen_concat(msg, ok ? "OK" : "FAILED");
-            if (fileHooks.message) fileHooks.message(file, full);
-            gen_free(full);
-            gen_free(msg);
+        if (FileVcFrontEnd* front = file_VcFrontEnd()) {
+            // No window shows the File any more: the messages go to the message lines.
+            GenStr msg(gen_sprintf("Checking in \"%.200s\"... ", file->name));
+            WMessage(msg.get());
+            ok = front->checkInOnClose(file) == 1;
+            GenStr full(gen_concat(msg.get(), ok ? "OK" : "FAILED"));
+            WMessage(full.get());
         }
         if (ok) {
             file->checkedOut = file->checkinOnClose = false;

@@ -8,6 +8,7 @@
 
 #include "buffer/file.h"
 #include "buffer/search_pat.h"
+#include "buffer/synhook.h"
 #include "config/switches.h"
 
 namespace {
@@ -42,11 +43,8 @@ const MatchPair defaultRows[] = {
 
 const MatchInfo pascalMatchInfo{pascalRows, (int)(sizeof pascalRows / sizeof pascalRows[0])};
 const MatchInfo defaultMatchInfo{defaultRows, (int)(sizeof defaultRows / sizeof defaultRows[0])};
-int (*match_LanguageType)(const File* file) = nullptr;
-
 const MatchInfo* MInfoFFile(File* file) {
-    return match_LanguageType && match_LanguageType(file) == 3 ? &pascalMatchInfo
-                                                                : &defaultMatchInfo;
+    return FileLanguageId(file) == LANG_PASCAL ? &pascalMatchInfo : &defaultMatchInfo;
 }
 
 namespace {

@@ -30,10 +30,6 @@ struct MatchInfo {
 extern const MatchInfo pascalMatchInfo;
 extern const MatchInfo defaultMatchInfo;
 
-// The language type of a File's language (Pascal is 3); installed by syntax colouring. While
-// unset every File uses the default table.
-extern int (*match_LanguageType)(const File* file);
-
 const MatchInfo* MInfoFFile(File* file);
 
 // Whether an opener or closer of the File's table starts at byte pos of text.

@@ -1,34 +1,41 @@
-// buffer/notify.cc: forwarding the buffer's notifications to whatever windows are installed.
+// buffer/notify.cc: the buffer's notifications, passed to the windows of Files that are shown.
 #include "buffer/notify.h"
 
 #include <cstdarg>
 #include <cstdio>
 
+#include "buffer/file.h"
 #include "toolkit/toolkit.h"
 
-FileNotify fileNotify;
+Seam<FileViews> fileViews{"FileViews", "editor"};
 
-void FileShowChange(File* file, int64_t lS, int cS, int64_t newEndL, int newEndC,
-                    int64_t shownOldEndL, int shownOldEndC, int64_t oldEndL, int oldEndC) {
-    if (fileNotify.showChange)
-        fileNotify.showChange(file, lS, cS, newEndL, newEndC, shownOldEndL, shownOldEndC,
-                              oldEndL, oldEndC);
+bool FileShown(const File* file) {
+    return file->edits || file->pops;
 }
 
-void FileUndrawSelection(File* file, int64_t lS, int cS, int64_t lE) {
-    if (fileNotify.undrawSelection) fileNotify.undrawSelection(file, lS, cS, lE);
+void FileShowChange(File* file, int64_t lS, int cS, int64_t newEndL, int newEndC, int64_t,
+                    int, int64_t oldEndL, int) {
+    if (FileShown(file)) fileViews->showChange(file, lS, cS, newEndL, newEndC, oldEndL);
 }
 
 void FileRefigureTopLine(File* file) {
-    if (fileNotify.refigureTopLine) fileNotify.refigureTopLine(file);
+    if (FileShown(file)) fileViews->refigureTopLine(file);
 }
 
 void FileModifiedUpdate(File* file) {
-    if (fileNotify.modifiedUpdate) fileNotify.modifiedUpdate(file);
+    if (FileShown(file)) fileViews->modifiedUpdate(file);
+}
+
+void FileReadonlySet(File* file) {
+    if (FileShown(file)) fileViews->readonlySet(file);
+}
+
+void FileTitleUpdate(File* file) {
+    if (FileShown(file)) fileViews->titleUpdate(file);
 }
 
 void EditSetActiveSelection(File* file, int64_t lS, int cS, int64_t lE, int cE) {
-    if (fileNotify.setActiveSelection) fileNotify.setActiveSelection(file, lS, cS, lE, cE);
+    if (FileShown(file)) fileViews->setActiveSelection(file, lS, cS, lE, cE);
 }
 
 int Confirm(const char* format, ...) {

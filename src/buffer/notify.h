@@ -1,53 +1,47 @@
-// buffer/notify.h: what the buffer tells the windows showing a File, and the few questions it
-// hands to the editor. The editor installs these; while unset a File is shown in no window.
+// buffer/notify.h: what the buffer tells the windows showing a File. The buffer declares the
+// interface; the editor implements it and installs it at start-up. The buffer only calls it
+// for a File that some window shows, so a File shown nowhere (in a test, a benchmark) needs
+// no windows; a File that is shown while nothing is installed is an assertion.
 #pragma once
 
 #include <cstdint>
 
-struct File;
-struct Line;
-struct Edit;
-struct EditPop;
+#include "runtime/seam.h"
 
-struct FileNotify {
-    // EditsShowChange and PopsShowChange over the File's window chain and alternate entries.
-    void (*showChange)(File* file, int64_t lS, int cS, int64_t newEndL, int newEndC,
-                       int64_t shownOldEndL, int shownOldEndC, int64_t oldEndL,
-                       int oldEndC) = nullptr;
-    void (*undrawSelection)(File* file, int64_t lS, int cS, int64_t lE) = nullptr;
-    void (*refigureTopLine)(File* file) = nullptr;
-    void (*modifiedUpdate)(File* file) = nullptr;   // EditsModifiedUpdate
-    void (*readonlySet)(File* file) = nullptr;      // EditsReadonlySet
-    void (*titleUpdate)(File* file) = nullptr;      // after a save
-    // EditSetActiveSelection, and reading it back (false when no window shows the File).
-    void (*setActiveSelection)(File* file, int64_t lS, int cS, int64_t lE, int cE) = nullptr;
-    bool (*getActiveSelection)(File* file, int64_t* lS, int* cS, int64_t* lE, int* cE) = nullptr;
-    // A single indented line's first non-white index moved from oldIndex to newIndex.
-    void (*indentMoved)(File* file, int64_t line, int oldIndex, int newIndex) = nullptr;
-    // EditReplaceFile and PopReplaceFile: every view of `old` now shows `by`.
-    void (*replaceFile)(File* old, File* by) = nullptr;
-    // The "Save As..." and "Merge" answers of the changed-on-disk query.
-    void (*saveAs)(File* file) = nullptr;
-    void (*merge)(File* file) = nullptr;
-    // The link to the next window (alternate entry) showing the same File, owned by the
-    // editor records; FileRemoveEdit and FileRemovePop unlink through it.
-    Edit** (*nextEditLink)(Edit* edit) = nullptr;
-    EditPop** (*nextPopLink)(EditPop* pop) = nullptr;
-    // Marks an editor window stopped and read-only (or not); false when `edit` is no editor
-    // window.
-    bool (*lockWindow)(Edit* edit, int on) = nullptr;
-    // The file chooser's name expansion (ExpandFileName); heap string.
-    char* (*expandFileName)(const char* name) = nullptr;
-    // Re-arms the journal timer for `ms` milliseconds (the event loop's background work).
-    void (*rearmTimer)(void* timer, int ms) = nullptr;
+struct File;
+
+struct FileViews {
+    // The region lS/cS to oldEndL changed; its new text ends at newEndL/newEndC.
+    virtual void showChange(File* file, int64_t lS, int cS, int64_t newEndL, int newEndC,
+                            int64_t oldEndL) = 0;
+    virtual void refigureTopLine(File* file) = 0;
+    virtual void modifiedUpdate(File* file) = 0;
+    virtual void readonlySet(File* file) = 0;
+    virtual void titleUpdate(File* file) = 0; // after a save
+    // The selection of the window last used on the File, set and read back (for undo).
+    virtual void setActiveSelection(File* file, int64_t lS, int cS, int64_t lE, int cE) = 0;
+    virtual bool getActiveSelection(File* file, int64_t* lS, int* cS, int64_t* lE,
+                                    int* cE) = 0;
+    // Every window showing `old` shows `by` from now on (`old` is about to be freed).
+    virtual void replaceFile(File* old, File* by) = 0;
+    // The "Save As..." answer of the changed-on-disk question: the File saved under a name the
+    // user chooses.
+    virtual void saveAs(File* file) = 0;
+
+protected:
+    ~FileViews() = default;
 };
-extern FileNotify fileNotify;
+extern Seam<FileViews> fileViews;
+
+// Whether any window shows the File (only then are its views told anything).
+bool FileShown(const File* file);
 
 void FileShowChange(File* file, int64_t lS, int cS, int64_t newEndL, int newEndC,
                     int64_t shownOldEndL, int shownOldEndC, int64_t oldEndL, int oldEndC);
-void FileUndrawSelection(File* file, int64_t lS, int cS, int64_t lE);
 void FileRefigureTopLine(File* file);
 void FileModifiedUpdate(File* file);
+void FileReadonlySet(File* file);
+void FileTitleUpdate(File* file);
 void EditSetActiveSelection(File* file, int64_t lS, int cS, int64_t lE, int cE);
 
 // The editor's yes/no question; nonzero for yes.

@@ -6,14 +6,12 @@
 
 #include "buffer/file.h"
 #include "buffer/journal.h"
-#include "buffer/notify.h"
 #include "runtime/error.h"
 #include <unistd.h>
 #include "runtime/gen.h"
 #include "runtime/handles.h"
 
 static File* fileList = nullptr;
-void (*file_AddToFileMenu)(File* file) = nullptr;
 
 File* FileHead() {
     return fileList;
@@ -27,7 +25,6 @@ void FilesAddFile(File* file) {
         file->next = fileList;
         fileList = file;
     }
-    if (file_AddToFileMenu) file_AddToFileMenu(file);
 }
 
 void FilesRemoveFile(File* file) {
@@ -85,42 +82,6 @@ File* FileFName(const char* name) {
 File* FileFNameNoApplyEdits(const char* name) {
     File* f = FileFLookup(name);
     return f ? f : FileFFileNoApplyEdits(name);
-}
-
-File* FileFEName(const char* name) {
-    if (!name) return nullptr;
-    if (!fileNotify.expandFileName) return FileFName(name);
-    GenStr expanded(fileNotify.expandFileName(name));
-    return FileFName(expanded ? expanded.get() : name);
-}
-
-// Unlinks `item` from the chain starting at *head, following link(); false when absent.
-template <typename T>
-static bool unlinkFrom(T** head, T* item, T** (*link)(T*)) {
-    for (T** p = head; *p; p = link ? link(*p) : nullptr) {
-        if (*p == item) {
-            *p = link ? *link(item) : nullptr;
-            return true;
-        }
-        if (!link) break;
-    }
-    return false;
-}
-
-void FileRemoveEdit(File* file, Edit* edit) {
-    if (!unlinkFrom(&file->edits, edit, fileNotify.nextEditLink))
-        Panic("[FileRemoveEdit] Edit not found");
-    if (file->lastEdit == edit) file->lastEdit = file->edits;
-}
-
-void FileRemovePop(File* file, EditPop* pop) {
-    if (!unlinkFrom(&file->pops, pop, fileNotify.nextPopLink))
-        Panic("[FileRemovePop] Edit not found");
-}
-
-void FileLock(File* file, int on) {
-    if (file->edits && fileNotify.lockWindow && fileNotify.lockWindow(file->edits, on))
-        file->readOnly = on != 0;
 }
 
 void FilesAbort() {

@@ -2,8 +2,6 @@
 #pragma once
 
 struct File;
-struct Edit;
-struct EditPop;
 
 File* FileHead();
 void FilesAddFile(File* file);
@@ -12,16 +10,8 @@ File* FileFLookup(const char* name);
 File* FileFBaseName(const char* base);
 File* FileFName(const char* name);
 File* FileFNameNoApplyEdits(const char* name);
-File* FileFEName(const char* name);
-// Unlink a window or an alternate-file entry from the File's chains.
-void FileRemoveEdit(File* file, Edit* edit);
-void FileRemovePop(File* file, EditPop* pop);
-// While a merge works on the File: its first editor window stops and turns read-only.
-void FileLock(File* file, int on);
 // Called as a File record dies, so that nothing keeps answering with it.
 void FileDied(File* file);
-// Called when a File is registered (the editor adds its name to the file menu).
-extern void (*file_AddToFileMenu)(File* file);
 
 // Closes and deletes every File's temp file, detaches its windows and releases its edit
 // lock, then closes every temp descriptor.

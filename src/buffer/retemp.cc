@@ -11,6 +11,7 @@
 #include "config/options.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
+#include "runtime/scoped.h"
 
 // Suspends colouring for the lifetime of a rebuild.
 struct SynSuspend {
@@ -186,24 +187,15 @@ int FileReTempTail(File* file, int srcFd, Line* from, int64_t startByte, int64_t
 static bool firstFailure = true;
 
 int FileReinitTemp(File* file) {
-    int src = open(file->name, O_RDONLY);
-    if (src < 0) Panic("Can't open file: %s", file->name);
+    OwnedFd src(open(file->name, O_RDONLY));
+    if (!src.ok()) Panic("Can't open file: %s", file->name);
     if (file->tempName) CacheClose(file->tempName);
     gen_free(file->tempName);
     file->tempName = TempFileName();
     int temp = file->tempName ? CacheOpen(file->tempName, 1) : -1;
-    if (temp < 0) {
-        close(src);
-        Panic("Can't open temp file: %s", file->name);
-    }
-    int ok;
-    try {
-        ok = FilexReinitTemp(file, src, temp, 1);
-    } catch (...) {
-        close(src);
-        throw;
-    }
-    close(src);
+    if (temp < 0) Panic("Can't open temp file: %s", file->name);
+    int ok = FilexReinitTemp(file, src.get(), temp, 1);
+    src.close();
     if (!ok && firstFailure) {
         firstFailure = false;
         FileFreeContents(file, 0, 1);

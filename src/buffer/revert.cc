@@ -13,6 +13,7 @@
 #include "buffer/undo.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
+#include "runtime/scoped.h"
 
 // A file whose last byte is not an LF would run into the line it is inserted before: give
 // FileReTempInsert a copy that ends with one. Returns the descriptor to read (maybe `fd`).
@@ -47,26 +48,20 @@ static int withFinalLf(int fd, std::string& copyName) {
 
 int FileInsertFile(File* file, Line* beforeLine, const char* path) {
     if (!file->tempName) return 0;
-    int fd = open(path, O_RDONLY);
-    if (fd < 0) {
+    OwnedFd fd(open(path, O_RDONLY));
+    if (!fd.ok()) {
         if (errno == EACCES) return QuorlError(1, "Can not read file (protected): %s", path);
         return QuorlError(1, "No such file: %s", path);
     }
     std::string copyName;
-    if (beforeLine) fd = withFinalLf(fd, copyName);
+    if (beforeLine) fd = OwnedFd(withFinalLf(fd.release(), copyName));
+    ScopeGuard removeCopy([&copyName] {
+        if (!copyName.empty()) unlink(copyName.c_str());
+    });
     int64_t at = beforeLine ? FileLineno(file, beforeLine) : file->nLines + 1;
     int64_t had = file->nLines;
     bool wasModified = file->modified;
-    int ok;
-    try {
-        ok = FileReTempInsert(file, fd, beforeLine);
-    } catch (...) {
-        close(fd);
-        if (!copyName.empty()) unlink(copyName.c_str());
-        throw;
-    }
-    close(fd);
-    if (!copyName.empty()) unlink(copyName.c_str());
+    int ok = FileReTempInsert(file, fd.get(), beforeLine);
     if (!ok) return QuorlError(1, "No space in tempfile to insert file: %s", path);
     int64_t added = file->nLines - had;
     if (added > 0) {
@@ -116,7 +111,7 @@ int FileRevert(File* file) {
     file->journalDirty = file->modified;
     file->readOnly = !file->isNew && access(file->name, W_OK) != 0;
     file->vcKnown = false;
-    if (fileNotify.readonlySet) fileNotify.readonlySet(file);
+    FileReadonlySet(file);
     FileModifiedUpdate(file);
     return ok;
 }

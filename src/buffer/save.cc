@@ -16,6 +16,7 @@
 #include "config/options.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
+#include "runtime/scoped.h"
 #include "toolkit/toolkit.h"
 
 static constexpr size_t blockSize = 8192;
@@ -169,20 +170,16 @@ int FilexSave(File* file, const char* name, int saveAs, int force, void* ctx) {
             return QuorlError(1, "No space to save file: %s", target.get());
         }
     }
+    OwnedFd out(fd);
     AlignedWriter w(fd, startByte);
     const char* end = file->dosMode ? "\r\n" : "\n";
     size_t endLen = strlen(end);
-    try {
-        for (Line* l = from; l && !w.failed; l = l->next) {
-            w.put(FileLineText(file, l), (size_t)l->len);
-            w.put(end, endLen);
-        }
-    } catch (...) {
-        close(fd);
-        throw;
+    for (Line* l = from; l && !w.failed; l = l->next) {
+        w.put(FileLineText(file, l), (size_t)l->len);
+        w.put(end, endLen);
     }
     bool ok = w.flush();
-    if (close(fd) != 0) ok = false;
+    if (out.close() != 0) ok = false;
     if (!ok) {
         // What the file holds now is unknown (it may even be cut short): the next save writes
         // it whole, even when its time did not move.
@@ -223,7 +220,7 @@ int FilexSave(File* file, const char* name, int saveAs, int force, void* ctx) {
         file->isNew = false;
         gen_free(file->version);
         file->version = nullptr;
-        if (fileNotify.titleUpdate) fileNotify.titleUpdate(file);
+        FileTitleUpdate(file);
     } else if (saveAs) {
         gen_free(file->name);
         file->name = gen_copy(target.get());
@@ -237,9 +234,9 @@ int FilexSave(File* file, const char* name, int saveAs, int force, void* ctx) {
         FileSetModTime(file);
         file->isNew = false;
         file->readOnly = false;
-        if (fileNotify.readonlySet) fileNotify.readonlySet(file);
+        FileReadonlySet(file);
         FileReplaceFile(file, target.get());
-        if (fileNotify.titleUpdate) fileNotify.titleUpdate(file);
+        FileTitleUpdate(file);
     }
     FileCacheForget(file);
     if (!inPlace && !saveAs) FileFindMaxWidth(file);
@@ -283,11 +280,12 @@ int FileQuerySave(File* file) {
     case 1:
         return 1;
     case 2:
-        if (fileNotify.saveAs) fileNotify.saveAs(file);
+        if (FileShown(file)) fileViews->saveAs(file);
         return file->modified ? -1 : 0;
     case 3:
-        if (fileNotify.merge) fileNotify.merge(file);
-        return file->modified ? -1 : 0;
+        // The merge window is not built yet: the save is not made, and the user is told why.
+        QuorlError(ERR_FAILURE, "Merge: not available yet");
+        return -1;
     default:
         return -1;
     }
@@ -296,7 +294,7 @@ int FileQuerySave(File* file) {
 void FileReplaceFile(File* file, const char* name) {
     File* other = name ? registeredAs(name, file) : nullptr;
     if (!other) return;
-    if (fileNotify.replaceFile) fileNotify.replaceFile(other, file);
+    if (FileShown(other)) fileViews->replaceFile(other, file);
     FileFree(other);
 }
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "buffer/file.h"
-#include "buffer/hooks.h"
+#include "buffer/vchook.h"
 #include "buffer/registry.h"
 #include "buffer/search.h"
 #include "buffer/undo.h"
@@ -16,7 +16,6 @@
 #include "runtime/gen.h"
 #include "toolkit/toolkit.h"
 
-const char* (*tag_ChooserDir)() = nullptr;
 
 namespace {
 
@@ -26,7 +25,6 @@ constexpr int tagLineBuffer = 2048; // 2047 bytes of a line and its NUL
 std::vector<TagEntry> tagDict;
 int64_t tagCount = -1;        // -1 while no tag file was loaded
 std::string tagFileName;      // the current tag file, empty until set or loaded
-std::string tagDefaultName;   // "tags" in the chooser's directory, made on demand
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -118,10 +116,9 @@ void TagSetFileName(const char* path) { tagFileName = path ? path : ""; }
 
 const char* TagGetFileName() {
     if (!tagFileName.empty()) return tagFileName.c_str();
-    const char* dir = tag_ChooserDir ? tag_ChooserDir() : nullptr;
-    tagDefaultName = dir && *dir ? std::string(dir) + (dir[strlen(dir) - 1] == '/' ? "" : "/") + "tags"
-                                 : "tags";
-    return tagDefaultName.c_str();
+    // The file chooser keeps no directory of its own yet: the default is "tags" in the
+    // current directory.
+    return "tags";
 }
 
 int TagAppendDictionary(const char* path) {
@@ -228,7 +225,8 @@ File* TagFind(const char* name, int64_t& line, int /*arg*/) {
     TagEntry vcEntry;
     if (!e) {
         // a file under version control stands for itself
-        if (!fileHooks.underVc || !fileHooks.underVc(name)) return nullptr;
+        FileVcFrontEnd* vc = file_VcFrontEnd();
+        if (!vc || vc->underVC(name) != 1) return nullptr;
         vcEntry.name = vcEntry.file = name;
         vcEntry.line = 1;
         vcEntry.hasLine = true;

@@ -38,6 +38,3 @@ const TagEntry* TagDefault(const char* name);
 // Entries in the dictionary, -1 while none was loaded.
 int64_t TagCount();
 
-// The directory the file chooser shows; installed by the window toolkit's owner. While unset
-// the default tag file is looked for in the current directory.
-extern const char* (*tag_ChooserDir)();

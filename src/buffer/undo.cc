@@ -12,7 +12,6 @@
 
 static RecordPool undoPool{sizeof(UndoRec), 100};
 
-extern bool undoingNoFinalNl; // change.cc
 
 UndoRec* UndoNew() {
     return (UndoRec*)PoolTake(undoPool);
@@ -70,8 +69,8 @@ static void DoIt(File* file, UndoRec* rec, Line* hint, int64_t hintNo, int undoM
     if (rec->flags & UNDO_GROUP) {
         UndoGroup group(file, undoMode);
         group.lS = rec->lS, group.cS = rec->cS, group.lE = rec->lE, group.cE = rec->cE;
-        if (fileNotify.getActiveSelection)
-            fileNotify.getActiveSelection(file, &group.lS, &group.cS, &group.lE, &group.cE);
+        if (FileShown(file))
+            fileViews->getActiveSelection(file, &group.lS, &group.cS, &group.lE, &group.cE);
         UndoRec* members = (UndoRec*)rec->text;
         for (UndoRec* m = members; m; m = m->next) DoIt(file, m, hint, hintNo, undoMode, min);
         if (members && !members->text && !(members->flags & UNDO_GROUP)) {
@@ -86,15 +85,8 @@ static void DoIt(File* file, UndoRec* rec, Line* hint, int64_t hintNo, int undoM
         FilexIndent(file, hint, hintNo, rec->lS, rec->lE, rec->textLen, undoMode);
         return;
     }
-    undoingNoFinalNl = undoMode == 1 && (rec->flags & UNDO_NOFINALNL);
-    try {
-        FilexChange(file, hint, hintNo, rec->lS, rec->cS, rec->lE, rec->cE, rec->text,
-                    rec->textLen, 0, undoMode);
-    } catch (...) {
-        undoingNoFinalNl = false;
-        throw;
-    }
-    undoingNoFinalNl = false;
+    FilexChange(file, hint, hintNo, rec->lS, rec->cS, rec->lE, rec->cE, rec->text, rec->textLen,
+                0, undoMode, undoMode == 1 && (rec->flags & UNDO_NOFINALNL));
     EditSetActiveSelection(file, rec->lS, rec->cS, (int64_t)rec->lS + rec->oldDL,
                            rec->cS + rec->oldDC);
 }

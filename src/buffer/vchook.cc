@@ -14,7 +14,11 @@
 #include "runtime/gen.h"
 #include "toolkit/toolkit.h"
 
-FileVc fileVc;
+Seam<FileVcFrontEnd> fileVc{"FileVcFrontEnd", "version control front end", false};
+
+FileVcFrontEnd* file_VcFrontEnd() {
+    return fileVc.find();
+}
 
 static std::string currentUser() {
     if (struct passwd* pw = getpwuid(getuid())) return pw->pw_name;
@@ -24,19 +28,17 @@ static std::string currentUser() {
 
 // The front end's messages go to its quiet buffer while the guard lives.
 struct QuietVc {
-    int saved = fileVc.getOutput ? fileVc.getOutput() : 0;
-    QuietVc() {
-        if (fileVc.setOutput) fileVc.setOutput(-1);
-    }
-    ~QuietVc() {
-        if (fileVc.setOutput) fileVc.setOutput(saved);
-    }
+    FileVcFrontEnd& vc;
+    int saved;
+    explicit QuietVc(FileVcFrontEnd& front) : vc(front), saved(front.setOutput(-1)) {}
+    ~QuietVc() { vc.setOutput(saved); }
 };
 
 int file_UnderVC(File* file) {
     if (!file->vcKnown) {
         file->vcKnown = true;
-        file->underVc = file->name && fileVc.underVC && fileVc.underVC(file->name) == 1;
+        FileVcFrontEnd* vc = file_VcFrontEnd();
+        file->underVc = file->name && vc && vc->underVC(file->name) == 1;
         if (!file->underVc) file->checkedOut = file->checkinOnClose = false;
     }
     return file->underVc;
@@ -46,8 +48,8 @@ int file_IsCheckedOut(File* file, char** user, int* underVC) {
     int under = file_UnderVC(file);
     if (underVC) *underVC = under;
     char* holder = nullptr;
-    if (under && fileVc.getCheckUser) {
-        holder = fileVc.getCheckUser(file->name);
+    if (under) { // (only a File under control, so the front end is there)
+        holder = fileVc->getCheckUser(file->name);
         file->checkinOnClose = holder && currentUser() == holder;
     }
     if (user)
@@ -60,47 +62,57 @@ int file_IsCheckedOut(File* file, char** user, int* underVC) {
 // The File's read-only state follows the file's permissions.
 static void setRealReadonly(File* file) {
     file->readOnly = file->name && access(file->name, F_OK) == 0 && access(file->name, W_OK) != 0;
-    if (fileNotify.readonlySet) fileNotify.readonlySet(file);
+    FileReadonlySet(file);
+}
+
+// What a File-level operation answers while the front end is not built: no File is under
+// control, so there is nothing to check in, out or discard.
+static int vcNotBuilt() {
+    return 0;
 }
 
 int file_CheckIn(File* file, const char* arg) {
-    int result = 0;
+    FileVcFrontEnd* vc = file_VcFrontEnd();
+    if (!vc) return vcNotBuilt();
+    int result;
     {
-        QuietVc quiet;
-        if (fileVc.checkInFile) result = fileVc.checkInFile(file->name, arg);
+        QuietVc quiet(*vc);
+        result = vc->checkInFile(file->name, arg);
     }
     setRealReadonly(file);
     if (result == 1) {
         file->checkedOut = file->checkinOnClose = false;
-        if (fileVc.errIgnore) fileVc.errIgnore();
+        vc->errIgnore();
     } else {
-        if (fileVc.errAlert) fileVc.errAlert(nullptr);
+        vc->errAlert(nullptr);
         FileSetModTime(file);
     }
     return result == 1;
 }
 
 int file_CheckOut(File* file) {
-    int result = 0;
+    FileVcFrontEnd* vc = file_VcFrontEnd();
+    if (!vc) return vcNotBuilt();
+    int result;
     {
-        QuietVc quiet;
-        if (file->version && fileVc.checkOutFileByVersion)
-            result = fileVc.checkOutFileByVersion(file->name, file->version);
-        else if (!file->version && fileVc.checkOutFile)
-            result = fileVc.checkOutFile(nullptr, file->name);
+        QuietVc quiet(*vc);
+        result = file->version ? vc->checkOutFileByVersion(file->name, file->version)
+                               : vc->checkOutFile(file->name);
     }
     if (result == -2) return -2;
     if (result != 1) {
         GenStr text(gen_sprintf("Checkout of %s failed", file->name));
-        if (fileVc.errAlert) fileVc.errAlert(text.get());
+        vc->errAlert(text.get());
         return 0;
     }
-    if (fileVc.errIgnore) fileVc.errIgnore();
+    vc->errIgnore();
     file->checkedOut = file->checkinOnClose = true;
     return 1;
 }
 
 int file_Discard(File* file) {
+    FileVcFrontEnd* vc = file_VcFrontEnd();
+    if (!vc) return vcNotBuilt();
     FileCacheForget(file);
     file->aiCheckpointLine = -1;
     file->synValidLines = 0;
@@ -109,10 +121,10 @@ int file_Discard(File* file) {
         "Are you sure you want to discard your changes to %s?%s", file->name,
         mine ? "" : "\nYou don't appear to have checked this file out during this session."));
     if (!WYesNo("Confirm", question.get(), 0)) return 0;
-    int result = 0;
+    int result;
     {
-        QuietVc quiet;
-        if (fileVc.uncheckFile) result = fileVc.uncheckFile(nullptr, file->name);
+        QuietVc quiet(*vc);
+        result = vc->uncheckFile(file->name);
     }
     if (result != 1) return 0;
     file->checkedOut = file->checkinOnClose = false;

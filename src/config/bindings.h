@@ -177,13 +177,8 @@ struct EditButton {
 std::vector<EditButton>& EditButtons();
 
 // ---- editing bindings in a buffer ----
-// The editing dialogue over a scratch buffer: given the text, returns 1 when the user
-// changed it (with the new text in text). Installed by the editor; none: nothing happens.
-extern int (*cfg_editBindingsHook)(const char* title, const char* helpTopic, std::string& text);
-int ChangeKeyList();
-int ChangeMouseList();
-int ChangeMenus();
-// The bindings as the editing buffer shows them, and re-parsing an edited buffer.
+// The bindings as the editing buffer shows them, and re-parsing an edited buffer (the
+// dialogue that edits them in a buffer is not built yet).
 std::string KeyListText();
 std::string MouseListText();
 std::string MenuListText();

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include "runtime/seam.h"
+
 enum CfgType {
     CFG_BOOL = 0,
     CFG_INT = 1,
@@ -97,8 +99,16 @@ struct CfgDisplay {
 void cfg_SetDisplay(CfgDisplay* display);
 CfgDisplay& cfg_Display();
 
-// Called by every setter after it stored its value, so that a subsystem can react.
-extern void (*cfg_optionChangedHook)(const char* name);
+// Told by every setter after it stored its value, so that what is shown follows at once.
+// Declared here, implemented by the editor and installed once start-up has read the
+// configuration files (what they set is shown when the first windows open).
+struct CfgOptionWatch {
+    virtual void optionChanged(const char* name) = 0;
+
+protected:
+    ~CfgOptionWatch() = default;
+};
+extern Seam<CfgOptionWatch> cfg_optionWatch;
 
 extern int cfg_refresh;              // or of the redraw flags of the options set
 extern int cfg_noConfigFiles;        // command-line switch: skip configuration files

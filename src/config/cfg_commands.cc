@@ -16,7 +16,6 @@
 #include "runtime/gen.h"
 #include "toolkit/toolkit.h"
 
-int (*cfg_versionControlHook)(const char* name) = nullptr;
 std::string cfg_dialogueFiles;
 
 
@@ -42,8 +41,7 @@ int CDo16BitFont(CfgOption& o, const char* v) { return cfg_StoreString(o, v); }
 int CDoBlackWhite(CfgOption& o, const char* v) { return cfg_StoreBool(o, v); }
 
 int cfg_SetVersionControl(CfgOption& o, const char* v) {
-    if (!cfg_StoreChoice(o, v)) return 0;
-    return cfg_versionControlHook ? cfg_versionControlHook(v) : 1;
+    return cfg_StoreChoice(o, v);
 }
 
 int cfg_ParseGeometry(const char* text, int* set, int* width, int* height, int* x, int* y) {

@@ -17,17 +17,16 @@
 #include "runtime/gen.h"
 #include "toolkit/toolkit.h"
 
-static CfgDisplay* display = nullptr;
+static Seam<CfgDisplay> display{"CfgDisplay", "editor"};
 
 void cfg_SetDisplay(CfgDisplay* d) {
-    display = d;
+    display.install(d);
 }
 
 CfgDisplay& cfg_Display() {
-    GAssert(display != nullptr && "CfgDisplay installed at start-up");
-    return *display;
+    return *display.operator->();
 }
-void (*cfg_optionChangedHook)(const char* name) = nullptr;
+Seam<CfgOptionWatch> cfg_optionWatch{"CfgOptionWatch", "editor"};
 int cfg_refresh = 0;
 int cfg_noConfigFiles = 0;
 int cfg_configInNonDefault = 0;
@@ -222,7 +221,7 @@ int ChoiceValues_NoisySearch(const ChoiceValue* table, const char* name, int* va
 // ---- storing ----
 
 static void changed(const CfgOption& option) {
-    if (cfg_optionChangedHook) cfg_optionChangedHook(option.name);
+    if (CfgOptionWatch* watch = cfg_optionWatch.find()) watch->optionChanged(option.name);
 }
 
 int cfg_StoreInt(CfgOption& option, const char* text) {

@@ -7,7 +7,7 @@
 struct CfgOption;
 
 // Setters of options whose effect lives elsewhere: each stores the value and calls
-// cfg_optionChangedHook so that the owner can react.
+// tells cfg_optionWatch so that the owner can react.
 int CDoAdaIndentSize(CfgOption& option, const char* value);
 int CDoAdaContinuationSize(CfgOption& option, const char* value);
 int CDoWordWrap(CfgOption& option, const char* value);
@@ -26,10 +26,9 @@ int CDoFont(CfgOption& option, const char* value);
 int CDoButtonFont(CfgOption& option, const char* value);
 int CDo16BitFont(CfgOption& option, const char* value);
 int CDoGeometry(CfgOption& option, const char* value);
-// The setter of "versioncontroltype": stores the choice, then calls the version-control
-// front end's CDoVersionControl through this hook when it is installed.
+// The setter of "versioncontroltype": stores the choice (the version-control front end that
+// acts on it is not built yet).
 int cfg_SetVersionControl(CfgOption& option, const char* value);
-extern int (*cfg_versionControlHook)(const char* name);
 
 // Configuration commands (hidden function options).
 int CDoConfigure(CfgOption& option, const char* value);

@@ -10,8 +10,6 @@
 #include "runtime/error.h"
 #include "runtime/gen.h"
 
-int (*cfg_editBindingsHook)(const char* title, const char* helpTopic, std::string& text) =
-    nullptr;
 
 std::vector<MenuItem>& MenuItems() {
     static std::vector<MenuItem> items;
@@ -179,26 +177,6 @@ int ReplaceMenus(const std::string& text) {
         std::string rest = trimmed(l.substr(n));
         return MenuAddItems(l.substr(0, n).c_str(), rest.c_str());
     });
-}
-
-static int changeList(const char* title, const char* topic, std::string (*list)(),
-                      int (*replace)(const std::string&)) {
-    if (!cfg_editBindingsHook) return 0;
-    std::string text = list();
-    if (!cfg_editBindingsHook(title, topic, text)) return 1;
-    return replace(text);
-}
-
-int ChangeKeyList() {
-    return changeList("Keyboard Commands", "keyconfig", KeyListText, ReplaceKeyBindings);
-}
-
-int ChangeMouseList() {
-    return changeList("Mouse Commands", "mouseconfig", MouseListText, ReplaceMouseBindings);
-}
-
-int ChangeMenus() {
-    return changeList("Menus", "menuconfig", MenuListText, ReplaceMenus);
 }
 
 // ---- X resources ----

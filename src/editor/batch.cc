@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "buffer/file.h"
-#include "buffer/synhook.h"
 #include "buffer/journal.h"
 #include "buffer/registry.h"
 #include "editor/edit.h"
@@ -20,6 +19,7 @@
 #include "lang/syn.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
+#include "runtime/seam.h"
 #include "toolkit/eventloop.h"
 #include "toolkit/process.h"
 #include "toolkit/toolkit.h"
@@ -153,6 +153,18 @@ int cmdPrintOption(Edit*, EditCmdCtx* ctx) {
 int cmdWriteJournal(Edit*, EditCmdCtx*) {
     return FilesWriteJournals();
 }
+// Every crossing between the libraries, by name: who installs it and whether it is there.
+int cmdPrintInterfaces(Edit*, EditCmdCtx*) {
+    std::vector<const SeamEntry*> seams;
+    for (const SeamEntry* s = seam_List(); s; s = s->next) seams.push_back(s);
+    std::sort(seams.begin(), seams.end(),
+              [](const SeamEntry* a, const SeamEntry* b) { return strcmp(a->name, b->name) < 0; });
+    for (const SeamEntry* s : seams)
+        printf("%s %s (%s)\n", s->name,
+               s->impl ? "installed" : s->built ? "MISSING" : "not built", s->installer);
+    fflush(stdout);
+    return 1;
+}
 // The Halt button of the current window.
 int cmdHalt(Edit*, EditCmdCtx*) {
     Edit* e = BatchCurrentEdit(); // SelectWindow in the same string chose it
@@ -178,6 +190,7 @@ void addBatchCommands() {
     EditAddCmd("PrintClip", cmdPrintClip);
     EditAddCmd("PrintOption", cmdPrintOption);
     EditAddCmd("WriteJournal", cmdWriteJournal);
+    EditAddCmd("PrintInterfaces", cmdPrintInterfaces);
     EditAddCmd("Halt", cmdHalt);
     EditAddCmd("WaitLimit", cmdWaitLimit);
     EditAddBatchDialogCommands();

@@ -9,22 +9,15 @@
 #include <vector>
 
 #include "buffer/file.h"
-#include "buffer/hooks.h"
 #include "buffer/registry.h"
 #include "config/options.h"
+#include "buffer/save.h"
 #include "editor/editcmd.h"
 #include "editor/editpriv.h"
-#include "editor/starthooks.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
 #include "toolkit/scrollbar.h"
 #include "toolkit/widgets.h"
-
-EditHooks editHooks;
-
-// The start-up runs the main loop through its hook once the command line is walked; this file
-// is always linked into the program (the walk calls NewEdit), so the hook is set here.
-static const bool mainLoopInstalled = (startHooks.mainLoop = EditMainLoop, true);
 
 namespace {
 
@@ -70,27 +63,6 @@ void hsbAction(ScrollBar* sb, int action, int64_t pos, void* data) {
     epDrawRows(port->edit, 0, (int)EditRows(port->edit));
 }
 
-// Pointer position to (line, byte column) in the text area.
-void positionAt(Edit* edit, int x, int y, int64_t& line, int& col) {
-    File* file = edit->view.file;
-    int fh = WFontHeight(), fw = WFontWidth();
-    EditPort* port = edit->panes;
-    line = edit->view.topLine + std::max(0, y) / fh;
-    col = 0;
-    if (!file || line > file->nLines) {
-        line = file ? std::max<int64_t>(1, file->nLines) : 1;
-        if (file && file->nLines > 0) {
-            Line* l = FileLine(file, line);
-            col = l->len;
-        }
-        return;
-    }
-    int want = (std::max(0, x - port->offset) + port->hpos + fw / 2) / fw;
-    Line* l = FileLine(file, line, edit->view.topLineRec, edit->view.topLine);
-    const char* text = FileLineText(file, l);
-    while (col < l->len && LineCols(text, l->len, col + 1) <= want) col++;
-}
-
 int textEvent(WEvent& ev, void* data) {
     auto* edit = static_cast<Edit*>(data);
     switch (ev.kind) {
@@ -104,28 +76,7 @@ int textEvent(WEvent& ev, void* data) {
     default:
         break;
     }
-    if (editHooks.eventParse) return editHooks.eventParse(edit, ev);
-    // Until the command dispatch is plugged in, the pointer and the paging keys still work.
-    if (ev.kind == WE_BUTTON && ev.direction > 0) {
-        if (ev.button == 4 || ev.button == 5) {
-            vsbAction(edit->vsb, ev.button == 4 ? SB_LINEUP : SB_LINEDOWN, 0, edit);
-            vsbAction(edit->vsb, ev.button == 4 ? SB_LINEUP : SB_LINEDOWN, 0, edit);
-            vsbAction(edit->vsb, ev.button == 4 ? SB_LINEUP : SB_LINEDOWN, 0, edit);
-        } else if (ev.button == 1) {
-            WSetFocusChild(edit->view.window);
-            int64_t line;
-            int col;
-            positionAt(edit, ev.x, ev.y, line, col);
-            EditCollapse(edit, line, col);
-        }
-    } else if (ev.kind == WE_KEY) {
-        bool meta = ev.modifiers & WMOD_MOD1;
-        if (ev.key == WK_NEXT) vsbAction(edit->vsb, SB_PAGEDOWN, 0, edit);
-        if (ev.key == WK_PRIOR) vsbAction(edit->vsb, SB_PAGEUP, 0, edit);
-        if (meta && ev.key == WK_LEFT) EditCyclePush(edit);
-        if (meta && ev.key == WK_RIGHT) EditCyclePushBack(edit);
-    }
-    return 1;
+    return EditEventParse(edit, ev);
 }
 
 // The default mouse bindings go up to four clicks.
@@ -144,8 +95,7 @@ int marginEvent(WEvent& ev, void* data) {
         epDrawRows(edit, ev.y / fh, (ev.y + ev.height) / fh);
         return 1;
     }
-    if (editHooks.eventParse) return editHooks.eventParse(edit, ev);
-    return 1;
+    return EditEventParse(edit, ev);
 }
 
 int frameEvent(WEvent& ev, void* data) {
@@ -217,18 +167,6 @@ void fieldCancel(TextField*, void* data) {
     EditUpdateTitle(edit);
 }
 
-void editedFile(File* file) {
-    if (!file->internal && editHooks.editedFile && file->name) editHooks.editedFile(file->name);
-}
-
-void fileMessage(File* file, const char* text) {
-    Edit* e = file->lastEdit ? file->lastEdit : file->edits;
-    if (e)
-        EditSetMsg(e, text);
-    else
-        WMessage(text);
-}
-
 } // namespace
 
 // ---- chains ----
@@ -238,7 +176,6 @@ void EditLinkFile(Edit* edit, File* file) {
     edit->nextsame = file->edits;
     file->edits = edit;
     if (!file->lastEdit) file->lastEdit = edit;
-    if (!fileHooks.message) fileHooks.message = fileMessage;
 }
 
 void EditUnlinkFile(Edit* edit) {
@@ -425,7 +362,6 @@ Edit* _NewEditWithBufferSwitch(const char* name, File* file, int64_t line, int i
     struct stat st;
     if (file->name && !file->internal && stat(file->name, &st) == 0)
         file->readOnly = file->readOnly || access(file->name, W_OK) != 0;
-    editedFile(file);
     int width, height;
     newWindowSize(width, height);
     Edit* edit = EditCreate(nullptr, 0, 0, width, height, "editor", file, 0, 1, 0);
@@ -527,7 +463,7 @@ int EditDone(Edit* edit) {
     }
     auto saveOne = [](File* f) {
         if (!f || !f->modified || f->noReload) return true;
-        return editHooks.saveFile && editHooks.saveFile(f) == 1;
+        return FileSave(f, nullptr, nullptr) == 1;
     };
     if (!saveOne(edit->view.file)) return 0;
     for (EditPop* p = edit->pops; p; p = p->next)
@@ -536,10 +472,7 @@ int EditDone(Edit* edit) {
 }
 
 int EditDestroy(Edit* edit) {
-    if (edit->destroyHook) edit->destroyHook(edit);
-    if (!edit->destroying) {
-        if (!EditSaveAndCloseFiles(edit)) return 0;
-    }
+    if (!edit->destroying && !EditSaveAndCloseFiles(edit)) return 0;
     edit->destroying = true;
     File* file = edit->view.file;
     EditUnlinkFile(edit);

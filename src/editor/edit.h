@@ -131,22 +131,8 @@ struct Edit {
     // bracket-match flash: where the cursor returns to
     bool flashing = false;
     Selection flashSaved;
-    void (*destroyHook)(Edit* edit) = nullptr;
 };
 
-// What later parts of the editor plug in. While unset the editor does the safe thing.
-struct EditHooks {
-    // Key, button and other window events of the text area (command dispatch).
-    int (*eventParse)(Edit* edit, WEvent& ev) = nullptr;
-    // Saves a File (EditDone): 1 on success.
-    int (*saveFile)(File* file) = nullptr;
-    // The File's changed-on-disk state and its reload (unset: the editor's own check).
-    int (*fileChanged)(File* file) = nullptr;
-    int (*revert)(File* file) = nullptr;
-    // Adds a name to the recent-files list "EditedFiles".
-    void (*editedFile)(const char* name) = nullptr;
-};
-extern EditHooks editHooks;
 
 // ---- creation ----
 Edit* EditCreate(WWindow* parent, int x, int y, int width, int height, const char* name,
@@ -165,9 +151,6 @@ int _EditLoadFile(Edit* edit, int a, const char* dir, int b);
 void EditAttachFile(Edit* edit, File* file, int64_t line, int isTagLine);
 void EditChangeFile(Edit* edit, File* file);
 void EditSetLine(Edit* edit, int64_t line, int scrollOnly);
-// Every window (alternate entry) showing `old` shows `by` instead.
-void EditReplaceFile(File* old, File* by);
-void PopReplaceFile(File* old, File* by);
 void EditSetToEnd(Edit* edit);
 int EditFileCheck(Edit* edit, File* file);
 int EditStartOfText(Edit* edit, int64_t line);

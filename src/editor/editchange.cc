@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include "buffer/file.h"
+#include "buffer/save.h"
 #include "config/options.h"
 #include "editor/edit.h"
 #include "editor/editcmd.h"
@@ -31,12 +32,9 @@ void limitPoint(File* file, int64_t& line, int& col, bool isEnd) {
     if (col < 0) col = 0;
 }
 
-// The File's own changed-on-disk test: the recorded time against the disk's.
+// The File's changed-on-disk test (a File of the program's own is never changed on disk).
 int changedOnDisk(File* file) {
-    if (editHooks.fileChanged) return editHooks.fileChanged(file);
-    struct stat st;
-    if (!file->name || stat(file->name, &st) != 0) return 0;
-    return st.st_mtime != file->mtime;
+    return file->internal ? 0 : FileFileChanged(file);
 }
 
 void recordDiskTime(File* file) {
@@ -46,21 +44,7 @@ void recordDiskTime(File* file) {
 
 // Reloads the File from disk, keeping every editor and stack entry pointing at it.
 int reloadFile(File* file) {
-    if (editHooks.revert) return editHooks.revert(file);
-    if (file->isNew || file->internal) return 0;
-    Edit* edits = file->edits;
-    Edit* last = file->lastEdit;
-    EditPop* pops = file->pops;
-    bool readOnly = file->readOnly;
-    file->modified = false;
-    FileStubout(file);
-    file->edits = edits;
-    file->lastEdit = last;
-    file->pops = pops;
-    file->readOnly = readOnly;
-    int ok = LoadStubFile(file);
-    EditsRefigureTopLine(file->edits);
-    return ok;
+    return FileRevert(file);
 }
 
 } // namespace
@@ -92,28 +76,6 @@ void EditChangeFile(Edit* edit, File* file) {
         port->offset = 0;
     }
     EditUpdateTitle(edit);
-}
-
-// Every window showing `old` shows `by` instead, keeping its place where `by` reaches that
-// far: `old` is about to be freed (another File was saved under its name).
-void EditReplaceFile(File* old, File* by) {
-    while (Edit* e = old->edits) {
-        int64_t top = e->view.topLine;
-        Selection sel[2] = {e->view.sel[0], e->view.sel[1]};
-        bool skip = e->skipFileCheck;
-        e->skipFileCheck = true; // `by` was just written: nothing to check
-        EditChangeFile(e, by);
-        e->skipFileCheck = skip;
-        for (int i = 0; i < 2; i++) {
-            Selection& s = e->view.sel[i];
-            s = sel[i];
-            limitPoint(by, s.startLine, s.startCol, false);
-            limitPoint(by, s.endLine, s.endCol, true);
-            limitPoint(by, s.cursorLine, s.cursorCol, false);
-        }
-        EditScrollTo(e, std::clamp<int64_t>(top, 1, std::max<int64_t>(1, by->nLines)));
-        EditRedraw(e);
-    }
 }
 
 void EditAttachFile(Edit* edit, File* file, int64_t line, int isTagLine) {
@@ -195,7 +157,7 @@ void EditShowChange(Edit* edit, int64_t l1, int c1, int64_t l2, int c2, int64_t 
         int64_t from = std::min({l1, oldSelStart, s.startLine});
         // In colour, the lines below may have changed colour too (an opened comment).
         const Language* lang = file->language;
-        bool coloured = colorsyntax && lang && lang->id != 0 && lang->separators;
+        bool coloured = colorsyntax && lang && lang->id != LANG_NONE && lang->separators;
         int64_t to = delta == 0 && !coloured ? std::max({l2, oldSelEnd, s.endLine}) : top + rows;
         from = std::max(from, top);
         to = std::min(to, top + rows);
@@ -214,7 +176,7 @@ void EditShowChange(Edit* edit, int64_t l1, int c1, int64_t l2, int c2, int64_t 
 void EditsPropagateColour(File* file, int64_t line) {
     epForgetLines(file);
     const Language* lang = file->language;
-    if (!colorsyntax || !lang || lang->id == 0 || !lang->separators) return;
+    if (!colorsyntax || !lang || lang->id == LANG_NONE || !lang->separators) return;
     // Only the states are brought up to date here: every editor of the File redraws its whole
     // view next, and lines further down are recomputed when they are drawn.
     synxRecalculate(file, line, line + 20);

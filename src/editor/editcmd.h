@@ -57,7 +57,7 @@ int EditEventParse(Edit* edit, WEvent& ev);
 // The first press of a click in the text area, run when it happens while the toolkit holds
 // it back to count further clicks.
 int EditPressAtOnce(Edit* edit, WEvent& ev);
-// Plugs the dispatch into the editor windows; called once at start-up.
+// Resolves the command table once at start-up.
 void EditCmdInit();
 // The argument of a command: its text up to the ";" or "}" that ends it, blanks trimmed.
 std::string EditCmdArg(const EditCmdCtx* ctx);

@@ -974,7 +974,7 @@ int cmdEnterInsertMode(Edit* e, EditCmdCtx*) {
 
 int cmdSelectLanguage(Edit* e, EditCmdCtx* ctx) {
     std::string name = EditCmdArg(ctx);
-    for (int i = 0; i <= 8; i++) {
+    for (int i = 0; i < SYN_NMENULANGS; i++) {
         if (strcasecmp(name.c_str(), supported_lang_names[i]) != 0) continue;
         File* f = e->view.file;
         f->language = syn_LanguageDefinition(i);

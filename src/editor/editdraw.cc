@@ -274,30 +274,32 @@ void epForgetLines(const File* file) {
 
 namespace {
 
-File* paneFile(EditPort* pane) {
-    return pane && pane->edit ? pane->edit->view.file : nullptr;
-}
+struct EditorPanes final : SynPanes {
+    File* paneFile(EditPort* pane) override {
+        return pane && pane->edit ? pane->edit->view.file : nullptr;
+    }
 
-// Every editor showing the File, with the lines its view covers (the last one partly).
-void forEachPane(File* file, void (*visit)(EditPort*, int64_t, int64_t, void*), void* ctx) {
-    for (Edit* e = file->edits; e; e = e->nextsame)
-        if (e->panes && e->view.window)
-            visit(e->panes, e->view.topLine, e->view.topLine + EditRows(e), ctx);
-}
+    // Every editor showing the File, with the lines its view covers (the last one partly).
+    void forEachPane(File* file, void (*visit)(EditPort*, int64_t, int64_t, void*),
+                     void* ctx) override {
+        for (Edit* e = file->edits; e; e = e->nextsame)
+            if (e->panes && e->view.window)
+                visit(e->panes, e->view.topLine, e->view.topLine + EditRows(e), ctx);
+    }
 
-void drawLine(EditPort* pane, int64_t line) {
-    Edit* e = pane ? pane->edit : nullptr;
-    if (!e) return;
-    int64_t row = line - e->view.topLine;
-    if (row >= 0 && row <= EditRows(e)) epDrawRows(e, (int)row, (int)row);
-}
+    void drawLine(EditPort* pane, int64_t line) override {
+        Edit* e = pane ? pane->edit : nullptr;
+        if (!e) return;
+        int64_t row = line - e->view.topLine;
+        if (row >= 0 && row <= EditRows(e)) epDrawRows(e, (int)row, (int)row);
+    }
+};
+EditorPanes editorPanes;
 
 } // namespace
 
 void EditInitColouring() {
-    synViewHooks.paneFile = paneFile;
-    synViewHooks.forEachPane = forEachPane;
-    synViewHooks.drawLine = drawLine;
+    synPanes.install(&editorPanes);
     syn_Init();
 }
 

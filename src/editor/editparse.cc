@@ -17,6 +17,7 @@
 #include "editor/editpriv.h"
 #include "lang/syn.h"
 #include "runtime/gen.h"
+#include "runtime/scoped.h"
 #include "toolkit/eventloop.h"
 #include "toolkit/selection.h"
 
@@ -345,8 +346,8 @@ int Edit_CondStrToCond(Edit* edit, const char* text, int* ok) {
         }
         p = skipBlanks(p + 1);
         const Language* lang = v.file->language;
-        int id = lang ? lang->id : 0;
-        const char* name = id >= 0 && id <= 8 ? supported_lang_names[id] : "None";
+        int id = lang ? lang->id : LANG_NONE;
+        const char* name = id < SYN_NMENULANGS ? supported_lang_names[id] : "None";
         size_t n = strlen(p);
         return strncasecmp(name, p, n) == 0;
     }
@@ -450,15 +451,16 @@ int EditParseCmd(Edit* edit, EditCmdCtx& location) {
     }
     if (outer) edit->unknownLinesSlot = -1;
     edit->parseDepth++;
-    int result = 0;
-    try {
+    int result;
+    {
+        // A command string may close its own window: the depth is only counted back while it
+        // lives, whether the string ends or a Panic unwinds it.
+        ScopeGuard depth([edit] {
+            if (alive(edit)) edit->parseDepth--;
+        });
         result = parse(edit, location, location.text);
-    } catch (...) {
-        if (alive(edit)) edit->parseDepth--;
-        throw;
     }
     if (!alive(edit)) return 1;
-    edit->parseDepth--;
     if (outer && g.file && edit->view.file == g.file) {
         // Several records since the string began become one group: one undo step. A lone
         // record stays as it is so that typing in later strings can still merge into it.
@@ -767,7 +769,6 @@ int EditEventParse(Edit* edit, WEvent& ev) {
 }
 
 void EditCmdInit() {
-    editHooks.eventParse = EditEventParse;
     EditCmds(); // resolve the table once
 }
 

@@ -112,17 +112,8 @@ int EditPush(Edit* edit, File* file, int64_t line) {
     edit->view.topLineRec = nullptr;
     EditAttachFile(edit, file, line, 1);
     EditSetWindowName(edit);
-    if (!file->internal && editHooks.editedFile && file->name) editHooks.editedFile(file->name);
     EditRedraw(edit);
     return 1;
-}
-
-void PopReplaceFile(File* old, File* by) {
-    while (EditPop* p = old->pops) {
-        unlinkPopFromFile(p);
-        p->file = by;
-        linkPopToFile(p);
-    }
 }
 
 int EditPushEntry(Edit* edit, File* file, int64_t line) {

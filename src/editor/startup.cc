@@ -9,8 +9,8 @@
 #include <cstring>
 #include <unistd.h>
 
-#include "buffer/change.h"
 #include "buffer/file.h"
+#include "buffer/journal.h"
 #include "buffer/registry.h"
 #include "buffer/tags.h"
 #include "config/bindings.h"
@@ -19,10 +19,10 @@
 #include "config/switches.h"
 #include "editor/batch.h"
 #include "editor/edit.h"
-#include "editor/starthooks.h"
 #include "lang/syn.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
+#include "runtime/seam.h"
 #include "toolkit/toolkit.h"
 
 int display_splash_on_startup = 1;
@@ -31,7 +31,6 @@ int console_mode = 0;
 int ISDN_mode = 0;
 int editorStandAlone = 0;
 BatchRequest batchRequest;
-StartHooks startHooks;
 
 void dprintf(const char* format, ...) {
     if (!console_mode) return;
@@ -149,8 +148,8 @@ void init_prior_to_gui(int* argc, char** argv) {
     }
     for (int i = out; i < *argc; i++) argv[i] = nullptr;
     *argc = out;
-    if (startHooks.startJournalTimer) startHooks.startJournalTimer();
-    if (startHooks.vcInit) startHooks.vcInit();
+    FilesStartJournalTimer();
+    // The version-control front end is not built yet: there is nothing to set up for it.
 }
 
 void cleanup_after_gui() {
@@ -207,9 +206,7 @@ struct Walk {
         opened = true;
         int64_t line = 0;
         if (File* file = TagFind(name, line, 0)) {
-            // A tag file's line number counts lines as they were when the tags were made.
-            line = line > 0 ? FileLinenoFTagLineno(file, line) : -line;
-            CreateEWind_line(file, line);
+            NewEditTag(file->name, line < 0 ? -line : line, 1, 0);
         } else {
             mprintf("Unknown tag \"%s\"\n", name);
         }
@@ -274,11 +271,8 @@ struct Walk {
         diffFiles(file1, version1, file2, version2, false);
     }
 
+    // The compare window is not built yet: say what would have been compared.
     void diffFiles(const char* f1, const char* v1, const char* f2, const char* v2, bool dialog) {
-        if (startHooks.diffFiles) {
-            startHooks.diffFiles(f1, v1, f2, v2, dialog);
-            return;
-        }
         if (dialog)
             mprintf("Compare %s: the compare window is not available yet\n", f1);
         else
@@ -333,10 +327,7 @@ int WalkCommandLine(int argc, char** argv) {
     walk.run();
     if (walk.help) {
         walk.opened = true;
-        if (startHooks.showHelp)
-            startHooks.showHelp("editor");
-        else
-            WAlert(builtinHelp);
+        WAlert(builtinHelp); // the help viewer is not built yet: the built-in summary
     }
     return walk.opened ? 1 : 0;
 }
@@ -358,9 +349,10 @@ void qe_main(int argc, char** argv) {
         EditInitColouring();
         cfg_StartupConfiguration(process_default_config_file);
         if (ISDN_mode >= 9) colorsyntax = 0;
-        if (startHooks.startJournalTimer) startHooks.startJournalTimer();
-        cfg_optionChangedHook = EditOptionChanged;
+        FilesStartJournalTimer(); // again: at the configured interval
+        EditInstallOptionWatch();
         EditApplyToolkitSettings();
+        seam_CheckInstalled(); // every crossing the program needs is installed by now
         WRefigureFont();
         WRefigureColors();
         syn_RefigureColors();
@@ -373,8 +365,8 @@ void qe_main(int argc, char** argv) {
     int status = 0;
     if (batchRequest.on) {
         status = RunBatch(batchRequest.commands);
-    } else if (startHooks.mainLoop) {
-        startHooks.mainLoop();
+    } else {
+        EditMainLoop();
         cfg_AskSaveConfig();
     }
     WDrawExit();

@@ -32,4 +32,4 @@ int WalkCommandLine(int argc, char** argv);
 // (1 when the font or a colour changed); the reaction to an option changed after start-up.
 void EditInstallCfgDisplay();
 int EditApplyToolkitSettings();
-void EditOptionChanged(const char* name);
+void EditInstallOptionWatch();

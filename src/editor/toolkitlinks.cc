@@ -60,11 +60,20 @@ int EditApplyToolkitSettings() {
     return WApplySettings(s);
 }
 
+namespace {
 // A font or colour set by a configure command after start-up shows at once.
-void EditOptionChanged(const char* name) {
-    bool colour = cfg_FindOption(name) && cfg_FindOption(name)->colorSlot >= 0;
-    if (!EditApplyToolkitSettings() && !colour) return;
-    if (!XWindowsOn) return;
-    if (colour) syn_RefigureColors();
-    relayoutAll();
+struct ShownOptions final : CfgOptionWatch {
+    void optionChanged(const char* name) override {
+        bool colour = cfg_FindOption(name) && cfg_FindOption(name)->colorSlot >= 0;
+        if (!EditApplyToolkitSettings() && !colour) return;
+        if (!XWindowsOn) return;
+        if (colour) syn_RefigureColors();
+        relayoutAll();
+    }
+};
+ShownOptions shownOptions;
+} // namespace
+
+void EditInstallOptionWatch() {
+    cfg_optionWatch.install(&shownOptions);
 }

@@ -667,18 +667,18 @@ static uint32_t GASM_QuickLineParser(uint32_t s, uint32_t a, const char* t, int 
 
 // ---- language records ----
 
-Language c_language = {1, 1, c_elements, keywords_c, C_IGNORE_NEXT, FIND_WORD_END,
+Language c_language = {LANG_C, 1, c_elements, keywords_c, C_IGNORE_NEXT, FIND_WORD_END,
                        C_ValidIntegerSuffix, C_ValidFloatSuffix, C_QuickLineParser,
                        (1u << 31) | (1u << 30), seps_c.data(), unsortedCount(keywords_c)};
-Language cpp_language = {2, 1, cpp_elements, keywords_cpp, C_IGNORE_NEXT, FIND_WORD_END,
+Language cpp_language = {LANG_CPP, 1, cpp_elements, keywords_cpp, C_IGNORE_NEXT, FIND_WORD_END,
                          C_ValidIntegerSuffix, C_ValidFloatSuffix, CPP_QuickLineParser, 0,
                          seps_cpp.data(), unsortedCount(keywords_cpp)};
-Language java_language = {6, 1, java_elements, keywords_java, C_IGNORE_NEXT, FIND_WORD_END,
+Language java_language = {LANG_JAVA, 1, java_elements, keywords_java, C_IGNORE_NEXT, FIND_WORD_END,
                           JAVA_ValidIntegerSuffix, JAVA_ValidFloatSuffix, JAVA_QuickLineParser,
                           0, seps_java.data(), unsortedCount(keywords_java)};
-Language gasm_language = {7, 1, gasm_elements, keywords_gasm, C_IGNORE_NEXT, FIND_WORD_END,
+Language gasm_language = {LANG_GASM, 1, gasm_elements, keywords_gasm, C_IGNORE_NEXT, FIND_WORD_END,
                           C_ValidIntegerSuffix, C_ValidFloatSuffix, GASM_QuickLineParser, 0,
                           seps_gasm.data(), unsortedCount(keywords_gasm)};
-Language tql_language = {8, 1, tql_elements, keywords_tql, C_IGNORE_NEXT, FIND_WORD_END,
+Language tql_language = {LANG_TQL, 1, tql_elements, keywords_tql, C_IGNORE_NEXT, FIND_WORD_END,
                          C_ValidIntegerSuffix, C_ValidFloatSuffix, TQL_QuickLineParser, 0,
                          seps_tql.data(), unsortedCount(keywords_tql)};

@@ -475,24 +475,24 @@ static const SynElement* const help_elements[] = {&help_link, nullptr};
 
 // ---- language records ----
 
-Language no_language = {0, 1, no_elements, nullptr, NO_BEGIN, FIND_WORD_END, no_suffix,
+Language no_language = {LANG_NONE, 1, no_elements, nullptr, NO_BEGIN, FIND_WORD_END, no_suffix,
                         no_suffix, nullptr, 0, seps_none.data(), 0};
-Language pascal_language = {3, 0, pascal_elements, keywords_pascal, NO_BEGIN, FIND_WORD_END,
+Language pascal_language = {LANG_PASCAL, 0, pascal_elements, keywords_pascal, NO_BEGIN, FIND_WORD_END,
                             no_suffix, no_suffix, P_QuickLineParser, 0, seps_pascal.data(),
                             unsortedCount(keywords_pascal)};
-Language ada_language = {4, 0, ada_elements, keywords_ada, NO_BEGIN, FIND_WORD_END, no_suffix,
+Language ada_language = {LANG_ADA, 0, ada_elements, keywords_ada, NO_BEGIN, FIND_WORD_END, no_suffix,
                          no_suffix, nullptr, 0, seps_ada.data(), unsortedCount(keywords_ada)};
-Language fortran_language = {5, 0, fortran_elements, keywords_fortran, NO_BEGIN,
+Language fortran_language = {LANG_FORTRAN, 0, fortran_elements, keywords_fortran, NO_BEGIN,
                              FIND_WORD_END, no_suffix, no_suffix, nullptr, 0,
                              seps_fortran.data(), unsortedCount(keywords_fortran)};
-Language asm_language = {9, 1, asm_elements, asm_directives, C_IGNORE_NEXT, FIND_WORD_END,
+Language asm_language = {LANG_ASM, 1, asm_elements, asm_directives, C_IGNORE_NEXT, FIND_WORD_END,
                          C_ValidIntegerSuffix, C_ValidFloatSuffix, nullptr, 0, seps_asm.data(),
                          unsortedCount(asm_directives)};
-Language ppasm_language = {10, 1, ppasm_elements, asm_directives, C_IGNORE_NEXT, FIND_WORD_END,
+Language ppasm_language = {LANG_PPASM, 1, ppasm_elements, asm_directives, C_IGNORE_NEXT, FIND_WORD_END,
                            C_ValidIntegerSuffix, C_ValidFloatSuffix, nullptr, 0,
                            seps_asm.data(), unsortedCount(asm_directives)};
-Language progress_language = {11, 1, progress_elements, progress_keywords, NO_BEGIN,
+Language progress_language = {LANG_PROGRESS, 1, progress_elements, progress_keywords, NO_BEGIN,
                               FIND_WORD_END, no_suffix, no_suffix, nullptr, 0,
                               seps_progress.data(), unsortedCount(progress_keywords)};
-Language help_language = {12, 1, help_elements, nullptr, NO_BEGIN, FIND_WORD_END, no_suffix,
+Language help_language = {LANG_HELP, 1, help_elements, nullptr, NO_BEGIN, FIND_WORD_END, no_suffix,
                           no_suffix, nullptr, 0, seps_help.data(), 0};

@@ -23,27 +23,27 @@ Language* const supported_langs[SYN_NLANGS] = {
     &fortran_language, &java_language, &gasm_language, &tql_language,    &asm_language,
     &ppasm_language, &progress_language, &help_language, &no_language};
 
-const char* const supported_lang_names[9] = {"None",    "C",    "C++",      "Pascal",   "Ada",
+const char* const supported_lang_names[SYN_NMENULANGS] = {"None",    "C",    "C++",      "Pascal",   "Ada",
                                              "Fortran", "Java", "Assembly", "TQLScript"};
 
-SynViewHooks synViewHooks;
+Seam<SynPanes> synPanes{"SynPanes", "editor"};
 
 // ---- lifecycle ----
 
-static void setLineState(File* file, Line* line) {
-    line->synState[0] = GetSynstate(file, line);
-}
-
-static const char* languageMenuName(const Language* lang) {
-    return lang && lang->id >= 0 && lang->id <= 8 ? supported_lang_names[lang->id] : "None";
-}
+namespace {
+// What the line store asks of colouring.
+struct Colouring final : FileColouring {
+    void setLineState(File* file, Line* line) override {
+        line->synState[0] = GetSynstate(file, line);
+    }
+    const Language* languageOf(const char* name) override { return syn_LanguageOfFile(name); }
+    LanguageId languageId(const Language* language) override { return language->id; }
+};
+Colouring colouring;
+} // namespace
 
 void syn_Init() {
-    file_GetSynstate = setLineState;
-    file_LanguageOfFile = syn_LanguageOfFile;
-    file_LanguageMenuName = languageMenuName;
-    if (synViewHooks.installLanguageMenu && !synViewHooks.installLanguageMenu("Language"))
-        QuorlError(ERR_FAILURE, "Could not locate menu resource for menu: %s", "Language");
+    fileColouring.install(&colouring);
     SynCache_FreeFileCache();
 }
 
@@ -72,7 +72,7 @@ const Language* syn_LanguageDefinition(int type) {
     if (type < 0 || type >= SYN_NLANGS) return nullptr;
     Language* lang = supported_langs[type];
     syn_SortKeywords(lang);
-    if (type == 2) syn_SortKeywords(&c_language); // C++ files use the C keywords too
+    if (type == LANG_CPP) syn_SortKeywords(&c_language); // C++ files use the C keywords too
     return lang;
 }
 
@@ -90,47 +90,47 @@ static bool headerLooksPascal(const char* path) {
     return false;
 }
 
-static int languageTypeOfName(const char* path) {
+static LanguageId languageTypeOfName(const char* path) {
     const char* base = strrchr(path, '/');
     base = base ? base + 1 : path;
-    if (strcmp(base, ".quorlrc") == 0) return 8;
+    if (strcmp(base, ".quorlrc") == 0) return LANG_TQL;
     const char* dot = strrchr(base, '.');
-    if (!dot) return 0;
+    if (!dot) return LANG_NONE;
     const char* sfx = dot + 1;
     auto in = [sfx](std::initializer_list<const char*> list) {
         for (const char* s : list)
             if (strcmp(sfx, s) == 0) return true;
         return false;
     };
-    if (in({"tql", "rc"})) return 8;
-    if (in({"c", "i", "ic", "plc"})) return 1;
-    if (in({"h"})) return headerLooksPascal(path) ? 3 : 1;
-    if (in({"cpp", "C", "cxx", "cc", "hxx"})) return 2;
-    if (in({"f", "for"})) return 5;
-    if (in({"p", "pas"})) return 3;
-    if (strncmp(sfx, "ad", 2) == 0 || in({"spc", "bdy", "dat", "dep", "sub"})) return 4;
-    if (in({"java", "jav", "j"})) return 6;
+    if (in({"tql", "rc"})) return LANG_TQL;
+    if (in({"c", "i", "ic", "plc"})) return LANG_C;
+    if (in({"h"})) return headerLooksPascal(path) ? LANG_PASCAL : LANG_C;
+    if (in({"cpp", "C", "cxx", "cc", "hxx"})) return LANG_CPP;
+    if (in({"f", "for"})) return LANG_FORTRAN;
+    if (in({"p", "pas"})) return LANG_PASCAL;
+    if (strncmp(sfx, "ad", 2) == 0 || in({"spc", "bdy", "dat", "dep", "sub"})) return LANG_ADA;
+    if (in({"java", "jav", "j"})) return LANG_JAVA;
     if (in({"s", "S", "68", "800", "810", "830", "850", "960", "alp", "fr", "mip", "ncp", "ndr",
             "sh", "ppc", "spa", "st1", "v68"}))
-        return 7;
-    return 0;
+        return LANG_GASM;
+    return LANG_NONE;
 }
 
 const Language* syn_LanguageOfFile(const char* path) {
-    if (!colorsyntax || !path) return syn_LanguageDefinition(0);
+    if (!colorsyntax || !path) return syn_LanguageDefinition(LANG_NONE);
     return syn_LanguageDefinition(languageTypeOfName(path));
 }
 
 const char* syn_GetLangStr(const File* file) {
     if (!file || !file->language) return nullptr;
     int id = file->language->id;
-    return id >= 0 && id <= 8 ? supported_lang_names[id] : nullptr;
+    return id < SYN_NMENULANGS ? supported_lang_names[id] : nullptr;
 }
 
 int syn_LanguageMenuIndex(const File* file) {
     if (!file || !file->language) return 0;
     int id = file->language->id;
-    return id >= 0 && id <= 8 ? id : 0;
+    return id < SYN_NMENULANGS ? id : LANG_NONE;
 }
 
 // A language without separators cannot be scanned: say so once and stop colouring it.
@@ -139,15 +139,15 @@ static bool reportIfIncomplete(const Language* lang) {
     Language* l = const_cast<Language*>(lang);
     char number[16];
     snprintf(number, sizeof number, "%d", l->id);
-    const char* name = l->id >= 0 && l->id <= 8 ? supported_lang_names[l->id] : number;
+    const char* name = l->id < SYN_NMENULANGS ? supported_lang_names[l->id] : number;
     gen_warning("Incomplete language specification for language: %s", name);
-    l->id = 0;
+    l->id = LANG_NONE;
     return true;
 }
 
 int syn_ChooseLanguage(EditPort* pane, const char* name, int64_t topLine) {
-    File* file = pane && synViewHooks.paneFile ? synViewHooks.paneFile(pane) : nullptr;
-    for (int type = 0; type < 9; type++) {
+    File* file = pane ? synPanes->paneFile(pane) : nullptr;
+    for (int type = 0; type < SYN_NMENULANGS; type++) {
         if (strcmp(name, supported_lang_names[type]) != 0) continue;
         if (file) file->language = syn_LanguageDefinition(type);
         synRecalculate(pane, 1, topLine + 20, true);
@@ -189,7 +189,7 @@ const char* GetThisLineText(File* file, Line* line, int* len) {
 
 uint32_t GetSynstate(File* file, Line* line) {
     const Language* lang = file->language;
-    if (!colorsyntax || !lang || lang->id == 0 || !lang->separators || !lang->quickLineParser ||
+    if (!colorsyntax || !lang || lang->id == LANG_NONE || !lang->separators || !lang->quickLineParser ||
         !line->prev) {
         line->synState[1] = 0;
         return 0;
@@ -203,7 +203,7 @@ uint32_t GetSynstate(File* file, Line* line) {
 
 int64_t synxRecalculate(File* file, int64_t from, int64_t to) {
     const Language* lang = file->language;
-    if (!lang || lang->id == 0) return from;
+    if (!lang || lang->id == LANG_NONE) return from;
     if (file->synValidLines < from) from = file->synValidLines < 2 ? 1 : file->synValidLines;
     int64_t n = from;
     for (Line* line = FileLine(file, from); line && n <= to; line = line->next, n++)
@@ -215,8 +215,8 @@ int64_t synxRecalculate(File* file, int64_t from, int64_t to) {
 
 void synRecalculate(EditPort* pane, int64_t from, int64_t to, bool redraw) {
     if (!colorsyntax) return;
-    File* file = pane && synViewHooks.paneFile ? synViewHooks.paneFile(pane) : nullptr;
-    if (file && file->language && file->language->id != 0) {
+    File* file = pane ? synPanes->paneFile(pane) : nullptr;
+    if (file && file->language && file->language->id != LANG_NONE) {
         if (reportIfIncomplete(file->language)) return;
         from = synxRecalculate(file, from, to);
     }
@@ -241,15 +241,14 @@ static void redrawPane(EditPort* pane, int64_t top, int64_t bottom, void* ctxp) 
     if (start > bottom) return;
     if (ctx->file->synValidLines < bottom)
         synxRecalculate(ctx->file, ctx->file->synValidLines + 1, bottom);
-    if (synViewHooks.drawLine)
-        for (int64_t n = start; n <= bottom; n++) synViewHooks.drawLine(pane, n);
+    for (int64_t n = start; n <= bottom; n++) synPanes->drawLine(pane, n);
 }
 
 void synRedraw(EditPort* pane, int64_t from) {
-    File* file = pane && synViewHooks.paneFile ? synViewHooks.paneFile(pane) : nullptr;
-    if (!file || !synViewHooks.forEachPane) return;
+    File* file = pane ? synPanes->paneFile(pane) : nullptr;
+    if (!file) return;
     RedrawCtx ctx{file, from};
-    synViewHooks.forEachPane(file, redrawPane, &ctx);
+    synPanes->forEachPane(file, redrawPane, &ctx);
 }
 
 bool syn_NeedToColor(File* file, EditPort*, int64_t line) {
@@ -259,7 +258,7 @@ bool syn_NeedToColor(File* file, EditPort*, int64_t line) {
     }
     if (!file->language) file->language = syn_LanguageOfFile(file->name);
     const Language* lang = file->language;
-    if (!lang || lang->id == 0) return false;
+    if (!lang || lang->id == LANG_NONE) return false;
     if (reportIfIncomplete(lang)) return false;
     if (file->synValidLines <= line) synxRecalculate(file, file->synValidLines + 1, line + 20);
     return true;
@@ -284,7 +283,7 @@ const SynElement* FindThisElement(uint32_t* state, const char* text, int pos, in
                                   int* length, const Language* lang) {
     int wordStart = -1, wordEnd = -1;
     const SynElement* const* list = lang->elements;
-    if (lang->id == 1 && !cppCommentsInC && *list) list++; // "//" is not a comment in C
+    if (lang->id == LANG_C && !cppCommentsInC && *list) list++; // "//" is not a comment in C
     for (; *list; list++) {
         const SynElement* e = *list;
         if ((e->stateBit == SYN_KEYWORD || e->stateBit == SYN_NUMBER) && !(e->flags & SYN_EF_SPAN)) {
@@ -435,7 +434,7 @@ void syn_ShowText(SynTextSink* sink, const char* text, int len, int from, int to
     if (to > len) to = len;
     if (from < 0) from = 0;
     if (from >= to) return;
-    if (sink->monochrome || !colorsyntax || !lang || !lang->separators || lang->id == 0) {
+    if (sink->monochrome || !colorsyntax || !lang || !lang->separators || lang->id == LANG_NONE) {
         sink->drawRun(sink, text, from, to, fg, bg);
         return;
     }

@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "buffer/synhook.h"
+#include "runtime/seam.h"
+
 struct File;
 struct Line;
 struct EditPort;
@@ -55,7 +58,7 @@ struct SynElement {
 };
 
 struct Language {
-    int id;                               // type number; 0 once found incomplete
+    LanguageId id;                        // LANG_NONE once found incomplete
     int caseSensitive;
     const SynElement* const* elements;    // null-terminated, priority order
     const char** keywords;                // null-terminated, sorted in place on first use
@@ -71,7 +74,9 @@ struct Language {
 
 constexpr int SYN_NLANGS = 14;
 extern Language* const supported_langs[SYN_NLANGS];
-extern const char* const supported_lang_names[9];
+// The languages the language menu offers: LANG_NONE to LANG_TQL.
+constexpr int SYN_NMENULANGS = LANG_TQL + 1;
+extern const char* const supported_lang_names[SYN_NMENULANGS];
 extern Language no_language, c_language, cpp_language, pascal_language, ada_language,
     fortran_language, java_language, gasm_language, tql_language, asm_language, ppasm_language,
     progress_language, help_language;
@@ -87,19 +92,20 @@ int syn_LanguageMenuIndex(const File* file);
 // The "Language" menu command: choose by menu name; 1 on success.
 int syn_ChooseLanguage(EditPort* pane, const char* name, int64_t topLine);
 
-// ---- the panes, as the colouring engine sees them (installed by the editor) ----
-struct SynViewHooks {
-    File* (*paneFile)(EditPort* pane) = nullptr;
+// ---- the panes, as the colouring engine sees them ----
+// Declared here, implemented by the editor and installed by it before syn_Init.
+struct SynPanes {
+    virtual File* paneFile(EditPort* pane) = 0;
     // Calls visit for every pane showing the file with its visible line range.
-    void (*forEachPane)(File* file, void (*visit)(EditPort* pane, int64_t top, int64_t bottom,
-                                                  void* ctx),
-                        void* ctx) = nullptr;
-    void (*drawLine)(EditPort* pane, int64_t line) = nullptr; // redraw one line in full
-    // Makes syn_LanguageMenuIndex set the check mark of the "Language" menu before it is
-    // shown; 0 when the menu resource does not exist.
-    int (*installLanguageMenu)(const char* menuName) = nullptr;
+    virtual void forEachPane(File* file,
+                             void (*visit)(EditPort* pane, int64_t top, int64_t bottom, void* ctx),
+                             void* ctx) = 0;
+    virtual void drawLine(EditPort* pane, int64_t line) = 0; // redraw one line in full
+
+protected:
+    ~SynPanes() = default;
 };
-extern SynViewHooks synViewHooks;
+extern Seam<SynPanes> synPanes;
 
 // ---- line states ----
 uint32_t GetSynstate(File* file, Line* line);

@@ -267,10 +267,10 @@ int syn_FindWordStart(const char* text, int pos, const Language* lang, int quote
         }
     }
     if (quoteAware && i > 0 && quoteOrBackslash(text[i - 1])) {
-        bool escaped = (lang->id == 1 || lang->id == 2) && i - 2 >= 0 && text[i - 2] == '\\';
+        bool escaped = (lang->id == LANG_C || lang->id == LANG_CPP) && i - 2 >= 0 && text[i - 2] == '\\';
         if (!escaped) i--;
     }
-    if (quoteAware && (lang->id == 1 || lang->id == 2 || lang->id == 3 || lang->id == 7)) {
+    if (quoteAware && (lang->id == LANG_C || lang->id == LANG_CPP || lang->id == LANG_PASCAL || lang->id == LANG_GASM)) {
         int j = i;
         while (j > 0 && isBlank(text[j - 1])) j--;
         if (j > 0 && text[j - 1] == '#') i = j - 1;
@@ -294,7 +294,7 @@ static int wordEndFrom(const char* text, int wordStart, int pos, int last, const
     while (i < last) {
         char c = text[i + 1];
         if (!seps[(unsigned char)c]) {
-            if (lang->id == 4 && c == '#' && basePrefix(text, wordStart, i)) { // 16#FF#
+            if (lang->id == LANG_ADA && c == '#' && basePrefix(text, wordStart, i)) { // 16#FF#
                 int j = i + 2;
                 while (j <= last && text[j] != '#' &&
                        (isHexDigit(text[j]) || text[j] == '_' || text[j] == '.'))
@@ -367,15 +367,15 @@ static bool opensElement(const char* text, int i, int last, const Language* lang
     if (c == '.' && i < last && isDigit(text[i + 1]) && !(i > 0 && text[i - 1] == '.'))
         return true; // ".5" starts a number
     switch (lang->id) {
-    case 1: case 2: case 6: case 7: case 8: case 10:
-        return c == '/' || c == '*' || (lang->id == 10 && (c == ';' || c == '-' || c == '#'));
-    case 3:
+    case LANG_C: case LANG_CPP: case LANG_JAVA: case LANG_GASM: case LANG_TQL: case LANG_PPASM:
+        return c == '/' || c == '*' || (lang->id == LANG_PPASM && (c == ';' || c == '-' || c == '#'));
+    case LANG_PASCAL:
         return strchr("{}()*", c) != nullptr;
-    case 4:
+    case LANG_ADA:
         return c == '-';
-    case 9:
+    case LANG_ASM:
         return c == ';' || c == '-';
-    case 12:
+    case LANG_HELP:
         return c == '<';
     default:
         return false;

@@ -10,6 +10,8 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include "runtime/scoped.h"
+
 // ---- plain wrappers ----
 
 int gen_open(const char* path, int flags, int mode) {
@@ -46,24 +48,6 @@ int gen_closedir(DIR* dir) {
     return closedir(dir);
 }
 
-// ---- descriptors that close themselves ----
-
-namespace {
-struct Fd {
-    int fd;
-    explicit Fd(int f) : fd(f) {}
-    ~Fd() {
-        if (fd >= 0) close(fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int release() {
-        int r = close(fd);
-        fd = -1;
-        return r;
-    }
-};
-} // namespace
 
 long gen_readfull(int fd, void* buf, size_t n) {
     size_t got = 0;
@@ -118,12 +102,12 @@ int gen_renamefile(const char* from, const char* to) {
 int gen_copyfile(const char* from, const char* to) {
     if (!from || !to) return -1;
     struct stat st;
-    Fd in(open(from, O_RDONLY));
-    if (in.fd < 0 || fstat(in.fd, &st) != 0 || S_ISDIR(st.st_mode)) return -1;
-    Fd out(open(to, O_WRONLY | O_CREAT | O_TRUNC, 0666));
-    if (out.fd < 0) return -1;
-    bool ok = copyData(in.fd, out.fd);
-    ok = out.release() == 0 && ok;
+    OwnedFd in(open(from, O_RDONLY));
+    if (in.get() < 0 || fstat(in.get(), &st) != 0 || S_ISDIR(st.st_mode)) return -1;
+    OwnedFd out(open(to, O_WRONLY | O_CREAT | O_TRUNC, 0666));
+    if (out.get() < 0) return -1;
+    bool ok = copyData(in.get(), out.get());
+    ok = out.close() == 0 && ok;
     if (!ok) {
         unlink(to); // never leave a truncated copy that looks complete
         return -1;
@@ -140,23 +124,23 @@ int gen_movefile(const char* from, const char* to) {
 
 int gen_catfile(const char* from, const char* to) {
     if (!from || !to) return -1;
-    Fd in(open(from, O_RDONLY));
-    if (in.fd < 0 || gen_isdir(from)) return -1;
-    Fd out(open(to, O_WRONLY | O_CREAT | O_APPEND, 0666));
-    if (out.fd < 0) return -1;
-    bool ok = copyData(in.fd, out.fd);
-    ok = out.release() == 0 && ok;
+    OwnedFd in(open(from, O_RDONLY));
+    if (in.get() < 0 || gen_isdir(from)) return -1;
+    OwnedFd out(open(to, O_WRONLY | O_CREAT | O_APPEND, 0666));
+    if (out.get() < 0) return -1;
+    bool ok = copyData(in.get(), out.get());
+    ok = out.close() == 0 && ok;
     return ok ? 0 : -1;
 }
 
 int gen_binarydifffiles(const char* a, const char* b) {
     if (!a || !b) return -1;
-    Fd fa(open(a, O_RDONLY)), fb(open(b, O_RDONLY));
-    if (fa.fd < 0 || fb.fd < 0) return -1;
+    OwnedFd fa(open(a, O_RDONLY)), fb(open(b, O_RDONLY));
+    if (fa.get() < 0 || fb.get() < 0) return -1;
     char ba[4096], bb[4096];
     for (;;) {
-        long na = gen_readfull(fa.fd, ba, sizeof ba);
-        long nb = gen_readfull(fb.fd, bb, sizeof bb);
+        long na = gen_readfull(fa.get(), ba, sizeof ba);
+        long nb = gen_readfull(fb.get(), bb, sizeof bb);
         if (na < 0 || nb < 0) return -1;
         if (na != nb || memcmp(ba, bb, (size_t)na) != 0) return 1;
         if (na == 0) return 0;
@@ -200,21 +184,21 @@ int gen_touchfile(const char* path) {
     if (!path) return -1;
     struct stat st;
     if (stat(path, &st) != 0) {
-        Fd fd(open(path, O_WRONLY | O_CREAT, 0666));
-        return fd.fd < 0 ? -1 : fd.release();
+        OwnedFd fd(open(path, O_WRONLY | O_CREAT, 0666));
+        return fd.get() < 0 ? -1 : fd.close();
     }
     if (st.st_size == 0) {
         // Truncating an empty file changes nothing but its modification time.
-        Fd fd(open(path, O_WRONLY | O_TRUNC));
-        return fd.fd < 0 ? -1 : fd.release();
+        OwnedFd fd(open(path, O_WRONLY | O_TRUNC));
+        return fd.get() < 0 ? -1 : fd.close();
     }
     // Rewriting the first byte is the portable way to move the time without other changes.
-    Fd fd(open(path, O_RDWR));
+    OwnedFd fd(open(path, O_RDWR));
     char c;
-    if (fd.fd < 0 || gen_readfull(fd.fd, &c, 1) != 1 || lseek(fd.fd, 0, SEEK_SET) != 0 ||
-        !gen_writefull(fd.fd, &c, 1))
+    if (fd.get() < 0 || gen_readfull(fd.get(), &c, 1) != 1 || lseek(fd.get(), 0, SEEK_SET) != 0 ||
+        !gen_writefull(fd.get(), &c, 1))
         return -1;
-    return fd.release();
+    return fd.close();
 }
 
 // ---- status and permissions ----

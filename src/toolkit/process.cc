@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 #include "runtime/error.h"
 #include "runtime/handles.h"
@@ -17,16 +18,21 @@ namespace {
 
 // Output read in one pass of the background list per child: a command that writes without
 // pause must still leave the loop time for the windows.
-constexpr size_t passBudget = 1 << 20;
+constexpr size_t passBudget = 256 << 10;
 // What is still drained once the child has ended (a descendant may hold the pipe open and
 // write forever).
 constexpr size_t endBudget = 64 << 20;
+// A bigger pipe lets a fast writer hand over more per read, so that the owner's work per piece
+// (appending lines, redrawing) is paid less often.
+constexpr int pipeSize = 1 << 20;
+constexpr size_t readSize = passBudget;
 
 struct Proc {
     pid_t pid = 0;
     int fds[2] = {-1, -1}; // read ends: [0] standard output, [1] standard error
     int inFd = -1;
     std::string pendingIn;
+    std::vector<char> buf; // the child's own: a nested loop in a callback reads other children
     bool closeInWhenDone = false;
     MHandle* owner = nullptr; // a counted copy; null once given up
     MHandle* self = nullptr;  // the list's own count on the record's handle
@@ -80,11 +86,12 @@ void* ownerData(Proc* p) {
 
 // Reads what the pipes hold, up to budget bytes; a pipe at its end is closed.
 void readPipes(Proc* p, size_t budget) {
-    char buf[65536];
+    std::vector<char>& buf = p->buf;
+    if (buf.empty()) buf.resize(readSize);
     for (int s = 0; s < 2; s++) {
         size_t got = 0;
         while (p->fds[s] >= 0 && got < budget) {
-            ssize_t n = read(p->fds[s], buf, sizeof buf);
+            ssize_t n = read(p->fds[s], buf.data(), buf.size());
             if (n < 0 && errno == EINTR) continue;
             if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
             if (n <= 0) {
@@ -93,7 +100,7 @@ void readPipes(Proc* p, size_t budget) {
             }
             got += (size_t)n;
             void* owner = ownerData(p);
-            if (owner && p->client.output) p->client.output(owner, buf, (size_t)n, s + 1);
+            if (owner && p->client.output) p->client.output(owner, buf.data(), (size_t)n, s + 1);
         }
     }
 }
@@ -269,6 +276,7 @@ MHandle* WProcessStart(const WProcessSpec& spec, const WProcessClient& client, M
     }
     for (int fd : p->fds)
         if (fd >= 0) {
+            fcntl(fd, F_SETPIPE_SZ, pipeSize); // may be refused (a per-user limit): no matter
             nonBlocking(fd);
             WWatchFd(fd);
         }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "runtime/seam.h"
+
 // ---- the log file in memory ----
 
 struct QvcRecord {
@@ -200,11 +202,19 @@ int qvc_unpackage(const char* packfile, const char* directory,
 int qvc_branch(const char* source, const char* target, int copy, const char* version,
                const char* newversion, const QvcComments& comments);
 std::string qvc_getversionFnum(const char* source, int n);
-// Comments for a check-in: through qvc_commentDialogue when the editor has installed one
+// Comments for a check-in: through the editor's comment dialogue when one is installed
 // (0: the user cancelled), else from standard input up to a line holding a single period.
 int qvc_get_comments(std::vector<std::string>& lines, const char* file);
 // The editor's comment dialogue: asks for lines under `title`; 1, or 0 when cancelled.
-extern int (*qvc_commentDialogue)(const char* title, std::vector<std::string>& lines);
+// Declared here for the version-control front end to install; it is not built yet, so the
+// comments come from standard input as in the `qvc` program.
+struct QvcCommentDialogue {
+    virtual int ask(const char* title, std::vector<std::string>& lines) = 0;
+
+protected:
+    ~QvcCommentDialogue() = default;
+};
+extern Seam<QvcCommentDialogue> qvc_commentDialogue;
 
 // ---- the command interpreter ----
 int qvc_main(int argc, char** argv);

@@ -377,14 +377,15 @@ int qvc_ParseCommand(const char* name) {
 
 int qvc_viewpath = 0;
 
-int (*qvc_commentDialogue)(const char* title, std::vector<std::string>& lines) = nullptr;
+Seam<QvcCommentDialogue> qvc_commentDialogue{"QvcCommentDialogue", "version control front end",
+                                              false};
 
 int qvc_get_comments(std::vector<std::string>& lines, const char* file) {
-    if (qvc_commentDialogue) {
+    if (QvcCommentDialogue* dialogue = qvc_commentDialogue.find()) {
         std::string title = file ? std::string("Enter comments for: ") + file
                                  : std::string("Enter comments for all files");
         lines.clear();
-        if (!qvc_commentDialogue(title.c_str(), lines)) return 0;
+        if (!dialogue->ask(title.c_str(), lines)) return 0;
         for (std::string& l : lines)
             if (l.empty() || l.back() != '\n') l += '\n';
         return 1;

@@ -2,9 +2,11 @@
 // widening a selection to the enclosing pair.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "buffer/match.h"
+#include "buffer/synhook.h"
 #include "test_search_util.h"
 
 namespace {
@@ -76,17 +78,32 @@ TEST(Match, ConditionalCompilation) {
     FileFree(f);
 }
 
+// Colouring that knows one language, Pascal, for names ending in ".pas".
+struct PascalOnly final : FileColouring {
+    void setLineState(File*, Line*) override {}
+    const Language* languageOf(const char* name) override {
+        size_t n = strlen(name);
+        return n > 4 && strcmp(name + n - 4, ".pas") == 0 ? pascal : nullptr;
+    }
+    LanguageId languageId(const Language* l) override { return l == pascal ? LANG_PASCAL : LANG_C; }
+    const Language* pascal = reinterpret_cast<const Language*>(this);
+};
+
 TEST(Match, PascalKeywordsFoldCase) {
     SearchTestDir dir;
-    match_LanguageType = [](const File*) { return 3; };
+    PascalOnly colouring;
+    fileColouring.install(&colouring);
     File* f = dir.load("BEGIN x := 'end'; (* end } begin Endless end\nEnd;\n", "p.pas");
     EXPECT_EQ(MInfoFFile(f), &pascalMatchInfo);
     EXPECT_EQ(Partner(f, 1, 0, -1, true), "2:0-2:3"); // past quotes, comments, Endless
     EXPECT_EQ(Partner(f, 1, 0, -1, false), "none");
     EXPECT_EQ(Partner(f, 1, 18, -1, true), "1:25-1:26"); // (* closes with }
     EXPECT_EQ(Partner(f, 2, 1, -1, true), "1:0-1:5");
-    match_LanguageType = nullptr;
+    File* c = dir.load("begin end\n", "p.c");
+    EXPECT_EQ(MInfoFFile(c), &defaultMatchInfo);
+    fileColouring.install(nullptr);
     EXPECT_EQ(MInfoFFile(f), &defaultMatchInfo);
+    FileFree(c);
     FileFree(f);
 }
 

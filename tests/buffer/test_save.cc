@@ -22,6 +22,7 @@
 #include "buffer/save.h"
 #include "buffer/undo.h"
 #include "buffer/vchook.h"
+#include "fake_vc.h"
 #include "config/options.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
@@ -570,43 +571,22 @@ TEST_F(SaveTest, MemoryToDisk) {
     EXPECT_EQ(file_SaveMemoryToDisk(f, dir.file("no/dir").c_str()), 0);
 }
 
-TEST_F(SaveTest, WindowChains) {
-    File* f = load("chain", "x\n");
-    Edit a, b, c;
-    fileNotify.nextEditLink = [](Edit* e) { return &e->nextsame; };
-    f->edits = &a;
-    a.nextsame = &b;
-    b.nextsame = &c;
-    FileRemoveEdit(f, &b);
-    EXPECT_EQ(a.nextsame, &c);
-    FileRemoveEdit(f, &a);
-    EXPECT_EQ(f->edits, &c);
-    EXPECT_THROW(FileRemoveEdit(f, &a), PanicError);
-    f->edits = nullptr;
-    fileNotify = FileNotify{};
-}
-
-int vcCalls = 0;
-int fakeCheckOut = 1;
-
-TEST_F(SaveTest, VersionControlHooks) {
+TEST_F(SaveTest, VersionControlFrontEnd) {
     File* f = load("plain.c", "x\n");
     EXPECT_EQ(file_UnderVC(f), 0); // no front end: not under version control
-    fileVc.underVC = [](const char* p) { return vcCalls++, strstr(p, "kept.c") ? 1 : 0; };
-    fileVc.getCheckUser = [](const char*) { return gen_copy(getpwuid(getuid())->pw_name); };
-    fileVc.checkOutFile = [](const char*, const char*) { return fakeCheckOut; };
-    fileVc.checkInFile = [](const char*, const char*) { return 1; };
-    fileVc.uncheckFile = [](const char*, const char*) { return 1; };
+    EXPECT_EQ(file_CheckOut(f), 0);
+    FakeVc vc("kept.c");
+    vc.holder = getpwuid(getuid())->pw_name;
     File* g = load("kept.c", "y\n");
     EXPECT_EQ(file_UnderVC(g), 1);
     EXPECT_EQ(file_UnderVC(g), 1);
-    EXPECT_EQ(vcCalls, 1); // cached until the status is unknown again
+    EXPECT_EQ(vc.underCalls, 1); // cached until the status is unknown again
     int under = 0;
     EXPECT_EQ(file_IsCheckedOut(g, nullptr, &under), 1);
     EXPECT_EQ(under, 1);
-    fakeCheckOut = -2;
+    vc.checkOut = -2;
     EXPECT_EQ(file_CheckOut(g), -2);
-    fakeCheckOut = 1;
+    vc.checkOut = 1;
     EXPECT_EQ(file_CheckOut(g), 1);
     EXPECT_TRUE(g->checkedOut && g->checkinOnClose);
     EXPECT_EQ(file_CheckIn(g, nullptr), 1);
@@ -619,8 +599,6 @@ TEST_F(SaveTest, VersionControlHooks) {
     EXPECT_EQ(file_Discard(g), 1);
     EXPECT_EQ(textOf(g), "y\n");
     EXPECT_FALSE(g->modified);
-    fileVc = FileVc{};
-    (void)f;
 }
 
 } // namespace

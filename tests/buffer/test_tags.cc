@@ -9,7 +9,7 @@
 #include <string>
 
 #include "buffer/file.h"
-#include "buffer/hooks.h"
+#include "fake_vc.h"
 #include "buffer/registry.h"
 #include "buffer/tags.h"
 #include "test_search_util.h"
@@ -43,7 +43,6 @@ struct TagsTest : ::testing::Test {
     void TearDown() override {
         TagReset();
         TagSetFileName("");
-        tag_ChooserDir = nullptr;
         while (File* f = FileHead()) FileFree(f);
     }
 };
@@ -107,11 +106,9 @@ TEST_F(TagsTest, MissingFilesAndDefaultName) {
     ASSERT_EQ(ErrorCapture::texts().size(), 1u);
     EXPECT_EQ(ErrorCapture::texts()[0], "No tags file loaded.\n");
     EXPECT_EQ(TagCount(), -1);
-    // the default is "tags" in the chooser's directory, loaded on first use
-    static std::string chooser;
-    chooser = dir.path;
-    tag_ChooserDir = [] { return chooser.c_str(); };
-    EXPECT_EQ(std::string(TagGetFileName()), dir.path + "/tags");
+    // the default is "tags" in the current directory, loaded on first use
+    EXPECT_EQ(std::string(TagGetFileName()), "tags");
+    TagSetFileName((dir.path + "/tags").c_str());
     dir.write("k.c", "a\nb\n");
     dir.write("tags", "kb\tk.c\t2\n");
     EXPECT_TRUE(TagAvailable());
@@ -133,13 +130,10 @@ TEST_F(TagsTest, VersionControlledFileStandsForItself) {
     std::string path = dir.write("v.c", "first\nsecond\n");
     dir.write("tags", "other\tv.c\t2\n");
     TagAppendDictionary((dir.path + "/tags").c_str());
-    static std::string vcPath;
-    vcPath = path;
-    FileHooks saved = fileHooks;
-    fileHooks.underVc = [](const char* name) { return vcPath == name ? 1 : 0; };
+    EXPECT_EQ(TagLine(path.c_str()), "<no file>"); // no front end: no file stands for itself
+    FakeVc vc(path);
     EXPECT_EQ(TagLine(path.c_str()), "first");
     EXPECT_EQ(TagLine((dir.path + "/w.c").c_str()), "<no file>");
-    fileHooks = saved;
 }
 
 TEST_F(TagsTest, BinaryAndOverlongLinesDoNotBreakLoading) {

@@ -276,40 +276,19 @@ TEST_F(Bindings, RenamingLocationsAndModifiers) {
 }
 
 TEST_F(Bindings, EditingBindingsInABuffer) {
-    EXPECT_EQ(ChangeKeyList(), 0); // no editing dialogue installed
-    static std::string seenTitle;
-    cfg_editBindingsHook = [](const char* title, const char*, std::string& text) {
-        seenTitle = title;
-        text += "\"F8\"@Edit=Added\n\n";
-        return 1;
-    };
     int keys = CountBindings(1);
-    EXPECT_EQ(ChangeKeyList(), 1);
-    EXPECT_EQ(seenTitle, "Keyboard Commands");
+    EXPECT_EQ(ReplaceKeyBindings(KeyListText() + "\"F8\"@Edit=Added\n\n"), 1);
     EXPECT_EQ(CountBindings(1), keys + 1);
     EXPECT_STREQ(InterpretEditKey(KeyNameToCode("F8"), 0, 1, 0), "Added");
     EXPECT_STREQ(InterpretEditKey('x', MOD_CONTROL, 1, 0), "Cut1");
     std::vector<std::string> before = ListAllMouseBindings();
-    cfg_editBindingsHook = [](const char*, const char*, std::string&) { return 0; };
-    EXPECT_EQ(ChangeMouseList(), 1);
-    EXPECT_EQ(ListAllMouseBindings(), before);
-    cfg_editBindingsHook = [](const char* title, const char*, std::string&) {
-        seenTitle = title;
-        return 1; // unchanged text, but "modified": re-parsed into the same list
-    };
-    EXPECT_EQ(ChangeMouseList(), 1);
-    EXPECT_EQ(seenTitle, "Mouse Commands");
+    EXPECT_EQ(ReplaceMouseBindings(MouseListText()), 1); // re-parsed into the same list
     EXPECT_EQ(ListAllMouseBindings(), before);
     cfg_ScanLine("menu M {{A = B} {C = D}}");
-    cfg_editBindingsHook = [](const char*, const char*, std::string& text) {
-        text += "N {E = F}\n";
-        return 1;
-    };
-    EXPECT_EQ(ChangeMenus(), 1);
+    EXPECT_EQ(ReplaceMenus(MenuListText() + "N {E = F}\n"), 1);
     ASSERT_EQ(MenuItems().size(), 3u);
     EXPECT_EQ(MenuItems()[0].text, "A");
     EXPECT_EQ(MenuItems()[2].menu, "N");
-    cfg_editBindingsHook = nullptr;
 }
 
 TEST_F(Bindings, XResourcesUnderProgramNameThenQuorl) {

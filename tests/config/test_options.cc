@@ -160,21 +160,18 @@ TEST_F(Options, ChoicesMatchNamesLabelsPrefixesAndOlderNames) {
     EXPECT_EQ(scrolllocation, 1);
 }
 
-int setterCalls = 0;
-int countingSetter(const char*) {
-    setterCalls++;
-    return 1;
-}
-
 TEST_F(Options, SettingAChoiceToItsValueCallsNoSetter) {
-    cfg_versionControlHook = countingSetter;
-    setterCalls = 0;
+    struct Count final : CfgOptionWatch {
+        int calls = 0;
+        void optionChanged(const char*) override { calls++; }
+    } count;
+    cfg_optionWatch.install(&count);
     EXPECT_EQ(cfg_ScanLine("versioncontroltype QVC"), 1);
-    EXPECT_EQ(setterCalls, 0);
+    EXPECT_EQ(count.calls, 0);
     EXPECT_EQ(cfg_ScanLine("versioncontroltype rcs"), 1);
-    EXPECT_EQ(setterCalls, 1);
+    EXPECT_EQ(count.calls, 1);
     EXPECT_EQ(vc_whichVC, 2);
-    cfg_versionControlHook = nullptr;
+    cfg_optionWatch.install(nullptr);
 }
 
 TEST_F(Options, StringsReadOneWordWithQuotes) {
@@ -427,11 +424,14 @@ TEST_F(Options, ConfigureReadsFilesAndLines) {
 }
 
 TEST_F(Options, SettersStoreAndNotify) {
-    static std::string last;
-    cfg_optionChangedHook = [](const char* name) { last = name; };
+    struct Last final : CfgOptionWatch {
+        std::string name;
+        void optionChanged(const char* n) override { name = n; }
+    } last;
+    cfg_optionWatch.install(&last);
     EXPECT_EQ(cfg_ScanLine("editindent 300"), 1);
     EXPECT_EQ(indentsize, 100);
-    EXPECT_EQ(last, "editindent");
+    EXPECT_EQ(last.name, "editindent");
     EXPECT_EQ(cfg_ScanLine("font -misc-fixed-*"), 1);
     EXPECT_EQ(fontName, "-misc-fixed-*");
     EXPECT_EQ(cfg_ScanLine("geometry 100x40+10-20"), 1);
@@ -456,7 +456,8 @@ TEST_F(Options, SettersStoreAndNotify) {
               "Config option dontuseqvc deprecated.  Use dontusevc instead.\n");
     EXPECT_EQ(cfg_ScanLine("dontusevc on"), 1);
     EXPECT_EQ(dontusevc, 1);
-    cfg_optionChangedHook = nullptr;
+    EXPECT_EQ(last.name, "dontusevc");
+    cfg_optionWatch.install(nullptr);
 }
 
 } // namespace

@@ -33,6 +33,9 @@ struct EditorFixture : ::testing::Test {
         editheight = 32;
         editwidth = 80;
         tabsize = 8;
+        // The interfaces the editor installs at start-up.
+        EditInstallFileLinks();
+        EditInitColouring();
     }
     void TearDown() override {
         while (ContextWindow* cw = NextEditContext()) {

@@ -11,6 +11,7 @@
 
 #include "buffer/file.h"
 #include "buffer/registry.h"
+#include "../buffer/fake_vc.h"
 #include "buffer/vchook.h"
 #include "config/bindings.h"
 #include "config/cfg.h"
@@ -107,7 +108,7 @@ struct EditCmds : EditorFixture {
 
 TEST_F(EditCmds, OptionsTheToolkitReadsReachItsSettings) {
     // The toolkit reads no option: every setting it uses comes through the editor.
-    cfg_optionChangedHook = EditOptionChanged;
+    EditInstallOptionWatch();
     EXPECT_EQ(cfg_ScanLine("clickpause 7"), 1);
     EXPECT_EQ(cfg_ScanLine("ignoremotion 9"), 1);
     EXPECT_EQ(cfg_ScanLine("font 7x13"), 1);
@@ -123,7 +124,7 @@ TEST_F(EditCmds, OptionsTheToolkitReadsReachItsSettings) {
     EditApplyToolkitSettings();
     EXPECT_TRUE(wSettings.escapeAborts);
     debugFlag[XSW_ESCABORT] = 0;
-    cfg_optionChangedHook = nullptr;
+    cfg_optionWatch.install(nullptr);
     cfg_StartupConfiguration(0);
     EditApplyToolkitSettings();
 }
@@ -505,8 +506,6 @@ TEST_F(EditCmds, MinibufferRunsTheAnswer) {
     EXPECT_EQ(text(), "a\nb\nz\n");
 }
 
-std::string checkedOutPath;
-
 TEST_F(EditCmds, FirstChangeChecksAReadOnlyFileOut) {
     open("under control\n", "vc.txt");
     std::string path = dir + "/vc.txt";
@@ -514,27 +513,22 @@ TEST_F(EditCmds, FirstChangeChecksAReadOnlyFileOut) {
     File* f = e->view.file;
     f->readOnly = true;
     f->vcKnown = false;
-    fileVc.underVC = [](const char*) { return 1; };
-    fileVc.getCheckUser = [](const char*) { return (char*)nullptr; };
-    fileVc.checkOutFile = [](const char*, const char* p) {
-        checkedOutPath = p;
-        return chmod(p, 0644) == 0 ? 1 : 0;
-    };
+    FakeVc vc("vc.txt");
+    vc.makeWritable = true;
     // Prevented: refused, with the reason.
     f->noAutoCheckout = true;
     run("\"x\"");
     EXPECT_EQ(text(), "under control\n");
     EXPECT_EQ(e->message,
               "You must check " + path + " out of Version Control or enable Auto-Checkout");
-    EXPECT_TRUE(checkedOutPath.empty());
+    EXPECT_TRUE(vc.checkedOutPath.empty());
     // Allowed: checked out, then the change applies.
     f->noAutoCheckout = false;
     run("\"x\"");
-    EXPECT_EQ(checkedOutPath, path);
+    EXPECT_EQ(vc.checkedOutPath, path);
     EXPECT_EQ(e->message, "Checking " + path + " out of Version Control... OK");
     EXPECT_EQ(text(), "xunder control\n");
     EXPECT_FALSE(f->readOnly);
-    fileVc = FileVc();
 }
 
 // Selection invariants: start never after end, lines 1..count+1, columns within the line.

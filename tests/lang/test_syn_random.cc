@@ -33,17 +33,20 @@ struct View {
 };
 View* theView = nullptr;
 
-File* paneFile(EditPort* pane) {
-    return ((View*)pane)->file;
-}
+// The one View as the colouring engine's panes; drawLine does what the pane drawing code
+// does for each line it shows.
+struct ViewPanes final : SynPanes {
+    File* paneFile(EditPort* pane) override { return ((View*)pane)->file; }
+    void forEachPane(File* file, void (*visit)(EditPort*, int64_t, int64_t, void*),
+                     void* ctx) override {
+        if (theView && theView->file == file)
+            visit((EditPort*)theView, theView->top, theView->top + theView->height - 1, ctx);
+    }
+    void drawLine(EditPort* pane, int64_t n) override;
+};
+ViewPanes viewPanes;
 
-void forEachPane(File* file, void (*visit)(EditPort*, int64_t, int64_t, void*), void* ctx) {
-    if (theView && theView->file == file)
-        visit((EditPort*)theView, theView->top, theView->top + theView->height - 1, ctx);
-}
-
-// What the pane drawing code does for each line it shows.
-void drawLine(EditPort* pane, int64_t n) {
+void ViewPanes::drawLine(EditPort* pane, int64_t n) {
     View* v = (View*)pane;
     Line* line = FileLine(v->file, n);
     if (!line) return;
@@ -142,12 +145,10 @@ void runRandomEdits(int type, unsigned seed) {
 
 TEST(SynPropagation, RandomEditsLeaveNoStaleState) {
     LangTestInit();
-    synViewHooks.paneFile = paneFile;
-    synViewHooks.forEachPane = forEachPane;
-    synViewHooks.drawLine = drawLine;
+    synPanes.install(&viewPanes);
     GASM_AdjustSeparators(";!");
     for (int type : {1, 2, 3, 6, 7, 8})
         for (unsigned seed = 1; seed <= 3; seed++) runRandomEdits(type, seed);
     GASM_AdjustSeparators("");
-    synViewHooks = SynViewHooks{};
+    synPanes.install(nullptr);
 }

@@ -282,7 +282,7 @@ TEST_F(Syn, KeywordTablesSortLazilyAndUnsortAtCleanup) {
 
 TEST_F(Syn, IncompleteLanguageIsReportedOnce) {
     Language broken = c_language;
-    broken.id = 3;
+    broken.id = LANG_PASCAL;
     broken.separators = nullptr;
     File* file = FileFInternal("broken");
     file->language = &broken;
@@ -352,7 +352,13 @@ TEST_F(Syn, ChoosingALanguageFromTheMenu) {
     File* file = FileFInternal("menu");
     const char* lines[] = {"/* a", "b */", "c"};
     for (const char* l : lines) FileAppendS(file, l, (int)strlen(l));
-    synViewHooks.paneFile = [](EditPort* p) { return (File*)p; };
+    // The File stands for its own pane, shown nowhere.
+    struct Unshown final : SynPanes {
+        File* paneFile(EditPort* p) override { return (File*)p; }
+        void forEachPane(File*, void (*)(EditPort*, int64_t, int64_t, void*), void*) override {}
+        void drawLine(EditPort*, int64_t) override {}
+    } unshown;
+    synPanes.install(&unshown);
     EditPort* pane = (EditPort*)file;
     EXPECT_EQ(syn_LanguageMenuIndex(file), 0);
     EXPECT_EQ(syn_ChooseLanguage(pane, "Java", 1), 1);
@@ -368,6 +374,6 @@ TEST_F(Syn, ChoosingALanguageFromTheMenu) {
     EXPECT_STREQ(syn_GetLangStr(file), "Java");
     file->language = &asm_language;
     EXPECT_EQ(syn_GetLangStr(file), nullptr); // no menu entry
-    synViewHooks = SynViewHooks{};
+    synPanes.install(nullptr);
     FileFree(file);
 }

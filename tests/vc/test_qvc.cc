@@ -280,13 +280,18 @@ TEST_F(Qvc, CommandLineAndMessages) {
 }
 
 TEST_F(Qvc, CommentDialogueOfTheEditor) {
-    static std::string title;
-    static bool cancel;
-    qvc_commentDialogue = [](const char* t, std::vector<std::string>& lines) {
-        title = t;
-        lines = {"from the dialogue"};
-        return cancel ? 0 : 1;
-    };
+    struct Dialogue final : QvcCommentDialogue {
+        std::string title;
+        bool cancel = false;
+        int ask(const char* t, std::vector<std::string>& lines) override {
+            title = t;
+            lines = {"from the dialogue"};
+            return cancel ? 0 : 1;
+        }
+    } dialogue;
+    std::string& title = dialogue.title;
+    bool& cancel = dialogue.cancel;
+    qvc_commentDialogue.install(&dialogue);
     writeFile("k.c", "k\n");
     writeFile("l.c", "l\n");
     cancel = true;
@@ -298,7 +303,7 @@ TEST_F(Qvc, CommentDialogueOfTheEditor) {
     run("ci k.c l.c");
     EXPECT_EQ(title, "Enter comments for all files");
     EXPECT_NE(run("show l.c").find("> from the dialogue\n"), std::string::npos);
-    qvc_commentDialogue = nullptr;
+    qvc_commentDialogue.install(nullptr);
 }
 
 TEST_F(Qvc, SeparateLogAndWorkingDirectories) {

@@ -72,6 +72,13 @@ if [ -n "$wa" ] && [ -n "$wb" ] && [ "$(count_windows)" = 2 ]; then
 else
     bad "two windows" "windows a.c='$wa' b.c='$wb' count=$(count_windows)"
 fi
+# Start-up checks that every interface between the libraries that the program needs is
+# installed, before any window maps; a missing one ends it with an assertion naming it.
+if [ -n "$wa" ] && kill -0 $pid 2>/dev/null && ! grep -q "Assertion (interface" out.txt; then
+    ok "start-up found every needed interface installed"
+else
+    bad "interfaces at start-up" "$(cat out.txt)"
+fi
 hz=$(getconf CLK_TCK)
 t0=$(ticks $pid)
 sleep 10
