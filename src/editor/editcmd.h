@@ -114,14 +114,6 @@ int EditDropDragged(Edit* edit, EditCmdCtx* ctx);
 
 // The rows each file of the editor implements (null-terminated), and the configuration
 // commands searched after the editor's own table.
-extern const EditCmd editSelCmds[];
-extern const EditCmd editParseCmds[];
-extern const EditCmd editEditCmds[];
-extern const EditCmd editFileCmds[];
-extern const EditCmd editShellCmds[];
-extern const EditCmd editErrorCmds[];
-extern const EditCmd editTagCmds[];
-extern const EditCmd editDialogCmds[];
 extern const EditCmd configCmds[];
 
 // Whether a command has a window position: (-1, -1) means none. A pointer dragged above or

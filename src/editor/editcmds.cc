@@ -21,6 +21,7 @@
 #include "buffer/vchook.h"
 #include "config/cfg.h"
 #include "config/options.h"
+#include "editor/cmdhandlers.h"
 #include "editor/editcmd.h"
 #include "editor/editpriv.h"
 #include "lang/syn.h"
@@ -30,7 +31,7 @@
 
 extern unsigned long editEventTime;
 
-namespace {
+namespace editcmds {
 
 std::string lineString(File* file, int64_t line) {
     if (!file || line < 1 || line > file->nLines) return std::string();
@@ -279,7 +280,8 @@ std::string regionText(File* f, int64_t l1, int c1, int64_t l2, int c2) {
     return s;
 }
 
-} // namespace
+} // namespace editcmds
+using namespace editcmds;
 
 // ---- shared routines ----
 
@@ -490,7 +492,7 @@ int EditCopyCmd(Edit* edit, int op, int slot) {
 
 // ---- commands ----
 
-namespace {
+namespace editcmds {
 
 #define CLIP(name, op, slot)                                                                       \
     int name(Edit* e, EditCmdCtx*) {                                                               \
@@ -1025,7 +1027,8 @@ int cmdAutoIndentImplicit(Edit*, EditCmdCtx*) {
     return 1;
 }
 
-} // namespace
+} // namespace editcmds
+using namespace editcmds;
 
 // Drops dragged text at the pointer: moved, or copied with Control.
 int EditDropDragged(Edit* e, EditCmdCtx* ctx) {
@@ -1060,65 +1063,7 @@ int EditDropDragged(Edit* e, EditCmdCtx* ctx) {
     return 1;
 }
 
-int cmdSelectionDrop(Edit* e, EditCmdCtx* ctx) {
+int editcmds::cmdSelectionDrop(Edit* e, EditCmdCtx* ctx) {
     return e->dragging ? EditDropDragged(e, ctx) : 1;
 }
 
-const EditCmd editEditCmds[] = {
-    {"Quote", cmdQuote, 0},
-    {"Copy1", cmdCopy1, 0},
-    {"Copy2", cmdCopy2, 0x8},
-    {"Copy3", cmdCopy3, 0},
-    {"Copy4", cmdCopy4, 0},
-    {"RectCopy1", cmdRectCopy1, 0},
-    {"RectCopy2", cmdRectCopy2, 0},
-    {"RectCopy3", cmdRectCopy3, 0},
-    {"RectCopy4", cmdRectCopy4, 0},
-    {"Cut1", cmdCut1, 0x5},
-    {"Cut2", cmdCut2, 0x5},
-    {"Cut3", cmdCut3, 0x1},
-    {"Cut4", cmdCut4, 0x1},
-    {"RectCut1", cmdRectCut1, 0x5},
-    {"RectCut2", cmdRectCut2, 0x5},
-    {"RectCut3", cmdRectCut3, 0x1},
-    {"RectCut4", cmdRectCut4, 0x1},
-    {"Paste1", cmdPaste1, 0x1},
-    {"Paste2", cmdPaste2, 0x1},
-    {"Paste3", cmdPaste3, 0x1},
-    {"Paste4", cmdPaste4, 0},
-    {"RectPaste1", cmdRectPaste1, 0x1},
-    {"SecondarySelectionReplace", cmdSecondaryReplace, 0x9},
-    {"SecondarySelectionReplaceClip", cmdSecondaryReplaceClip, 0x9},
-    {"InsertNewline", cmdInsertNewline, 0x1},
-    {"Delete", cmdDelete, 0x5},
-    {"Backspace", cmdBackspace, 0x1},
-    {"Tab", cmdTab, 0x1},
-    {"Indent", cmdIndent, 0x1},
-    {"Unindent", cmdUnindent, 0x1},
-    {"Undo", cmdUndo, 0},
-    {"Redo", cmdRedo, 0},
-    {"RepeatLast", cmdRepeatLast, 0x1},
-    {"JoinLines", cmdJoinLines, 0x1},
-    {"CommentBlock", cmdCommentBlock, 0x2},
-    {"UnCommentBlock", cmdUnCommentBlock, 0x2},
-    {"CmtReg", cmdCmtReg, 0x2},
-    {"UnCmtReg", cmdUnCmtReg, 0x2},
-    {"UpperCaseBlock", cmdUpperCaseBlock, 0x2},
-    {"LowerCaseBlock", cmdLowerCaseBlock, 0x2},
-    {"ShowMatch", cmdShowMatch, 0},
-    {"SelectMatch", cmdSelectMatch, 0},
-    {"SelectToMatch", cmdSelectToMatch, 0},
-    {"Date", cmdDate, 0x1},
-    {"UserName", cmdUserName, 0x2},
-    {"EnterInsertMode", cmdEnterInsertMode, 0},
-    {"SelectLanguage", cmdSelectLanguage, 0x2},
-    {"ToggleReadOnly", cmdToggleReadOnly, 0x2},
-    {"ToggleAutoCheckout", cmdToggleAutoCheckout, 0x12},
-    {"PreventAutoCheckout", cmdPreventAutoCheckout, 0x12},
-    {"AllowAutoCheckout", cmdAllowAutoCheckout, 0x12},
-    {"NormalizeSelection", cmdNormalizeSelection, 0},
-    {"AutoIndentOrTab", cmdAutoIndentOrTab, 0x13},
-    {"AutoIndentImplicit", cmdAutoIndentImplicit, 0x13},
-    {"SelectionDrop", cmdSelectionDrop, 0x1},
-    {nullptr, nullptr, 0},
-};

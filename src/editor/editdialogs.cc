@@ -16,7 +16,7 @@
 #include "toolkit/dialog.h"
 #include "toolkit/menu.h"
 
-namespace {
+namespace editdialogs {
 
 // ---- editor panes in dialogues ----
 
@@ -179,7 +179,8 @@ int cmdPrintWindows(Edit*, EditCmdCtx*) {
     return 1;
 }
 
-} // namespace
+} // namespace editdialogs
+using namespace editdialogs;
 
 int EditOpenDialogue(Edit* e, const char* name, const std::vector<std::string>& args) {
     (void)panesInstalled;
@@ -232,12 +233,6 @@ std::vector<std::string> EditListWindows() {
     for (Entry& en : all) out.push_back(en.line);
     return out;
 }
-
-const EditCmd editDialogCmds[] = {
-    {"Dialog", cmdDialog, 0x2},
-    {"About", cmdAbout, 0x2},
-    {nullptr, nullptr, 0},
-};
 
 void EditAddBatchDialogCommands() {
     EditAddCmd("RunScript", cmdRunScript);

@@ -21,7 +21,7 @@
 #include "toolkit/menu.h"
 #include "toolkit/toolkit.h"
 
-namespace {
+namespace editfile {
 
 void messageAll(File* file, const char* text) {
     for (Edit* e = file->edits; e; e = e->nextsame)
@@ -278,7 +278,8 @@ int cmdPopupMenu(Edit* e, EditCmdCtx* ctx) {
     return r.item ? EditCli(e, r.item->command.c_str()) : 1;
 }
 
-} // namespace
+} // namespace editfile
+using namespace editfile;
 
 int EditSaveAsChosen(File* file) {
     GenStr title(file->name ? gen_sprintf("Save %.40s as...", file->name)
@@ -305,33 +306,6 @@ int SaveFile(File* file) {
     }
     return r == 1 ? 1 : 0;
 }
-
-const EditCmd editFileCmds[] = {
-    {"Save", cmdSave, 0x2},
-    {"SaveAs", cmdSaveAs, 0x2},
-    {"SaveAll", cmdSaveAll, 0x2},
-    {"Revert", cmdRevert, 0x2},
-    {"Close", cmdClose, 0x2},
-    {"Done", cmdDone, 0x2},
-    {"CloseOrPop", cmdCloseOrPop, 0x2},
-    {"Pop", cmdPop, 0x2},
-    {"TogglePush", cmdTogglePush, 0x2},
-    {"CyclePush", cmdCyclePush, 0x2},
-    {"CyclePushBack", cmdCyclePushBack, 0x2},
-    {"Quit", cmdQuit, 0x2},
-    {"Noop", cmdNoop, 0},
-    {"Beep", cmdBeep, 0},
-    {"Abort", cmdAbort, 0},
-    {"FlashCursor", cmdFlashCursor, 0},
-    {"Identify", cmdIdentify, 0x2},
-    {"AlterLocation", cmdAlterLocation, 0},
-    {"Minibuffer", cmdMinibuffer, 0x2},
-    {"Configure", cmdConfigure, 0x2},
-    {"ShowContextMenu", cmdShowContextMenu, 0x2},
-    {"->", cmdPopupMenu, 0},
-    {"ConfigureFile", cmdConfigureFile, 0x2},
-    {nullptr, nullptr, 0},
-};
 
 // The configuration commands, searched after the editor's own table.
 const EditCmd configCmds[] = {

@@ -23,7 +23,7 @@
 
 extern unsigned long editEventTime;
 
-namespace {
+namespace editparse {
 
 std::vector<EditCmd> addedCmds;     // EditAddCmd, searched first
 std::deque<std::string> addedNames; // their names (a deque never moves its strings)
@@ -260,7 +260,8 @@ int cmdIf(Edit* edit, EditCmdCtx* ctx) {
     return 1;
 }
 
-} // namespace
+} // namespace editparse
+using namespace editparse;
 
 // ---- conditions ----
 
@@ -522,7 +523,7 @@ void EditIdentifyStr(Edit* edit, const char* command, int key) {
 
 // ---- events ----
 
-namespace {
+namespace editparse {
 
 void scrollLines(Edit* edit, int n) {
     File* f = edit->view.file;
@@ -742,7 +743,8 @@ int buttonEvent(Edit* edit, WEvent& ev, bool margin) {
     return runMouse(edit, ev.button, mods, edit->pressClicks, EV_RELEASE, rx, ry, margin);
 }
 
-} // namespace
+} // namespace editparse
+using namespace editparse;
 
 int EditPressAtOnce(Edit* edit, WEvent& ev) {
     if (ev.kind != WE_BUTTON || ev.direction <= 0 || ev.button > 3) return 1;
@@ -774,9 +776,3 @@ void EditCmdInit() {
 
 // ---- the rows this file handles ----
 
-const EditCmd editParseCmds[] = {
-    {"if", cmdIf, 0},
-    {"{", cmdBlock, 0},
-    {"\"", cmdQuote, 0},
-    {nullptr, nullptr, 0},
-};

@@ -14,7 +14,7 @@
 
 unsigned long editEventTime = 0; // time of the event being handled (selection ownership)
 
-namespace {
+namespace editsel {
 
 // A line's bytes copied out: FileLineText may point into a cache window that moves.
 std::string lineString(File* file, int64_t line) {
@@ -111,7 +111,8 @@ int classAt(const std::string& t, int i) {
     return gen_new_char_type(prev, (unsigned char)t[(size_t)i], next);
 }
 
-} // namespace
+} // namespace editsel
+using namespace editsel;
 
 Line* EditHintLine(File* file) {
     Edit* e = file ? (file->lastEdit ? file->lastEdit : file->edits) : nullptr;
@@ -338,7 +339,7 @@ void vLineMotion(Edit* edit, int64_t delta, int extend, int hint) {
 
 // ---- motion commands ----
 
-namespace {
+namespace editsel {
 
 bool ext(Edit* e) {
     return e->extendActive;
@@ -724,50 +725,6 @@ int cmdSOLSecondary(Edit* e, EditCmdCtx*) {
     return 1;
 }
 
-} // namespace
+} // namespace editsel
+using namespace editsel;
 
-// Rows the command table takes from this file.
-const EditCmd editSelCmds[] = {
-    {"EOL", cmdEOL, 0},
-    {"SOL", cmdSOL, 0},
-    {"SOL0", cmdSOL0, 0},
-    {"SOL1", cmdSOL1, 0},
-    {"Up", cmdUp, 0},
-    {"Down", cmdDown, 0},
-    {"Left", cmdLeft, 0},
-    {"Right", cmdRight, 0},
-    {"LeftU", cmdLeftU, 0},
-    {"RightD", cmdRightD, 0},
-    {"UpSome", cmdUpSome, 0},
-    {"DownSome", cmdDownSome, 0},
-    {"LeftSome", cmdLeftSome, 0},
-    {"RightSome", cmdRightSome, 0},
-    {"PageUp", cmdPageUp, 0},
-    {"PageDown", cmdPageDown, 0},
-    {"Word", cmdWord, 0},
-    {"ReverseWord", cmdReverseWord, 0},
-    {"SOF", cmdSOF, 0},
-    {"EOF", cmdEOF, 0},
-    {"ContinueSelection", cmdContinueSelection, 0},
-    {"SelectToLines", cmdSelectToLines, 0},
-    {"SelectAll", cmdSelectAll, 0},
-    {"SelectLine", cmdSelectLine, 0},
-    {"SelectWord", cmdSelectWord, 0},
-    {"NoSelection", cmdNoSelection, 0},
-    {"SelectionAdjust", cmdSelectionAdjust, 0},
-    {"SelectionExtend", cmdSelectionExtend, 0},
-    {"SelectionStart", cmdSelectionStart, 0},
-    {"SelectionGrab", cmdSelectionGrab, 0},
-    {"Return", cmdReturn, 0x1},
-    {"SelectionStartDrag", cmdSelectionStartDrag, 0x1},
-    {"SelectionStartDragAdd", cmdSelectionStartDragAdd, 0x1},
-    {"SecondarySelectAll", cmdSecondaryAll, 0x8},
-    {"SecondarySelectLine", cmdSecondaryLine, 0x8},
-    {"SecondarySelectWord", cmdSecondaryWord, 0x8},
-    {"SecondarySelectionAdjust", cmdSecondaryAdjust, 0x8},
-    {"SecondarySelectionStart", cmdSecondaryStart, 0x8},
-    {"PrimaryToSecondary", cmdPrimaryToSecondary, 0x8},
-    {"SecondaryToPrimary", cmdSecondaryToPrimary, 0x8},
-    {"SOLSecondary", cmdSOLSecondary, 0x8},
-    {nullptr, nullptr, 0},
-};

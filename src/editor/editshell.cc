@@ -16,7 +16,7 @@
 #include "runtime/gen.h"
 #include "toolkit/toolkit.h"
 
-namespace {
+namespace editshell {
 
 // The argument of a command: a double-quoted string (escapes resolved; the only way to give a
 // command holding ";") or the text up to the ";" that ends the command; asked for when there
@@ -200,7 +200,8 @@ int cmdMake(Edit* e, EditCmdCtx* ctx) {
                                                                                             : 0;
 }
 
-} // namespace
+} // namespace editshell
+using namespace editshell;
 
 bool EditCmdSubstitute(Edit* edit, std::string& text) {
     std::string out;
@@ -247,12 +248,3 @@ bool EditCmdSubstitute(Edit* edit, std::string& text) {
     return true;
 }
 
-const EditCmd editShellCmds[] = {
-    {"Shell", cmdShell, 0x2},
-    {"ExecuteCmd", cmdExecuteCmd, 0x2},
-    {"CommandToWindow", cmdCommandToWindow, 0x2},
-    {"CmdPrompt2Wnd", cmdCmdPrompt2Wnd, 0x2},
-    {"Grep", cmdGrep, 0x2},
-    {"Make", cmdMake, 0x2},
-    {nullptr, nullptr, 0},
-};

@@ -11,7 +11,7 @@
 #include "runtime/gen.h"
 #include "toolkit/toolkit.h"
 
-namespace {
+namespace edittags {
 
 // The selected text when it lies on one line, else the word around the cursor.
 std::string tagName(Edit* e) {
@@ -100,12 +100,6 @@ int cmdResetTags(Edit* e, EditCmdCtx*) {
     return 1;
 }
 
-} // namespace
+} // namespace edittags
+using namespace edittags;
 
-const EditCmd editTagCmds[] = {
-    {"OpenTag", cmdOpenTag, 0x2},
-    {"EditTag", cmdEditTag, 0x2},
-    {"AppendTagFile", cmdAppendTagFile, 0x2},
-    {"ResetTags", cmdResetTags, 0x2},
-    {nullptr, nullptr, 0},
-};

@@ -18,7 +18,7 @@
 #include "runtime/handles.h"
 #include "toolkit/toolkit.h"
 
-namespace {
+namespace errnav {
 
 bool isFile(const std::string& path) {
     struct stat st;
@@ -71,7 +71,8 @@ int quotedForm(const std::string& t, const std::string& dir, ErrorPos& pos) {
     return ERR_LINE_NONE;
 }
 
-} // namespace
+} // namespace errnav
+using namespace errnav;
 
 int ErrorParseLine(const std::string& t, int cursorCol, const std::string& dir, ErrorPos& pos) {
     pos = ErrorPos();
@@ -116,7 +117,7 @@ int ErrorParseLine(const std::string& t, int cursorCol, const std::string& dir, 
     return !pos.file.empty() && pos.line >= 0 ? ERR_LINE_POSITION : ERR_LINE_NONE;
 }
 
-namespace {
+namespace errnav {
 
 MHandle* lastTarget = nullptr; // the editor the last error opened (ToggleErrorView)
 
@@ -180,7 +181,8 @@ int showError(Edit* invoking, const std::string& path, int64_t line, int64_t cha
     return 1;
 }
 
-} // namespace
+} // namespace errnav
+using namespace errnav;
 
 int Edit_NextError(Edit* edit, File* list, int64_t line, int report) {
     for (;;) {
@@ -226,7 +228,7 @@ int Edit_NextError(Edit* edit, File* list, int64_t line, int report) {
     }
 }
 
-namespace {
+namespace errnav {
 
 int cmdNextError(Edit* e, EditCmdCtx*) {
     if (e->fixed) {
@@ -279,11 +281,6 @@ int cmdToggleErrorView(Edit* e, EditCmdCtx*) {
     return 1;
 }
 
-} // namespace
+} // namespace errnav
+using namespace errnav;
 
-const EditCmd editErrorCmds[] = {
-    {"NextError", cmdNextError, 0x2},
-    {"ErrorOrTag", cmdErrorOrTag, 0x2},
-    {"ToggleErrorView", cmdToggleErrorView, 0x2},
-    {nullptr, nullptr, 0},
-};

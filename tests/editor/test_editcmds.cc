@@ -139,15 +139,15 @@ TEST_F(EditCmds, TableHasEveryRowWithItsFlags) {
         EXPECT_NE(c.handler, nullptr) << c.name;
     }
     EXPECT_EQ(rows, 198);
-    EXPECT_EQ(byFlags[0x0], 65);
-    EXPECT_EQ(byFlags[0x1], 20);
-    EXPECT_EQ(byFlags[0x5], 5);
-    EXPECT_EQ(byFlags[0x8], 9);
-    EXPECT_EQ(byFlags[0x9], 2);
-    EXPECT_EQ(byFlags[0x2], 89);
-    EXPECT_EQ(byFlags[0x3], 1);
-    EXPECT_EQ(byFlags[0x12], 4);
-    EXPECT_EQ(byFlags[0x13], 3);
+    EXPECT_EQ(byFlags[0], 65);
+    EXPECT_EQ(byFlags[CMDF_CHANGES], 20);
+    EXPECT_EQ(byFlags[CMDF_CHANGES | CMDF_DELETES], 5);
+    EXPECT_EQ(byFlags[CMDF_SECONDARY], 9);
+    EXPECT_EQ(byFlags[CMDF_CHANGES | CMDF_SECONDARY], 2);
+    EXPECT_EQ(byFlags[CMDF_WINDOW], 89);
+    EXPECT_EQ(byFlags[CMDF_CHANGES | CMDF_WINDOW], 1);
+    EXPECT_EQ(byFlags[CMDF_WINDOW | CMDF_NOTRANS], 4);
+    EXPECT_EQ(byFlags[CMDF_CHANGES | CMDF_WINDOW | CMDF_NOTRANS], 3);
     auto handler = [](const char* name) {
         for (const EditCmd& c : ::EditCmds())
             if (c.name && strcmp(c.name, name) == 0) return c.handler;

@@ -1,0 +1,160 @@
+// editor/cmdhandlers.h: the command handlers the command table names, by the file that
+// implements them (each such file keeps its handlers and their helpers in a namespace named
+// after it).
+#pragma once
+
+#include "editor/editcmd.h"
+
+namespace editsel {
+int cmdContinueSelection(Edit* edit, EditCmdCtx* ctx);
+int cmdDown(Edit* edit, EditCmdCtx* ctx);
+int cmdDownSome(Edit* edit, EditCmdCtx* ctx);
+int cmdEOF(Edit* edit, EditCmdCtx* ctx);
+int cmdEOL(Edit* edit, EditCmdCtx* ctx);
+int cmdLeft(Edit* edit, EditCmdCtx* ctx);
+int cmdLeftSome(Edit* edit, EditCmdCtx* ctx);
+int cmdLeftU(Edit* edit, EditCmdCtx* ctx);
+int cmdNoSelection(Edit* edit, EditCmdCtx* ctx);
+int cmdPageDown(Edit* edit, EditCmdCtx* ctx);
+int cmdPageUp(Edit* edit, EditCmdCtx* ctx);
+int cmdPrimaryToSecondary(Edit* edit, EditCmdCtx* ctx);
+int cmdReturn(Edit* edit, EditCmdCtx* ctx);
+int cmdReverseWord(Edit* edit, EditCmdCtx* ctx);
+int cmdRight(Edit* edit, EditCmdCtx* ctx);
+int cmdRightD(Edit* edit, EditCmdCtx* ctx);
+int cmdRightSome(Edit* edit, EditCmdCtx* ctx);
+int cmdSOF(Edit* edit, EditCmdCtx* ctx);
+int cmdSOL(Edit* edit, EditCmdCtx* ctx);
+int cmdSOL0(Edit* edit, EditCmdCtx* ctx);
+int cmdSOL1(Edit* edit, EditCmdCtx* ctx);
+int cmdSOLSecondary(Edit* edit, EditCmdCtx* ctx);
+int cmdSecondaryAdjust(Edit* edit, EditCmdCtx* ctx);
+int cmdSecondaryAll(Edit* edit, EditCmdCtx* ctx);
+int cmdSecondaryLine(Edit* edit, EditCmdCtx* ctx);
+int cmdSecondaryStart(Edit* edit, EditCmdCtx* ctx);
+int cmdSecondaryToPrimary(Edit* edit, EditCmdCtx* ctx);
+int cmdSecondaryWord(Edit* edit, EditCmdCtx* ctx);
+int cmdSelectAll(Edit* edit, EditCmdCtx* ctx);
+int cmdSelectLine(Edit* edit, EditCmdCtx* ctx);
+int cmdSelectToLines(Edit* edit, EditCmdCtx* ctx);
+int cmdSelectWord(Edit* edit, EditCmdCtx* ctx);
+int cmdSelectionAdjust(Edit* edit, EditCmdCtx* ctx);
+int cmdSelectionExtend(Edit* edit, EditCmdCtx* ctx);
+int cmdSelectionGrab(Edit* edit, EditCmdCtx* ctx);
+int cmdSelectionStart(Edit* edit, EditCmdCtx* ctx);
+int cmdSelectionStartDrag(Edit* edit, EditCmdCtx* ctx);
+int cmdSelectionStartDragAdd(Edit* edit, EditCmdCtx* ctx);
+int cmdUp(Edit* edit, EditCmdCtx* ctx);
+int cmdUpSome(Edit* edit, EditCmdCtx* ctx);
+int cmdWord(Edit* edit, EditCmdCtx* ctx);
+} // namespace editsel
+namespace editparse {
+int cmdBlock(Edit* edit, EditCmdCtx* ctx);
+int cmdIf(Edit* edit, EditCmdCtx* ctx);
+int cmdQuote(Edit* edit, EditCmdCtx* ctx);
+} // namespace editparse
+namespace editcmds {
+int cmdAllowAutoCheckout(Edit* edit, EditCmdCtx* ctx);
+int cmdAutoIndentImplicit(Edit* edit, EditCmdCtx* ctx);
+int cmdAutoIndentOrTab(Edit* edit, EditCmdCtx* ctx);
+int cmdBackspace(Edit* edit, EditCmdCtx* ctx);
+int cmdCmtReg(Edit* edit, EditCmdCtx* ctx);
+int cmdCommentBlock(Edit* edit, EditCmdCtx* ctx);
+int cmdCopy1(Edit* edit, EditCmdCtx* ctx);
+int cmdCopy2(Edit* edit, EditCmdCtx* ctx);
+int cmdCopy3(Edit* edit, EditCmdCtx* ctx);
+int cmdCopy4(Edit* edit, EditCmdCtx* ctx);
+int cmdCut1(Edit* edit, EditCmdCtx* ctx);
+int cmdCut2(Edit* edit, EditCmdCtx* ctx);
+int cmdCut3(Edit* edit, EditCmdCtx* ctx);
+int cmdCut4(Edit* edit, EditCmdCtx* ctx);
+int cmdDate(Edit* edit, EditCmdCtx* ctx);
+int cmdDelete(Edit* edit, EditCmdCtx* ctx);
+int cmdEnterInsertMode(Edit* edit, EditCmdCtx* ctx);
+int cmdIndent(Edit* edit, EditCmdCtx* ctx);
+int cmdInsertNewline(Edit* edit, EditCmdCtx* ctx);
+int cmdJoinLines(Edit* edit, EditCmdCtx* ctx);
+int cmdLowerCaseBlock(Edit* edit, EditCmdCtx* ctx);
+int cmdNormalizeSelection(Edit* edit, EditCmdCtx* ctx);
+int cmdPaste1(Edit* edit, EditCmdCtx* ctx);
+int cmdPaste2(Edit* edit, EditCmdCtx* ctx);
+int cmdPaste3(Edit* edit, EditCmdCtx* ctx);
+int cmdPaste4(Edit* edit, EditCmdCtx* ctx);
+int cmdPreventAutoCheckout(Edit* edit, EditCmdCtx* ctx);
+int cmdQuote(Edit* edit, EditCmdCtx* ctx);
+int cmdRectCopy1(Edit* edit, EditCmdCtx* ctx);
+int cmdRectCopy2(Edit* edit, EditCmdCtx* ctx);
+int cmdRectCopy3(Edit* edit, EditCmdCtx* ctx);
+int cmdRectCopy4(Edit* edit, EditCmdCtx* ctx);
+int cmdRectCut1(Edit* edit, EditCmdCtx* ctx);
+int cmdRectCut2(Edit* edit, EditCmdCtx* ctx);
+int cmdRectCut3(Edit* edit, EditCmdCtx* ctx);
+int cmdRectCut4(Edit* edit, EditCmdCtx* ctx);
+int cmdRectPaste1(Edit* edit, EditCmdCtx* ctx);
+int cmdRedo(Edit* edit, EditCmdCtx* ctx);
+int cmdRepeatLast(Edit* edit, EditCmdCtx* ctx);
+int cmdSecondaryReplace(Edit* edit, EditCmdCtx* ctx);
+int cmdSecondaryReplaceClip(Edit* edit, EditCmdCtx* ctx);
+int cmdSelectLanguage(Edit* edit, EditCmdCtx* ctx);
+int cmdSelectMatch(Edit* edit, EditCmdCtx* ctx);
+int cmdSelectToMatch(Edit* edit, EditCmdCtx* ctx);
+int cmdSelectionDrop(Edit* edit, EditCmdCtx* ctx);
+int cmdShowMatch(Edit* edit, EditCmdCtx* ctx);
+int cmdTab(Edit* edit, EditCmdCtx* ctx);
+int cmdToggleAutoCheckout(Edit* edit, EditCmdCtx* ctx);
+int cmdToggleReadOnly(Edit* edit, EditCmdCtx* ctx);
+int cmdUnCmtReg(Edit* edit, EditCmdCtx* ctx);
+int cmdUnCommentBlock(Edit* edit, EditCmdCtx* ctx);
+int cmdUndo(Edit* edit, EditCmdCtx* ctx);
+int cmdUnindent(Edit* edit, EditCmdCtx* ctx);
+int cmdUpperCaseBlock(Edit* edit, EditCmdCtx* ctx);
+int cmdUserName(Edit* edit, EditCmdCtx* ctx);
+} // namespace editcmds
+namespace editfile {
+int cmdAbort(Edit* edit, EditCmdCtx* ctx);
+int cmdAlterLocation(Edit* edit, EditCmdCtx* ctx);
+int cmdBeep(Edit* edit, EditCmdCtx* ctx);
+int cmdClose(Edit* edit, EditCmdCtx* ctx);
+int cmdCloseOrPop(Edit* edit, EditCmdCtx* ctx);
+int cmdConfigure(Edit* edit, EditCmdCtx* ctx);
+int cmdConfigureFile(Edit* edit, EditCmdCtx* ctx);
+int cmdCyclePush(Edit* edit, EditCmdCtx* ctx);
+int cmdCyclePushBack(Edit* edit, EditCmdCtx* ctx);
+int cmdDone(Edit* edit, EditCmdCtx* ctx);
+int cmdFlashCursor(Edit* edit, EditCmdCtx* ctx);
+int cmdIdentify(Edit* edit, EditCmdCtx* ctx);
+int cmdMinibuffer(Edit* edit, EditCmdCtx* ctx);
+int cmdNoop(Edit* edit, EditCmdCtx* ctx);
+int cmdPop(Edit* edit, EditCmdCtx* ctx);
+int cmdPopupMenu(Edit* edit, EditCmdCtx* ctx);
+int cmdQuit(Edit* edit, EditCmdCtx* ctx);
+int cmdRevert(Edit* edit, EditCmdCtx* ctx);
+int cmdSave(Edit* edit, EditCmdCtx* ctx);
+int cmdSaveAll(Edit* edit, EditCmdCtx* ctx);
+int cmdSaveAs(Edit* edit, EditCmdCtx* ctx);
+int cmdShowContextMenu(Edit* edit, EditCmdCtx* ctx);
+int cmdTogglePush(Edit* edit, EditCmdCtx* ctx);
+} // namespace editfile
+namespace editdialogs {
+int cmdAbout(Edit* edit, EditCmdCtx* ctx);
+int cmdDialog(Edit* edit, EditCmdCtx* ctx);
+} // namespace editdialogs
+namespace editshell {
+int cmdCmdPrompt2Wnd(Edit* edit, EditCmdCtx* ctx);
+int cmdCommandToWindow(Edit* edit, EditCmdCtx* ctx);
+int cmdExecuteCmd(Edit* edit, EditCmdCtx* ctx);
+int cmdGrep(Edit* edit, EditCmdCtx* ctx);
+int cmdMake(Edit* edit, EditCmdCtx* ctx);
+int cmdShell(Edit* edit, EditCmdCtx* ctx);
+} // namespace editshell
+namespace errnav {
+int cmdErrorOrTag(Edit* edit, EditCmdCtx* ctx);
+int cmdNextError(Edit* edit, EditCmdCtx* ctx);
+int cmdToggleErrorView(Edit* edit, EditCmdCtx* ctx);
+} // namespace errnav
+namespace edittags {
+int cmdAppendTagFile(Edit* edit, EditCmdCtx* ctx);
+int cmdEditTag(Edit* edit, EditCmdCtx* ctx);
+int cmdOpenTag(Edit* edit, EditCmdCtx* ctx);
+int cmdResetTags(Edit* edit, EditCmdCtx* ctx);
+} // namespace edittags
