@@ -6,6 +6,9 @@ set -e
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build}"
 qe="$build/bin/qe"
+# No about box in front of the window being timed.
+NOSPLASH=1
+export NOSPLASH
 keys="${KEYS:-200}"
 [ -x "$qe" ] || { echo "build qe first (sh scripts/build.sh)"; exit 1; }
 work=$(mktemp -d)

@@ -192,7 +192,8 @@ std::string readAll(std::ifstream& in) {
 
 } // namespace
 
-bool LoadDialogueText(const std::string& text, const std::string& source, std::string& error) {
+bool LoadDialogueText(const std::string& text, const std::string& source, std::string& error,
+                      std::vector<std::string>* names) {
     struct Found {
         std::string name;
         DialogueDescription desc;
@@ -229,6 +230,7 @@ bool LoadDialogueText(const std::string& text, const std::string& source, std::s
             InsertVar(f.name.c_str(), ScriptValue::Str(f.desc.text));
         else
             InsertDlb(f.name.c_str(), f.desc);
+        if (names && !f.isFunction) names->push_back(f.name);
     }
     return true;
 }

@@ -3,13 +3,16 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 struct WDialog;
 struct DialogueDescription;
 
 // Reads every description of a file's text. All or nothing: on the first error nothing of the
 // file is installed and the message (naming the file and line) is returned in error.
-bool LoadDialogueText(const std::string& text, const std::string& source, std::string& error);
+// names (when given) gets the names of the dialogues read.
+bool LoadDialogueText(const std::string& text, const std::string& source, std::string& error,
+                      std::vector<std::string>* names = nullptr);
 // The same for a file by name.
 bool LoadDialogueFile(const char* path, std::string& error);
 // The built-in descriptions, compiled into the program (loaded once).

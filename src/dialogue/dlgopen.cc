@@ -8,6 +8,7 @@
 #include "dialogue/dlgfile.h"
 #include "runtime/error.h"
 #include "toolkit/dialog.h"
+#include "toolkit/eventloop.h"
 
 namespace {
 
@@ -60,19 +61,21 @@ void DialoguesEnsureLoaded() {
     }
 }
 
-int OpenDialogue(const char* name, const std::vector<std::string>& args, const ScriptDialog* from) {
+// Builds the named dialogue with its script context sd (which must outlive it); null when
+// there is no such dialogue or its description is broken (reported).
+static WDialog* build(const char* name, const std::vector<std::string>& args,
+                      const ScriptDialog* from, ScriptDialog& sd, std::string& init) {
     DialoguesEnsureLoaded();
     const DialogueDescription* desc = LookupDlb(name);
-    if (!desc) return -1;
+    if (!desc) return nullptr;
     DialogueDescription copy = *desc; // a script may load descriptions while this one is open
     WDialog* d = WDialogNew(name);
-    std::string init, error;
+    std::string error;
     if (!BuildDialogue(copy, d, init, error)) {
         WDialogDestroy(d);
         QuorlError(1, "%s", error.c_str());
-        return -1;
+        return nullptr;
     }
-    ScriptDialog sd;
     if (from) {
         sd.cli = from->cli;
         sd.text = from->text;
@@ -88,8 +91,45 @@ int OpenDialogue(const char* name, const std::vector<std::string>& args, const S
     d->batchText = d->title;
     d->cancelResult = 0;
     WDialogRealize(d);
+    return d;
+}
+
+int OpenDialogue(const char* name, const std::vector<std::string>& args, const ScriptDialog* from) {
+    ScriptDialog sd;
+    std::string init;
+    WDialog* d = build(name, args, from, sd, init);
+    if (!d) return -1;
     if (!init.empty()) InvokeFunc(init.c_str(), &sd);
     int result = d->done ? d->result : WDialogRun(d);
     WDialogDestroy(d);
     return result;
+}
+
+bool ShowDialogueModeless(const char* name, const std::vector<std::string>& args,
+                          const ScriptDialog* from, int seconds) {
+    auto* sd = new ScriptDialog;
+    std::string init;
+    WDialog* d = build(name, args, from, *sd, init);
+    if (!d) {
+        delete sd;
+        return false;
+    }
+    d->modal = false;
+    d->closed = [](WDialog* dd) {
+        delete static_cast<ScriptDialog*>(dd->user);
+        WDialogDestroy(dd);
+    };
+    if (!init.empty()) InvokeFunc(init.c_str(), sd);
+    if (d->done) return true; // its init dismissed it: it is already on its way out
+    WDialogShow(d);
+    if (seconds > 0)
+        ExtraProcess_Create(XP_TIMER, seconds * 1000L,
+                            [](void* dd, int) {
+                                // Still open (the dialogue list says so): time is up.
+                                for (WDialog* open : WOpenDialogues())
+                                    if (open == dd) WDialogDismiss(open, 0);
+                                return 1;
+                            },
+                            nullptr, d);
+    return true;
 }

@@ -15,3 +15,8 @@ void DialoguesEnsureLoaded();
 // given to `dismiss`, 0 when cancelled; -1 when there is no such dialogue or its description
 // is broken (reported).
 int OpenDialogue(const char* name, const std::vector<std::string>& args, const ScriptDialog* from);
+
+// Shows the named dialogue without waiting for it: it goes away when a button dismisses it or
+// after `seconds` (0: never by itself). False when there is no such dialogue.
+bool ShowDialogueModeless(const char* name, const std::vector<std::string>& args,
+                          const ScriptDialog* from, int seconds);

@@ -74,5 +74,8 @@ extern int (*scriptOpenDialogue)(const char* name, const std::vector<std::string
                                  ScriptDialog* from);
 // Shows an error report (an alert); tests may replace it.
 extern void (*scriptReport)(const std::string& text);
+// Loop passes and calls a run may make before it is ended ("Script ran too long"); negative:
+// no limit. Harnesses that run untrusted scripts set it.
+extern long scriptStepLimit;
 // How deep calls of script functions may nest before the run is ended.
 enum { SCRIPT_MAX_DEPTH = 200, SCRIPT_MAX_NESTING = 1500 };

@@ -15,6 +15,8 @@ void (*scriptReport)(const std::string& text) = [](const std::string& text) {
 int (*scriptOpenDialogue)(const char* name, const std::vector<std::string>& args,
                           ScriptDialog* from) = nullptr;
 
+long scriptStepLimit = -1;
+
 namespace {
 
 struct SkipGuard {
@@ -36,6 +38,11 @@ struct Interp {
     Interp(ScriptRun& r, ScriptFrame& f) : run(r), frame(f), ts(f.ts) {}
 
     bool skip() const { return ts.skipping; }
+
+    void step() {
+        if (scriptStepLimit >= 0 && ++run.steps > scriptStepLimit)
+            ts.error("Script ran too long (more than %ld loop passes and calls)", scriptStepLimit);
+    }
 
     struct Nest {
         Interp& in;
@@ -358,6 +365,7 @@ struct Interp {
         std::vector<ScriptValue> args = arguments();
         if (skip()) return ScriptValue::Int(0);
         if (fn.isInt) ts.error("Can not call a number");
+        step();
         if (run.depth >= SCRIPT_MAX_DEPTH)
             ts.error("Function calls nested too deeply (more than %d)", SCRIPT_MAX_DEPTH);
         // A copy: the function may assign to its own variable while it runs.
@@ -616,6 +624,7 @@ struct Interp {
             StmtEnd e = statement();
             if (e == ST_BREAK) return ST_NORMAL;
             if (e == ST_RETURN) return e;
+            step();
             ts.reset(top);
         }
     }

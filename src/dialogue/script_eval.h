@@ -35,6 +35,7 @@ struct ScriptRun {
     ScriptFrame* frame = nullptr;
     int depth = 0;   // nested calls
     int nesting = 0; // nested expressions and statements in this run
+    long steps = 0;  // loop passes and calls so far
 };
 
 // The widget numbered n (from 0) or named; null when there is none (script_widget.cc).

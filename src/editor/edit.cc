@@ -16,6 +16,8 @@
 #include "editor/editpriv.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
+#include "editor/editmenus.h"
+#include "toolkit/menu.h"
 #include "toolkit/scrollbar.h"
 #include "toolkit/widgets.h"
 
@@ -65,6 +67,8 @@ void hsbAction(ScrollBar* sb, int action, int64_t pos, void* data) {
 
 int textEvent(WEvent& ev, void* data) {
     auto* edit = static_cast<Edit*>(data);
+    // The menu bar gets the keys first: F10 and Alt with a title's letter open it.
+    if (ev.kind == WE_KEY && edit->menuBar && WMenuBarKey(edit->menuBar, ev)) return 1;
     switch (ev.kind) {
     case WE_EXPOSE: {
         int fh = WFontHeight();
@@ -231,7 +235,8 @@ void EditLayout(Edit* edit) {
     int fh = WFontHeight(), fw = WFontWidth();
     int sbw = std::max(1, scrollbarwidth);
     int W = f->width, H = f->height;
-    int titleH = edit->top ? titleHeight() : 0;
+    int barH = edit->menuBar ? WMenuBarHeight() : 0;
+    int titleH = edit->top ? titleHeight() + barH : 0;
     int msgH = edit->top ? messageHeight() : 0;
     int areaY = titleH, areaH = std::max(sbw + 1, H - titleH - msgH);
     bool vRight = scrolllocation == 1, hTop = scrollhlocation == 0;
@@ -253,8 +258,9 @@ void EditLayout(Edit* edit) {
         p->height = textH;
         WMoveResize(p->hsb->win, textX0 + marginW + p->offset, hsbY, std::max(1, p->width), sbw);
     }
+    if (edit->menuBar) WMoveResize(edit->menuBar->win, 0, 0, W, barH);
     if (edit->top) {
-        int y = 3, h = fh + 2 + 0;
+        int y = 3 + barH, h = fh + 2 + 0;
         int x = 4;
         WMoveResize(edit->lineField->win, x, y, 14 * fw, h);
         x += 14 * fw + 4;
@@ -279,7 +285,6 @@ void EditLayout(Edit* edit) {
 
 Edit* EditCreate(WWindow* parent, int x, int y, int width, int height, const char* name,
                  File* file, int kind, int withMenuBar, int fixed) {
-    (void)withMenuBar; // the menu bar arrives with the command menus
     int fh = WFontHeight(), fw = WFontWidth();
     int sbw = std::max(1, scrollbarwidth);
     width = std::max(width, 3 * fh + sbw);
@@ -310,6 +315,11 @@ Edit* EditCreate(WWindow* parent, int x, int y, int width, int height, const cha
     port->edit = edit;
     port->hsb = sbCreate(edit->frame, 0, 0, sbw, sbw, false, hsbAction, port);
     edit->panes = port;
+    if (edit->top && withMenuBar) {
+        edit->menuBar = WMenuBarCreate(edit->frame, 0, 0, width, EditMenuBarFill, EditMenuBarRun,
+                                       edit);
+        WMenuBarSetTitles(edit->menuBar, EditMenuBarTitles());
+    }
     if (edit->top) {
         edit->lineField = tfCreate(edit->frame, 0, 0, 1, 1, lineFieldActivate, edit);
         edit->lineField->cancel = fieldCancel;
@@ -348,7 +358,8 @@ static void newWindowSize(int& width, int& height) {
     int sbw = std::max(1, scrollbarwidth);
     int marginW = SelectionMarginWidth > 0 ? SelectionMarginWidth : 0;
     width = std::max(20, editwidth) * fw + sbw + marginW + 2;
-    height = std::max(3, editheight) * fh + sbw + titleHeight() + messageHeight();
+    height = std::max(3, editheight) * fh + sbw + titleHeight() + messageHeight() +
+             WMenuBarHeight();
 }
 
 Edit* _NewEditWithBufferSwitch(const char* name, File* file, int64_t line, int isTagLine,
@@ -500,6 +511,7 @@ int EditDestroy(Edit* edit) {
         p = next;
     }
     sbDestroy(edit->vsb);
+    WMenuBarDestroy(edit->menuBar);
     delete edit->lineField;
     delete edit->nameField;
     delete edit->tagField;

@@ -11,6 +11,7 @@ struct File;
 struct Line;
 struct ScrollBar;
 struct TextField;
+struct WMenuBar;
 struct Button;
 struct Edit;
 
@@ -82,6 +83,7 @@ struct Edit {
     WWindow* margin = nullptr; // selection margin, null when disabled
     WWindow* top = nullptr;    // the top-level window (null for an embedded editor)
     WWindow* frame = nullptr;  // the window holding the editor's parts
+    WMenuBar* menuBar = nullptr; // top-level editors: the configured menus
     // title bar (top-level editors)
     TextField* lineField = nullptr;
     WWindow* status = nullptr;

@@ -37,6 +37,8 @@ void* paneCreate(WWindow* parent, int x, int y, int width, int height) {
 void paneDestroy(void* pane) {
     auto* p = static_cast<Pane*>(pane);
     p->edit->destroying = true; // nothing to ask: the text belongs to the dialogue
+    // The File is the pane's own: the editor must not release it on its way out.
+    EditUnlinkFile(p->edit);
     EditDestroy(p->edit);
     FileFree(p->file);
     delete p;
@@ -205,6 +207,16 @@ void abSetup(const char* title, const char* what, const char* windowTitle, int) 
 
 int About(Edit* e) {
     return EditOpenDialogue(e, "About", {about.title, about.what, about.windowTitle}) >= 0;
+}
+
+void abRaise() {
+    for (WDialog* d : WOpenDialogues())
+        if (d->title == about.windowTitle && d->win) WRaiseWindow(d->win);
+}
+
+void AboutSplash() {
+    // The start-up shows it without waiting: it goes by itself after a few seconds.
+    ShowDialogueModeless("About", {about.title, about.what, about.windowTitle}, nullptr, 4);
 }
 
 std::vector<std::string> EditListWindows() {

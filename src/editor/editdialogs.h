@@ -12,6 +12,10 @@ int EditOpenDialogue(Edit* e, const char* name, const std::vector<std::string>& 
 // The about box: what it says, and showing it.
 void abSetup(const char* title, const char* what, const char* windowTitle, int flags);
 int About(Edit* e);
+// The about box while the program starts, gone by itself after a few seconds.
+void AboutSplash();
+// Brings the about box, while it is up, in front of the windows opened since.
+void abRaise();
 // One line per open top-level window in opening order: KIND TITLE [file=NAME].
 std::vector<std::string> EditListWindows();
 // The batch-only RunScript and PrintWindows.

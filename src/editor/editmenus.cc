@@ -14,6 +14,80 @@
 
 namespace {
 
+// The menus an editor window has when the configuration defines none of that name: menu
+// name, label, command ("-" a separator line).
+struct DefaultItem {
+    const char* menu;
+    const char* label;
+    const char* command;
+};
+const DefaultItem defaultMenus[] = {
+    {"MenuBar", "&File", "-> File"},
+    {"MenuBar", "&Edit", "-> Edit"},
+    {"MenuBar", "&Search", "-> Search"},
+    {"MenuBar", "&Options", "-> Options"},
+    {"MenuBar", "&Help", "-> Help"},
+    {"File", "&Open...", "OpenFile"},
+    {"File", "&New Editor...", "LoadFileWithNewEditor"},
+    {"File", "&Save", "Save"},
+    {"File", "Save &As...", "SaveAs"},
+    {"File", "&Revert", "Revert"},
+    {"File", "-", ""},
+    {"File", "&Close", "Close"},
+    {"File", "&Quit", "Quit"},
+    {"Edit", "&Undo", "Undo"},
+    {"Edit", "&Redo", "Redo"},
+    {"Edit", "-", ""},
+    {"Edit", "Cu&t", "Cut1"},
+    {"Edit", "&Copy", "Copy1"},
+    {"Edit", "&Paste", "if <noselection> { if <select1=lines> {SOL0}} Paste1"},
+    {"Edit", "Select &All", "SelectAll"},
+    {"Edit", "-", ""},
+    {"Edit", "&Indent", "Indent"},
+    {"Edit", "Unin&dent", "Unindent"},
+    {"Edit", "Co&mment", "CommentBlock"},
+    {"Edit", "U&ncomment", "UnCommentBlock"},
+    {"Search", "&Find...", "Search"},
+    {"Search", "Search &Forward", "ISearch"},
+    {"Search", "Search &Backward", "BackISearch"},
+    {"Search", "-", ""},
+    {"Search", "Editor &Commands...", "Dialog RunCommand"},
+    {"Options", "&Language", "-> Language"},
+    {"Options", "&Read Only", "ToggleReadOnly"},
+    {"Language", "&None", "SelectLanguage None"},
+    {"Language", "&C", "SelectLanguage C"},
+    {"Language", "C&++", "SelectLanguage C++"},
+    {"Language", "&Pascal", "SelectLanguage Pascal"},
+    {"Language", "&Ada", "SelectLanguage Ada"},
+    {"Language", "&Fortran", "SelectLanguage Fortran"},
+    {"Language", "&Java", "SelectLanguage Java"},
+    {"Language", "A&ssembly", "SelectLanguage Assembly"},
+    {"Language", "&TQLScript", "SelectLanguage TQLScript"},
+    {"Help", "&About...", "About"},
+    {"Help", "&Help", "Help"},
+};
+
+// The configured items of a menu, or the built-in ones when none is configured.
+std::vector<MenuItem> itemsOf(const std::string& name) {
+    MenuResource_CorrelateWithKeyBindings(name.c_str());
+    std::vector<MenuItem> out;
+    for (const MenuItem& m : MenuItems())
+        if (m.menu == name) out.push_back(m);
+    if (!out.empty()) return out;
+    for (const DefaultItem& d : defaultMenus) {
+        if (name != d.menu) continue;
+        MenuItem m;
+        m.menu = d.menu;
+        m.text = d.label;
+        m.command = d.command;
+        int key = -1;
+        if (const Binding* b = ViewMouseForCommand(d.command, ~0u, &key))
+            m.accelerator = KeyToAcceleratorStr(key, b->modifiers);
+        out.push_back(m);
+    }
+    return out;
+}
+
 std::string firstWord(const std::string& command, std::string* rest) {
     size_t a = command.find_first_not_of(" \t");
     if (a == std::string::npos) return "";
@@ -59,9 +133,7 @@ void itemState(Edit* e, const std::string& command, WMenuItem& it) {
 }
 
 void fill(Edit* e, const std::string& name, WMenu* menu, int depth) {
-    MenuResource_CorrelateWithKeyBindings(name.c_str());
-    for (const MenuItem& m : MenuItems()) {
-        if (m.menu != name) continue;
+    for (const MenuItem& m : itemsOf(name)) {
         WMenuItem it;
         if (m.text == "-") {
             it.separator = true;
@@ -88,4 +160,36 @@ void fill(Edit* e, const std::string& name, WMenu* menu, int depth) {
 
 void EditFillMenu(Edit* e, const std::string& name, WMenu* menu) {
     fill(e, name, menu, 0);
+}
+
+std::vector<std::string> EditMenuBarTitles() {
+    std::vector<std::string> titles;
+    for (const MenuItem& m : itemsOf("MenuBar"))
+        if (m.text != "-") titles.push_back(m.text);
+    return titles;
+}
+
+void EditMenuBarFill(WMenuBar*, int index, WMenu* menu, void* edit) {
+    int i = 0;
+    for (const MenuItem& m : itemsOf("MenuBar")) {
+        if (m.text == "-") continue;
+        if (i++ != index) continue;
+        std::string rest;
+        if (firstWord(m.command, &rest) == "->") {
+            fill(static_cast<Edit*>(edit), firstWord(rest, nullptr), menu, 1);
+        } else {
+            // A title that runs a command itself: one item that runs it.
+            WMenuItem it;
+            it.label = m.text;
+            it.command = m.command;
+            itemState(static_cast<Edit*>(edit), m.command, it);
+            menu->items.push_back(it);
+        }
+        return;
+    }
+}
+
+void EditMenuBarRun(WMenuBar*, const WMenuItem* item, void* edit) {
+    std::string command = item->command; // the menu is gone once the command runs
+    EditCli(static_cast<Edit*>(edit), command.c_str());
 }

@@ -1,6 +1,7 @@
 // editor/startup.cc: start-up: switches and the switch file, the display, configuration,
 // the command-line walk, and the hand-over to the main loop or to batch mode.
 #include "editor/startup.h"
+#include "editor/editdialogs.h"
 
 #include <csignal>
 #include <cstdarg>
@@ -356,7 +357,11 @@ void qe_main(int argc, char** argv) {
         WRefigureFont();
         WRefigureColors();
         syn_RefigureColors();
+        abSetup("QUORL Edit", "A Programmer's Editor", "About qe", 0);
+        // Batch mode has no one to show it to.
+        if (display_splash_on_startup && !batchRequest.on) AboutSplash();
         opened = WalkCommandLine(argc, argv);
+        abRaise();
         signal(SIGINT, abortme);
         if (!opened && _EditLoadFile(nullptr, 0, nullptr, 0) != 1) gen_callexit(1);
     } catch (const PanicError&) {

@@ -305,8 +305,20 @@ void WDialogShow(WDialog* d) {
 }
 
 void WDialogDismiss(WDialog* d, int result) {
+    bool first = !d->done;
     d->done = true;
     d->result = result;
+    // A dialogue nobody waits for goes away by itself, once the event that closed it is over.
+    if (first && !d->modal && d->closed) {
+        WMapWindow(d->win); // (already mapped: nothing changes)
+        ExtraProcess_Create(XP_TIMER, 0,
+                            [](void* dd, int) {
+                                auto* dlg = static_cast<WDialog*>(dd);
+                                dlg->closed(dlg);
+                                return 1;
+                            },
+                            nullptr, d);
+    }
 }
 
 void WDialogDestroy(WDialog* d) {

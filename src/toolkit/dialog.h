@@ -115,7 +115,9 @@ struct WDialog {
     Widget* pressedButton = nullptr; // the last button pressed
     // Escape, the window manager's close and the cancel button end it with this result.
     int cancelResult = 0;
-    void (*closed)(WDialog* d) = nullptr; // when the window goes away by itself (non-modal)
+    // Non-modal dialogues: called (from the event loop, after the event that dismissed it) to
+    // destroy it.
+    void (*closed)(WDialog* d) = nullptr;
 };
 
 // ---- building ----

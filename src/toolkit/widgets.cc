@@ -1,10 +1,49 @@
 // toolkit/widgets.cc: one-line text fields, push buttons and labels.
 #include "toolkit/widgets.h"
 
+#include "toolkit/selection.h"
+
 #include <algorithm>
 #include <cstring>
 
 namespace {
+
+size_t selStart(const TextField* tf) {
+    return std::min(tf->cursor, tf->anchor);
+}
+size_t selEnd(const TextField* tf) {
+    return std::max(tf->cursor, tf->anchor);
+}
+
+// Removes the selected text; true when there was some.
+bool deleteSelection(TextField* tf) {
+    if (tf->cursor == tf->anchor) return false;
+    size_t a = selStart(tf);
+    tf->text.erase(a, selEnd(tf) - a);
+    tf->cursor = tf->anchor = a;
+    return true;
+}
+
+void insertText(TextField* tf, const std::string& s) {
+    deleteSelection(tf);
+    for (char c : s) {
+        if ((unsigned char)c < 32 || c == 127) continue; // one line: breaks and controls dropped
+        tf->text.insert(tf->cursor++, 1, c);
+    }
+    tf->anchor = tf->cursor;
+}
+
+size_t columnAt(TextField* tf, int x) {
+    size_t at = tf->scroll + (size_t)std::max(0, (x - 4 + WFontWidth() / 2) / WFontWidth());
+    return std::min(at, tf->text.size());
+}
+
+// A selection made with the pointer or Shift becomes the PRIMARY selection.
+void ownPrimary(TextField* tf, unsigned long time) {
+    if (tf->cursor != tf->anchor)
+        WSelectionOwn(tf->win, 0, tf->text.substr(selStart(tf), selEnd(tf) - selStart(tf)),
+                      WSEL_TEXT, time);
+}
 
 int tfEvent(WEvent& ev, void* data) {
     auto* tf = static_cast<TextField*>(data);
@@ -16,9 +55,30 @@ int tfEvent(WEvent& ev, void* data) {
     case WE_BUTTON:
         if (ev.direction > 0 && ev.button == 1) {
             WSetFocusChild(tf->win);
-            size_t at = tf->scroll + (size_t)std::max(0, (ev.x - 4) / WFontWidth());
-            tf->cursor = std::min(at, tf->text.size());
+            tf->cursor = columnAt(tf, ev.x);
+            if (ev.clicks >= 2) {
+                tf->anchor = 0; // a double click selects the whole field
+                tf->cursor = tf->text.size();
+            } else if (!(ev.modifiers & WMOD_SHIFT)) {
+                tf->anchor = tf->cursor;
+            }
             tfDraw(tf);
+        } else if (ev.direction == 0 && (ev.modifiers & WMOD_BUTTON1)) {
+            tf->cursor = columnAt(tf, ev.x);
+            tfDraw(tf);
+        } else if (ev.direction < 0 && ev.button == 1) {
+            ownPrimary(tf, ev.time);
+        } else if (ev.direction > 0 && ev.button == 2 && tf->editable) {
+            WSetFocusChild(tf->win);
+            tf->cursor = tf->anchor = columnAt(tf, ev.x);
+            WSelectionRequest(tf->win, 0, ev.time);
+        }
+        break;
+    case WE_SELECTION:
+        if (!ev.lost && tf->editable) {
+            insertText(tf, ev.text);
+            tfDraw(tf);
+            if (tf->changed) tf->changed(tf, tf->data);
         }
         break;
     case WE_KEY:
@@ -77,7 +137,7 @@ void tfDestroy(TextField* tf) {
 void tfSetText(TextField* tf, const std::string& text) {
     if (tf->text == text) return;
     tf->text = text;
-    tf->cursor = text.size();
+    tf->cursor = tf->anchor = text.size();
     tf->scroll = 0;
     tfDraw(tf);
 }
@@ -96,6 +156,11 @@ void tfDraw(TextField* tf) {
     std::string shown = tf->text.substr(std::min(tf->scroll, tf->text.size()));
     if ((int)shown.size() > visible) shown.resize((size_t)visible);
     WDrawText(w, 4, ty, shown.data(), (int)shown.size(), wPalette.foreground, bg);
+    // The selected part, in the selection colours.
+    size_t a = std::max(selStart(tf), tf->scroll), b = std::min(selEnd(tf), tf->scroll + shown.size());
+    if (a < b)
+        WDrawText(w, 4 + (int)(a - tf->scroll) * fw, ty, tf->text.data() + a, (int)(b - a),
+                  wPalette.selectText, wPalette.select);
     WWindow* top = WTopLevelOf(w);
     if (tf->editable && top && top->focusChild == w) {
         int cx = 4 + (int)(tf->cursor - tf->scroll) * fw;
@@ -112,37 +177,53 @@ void tfKey(TextField* tf, const WEvent& ev) {
         if (tf->cancel) tf->cancel(tf, tf->data);
         return;
     }
-    if (!tf->editable) return;
-    bool edited = false;
-    if (ev.key == WK_LEFT) {
-        if (tf->cursor > 0) tf->cursor--;
+    bool shift = ev.modifiers & WMOD_SHIFT, ctrl = ev.modifiers & WMOD_CONTROL;
+    bool edited = false, moved = false;
+    auto move = [&](size_t to) {
+        tf->cursor = to;
+        if (!shift) tf->anchor = to;
+        moved = true;
+    };
+    if (ctrl && (ev.key == 'c' || ev.key == 'x')) {
+        if (tf->cursor != tf->anchor)
+            WSelectionOwn(tf->win, 1, tf->text.substr(selStart(tf), selEnd(tf) - selStart(tf)),
+                          WSEL_TEXT, ev.time);
+        if (ev.key == 'x' && tf->editable) edited = deleteSelection(tf);
+    } else if (ctrl && ev.key == 'v') {
+        if (tf->editable) WSelectionRequest(tf->win, 1, ev.time);
+    } else if (ev.key == WK_LEFT) {
+        move(!shift && tf->cursor != tf->anchor ? selStart(tf) : tf->cursor > 0 ? tf->cursor - 1 : 0);
     } else if (ev.key == WK_RIGHT) {
-        if (tf->cursor < tf->text.size()) tf->cursor++;
-    } else if (ev.key == WK_HOME || (ev.key == 'a' && (ev.modifiers & WMOD_CONTROL))) {
-        tf->cursor = 0;
-    } else if (ev.key == WK_END || (ev.key == 'e' && (ev.modifiers & WMOD_CONTROL))) {
-        tf->cursor = tf->text.size();
+        move(!shift && tf->cursor != tf->anchor ? selEnd(tf)
+                                                 : std::min(tf->cursor + 1, tf->text.size()));
+    } else if (ev.key == WK_HOME || (ev.key == 'a' && ctrl)) {
+        move(0);
+    } else if (ev.key == WK_END || (ev.key == 'e' && ctrl)) {
+        move(tf->text.size());
+    } else if (!tf->editable) {
+        // nothing else changes a field that cannot be edited
     } else if (ev.key == WK_BACKSPACE) {
-        if (tf->cursor > 0) {
+        edited = deleteSelection(tf);
+        if (!edited && tf->cursor > 0) {
             tf->text.erase(--tf->cursor, 1);
+            tf->anchor = tf->cursor;
             edited = true;
         }
     } else if (ev.key == WK_DELETE) {
-        if (tf->cursor < tf->text.size()) {
+        edited = deleteSelection(tf);
+        if (!edited && tf->cursor < tf->text.size()) {
             tf->text.erase(tf->cursor, 1);
             edited = true;
         }
-    } else if (ev.key == 'u' && (ev.modifiers & WMOD_CONTROL)) {
+    } else if (ev.key == 'u' && ctrl) {
         tf->text.clear();
-        tf->cursor = 0;
+        tf->cursor = tf->anchor = 0;
         edited = true;
-    } else if (!(ev.modifiers & (WMOD_CONTROL | WMOD_MOD1))) {
-        for (char c : ev.text) {
-            if ((unsigned char)c < 32 || c == 127) continue;
-            tf->text.insert(tf->cursor++, 1, c);
-            edited = true;
-        }
+    } else if (!(ev.modifiers & (WMOD_CONTROL | WMOD_MOD1)) && !ev.text.empty()) {
+        insertText(tf, ev.text);
+        edited = true;
     }
+    if (moved && shift) ownPrimary(tf, ev.time);
     tfDraw(tf);
     if (edited && tf->changed) tf->changed(tf, tf->data);
 }

@@ -12,6 +12,7 @@ struct TextField {
     WWindow* win = nullptr;
     std::string text;
     size_t cursor = 0;          // byte index of the caret
+    size_t anchor = 0;          // the other end of the selection (== cursor: none)
     size_t scroll = 0;          // first byte shown
     bool editable = true;
     TfCallback activate = nullptr; // Return

@@ -6,6 +6,11 @@ fail=0
 ok() { pass=$((pass + 1)); echo "ok   $1"; }
 bad() { fail=$((fail + 1)); printf 'FAIL %s: %s\n' "$1" "$2"; }
 
+# The about box that qe shows while it starts would stand in front of the windows the scripts
+# click into.
+NOSPLASH=1
+export NOSPLASH
+
 # start_xvfb SIZE starts a private Xvfb on a display number the server picks itself, so that
 # scripts run in parallel never share one; it exports DISPLAY and sets xvfb to its process id.
 start_xvfb() {
