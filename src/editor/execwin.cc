@@ -35,7 +35,6 @@ namespace {
 
 constexpr int haltGraceMs = 1000; // a command that ignores SIGINT is killed after this
 
-std::vector<ExecRecord*> records;
 MHandle* lastErrorList = nullptr;
 
 // ---- the Halt button: the one piece of window furniture this module adds ----
@@ -59,22 +58,16 @@ void showHalt(File* file, bool on) {
 
 // ---- records ----
 
-void freeRecord(ExecRecord* r) {
-    records.erase(std::remove(records.begin(), records.end(), r), records.end());
+// The runner lets go of the command: its File may have died meanwhile (the runner then stopped
+// the command and called nothing else).
+void releaseRecord(void* cookie) {
+    auto* r = static_cast<ExecRecord*>(cookie);
     if (File* f = static_cast<File*>(MHandleGetData(r->fileHandle))) {
         if (f->exec == r) f->exec = nullptr;
     }
     MHandleDestroy(r->fileHandle);
     MHandleDestroy(r->process);
     delete r;
-}
-
-// Records whose File went away while the command ran: the runner stopped the command and
-// delivers nothing more, so nothing else would free them.
-void sweepRecords() {
-    std::vector<ExecRecord*> all = records;
-    for (ExecRecord* r : all)
-        if (!MHandleGetData(r->fileHandle) && !WProcessPid(r->process)) freeRecord(r);
 }
 
 // The last line sits a quarter of the window above its bottom while output arrives.
@@ -122,9 +115,8 @@ void onEnded(void* owner, int status) {
         }
     }
     showHalt(file, false);
-    ExecEnd end = r->end;
-    freeRecord(r);
-    if (end) end(file, status);
+    file->exec = nullptr; // the record itself goes when the runner releases it
+    if (r->end) r->end(file, status);
 }
 
 void emptyFile(File* file) {
@@ -152,7 +144,6 @@ File* newOutputFile(const char* nameOrCommand, bool exactName) {
 // command; otherwise the File is emptied unless appending.
 File* startInto(const char* command, Edit* from, File* file, int append, const char* dir,
                 ExecEnd end, bool beside) {
-    sweepRecords();
     if (file && file->running) {
         if (from) EditSetMsg(from, "A command is still writing into that window");
         return nullptr;
@@ -172,6 +163,8 @@ File* startInto(const char* command, Edit* from, File* file, int append, const c
     WProcessClient client;
     client.output = onOutput;
     client.ended = onEnded;
+    client.release = releaseRecord;
+    client.cookie = r;
     file->exec = r;
     r->process = WProcessStart(spec, client, r->fileHandle);
     if (!r->process) {
@@ -181,7 +174,6 @@ File* startInto(const char* command, Edit* from, File* file, int append, const c
         if (made) FileFree(file);
         return nullptr;
     }
-    records.push_back(r);
     if (!made && !append) emptyFile(file);
     file->running = true;
     file->terminated = false;

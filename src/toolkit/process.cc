@@ -163,6 +163,7 @@ void freeProc(Proc* p) {
     MHandleDie(p);
     MHandleDestroy(p->self);
     ExtraProcess_Release(p->entry);
+    if (p->client.release) p->client.release(p->client.cookie);
     delete p;
 }
 

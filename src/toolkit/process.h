@@ -17,6 +17,10 @@ struct WProcessClient {
     void (*output)(void* owner, const char* data, size_t n, int stream) = nullptr;
     // The child ended and the output it left in the pipes was delivered: the wait status.
     void (*ended)(void* owner, int status) = nullptr;
+    // Called last, whether the owner lived or not, when the runner lets go of the child: the
+    // place to free what the caller kept for it.
+    void (*release)(void* cookie) = nullptr;
+    void* cookie = nullptr;
 };
 
 struct WProcessSpec {
