@@ -44,6 +44,10 @@ int64_t FileLinenoFDiskLineno(File* file, int64_t n);
 int64_t FileLinenoFTagLineno(File* file, int64_t n);
 
 // Collects the records pushed onto a list while it lives into one group record.
+// Counts the undo records FileUndo has taken off any File's list. While it is unchanged, a
+// record remembered from a list is still on it, without walking the list to find out.
+uint64_t UndoTakenCount();
+
 struct UndoGroup {
     File* file;
     int undoMode;

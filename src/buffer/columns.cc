@@ -4,6 +4,7 @@
 #include <string>
 
 #include "buffer/bytescan.h"
+#include "buffer/columns.h"
 #include "buffer/file.h"
 #include "config/options.h"
 #include "runtime/gen.h"
@@ -85,6 +86,23 @@ int LineCols(const char* text, int len, int index) {
     }
     if (index > len) col += index - len;
     return (int)(col < limit ? col : limit);
+}
+
+int LineIndexAtCol(const char* text, int len, int from, int want) {
+    // The columns only grow along the line: walk it once to the last byte at or before want.
+    int at = 0;
+    if (!memchr(text, '\t', (size_t)len)) {
+        at = want < len ? want : len;
+    } else {
+        int64_t col = 0;
+        while (at < len) {
+            int64_t next = text[at] == '\t' ? tabStop((int)col) : col + 1;
+            if (next > want) break;
+            col = next;
+            at++;
+        }
+    }
+    return at > from ? at : from;
 }
 
 void FileLineCols(File* file, Line* line1, Line* line2, int* col1, int* col2) {

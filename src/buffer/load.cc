@@ -225,6 +225,8 @@ int FileCanAccess(const char* name, struct stat* st) {
         return -1;
     }
     if (S_ISDIR(st->st_mode)) return QuorlError(1, "Cannot edit a directory: %s", name), -1;
+    // A FIFO, device or socket would block the open or stream without end.
+    if (!S_ISREG(st->st_mode)) return QuorlError(1, "Not a regular file: %s", name), -1;
     if (access(name, R_OK) != 0) return QuorlError(1, "Can not read file (protected): %s", name), -1;
     return access(name, W_OK) == 0 ? 2 : 1;
 }
@@ -243,7 +245,7 @@ void FileFillup(File* file, int64_t size) {
         FileFree(file);
         Panic("Can't open temp file: %s", name.get());
     }
-    int src = open(file->name, O_RDONLY);
+    int src = gen_openregular(file->name);
     if (src < 0) {
         GenStr name(gen_copy(file->name));
         FileFree(file);
@@ -471,7 +473,7 @@ int LoadStubFile(File* file) {
         loaded = true;
     } else {
         struct stat st;
-        int src = open(file->name, O_RDONLY);
+        int src = gen_openregular(file->name);
         int temp = CacheOpen(file->tempName, 1);
         if (src >= 0 && temp >= 0 && fstat(src, &st) == 0 &&
             FileLoad(file, temp, src, 0, nullptr)) {

@@ -187,7 +187,7 @@ int FileReTempTail(File* file, int srcFd, Line* from, int64_t startByte, int64_t
 static bool firstFailure = true;
 
 int FileReinitTemp(File* file) {
-    OwnedFd src(open(file->name, O_RDONLY));
+    OwnedFd src(gen_openregular(file->name));
     if (!src.ok()) Panic("Can't open file: %s", file->name);
     if (file->tempName) CacheClose(file->tempName);
     gen_free(file->tempName);

@@ -48,9 +48,10 @@ static int withFinalLf(int fd, std::string& copyName) {
 
 int FileInsertFile(File* file, Line* beforeLine, const char* path) {
     if (!file->tempName) return 0;
-    OwnedFd fd(open(path, O_RDONLY));
+    OwnedFd fd(gen_openregular(path));
     if (!fd.ok()) {
         if (errno == EACCES) return QuorlError(1, "Can not read file (protected): %s", path);
+        if (errno == EINVAL || errno == EISDIR) return QuorlError(1, "Not a regular file: %s", path);
         return QuorlError(1, "No such file: %s", path);
     }
     std::string copyName;

@@ -287,6 +287,29 @@ void FindRequiredRun(SearchPat& pat) {
     pat.lit = best;
 }
 
+// Groups with this many alternatives get an index of their leading literal bytes.
+constexpr size_t rxIndexedAlts = 8;
+
+void IndexAlternatives(RxGroup& g) {
+    auto index = std::make_unique<RxAltIndex>();
+    index->nodes.emplace_back();
+    for (size_t k = 0; k < g.alts.size(); k++) {
+        int at = 0;
+        for (const RxNode& nd : g.alts[k].nodes) {
+            if (nd.kind != RX_CHAR || nd.star) break;
+            uint32_t edge = (uint32_t)at << 8 | nd.ch;
+            auto it = index->children.find(edge);
+            if (it == index->children.end()) {
+                it = index->children.emplace(edge, (int)index->nodes.size()).first;
+                index->nodes.emplace_back();
+            }
+            at = it->second;
+        }
+        index->nodes[(size_t)at].alts.push_back((int)k);
+    }
+    g.index = std::move(index);
+}
+
 bool CompileRegex(SearchPat& pat, const char* p, int n) {
     int from = 0, to = n;
     if (n > 0 && p[0] == '<') {
@@ -310,6 +333,20 @@ bool CompileRegex(SearchPat& pat, const char* p, int n) {
     pat.anyFirst = false;
     pat.firstBytes.fill(false);
     if (FirstOfGroup(pat, 0, pat.firstBytes, pat.anyFirst)) pat.anyFirst = true;
+    int states = 0;
+    for (RxGroup& g : pat.groups)
+        for (RxAlt& a : g.alts) {
+            a.base = states;
+            states += (int)a.nodes.size() + 1;
+            ByteSet first{};
+            bool any = false;
+            if (FirstOfAlt(pat, a, 0, first, any)) any = true;
+            a.anyFirst = any;
+            for (int c = 0; c < 256; c++) a.first[(size_t)c] = first[(size_t)c];
+        }
+    pat.rxStates = states;
+    for (RxGroup& g : pat.groups)
+        if (g.alts.size() >= rxIndexedAlts) IndexAlternatives(g);
     FindRequiredRun(pat);
     return true;
 }
@@ -347,8 +384,16 @@ bool SearchPatCompile(SearchPat& pat, const char* pattern, int patLen, int flags
             }
         }
     } else {
-        // the longest run without wildcards before the first line end
         size_t k = 0;
+        for (;;) {
+            size_t star = p.find('*', k);
+            pat.wildSegs.emplace_back(p.substr(k, star == std::string_view::npos ? star : star - k));
+            if (star == std::string_view::npos) break;
+            k = star + 1;
+        }
+        pat.wildTrailingStar = p.back() == '*';
+        // the longest run without wildcards before the first line end
+        k = 0;
         while (k < firstPart.size()) {
             size_t e = firstPart.find_first_of("*?", k);
             if (e == std::string_view::npos) e = firstPart.size();
@@ -411,18 +456,60 @@ struct Pos {
 
 // ---- the backtracking matcher ----
 
+// Finished matcher states, so that a state reached again (from another resume point or another
+// start column) costs one look-up: this bounds the work per line by the states times the
+// columns, where plain backtracking multiplies the resume points of every star. A state's
+// result does not depend on the resume points kept below it, except that it overflows when
+// they and the ones it needs itself exceed the limit, so `need` is kept with it.
+// Direct-mapped: a slot taken by another state is simply overwritten.
+struct RxMemo {
+    struct Slot {
+        uint64_t key = ~uint64_t(0);
+        Pos end{0, 0};
+        int need = 0;
+        bool ok = false;
+    };
+    static constexpr int bits = 16;
+    std::vector<Slot> slots;
+    Slot& At(uint64_t key) {
+        if (slots.empty()) slots.resize(size_t(1) << bits);
+        return slots[(key * 0x9E3779B97F4A7C15ull) >> (64 - bits)];
+    }
+};
+
+// The memo starts once a line has cost this many steps: most attempts end long before.
+constexpr long rxMemoAfter = 1L << 13;
+
 struct RxMatcher {
     const SearchPat& pat;
     MatchLines& ml;
+    SearchRun* run;
     std::vector<Pos> points; // resume points kept by the attempt
-    long steps = 0;
+    long steps = 0;          // in this attempt
+    long lineSteps = 0;      // in every attempt in this line
+    size_t peak = 0;         // the most resume points the running state has needed
     bool overflow = false;
+    bool aborted = false;
+    RxMemo memo;
+
+    RxMatcher(const SearchPat& p, MatchLines& m, SearchRun* r) : pat(p), ml(m), run(r) {}
+
+    // One attempt from p: the first match's end, or false.
+    bool Attempt(Pos p, Pos& end) {
+        points.clear();
+        steps = 0;
+        peak = 0;
+        overflow = false;
+        return Atom(RxNode{RX_GROUP, false, 0, 0}, p, end);
+    }
 
     bool Atom(const RxNode& nd, Pos p, Pos& next) {
         if (++steps > rxMaxSteps) {
             overflow = true;
             return false;
         }
+        if ((++lineSteps & 4095) == 0 && run && !run->Work(4096)) aborted = overflow = true;
+        if (aborted) return false;
         const MatchLines::Ln& l = ml.At(p.line);
         switch (nd.kind) {
         case RX_CHAR:
@@ -441,9 +528,15 @@ struct RxMatcher {
             return true;
         case RX_GROUP: {
             // The first alternative that matches is taken for good: nothing inside a matched
-            // group is ever tried again, so its resume points are dropped.
+            // group is ever tried again, so its resume points are dropped. An alternative that
+            // cannot start with the byte here is not tried at all.
             size_t kept = points.size();
-            for (const RxAlt& a : pat.groups[nd.index].alts) {
+            const RxGroup& g = pat.groups[nd.index];
+            if (g.index) return IndexedGroup(g, p, next);
+            bool atEnd = p.col >= l.len;
+            unsigned char here = atEnd ? 0 : (unsigned char)l.text[p.col];
+            for (const RxAlt& a : g.alts) {
+                if (!a.anyFirst && (atEnd || !a.first[here])) continue;
                 if (Seq(a, 0, p, next)) {
                     points.resize(kept);
                     return true;
@@ -457,7 +550,60 @@ struct RxMatcher {
         return true;
     }
 
+    // A large group: only the alternatives whose leading literal bytes are at p, in their
+    // order.
+    bool IndexedGroup(const RxGroup& g, Pos p, Pos& next) {
+        const RxAltIndex& index = *g.index;
+        const MatchLines::Ln& l = ml.At(p.line);
+        std::vector<int> tryAlts = index.nodes[0].alts;
+        int at = 0;
+        for (int c = p.col; c < l.len; c++) {
+            unsigned char b = (unsigned char)l.text[c];
+            auto it = index.children.find((uint32_t)at << 8 | (pat.fold ? Fold(b) : b));
+            if (it == index.children.end()) break;
+            at = it->second;
+            const std::vector<int>& here = index.nodes[(size_t)at].alts;
+            tryAlts.insert(tryAlts.end(), here.begin(), here.end());
+        }
+        std::sort(tryAlts.begin(), tryAlts.end());
+        size_t kept = points.size();
+        for (int k : tryAlts) {
+            if (Seq(g.alts[(size_t)k], 0, p, next)) {
+                points.resize(kept);
+                return true;
+            }
+            if (overflow) return false;
+        }
+        return false;
+    }
+
+    // The rest of alternative a from node i at p, through the memo once the line is costly.
     bool Seq(const RxAlt& a, size_t i, Pos p, Pos& end) {
+        uint64_t state = (uint64_t)a.base + i;
+        if (lineSteps < rxMemoAfter || state >= (1u << 21) || p.line >= (1 << 11))
+            return SeqRun(a, i, p, end);
+        uint64_t key = state << 43 | (uint64_t)p.line << 32 | (uint32_t)p.col;
+        RxMemo::Slot& slot = memo.At(key);
+        if (slot.key == key) {
+            size_t need = points.size() + (size_t)slot.need;
+            if (need > (size_t)rxMaxResumePoints) {
+                overflow = true;
+                return false;
+            }
+            peak = std::max(peak, need);
+            if (slot.ok) end = slot.end;
+            return slot.ok;
+        }
+        size_t depth = points.size(), outerPeak = peak;
+        peak = depth;
+        bool ok = SeqRun(a, i, p, end);
+        int need = (int)(peak - depth);
+        peak = std::max(outerPeak, peak);
+        if (!overflow) slot = RxMemo::Slot{key, ok ? end : Pos{0, 0}, need, ok};
+        return ok;
+    }
+
+    bool SeqRun(const RxAlt& a, size_t i, Pos p, Pos& end) {
         for (; i < a.nodes.size(); i++) {
             const RxNode& nd = a.nodes[i];
             Pos next;
@@ -472,6 +618,7 @@ struct RxMatcher {
             Pos at = p;
             while (Atom(nd, at, next)) {
                 if (next.line == at.line && next.col == at.col) break; // an empty group
+                peak = std::max(peak, points.size() + 1);
                 if ((int)points.size() >= rxMaxResumePoints) overflow = true;
                 if (overflow) {
                     points.resize(base);
@@ -494,46 +641,89 @@ struct RxMatcher {
     }
 };
 
-// The iterative wildcard matcher: on a mismatch only the last '*' takes one more byte of its
-// line, which finds the same match as trying every run for every '*' but in linear time.
-bool WildAt(const SearchPat& pat, MatchLines& ml, Pos p, Pos& end) {
-    const std::string& w = pat.text;
-    size_t n = w.size(), pi = 0, starPi = std::string::npos;
-    Pos starP{0, 0};
-    for (;;) {
-        if (pi == n) {
-            end = p;
-            return true;
+// Wildcard matching. At a start column the text must match the part before the first '*';
+// each later part is then taken at its leftmost place on the line the '*' is on, and never
+// moved again (moving it right could only leave less room for the parts after it). The
+// leftmost place at or after a column is remembered per part: the start columns of one line
+// ask it for columns that only grow (forward) or only shrink (backward), so each column of the
+// line is tried once per part, not once per start column.
+struct WildScan {
+    const SearchPat& pat;
+    MatchLines& ml;
+    SearchRun* run;
+    struct Known {
+        int line = -1;
+        int lo = 0;  // no place in [lo, hit) ...
+        int hit = 0; // ...and one at hit; -1: none from lo to the line end
+    };
+    std::vector<Known> known;
+    long work = 0;
+    bool aborted = false;
+
+    WildScan(const SearchPat& p, MatchLines& m, SearchRun* r)
+        : pat(p), ml(m), run(r), known(p.wildSegs.size()) {}
+
+    bool Tick() {
+        if ((++work & 4095) == 0 && run && !run->Work(4096)) aborted = true;
+        return !aborted;
+    }
+
+    // Whether part `seg` matches at p ('?' any byte of the line, LF a line end); its end.
+    bool PartAt(const std::string& seg, Pos p, Pos& end) {
+        for (unsigned char pc : seg) {
+            const MatchLines::Ln& l = ml.At(p.line);
+            if (pc == '\n') {
+                if (p.col != l.len || !ml.Get(p.line + 1)) return false;
+                p = Pos{p.line + 1, 0};
+            } else {
+                if (p.col >= l.len) return false;
+                if (pc != '?' && !SameByte((unsigned char)l.text[p.col], pc, pat.fold)) return false;
+                p.col++;
+            }
         }
-        unsigned char pc = (unsigned char)w[pi];
-        const MatchLines::Ln& l = ml.At(p.line);
-        if (pc == '*') {
-            if (pi + 1 == n) {
-                end = Pos{p.line, l.len};
+        end = p;
+        return true;
+    }
+
+    // The leftmost column from col to the line's end where part s matches: -1 none.
+    int Leftmost(size_t s, int line, int col) {
+        Known& k = known[s];
+        const std::string& seg = pat.wildSegs[s];
+        Pos e;
+        if (k.line == line && col >= k.lo && (k.hit < 0 || col <= k.hit)) return k.hit;
+        if (k.line == line && col < k.lo) {
+            for (int q = k.lo - 1; q >= col && Tick(); q--)
+                if (PartAt(seg, Pos{line, q}, e)) k.hit = q;
+            k.lo = col;
+            return k.hit;
+        }
+        k = Known{line, col, -1};
+        int len = ml.At(line).len;
+        for (int q = col; q <= len && Tick(); q++)
+            if (PartAt(seg, Pos{line, q}, e)) {
+                k.hit = q;
+                break;
+            }
+        return k.hit;
+    }
+
+    bool At(int c, Pos& end) {
+        Pos p{0, c};
+        const std::vector<std::string>& segs = pat.wildSegs;
+        if (!PartAt(segs[0], p, p)) return false;
+        for (size_t s = 1; s < segs.size(); s++) {
+            if (s + 1 == segs.size() && pat.wildTrailingStar) {
+                end = Pos{p.line, ml.At(p.line).len};
                 return true;
             }
-            starPi = pi++;
-            starP = p;
-            continue;
+            int q = Leftmost(s, p.line, p.col);
+            if (q < 0 || aborted) return false;
+            PartAt(segs[s], Pos{p.line, q}, p);
         }
-        bool ok;
-        if (pc == '\n') {
-            ok = p.col == l.len && ml.Get(p.line + 1);
-            if (ok) p = Pos{p.line + 1, 0};
-        } else {
-            ok = p.col < l.len && (pc == '?' || SameByte((unsigned char)l.text[p.col], pc, pat.fold));
-            if (ok) p.col++;
-        }
-        if (ok) {
-            pi++;
-            continue;
-        }
-        if (starPi == std::string::npos || starP.col >= ml.At(starP.line).len) return false;
-        starP.col++;
-        p = starP;
-        pi = starPi + 1;
+        end = p;
+        return true;
     }
-}
+};
 
 bool PlainAt(const SearchPat& pat, MatchLines& ml, Pos p, Pos& end) {
     const MatchLines::Ln& l = ml.At(p.line);
@@ -563,37 +753,47 @@ bool PlainLinesAt(const SearchPat& pat, MatchLines& ml, int col, Pos& end) {
     return true;
 }
 
-// One attempt at column c: start conditions, the pattern, end conditions.
-bool TryAt(const SearchPat& pat, MatchLines& ml, int c, Pos& end) {
-    const MatchLines::Ln& l0 = ml.At(0);
-    if ((pat.flags & SF_COL0) && c != 0) return false;
-    if ((pat.flags & SF_WORDSTART) && c > 0 && SearchIsWordByte((unsigned char)l0.text[c - 1]))
-        return false;
-    bool ok;
-    Pos start{0, c};
-    switch (pat.mode) {
-    case PM_PLAIN:
-        ok = pat.hasLF ? PlainLinesAt(pat, ml, c, end) : PlainAt(pat, ml, start, end);
-        break;
-    case PM_WILD:
-        ok = WildAt(pat, ml, start, end);
-        break;
-    default: {
-        if (!pat.anyFirst && (c >= l0.len || !pat.firstBytes[(unsigned char)l0.text[c]]))
+// Matching at the start columns of one line: the lines a match runs over, and the matchers'
+// knowledge gathered at earlier columns.
+struct LineMatch {
+    const SearchPat& pat;
+    MatchLines ml;
+    RxMatcher rx;
+    WildScan wild;
+    LineMatch(const SearchPat& p, SearchRun* run, File* file, Line* line, const char* text, int len)
+        : pat(p), ml(file, line, text, len), rx(p, ml, run), wild(p, ml, run) {}
+    bool Aborted() const { return rx.aborted || wild.aborted; }
+
+    // One attempt at column c: start conditions, the pattern, end conditions.
+    bool TryAt(int c, Pos& end) {
+        const MatchLines::Ln& l0 = ml.At(0);
+        if ((pat.flags & SF_COL0) && c != 0) return false;
+        if ((pat.flags & SF_WORDSTART) && c > 0 && SearchIsWordByte((unsigned char)l0.text[c - 1]))
             return false;
-        RxMatcher m{pat, ml, {}};
-        ok = m.Atom(RxNode{RX_GROUP, false, 0, 0}, start, end);
-        break;
+        bool ok;
+        Pos start{0, c};
+        switch (pat.mode) {
+        case PM_PLAIN:
+            ok = pat.hasLF ? PlainLinesAt(pat, ml, c, end) : PlainAt(pat, ml, start, end);
+            break;
+        case PM_WILD:
+            ok = wild.At(c, end);
+            break;
+        default:
+            if (!pat.anyFirst && (c >= l0.len || !pat.firstBytes[(unsigned char)l0.text[c]]))
+                return false;
+            ok = rx.Attempt(start, end);
+            break;
+        }
+        if (!ok) return false;
+        const MatchLines::Ln& le = ml.At(end.line);
+        if ((pat.flags & SF_EOL) && end.col != le.len) return false;
+        if ((pat.flags & SF_WORDEND) && end.col < le.len &&
+            SearchIsWordByte((unsigned char)le.text[end.col]))
+            return false;
+        return true;
     }
-    }
-    if (!ok) return false;
-    const MatchLines::Ln& le = ml.At(end.line);
-    if ((pat.flags & SF_EOL) && end.col != le.len) return false;
-    if ((pat.flags & SF_WORDEND) && end.col < le.len &&
-        SearchIsWordByte((unsigned char)le.text[end.col]))
-        return false;
-    return true;
-}
+};
 
 int Found(int c, const Pos& end, int& lineEnds, int& endOut) {
     lineEnds = end.line;
@@ -630,11 +830,12 @@ int PatMatchF(const SearchPat& pat, SearchRun* run, File* file, Line* line, cons
         if (pat.mode == PM_PLAIN) col = at; // there the literal is the match's start
     }
     if (pat.mode == PM_PLAIN && pat.hasLF) col = last; // the one column that can start it
-    MatchLines ml(file, line, text, len);
+    LineMatch lm(pat, run, file, line, text, len);
     Pos e;
     for (int c = col; c <= last; c++) {
         if (run && (c & 4095) == 4095 && !run->Work(4096)) return -3;
-        if (TryAt(pat, ml, c, e)) return Found(c, e, lineEnds, end);
+        if (lm.TryAt(c, e)) return Found(c, e, lineEnds, end);
+        if (lm.Aborted()) return -3;
     }
     return -1;
 }
@@ -662,11 +863,12 @@ int PatMatchB(const SearchPat& pat, SearchRun* run, File* file, Line* line, cons
         if (LiteralDecides(pat)) return Found(at, Pos{0, at + (int)pat.lit.size()}, lineEnds, end);
         if (pat.mode == PM_PLAIN && !pat.hasLF) col = at;
     }
-    MatchLines ml(file, line, text, len);
+    LineMatch lm(pat, run, file, line, text, len);
     Pos e;
     for (int c = col; c >= lowest; c--) {
         if (run && (c & 4095) == 4095 && !run->Work(4096)) return -3;
-        if (TryAt(pat, ml, c, e)) return Found(c, e, lineEnds, end);
+        if (lm.TryAt(c, e)) return Found(c, e, lineEnds, end);
+        if (lm.Aborted()) return -3;
     }
     return -1;
 }

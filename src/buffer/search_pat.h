@@ -3,8 +3,11 @@
 #pragma once
 
 #include <array>
+#include <bitset>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 struct File;
@@ -23,9 +26,22 @@ struct RxNode {
 };
 struct RxAlt {
     std::vector<RxNode> nodes;
+    int base = 0;                // Seq(this, i) is matcher state base + i (memo keys)
+    std::bitset<256> first;      // bytes a match of this alternative can start with...
+    bool anyFirst = true;        // ...or any byte, the line end, or nothing at all
+};
+// The alternatives of a large group filed under their leading literal bytes (folded when
+// case-blind), so that a start column tries only those whose literal bytes are there.
+struct RxAltIndex {
+    struct Node {
+        std::vector<int> alts; // alternatives whose literal bytes end here
+    };
+    std::vector<Node> nodes;                     // nodes[0] is the root: no literal bytes
+    std::unordered_map<uint32_t, int> children;  // node << 8 | byte -> node
 };
 struct RxGroup {
     std::vector<RxAlt> alts;
+    std::unique_ptr<RxAltIndex> index; // for groups of many alternatives
 };
 using ByteSet = std::array<bool, 256>;
 
@@ -42,6 +58,9 @@ struct SearchPat {
     ByteSet firstBytes{};   // bytes a regular-expression match can start with
     bool anyFirst = true;   // ...or any byte at all
     std::string lit;        // bytes every match holds in a row on its first line (may be empty)
+    std::vector<std::string> wildSegs; // a wildcard pattern split at its '*'s
+    bool wildTrailingStar = false;     // ...which ends in one: the match runs to the line end
+    int rxStates = 0;       // matcher states (alternative, node) of an expression
     std::string error;      // why the expression is malformed
 };
 

@@ -123,10 +123,10 @@ const char* TagGetFileName() {
 
 int TagAppendDictionary(const char* path) {
     std::string opened = path ? path : "";
-    FILE* fp = opened.empty() ? nullptr : fopen(opened.c_str(), "r");
+    FILE* fp = opened.empty() ? nullptr : gen_fopenregular(opened.c_str());
     if (!fp) {
         opened = TagGetFileName();
-        fp = fopen(opened.c_str(), "r");
+        fp = gen_fopenregular(opened.c_str());
     }
     if (!fp) {
         QuorlError(ERR_FAILURE, "No tags file loaded.");

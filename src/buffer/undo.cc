@@ -106,9 +106,16 @@ static void settle(File* file, bool onDisk) {
     }
 }
 
+static uint64_t undoTaken = 0;
+
+uint64_t UndoTakenCount() {
+    return undoTaken;
+}
+
 int64_t FileUndo(File* file, Line* hint, int64_t hintNo) {
     UndoRec* rec = file->undo;
     if (!rec) return -100;
+    undoTaken++;
     UndoRec* redoMark = file->redo;
     int64_t min = -1;
     DoIt(file, rec, hint, hintNo, 1, min);

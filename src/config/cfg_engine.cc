@@ -472,6 +472,24 @@ int cfg_ScanLine(const char* line) {
     return 0;
 }
 
+// Lines are read up to this many characters; a longer one (binary data, a hostile file) is
+// refused whole rather than cut into pieces that would each be read as a line of their own.
+constexpr size_t maxConfigLine = 1999;
+
+// The next line without its line end into `line`, kept to maxConfigLine + 1 characters (so a
+// longer one shows); false at the end of the input.
+static bool readConfigLine(FILE* f, std::string& line) {
+    line.clear();
+    int c;
+    bool any = false;
+    while ((c = getc(f)) != EOF) {
+        any = true;
+        if (c == '\n') break;
+        if (line.size() <= maxConfigLine) line.push_back((char)c);
+    }
+    return any;
+}
+
 int cfg_ReadFile(const char* path) {
     static int depth = 0;
     if (!path) return 0;
@@ -480,16 +498,25 @@ int cfg_ReadFile(const char* path) {
         return 0;
     }
     if (gen_isdir(path)) return 0;
-    FILE* f = fopen(path, "r");
-    if (!f) return 0;
+    FILE* f = gen_fopenregular(path);
+    if (!f) {
+        if (errno == EINVAL) cfg_Say("Not a regular file: %s", path);
+        return 0;
+    }
     if (debugFlag[XSW_CONFIGTRACE]) mprintf("Reading Configuration File: %s\n", path);
     depth++;
     int savedErrors = cfg_errorsInFile;
     cfg_errorsInFile = 0;
-    char buf[2000];
+    std::string line;
     int result = 1;
-    while (fgets(buf, sizeof buf, f)) {
-        if (cfg_ScanLine(buf)) continue;
+    int lineNo = 0;
+    while (readConfigLine(f, line)) {
+        lineNo++;
+        if (line.size() > maxConfigLine) {
+            cfg_Say("Configuration line too long: %s line %d", path, lineNo);
+        } else if (cfg_ScanLine(line.c_str())) {
+            continue;
+        }
         if (++cfg_errorsInFile >= 50) {
             mprintf("Too many errors, aborting.\n");
             result = 0;

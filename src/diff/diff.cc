@@ -3,6 +3,7 @@
 // The method is Heckel's (CACM 21(4), 1978): lines unique in both files anchor the match,
 // pairs spread to equal neighbours, then duplicated lines are paired near their neighbours.
 #include "diff/diff.h"
+#include "runtime/gen.h"
 
 #include <cstdarg>
 #include <cstdint>
@@ -141,7 +142,7 @@ int diffFindFileLength(int kind, const void* source, int count) {
     case DIFF_LOADED:
         return count;
     case DIFF_PATH: {
-        FILE* f = fopen(static_cast<const char*>(source), "r");
+        FILE* f = gen_fopenregular(static_cast<const char*>(source));
         if (!f) {
             diffMsg("Error opening file - %s\n", static_cast<const char*>(source));
             return -1;
@@ -251,7 +252,7 @@ int storeLines(int count, DiffLine* lines, int isOld, LineOf line) {
 int diffReadOneFile(int kind, const void* source, int count, DiffLine* lines, int isOld) {
     FILE* f = nullptr;
     if (kind == DIFF_PATH) {
-        f = fopen(static_cast<const char*>(source), "r");
+        f = gen_fopenregular(static_cast<const char*>(source));
         if (!f) return -1;
     } else if (kind == DIFF_STREAM) {
         f = const_cast<FILE*>(static_cast<const FILE*>(source));
@@ -316,7 +317,7 @@ void* bigAlloc(size_t bytes) {
 
 // False when the file cannot be read (reported as the line-by-line reader reports it).
 bool loadPath(const char* path, PathText& out) {
-    FILE* f = fopen(path, "r");
+    FILE* f = gen_fopenregular(path);
     if (!f) {
         diffMsg("Error opening file - %s\n", path);
         return false;

@@ -119,6 +119,7 @@ const char* findNextSemi(const char* p) {
 struct StringGroup {
     File* file = nullptr;
     UndoRec* mark = nullptr;
+    uint64_t taken = 0; // UndoTakenCount() when the string began
     int64_t lS = 0, lE = 0;
     int cS = 0, cE = 0;
 };
@@ -138,7 +139,20 @@ int runCommand(Edit* edit, const EditCmd* cmd, EditCmdCtx& ctx) {
 
 int parse(Edit* edit, EditCmdCtx& ctx, const char* text);
 
+// Blocks run by recursion; a limit far beyond what any binding writes keeps a hostile string
+// (thousands of nested "{") from overflowing the stack.
+constexpr int maxBlockDepth = 200;
+int blockDepth = 0;
+
 int parseBlock(Edit* edit, EditCmdCtx& ctx, const char* block) {
+    if (blockDepth >= maxBlockDepth) {
+        message(edit, "Command blocks nested too deeply");
+        return 0;
+    }
+    struct Nest {
+        Nest() { blockDepth++; }
+        ~Nest() { blockDepth--; }
+    } nest;
     return parse(edit, ctx, block);
 }
 
@@ -447,6 +461,7 @@ int EditParseCmd(Edit* edit, EditCmdCtx& location) {
         g.file = edit->view.file;
         g.file->lastEdit = edit;
         g.mark = g.file->undo;
+        g.taken = UndoTakenCount();
         const Selection& s = edit->view.sel[0];
         g.lS = s.startLine, g.cS = s.startCol, g.lE = s.endLine, g.cE = s.endCol;
     }
@@ -465,16 +480,19 @@ int EditParseCmd(Edit* edit, EditCmdCtx& location) {
     if (outer && g.file && edit->view.file == g.file) {
         // Several records since the string began become one group: one undo step. A lone
         // record stays as it is so that typing in later strings can still merge into it.
-        // After an Undo the mark may have left the list; nothing is grouped then.
+        // After an Undo the mark may have left the list (and its record been reused); nothing
+        // is grouped then. Otherwise the walk to the mark passes only this string's records,
+        // never the whole history.
         File* f = g.file;
         int n = 0;
         bool reached = false;
-        for (UndoRec* r = f->undo; r; r = r->next, n++)
-            if (r == g.mark) {
-                reached = true;
-                break;
-            }
-        if (!g.mark && !reached) reached = true;
+        if (UndoTakenCount() == g.taken)
+            for (UndoRec* r = f->undo; r; r = r->next, n++)
+                if (r == g.mark) {
+                    reached = true;
+                    break;
+                }
+        if (!g.mark && !reached && UndoTakenCount() == g.taken) reached = true;
         if (reached && n >= 2) {
             UndoGroup group(f, 0);
             group.mark = g.mark;

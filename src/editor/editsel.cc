@@ -5,6 +5,7 @@
 #include <string>
 
 #include "buffer/change.h"
+#include "buffer/columns.h"
 #include "buffer/file.h"
 #include "config/options.h"
 #include "editor/editcmd.h"
@@ -213,8 +214,7 @@ void EditPositionAt(Edit* edit, int x, int y, int64_t& line, int& col, bool* ove
     std::string t = lineString(file, line);
     // The character whose cell holds the pointer; the nearer edge decides the column.
     int want = (px + fw / 2) / fw;
-    while (col < (int)t.size() && LineCols(t.data(), (int)t.size(), col + 1) <= want)
-        col++;
+    col = LineIndexAtCol(t.data(), (int)t.size(), col, want);
     if (over) *over = px / fw < LineCols(t.data(), (int)t.size(), (int)t.size());
 }
 

@@ -57,7 +57,7 @@ static void readSwitchFile() {
     GenStr base(gen_copy(gen_getprogname() ? gen_getprogname() : "qe"));
     GenStr name(gen_changesuffix(base.get(), "xsw"));
     GenStr path(gen_sconcat(gen_getprogdir(), name.get()));
-    FILE* f = fopen(path.get(), "r");
+    FILE* f = gen_fopenregular(path.get());
     if (!f) return;
     char line[1024];
     while (fgets(line, sizeof line, f)) {

@@ -17,6 +17,7 @@
 #include "runtime/error.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/window.h"
+#include "runtime/gen.h"
 
 Language* const supported_langs[SYN_NLANGS] = {
     &no_language,   &c_language,       &cpp_language,  &pascal_language, &ada_language,
@@ -78,7 +79,7 @@ const Language* syn_LanguageDefinition(int type) {
 
 // A ".h" file whose text starts with "{" is Pascal.
 static bool headerLooksPascal(const char* path) {
-    int fd = open(path, O_RDONLY);
+    int fd = gen_openregular(path);
     if (fd < 0) return false;
     char buf[256];
     ssize_t n = read(fd, buf, sizeof buf);

@@ -230,6 +230,11 @@ DIR* gen_opendir(const char* path);
 struct dirent* gen_readdir(DIR* dir);
 int gen_closedir(DIR* dir);
 
+// Opens an existing regular file for reading: a FIFO, device or socket is refused (errno
+// EINVAL) without blocking in the open or streaming forever. -1 with errno on failure.
+int gen_openregular(const char* path);
+FILE* gen_fopenregular(const char* path); // the same as a read-only stream, or null
+
 // Reads up to n bytes, retrying interrupted and short reads: the bytes read (fewer only at the
 // end of the input or after an error that followed some data), or -1 on an error before any.
 long gen_readfull(int fd, void* buf, size_t n);

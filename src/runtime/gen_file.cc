@@ -26,6 +26,28 @@ FILE* gen_fopen(const char* path, const char* mode) {
 FILE* gen_freopen(const char* path, const char* mode, FILE* stream) {
     return freopen(path, mode, stream);
 }
+int gen_openregular(const char* path) {
+    // Non-blocking, so that opening a FIFO nobody writes does not wait for a writer.
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        int e = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        close(fd);
+        errno = e;
+        return -1;
+    }
+    int flags = fcntl(fd, F_GETFL);
+    if (flags >= 0) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    return fd;
+}
+FILE* gen_fopenregular(const char* path) {
+    int fd = gen_openregular(path);
+    if (fd < 0) return nullptr;
+    FILE* f = fdopen(fd, "r");
+    if (!f) close(fd);
+    return f;
+}
 int gen_stat(const char* path, struct stat* st) {
     return stat(path, st);
 }

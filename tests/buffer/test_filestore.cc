@@ -10,6 +10,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "buffer/columns.h"
 #include "buffer/diff_file.h"
 #include "buffer/file.h"
 #include "buffer/registry.h"
@@ -281,3 +282,23 @@ TEST(DiffInputs, EditorBuffersAreComparedWithMovesResolved) {
 }
 
 } // namespace
+
+// A click's column back to a byte in one pass: the same byte as stepping along the line and
+// asking each next byte's column, which took a time growing with the square of the column.
+TEST(Columns, IndexAtColumnAgreesWithStepping) {
+    std::mt19937 rng(7);
+    int savedTabs = tabsize;
+    for (int round = 0; round < 2000; round++) {
+        tabsize = 1 + (int)(rng() % 8);
+        std::string t;
+        int len = (int)(rng() % 40);
+        for (int i = 0; i < len; i++) t += "ab\t\x01"[rng() % 4];
+        int from = (int)(rng() % (unsigned)(len + 1));
+        int want = (int)(rng() % 80);
+        int stepped = from;
+        while (stepped < len && LineCols(t.data(), len, stepped + 1) <= want) stepped++;
+        ASSERT_EQ(LineIndexAtCol(t.data(), len, from, want), stepped)
+            << "tabsize " << tabsize << " want " << want << " from " << from;
+    }
+    tabsize = savedTabs;
+}

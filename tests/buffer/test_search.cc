@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "buffer/file.h"
 #include "buffer/search.h"
+#include "buffer/search_pat.h"
 #include "test_search_util.h"
 #include "toolkit/backend.h"
 #include "toolkit/eventloop.h"
@@ -272,6 +274,29 @@ TEST(Search, EscapeStopsALongSearchCheckedOncePerCacheFull) {
     FileFree(f);
 }
 
+TEST(Search, EscapeStopsASearchInsideOneLongLine) {
+    if (!wBackend) {
+        wRequestedBackend = WB_HEADLESS;
+        ASSERT_EQ(WGUIInit(nullptr, nullptr), 1);
+    }
+    // One line where every column starts an attempt that runs on far: the checks must come
+    // from inside the line, not only between lines.
+    SearchTestDir dir;
+    File* f = dir.load(std::string(4 << 20, 'a') + "\n");
+    wClock = tickingClock;
+    wProgressShow = countShow;
+    for (auto [pattern, flags] : {std::pair<const char*, int>{"a*b", SF_WILD},
+                                  {"a*[bc]", SF_REGEX}, {"(a|aa)*.*[bc]", SF_REGEX}}) {
+        shows = 0;
+        escapeAt = 3;
+        EXPECT_EQ(Find(f, pattern, flags), "error") << pattern;
+        EXPECT_EQ(shows, 3) << pattern;
+    }
+    wProgressShow = nullptr;
+    wClock = WSystemClock;
+    FileFree(f);
+}
+
 // ---- randomized cross-check against a straightforward matcher ----
 
 struct RefText {
@@ -439,6 +464,180 @@ TEST(Search, RandomPatternsAgreeWithReference) {
     }
     EXPECT_GE(patterns, 2000);
     EXPECT_GE(matches, 100000);
+}
+
+// ---- regular expressions against the plain backtracking matcher ----
+
+// The matcher as it was before its memo and alternative index: every state run afresh. The
+// faster one must give the same answers.
+struct RefRx {
+    const SearchPat& pat;
+    const RefText& t;
+    std::vector<std::pair<size_t, int>> points;
+    long steps = 0;
+    bool overflow = false;
+    bool stepLimited = false; // an attempt gave up after too many steps
+    using P = std::pair<size_t, int>;
+    bool Atom(const RxNode& nd, P p, P& next) {
+        if (++steps > rxMaxSteps) return !(overflow = true);
+        int len = RefLen(t, p.first);
+        auto byte = [&] { return (unsigned char)t.lines[p.first][(size_t)p.second]; };
+        switch (nd.kind) {
+        case RX_CHAR:
+            if (p.second >= len || !RefEq((char)byte(), (char)nd.ch, pat.fold)) return false;
+            break;
+        case RX_ANY:
+            if (p.second >= len) return false;
+            break;
+        case RX_SET:
+            if (p.second >= len || !pat.sets[nd.index][byte()]) return false;
+            break;
+        case RX_EOL:
+            if (p.second != len || !RefNextLine(t, p.first)) return false;
+            next = P{p.first + 1, 0};
+            return true;
+        case RX_GROUP: {
+            size_t kept = points.size();
+            for (const RxAlt& a : pat.groups[nd.index].alts) {
+                if (Seq(a, 0, p, next)) {
+                    points.resize(kept);
+                    return true;
+                }
+                if (overflow) return false;
+            }
+            return false;
+        }
+        }
+        next = P{p.first, p.second + 1};
+        return true;
+    }
+    bool Seq(const RxAlt& a, size_t i, P p, P& end) {
+        for (; i < a.nodes.size(); i++) {
+            const RxNode& nd = a.nodes[i];
+            P next;
+            if (!nd.star) {
+                if (!Atom(nd, p, next)) return false;
+                p = next;
+                continue;
+            }
+            size_t base = points.size();
+            P at = p;
+            while (Atom(nd, at, next)) {
+                if (next == at) break;
+                if ((int)points.size() >= rxMaxResumePoints) overflow = true;
+                if (overflow) return false;
+                points.push_back(next);
+                at = next;
+            }
+            if (overflow) return false;
+            if (points.size() == base) continue;
+            while (points.size() > base) {
+                if (Seq(a, i + 1, points.back(), end)) return true;
+                if (overflow) return false;
+                points.pop_back();
+            }
+            return false;
+        }
+        end = p;
+        return true;
+    }
+    // The first accepted start at or after col on line ln: its column and end, or -1.
+    int First(size_t ln, int col, P& end) {
+        int len = RefLen(t, ln);
+        for (int c = col; c <= std::max(len - 1, 0); c++) {
+            if ((pat.flags & SF_COL0) && c != 0) continue;
+            if ((pat.flags & SF_WORDSTART) && c > 0 &&
+                SearchIsWordByte((unsigned char)t.lines[ln][(size_t)c - 1]))
+                continue;
+            points.clear();
+            steps = 0;
+            overflow = false;
+            if (!Atom(RxNode{RX_GROUP, false, 0, 0}, P{ln, c}, end)) {
+                if (steps > rxMaxSteps) stepLimited = true;
+                continue;
+            }
+            int endLen = RefLen(t, end.first);
+            if ((pat.flags & SF_EOL) && end.second != endLen) continue;
+            if ((pat.flags & SF_WORDEND) && end.second < endLen &&
+                SearchIsWordByte((unsigned char)t.lines[end.first][(size_t)end.second]))
+                continue;
+            return c;
+        }
+        return -1;
+    }
+};
+
+TEST(Search, RandomExpressionsAgreeWithPlainBacktracking) {
+    SearchTestDir dir;
+    std::mt19937 rng(20261207);
+    auto pick = [&](int n) { return (int)(rng() % (unsigned)n); };
+    const std::string atoms[] = {"a", "b", "A", ".", "[ab]", "[^a]", "\\*", "\n", " ", "w"};
+    int compared = 0, found = 0;
+    for (int round = 0; round < 20; round++) {
+        RefText t;
+        std::string bytes;
+        int nLines = 1 + pick(4);
+        for (int i = 0; i < nLines; i++) {
+            // long lines too, where the memo and the abort checks come into play
+            int len = pick(3) == 0 ? 300 + pick(300) : pick(12);
+            std::string s;
+            for (int k = 0; k < len; k++) s += "aabbAw *"[pick(8)];
+            // runs long enough for stars to come near the resume-point limit
+            if (pick(2) == 0) s.insert((size_t)pick((int)s.size() + 1), std::string(100 + pick(200), 'a'));
+            t.lines.push_back(s);
+            bytes += s + "\n";
+        }
+        File* f = dir.load(bytes);
+        for (int k = 0; k < 40; k++) {
+            // a random expression: atoms, stars, groups and alternations, nested a little
+            std::function<std::string(int)> expr = [&](int depth) {
+                std::string e;
+                int n = 1 + pick(4);
+                for (int i = 0; i < n; i++) {
+                    if (depth < 2 && pick(4) == 0) {
+                        std::string g = "(" + expr(depth + 1);
+                        int alts = pick(3) == 0 ? 8 + pick(6) : pick(3);
+                        for (int a = 0; a < alts; a++) g += "|" + expr(depth + 1);
+                        e += g + ")";
+                    } else {
+                        e += atoms[pick(10)];
+                    }
+                    if (pick(3) == 0) e += "*";
+                }
+                return e;
+            };
+            std::string p = std::string(pick(4) == 0 ? "<" : pick(4) == 0 ? "^" : "") + expr(0) +
+                            (pick(4) == 0 ? ">" : pick(4) == 0 ? "$" : "");
+            int flags = SF_REGEX | (pick(2) ? SF_EXACT : 0);
+            SearchPat pat;
+            ASSERT_TRUE(SearchPatCompile(pat, p.data(), (int)p.size(), flags)) << p;
+            if (pat.mode != PM_REGEX) continue;
+            RefRx ref{pat, t, {}};
+            Line* l = f->first;
+            for (size_t ln = 0; ln < t.lines.size(); ln++, l = l->next) {
+                int len = (int)t.lines[ln].size();
+                for (int col = 0; col <= len; col += 1 + pick(80)) {
+                    RefRx::P end;
+                    ref.stepLimited = false;
+                    int want = ref.First(ln, col, end);
+                    // The old matcher gave up attempts after so many steps; the memo needs far
+                    // fewer, so it may finish them. Only the resume-point limit is the dialect's.
+                    if (ref.stepLimited) continue;
+                    int lineEnds = -1, gotEnd = -1;
+                    int got = FMatchesHere(f, l, col, p.data(), (int)p.size(), lineEnds, gotEnd, flags);
+                    ASSERT_EQ(got, want) << "pattern '" << p << "' line " << ln + 1 << " col " << col;
+                    compared++;
+                    if (got < 0) continue;
+                    found++;
+                    ASSERT_EQ(lineEnds, (int)(end.first - ln)) << p;
+                    ASSERT_EQ(gotEnd, end.first == ln ? end.second - got : end.second) << p;
+                }
+            }
+        }
+        FileFree(f);
+    }
+    EXPECT_GE(compared, 800);
+    EXPECT_GE(found, 150);
 }
 
 } // namespace
