@@ -1,7 +1,11 @@
 // buffer/cache.cc: temp files, the descriptor cache and the per-File window on the temp file.
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <string>
+#include <sys/file.h>
+#include <vector>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,12 +24,67 @@ static const char tempChars[] =
     "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOOPQRSTUVWXYZ_@";
 static unsigned tempCounter = 0;
 
+// Each process keeps its temp files in a directory of its own beside the others, locked while
+// the process lives: a later start removes the directories whose owner is gone, with the full
+// copies of every file it had loaded.
+static constexpr char ownDirPrefix[] = "qeS.";
+struct OwnDir {
+    std::string base, path;
+    int lockFd = -1;
+};
+static std::vector<OwnDir> ownDirs;
+
+static void removeDeadDirs(const std::string& base) {
+    DIR* d = opendir(base.c_str());
+    if (!d) return;
+    while (dirent* e = readdir(d)) {
+        if (strncmp(e->d_name, ownDirPrefix, sizeof ownDirPrefix - 1) != 0) continue;
+        std::string path = base + "/" + e->d_name;
+        int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat st;
+        if (fstat(fd, &st) == 0 && st.st_uid == geteuid() && flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            if (DIR* inner = fdopendir(dup(fd))) {
+                while (dirent* f = readdir(inner))
+                    if (strcmp(f->d_name, ".") != 0 && strcmp(f->d_name, "..") != 0)
+                        unlinkat(fd, f->d_name, 0);
+                closedir(inner);
+            }
+            rmdir(path.c_str());
+        }
+        close(fd);
+    }
+    closedir(d);
+}
+
+static const char* ownTempDir(const char* base) {
+    for (const OwnDir& o : ownDirs)
+        if (o.base == base) return o.path.c_str();
+    removeDeadDirs(base);
+    OwnDir o;
+    o.base = base;
+    GenStr stem(gen_sconcat(base, "qeS.XXXXXX"));
+    if (!mkdtemp(stem.get())) return nullptr;
+    o.path = stem.get();
+    o.lockFd = open(o.path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (o.lockFd >= 0) flock(o.lockFd, LOCK_EX | LOCK_NB);
+    ownDirs.push_back(o);
+    return ownDirs.back().path.c_str();
+}
+
 char* TempFileName() {
-    const char* dir = !tempFileDir.empty() ? tempFileDir.c_str() : gen_temp_dir(nullptr);
+    const char* base = !tempFileDir.empty() ? tempFileDir.c_str() : gen_temp_dir(nullptr);
+    const char* dir = ownTempDir(base);
+    if (!dir) dir = base;
     char stem[] = "S?XXXXXX";
     stem[1] = tempChars[tempCounter % 64];
     char* path = gen_sconcat(dir, stem);
     int fd = mkstemp(path); // mktemp's name, created 0600 at once so nobody can race us
+    if (fd < 0 && dir != base) { // our directory went: the temp directory itself will do
+        gen_free(path);
+        path = gen_sconcat(base, stem);
+        fd = mkstemp(path);
+    }
     if (fd < 0) {
         gen_free(path);
         return nullptr;
@@ -99,6 +158,12 @@ void CacheAbort() {
         if (s.name) unlink(s.name);
         closeSlot(s);
     }
+    // Empty by now unless a temp file was never given back: a later start removes it then.
+    for (OwnDir& o : ownDirs) {
+        rmdir(o.path.c_str());
+        if (o.lockFd >= 0) close(o.lockFd);
+    }
+    ownDirs.clear();
 }
 
 // ---- the cache window ----

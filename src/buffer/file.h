@@ -32,6 +32,7 @@ struct File {
     EditPop* pops = nullptr;     // first alternate-file entry referring to it
     char* name = nullptr;        // path as given
     time_t mtime = 0;
+    long mtimeNsec = 0;          // the nanoseconds of mtime
     int64_t diskSize = 0;
     int mode = 0;                // st_mode & 0777
     dev_t dev = (dev_t)-1;
@@ -63,6 +64,10 @@ struct File {
     int widestW = 0;
     int widestTab = 0;
     int64_t loadSize = 0;        // disk size when the temp file was last built from it
+    // The bytes of the file on disk below this offset are still those the temp file was built
+    // from; a save that failed part way lowers it to where its writing began.
+    int64_t diskSameUpTo = INT64_MAX;
+    int lockFd = -1;             // holds the advisory lock on the journal while haslock
     UndoRec* undo = nullptr;
     UndoRec* redo = nullptr;
     int indentSize = 4;
@@ -81,6 +86,7 @@ struct File {
     bool backupTried = false;
     bool backupMade = false;
     bool readOnly = false;
+    bool loadReadOnly = false;   // the load lost text (a line cut short): never written back
     bool isNew = false;
     bool journalDirty = false;
     bool modified = false;
@@ -120,7 +126,9 @@ File* FileFString(File* file, const char* bytes, int64_t length);
 File* FileFInternal(const char* label);
 int FileCanAccess(const char* name, struct stat* st);
 void FileFillup(File* file, int64_t size);
+// 0 on failure; fileLoadAborted then tells whether the user (Escape) or a signal stopped it.
 int FileLoad(File* file, int tempFd, int srcFd, int64_t startOffset, Line* beforeLine);
+extern bool fileLoadAborted;
 void FileSetModTime(File* file);
 void FileFree(File* file);
 void FileFreeContents(File* file, int all, int withUndo);

@@ -2,6 +2,8 @@
 // file's edit lock.
 #pragma once
 
+#include <cstdint>
+
 struct File;
 
 // ".NAME.tq~" (snapshot 0) or ".NAME.tq$" (1) in the file's directory; heap string.
@@ -11,6 +13,15 @@ int incr_DetectCrash(File* file);
 // Before the first change of a File: 1 when editing may proceed.
 int incr_AcquireLock(File* file);
 void incr_ReleaseLock(File* file);
+// Lets go of the lock but keeps the journal, which then counts as stale: the edits in it stay
+// recoverable after the program ends on a signal or a lost display.
+void incr_KeepLock(File* file);
+// Before a save writes the file from byte startByte on: a journal that names only bytes
+// below startByte and carries every line after them, so that whatever the writing leaves
+// there the next start recovers the text exactly. Takes the lock if needed; 1 when written.
+int incr_SaveIntent(File* file, int64_t startByte);
+// Moves the journal's time ahead of the writes of a save still to come (bytesLeft bytes).
+void incr_HoldTime(File* file, int64_t bytesLeft);
 // Writes the journal (after changes) or touches it (none); 1 unless it could not be written.
 int incr_SaveEdits(File* file);
 int incr_ApplyEdits(File* file, const char* journalName);
@@ -21,8 +32,10 @@ int incr_OpenLock(File* file, const char* name, int exclusive);
 
 // The journal timer's work for every File: incr_SaveEdits on each; 1 when all succeeded.
 int FilesWriteJournals();
-// The journal timer's tick: writes every journal, then re-arms the timer (an ExtraHandle of the
-// event loop, or null) for EditIncrFrequency seconds.
-void FilesSaveChanges(void* timer);
+// The journal timer's pass (run about every second, nowMs a monotonic clock): every
+// journal is written or refreshed once EditIncrFrequency seconds have passed since the last
+// time, read afresh each pass so that a changed setting counts at once; and as soon as typing
+// has paused for two seconds when a File has changes no journal holds yet.
+void FilesSaveChanges(int64_t nowMs);
 // Starts the journal timer on the event loop (once; start-up calls it).
 void FilesStartJournalTimer();

@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +18,7 @@
 #include "config/switches.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
+#include "toolkit/longwork.h"
 #include "toolkit/toolkit.h"
 
 
@@ -124,6 +126,8 @@ struct LineSplitter {
     }
 };
 
+bool fileLoadAborted = false;
+
 int FileLoad(File* file, int tempFd, int srcFd, int64_t startOffset, Line* beforeLine) {
     if (file->cacheAlloc < 1) {
         gen_free(file->cache);
@@ -143,7 +147,19 @@ int FileLoad(File* file, int tempFd, int srcFd, int64_t startOffset, Line* befor
     size_t lastLen = 0;
     int64_t lastBase = startOffset;
     bool endsWithLf = true;
+    // A long load shows how far it got and stops on Escape (or a signal to end).
+    struct stat srcStat;
+    int64_t total = fstat(srcFd, &srcStat) == 0 ? (int64_t)srcStat.st_size : 0;
+    std::string what = "Loading ";
+    what += file->name ? gen_basename(file->name) : "file";
+    WLongWork work(what.c_str());
+    fileLoadAborted = false;
     for (;;) {
+        if (work.aborted(tempOff - startOffset, total) || gen_signalpending()) {
+            fileLoadAborted = true;
+            close(srcFd);
+            return 0;
+        }
         size_t have = 0;
         if (carryCr) buf[have++] = '\r';
         ssize_t got = gen_readfull(srcFd, buf + have, alloc - have);
@@ -183,7 +199,8 @@ int FileLoad(File* file, int tempFd, int srcFd, int64_t startOffset, Line* befor
     close(srcFd);
     if (split.tooLong) {
         QuorlError(1, "Line longer than 2 GB cut short in %s", file->name ? file->name : "file");
-        file->readOnly = true; // saving would lose the rest of the line
+        // Saving would lose the rest of the line, whatever the file's permissions say.
+        file->readOnly = file->loadReadOnly = true;
     }
     return 1;
 }
@@ -193,9 +210,11 @@ void FileSetModTime(File* file) {
     struct stat st;
     if (!file->name || stat(file->name, &st) != 0) {
         file->mtime = 0;
+        file->mtimeNsec = 0;
         return;
     }
     file->mtime = st.st_mtime;
+    file->mtimeNsec = st.st_mtim.tv_nsec;
     file->diskSize = st.st_size;
     file->dev = st.st_dev;
     file->ino = st.st_ino;
@@ -238,6 +257,7 @@ static const Language* languageOf(const char* name) {
 
 void FileFillup(File* file, int64_t size) {
     FileCacheInit(file, size);
+    file->loadReadOnly = false;
     gen_free(file->tempName);
     file->tempName = TempFileName();
     if (!file->tempName) {
@@ -260,7 +280,11 @@ void FileFillup(File* file, int64_t size) {
     }
     file->language = languageOf(file->name);
     if (!FileLoad(file, temp, src, 0, nullptr)) {
-        FileFree(file);
+        FileFree(file); // its temp file goes with it
+        if (fileLoadAborted) {
+            gen_checksignal();
+            throw PanicError{gen_error_depth()}; // the abort was reported already
+        }
         Panic("No space for tempfile");
     }
     file->loadSize = size;
@@ -461,6 +485,8 @@ void FileStubout(File* file) {
 int LoadStubFile(File* file) {
     if (!file->stub) return 1;
     time_t oldTime = file->mtime;
+    long oldNsec = file->mtimeNsec;
+    file->loadReadOnly = false;
     bool tried = file->backupTried, made = file->backupMade;
     file->cacheAlloc = 32768;
     gen_free(file->cache);
@@ -475,10 +501,11 @@ int LoadStubFile(File* file) {
         struct stat st;
         int src = gen_openregular(file->name);
         int temp = CacheOpen(file->tempName, 1);
+        // The time before the text, so that a change while it is read is not taken for it.
+        if (src >= 0) FileSetModTime(file);
         if (src >= 0 && temp >= 0 && fstat(src, &st) == 0 &&
             FileLoad(file, temp, src, 0, nullptr)) {
             file->loadSize = (int64_t)st.st_size;
-            FileSetModTime(file);
             loaded = true;
         } else if (src >= 0) {
             close(src);
@@ -486,11 +513,11 @@ int LoadStubFile(File* file) {
     }
     if (!loaded) return 0;
     file->stub = false;
-    file->readOnly = access(file->name, W_OK) != 0;
+    file->readOnly = access(file->name, W_OK) != 0 || file->loadReadOnly;
     file->backupTried = tried;
     file->backupMade = made;
     file->synValidLines = file->nLines;
-    if (file->mtime != oldTime) {
+    if (file->mtime != oldTime || file->mtimeNsec != oldNsec) {
         UndoFreeList(file->undo);
         UndoFreeList(file->redo);
         file->undo = file->redo = nullptr;

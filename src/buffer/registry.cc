@@ -98,6 +98,22 @@ void FilesAbort() {
     CacheAbort();
 }
 
+void FilesKeepJournals() {
+    for (File* f = fileList; f; f = f->next) {
+        if (!f->modified || f->viewOnly || f->stub) continue;
+        if (!f->haslock) {
+            // Edits never journaled: only a lock nobody else holds may be taken without asking.
+            if (f->internal || !f->name || f->notAFile) continue;
+            f->journalDirty = true;
+            GenStr name(incr_GetName(f, 0));
+            if (access(name.get(), F_OK) == 0) continue;
+            if (incr_AcquireLock(f) != 1 || !f->haslock) continue;
+        }
+        incr_SaveEdits(f);
+        incr_KeepLock(f);
+    }
+}
+
 static pid_t owner = getpid();
 
 void FilesAtExit() {

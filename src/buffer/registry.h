@@ -16,5 +16,8 @@ void FileDied(File* file);
 // Closes and deletes every File's temp file, detaches its windows and releases its edit
 // lock, then closes every temp descriptor.
 void FilesAbort();
+// Before the program ends on a signal or a lost display: every File with unsaved edits
+// writes its journal and keeps it, so that the next start offers the edits.
+void FilesKeepJournals();
 // Last-chance clean-up at process exit: no temp file outlives the process that made it.
 void FilesAtExit();

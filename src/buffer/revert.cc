@@ -87,6 +87,9 @@ int FileReplaceWithFile(File* file, const char* path) {
     UndoFreeList(file->redo);
     file->undo = file->redo = nullptr;
     FileCacheForget(file);
+    // The file's time before its text: a change made while it is read then shows as a change
+    // at the next save instead of passing for the text read.
+    FileSetModTime(file);
     int ok = FileInsertFile(file, nullptr, path);
     UndoFreeList(file->undo);
     file->undo = nullptr;
@@ -94,7 +97,6 @@ int FileReplaceWithFile(File* file, const char* path) {
     file->modified = false;
     file->journalDirty = true;
     file->loadSize = 0;
-    FileSetModTime(file);
     if (!ok) {
         file->isNew = true;
         file->savedOnce = false;
@@ -110,7 +112,7 @@ int FileRevert(File* file) {
     if (file->haslock) incr_ReleaseLock(file);
     int ok = FileReplaceWithFile(file, file->name);
     file->journalDirty = file->modified;
-    file->readOnly = !file->isNew && access(file->name, W_OK) != 0;
+    file->readOnly = (!file->isNew && access(file->name, W_OK) != 0) || file->loadReadOnly;
     file->vcKnown = false;
     FileReadonlySet(file);
     FileModifiedUpdate(file);

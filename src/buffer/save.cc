@@ -5,11 +5,14 @@
 #include <cstring>
 #include <fcntl.h>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include "buffer/file.h"
 #include "buffer/journal.h"
+#include "buffer/lockfile.h"
 #include "buffer/notify.h"
 #include "buffer/registry.h"
 #include "buffer/undo.h"
@@ -80,6 +83,7 @@ int64_t FileDiskPrefix(File* file, Line** from, int64_t* size) {
     // The untouched run of temp-file lines ends where the first line to write begins: walk
     // back to it from the end, over the lines that need writing only.
     int64_t limit = file->cleanEnd < file->loadSize ? file->cleanEnd : file->loadSize;
+    if (file->diskSameUpTo < limit) limit = file->diskSameUpTo;
     int64_t tail = 0;
     Line* l = file->last;
     while (l && !(l->allocLen == lnInFile && l->offset + l->len + 1 <= limit)) {
@@ -90,6 +94,29 @@ int64_t FileDiskPrefix(File* file, Line** from, int64_t* size) {
     *from = l ? l->next : file->first;
     *size = prefix + tail;
     return prefix;
+}
+
+// Before an in-place save touches anything: the journal of the lines from `from` on and the
+// growth of the file must fit on the disk and under the process's file size limit.
+static bool roomToSave(File* file, const char* target, Line* from, int64_t size) {
+    int64_t journal = 4096;
+    for (Line* l = from; l; l = l->next) journal += (int64_t)l->len + 16; // "a N \"" and LF
+    int64_t growth = size > file->diskSize ? size - file->diskSize : 0;
+    struct rlimit limit;
+    if (getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+        (size > (int64_t)limit.rlim_cur || journal > (int64_t)limit.rlim_cur)) {
+        QuorlError(1, "No space to save file: %s", target);
+        return false;
+    }
+    struct statvfs fs;
+    GenStr dir(gen_dirname(target));
+    if (statvfs(dir ? dir.get() : ".", &fs) != 0) return true;
+    int64_t avail = (int64_t)fs.f_bavail * (int64_t)fs.f_frsize;
+    int64_t need = journal + growth;
+    if (need <= avail) return true;
+    QuorlError(1, "No space to save file: %s (%lld bytes needed, %lld free); nothing was written",
+               target, (long long)need, (long long)avail);
+    return false;
 }
 
 int FileSave(File* file, const char* name, void* ctx) {
@@ -138,34 +165,35 @@ int FilexSave(File* file, const char* name, int saveAs, int force, void* ctx) {
     mode_t mode = (mode_t)(file->mode | 0600);
     Line* from = file->first;
     int64_t startByte = 0;
+    int64_t size = FileCurrentSize(file);
     int fd;
     if (!inPlace) {
-        fd = open(target.get(), O_WRONLY | O_CREAT | O_TRUNC, mode);
+        fd = open(target.get(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
         if (fd < 0) {
             QuorlError(1, "Cannot create file: %s", target.get());
             return -1;
         }
     } else {
+        if (file->loadReadOnly)
+            return QuorlError(1, "%s lost text when it was loaded: save it under another name",
+                              target.get());
+        // Only the holder of the edit lock writes the file: two editors never write at once.
+        if (file->viewOnly || (!file->haslock && (incr_AcquireLock(file) != 1 || !file->haslock)))
+            return QuorlError(1, "%s is being edited elsewhere: not saved", target.get());
+        if (!changedOnDisk) startByte = FileDiskPrefix(file, &from, &size);
+        if (!roomToSave(file, target.get(), from, size)) return 0;
         if (!file->isNew && !file->backupTried && !FileBackup(file, ctx)) {
             file->backupTried = false;
             return 0;
         }
-        fd = open(target.get(), O_WRONLY | O_CREAT, mode);
+        // The journal first: from here on the next start can rebuild the new text exactly,
+        // whatever part of the file the writing below has reached when it is stopped.
+        if (!incr_SaveIntent(file, startByte)) return 0;
+        incr_HoldTime(file, size - startByte);
+        if (startByte < file->diskSameUpTo) file->diskSameUpTo = startByte;
+        fd = open(target.get(), O_WRONLY | O_CREAT | O_CLOEXEC, mode);
         if (fd < 0) return QuorlError(1, "Can't open file for writing: %s", target.get());
-        int64_t size;
-        if (changedOnDisk) {
-            size = FileCurrentSize(file);
-        } else {
-            startByte = FileDiskPrefix(file, &from, &size);
-        }
-        struct stat st;
-        if (fstat(fd, &st) == 0 && size < (int64_t)st.st_size) {
-            close(fd);
-            fd = open(target.get(), O_WRONLY | O_TRUNC);
-            if (fd < 0) return QuorlError(1, "Cannot truncate file: %s", target.get());
-            from = file->first;
-            startByte = 0;
-        } else if (lseek(fd, startByte, SEEK_SET) < 0) {
+        if (lseek(fd, startByte, SEEK_SET) < 0) {
             close(fd);
             return QuorlError(1, "No space to save file: %s", target.get());
         }
@@ -179,15 +207,18 @@ int FilexSave(File* file, const char* name, int saveAs, int force, void* ctx) {
         w.put(end, endLen);
     }
     bool ok = w.flush();
+    // A shorter text is cut off only after all of it is written.
+    if (ok && inPlace && ftruncate(fd, startByte + w.written) != 0) ok = false;
+    if (ok && fsync(fd) != 0 && errno != EINVAL) ok = false;
     if (out.close() != 0) ok = false;
     if (!ok) {
-        // What the file holds now is unknown (it may even be cut short): the next save writes
-        // it whole, even when its time did not move.
-        file->cleanEnd = 0;
+        // The journal written before still rebuilds the text; the file's new time is ours.
+        if (inPlace) FileSetModTime(file);
         return QuorlError(1, "No space to save file: %s", target.get());
     }
     if (!file->name) return 1;
 
+    file->diskSameUpTo = INT64_MAX;
     int64_t total = startByte + w.written;
     FileResizeCache(file, total);
     file->modified = file->journalDirty = false;
@@ -266,7 +297,8 @@ int FileFileChanged(File* file) {
     if (!file->name || stat(file->name, &st) != 0)
         changed = file->mtime != 0;
     else
-        changed = st.st_mtime != file->mtime;
+        changed = st.st_mtime != file->mtime || st.st_mtim.tv_nsec != file->mtimeNsec ||
+                  st.st_size != file->diskSize;
     if (changed) file->vcKnown = false;
     return changed;
 }
@@ -322,7 +354,8 @@ int FileBackup(File* file, void* ctx) {
     file->backupTried = true;
     std::string backup;
     if (!MakeBackupName(backup, file, ctx, 0)) return 1;
-    int out = open(backup.c_str(), O_WRONLY | O_CREAT | O_TRUNC, (mode_t)(file->mode | 0660));
+    // A backup from an earlier load is replaced by a new file, never written through.
+    int out = FileCreateFresh(backup, LockFileMode(file->mode), true);
     if (out < 0) return Confirm("Can't create backup file for %s, ok to proceed?", file->name);
     int in = open(file->name, O_RDONLY);
     if (in < 0) {

@@ -61,7 +61,9 @@ int file_IsCheckedOut(File* file, char** user, int* underVC) {
 
 // The File's read-only state follows the file's permissions.
 static void setRealReadonly(File* file) {
-    file->readOnly = file->name && access(file->name, F_OK) == 0 && access(file->name, W_OK) != 0;
+    file->readOnly = (file->name && access(file->name, F_OK) == 0 &&
+                      access(file->name, W_OK) != 0) ||
+                     file->loadReadOnly;
     FileReadonlySet(file);
 }
 

@@ -153,6 +153,23 @@ int cmdPrintOption(Edit*, EditCmdCtx* ctx) {
 int cmdWriteJournal(Edit*, EditCmdCtx*) {
     return FilesWriteJournals();
 }
+// Runs the event loop (timers, signals) for the given milliseconds, as an idle editor would.
+int cmdSleep(Edit*, EditCmdCtx* ctx) {
+    std::vector<std::string> w = words(ctx);
+    long long ms = 0;
+    if (w.empty() || !parseNumber(w[0], ms) || ms < 0)
+        return QuorlError(1, "Sleep: a number of milliseconds is needed");
+    long sec;
+    int msPart;
+    WSetTimeout(&sec, &msPart, (int)ms);
+    for (int left; (left = WCheckTimeout(sec, msPart)) > 0;) {
+        WEventAll(0);
+        int wait = 0;
+        ExtraProcess_Wait(&wait);
+        WYield(wait < left ? wait : left);
+    }
+    return 1;
+}
 // Every crossing between the libraries, by name: who installs it and whether it is there.
 int cmdPrintInterfaces(Edit*, EditCmdCtx*) {
     std::vector<const SeamEntry*> seams;
@@ -190,6 +207,7 @@ void addBatchCommands() {
     EditAddCmd("PrintClip", cmdPrintClip);
     EditAddCmd("PrintOption", cmdPrintOption);
     EditAddCmd("WriteJournal", cmdWriteJournal);
+    EditAddCmd("Sleep", cmdSleep);
     EditAddCmd("PrintInterfaces", cmdPrintInterfaces);
     EditAddCmd("Halt", cmdHalt);
     EditAddCmd("WaitLimit", cmdWaitLimit);
@@ -248,6 +266,7 @@ static void waitForChildren() {
 int RunBatch(const std::vector<std::string>& commands) {
     int status = 0;
     for (const std::string& c : commands) {
+        gen_checksignal();
         int ok = 0;
         try {
             ErrorCheck frame;

@@ -37,9 +37,9 @@ int changedOnDisk(File* file) {
     return file->internal ? 0 : FileFileChanged(file);
 }
 
+// The user chose to keep the text on screen: the change on disk is known and not asked again.
 void recordDiskTime(File* file) {
-    struct stat st;
-    if (file->name && stat(file->name, &st) == 0) file->mtime = st.st_mtime;
+    FileSetModTime(file);
 }
 
 // Reloads the File from disk, keeping every editor and stack entry pointing at it.
@@ -235,13 +235,14 @@ int EditFileCheck(Edit* edit, File* file) {
             "If you choose (NO), you should take actions to save your changes.");
         int yes = WYesNo("File changed on disk", q, file->modified ? 0 : 1);
         gen_free(q);
-        if (yes)
+        if (yes) {
             reloadFile(file);
-        else
+        } else {
             EditSetMsg(edit, "Warning: File on screen is out of date");
+            recordDiskTime(file);
+        }
     }
     EditsSbSet(file);
-    recordDiskTime(file);
     running = false;
     return 1;
 }

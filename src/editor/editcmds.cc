@@ -341,7 +341,7 @@ static int autoCheckout(Edit* edit, File* f, bool* shown) {
     }
     gen_free(holder);
     if (!ok) return 0;
-    f->readOnly = diskReadOnly(f->name);
+    f->readOnly = diskReadOnly(f->name) || f->loadReadOnly;
     return f->readOnly ? 0 : 1;
 }
 
@@ -353,7 +353,7 @@ int EditReadOnlyCheck(Edit* edit) {
     if (f->internal || !f->name) {
         refuse = f->readOnly || f->viewOnly;
     } else {
-        refuse = f->viewOnly;
+        refuse = f->viewOnly || f->loadReadOnly;
         if (!refuse && f->readOnly) {
             // The indicator follows the disk: a file made writable since is editable again.
             if (diskReadOnly(f->name))
@@ -995,6 +995,7 @@ int cmdToggleReadOnly(Edit* e, EditCmdCtx*) {
     File* f = e->view.file;
     if (f->readOnly || f->viewOnly) {
         f->readOnly = f->viewOnly = false;
+        f->readOnly = f->loadReadOnly; // text the load lost stays protected
     } else {
         f->readOnly = f->viewOnly = true;
     }

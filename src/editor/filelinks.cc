@@ -1,6 +1,7 @@
 // editor/filelinks.cc: the editor's side of the buffer's window notifications: what a change,
 // a save or an undo in a File means for the windows and alternate entries showing it.
 #include <algorithm>
+#include <time.h>
 
 #include <string>
 

@@ -2,6 +2,7 @@
 #include "config/switches.h"
 #include "editor/edit.h"
 #include "runtime/error.h"
+#include "runtime/gen.h"
 #include "toolkit/eventloop.h"
 #include "toolkit/toolkit.h"
 
@@ -28,6 +29,7 @@ bool timeToEnd() {
 
 void EditMainLoop() {
     while (!timeToEnd()) {
+        gen_checksignal();
         try {
             ErrorCheck frame;
             WEventAll(0);

@@ -160,8 +160,20 @@ void cleanup_after_gui() {
     clearKeys();
 }
 
-void abortme(int) {
+void abortme(int sig) {
+    // Run once, from a safe point: a second signal or a display lost while the journals are
+    // written must not start it again.
+    static bool ending = false;
+    if (ending) return;
+    ending = true;
+    FilesKeepJournals();
     FilesAbort();
+    if (sig == SIGINT) gen_callexit(1);
+}
+
+void EditDisplayLost() {
+    gen_error("Lost the connection to the display");
+    abortme(0);
     gen_callexit(1);
 }
 
@@ -341,6 +353,7 @@ void qe_main(int argc, char** argv) {
     editorStandAlone = 1;
     if (batchRequest.on) wRequestedBackend = WB_HEADLESS;
     atexit(FilesAtExit);
+    gen_signalquit = abortme;
     int opened = 0;
     try {
         ErrorCheck first;
@@ -350,7 +363,6 @@ void qe_main(int argc, char** argv) {
         EditInitColouring();
         cfg_StartupConfiguration(process_default_config_file);
         if (ISDN_mode >= 9) colorsyntax = 0;
-        FilesStartJournalTimer(); // again: at the configured interval
         EditInstallOptionWatch();
         EditApplyToolkitSettings();
         seam_CheckInstalled(); // every crossing the program needs is installed by now
@@ -362,17 +374,23 @@ void qe_main(int argc, char** argv) {
         if (display_splash_on_startup && !batchRequest.on) AboutSplash();
         opened = WalkCommandLine(argc, argv);
         abRaise();
-        signal(SIGINT, abortme);
+        gen_checksignal();
         if (!opened && _EditLoadFile(nullptr, 0, nullptr, 0) != 1) gen_callexit(1);
     } catch (const PanicError&) {
         gen_callexit(1);
+    } catch (const WDisplayLost&) {
+        EditDisplayLost();
     }
     int status = 0;
     if (batchRequest.on) {
         status = RunBatch(batchRequest.commands);
     } else {
-        EditMainLoop();
-        cfg_AskSaveConfig();
+        try {
+            EditMainLoop();
+            cfg_AskSaveConfig();
+        } catch (const WDisplayLost&) {
+            EditDisplayLost();
+        }
     }
     WDrawExit();
     cleanup_after_gui();

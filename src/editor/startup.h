@@ -20,7 +20,11 @@ extern BatchRequest batchRequest;
 [[noreturn]] void qe_main(int argc, char** argv);
 void init_prior_to_gui(int* argc, char** argv);
 void cleanup_after_gui();
+// Ends the program on a signal (from the safe point that noticed it): journals of unsaved
+// edits are written and kept, everything else is cleaned up; SIGINT ends with status 1.
 void abortme(int sig);
+// The display connection is gone: as abortme, then status 1.
+void EditDisplayLost();
 void dprintf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void enable_ISDN_mode(int level);
 

@@ -103,7 +103,14 @@ void __MAssert(int condition, const char* expressionText, const char* file, int 
 #define GAssert(x) __Assert((x) ? 1 : 0, #x, GEN_SOURCE_NAME, __LINE__, 0)
 
 // ---- signal traps ----
+// HUP, INT, QUIT, TERM and PIPE only set a flag; SIGXFSZ is ignored.
 void trapsetup();
+// The trapped signal waiting for the next safe point, 0 for none.
+int gen_signalpending();
+// At a safe point: when a signal is pending, report it, run gen_signalquit and end the
+// process (status 2 unless gen_signalquit ends it first).
+void gen_checksignal();
+extern void (*gen_signalquit)(int sig);
 
 // ---- error-check stack ----
 // A Panic unwinds (as a PanicError exception) to the innermost frame; frames are RAII guards.

@@ -10,7 +10,7 @@
 
 char* gen_progname = nullptr;
 char* gen_execname = nullptr;
-int gen_sigtrap_value = 0;
+int gen_sigtrap_value = 0; // the last signal the traps acted on
 int gen_msgcount[7];
 int gen_anyerror = 0;
 unsigned char gen_altprefixes = 0;
@@ -280,34 +280,53 @@ void __MAssert(int condition, const char* expressionText, const char* file, int 
 
 // ---- signal traps ----
 
+// The traps only note the signal: ending the program means writing journals and closing
+// files, none of which is safe inside a handler, so it happens at the next safe point.
+static volatile sig_atomic_t pendingSignal = 0;
+static int sigpipeSeen = 0;
+void (*gen_signalquit)(int sig) = nullptr;
+
 static void sigtrap(int sig) {
-    gen_sigtrap_value = sig;
-    fflush(stdout);
-    if (sig == SIGINT)
-        gen_message(3, "Halted");
-    else if (sig == SIGHUP || sig == SIGQUIT)
-        gen_message(3, "Interrupt (%d)", sig);
-    gen_callexit(2);
+    pendingSignal = sig;
 }
 
-static void sigpipetrap(int) {
-    static int seen = 0;
-    if (seen++ == 0) {
-        gen_message(3, "Halted by a SIGPIPE.");
-        signal(SIGPIPE, sigpipetrap);
+int gen_signalpending() {
+    return pendingSignal;
+}
+
+void gen_checksignal() {
+    int sig = pendingSignal;
+    if (!sig) return;
+    pendingSignal = 0;
+    gen_sigtrap_value = sig;
+    if (sig == SIGPIPE) {
+        if (sigpipeSeen++ == 0) {
+            gen_message(3, "Halted by a SIGPIPE.");
+        } else {
+            close(1);
+            close(2);
+        }
     } else {
-        close(1);
-        close(2);
+        fflush(stdout);
+        if (sig == SIGINT)
+            gen_message(3, "Halted");
+        else if (sig == SIGHUP || sig == SIGQUIT)
+            gen_message(3, "Interrupt (%d)", sig);
     }
+    if (gen_signalquit) gen_signalquit(sig);
     gen_callexit(2);
 }
 
 void trapsetup() {
-    signal(SIGHUP, sigtrap);
-    signal(SIGINT, sigtrap);
-    signal(SIGQUIT, sigtrap);
-    signal(SIGTERM, sigtrap);
-    signal(SIGPIPE, sigpipetrap);
+    struct sigaction sa {};
+    sa.sa_handler = sigtrap;
+    sigemptyset(&sa.sa_mask);
+    // Reads and writes carry on; the waits of the event loop (select) return at once
+    // whatever this flag says, so the loop reaches its safe point.
+    sa.sa_flags = SA_RESTART;
+    for (int sig : {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGPIPE}) sigaction(sig, &sa, nullptr);
+    // A write past the file size limit fails with EFBIG and is reported like a full disk.
+    signal(SIGXFSZ, SIG_IGN);
 }
 
 // ---- error-check stack ----

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "runtime/error.h"
+#include "runtime/gen.h"
 #include "toolkit/backend.h"
 #include "toolkit/settings.h"
 #include "toolkit/toolkit.h"
@@ -158,6 +159,7 @@ int ExtraProcess_NumberPending() {
 }
 
 int ExtraProcess_Wait(int* wait) {
+    gen_checksignal();
     int suggested = 5000;
     if (xlist.items.empty()) {
         *wait = suggested;
@@ -280,6 +282,9 @@ static int reportAbort(const char* format, ...) {
 }
 
 int WEventAll(int abortable) {
+    // Waiting for events is a safe point: a command is not half done while its dialogue
+    // waits for an answer.
+    gen_checksignal();
     pump.abort = false;
     pump.counter = 0;
     if (wBackend && XWindowsOn) {

@@ -11,6 +11,9 @@ enum WBackendKind { WB_X11, WB_HEADLESS };
 extern WBackendKind wRequestedBackend;
 
 int WGUIInit(int* argc, char** argv); // 1 on success
+// Thrown out of the window system's call when the display connection is lost; the main loop
+// catches it and ends the program without touching the display again.
+struct WDisplayLost {};
 void WSync();
 void WDrawExit();
 void WBeep();

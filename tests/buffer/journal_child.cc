@@ -78,7 +78,7 @@ static int edit(const char* name, unsigned seed) {
         if (!f->haslock && incr_AcquireLock(f) != 1) return 3; // undone back to the disk
         std::string text = textOf(f);
         writeAtomically(next, text);
-        FilesSaveChanges(nullptr);
+        FilesWriteJournals();
         rename(next.c_str(), cur.c_str());
     }
 }
@@ -88,11 +88,12 @@ static int hold(const char* name) {
     if (!f || incr_AcquireLock(f) != 1) return 2;
     FileChange(f, nullptr, 0, 1, 0, 1, 0, "held ", 5, 1);
     FilesWriteJournals();
-    signal(SIGINT, abortme);
+    gen_signalquit = abortme;
     printf("locked\n");
     fflush(stdout);
     for (;;) {
         usleep(100000);
+        gen_checksignal(); // the safe point an interrupt waits for, as in the main loop
         FilesWriteJournals();
     }
 }

@@ -1,6 +1,7 @@
 // tests/buffer/test_filestore.cc: loading, line lookup, the cache window, columns and
 // text extraction of the line store, checked against the bytes written to disk.
 #include <gtest/gtest.h>
+#include <cstring>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -24,11 +25,18 @@
 namespace {
 
 struct TempDir : TestDir {
-    int tempFiles() const {
+    // Temp files, also inside the directory each process keeps its own in.
+    int tempFiles(const std::string& in = "") const {
+        std::string path = in.empty() ? tempFileDir : in;
         int n = 0;
-        DIR* d = opendir(tempFileDir.c_str());
-        while (dirent* e = readdir(d))
-            if (e->d_name[0] != '.') n++;
+        DIR* d = opendir(path.c_str());
+        while (dirent* e = readdir(d)) {
+            if (e->d_name[0] == '.') continue;
+            if (in.empty() && strncmp(e->d_name, "qeS.", 4) == 0)
+                n += tempFiles(path + "/" + e->d_name);
+            else
+                n++;
+        }
         closedir(d);
         return n;
     }

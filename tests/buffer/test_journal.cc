@@ -1,6 +1,8 @@
 // tests/buffer/test_journal.cc: the journal's format, applying it, malformed journals, and the
 // recovery question for every kind of journal found when a file is opened.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
 
 #include <string>
 #include <sys/stat.h>
@@ -155,7 +157,9 @@ TEST_F(JournalTest, MalformedJournalsAreReported) {
     ASSERT_NE(f, nullptr);
     EXPECT_NE(shown.find("Corrupt increment file: "), std::string::npos);
     EXPECT_TRUE(f->haslock);
-    EXPECT_EQ(readFile(journal()), header());
+    // The next tick replaces the corrupt journal with one of the text as it now stands.
+    ASSERT_EQ(FilesWriteJournals(), 1);
+    EXPECT_EQ(readFile(journal()).find("nonsense"), std::string::npos);
 }
 
 TEST_F(JournalTest, StaleJournals) {
@@ -171,45 +175,81 @@ TEST_F(JournalTest, StaleJournals) {
     EXPECT_FALSE(f->haslock);
     EXPECT_FALSE(dir.exists(".f.txt.tq~"));
     FileFree(f);
-    // Older than the file, with edits: the user decides.
-    dir.write(".f.txt.tq~", header() + "d 0 2\nd 30 2147483647\na 1 \"L0\n");
+    // Older than the file, with edits: the file changed after them, so they cannot be
+    // applied; the user may only discard them.
+    std::string edits = header() + "d 0 2\nd 30 2147483647\na 1 \"L0\n";
+    dir.write(".f.txt.tq~", edits);
     setMtime(journal(), time(nullptr) - 1000);
+    EXPECT_EQ(reopen("Apply Edits", &shown), nullptr);
+    EXPECT_NE(shown.find("they cannot be applied"), std::string::npos) << shown;
+    EXPECT_EQ(shown.find("Apply Edits\n"), std::string::npos) << shown;
+    EXPECT_EQ(readFile(journal()), edits);
+    f = reopen("Discard Edits", &shown);
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(textOf(f), tenLines);
+    EXPECT_TRUE(f->haslock);
+    EXPECT_EQ(readFile(journal()), header());
+    FileFree(f);
+    // Newer than the file and no editor holds it: the user decides.
+    dir.write(".f.txt.tq~", edits);
+    setMtime(path, time(nullptr) - 1000);
     f = reopen("Apply Edits", &shown);
     ASSERT_NE(f, nullptr);
-    EXPECT_EQ(shown, "Stale lock file detected\n"
-                     "You are editing file elsewhere: " + path +
-                     "\\nOutstanding edits exist.\\nWhat would you like to do?\\nIf you choose to "
-                     "Discard, the edits will be IRREVOCABLY LOST! -> Apply Edits\n");
+    EXPECT_EQ(shown, "You are editing file elsewhere: " + path +
+                         "\\nOutstanding edits exist.\\nWhat would you like to do?\\nIf you "
+                         "choose to Discard, the edits will be IRREVOCABLY LOST! -> Apply Edits\n");
     EXPECT_EQ(linesOf(f)[0], "L0");
     EXPECT_TRUE(f->modified && f->haslock && f->journalDirty);
     // The next timer tick writes the recovered state as this process's journal.
     ASSERT_EQ(FilesWriteJournals(), 1);
-    EXPECT_EQ(readFile(journal()), header() + "d 0 2\nd 30 2147483647\na 1 \"L0\n");
+    EXPECT_EQ(readFile(journal()), edits);
 }
+
+// A process that holds the journal's lock, as a live editor does.
+struct LiveHolder {
+    int fd;
+    explicit LiveHolder(const std::string& journal) {
+        fd = open(journal.c_str(), O_RDONLY);
+        EXPECT_EQ(flock(fd, LOCK_EX), 0);
+    }
+    ~LiveHolder() { close(fd); }
+};
 
 TEST_F(JournalTest, LiveJournalOfTheSameUser) {
     File* f = edited(tenLines);
     change(f, 1, 0, 1, 0, "x");
     incr_SaveEdits(f);
     std::string saved = readFile(journal());
-    f->haslock = false; // as if another process held it
+    incr_KeepLock(f); // as if another process held it
     FileFree(f);
-    dir.write(".f.txt.tq~", saved);
     std::string shown;
-    EXPECT_EQ(reopen("Cancel", &shown), nullptr);
-    EXPECT_EQ(readFile(journal()), saved);
+    {
+        LiveHolder holder(journal());
+        EXPECT_EQ(reopen("Cancel", &shown), nullptr);
+        // Its own user may only look: no discarding of a live editor's journal.
+        EXPECT_EQ(reopen("Discard Edits", &shown), nullptr);
+        EXPECT_EQ(shown.find("IRREVOCABLY"), std::string::npos) << shown;
+        EXPECT_EQ(readFile(journal()), saved);
+        f = reopen("View: Apply Edits", &shown);
+        ASSERT_NE(f, nullptr);
+        EXPECT_TRUE(f->viewOnly && !f->haslock);
+        EXPECT_EQ(linesOf(f)[0], "xl0");
+        FileFree(f);
+        EXPECT_EQ(readFile(journal()), saved);
+    }
+    // The holder is gone: now its edits may be discarded.
     f = reopen("Discard Edits", &shown);
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(textOf(f), tenLines);
     EXPECT_TRUE(f->haslock);
     EXPECT_EQ(readFile(journal()), header());
-    f->haslock = false;
+    incr_KeepLock(f);
     FileFree(f);
-    // Without edits the only offer is to steal the lock.
-    f = reopen("Steal Lock", &shown);
+    // A journal without edits whose editor is gone is removed without a question.
+    f = reopen(nullptr, &shown);
     ASSERT_NE(f, nullptr);
-    EXPECT_NE(shown.find("What would you like to do? -> Steal Lock"), std::string::npos);
-    EXPECT_TRUE(f->haslock);
+    EXPECT_EQ(shown, "");
+    EXPECT_FALSE(dir.exists(".f.txt.tq~"));
 }
 
 TEST_F(JournalTest, SnapshotIsLoadedBeforeTheEdits) {
@@ -227,6 +267,7 @@ TEST_F(JournalTest, OtherUsersLiveLockMakesViewOnly) {
     path = dir.write("f.txt", tenLines);
     dir.write(".f.txt.tq~", header());
     ASSERT_EQ(chown(journal().c_str(), 65534, 65534), 0);
+    LiveHolder holder(journal());
     std::string shown;
     File* f = reopen("View ReadOnly", &shown);
     ASSERT_NE(f, nullptr);

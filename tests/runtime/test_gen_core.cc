@@ -143,26 +143,51 @@ TEST_F(GenDeathTest, ErrorExitCodes) {
     EXPECT_EXIT(gen_successexit(), testing::ExitedWithCode(0), "^$");
 }
 
+// The traps only note the signal; the program ends at its next safe point.
 TEST_F(GenDeathTest, SignalTraps) {
     auto raiseAfterSetup = [](int sig) {
         trapsetup();
         raise(sig);
-        _exit(99); // not reached when the trap works
+        if (gen_signalpending() != sig) _exit(98);
+        gen_checksignal();
+        _exit(99); // not reached when the safe point acts
     };
     EXPECT_EXIT(raiseAfterSetup(SIGINT), testing::ExitedWithCode(2), "^qe: error: Halted\n$");
     EXPECT_EXIT(raiseAfterSetup(SIGHUP), testing::ExitedWithCode(2),
                 "^qe: error: Interrupt \\(1\\)\n$");
     EXPECT_EXIT(raiseAfterSetup(SIGTERM), testing::ExitedWithCode(2), "^$");
+    // The program's own ending runs first and may choose the status.
+    auto ownEnding = [] {
+        trapsetup();
+        gen_signalquit = [](int sig) { _exit(sig == SIGINT ? 61 : 62); };
+        raise(SIGINT);
+        gen_checksignal();
+        _exit(99);
+    };
+    EXPECT_EXIT(ownEnding(), testing::ExitedWithCode(61), "^qe: error: Halted\n$");
     auto brokenPipe = [] {
         trapsetup();
         int fds[2];
         if (pipe(fds) != 0) _exit(98);
         close(fds[0]);
         dup2(fds[1], 1);
-        if (write(1, "x", 1) < 0) _exit(97);
+        if (write(1, "x", 1) >= 0) _exit(97);
+        gen_checksignal();
         _exit(99);
     };
     EXPECT_EXIT(brokenPipe(), testing::ExitedWithCode(2), "^qe: error: Halted by a SIGPIPE.\n$");
+    // A write past the file size limit fails instead of ending the process.
+    auto sizeLimit = [] {
+        trapsetup();
+        struct rlimit rl{10, RLIM_INFINITY};
+        setrlimit(RLIMIT_FSIZE, &rl);
+        FILE* f = tmpfile();
+        if (!f) _exit(98);
+        int fd = fileno(f);
+        _exit(write(fd, "more than ten bytes", 19) == 10 && write(fd, "x", 1) < 0 &&
+                      errno == EFBIG ? 7 : 99);
+    };
+    EXPECT_EXIT(sizeLimit(), testing::ExitedWithCode(7), "^$");
 }
 
 TEST(GenCore, ProgramDirectoryFromPath) {
@@ -227,6 +252,7 @@ TEST(GenCoreDeathTest, InitNamesTheProgramAndCleansUpAtExit) {
         gen_init("/usr/local/bin/qe-test", 0);
         fprintf(stderr, "[%s|%s]\n", gen_progname, gen_execname);
         raise(SIGQUIT); // the traps are in place
+        gen_checksignal();
     };
     EXPECT_EXIT(start(), testing::ExitedWithCode(2),
                 "^qe-test: info: Viewpathing support is OFF.\n"

@@ -2,6 +2,8 @@
 // ICCCM properties, and drawing.
 #include "toolkit/x11/x11.h"
 
+#include "toolkit/toolkit.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xresource.h>
 #include <X11/cursorfont.h>
@@ -27,7 +29,15 @@ int onXError(Display* dpy, XErrorEvent* e) {
 }
 
 int onXIOError(Display*) {
-    // The display went away: nothing can be shown any more; journals keep unsaved edits.
+    // The display went away. Ending here would run in the middle of whatever call noticed it,
+    // so the loss unwinds to the main loop, which keeps the journals and ends the program.
+    // Xlib ends the process if this returns: a second loss during that unwinding ends it here.
+    static bool lost = false;
+    if (!lost) {
+        lost = true;
+        XWindowsOn = 0;
+        throw WDisplayLost{};
+    }
     gen_errorexit(1, "Lost the connection to the display");
 }
 
