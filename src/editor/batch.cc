@@ -127,7 +127,9 @@ int cmdPrintState(Edit* e, EditCmdCtx*) {
     return printState();
 }
 int cmdSelectWindow(Edit*, EditCmdCtx* ctx) {
-    return selectWindow(words(ctx));
+    if (!selectWindow(words(ctx))) return 0;
+    ctx->moveTo = current;
+    return 1;
 }
 int cmdPrintClip(Edit* e, EditCmdCtx* ctx) {
     keepGoal(e);

@@ -88,6 +88,10 @@ int textClickMayFollow(const WEvent& press, void*) {
     return press.clicks < 4;
 }
 
+int textPressAtOnce(WEvent& ev, void* data) {
+    return EditPressAtOnce(static_cast<Edit*>(data), ev);
+}
+
 int marginEvent(WEvent& ev, void* data) {
     auto* edit = static_cast<Edit*>(data);
     if (ev.kind == WE_EXPOSE) {
@@ -118,6 +122,9 @@ int frameEvent(WEvent& ev, void* data) {
         break;
     case WE_CROSSING:
         edit->focus = ev.state != 0;
+        // Taking the window up again is when a file changed behind its back is noticed.
+        if (ev.state && !edit->skipFileCheck && WInputAllowed(edit->frame))
+            EditFileCheck(edit, nullptr);
         break;
     case WE_KEY:
         return textEvent(ev, data);
@@ -302,7 +309,7 @@ Edit* EditCreate(WWindow* parent, int x, int y, int width, int height, const cha
     edit->view.window = WCreateWindow(edit->frame, 0, 0, 1, 1, textEvent, edit);
     WSetCursor(edit->view.window, WCURSOR_ARROW);
     WMapWindow(edit->view.window);
-    WSetClickCallback(edit->view.window, textClickMayFollow, nullptr);
+    WSetClickCallback(edit->view.window, textClickMayFollow, textPressAtOnce);
     auto* port = new EditPort;
     port->window = edit->view.window;
     port->edit = edit;
@@ -433,7 +440,9 @@ void EditSelectionRange(Edit* edit, int64_t* l1, int* c1, int64_t* l2, int* c2) 
 }
 
 void EditsRaiseOne(Edit* edit) {
-    if (edit && edit->top) WRaiseWindow(edit->top);
+    if (!edit || !edit->top) return;
+    WRaiseWindow(edit->top);
+    if (!edit->skipFileCheck) EditFileCheck(edit, nullptr);
 }
 
 // ---- closing ----
@@ -473,34 +482,8 @@ int EditDone(Edit* edit) {
     return EditClose(edit);
 }
 
-// Files of the editor that would lose changes if it went away now.
-static bool needsSaving(Edit* edit, File* f) {
-    if (!f || !f->modified || f->internal || f->notAFile) return false;
-    for (Edit* e = f->edits; e; e = e->nextsame)
-        if (e != edit) return false; // still shown elsewhere
-    return true;
-}
-
-// Asks plainly for each unsaved File (the "Save Changes?" dialogue is not built yet).
-static int defaultCloseQuery(Edit* edit) {
-    std::vector<File*> files;
-    if (needsSaving(edit, edit->view.file)) files.push_back(edit->view.file);
-    for (EditPop* p = edit->pops; p; p = p->next)
-        if (needsSaving(edit, p->file) &&
-            std::find(files.begin(), files.end(), p->file) == files.end())
-            files.push_back(p->file);
-    for (File* f : files) {
-        char* q = gen_sprintf("%s has unsaved changes.\nDiscard them and close the window?",
-                              f->name ? f->name : "(unnamed)");
-        int yes = WYesNo("Save Changes?", q, 0);
-        gen_free(q);
-        if (!yes) return 0;
-    }
-    return 1;
-}
-
 int EditDestroy(Edit* edit) {
-    if (!edit->destroying && !defaultCloseQuery(edit)) return 0;
+    if (!edit->destroying && !EditSaveAndCloseFiles(edit)) return 0;
     edit->destroying = true;
     File* file = edit->view.file;
     EditUnlinkFile(edit);

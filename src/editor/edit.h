@@ -128,6 +128,7 @@ struct Edit {
     bool pressed = false;        // a button is held in the text area
     int pressButton = 0, pressX = 0, pressY = 0, pressClicks = 0;
     bool dragMoved = false;
+    bool pressRanAtOnce = false; // the held first press already ran its binding
     int64_t wrapLine = -1;       // the line last produced by word wrap
     // bracket-match flash: where the cursor returns to
     bool flashing = false;
@@ -175,6 +176,10 @@ int EditClose(Edit* edit);
 int EditCloseOrPop(Edit* edit);
 int EditDone(Edit* edit);
 int EditDestroy(Edit* edit);
+// Save, Discard or Cancel for a File whose edits would be lost when `edit` stops showing it
+// (0: cancelled, the File stays); over every such File of the editor before it closes.
+int EditQuerySaveFile(Edit* edit, File* file);
+int EditSaveAndCloseFiles(Edit* edit);
 
 // ---- change notification: lines l1..l2 (c1 -1 for whole lines) after the change; oldL2 the
 // last line of the region before it ----

@@ -34,6 +34,7 @@ struct EditCmdCtx {
     int ignoreUnknown = 0;
     int count = 0;              // commands executed so far in this string
     const char* name = nullptr; // the command word as the table spells it
+    Edit* moveTo = nullptr;     // set by a command: the commands after it act on this editor
 };
 
 // The editor's command table (every row, in table order; handlers resolved at first use).
@@ -53,6 +54,9 @@ int Edit_CondStrToCond(Edit* edit, const char* text, int* ok);
 void EditIdentifyStr(Edit* edit, const char* command, int key);
 // Key and button events of the text area.
 int EditEventParse(Edit* edit, WEvent& ev);
+// The first press of a click in the text area, run when it happens while the toolkit holds
+// it back to count further clicks.
+int EditPressAtOnce(Edit* edit, WEvent& ev);
 // Resolves the command table once at start-up.
 void EditCmdInit();
 // The argument of a command: its text up to the ";" or "}" that ends it, blanks trimmed.
@@ -100,6 +104,8 @@ void EditPasteArrived(Edit* edit, const WEvent& ev);
 void EditFlashEnd(Edit* edit);
 // Save and the plain forms of the other file commands.
 int SaveFile(File* file);
+// The "Save As" file chooser for the File, then the save under the chosen name: 1 when saved.
+int EditSaveAsChosen(File* file);
 // The %-variables of a command text (%FILE, %SEL, %LINE, %COMMENTS, %%) replaced in place;
 // false when the comments question was cancelled (the command is not run).
 bool EditCmdSubstitute(Edit* edit, std::string& text);

@@ -16,6 +16,7 @@
 #include "buffer/journal.h"
 #include "buffer/match.h"
 #include "buffer/save.h"
+#include "buffer/search_pat.h"
 #include "buffer/undo.h"
 #include "buffer/vchook.h"
 #include "config/cfg.h"
@@ -892,6 +893,21 @@ int selectMatch(Edit* e, EditCmdCtx* ctx, bool extend) {
     int b1 = col;
     int64_t a2 = line;
     int b2 = col + 1;
+    // A word pair (begin and end, #if and #endif) is taken in whole.
+    if (Line* l = line <= f->nLines ? EditFileLine(f, line) : nullptr) {
+        const char* t = FileLineText(f, l);
+        auto word = [&](int i) {
+            return i >= 0 && i < l->len && SearchIsWordByte((unsigned char)t[i]);
+        };
+        if (word(col)) {
+            while (word(b1 - 1)) b1--;
+            if (b1 > 0 && t[b1 - 1] == '#') b1--;
+        }
+        if ((col < l->len && t[col] == '#') || word(col)) {
+            while (b2 < l->len && (t[b2] == ' ' || t[b2] == '\t') && t[col] == '#') b2++;
+            while (word(b2)) b2++;
+        }
+    }
     if (extend) {
         // The selection grows to take in the bracket and its partner.
         const Selection& s = e->view.sel[0];
@@ -902,7 +918,6 @@ int selectMatch(Edit* e, EditCmdCtx* ctx, bool extend) {
     int lo2 = mc, hi2 = ec;
     if (before(lo1, lo2, a1, b1)) a1 = lo1, b1 = lo2;
     if (before(a2, b2, hi1, hi2)) a2 = hi1, b2 = hi2;
-    (void)f;
     EditSetSelection(e, 0, a1, b1, a2, b2);
     vGrabSelection(&e->view, 0);
     return 1;

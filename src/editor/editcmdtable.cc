@@ -18,12 +18,13 @@ int cmdBrowser(Edit*, EditCmdCtx*) {
     return 1;
 }
 
-// A command whose part of the editor is not built yet: says so and lets the string go on.
+// A command whose part of the editor is not built yet: says so and fails its string, so that
+// nothing after it runs on the assumption that it did its work.
 int cmdNotAvailable(Edit* edit, EditCmdCtx* ctx) {
     char* m = gen_sprintf("%s: not available yet", ctx->name ? ctx->name : "command");
     EditSetMsg(edit, m);
     gen_free(m);
-    return 1;
+    return 0;
 }
 
 // Every command in table order: its name, its handler and its flags. Names are matched without

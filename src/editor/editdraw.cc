@@ -436,10 +436,13 @@ void EditUpdateTitle(Edit* edit) {
 void EditPublishState(Edit* edit) {
     if (!edit->top || !edit->view.file) return;
     char buf[512];
-    snprintf(buf, sizeof buf, "top=%lld line=%lld col=%d lines=%lld stack=%d file=%s",
-             (long long)edit->view.topLine, (long long)edit->view.sel[0].cursorLine,
-             edit->view.sel[0].cursorCol, (long long)edit->view.file->nLines,
-             EditStackDepth(edit), edit->view.file->name ? edit->view.file->name : "");
+    const Selection& s = edit->view.sel[0];
+    snprintf(buf, sizeof buf,
+             "top=%lld line=%lld col=%d lines=%lld stack=%d sel=%lld,%d-%lld,%d file=%s",
+             (long long)edit->view.topLine, (long long)s.cursorLine, s.cursorCol,
+             (long long)edit->view.file->nLines, EditStackDepth(edit), (long long)s.startLine,
+             s.startCol, (long long)s.endLine, s.endCol,
+             edit->view.file->name ? edit->view.file->name : "");
     WSetProperty(edit->top, "_QE_STATE", buf);
 }
 

@@ -73,13 +73,8 @@ int cmdSaveAs(Edit* e, EditCmdCtx* ctx) {
         name = EditUnquote(name.c_str() + 1, &end);
     }
     if (!name.empty()) return EditxSaveAs(f, name.c_str(), 0);
-    char* title =
-        f->name ? gen_sprintf("Save %.40s as...", f->name) : gen_sprintf("%s", "Save As...");
-    std::string chosen;
-    int ok = FileChooseDialogue(title, "Save", f->name ? f->name : ".", chosen);
-    gen_free(title);
-    if (ok != 1 || chosen.empty()) return 1;
-    return EditxSaveAs(f, chosen.c_str(), 1);
+    EditSaveAsChosen(f);
+    return 1;
 }
 
 int cmdSaveAll(Edit* e, EditCmdCtx*) {
@@ -203,7 +198,7 @@ int cmdConfigCommand(Edit* e, EditCmdCtx* ctx) {
     char* m = gen_sprintf("%s: not available yet", ctx->name);
     EditSetMsg(e, m); // the option dialogues
     gen_free(m);
-    return 1;
+    return 0;
 }
 
 // The word around the cursor, for the popup menu's tag item.
@@ -261,8 +256,7 @@ int cmdShowContextMenu(Edit* e, EditCmdCtx*) {
         add("&Auto Indent", "AutoIndent", true, false);
     }
     WMenuResult r = WMenuPopupAtPointer(&menu);
-    if (r.item) EditCli(e, r.item->command.c_str());
-    return 1;
+    return r.item ? EditCli(e, r.item->command.c_str()) : 1;
 }
 
 // "->" NAME: the menu NAME at the pointer; the chosen item's command runs as a menu's would.
@@ -281,12 +275,20 @@ int cmdPopupMenu(Edit* e, EditCmdCtx* ctx) {
         return 1;
     }
     WMenuResult r = WMenuPopupAtPointer(&menu);
-    if (r.item) EditCli(e, r.item->command.c_str());
-    return 1;
+    return r.item ? EditCli(e, r.item->command.c_str()) : 1;
 }
 
 } // namespace editfile
 using namespace editfile;
+
+int EditSaveAsChosen(File* file) {
+    GenStr title(file->name ? gen_sprintf("Save %.40s as...", file->name)
+                            : gen_sprintf("%s", "Save As..."));
+    std::string chosen;
+    int ok = FileChooseDialogue(title.get(), "Save", file->name ? file->name : ".", chosen);
+    if (ok != 1 || chosen.empty()) return 0;
+    return EditxSaveAs(file, chosen.c_str(), 1);
+}
 
 int SaveFile(File* file) {
     char* m = gen_sprintf("Saving: %s", file->name ? file->name : "");

@@ -195,6 +195,21 @@ int parse(Edit* edit, EditCmdCtx& ctx, const char* text) {
         edit->extendPending = false;
         if (r != 1) return 0;
         p = findNextSemi(*w == '"' || *w == '{' ? w : w + n);
+        if (sub.moveTo && sub.moveTo != edit && alive(sub.moveTo)) {
+            // The rest of the string, and of every block around it, goes to the other editor.
+            ctx.moveTo = sub.moveTo;
+            const char* q = p;
+            while (*q == ' ' || *q == '\t' || *q == ';' || *q == '\n') q++;
+            if (!*q || *q == '}') return 1;
+            EditCmdCtx rest = ctx;
+            rest.text = p;
+            rest.moveTo = nullptr;
+            rest.msgWindow = sub.moveTo->top;
+            int result = EditParseCmd(sub.moveTo, rest);
+            ctx.count = rest.count;
+            if (rest.moveTo) ctx.moveTo = rest.moveTo;
+            return result;
+        }
     }
 }
 
@@ -705,6 +720,11 @@ int buttonEvent(Edit* edit, WEvent& ev, bool margin) {
             scrollLines(edit, ev.button == 4 ? -3 : 3);
             return 1;
         }
+        // The toolkit held this press back to count clicks, but its first click already ran
+        // when it happened: only a double or triple click has more to do.
+        bool ranAtOnce = edit->pressRanAtOnce;
+        edit->pressRanAtOnce = false;
+        if (ranAtOnce && ev.clicks <= 1) return 1;
         WSetFocusChild(edit->view.window);
         if (!WInputAllowed(edit->view.window)) {
             WBeep();
@@ -743,6 +763,15 @@ int buttonEvent(Edit* edit, WEvent& ev, bool margin) {
 
 } // namespace editparse
 using namespace editparse;
+
+int EditPressAtOnce(Edit* edit, WEvent& ev) {
+    if (ev.kind != WE_BUTTON || ev.direction <= 0 || ev.button > 3) return 1;
+    editEventTime = ev.time;
+    edit->pressRanAtOnce = false;
+    int r = buttonEvent(edit, ev, false);
+    if (alive(edit)) edit->pressRanAtOnce = true;
+    return r;
+}
 
 int EditEventParse(Edit* edit, WEvent& ev) {
     editEventTime = ev.time;

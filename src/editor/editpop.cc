@@ -47,7 +47,10 @@ void unlinkPopFromFile(EditPop* p) {
 void showPopped(Edit* edit, EditPop* p) {
     EditUnlinkFile(edit);
     EditLinkFile(edit, p->file);
-    if (p->file->stub) LoadStubFile(p->file);
+    if (p->file->stub)
+        LoadStubFile(p->file);
+    else if (!edit->skipFileCheck)
+        EditFileCheck(edit, p->file); // the alternate file may have changed on disk meanwhile
     int64_t lines = p->file->nLines;
     int64_t line = std::clamp<int64_t>(p->cursorLine, 1, std::max<int64_t>(1, lines + 1));
     for (Selection& s : edit->view.sel) {
@@ -75,8 +78,8 @@ int popTop(Edit* edit, bool ask) {
     bool unload = false;
     if (ask && old && shownOnlyHere(edit, old) && old != p->file) {
         if (old->modified && !old->internal) {
-            // The "Save Changes?" question is not built yet: the changes stay loaded.
-            unload = false;
+            if (!EditQuerySaveFile(edit, old)) return 0;
+            unload = !old->modified;
         }
     }
     edit->pops = p->next;

@@ -3,11 +3,16 @@
 #include <algorithm>
 #include <time.h>
 
+#include <string>
+
 #include "buffer/file.h"
 #include "buffer/notify.h"
+#include "config/switches.h"
 #include "editor/edit.h"
 #include "editor/editcmd.h"
+#include "runtime/error.h"
 #include "toolkit/longwork.h"
+#include "toolkit/toolkit.h"
 
 namespace {
 
@@ -97,10 +102,32 @@ struct EditorViews final : FileViews {
 };
 EditorViews editorViews;
 
+// A fatal error's text goes to the message line of every editor window (or, with none open
+// yet, to the program's own message output).
+void messageLines(const char* text) {
+    std::string line = text ? text : "";
+    while (!line.empty() && line.back() == '\n') line.pop_back();
+    bool shown = false;
+    for (ContextWindow* cw = NextEditContext(); cw; cw = cw->next) {
+        if (cw->kind != CW_EDIT) continue;
+        EditSetMsg(static_cast<Edit*>(cw->data), line.c_str());
+        shown = true;
+    }
+    if (!shown) WMessage(text);
+}
+
+bool guiMprintf() {
+    return debugFlag[XSW_GUIMPRINTF] != 0;
+}
+
 } // namespace
 
 void EditInstallFileLinks() {
     fileViews.install(&editorViews);
+    err_sink.messageLines = messageLines;
+    err_sink.guiMprintf = guiMprintf;
+    // The message-list window is not built: the program's messages go to the message lines.
+    err_sink.messageList = messageLines;
     wProgressShow = EditShowProgress;
     EditCmdInit();
 }

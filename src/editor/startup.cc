@@ -12,8 +12,8 @@
 
 #include "buffer/file.h"
 #include "buffer/journal.h"
-#include "buffer/tags.h"
 #include "buffer/registry.h"
+#include "buffer/tags.h"
 #include "config/bindings.h"
 #include "config/cfg.h"
 #include "config/options.h"
@@ -49,7 +49,8 @@ void enable_ISDN_mode(int level) {
     }
     if (level >= 2) debugFlag[XSW_DISPLAY2] = 0;
     if (level >= 8) debugFlag[XSW_PICTUREBUTTONS] = 0;
-    if (level >= 9) colorsyntax = 0;
+    // Level 9 also turns syntax colouring off, once the configuration has been read (which
+    // would otherwise turn it on again): see qe_main.
 }
 
 static void readSwitchFile() {
@@ -92,6 +93,16 @@ void init_prior_to_gui(int* argc, char** argv) {
     for (int i = 1; i < *argc; i++) {
         char* w = argv[i];
         bool isX = strcmp(w, "-X") == 0, isZ = strcmp(w, "-Z") == 0;
+        // "-Xname" and "-Zname" in one word are the same as "-X name" and "-Z name".
+        bool joined = (strncmp(w, "-X", 2) == 0 || strncmp(w, "-Z", 2) == 0) && w[2];
+        if (joined) {
+            int index = GetXSwitchIndex(w + 2);
+            if (index < 0)
+                gen_warning("Ignoring unknown switch \"-X%s\"", w + 2);
+            else
+                debugFlag[index] = w[1] == 'X' ? 1 : 0;
+            continue;
+        }
         if ((isX && i + 1 < *argc) || isZ) {
             const char* name = i + 1 < *argc ? argv[++i] : "";
             int index = GetXSwitchIndex(name);
@@ -351,6 +362,7 @@ void qe_main(int argc, char** argv) {
         if (!XWindowsOn) gen_errorexit(1, "Failed to attach to windowing system\n");
         EditInitColouring();
         cfg_StartupConfiguration(process_default_config_file);
+        if (ISDN_mode >= 9) colorsyntax = 0;
         EditInstallOptionWatch();
         EditApplyToolkitSettings();
         seam_CheckInstalled(); // every crossing the program needs is installed by now

@@ -27,6 +27,7 @@ struct WBackend {
     virtual void setName(WWindow*) {}
     virtual void setCursor(WWindow*) {}
     virtual void raise(WWindow*) {}
+    virtual void takeFocus(WWindow*) {}
     virtual void setBackground(WWindow*) {}
     virtual void setProperty(WWindow*, const char* /*name*/, const std::string& /*value*/) {}
     // A dialogue (or menu when menu is set) that belongs to the top-level window parent.

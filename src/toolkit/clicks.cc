@@ -63,7 +63,17 @@ void WClickTimingCheck() {
     if (pend.active && WCheckTimeout(pend.endSec, pend.endMs) == 0) WClickFlush();
 }
 
+// Wheel notches (buttons 4 to 7) are steps, not clicks: each one arrives on its own.
+static bool isWheel(const WEvent& ev) {
+    return ev.button >= 4 && ev.button <= 7;
+}
+
 int WClickEvent(WEvent& ev) {
+    if (ev.direction != 0 && isWheel(ev)) {
+        int f = WClickFlush();
+        ev.clicks = 1;
+        return deliverRaw(ev) && f;
+    }
     WRegistration* r = registrationOf(ev);
     bool holds = r && r->click;
     int distance = abs(ev.x - pend.x) + abs(ev.y - pend.y);

@@ -46,6 +46,11 @@ int dialogEvent(WEvent& ev, void* data) {
                      d->win->height - 2 * WDLG_MARGIN);
         drawBackground(d);
         break;
+    case WE_MAP:
+        // A dialogue takes the keyboard when it appears: a question asked before any window
+        // has it (the crash-recovery question at start-up) must still hear its keys.
+        if (ev.state) WTakeFocus(d->win);
+        break;
     case WE_CLOSE:
         WDialogDismiss(d, d->cancelResult);
         break;

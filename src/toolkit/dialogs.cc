@@ -229,9 +229,15 @@ int FileChooseDialogue(const char* title, const char* confirm, const char* start
     if (!wBackend) return 0;
     std::string purpose = title ? title : "";
     Chooser c;
-    if (startDir && *startDir && std::string(startDir) != ".")
+    if (startDir && *startDir && std::string(startDir) != ".") {
+        // Started at a file (Save As starts at the File's name): its directory, so that a
+        // plain name lands beside it.
         c.dir = startDir;
-    else if (rememberedDirs().count(purpose))
+        if (!isDir(c.dir)) {
+            size_t slash = c.dir.rfind('/');
+            c.dir = slash == std::string::npos ? "." : slash == 0 ? "/" : c.dir.substr(0, slash);
+        }
+    } else if (rememberedDirs().count(purpose))
         c.dir = rememberedDirs()[purpose];
     else
         c.dir = ".";

@@ -202,6 +202,10 @@ void WRaiseWindow(WWindow* win) {
     if (wBackend) wBackend->raise(win);
 }
 
+void WTakeFocus(WWindow* win) {
+    if (wBackend && win) wBackend->takeFocus(win);
+}
+
 void WSetBackground(WWindow* win, WColor colour) {
     win->background = colour;
     if (wBackend) wBackend->setBackground(win);

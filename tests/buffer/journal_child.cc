@@ -20,6 +20,7 @@
 #include "buffer/file.h"
 #include "buffer/journal.h"
 #include "buffer/registry.h"
+#include "buffer/undo.h"
 #include "config/switches.h"
 #include "editor/startup.h"
 #include "runtime/gen.h"
@@ -46,7 +47,8 @@ static int edit(const char* name, unsigned seed) {
     File* f = FileFFile(name);
     if (!f || incr_AcquireLock(f) != 1) return 2;
     std::string cur = std::string(name) + ".cur", next = std::string(name) + ".next";
-    writeAtomically(cur, textOf(f));
+    const std::string disk = textOf(f);
+    writeAtomically(cur, disk);
     std::mt19937 rng(seed);
     for (;;) {
         for (int k = (int)(rng() % 8) + 1; k > 0; k--) {
@@ -57,9 +59,20 @@ static int edit(const char* name, unsigned seed) {
             int cE = (int)(rng() % 10);
             static const char* texts[] = {"", "x", "typed", "two\nlines", "\n", "end\n"};
             const char* t = texts[rng() % 6];
-            if (rng() % 6 == 0)
+            if (rng() % 6 == 0) {
+                // An undo back to the text on disk drops the journal: from then on the disk
+                // text is what a recovery must find. It is announced as the write under way
+                // before the undo and becomes the last write after it, so that a kill at any
+                // point in between finds it on record.
+                UndoRec* after = f->undo ? f->undo->next : nullptr;
+                bool toDisk = f->haslock && f->undo &&
+                              (after ? (after->flags & UNDO_SAVED) != 0 : f->undoBottomOnDisk);
+                if (toDisk) writeAtomically(next, disk);
+                bool locked = f->haslock;
                 FileUndo(f, nullptr, 0);
-            else
+                if (toDisk != (locked && !f->haslock)) return 5; // the journal went otherwise
+                if (toDisk) rename(next.c_str(), cur.c_str());
+            } else
                 FileChange(f, nullptr, 0, lS, cS, lE, cE, t, (int64_t)strlen(t), 1);
         }
         if (!f->haslock && incr_AcquireLock(f) != 1) return 3; // undone back to the disk

@@ -180,10 +180,12 @@ TEST_F(EditWin, ClosingWithUnsavedChangesAsksAndCanBeRefused) {
     std::string a = write("a.c", "a\n");
     Edit* e = NewEdit(a.c_str(), 0, 1, 0);
     e->view.file->modified = true;
-    WQueueAnswer("no");
+    WQueueAnswer("yes"); // not one of the answers: nothing is given up
+    EXPECT_EQ(EditClose(e), 0);
+    WQueueAnswer("Cancel");
     EXPECT_EQ(EditClose(e), 0);
     EXPECT_EQ(NextEditContext(), &e->cw);
-    WQueueAnswer("yes");
+    WQueueAnswer("Discard");
     EXPECT_EQ(EditClose(e), 1);
     EXPECT_EQ(NextEditContext(), nullptr);
 }

@@ -238,6 +238,10 @@ struct X11Backend : WBackend {
             XMapRaised(xs.dpy, xid(w));
     }
 
+    void takeFocus(WWindow* w) override {
+        XSetInputFocus(xs.dpy, xid(w), RevertToParent, CurrentTime);
+    }
+
     void moveResize(WWindow* w) override {
         XMoveResizeWindow(xs.dpy, xid(w), w->x, w->y, (unsigned)w->width, (unsigned)w->height);
     }

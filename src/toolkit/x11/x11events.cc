@@ -15,6 +15,8 @@ WWindow* windowOf(Window w) {
 }
 
 int keyCodeOf(KeySym ks) {
+    // Shift+Tab arrives as ISO_Left_Tab (with Shift held): it is Tab to every binding.
+    if (ks == XK_ISO_Left_Tab) ks = XK_Tab;
     if (ks < 256) return (int)ks;
     if (ks == XK_ISO_Left_Tab) return 256 + (XK_Tab & 0xff); // Shift+Tab, with Shift held
     if (ks >= 0xff00 && ks <= 0xffff) return (int)(ks & 0xff) + 256;

@@ -1,0 +1,122 @@
+#!/bin/sh
+# Clicks in qe on a real X server, made by xdotool as a user's mouse makes them (one press and
+# one release per click; qe counts them): a single click moves the cursor while the toolkit is
+# still waiting for a second one, a double click selects the clicked word and a triple click
+# the clicked line wherever the cursor was, a click in the selection margin selects its line,
+# and every notch of a fast wheel turn scrolls.
+# Usage: clicks.sh QE
+abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
+qe=$(abs "$1")
+[ -x "$qe" ] || { echo "FAIL: $qe is not a program"; exit 1; }
+for tool in Xvfb xdotool xprop xwininfo; do
+    command -v $tool >/dev/null 2>&1 || { echo "FAIL: $tool is not installed"; exit 1; }
+done
+
+. "$(dirname "$0")/common.sh"
+start_xvfb 1280x1024x24
+work=$(mktemp -d)
+pid=""
+cleanup() {
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null
+    kill $xvfb 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+cd "$work" || exit 1
+
+# A ten-second click pause: a cursor that moves before it ends moved at the press itself, on
+# however slow a machine.
+HOME=$work
+export HOME
+mkdir .tql
+echo "clickpause 100" > .tql/qe.cfg
+
+text_area() {
+    xwininfo -id "$1" -children | sed -n 's/.*: ()  *\([0-9]*\)x\([0-9]*\)+\([0-9]*\)+\([0-9]*\) .*/\1 \2 \3 \4/p' |
+        awk '{ if ($1 * $2 > best) { best = $1 * $2; g = $0 } } END { print g }'
+}
+# Window-relative pointer position of line $2 (from 1, the view at the top), column $3; a
+# column of -1 is the selection margin left of the text.
+cell() {
+    set -- $(text_area "$1") "$2" "$3"
+    fw=$((($1 - 2) / 80))
+    fh=$(($2 / 32))
+    if [ "$6" -lt 0 ]; then x=$(($3 - 6)); else x=$(($3 + $6 * fw + fw / 2)); fi
+    echo $x $(($4 + ($5 - 1) * fh + fh / 2))
+}
+pointer() { xdotool mousemove --window "$1" $(cell "$1" "$2" "$3") 2>/dev/null; sleep 0.2; }
+# Waits up to $3 seconds for field $2 of window $1 to read $4; prints what it read last.
+await() {
+    t=0
+    while [ $t -lt $(($3 * 10)) ]; do
+        v=$(field "$1" "$2")
+        [ "$v" = "$4" ] && break
+        sleep 0.1
+        t=$((t + 1))
+    done
+    echo "$v"
+}
+# Anything but a click ends the wait for further clicks at once: a lone Control key press.
+settle() { xdotool key --window "$1" Control_L 2>/dev/null; sleep 0.3; }
+
+i=1
+while [ $i -le 100 ]; do echo "line $i alpha beta gamma"; i=$((i + 1)); done > c.txt
+"$qe" c.txt > qe.out 2>&1 &
+pid=$!
+w=$(window_named c.txt) || { bad "start" "no window c.txt"; exit 1; }
+sleep 0.5
+
+# ---- a single click moves the cursor at once ----
+pointer "$w" 3 9
+start=$(date +%s)
+xdotool click 1 2>/dev/null
+got=$(await "$w" sel 8 "3,9-3,9")
+took=$(($(date +%s) - start))
+if [ "$got" = "3,9-3,9" ] && [ $took -lt 9 ]; then
+    ok "a single click moves the cursor before the click pause ends"
+else
+    bad "single click" "sel $got after ${took} s"
+fi
+settle "$w"
+
+# ---- double and triple clicks select the clicked word and line ----
+xdotool key --window "$w" control+Home Down Down Down Down Down Down Down End 2>/dev/null
+sleep 0.3
+pointer "$w" 2 14
+xdotool click --repeat 2 --delay 100 1 2>/dev/null
+sleep 0.3
+settle "$w"
+got=$(await "$w" sel 5 "2,13-2,18")
+[ "$got" = "2,13-2,18" ] && ok "a double click selects the clicked word" ||
+    bad "double click" "sel $got, want 2,13-2,18"
+xdotool key --window "$w" control+Home Down Down Down Down Down Down Down End 2>/dev/null
+sleep 0.3
+pointer "$w" 4 2
+xdotool click --repeat 3 --delay 100 1 2>/dev/null
+sleep 0.3
+settle "$w"
+got=$(await "$w" sel 5 "4,0-5,0")
+[ "$got" = "4,0-5,0" ] && ok "a triple click selects the clicked line" ||
+    bad "triple click" "sel $got, want 4,0-5,0"
+
+# ---- the selection margin ----
+pointer "$w" 6 -1
+xdotool click 1 2>/dev/null
+sleep 0.3
+settle "$w"
+got=$(await "$w" sel 5 "6,0-7,0")
+[ "$got" = "6,0-7,0" ] && ok "a click in the selection margin selects its line" ||
+    bad "margin click" "sel $got, want 6,0-7,0"
+
+# ---- every wheel notch scrolls, however fast they come ----
+pointer "$w" 10 5
+top0=$(field "$w" top)
+xdotool click --repeat 5 --delay 5 5 2>/dev/null
+want=$((top0 + 15))
+got=$(await "$w" top 5 "$want")
+[ "$got" = "$want" ] && ok "five quick wheel notches scroll fifteen lines" ||
+    bad "wheel" "top $top0 -> $got, want $want"
+
+kill $pid 2>/dev/null
+echo "$pass passed, $fail failed"
+[ $fail -eq 0 ]
