@@ -8,21 +8,8 @@
 abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
 qe=$(abs "$1")
 [ -x "$qe" ] || { echo "FAIL: $qe is not a program"; exit 1; }
-for tool in Xvfb xdotool xprop xwininfo; do
-    command -v $tool >/dev/null 2>&1 || { echo "FAIL: $tool is not installed"; exit 1; }
-done
-
 . "$(dirname "$0")/common.sh"
-start_xvfb 1280x1024x24
-work=$(mktemp -d)
-pid=""
-cleanup() {
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null
-    kill $xvfb 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-cd "$work" || exit 1
+x11_begin 1280x1024x24
 
 # A ten-second click pause: a cursor that moves before it ends moved at the press itself, on
 # however slow a machine.

@@ -11,6 +11,27 @@ bad() { fail=$((fail + 1)); printf 'FAIL %s: %s\n' "$1" "$2"; }
 NOSPLASH=1
 export NOSPLASH
 
+# x11_begin SIZE [TOOL...] checks that the tools are installed, starts the Xvfb and enters a
+# scratch directory $work; at exit the processes in $pids and $pid, then the server, are
+# killed and $work removed.
+x11_begin() {
+    size=$1
+    shift
+    for tool in Xvfb xdotool xprop xwininfo "$@"; do
+        command -v $tool >/dev/null 2>&1 || { echo "FAIL: $tool is not installed"; exit 1; }
+    done
+    start_xvfb "$size"
+    work=$(mktemp -d)
+    pids=""
+    trap x11_end EXIT
+    cd "$work" || exit 1
+}
+x11_end() {
+    for p in $pids $pid; do kill "$p" 2>/dev/null; done
+    kill $xvfb 2>/dev/null
+    rm -rf "$work"
+}
+
 # start_xvfb SIZE starts a private Xvfb on a display number the server picks itself, so that
 # scripts run in parallel never share one; it exports DISPLAY and sets xvfb to its process id.
 start_xvfb() {

@@ -8,21 +8,8 @@
 abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
 qe=$(abs "$1")
 [ -x "$qe" ] || { echo "FAIL: $qe is not a program"; exit 1; }
-for tool in Xvfb xdotool xprop xwininfo openbox; do
-    command -v $tool >/dev/null 2>&1 || { echo "FAIL: $tool is not installed"; exit 1; }
-done
-
 . "$(dirname "$0")/common.sh"
-start_xvfb 1024x768x24
-work=$(mktemp -d)
-pids=""
-cleanup() {
-    for p in $pids; do kill "$p" 2>/dev/null; done
-    kill $xvfb 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-cd "$work" || exit 1
+x11_begin 1024x768x24 openbox
 openbox >/dev/null 2>&1 &
 pids="$pids $!"
 sleep 1
