@@ -84,8 +84,9 @@ t0=$(ticks $pid)
 sleep 10
 t1=$(ticks $pid)
 used=$((t1 - t0))
-# Under 1% of 10 s.
-if [ $used -lt $((hz / 10)) ]; then
+# At most 1% of 10 s: the kernel charges whole ticks, so a loaded machine can round an idle
+# loop up to the limit itself.
+if [ $used -le $((hz / 10)) ]; then
     ok "idle with two windows: $used ticks of $((hz * 10)) in 10 s"
 else
     bad "idle CPU" "$used ticks of $((hz * 10)) in 10 s"
