@@ -66,48 +66,105 @@ void FileFindMaxWidth(File* file) {
     }
 }
 
-int LineCols(const char* text, int len, int index) {
+int LineTabSize() {
+    return tabsize > 0 ? tabsize : 8;
+}
+
+int LineCols(const char* text, int len, int index, bool utf8) {
     const int64_t limit = INT_MAX / 2;
     int64_t col = 0;
     int n = index < len ? index : len;
-    // Without tabs a byte is a column; memchr finds that out far faster than the walk below,
-    // and the cursor's column is asked for on every keystroke in lines of any length.
+    // Without tabs (and, in UTF-8, without multi-byte characters) a byte is a column; memchr
+    // finds that out far faster than the walk below, and the cursor's column is asked for on
+    // every keystroke in lines of any length.
     int i = 0;
     if (n > 0) {
         const void* tab = memchr(text, '\t', (size_t)n);
         i = tab ? (int)((const char*)tab - text) : n;
+        if (utf8) i = (int)Utf8NextHigh(text, 0, (size_t)i);
         col = i;
     }
-    for (; i < n && col < limit; i++) {
-        if (text[i] == '\t')
-            col = tabStop((int)col);
-        else
-            col++;
+    const int ts = LineTabSize();
+    while (i < n && col < limit) {
+        LineChar c = LineCharAt(text, len, i, col, utf8, ts);
+        col = c.next;
+        i += c.bytes;
     }
     if (index > len) col += index - len;
     return (int)(col < limit ? col : limit);
 }
 
-int LineIndexAtCol(const char* text, int len, int from, int want) {
-    // The columns only grow along the line: walk it once to the last byte at or before want.
+int LineIndexAtCol(const char* text, int len, int from, int want, bool utf8) {
+    // The columns only grow along the line: walk it once to the last boundary at or before
+    // want (past the combining marks of the character there).
     int at = 0;
-    if (!memchr(text, '\t', (size_t)len)) {
+    bool plain = !memchr(text, '\t', (size_t)len) &&
+                 (!utf8 || Utf8NextHigh(text, 0, (size_t)len) == (size_t)len);
+    if (plain) {
         at = want < len ? want : len;
     } else {
+        const int ts = LineTabSize();
         int64_t col = 0;
         while (at < len) {
-            int64_t next = text[at] == '\t' ? tabStop((int)col) : col + 1;
-            if (next > want) break;
-            col = next;
-            at++;
+            LineChar c = LineCharAt(text, len, at, col, utf8, ts);
+            if (c.next > want) break;
+            col = c.next;
+            at += c.bytes;
         }
     }
     return at > from ? at : from;
 }
 
+namespace {
+
+// The start of the sequence holding byte i, when i is inside a well-formed one; else i.
+int sequenceStart(const char* text, int len, int i) {
+    for (int k = 1; k <= 3 && i - k >= 0; k++) {
+        unsigned char b = (unsigned char)text[i - k];
+        if ((b & 0xC0) == 0x80) continue;
+        char32_t c;
+        int n = Utf8Decode(text + i - k, (size_t)(len - (i - k)), &c);
+        return c != kUtf8Invalid && n > k ? i - k : i;
+    }
+    return i;
+}
+
+bool isMark(const char* text, int len, int i) {
+    if (i >= len || (unsigned char)text[i] < 0x80) return false;
+    char32_t c;
+    Utf8Decode(text + i, (size_t)(len - i), &c);
+    return c != kUtf8Invalid && Utf8Width(c) == 0;
+}
+
+} // namespace
+
+int LineCharStart(const char* text, int len, int i, bool utf8) {
+    if (!utf8 || i <= 0 || i >= len) return i;
+    i = sequenceStart(text, len, i);
+    // A mark belongs to the character before it.
+    while (i > 0 && isMark(text, len, i)) i = sequenceStart(text, len, i - 1);
+    return i;
+}
+
+int LineNextChar(const char* text, int len, int i, bool utf8) {
+    if (!utf8 || i >= len) return i + 1;
+    char32_t c;
+    i += Utf8Decode(text + i, (size_t)(len - i), &c);
+    while (i < len && isMark(text, len, i)) i += Utf8Decode(text + i, (size_t)(len - i), &c);
+    return i;
+}
+
+int LinePrevChar(const char* text, int len, int i, bool utf8) {
+    if (i <= 0) return 0;
+    if (!utf8 || i > len) return i - 1;
+    return LineCharStart(text, len, i - 1, utf8);
+}
+
 void FileLineCols(File* file, Line* line1, Line* line2, int* col1, int* col2) {
-    if (line1 && col1) *col1 = LineCols(FileLineText(file, line1), line1->len, *col1);
-    if (line2 && col2) *col2 = LineCols(FileLineText(file, line2), line2->len, *col2);
+    if (line1 && col1)
+        *col1 = LineCols(FileLineText(file, line1), line1->len, *col1, file->utf8);
+    if (line2 && col2)
+        *col2 = LineCols(FileLineText(file, line2), line2->len, *col2, file->utf8);
 }
 
 int64_t FileCurrentSize(File* file) {
@@ -170,18 +227,22 @@ char* FileRectToStr(File* file, Line* hint, int64_t hintNo, int64_t l1, int c1, 
         const char* text = FileLineText(file, l);
         int col = 0;
         bool cut = false;
-        for (int i = 0; i < l->len && col < right; i++) {
-            int next = text[i] == '\t' ? tabStop(col) : col + 1;
-            if (text[i] == '\t') {
-                if (next > right && col >= left) {
-                    cut = true; // a tab crossing the right edge ends the piece
-                    break;
-                }
-                for (int c = col > left ? col : left; c < next && c < right; c++) s += ' ';
-            } else if (col >= left) {
-                s += text[i];
+        const int ts = LineTabSize();
+        for (int i = 0; i < l->len && col < right;) {
+            LineChar c = LineCharAt(text, l->len, i, col, file->utf8, ts);
+            int next = (int)c.next;
+            if (text[i] == '\t' && next > right && col >= left) {
+                cut = true; // a tab crossing the right edge ends the piece
+                break;
+            }
+            if (col >= left && next <= right && text[i] != '\t') {
+                s.append(text + i, (size_t)c.bytes);
+            } else if (next > left) {
+                // A tab, or a wide character the edge cuts, leaves its cells inside as blanks.
+                for (int k = col > left ? col : left; k < next && k < right; k++) s += ' ';
             }
             col = next;
+            i += c.bytes;
         }
         if (!cut)
             for (int c = col > left ? col : left; c < right; c++) s += ' ';

@@ -98,6 +98,9 @@ struct File {
     bool notAFile = false;       // a scratch buffer, never saved as a file
     bool internal = false;
     bool dosMode = false;
+    // Shown and edited as UTF-8: the file was valid UTF-8 when loaded (an empty File is).
+    // Otherwise each byte is one character, as in Latin-1.
+    bool utf8 = true;
     bool loadedAsDos = false;
     bool consistentEnds = false;
     bool wordWrap = false;
@@ -144,7 +147,9 @@ void FileInstanciateLine(File* file, Line* line);
 void FileSetMaxW(File* file, Line* line);
 void FileFindMaxWidth(File* file);
 void FileLineCols(File* file, Line* line1, Line* line2, int* col1, int* col2);
-int LineCols(const char* text, int len, int index); // display column of byte index
+// The display column of byte index `index` of a line (bytes past the end count one each);
+// utf8: the File's characters are UTF-8 (its `utf8`).
+int LineCols(const char* text, int len, int index, bool utf8);
 int LineWidth(const char* text, int len);           // a line's width as maxWidth counts it
 // The width of a line of width w (as LineWidth counts it) once these bytes are appended.
 int LineWidthFrom(int w, const char* text, int len);

@@ -18,6 +18,7 @@
 #include "config/switches.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
+#include "runtime/utf8.h"
 #include "toolkit/longwork.h"
 #include "toolkit/toolkit.h"
 
@@ -147,6 +148,8 @@ int FileLoad(File* file, int tempFd, int srcFd, int64_t startOffset, Line* befor
     size_t lastLen = 0;
     int64_t lastBase = startOffset;
     bool endsWithLf = true;
+    // Whether the File is shown as UTF-8 is settled by a load into an empty File.
+    Utf8Checker utf8;
     // A long load shows how far it got and stops on Escape (or a signal to end).
     struct stat srcStat;
     int64_t total = fstat(srcFd, &srcStat) == 0 ? (int64_t)srcStat.st_size : 0;
@@ -178,6 +181,7 @@ int FileLoad(File* file, int tempFd, int srcFd, int64_t startOffset, Line* befor
             return 0;
         }
         split.scan(buf, n, tempOff);
+        if (measured) utf8.feed(buf, n);
         if (n) {
             lastLen = n;
             lastBase = tempOff;
@@ -196,6 +200,7 @@ int FileLoad(File* file, int tempFd, int srcFd, int64_t startOffset, Line* befor
     file->cacheLen = (int64_t)lastLen;
     if (!endsWithLf && tempOff > split.lineStart) split.endLine(tempOff);
     if (!measured) file->widestOff = -1;
+    if (measured) file->utf8 = utf8.finish();
     close(srcFd);
     if (split.tooLong) {
         QuorlError(1, "Line longer than 2 GB cut short in %s", file->name ? file->name : "file");
@@ -387,6 +392,7 @@ File* FileFString(File* file, const char* bytes, int64_t length) {
     file->cacheLen = length;
     file->cacheBase = 0;
     file->internal = true;
+    file->utf8 = Utf8Valid(bytes, (size_t)length);
     file->language = languageOf(file->name);
     int64_t start = 0;
     for (int64_t i = 0; i < length; i++) {

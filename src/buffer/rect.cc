@@ -6,10 +6,23 @@
 #include "buffer/file.h"
 #include "config/options.h"
 
-static int nextCol(char ch, int col) {
-    int t = tabsize > 0 ? tabsize : 8;
-    return ch == '\t' ? t * ((col + t) / t) : col + 1;
+#include "buffer/columns.h"
+
+namespace {
+
+// Walks a line's characters from its start while the character at i ends at or before
+// column `upto`; i and c are left at the first that does not, and its start column.
+void walkTo(const File* file, const char* p, int len, int upto, int& i, int& c) {
+    const int ts = LineTabSize();
+    while (i < len) {
+        LineChar ch = LineCharAt(p, len, i, c, file->utf8, ts);
+        if (ch.next > upto) break;
+        c = (int)ch.next;
+        i += ch.bytes;
+    }
 }
+
+} // namespace
 
 int FileRectPaste(File* file, Line* hint, int64_t hintNo, int64_t line, int col,
                   const char* text, int64_t textLen) {
@@ -19,7 +32,7 @@ int FileRectPaste(File* file, Line* hint, int64_t hintNo, int64_t line, int col,
     Line* at = FileLine(file, line, hint, hintNo);
     int64_t atNo = line;
     int x = col;
-    if (at && line <= file->nLines) x = LineCols(FileLineText(file, at), at->len, col);
+    if (at && line <= file->nLines) x = LineCols(FileLineText(file, at), at->len, col, file->utf8);
     UndoGroup group(file, 0);
     group.lS = line, group.cS = col, group.lE = line, group.cE = col;
     int64_t start = 0, k = 0;
@@ -42,13 +55,17 @@ int FileRectPaste(File* file, Line* hint, int64_t hintNo, int64_t line, int col,
         at = l, atNo = n; // the hint follows the rows
         const char* p = FileLineText(file, l);
         int c = 0, i = 0;
-        while (i < l->len && nextCol(p[i], c) <= x) c = nextCol(p[i++], c);
+        walkTo(file, p, l->len, x, i, c);
         std::string piece;
         int from = i, to = i;
-        if (c < x && i < l->len) { // a tab straddles the column: split it into blanks
-            int next = nextCol(p[i], c);
+        if (c < x && i < l->len && p[i] == '\t') { // a tab straddles the column: split it
+            int next = LineCharAt(p, l->len, i, c, false, LineTabSize()).next;
             piece = std::string((size_t)(x - c), ' ') + row + std::string((size_t)(next - x), ' ');
             to = i + 1;
+        } else if (c < x && i < l->len) { // a wide character straddles it: the row goes after
+            LineChar ch = LineCharAt(p, l->len, i, c, file->utf8, LineTabSize());
+            from = to = i + ch.bytes;
+            piece = row;
         } else {
             piece = std::string((size_t)(x - c), ' ') + row;
         }
@@ -79,10 +96,16 @@ int FileRectDel(File* file, Line* hint, int64_t hintNo, int64_t lS, int cS, int6
     for (int64_t n = lS; l && n <= lE; n++) {
         const char* p = FileLineText(file, l);
         int c = 0, i = 0;
-        while (i < l->len && nextCol(p[i], c) <= left) c = nextCol(p[i++], c);
+        walkTo(file, p, l->len, left, i, c);
         int from = i, pad = c < left && i < l->len ? left - c : 0;
-        while (i < l->len && c < right) c = nextCol(p[i++], c);
-        if (c > right) pad += c - right; // a tab crossing the right edge keeps its outer part
+        const int ts = LineTabSize();
+        while (i < l->len && c < right) {
+            LineChar ch = LineCharAt(p, l->len, i, c, file->utf8, ts);
+            c = (int)ch.next;
+            i += ch.bytes;
+        }
+        // A tab (or wide character) crossing the right edge keeps its outer part as blanks.
+        if (c > right) pad += c - right;
         Line* next = l->next;
         if (i > from) {
             std::string blanks((size_t)pad, ' ');

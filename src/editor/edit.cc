@@ -17,6 +17,7 @@
 #include "runtime/error.h"
 #include "runtime/gen.h"
 #include "editor/editmenus.h"
+#include "toolkit/cmdline.h"
 #include "toolkit/menu.h"
 #include "toolkit/scrollbar.h"
 #include "toolkit/widgets.h"
@@ -264,8 +265,8 @@ void EditLayout(Edit* edit) {
         int x = 4;
         WMoveResize(edit->lineField->win, x, y, 14 * fw, h);
         x += 14 * fw + 4;
-        WMoveResize(edit->status, x, y, 18 * fw, h);
-        x += 18 * fw + 4;
+        WMoveResize(edit->status, x, y, 24 * fw, h);
+        x += 24 * fw + 4;
         int right = W - 4 - 2 * (fh + 6) - 4 - 14 * fw - 4;
         WMoveResize(edit->nameField->win, x, y, std::max(4 * fw, right - x), h);
         x = std::max(x + 4 * fw, right) + 4;
@@ -353,13 +354,18 @@ Edit* EditCreate(WWindow* parent, int x, int y, int width, int height, const cha
 }
 
 // The size a new top-level editor window gets: editwidth x editheight characters of text.
-static void newWindowSize(int& width, int& height) {
+// -geometry on the command line sizes the first one. Also the window's size without text,
+// from which the window manager resizes it in steps of one character.
+static void newWindowSize(int& width, int& height, int& baseWidth, int& baseHeight) {
     int fh = WFontHeight(), fw = WFontWidth();
     int sbw = std::max(1, scrollbarwidth);
     int marginW = SelectionMarginWidth > 0 ? SelectionMarginWidth : 0;
-    width = std::max(20, editwidth) * fw + sbw + marginW + 2;
-    height = std::max(3, editheight) * fh + sbw + titleHeight() + messageHeight() +
-             WMenuBarHeight();
+    int cols = editwidth, rows = editheight;
+    WTakeGeometry(&cols, &rows);
+    baseWidth = sbw + marginW + 2;
+    baseHeight = sbw + titleHeight() + messageHeight() + WMenuBarHeight();
+    width = std::max(20, cols) * fw + baseWidth;
+    height = std::max(3, rows) * fh + baseHeight;
 }
 
 Edit* _NewEditWithBufferSwitch(const char* name, File* file, int64_t line, int isTagLine,
@@ -373,9 +379,11 @@ Edit* _NewEditWithBufferSwitch(const char* name, File* file, int64_t line, int i
     struct stat st;
     if (file->name && !file->internal && stat(file->name, &st) == 0)
         file->readOnly = file->readOnly || access(file->name, W_OK) != 0;
-    int width, height;
-    newWindowSize(width, height);
-    Edit* edit = EditCreate(nullptr, 0, 0, width, height, "editor", file, 0, 1, 0);
+    int width, height, baseWidth, baseHeight, x = 0, y = 0;
+    newWindowSize(width, height, baseWidth, baseHeight);
+    WGeometryPlace(width, height, &x, &y);
+    Edit* edit = EditCreate(nullptr, x, y, width, height, "editor", file, 0, 1, 0);
+    WSetResizeCells(edit->top, baseWidth, baseHeight);
     WMapWindow(edit->top);
     EditAttachFile(edit, file, line, isTagLine);
     EditRedraw(edit);

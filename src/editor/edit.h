@@ -45,6 +45,7 @@ struct EditView {
     int prevGoalX = -1;         // the previous event's goal
     int64_t shownLine = -1;     // what the title bar shows, so it is only redrawn on change
     int shownCol = -1;
+    bool shownUtf8 = false;
     int64_t shownCount = -1;
 };
 

@@ -80,6 +80,11 @@ void EditPositionAt(Edit* edit, int x, int y, int64_t& line, int& col, bool* ove
 // Scrolls the view so that the primary selection's moving end is visible.
 void EditShowCursor(Edit* edit);
 int EditLineLen(File* file, int64_t line);
+// Columns are byte offsets, but in a UTF-8 File a character (with its combining marks) is
+// never split: the column `delta` characters from col, and col moved back to the start of
+// the character it falls in.
+int EditStepChars(File* file, int64_t line, int col, int delta);
+int EditCharStart(File* file, int64_t line, int col);
 // A line of the File found from the top of its active editor's view: in a file of millions of
 // lines the cursor is near there, and walking from either end would cost every keystroke.
 Line* EditFileLine(File* file, int64_t line);

@@ -86,7 +86,7 @@ int firstNonBlankCol(const std::string& t) {
     int i = 0;
     while (i < (int)t.size() && (t[(size_t)i] == ' ' || t[(size_t)i] == '\t'))
         i++;
-    return LineCols(t.data(), (int)t.size(), i);
+    return LineCols(t.data(), (int)t.size(), i, false); // blanks only
 }
 
 // ---- word wrap ----
@@ -97,7 +97,7 @@ bool EditShouldWrap(Edit* edit) {
     if (!SelEmpty(s) || s.cursorLine > f->nLines) return false;
     std::string t = lineString(f, s.cursorLine);
     int col = std::min(s.cursorCol, (int)t.size());
-    if (LineCols(t.data(), (int)t.size(), col) < f->wrapColumn) return false;
+    if (LineCols(t.data(), (int)t.size(), col, f->utf8) < f->wrapColumn) return false;
     int words = 0;
     bool inWord = false;
     for (int i = 0; i < col; i++) {
@@ -560,7 +560,7 @@ int cmdBackspace(Edit* e, EditCmdCtx*) {
     File* f = e->view.file;
     if (SelEmpty(s)) {
         if (s.startCol > 0) {
-            s.startCol = std::min(s.startCol, EditLineLen(f, s.startLine)) - 1;
+            s.startCol = EditStepChars(f, s.startLine, s.startCol, -1);
         } else if (s.startLine > 1) {
             s.startLine--;
             s.startCol = EditLineLen(f, s.startLine);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "buffer/columns.h"
 #include "buffer/file.h"
 #include "config/options.h"
 #include "editor/edit.h"
@@ -15,20 +16,40 @@
 
 namespace {
 
-// Display cells of one line: each cell's byte and the byte index it comes from.
+// Display cells of one line: what each cell shows and the byte index it comes from.
 struct Cell {
-    char ch;
+    WCell shown;
     int index;
 };
 
-int tabStop() {
-    return tabsize > 0 ? tabsize : 8;
+// What a character shows: control characters as their control pictures (U+2400 on, DEL
+// U+2421), bytes that are not UTF-8 in a UTF-8 File and C1 controls as U+FFFD. In a File
+// shown byte by byte each byte is its Latin-1 character.
+char32_t shownChar(char32_t c, bool utf8) {
+    if (c < 0x20) return 0x2400 + c;
+    if (c == 0x7f) return 0x2421;
+    if (utf8 && (c == kUtf8Invalid || (c >= 0x80 && c < 0xa0))) return 0xfffd;
+    return c;
 }
 
 // The display column after bytes [from, to) of a line, starting at column `col`.
-int64_t columnAfter(const char* text, int from, int to, int64_t col) {
-    const int ts = tabStop();
-    for (int i = from; i < to; i++) col += text[i] == '\t' ? ts - col % ts : 1;
+int64_t columnAfter(const char* text, int len, int from, int to, int64_t col, bool utf8) {
+    const int ts = LineTabSize();
+    for (int i = from; i < to;) {
+        // Runs of plain ASCII go a byte a column.
+        if (text[i] != '\t' && (unsigned char)text[i] >= 0x20 && (unsigned char)text[i] < 0x80) {
+            int j = i + 1;
+            while (j < to && text[j] != '\t' && (unsigned char)text[j] >= 0x20 &&
+                   (unsigned char)text[j] < 0x80)
+                j++;
+            col += j - i;
+            i = j;
+            continue;
+        }
+        LineChar c = LineCharAt(text, len, i, col, utf8, ts);
+        col = c.next;
+        i += c.bytes;
+    }
     return col;
 }
 
@@ -37,23 +58,30 @@ int64_t columnAfter(const char* text, int from, int to, int64_t col) {
 // edge: a line may be a gigabyte long. Returns true when the line ended before the edge,
 // with its width in columns in *width.
 bool expandLine(const char* text, int len, int byte, int64_t col, int64_t first, int count,
-                std::vector<Cell>& cells, int64_t* width) {
+                bool utf8, std::vector<Cell>& cells, int64_t* width) {
     cells.clear();
     const int64_t limit = first + count;
-    const int ts = tabStop();
-    for (int i = byte; i < len; i++) {
+    const int ts = LineTabSize();
+    for (int i = byte; i < len;) {
         if (col >= limit) return false;
-        unsigned char b = (unsigned char)text[i];
-        char ch = (char)b;
-        int n = 1;
-        if (b == '\t') {
-            ch = ' ';
-            n = ts - (int)(col % ts);
-        } else if (b < 0x20 || b == 0x7f) {
-            ch = '?'; // a control byte keeps its one column
+        LineChar c = LineCharAt(text, len, i, col, utf8, ts);
+        int n = (int)(c.next - col);
+        if (n == 0) {
+            // A combining mark goes over the cell of the character before it.
+            if (!cells.empty() && col > first && cells.back().index >= byte &&
+                !cells.back().shown.mark)
+                cells.back().shown.mark = c.ch;
+        } else if (c.ch == '\t') {
+            for (int k = 0; k < n; k++, col++)
+                if (col >= first && col < limit) cells.push_back({{' ', 0}, i});
+        } else {
+            char32_t ch = shownChar(c.ch, utf8);
+            // A wide character cut by the left edge shows its visible half as a blank.
+            for (int k = 0; k < n; k++, col++)
+                if (col >= first && col < limit)
+                    cells.push_back({{k == 0 ? ch : col == first ? U' ' : 0, 0}, i});
         }
-        for (int k = 0; k < n; k++, col++)
-            if (col >= first && col < limit) cells.push_back({ch, i});
+        i += c.bytes;
     }
     *width = col;
     return true;
@@ -128,6 +156,7 @@ struct LongLine {
     int tabs = 0;
     const Language* lang = nullptr; // null: drawn without colour
     int cppComments = 0;
+    bool utf8 = false;
     std::vector<Mark> marks;
 };
 
@@ -139,20 +168,23 @@ const Mark& resumeMark(const File* file, const Line* line, const char* text,
     LongLine* ll = nullptr;
     for (LongLine& l : longLines)
         if (l.file == file && l.line == line && l.len == line->len &&
-            l.lineState == line->synState[0] && l.tabs == tabStop() && l.lang == lang &&
-            l.cppComments == cppCommentsInC)
+            l.lineState == line->synState[0] && l.tabs == LineTabSize() && l.lang == lang &&
+            l.cppComments == cppCommentsInC && l.utf8 == file->utf8)
             ll = &l;
     if (!ll) {
         ll = &longLines[nextLongLine];
         nextLongLine = (nextLongLine + 1) % 4;
-        *ll = LongLine{file, line, line->len, line->synState[0], tabStop(), lang, cppCommentsInC,
-                       {{0, 0, line->synState[0]}}};
+        *ll = LongLine{file,           line,       line->len,
+                       line->synState[0], LineTabSize(),  lang,
+                       cppCommentsInC, file->utf8, {{0, 0, line->synState[0]}}};
     }
     std::vector<Mark>& m = ll->marks;
     while (m.back().col < firstCol && line->len - m.back().byte > kMarkSpan) {
         const Mark last = m.back();
         int byte = last.byte + kMarkSpan;
-        int64_t col = columnAfter(text, last.byte, byte, last.col);
+        // A mark falls on a character boundary.
+        byte = LineCharStart(text, line->len, byte, file->utf8);
+        int64_t col = columnAfter(text, line->len, last.byte, byte, last.col, file->utf8);
         if (col > firstCol) break;
         uint32_t state = lang ? advanceState(lang, text, line->len, last.byte, byte, last.state)
                               : 0;
@@ -188,7 +220,7 @@ void epDrawRows(Edit* edit, int row0, int row1) {
         line = FileLine(file, lineNo, v.topLineRec, v.topLine);
     std::vector<Cell> cells;
     std::vector<unsigned long> colours;
-    std::string runText;
+    std::vector<WCell> runText;
     for (int r = row0; r <= row1; r++, lineNo++) {
         int y = r * fh;
         if (y >= v.height) break;
@@ -209,7 +241,8 @@ void epDrawRows(Edit* edit, int row0, int row1) {
             state = m.state;
         }
         int64_t width = 0;
-        bool whole = expandLine(text, line->len, fromByte, fromCol, firstCol, cols, cells, &width);
+        bool whole = expandLine(text, line->len, fromByte, fromCol, firstCol, cols, file->utf8,
+                                cells, &width);
         const int end = (int)cells.size();
         const int byte0 = end > 0 ? cells[0].index : 0;
         if (lang && end > 0) {
@@ -238,10 +271,10 @@ void epDrawRows(Edit* edit, int row0, int row1) {
                 if (c > start && (cf != fg || cb != bg)) break;
                 fg = cf;
                 bg = cb;
-                runText.push_back(cells[c].ch);
+                runText.push_back(cells[c].shown);
             }
-            WDrawText(v.window, offset + start * fw, y, runText.data(), (int)runText.size(), fg,
-                      bg);
+            WDrawCells(v.window, offset + start * fw, y, runText.data(), (int)runText.size(), fg,
+                       bg);
         }
         // The line break of a selected line is shown as one selected cell.
         if (whole && lineNo >= s.startLine && lineNo < s.endLine &&
@@ -250,7 +283,7 @@ void epDrawRows(Edit* edit, int row0, int row1) {
             if (x >= offset && x < v.width) WFillRect(v.window, (int)x, y, fw, fh, wPalette.select);
         }
         if (empty && lineNo == s.cursorLine) {
-            int dcol = LineCols(text, line->len, s.cursorCol);
+            int dcol = LineCols(text, line->len, s.cursorCol, file->utf8);
             int x = offset + (dcol - firstCol) * fw;
             if (x >= offset - 1 && x < v.width) WFillRect(v.window, x, y, 2, fh, wPalette.foreground);
         }
@@ -408,19 +441,22 @@ void EditUpdateTitle(Edit* edit) {
         snprintf(buf, sizeof buf, "%lld/%lld", (long long)line, (long long)file->nLines);
         tfSetText(edit->lineField, buf);
     }
-    if (line != v.shownLine || col != v.shownCol) {
+    if (line != v.shownLine || col != v.shownCol || file->utf8 != v.shownUtf8) {
         int dcol = 1;
         if (line >= 1 && line <= file->nLines) {
             Line* l = FileLine(file, line, v.topLineRec, v.topLine);
-            dcol = LineCols(FileLineText(file, l), l->len, col) + 1;
+            dcol = LineCols(FileLineText(file, l), l->len, col, file->utf8) + 1;
         }
         char buf[64];
-        snprintf(buf, sizeof buf, "Ln %lld,Col %d", (long long)line, dcol);
+        // The encoding the File is shown in follows the position.
+        snprintf(buf, sizeof buf, "Ln %lld,Col %d %s", (long long)line, dcol,
+                 file->utf8 ? "UTF-8" : "Latin-1");
         edit->statusText = buf;
         drawStatus(edit);
     }
     v.shownLine = line;
     v.shownCol = col;
+    v.shownUtf8 = file->utf8;
     v.shownCount = file->nLines;
     if (edit->nameField && !(edit->top && edit->top->focusChild == edit->nameField->win))
         tfSetText(edit->nameField, file->name ? file->name : "");
@@ -438,11 +474,11 @@ void EditPublishState(Edit* edit) {
     char buf[512];
     const Selection& s = edit->view.sel[0];
     snprintf(buf, sizeof buf,
-             "top=%lld line=%lld col=%d lines=%lld stack=%d sel=%lld,%d-%lld,%d file=%s",
+             "top=%lld line=%lld col=%d lines=%lld stack=%d sel=%lld,%d-%lld,%d enc=%s file=%s",
              (long long)edit->view.topLine, (long long)s.cursorLine, s.cursorCol,
              (long long)edit->view.file->nLines, EditStackDepth(edit), (long long)s.startLine,
              s.startCol, (long long)s.endLine, s.endCol,
-             edit->view.file->name ? edit->view.file->name : "");
+             edit->view.file->utf8 ? "UTF-8" : "Latin-1", edit->view.file->name ? edit->view.file->name : "");
     WSetProperty(edit->top, "_QE_STATE", buf);
 }
 

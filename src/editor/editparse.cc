@@ -17,6 +17,7 @@
 #include "editor/editpriv.h"
 #include "lang/syn.h"
 #include "runtime/gen.h"
+#include "runtime/utf8.h"
 #include "runtime/scoped.h"
 #include "toolkit/eventloop.h"
 #include "toolkit/selection.h"
@@ -551,6 +552,19 @@ void scrollLines(Edit* edit, int n) {
 
 void stopDragScroll();
 
+// Keys type UTF-8; a File shown byte by byte takes what Latin-1 can hold as Latin-1 bytes.
+std::string typedForFile(const File* file, const std::string& text) {
+    if (!file || file->utf8 || !Utf8Valid(text.data(), text.size())) return text;
+    std::string out;
+    for (size_t i = 0; i < text.size();) {
+        char32_t c;
+        i += (size_t)Utf8Decode(text.data() + i, text.size() - i, &c);
+        if (c > 0xFF) return text;
+        out.push_back((char)c);
+    }
+    return out;
+}
+
 int keyEvent(Edit* edit, WEvent& ev) {
     // Escape while a selection is being dragged out with the mouse cancels it at once: the
     // release that follows finds no press to finish.
@@ -602,7 +616,7 @@ int keyEvent(Edit* edit, WEvent& ev) {
         }
     }
     std::string t;
-    for (char ch : ev.text) {
+    for (char ch : typedForFile(edit->view.file, ev.text)) {
         unsigned char c = (unsigned char)ch;
         if (c == 13) c = 10;
         if (c == '\t' || c == 10 || (c >= 32 && c != 127)) t.push_back((char)c);

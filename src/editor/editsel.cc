@@ -31,7 +31,7 @@ bool isAlnumWord(int c) {
 int pixelOf(File* file, int64_t line, int col) {
     if (!file || line < 1 || line > file->nLines) return col * WFontWidth();
     Line* l = EditFileLine(file, line);
-    return LineCols(FileLineText(file, l), l->len, col) * WFontWidth();
+    return LineCols(FileLineText(file, l), l->len, col, file->utf8) * WFontWidth();
 }
 
 // The byte column of the line whose left edge is nearest to pixel x (one pass over the line).
@@ -40,15 +40,18 @@ int columnNear(File* file, int64_t line, int x) {
     Line* l = EditFileLine(file, line);
     const char* t = FileLineText(file, l);
     int fw = WFontWidth();
-    int ts = tabsize > 0 ? tabsize : 8;
+    const int ts = LineTabSize();
     int best = 0;
     int64_t bestDist = x < 0 ? -(int64_t)x : x;
     int64_t col = 0;
-    for (int c = 0; c < l->len; c++) {
-        col = t[c] == '\t' ? (col / ts + 1) * ts : col + 1;
+    for (int c = 0; c < l->len;) {
+        LineChar ch = LineCharAt(t, l->len, c, col, file->utf8, ts);
+        col = ch.next;
+        c += ch.bytes;
+        if (c < l->len && file->utf8 && LineCharStart(t, l->len, c, true) != c) continue;
         int64_t px = col * fw;
         int64_t d = px > x ? px - x : x - px;
-        if (d < bestDist) best = c + 1, bestDist = d;
+        if (d < bestDist) best = c, bestDist = d;
         if (px > x) break;
     }
     return best;
@@ -89,7 +92,7 @@ void finishMotion(Edit* edit, int64_t line, int col, bool extend) {
     EditView& v = edit->view;
     File* file = v.file;
     line = std::clamp<int64_t>(line, 1, file->nLines + 1);
-    col = std::clamp(col, 0, EditLineLen(file, line));
+    col = EditCharStart(file, line, std::clamp(col, 0, EditLineLen(file, line)));
     v.boundaryMode = 0;
     EditFlashEnd(edit);
     if (extend) {
@@ -138,10 +141,27 @@ int EditLineLen(File* file, int64_t line) {
     return EditFileLine(file, line)->len;
 }
 
+int EditStepChars(File* file, int64_t line, int col, int delta) {
+    int len = EditLineLen(file, line);
+    if (!file->utf8 || line > file->nLines) return std::clamp(col + delta, 0, len);
+    Line* l = EditFileLine(file, line);
+    const char* t = FileLineText(file, l);
+    col = LineCharStart(t, len, std::clamp(col, 0, len), true);
+    for (; delta > 0 && col < len; delta--) col = LineNextChar(t, len, col, true);
+    for (; delta < 0 && col > 0; delta++) col = LinePrevChar(t, len, col, true);
+    return col;
+}
+
+int EditCharStart(File* file, int64_t line, int col) {
+    if (!file->utf8 || line < 1 || line > file->nLines) return col;
+    Line* l = EditFileLine(file, line);
+    return LineCharStart(FileLineText(file, l), l->len, col, true);
+}
+
 int EditColStartOfText(Edit* edit, int64_t line) {
     std::string t = lineString(edit->view.file, line);
     int c = EditStartOfText(edit, line);
-    return LineCols(t.data(), (int)t.size(), c);
+    return LineCols(t.data(), (int)t.size(), c, edit->view.file->utf8);
 }
 
 int edit_ColumnFromPosition(EditView* view, int64_t line, int column) {
@@ -188,8 +208,8 @@ void EditSetSelection(Edit* edit, int which, int64_t l1, int c1, int64_t l2, int
     Selection& s = edit->view.sel[which];
     l1 = std::clamp<int64_t>(l1, 1, file->nLines + 1);
     l2 = std::clamp<int64_t>(l2, 1, file->nLines + 1);
-    c1 = std::clamp(c1, 0, EditLineLen(file, l1));
-    c2 = std::clamp(c2, 0, EditLineLen(file, l2));
+    c1 = EditCharStart(file, l1, std::clamp(c1, 0, EditLineLen(file, l1)));
+    c2 = EditCharStart(file, l2, std::clamp(c2, 0, EditLineLen(file, l2)));
     if (before(l2, c2, l1, c1)) std::swap(l1, l2), std::swap(c1, c2);
     s.startLine = s.cursorLine = l1;
     s.startCol = s.cursorCol = c1;
@@ -214,8 +234,8 @@ void EditPositionAt(Edit* edit, int x, int y, int64_t& line, int& col, bool* ove
     std::string t = lineString(file, line);
     // The character whose cell holds the pointer; the nearer edge decides the column.
     int want = (px + fw / 2) / fw;
-    col = LineIndexAtCol(t.data(), (int)t.size(), col, want);
-    if (over) *over = px / fw < LineCols(t.data(), (int)t.size(), (int)t.size());
+    col = LineIndexAtCol(t.data(), (int)t.size(), col, want, file->utf8);
+    if (over) *over = px / fw < LineCols(t.data(), (int)t.size(), (int)t.size(), file->utf8);
 }
 
 void vMergeSelection(EditView* view, int64_t line, int column, Selection* sel) {
@@ -316,8 +336,7 @@ void vCharacterMotion(Edit* edit, int delta, int extend, int hint) {
     int64_t line;
     int col;
     startPoint(v, extend, hint, line, col);
-    int len = EditLineLen(v.file, line);
-    col = std::clamp(col + delta, 0, len);
+    col = EditStepChars(v.file, line, col, delta);
     finishMotion(edit, line, col, extend);
 }
 
@@ -365,7 +384,7 @@ int cmdLeftU(Edit* e, EditCmdCtx*) {
     if (col == 0 && line > 1)
         finishMotion(e, line - 1, EditLineLen(e->view.file, line - 1), ext(e));
     else
-        finishMotion(e, line, col - 1, ext(e));
+        finishMotion(e, line, EditStepChars(e->view.file, line, col, -1), ext(e));
     return 1;
 }
 int cmdRightD(Edit* e, EditCmdCtx*) {
@@ -383,7 +402,7 @@ int cmdRightD(Edit* e, EditCmdCtx*) {
     } else if (col >= EditLineLen(f, line)) {
         finishMotion(e, line + 1, 0, ext(e));
     } else {
-        finishMotion(e, line, col + 1, ext(e));
+        finishMotion(e, line, EditStepChars(f, line, col, 1), ext(e));
     }
     return 1;
 }

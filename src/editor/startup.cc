@@ -326,14 +326,16 @@ struct Walk {
     }
 };
 
-const char* builtinHelp =
+} // namespace
+
+const char* const builtinHelp =
     "QUORL Edit - A Programmer's Editor\n"
     "usage: qe [switches] [+LINE] FILE... | DIRECTORY | -tag NAME | -diff FILE1 [-vVERSION1] "
     "[FILE2 [VERSION2]]\n"
     "switches: -reuse -help -nocfg -splash -nosplash -isdnN -noicons -console -X NAME -Z NAME\n"
-    "batch mode: -batch [-do COMMANDS]... [-answer TEXT]...\n";
-
-} // namespace
+    "X options: -display NAME -geometry COLSxROWS[+X+Y] -fn FONT -xrm RESOURCE\n"
+    "batch mode: -batch [-do COMMANDS]... [-answer TEXT]...\n"
+    "--help prints this, --version the release\n";
 
 int WalkCommandLine(int argc, char** argv) {
     Walk walk{argc, argv};

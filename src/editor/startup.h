@@ -18,6 +18,8 @@ struct BatchRequest {
 extern BatchRequest batchRequest;
 
 [[noreturn]] void qe_main(int argc, char** argv);
+// The usage summary (-help shows it in a window, --help prints it).
+extern const char* const builtinHelp;
 void init_prior_to_gui(int* argc, char** argv);
 void cleanup_after_gui();
 // Ends the program on a signal (from the safe point that noticed it): journals of unsaved

@@ -2,10 +2,13 @@
 #include "runtime/gen.h"
 
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 char* gen_progname = nullptr;
@@ -216,17 +219,34 @@ void gen_changeprogdir(const char* dir) {
     progdir = gen_copy(dir);
 }
 
+// The installation directory of the program file found in directory dir: the directory the
+// file really is in (through symlinks to it), or the run-time files in ../share/quorl beside
+// an installed program. A file that cannot be resolved leaves dir as it is.
+static char* installDir(const char* dir, const char* name) {
+    std::string file = std::string(dir) + "/" + name;
+    char real[PATH_MAX];
+    if (!realpath(file.c_str(), real)) return gen_copy(dir);
+    GenStr realDir(gen_dirname(real));
+    std::string shared = std::string(realDir.get()) + "/../share/quorl";
+    char sharedReal[PATH_MAX];
+    struct stat st;
+    if (stat((shared + "/config").c_str(), &st) == 0 && realpath(shared.c_str(), sharedReal))
+        return gen_copy(sharedReal);
+    return gen_copy(realDir.get());
+}
+
 const char* gen_getprogdir() {
     if (progdir) return progdir;
     const char* exec = gen_execname ? gen_execname : "";
+    const char* name = gen_basename(exec);
     char* dir = gen_dirname(exec);
     if (dir && *dir) {
-        progdir = dir;
+        progdir = installDir(dir, name);
+        gen_free(dir);
         return progdir;
     }
     gen_free(dir);
     const char* path = getenv("PATH");
-    const char* name = gen_basename(exec);
     if (path && *name) {
         GenStr copy(gen_copy(path));
         char* rest = nullptr;
@@ -234,7 +254,7 @@ const char* gen_getprogdir() {
              entry = strtok_r(nullptr, ":", &rest)) {
             GenStr candidate(gen_concat_sep(entry, '/', name));
             if (gen_canexec(candidate.get()) == 1) {
-                progdir = gen_copy(entry);
+                progdir = installDir(entry, name);
                 return progdir;
             }
         }

@@ -25,6 +25,8 @@ struct WBackend {
     virtual void mapWindow(WWindow*) {}
     virtual void moveResize(WWindow*) {}
     virtual void setName(WWindow*) {}
+    // A top-level window grows and shrinks in steps of one character cell from this base.
+    virtual void setResizeCells(WWindow*, int /*baseWidth*/, int /*baseHeight*/) {}
     virtual void setCursor(WWindow*) {}
     virtual void raise(WWindow*) {}
     virtual void takeFocus(WWindow*) {}
@@ -53,6 +55,15 @@ struct WBackend {
     virtual void drawText(WWindow* win, int x, int y, const char* s, int n, WColor fg,
                           WColor bg) = 0;
     virtual int textWidth(const char*, int n) { return n * fontWidth; }
+    // Without glyphs of its own a backend shows a cell's character as the byte it is, or '?'
+    // beyond ASCII, and a wide character's second cell as a blank.
+    virtual void drawCells(WWindow* win, int x, int y, const WCell* cells, int n, WColor fg,
+                           WColor bg) {
+        std::string bytes((size_t)n, ' ');
+        for (int i = 0; i < n; i++)
+            if (cells[i].ch) bytes[(size_t)i] = cells[i].ch < 0x80 ? (char)cells[i].ch : '?';
+        drawText(win, x, y, bytes.data(), n, fg, bg);
+    }
     virtual WColor allocColor(const char* spec, WColor fallback) = 0;
     virtual int parseColor(const char* spec, int* r, int* g, int* b) {
         return WParseColorBuiltin(spec, r, g, b);

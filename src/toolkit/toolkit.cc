@@ -5,6 +5,7 @@
 
 #include "runtime/error.h"
 #include "toolkit/backend.h"
+#include "toolkit/cmdline.h"
 #include "toolkit/window.h"
 
 int XWindowsOn = 0;
@@ -24,6 +25,7 @@ static void sinkBell() {
 }
 
 int WGUIInit(int* argc, char** argv) {
+    if (argc && argv) WTakeToolkitArguments(argc, argv);
     if (wRequestedBackend == WB_HEADLESS) {
         wBackend = NewHeadlessBackend();
     } else {

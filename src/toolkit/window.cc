@@ -172,6 +172,10 @@ void WDestroyWindow(WWindow* win) {
     delete win;
 }
 
+void WSetResizeCells(WWindow* win, int baseWidth, int baseHeight) {
+    if (wBackend) wBackend->setResizeCells(win, baseWidth, baseHeight);
+}
+
 void WMapWindow(WWindow* win) {
     win->mapped = true;
     if (wBackend) wBackend->mapWindow(win);
@@ -243,6 +247,10 @@ void WDrawText(WWindow* win, int x, int y, const char* text, int length, WColor 
     if (wBackend && length > 0) wBackend->drawText(win, x, y, text, length, fg, bg);
 }
 
+void WDrawCells(WWindow* win, int x, int y, const WCell* cells, int n, WColor fg, WColor bg) {
+    if (wBackend && n > 0) wBackend->drawCells(win, x, y, cells, n, fg, bg);
+}
+
 void WClearWindow(WWindow* win) {
     WFillRect(win, 0, 0, win->width, win->height, win->background);
 }
@@ -271,7 +279,7 @@ int WTextWidth(const char* text, int length) {
 // ---- colours ----
 
 void WRefigureFont() {
-    if (wBackend) wBackend->setFont(wSettings.font.c_str());
+    if (wBackend) wBackend->setFont(wSettings.font.c_str()); // -fn, when given, wins
 }
 
 WColor WAllocColor(const char* spec, WColor fallback) {

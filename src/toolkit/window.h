@@ -110,6 +110,9 @@ WWindow* WCreateWindow(WWindow* parent, int x, int y, int width, int height, WHa
                        void* data);
 void WDestroyWindow(WWindow* win); // destroys its children first
 void WMapWindow(WWindow* win);
+// A top-level window of text: the window manager resizes it by whole character cells, from
+// the size it has with no text (baseWidth x baseHeight pixels).
+void WSetResizeCells(WWindow* win, int baseWidth, int baseHeight);
 void WMoveResize(WWindow* win, int x, int y, int width, int height);
 void WSetWindowName(WWindow* win, const char* name);
 void WSetCursor(WWindow* win, int shape);
@@ -150,8 +153,17 @@ extern WWindow* wLastInputTop;
 void WFillRect(WWindow* win, int x, int y, int width, int height, WColor colour);
 void WDrawRect(WWindow* win, int x, int y, int width, int height, WColor colour);
 void WFillTriangle(WWindow* win, int x1, int y1, int x2, int y2, int x3, int y3, WColor colour);
-// Text with its cell background; y is the top of the text cell.
+// Text with its cell background; y is the top of the text cell. Text that is UTF-8 is drawn
+// as such, other text byte by byte as Latin-1.
 void WDrawText(WWindow* win, int x, int y, const char* text, int length, WColor fg, WColor bg);
+// One character cell of a row: the character shown in it and a combining mark drawn over it
+// (0: none). A wide character fills its cell and the next, whose ch is 0.
+struct WCell {
+    char32_t ch;
+    char32_t mark;
+};
+// Cells from x on, one font width each, with their background.
+void WDrawCells(WWindow* win, int x, int y, const WCell* cells, int n, WColor fg, WColor bg);
 void WClearWindow(WWindow* win);
 void WBevel(WWindow* win, int x, int y, int width, int height, bool raised);
 int WFontWidth();  // widest character of the font

@@ -218,6 +218,7 @@ extern Seam<QvcCommentDialogue> qvc_commentDialogue;
 
 // ---- the command interpreter ----
 int qvc_main(int argc, char** argv);
+void qvc_print_usage(); // the usage lines, through qvc_output
 int qvc_main_char(const char* line);
 int qvc_ParseCommand(const char* name);
 

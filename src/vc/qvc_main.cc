@@ -110,7 +110,7 @@ const char* const usageLines[] = {
 };
 
 int usage() {
-    for (const char* line : usageLines) qvcprint("%s", line);
+    qvc_print_usage();
     return -1;
 }
 
@@ -403,6 +403,10 @@ int qvc_get_comments(std::vector<std::string>& lines, const char* file) {
     }
     free(buf);
     return 1;
+}
+
+void qvc_print_usage() {
+    for (const char* line : usageLines) qvcprint("%s", line);
 }
 
 int qvc_main(int argc, char** argv) {

@@ -55,7 +55,7 @@ int tabStop(int c) {
 }
 
 int colsOf(const std::string& s, int index) {
-    return LineCols(s.data(), (int)s.size(), index);
+    return LineCols(s.data(), (int)s.size(), index, false);
 }
 
 struct Model {

@@ -296,17 +296,32 @@ TEST(DiffInputs, EditorBuffersAreComparedWithMovesResolved) {
 TEST(Columns, IndexAtColumnAgreesWithStepping) {
     std::mt19937 rng(7);
     int savedTabs = tabsize;
-    for (int round = 0; round < 2000; round++) {
+    // Bytes, tabs and controls; in UTF-8 also a two-byte letter, a wide character, a
+    // combining mark and a stray continuation byte.
+    const char* const pieces[] = {"a", "b", "\t", "\x01", "\xc3\xa9", "\xe6\xbc\xa2",
+                                  "\xcc\x81", "\xa9"};
+    for (int round = 0; round < 4000; round++) {
+        bool utf8 = round % 2 == 1;
         tabsize = 1 + (int)(rng() % 8);
         std::string t;
-        int len = (int)(rng() % 40);
-        for (int i = 0; i < len; i++) t += "ab\t\x01"[rng() % 4];
-        int from = (int)(rng() % (unsigned)(len + 1));
+        int count = (int)(rng() % 30);
+        for (int i = 0; i < count; i++) t += pieces[rng() % (utf8 ? 8 : 4)];
+        int len = (int)t.size();
+        int from = LineCharStart(t.data(), len, (int)(rng() % (unsigned)(len + 1)), utf8);
         int want = (int)(rng() % 80);
         int stepped = from;
-        while (stepped < len && LineCols(t.data(), len, stepped + 1) <= want) stepped++;
-        ASSERT_EQ(LineIndexAtCol(t.data(), len, from, want), stepped)
-            << "tabsize " << tabsize << " want " << want << " from " << from;
+        for (;;) {
+            int next = LineNextChar(t.data(), len, stepped, utf8);
+            if (stepped >= len || LineCols(t.data(), len, next, utf8) > want) break;
+            stepped = next;
+        }
+        ASSERT_EQ(LineIndexAtCol(t.data(), len, from, want, utf8), stepped)
+            << "tabsize " << tabsize << " want " << want << " from " << from << " utf8 " << utf8;
+        // Stepping back and forth by characters visits the same boundaries.
+        if (stepped > 0) {
+            int back = LinePrevChar(t.data(), len, stepped, utf8);
+            ASSERT_EQ(LineNextChar(t.data(), len, back, utf8), stepped);
+        }
     }
     tabsize = savedTabs;
 }

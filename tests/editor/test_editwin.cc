@@ -47,10 +47,10 @@ TEST_F(EditWin, PaneShowsTextWithTabsExpandedAndTitleFields) {
     EXPECT_EQ(trimmed(row(e, 1)), "        x");
     EXPECT_EQ(trimmed(row(e, 2)), "line 1");
     EXPECT_EQ(e->lineField->text, "1/42");
-    EXPECT_EQ(e->statusText, "Ln 1,Col 1");
+    EXPECT_EQ(e->statusText, "Ln 1,Col 1 UTF-8");
     // The first non-blank of line 2 is after a tab: display column 9.
     EditSetLine(e, 2, 0);
-    EXPECT_EQ(e->statusText, "Ln 2,Col 9");
+    EXPECT_EQ(e->statusText, "Ln 2,Col 9 UTF-8");
     EXPECT_EQ(e->lineField->text, "2/42");
     tabsize = 4;
     EditRedraw(e);

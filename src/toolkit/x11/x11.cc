@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "runtime/gen.h"
+#include "toolkit/cmdline.h"
 #include "toolkit/eventloop.h"
 #include "toolkit/settings.h"
 
@@ -41,24 +42,6 @@ int onXIOError(Display*) {
     gen_errorexit(1, "Lost the connection to the display");
 }
 
-const char* const defaultFonts[] = {
-    "-misc-fixed-medium-r-normal--13-120-75-75-c-70-iso8859-1",
-    "7x13",
-    "fixed",
-};
-
-bool loadFont(const std::string& name) {
-    if (!name.empty()) {
-        xs.font = XLoadQueryFont(xs.dpy, name.c_str());
-        if (!xs.font) gen_warning("Cannot load font \"%s\", using the default", name.c_str());
-    }
-    for (const char* name : defaultFonts) {
-        if (xs.font) break;
-        xs.font = XLoadQueryFont(xs.dpy, name);
-    }
-    return xs.font != nullptr;
-}
-
 void setGc(unsigned long fg, unsigned long bg) {
     if (fg != xs.lastFg) XSetForeground(xs.dpy, xs.gc, xs.lastFg = fg);
     if (bg != xs.lastBg) XSetBackground(xs.dpy, xs.gc, xs.lastBg = bg);
@@ -83,6 +66,13 @@ int writeResources(const char* path) {
 void loadResources() {
     XrmInitialize();
     if (const char* text = XResourceManagerString(xs.dpy)) resourceDb = XrmGetStringDatabase(text);
+    // -xrm lines on the command line override the server's.
+    for (const std::string& line : wCommandLine.xrm) XrmPutLineResource(&resourceDb, line.c_str());
+}
+
+// The font asked for: -fn on the command line over the font option.
+const std::string& wantedFont(const std::string& option) {
+    return wCommandLine.font.empty() ? option : wCommandLine.font;
 }
 
 Window xid(WWindow* w) {
@@ -91,14 +81,18 @@ Window xid(WWindow* w) {
 
 struct X11Backend : WBackend {
     int init(int*, char**) override {
-        xs.dpy = XOpenDisplay(nullptr);
-        if (!xs.dpy) return -1; // no display: the start-up reports it
+        const std::string& name = wCommandLine.display;
+        xs.dpy = XOpenDisplay(name.empty() ? nullptr : name.c_str());
+        if (!xs.dpy) {
+            if (!name.empty()) gen_error("Cannot open display \"%s\"", name.c_str());
+            return -1; // no display: the start-up reports it
+        }
         XSetErrorHandler(onXError);
         XSetIOErrorHandler(onXIOError);
         xs.screen = DefaultScreen(xs.dpy);
         xs.root = RootWindow(xs.dpy, xs.screen);
         xs.colormap = DefaultColormap(xs.dpy, xs.screen);
-        if (!loadFont(wSettings.font)) {
+        if (!x11LoadFont(wantedFont(wSettings.font), true)) {
             gen_error("No usable font on the display");
             XCloseDisplay(xs.dpy);
             xs.dpy = nullptr;
@@ -113,6 +107,8 @@ struct X11Backend : WBackend {
         xs.netWmName = XInternAtom(xs.dpy, "_NET_WM_NAME", False);
         xs.utf8String = XInternAtom(xs.dpy, "UTF8_STRING", False);
         xs.netWmPid = XInternAtom(xs.dpy, "_NET_WM_PID", False);
+        x11WmInit();
+        x11InputInit();
         xs.cursors[WCURSOR_ARROW] = XCreateFontCursor(xs.dpy, XC_left_ptr);
         xs.cursors[WCURSOR_RIGHTARROW] = XCreateFontCursor(xs.dpy, XC_right_ptr);
         xs.cursors[WCURSOR_LEFTRIGHT] = XCreateFontCursor(xs.dpy, XC_sb_h_double_arrow);
@@ -128,15 +124,9 @@ struct X11Backend : WBackend {
     }
 
     void setFont(const char* name) override {
-        if (!xs.dpy || !*name) return;
-        XFontStruct* f = XLoadQueryFont(xs.dpy, name);
-        if (!f) {
-            gen_warning("Cannot load font \"%s\", keeping the current one", name);
-            return;
-        }
-        if (xs.font) XFreeFont(xs.dpy, xs.font);
-        xs.font = f;
-        useFont();
+        const std::string& want = wantedFont(name);
+        if (!xs.dpy || want.empty()) return;
+        if (x11LoadFont(want, false)) useFont();
     }
 
     void sync() override {
@@ -147,7 +137,9 @@ struct X11Backend : WBackend {
         if (!xs.dpy) return;
         x11SelectionExit();
         WSelectionReset();
-        if (xs.font) XFreeFont(xs.dpy, xs.font);
+        x11InputExit();
+        x11WmExit();
+        x11FreeFonts();
         if (xs.gc) XFreeGC(xs.dpy, xs.gc);
         if (resourceDb) XrmDestroyDatabase(resourceDb);
         resourceDb = nullptr;
@@ -194,27 +186,8 @@ struct X11Backend : WBackend {
                                    (unsigned)w->height, 0, CopyFromParent, InputOutput,
                                    CopyFromParent, mask, &a);
         if (!w->parent) {
-            XSetWMProtocols(xs.dpy, win, &xs.wmDelete, 1);
-            XClassHint* ch = XAllocClassHint();
-            ch->res_name = const_cast<char*>("qe");
-            ch->res_class = const_cast<char*>("Quorl");
-            XWMHints* wh = XAllocWMHints();
-            wh->flags = InputHint | StateHint;
-            wh->input = True;
-            wh->initial_state = NormalState;
-            XSizeHints* sh = XAllocSizeHints();
-            sh->flags = PSize | PMinSize;
-            sh->width = w->width;
-            sh->height = w->height;
-            sh->min_width = 10 * fontWidth;
-            sh->min_height = 5 * fontHeight;
-            XSetWMProperties(xs.dpy, win, nullptr, nullptr, nullptr, 0, sh, wh, ch);
-            XFree(ch);
-            XFree(wh);
-            XFree(sh);
-            long pid = (long)getpid();
-            XChangeProperty(xs.dpy, win, xs.netWmPid, XA_CARDINAL, 32, PropModeReplace,
-                            (unsigned char*)&pid, 1);
+            x11WmTopLevel(win, w->width, w->height);
+            x11InputWindow(win);
         }
         if (xs.cursors[w->cursor]) XDefineCursor(xs.dpy, win, xs.cursors[w->cursor]);
         return (unsigned long)win;
@@ -222,6 +195,7 @@ struct X11Backend : WBackend {
 
     void destroyWindow(WWindow* w) override {
         Window win = xid(w);
+        x11InputForget(win);
         XDestroyWindow(xs.dpy, win);
         // Events already queued for it would reach a dead record: drop them.
         XEvent ev;
@@ -247,14 +221,12 @@ struct X11Backend : WBackend {
     }
 
     void setName(WWindow* w) override {
-        if (w->parent) return;
-        const std::string& n = w->name;
-        // WM_NAME in Latin-1 for older managers, _NET_WM_NAME in UTF-8 for newer ones.
-        for (Atom a : {XA_WM_NAME, XA_WM_ICON_NAME})
-            XChangeProperty(xs.dpy, xid(w), a, XA_STRING, 8, PropModeReplace,
-                            (const unsigned char*)n.data(), (int)n.size());
-        XChangeProperty(xs.dpy, xid(w), xs.netWmName, xs.utf8String, 8, PropModeReplace,
-                        (const unsigned char*)n.data(), (int)n.size());
+        if (!w->parent) x11SetName(xid(w), w->name);
+    }
+
+    void setResizeCells(WWindow* w, int baseWidth, int baseHeight) override {
+        if (!w->parent)
+            x11SetResizeCells(xid(w), baseWidth, baseHeight, fontWidth, fontHeight);
     }
 
     void setCursor(WWindow* w) override {
@@ -367,10 +339,16 @@ struct X11Backend : WBackend {
 
     void drawText(WWindow* w, int x, int y, const char* s, int n, WColor fg, WColor bg) override {
         setGc(fg, bg);
-        XDrawImageString(xs.dpy, xid(w), xs.gc, x, y + fontAscent, s, n);
+        x11DrawText(xid(w), x, y, s, n);
     }
 
-    int textWidth(const char* s, int n) override { return XTextWidth(xs.font, s, n); }
+    void drawCells(WWindow* w, int x, int y, const WCell* cells, int n, WColor fg,
+                   WColor bg) override {
+        setGc(fg, bg);
+        x11DrawCells(xid(w), x, y, cells, n, bg);
+    }
+
+    int textWidth(const char* s, int n) override { return x11TextWidth(s, n); }
 
     WColor allocColor(const char* spec, WColor fallback) override {
         if (!spec || !*spec) return fallback;

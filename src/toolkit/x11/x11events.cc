@@ -17,6 +17,7 @@ WWindow* windowOf(Window w) {
 int keyCodeOf(KeySym ks) {
     // Shift+Tab arrives as ISO_Left_Tab (with Shift held): it is Tab to every binding.
     if (ks == XK_ISO_Left_Tab) ks = XK_Tab;
+    if (ks == NoSymbol) return -1; // text from the input method alone
     if (ks < 256) return (int)ks;
     if (ks == XK_ISO_Left_Tab) return 256 + (XK_Tab & 0xff); // Shift+Tab, with Shift held
     if (ks >= 0xff00 && ks <= 0xffff) return (int)(ks & 0xff) + 256;
@@ -27,13 +28,11 @@ bool isAltKey(KeySym ks) {
     return ks == XK_Meta_L || ks == XK_Meta_R || ks == XK_Alt_L;
 }
 
-// One printable character, no Control or Mod1: such key presses are typed text.
-bool typedChar(XKeyEvent* k, KeySym* ks, char* c) {
-    char buf[8];
-    int n = XLookupString(k, buf, sizeof buf, ks, nullptr);
-    if (n != 1 || (unsigned char)buf[0] < 32 || (unsigned char)buf[0] > 126) return false;
-    if (k->state & (ControlMask | Mod1Mask)) return false;
-    *c = buf[0];
+// Printable text, no Control or Mod1: such key presses are typed text.
+bool typedText(XKeyEvent* k, const char* text, int n) {
+    if (n < 1 || (k->state & (ControlMask | Mod1Mask))) return false;
+    for (int i = 0; i < n; i++)
+        if ((unsigned char)text[i] < 32 || text[i] == 127) return false;
     return true;
 }
 
@@ -55,8 +54,7 @@ int deliverKey(XKeyEvent* k, KeySym ks, const char* text, int n) {
 int onKeyPress(XKeyEvent* k, int abortable) {
     char buf[257];
     KeySym ks = 0;
-    int n = XLookupString(k, buf, 256, &ks, nullptr);
-    if (n < 0) n = 0;
+    int n = x11LookupKey(k, buf, sizeof buf, &ks);
     if (abortable) {
         const char* name = XKeysymToString(ks);
         if (name && !strcmp(name, "Escape")) return WB_ESCAPE;
@@ -67,22 +65,24 @@ int onKeyPress(XKeyEvent* k, int abortable) {
     }
     xs.pendingAlt = 0;
     std::string text(buf, (size_t)n);
-    char c;
-    KeySym dummy;
-    if (n == 1 && typedChar(k, &dummy, &c)) {
+    if (typedText(k, buf, n)) {
         // Gather the typing already queued for this window into the same record.
         XEvent next;
         while (XPending(xs.dpy) && (int)text.size() < 256) {
             XPeekEvent(xs.dpy, &next);
             if (next.xany.window != k->window) break;
-            if (next.type == KeyRelease) {
-                XNextEvent(xs.dpy, &next);
-                continue;
-            }
-            KeySym nks;
-            if (next.type != KeyPress || !typedChar(&next.xkey, &nks, &c)) break;
+            if (next.type != KeyPress && next.type != KeyRelease) break;
             XNextEvent(xs.dpy, &next);
-            text.push_back(c);
+            if (next.type == KeyRelease || x11InputFilter(&next)) continue;
+            KeySym nks;
+            int m = x11LookupKey(&next.xkey, buf, sizeof buf, &nks);
+            if (!typedText(&next.xkey, buf, m)) {
+                // Looked up once already: it is delivered as it is, after this record.
+                int r = deliverKey(k, ks, text.data(), (int)text.size());
+                deliverKey(&next.xkey, nks, buf, m);
+                return r;
+            }
+            text.append(buf, (size_t)m);
         }
     }
     return deliverKey(k, ks, text.data(), (int)text.size());
@@ -179,7 +179,7 @@ int onSimple(XEvent* e, int kind, int state) {
 }
 
 int onClientMessage(XClientMessageEvent* c) {
-    if (c->message_type != xs.wmProtocols) return 1;
+    if (c->message_type != xs.wmProtocols || x11WmClientMessage(c)) return 1;
     Atom what = (Atom)c->data.l[0];
     if (what == xs.wmDelete) {
         XEvent e;
@@ -247,6 +247,7 @@ int x11DispatchNext(int abortable) {
     if (!XPending(xs.dpy)) return x11SelectionTimeouts();
     XEvent e;
     XNextEvent(xs.dpy, &e);
+    if (x11InputFilter(&e)) return 1; // a dead key, a Compose sequence, an input method
     switch (e.type) {
     case KeyPress:
         return onKeyPress(&e.xkey, abortable);
@@ -271,6 +272,7 @@ int x11DispatchNext(int abortable) {
         return onSimple(&e, WE_CROSSING, e.type == EnterNotify);
     case FocusIn:
     case FocusOut:
+        x11InputFocus(e.xfocus.window, e.type == FocusIn);
         if (e.xfocus.detail == NotifyInferior) return 1;
         return onSimple(&e, WE_CROSSING, e.type == FocusIn);
     case ClientMessage:
