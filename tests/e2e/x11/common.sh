@@ -90,3 +90,11 @@ wait_exit() {
     wait "$1"
     st=$?
 }
+
+# Sets cw and ch to the character cell of editor window $1: the resize steps it gives the
+# window manager.
+cell_size() {
+    set -- $(xprop -id "$1" WM_NORMAL_HINTS 2>/dev/null | sed -n 's/.*resize increment: \([0-9]*\) by \([0-9]*\).*/\1 \2/p')
+    cw=${1:-0}
+    ch=${2:-0}
+}

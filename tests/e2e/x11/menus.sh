@@ -46,8 +46,11 @@ xdotool windowactivate --sync "$w" 2>/dev/null
 sleep 0.5
 
 # The menu bar's first title, "File", starts 4 pixels in and is four characters of the
-# default 7-pixel font wide, plus a character cell on each side.
-title_x() { echo $((4 + $1 * 7 + 3)); }
+# font wide, plus a character cell on each side.
+cell_size "$w"
+[ "$cw" -gt 0 ] && ok "the window resizes by character cells (${cw}x$ch)" ||
+    bad "resize increments" "no resize increment in WM_NORMAL_HINTS"
+title_x() { echo $((4 + $1 * cw + cw / 2)); }
 
 # ---- the mouse: File, then Save ----
 keys End
@@ -58,7 +61,7 @@ fm=$(window_named File) && ok "a click on File opens its menu" || bad "mouse men
 shot menu-file
 # Items are a line of text and 6 pixels each, from 2 pixels down; Save is the third.
 if [ -n "$fm" ]; then
-    xdotool mousemove --window "$fm" 30 $((2 + 2 * 19 + 9)) 2>/dev/null
+    xdotool mousemove --window "$fm" 30 $((2 + 2 * (ch + 6) + 9)) 2>/dev/null
     sleep 0.3
     xdotool click 1 2>/dev/null
 fi
