@@ -236,8 +236,9 @@ std::vector<std::string> EditListWindows() {
             all.push_back({0, kind});
         }
     }
+    // (A dismissed dialogue is on its way out, whether or not the loop has destroyed it yet.)
     for (WDialog* d : WOpenDialogues())
-        if (d->win) all.push_back({d->win->serial, d->kindName + " " + d->title});
+        if (d->win && !d->done) all.push_back({d->win->serial, d->kindName + " " + d->title});
     for (WMenu* m : WOpenMenus()) all.push_back({~0ul, "menu " + m->title});
     std::stable_sort(all.begin(), all.end(),
                      [](const Entry& a, const Entry& b) { return a.serial < b.serial; });

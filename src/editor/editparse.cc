@@ -134,6 +134,7 @@ int runCommand(Edit* edit, const EditCmd* cmd, EditCmdCtx& ctx) {
         message(edit, cmd->name);
         return 1;
     }
+    if (edit->search.active && !EditCmdKeepsSearch(cmd->name)) EditStopSearch(edit);
     return cmd->handler(edit, &ctx) == 1 ? 1 : 0;
 }
 
@@ -223,7 +224,8 @@ int cmdQuote(Edit* edit, EditCmdCtx* ctx) {
     const char* end = nullptr;
     std::string t = EditUnquote(ctx->text, &end);
     if (t.empty()) return 1;
-    if (EditReadOnlyCheck(edit)) return 1;
+    // Typed while an incremental search runs, the text goes to the search.
+    if (!EditSearching(edit) && EditReadOnlyCheck(edit)) return 1;
     for (size_t i = 0; i < t.size(); i += 300)
         EditTypedChars(edit, t.data() + i, (int64_t)std::min<size_t>(300, t.size() - i));
     return 1;
@@ -290,8 +292,11 @@ int Edit_CondStrToCond(Edit* edit, const char* text, int* ok) {
     if (is("noselection")) return SelEmpty(s);
     if (is("nosselection")) return SelEmpty(v.sel[1]);
     if (is("insertmode")) return edit->insertMode;
-    if (is("searching") || is("fsearch") || is("bsearch") || is("wrapsearch"))
-        return 0; // no incremental search runs in this editor yet
+    const EditSearchState& search = edit->search;
+    if (is("searching")) return search.active;
+    if (is("fsearch")) return search.active && search.forward;
+    if (is("bsearch")) return search.active && !search.forward;
+    if (is("wrapsearch")) return search.active && search.wrap;
     if (is("beforenonwhite")) {
         if (!SelEmpty(s)) return 0;
         File* f = v.file;
@@ -569,6 +574,12 @@ int keyEvent(Edit* edit, WEvent& ev) {
     edit->altMode = 0;
     if (!WInputAllowed(edit->view.window)) {
         WBeep();
+        return 1;
+    }
+    // Escape ends an incremental search (or the line prompt) and insert mode, nothing else.
+    if (ev.key == WK_ESCAPE && edit->search.active) {
+        EditAbortSearch(edit);
+        edit->insertMode = false;
         return 1;
     }
     if (edit->quoteMode) {
