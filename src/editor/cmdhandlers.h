@@ -163,6 +163,11 @@ int cmdTruncateSearch(Edit* edit, EditCmdCtx* ctx);
 namespace searcher {
 int cmdSearch(Edit* edit, EditCmdCtx* ctx);
 } // namespace searcher
+namespace editprint {
+int cmdPrint(Edit* edit, EditCmdCtx* ctx);
+int cmdPrintsyn(Edit* edit, EditCmdCtx* ctx);
+int cmdPageSetup(Edit* edit, EditCmdCtx* ctx);
+} // namespace editprint
 namespace edittags {
 int cmdAppendTagFile(Edit* edit, EditCmdCtx* ctx);
 int cmdEditTag(Edit* edit, EditCmdCtx* ctx);
