@@ -392,7 +392,7 @@ int vc_RestoreFile(const char* path, const char* destination, int kind, const ch
     case VC_RCS: {
         // co prints the version on its standard output: one shell line into the destination.
         std::string command = "co -q -p";
-        if (kind == 1 && what && *what) command += WShellQuote(std::string("-r") + what);
+        if (kind == 1 && what && *what) command += " " + WShellQuote(std::string("-r") + what);
         command += " " + WShellQuote(path) + " > " + WShellQuote(destination);
         std::string out;
         return vc_BufferedSystem(command.c_str(), out);
