@@ -83,7 +83,10 @@ struct CommentDialogue final : QvcCommentDialogue {
         d->describeAnswer = [](WDialog* dd, Widget* pressed) {
             std::string t = WidgetText(WDialogFind(dd, "comments"));
             while (!t.empty() && t.back() == '\n') t.pop_back();
-            return pressed && pressed->isCancel ? std::string("Cancel") : t;
+            if (pressed && pressed->isCancel) return std::string("Cancel");
+            std::string shown; // one line, as the answer is written
+            for (char c : t) shown += c == '\n' ? std::string("\\n") : std::string(1, c);
+            return shown;
         };
         int r = WDialogRun(d);
         std::string all = WidgetText(text);
