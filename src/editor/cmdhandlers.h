@@ -152,6 +152,9 @@ int cmdErrorOrTag(Edit* edit, EditCmdCtx* ctx);
 int cmdNextError(Edit* edit, EditCmdCtx* ctx);
 int cmdToggleErrorView(Edit* edit, EditCmdCtx* ctx);
 } // namespace errnav
+namespace edithelp {
+int cmdHelp(Edit* edit, EditCmdCtx* ctx);
+} // namespace edithelp
 namespace editprint {
 int cmdPrint(Edit* edit, EditCmdCtx* ctx);
 int cmdPrintsyn(Edit* edit, EditCmdCtx* ctx);
