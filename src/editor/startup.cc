@@ -26,6 +26,7 @@
 #include "runtime/gen.h"
 #include "runtime/seam.h"
 #include "toolkit/toolkit.h"
+#include "vcfront/vc.h"
 
 int display_splash_on_startup = 1;
 int process_default_config_file = 1;
@@ -151,12 +152,14 @@ void init_prior_to_gui(int* argc, char** argv) {
     for (int i = out; i < *argc; i++) argv[i] = nullptr;
     *argc = out;
     FilesStartJournalTimer();
-    // The version-control front end is not built yet: there is nothing to set up for it.
+    vc_InstallLinks();
+    vc_Init();
 }
 
 void cleanup_after_gui() {
     FilesAbort();
     syn_Cleanup();
+    vc_Cleanup();
     clearMice();
     clearKeys();
 }
