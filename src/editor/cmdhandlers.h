@@ -163,6 +163,9 @@ int cmdTruncateSearch(Edit* edit, EditCmdCtx* ctx);
 namespace searcher {
 int cmdSearch(Edit* edit, EditCmdCtx* ctx);
 } // namespace searcher
+namespace edithelp {
+int cmdHelp(Edit* edit, EditCmdCtx* ctx);
+} // namespace edithelp
 namespace editprint {
 int cmdPrint(Edit* edit, EditCmdCtx* ctx);
 int cmdPrintsyn(Edit* edit, EditCmdCtx* ctx);

@@ -175,7 +175,7 @@ const EditCmd editCmdTable[] = {
     {"Shell", editshell::cmdShell, CMDF_WINDOW},
     {"NextError", errnav::cmdNextError, CMDF_WINDOW},
     {"ErrorOrTag", errnav::cmdErrorOrTag, CMDF_WINDOW},
-    {"Help", cmdNotAvailable, CMDF_WINDOW},
+    {"Help", edithelp::cmdHelp, CMDF_WINDOW},
     {"Identify", editfile::cmdIdentify, CMDF_WINDOW},
     {"Quit", editfile::cmdQuit, CMDF_WINDOW},
     {"Grep", editshell::cmdGrep, CMDF_WINDOW},
