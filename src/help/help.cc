@@ -19,7 +19,7 @@
 #include "runtime/gen.h"
 
 #ifndef QE_HELP_DIR
-#define QE_HELP_DIR "/usr/local/lib/quorl"
+#define QE_HELP_DIR "/usr/local/share/quorl"
 #endif
 
 namespace {

@@ -22,6 +22,7 @@ for p in qe qvc; do
 done
 [ -f "$root/share/quorl/config/qe.cfg" ] && [ -f "$root/share/quorl/dialogues/qe.dlg" ] &&
     ok "run-time files in share/quorl" || bad "share/quorl" "$(ls -R "$root/share" | head)"
+[ -f "$root/share/quorl/qe1.hlp" ] && ok "help files in share/quorl" || bad "help files" "no qe1.hlp"
 [ -x "$root/share/quorl/gnugrep" ] && ok "gnugrep beside them" || bad gnugrep "missing"
 stray=$(find "$dest" -name 'test_*' -o -name 'bench_*' -o -name '*.sh' -o -name 'x11_*' | head -3)
 [ -z "$stray" ] && ok "nothing from tests/ or bench/" || bad "stray files" "$stray"

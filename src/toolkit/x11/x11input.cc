@@ -3,6 +3,7 @@
 #include <X11/Xlib.h>
 #include <clocale>
 #include <cstring>
+#include <langinfo.h>
 
 #include "runtime/utf8.h"
 #include "toolkit/x11/x11.h"
@@ -27,6 +28,11 @@ void x11InputInit() {
     // The user's locale decides the Compose table and the input method; without Xlib support
     // for it, keys are looked up plainly.
     if (!setlocale(LC_CTYPE, "") || !XSupportsLocale()) setlocale(LC_CTYPE, "C");
+    // Text is typed into UTF-8 Files: without a UTF-8 locale of the user's (LANG unset, say),
+    // the UTF-8 Compose table of C.UTF-8 serves better than the Latin-1 one of C.
+    if (strcmp(nl_langinfo(CODESET), "UTF-8") != 0 && setlocale(LC_CTYPE, "C.UTF-8") &&
+        !XSupportsLocale())
+        setlocale(LC_CTYPE, "C");
     XSetLocaleModifiers("");
     xs.im = XOpenIM(xs.dpy, nullptr, nullptr, nullptr);
     if (!xs.im) {

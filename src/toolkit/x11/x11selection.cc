@@ -9,6 +9,7 @@
 
 #include "runtime/gen.h"
 #include "toolkit/selection.h"
+#include "toolkit/eventloop.h"
 #include "toolkit/x11/x11.h"
 
 namespace {
@@ -523,7 +524,53 @@ int x11SelectionNextDeadline() {
     return (int)std::max(0L, std::min(next - nowMs(), (long)INT_MAX));
 }
 
+namespace {
+
+Bool isSaveAnswer(Display*, XEvent* e, XPointer arg) {
+    return e->type == SelectionNotify && e->xselection.requestor == helper &&
+           e->xselection.selection == *(Atom*)arg;
+}
+
+Bool isForUs(Display*, XEvent* e, XPointer) {
+    return e->type == SelectionRequest ||
+           (e->type == PropertyNotify && e->xproperty.state == PropertyDelete);
+}
+
+// At exit, a clipboard we own goes to the clipboard manager when one runs: it asks us for
+// the data (we keep answering) and then says it is done, or we give up after a few seconds.
+void handOverClipboard() {
+    if (!helper || !WSelectionOwned(1, nullptr, nullptr) ||
+        XGetSelectionOwner(xs.dpy, at.sel[1]) != helper)
+        return;
+    Atom manager = XInternAtom(xs.dpy, "CLIPBOARD_MANAGER", False);
+    if (XGetSelectionOwner(xs.dpy, manager) == None) return;
+    Atom save = XInternAtom(xs.dpy, "SAVE_TARGETS", False);
+    Atom prop = XInternAtom(xs.dpy, "_QUORL_SAVE", False);
+    Atom targets[] = {at.utf8, XA_STRING};
+    XChangeProperty(xs.dpy, helper, prop, XA_ATOM, 32, PropModeReplace, (unsigned char*)targets,
+                    2);
+    XConvertSelection(xs.dpy, manager, save, prop, helper, CurrentTime);
+    XFlush(xs.dpy);
+    long deadline = nowMs() + 3000;
+    XEvent e;
+    while (nowMs() < deadline) {
+        if (XCheckIfEvent(xs.dpy, &e, isSaveAnswer, (XPointer)&manager)) return;
+        if (XCheckIfEvent(xs.dpy, &e, isForUs, nullptr)) {
+            if (e.type == SelectionRequest)
+                x11SelectionAnswer(&e.xselectionrequest);
+            else
+                x11SelectionProperty(&e.xproperty);
+            continue;
+        }
+        WWaitInput(ConnectionNumber(xs.dpy), (int)std::max(1L, deadline - nowMs()));
+        XPending(xs.dpy);
+    }
+}
+
+} // namespace
+
 void x11SelectionExit() {
+    handOverClipboard();
     if (helper && xs.dpy) XDestroyWindow(xs.dpy, helper);
     helper = 0;
     for (Fetch& f : fetches) f = Fetch();
