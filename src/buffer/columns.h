@@ -21,6 +21,11 @@ inline LineChar LineCharAt(const char* text, int len, int i, int64_t col, bool u
     unsigned char b = (unsigned char)text[i];
     if (b == '\t') return {1, col + ts - col % ts, b};
     if (b < 0x80 || !utf8) return {1, col + 1, b};
+    // Two-byte characters (Latin, Greek, Cyrillic...) without the call.
+    if (b >= 0xC2 && b <= 0xDF && i + 1 < len && ((unsigned char)text[i + 1] & 0xC0) == 0x80) {
+        char32_t c = (char32_t)((b & 0x1F) << 6 | ((unsigned char)text[i + 1] & 0x3F));
+        return {2, col + (c < 0x300 ? 1 : Utf8Width(c)), c};
+    }
     char32_t c;
     int n = Utf8Decode(text + i, (size_t)(len - i), &c);
     return {n, col + (c == kUtf8Invalid ? 1 : Utf8Width(c)), c};
