@@ -174,7 +174,6 @@ void EditShowChange(Edit* edit, int64_t l1, int c1, int64_t l2, int c2, int64_t 
 }
 
 void EditsPropagateColour(File* file, int64_t line) {
-    epForgetLines(file);
     const Language* lang = file->language;
     if (!colorsyntax || !lang || lang->id == LANG_NONE || !lang->separators) return;
     // Only the states are brought up to date here: every editor of the File redraws its whole

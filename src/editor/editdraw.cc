@@ -1,6 +1,7 @@
 // editor/editdraw.cc: drawing of panes, the selection margin, the title-bar fields, the message
 // line, and the scroll bars that follow the view.
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <string>
 
@@ -8,6 +9,7 @@
 #include "buffer/file.h"
 #include "config/options.h"
 #include "editor/edit.h"
+#include "editor/editcmd.h"
 #include "editor/editpriv.h"
 #include "lang/syn.h"
 #include "runtime/gen.h"
@@ -138,8 +140,10 @@ uint32_t advanceState(const Language* lang, const char* text, int len, int from,
 
 // Drawing a row of a long line resumes from the nearest of its marks left of the view: a byte,
 // the display column it starts at and the colouring state there, one every kMarkSpan bytes.
-// Scrolling a huge line sideways thus scans it from its start only once. The marks of a few
-// lines are kept; any change to a File forgets its lines' marks.
+// Scrolling a huge line sideways thus scans it from its start only once, and so does asking
+// for a column in it (the cursor's, at every keystroke). The marks of a few lines are kept; a
+// change within one line keeps its marks before the change, any other change to a File
+// forgets its lines' marks.
 constexpr int kMarkSpan = 1 << 18;
 
 struct Mark {
@@ -151,10 +155,11 @@ struct Mark {
 struct LongLine {
     const File* file = nullptr;
     const Line* line = nullptr;
+    int64_t lineNo = 0;
     int len = 0;
     uint32_t lineState = 0;
     int tabs = 0;
-    const Language* lang = nullptr; // null: drawn without colour
+    const Language* lang = nullptr; // null: without colouring states
     int cppComments = 0;
     bool utf8 = false;
     std::vector<Mark> marks;
@@ -163,33 +168,43 @@ struct LongLine {
 LongLine longLines[4];
 int nextLongLine = 0;
 
-const Mark& resumeMark(const File* file, const Line* line, const char* text,
-                       const Language* lang, int64_t firstCol) {
-    LongLine* ll = nullptr;
+LongLine& longLineOf(const File* file, const Line* line, int64_t lineNo, const Language* lang) {
     for (LongLine& l : longLines)
-        if (l.file == file && l.line == line && l.len == line->len &&
+        if (l.file == file && l.line == line && l.lineNo == lineNo && l.len == line->len &&
             l.lineState == line->synState[0] && l.tabs == LineTabSize() && l.lang == lang &&
             l.cppComments == cppCommentsInC && l.utf8 == file->utf8)
-            ll = &l;
-    if (!ll) {
-        ll = &longLines[nextLongLine];
-        nextLongLine = (nextLongLine + 1) % 4;
-        *ll = LongLine{file,           line,       line->len,
-                       line->synState[0], LineTabSize(),  lang,
-                       cppCommentsInC, file->utf8, {{0, 0, line->synState[0]}}};
-    }
-    std::vector<Mark>& m = ll->marks;
-    while (m.back().col < firstCol && line->len - m.back().byte > kMarkSpan) {
+            return l;
+    LongLine& l = longLines[nextLongLine];
+    nextLongLine = (nextLongLine + 1) % 4;
+    l = LongLine{file,           line,       lineNo,
+                 line->len,      line->synState[0], LineTabSize(),
+                 lang,           cppCommentsInC,    file->utf8,
+                 {{0, 0, line->synState[0]}}};
+    return l;
+}
+
+// Adds marks up to the one at or before column upToCol and byte upToByte.
+void addMarks(LongLine& ll, const char* text, int64_t upToCol, int upToByte) {
+    std::vector<Mark>& m = ll.marks;
+    const int len = ll.len;
+    while (m.back().col < upToCol && len - m.back().byte > kMarkSpan &&
+           m.back().byte + kMarkSpan <= upToByte) {
         const Mark last = m.back();
-        int byte = last.byte + kMarkSpan;
         // A mark falls on a character boundary.
-        byte = LineCharStart(text, line->len, byte, file->utf8);
-        int64_t col = columnAfter(text, line->len, last.byte, byte, last.col, file->utf8);
-        if (col > firstCol) break;
-        uint32_t state = lang ? advanceState(lang, text, line->len, last.byte, byte, last.state)
-                              : 0;
+        int byte = LineCharStart(text, len, last.byte + kMarkSpan, ll.utf8);
+        int64_t col = columnAfter(text, len, last.byte, byte, last.col, ll.utf8);
+        if (col > upToCol) break;
+        uint32_t state = ll.lang ? advanceState(ll.lang, text, len, last.byte, byte, last.state)
+                                 : 0;
         m.push_back({byte, col, state});
     }
+}
+
+const Mark& resumeMark(const File* file, const Line* line, int64_t lineNo, const char* text,
+                       const Language* lang, int64_t firstCol) {
+    LongLine& ll = longLineOf(file, line, lineNo, lang);
+    addMarks(ll, text, firstCol, INT_MAX);
+    std::vector<Mark>& m = ll.marks;
     auto after = std::upper_bound(m.begin(), m.end(), firstCol,
                                   [](int64_t c, const Mark& k) { return c < k.col; });
     return *(after - 1);
@@ -235,7 +250,7 @@ void epDrawRows(Edit* edit, int row0, int row1) {
         int64_t fromCol = 0;
         uint32_t state = line->synState[0];
         if (line->len > kMarkSpan) {
-            const Mark& m = resumeMark(file, line, text, lang, firstCol);
+            const Mark& m = resumeMark(file, line, lineNo, text, lang, firstCol);
             fromByte = m.byte;
             fromCol = m.col;
             state = m.state;
@@ -283,7 +298,7 @@ void epDrawRows(Edit* edit, int row0, int row1) {
             if (x >= offset && x < v.width) WFillRect(v.window, (int)x, y, fw, fh, wPalette.select);
         }
         if (empty && lineNo == s.cursorLine) {
-            int dcol = LineCols(text, line->len, s.cursorCol, file->utf8);
+            int dcol = (int)epColumnAt(file, line, lineNo, s.cursorCol);
             int x = offset + (dcol - firstCol) * fw;
             if (x >= offset - 1 && x < v.width) WFillRect(v.window, x, y, 2, fh, wPalette.foreground);
         }
@@ -301,6 +316,35 @@ void epDrawRows(Edit* edit, int row0, int row1) {
 void epForgetLines(const File* file) {
     for (LongLine& l : longLines)
         if (l.file == file) l = LongLine{};
+}
+
+void epLineEdited(File* file, int64_t lineNo, int from) {
+    Line* now = lineNo >= 1 && lineNo <= file->nLines ? EditFileLine(file, lineNo) : nullptr;
+    for (LongLine& l : longLines) {
+        if (l.file != file || l.lineNo != lineNo) continue;
+        if (!now) {
+            l = LongLine{};
+            continue;
+        }
+        // Marks before the change still hold: their columns and states come from the bytes
+        // before them.
+        while (l.marks.size() > 1 && l.marks.back().byte > from) l.marks.pop_back();
+        l.line = now;
+        l.len = now->len;
+    }
+}
+
+int64_t epColumnAt(File* file, Line* line, int64_t lineNo, int byte) {
+    const char* text = FileLineText(file, line);
+    if (line->len <= kMarkSpan || byte <= kMarkSpan)
+        return LineCols(text, line->len, byte, file->utf8);
+    LongLine& ll = longLineOf(file, line, lineNo, nullptr);
+    int upTo = std::min(byte, line->len);
+    addMarks(ll, text, INT64_MAX, upTo);
+    const Mark& m = *(std::upper_bound(ll.marks.begin(), ll.marks.end(), upTo,
+                                       [](int b, const Mark& k) { return b < k.byte; }) -
+                      1);
+    return columnAfter(text, line->len, m.byte, upTo, m.col, file->utf8) + (byte - upTo);
 }
 
 // ---- the panes as the colouring engine sees them ----
@@ -445,7 +489,7 @@ void EditUpdateTitle(Edit* edit) {
         int dcol = 1;
         if (line >= 1 && line <= file->nLines) {
             Line* l = FileLine(file, line, v.topLineRec, v.topLine);
-            dcol = LineCols(FileLineText(file, l), l->len, col, file->utf8) + 1;
+            dcol = (int)epColumnAt(file, l, line, col) + 1;
         }
         char buf[64];
         // The encoding the File is shown in follows the position.

@@ -31,7 +31,7 @@ bool isAlnumWord(int c) {
 int pixelOf(File* file, int64_t line, int col) {
     if (!file || line < 1 || line > file->nLines) return col * WFontWidth();
     Line* l = EditFileLine(file, line);
-    return LineCols(FileLineText(file, l), l->len, col, file->utf8) * WFontWidth();
+    return (int)epColumnAt(file, l, line, col) * WFontWidth();
 }
 
 // The byte column of the line whose left edge is nearest to pixel x (one pass over the line).

@@ -10,6 +10,7 @@
 #include "config/switches.h"
 #include "editor/edit.h"
 #include "editor/editcmd.h"
+#include "editor/editpriv.h"
 #include "runtime/error.h"
 #include "toolkit/longwork.h"
 #include "toolkit/toolkit.h"
@@ -28,6 +29,10 @@ int lineLen(File* file, int64_t line) {
 struct EditorViews final : FileViews {
     void showChange(File* file, int64_t lS, int cS, int64_t newEndL, int newEndC,
                     int64_t oldEndL) override {
+        if (lS == oldEndL && lS == newEndL)
+            epLineEdited(file, lS, cS);
+        else
+            epForgetLines(file);
         EditsPropagateColour(file, lS);
         EditsShowChange(file->edits, lS, cS, newEndL, newEndC, oldEndL);
         PopsShowChange(file->pops, lS, cS, newEndL, newEndC, oldEndL);

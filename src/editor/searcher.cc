@@ -12,6 +12,7 @@
 #include "editor/cmdhandlers.h"
 #include "editor/edit.h"
 #include "editor/editcmd.h"
+#include "editor/editpriv.h"
 #include "editor/editsearch.h"
 #include "toolkit/dialog.h"
 #include "toolkit/toolkit.h"
@@ -133,6 +134,7 @@ void replaceAll(Edit* e) {
                  : FileReplaceAll(f, line, col, p.data(), (int)p.size(), r.data(), (int)r.size(),
                                   flags, firstLine);
     if (rc == 1) {
+        epForgetLines(f);
         EditsPropagateColour(f, firstLine);
         EditSetCursor(e, line, col);
         EditShowCursor(e);

@@ -12,6 +12,7 @@
 #include "config/options.h"
 #include "config/switches.h"
 #include "editor/edit.h"
+#include "editor/editcmd.h"
 #include "runtime/gen.h"
 #include "toolkit/backend.h"
 #include "toolkit/eventloop.h"
@@ -278,3 +279,35 @@ TEST_F(EditWin, LoadFileAsksTheChooserAndOpensTheChoice) {
 }
 
 } // namespace
+
+namespace {
+
+// The status's display column of the cursor, from "Ln L,Col C ...".
+long statusCol(Edit* e) {
+    size_t at = e->statusText.find("Col ");
+    return at == std::string::npos ? -1 : atol(e->statusText.c_str() + at + 4);
+}
+
+} // namespace
+
+// A line far longer than the drawing memos' span: the cursor's column comes from memos that
+// a change within the line keeps up to the change, so edits before and after them must show.
+TEST_F(EditWin, ColumnsInAHugeUtf8LineFollowEditsBeforeAndAfterTheMemos) {
+    std::string line;
+    for (int i = 0; i < 200000; i++) line += "\xc3\xa9\t"; // é and a tab: 9 columns each
+    std::string p = write("huge.txt", line + "\n");
+    Edit* e = NewEdit(p.c_str(), 0, 1, 0);
+    ASSERT_NE(e, nullptr);
+    auto run = [&](const char* cmd) { EditParseCmdLoc(e, -1, -1, cmd); };
+    long want = 200000L * 8 + 1; // tab stops every 8: each pair ends on one
+    run("EOL");
+    EXPECT_EQ(statusCol(e), want);
+    run("\"\xe6\xbc\xa2\""); // a wide character at the end: two more columns
+    EXPECT_EQ(statusCol(e), want + 2);
+    // At the start: a tab stop's worth more pushes every column along, which the memos past
+    // the change must not hide.
+    run("SOL;\"xxxxxxxx\";EOL");
+    EXPECT_EQ(statusCol(e), want + 2 + 8);
+    std::string t(FileLineText(e->view.file, e->view.file->first), (size_t)e->view.file->first->len);
+    EXPECT_EQ(statusCol(e), LineCols(t.data(), (int)t.size(), (int)t.size(), true) + 1);
+}
