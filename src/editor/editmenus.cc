@@ -59,6 +59,9 @@ const DefaultItem defaultMenus[] = {
     {"Search", "Search &Forward", "ISearch"},
     {"Search", "Search &Backward", "BackISearch"},
     {"Search", "-", ""},
+    {"Search", "&Goto Line...", "EditLine"},
+    {"Search", "Go to Line &Number...", "LineD"},
+    {"Search", "-", ""},
     {"Search", "Editor &Commands...", "Dialog RunCommand"},
     {"Version", "Check &Out", "Checkout"},
     {"Version", "Check &In...", "Checkin"},
@@ -227,5 +230,11 @@ void EditMenuBarFill(WMenuBar*, int index, WMenu* menu, void* edit) {
 
 void EditMenuBarRun(WMenuBar*, const WMenuItem* item, void* edit) {
     std::string command = item->command; // the menu is gone once the command runs
-    EditCli(static_cast<Edit*>(edit), command.c_str());
+    auto* e = static_cast<Edit*>(edit);
+    // In identify mode an item is explained, not run.
+    if (e->identifyMode) {
+        EditIdentifyStr(e, command.c_str(), -1);
+        return;
+    }
+    EditCli(e, command.c_str());
 }

@@ -20,6 +20,7 @@
 #include "config/switches.h"
 #include "editor/batch.h"
 #include "editor/edit.h"
+#include "editor/edithelp.h"
 #include "lang/syn.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
@@ -343,7 +344,8 @@ int WalkCommandLine(int argc, char** argv) {
     walk.run();
     if (walk.help) {
         walk.opened = true;
-        WAlert(builtinHelp); // the help viewer is not built yet: the built-in summary
+        // The guide's "editor" entry; without help files, the built-in summary.
+        if (!vtInsert("editor", "EditFileHelp")) WAlert(builtinHelp);
     }
     return walk.opened ? 1 : 0;
 }

@@ -218,6 +218,8 @@ extern Seam<QvcCommentDialogue> qvc_commentDialogue;
 
 // ---- the command interpreter ----
 int qvc_main(int argc, char** argv);
+// The usage text qvc prints, one line each (the manual page is made from it).
+std::vector<std::string> qvc_UsageLines();
 int qvc_main_char(const char* line);
 int qvc_ParseCommand(const char* name);
 

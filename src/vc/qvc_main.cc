@@ -114,6 +114,14 @@ int usage() {
     return -1;
 }
 
+} // namespace
+
+std::vector<std::string> qvc_UsageLines() {
+    return std::vector<std::string>(std::begin(usageLines), std::end(usageLines));
+}
+
+namespace {
+
 // The options and files of one run.
 struct QvcRun {
     int command = CMD_NONE;
