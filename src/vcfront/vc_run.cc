@@ -320,7 +320,7 @@ void vc_RestartInterpreter(int pid) {
     closeInterpreter();
     if (interp.restarts++ >= maxRestarts) {
         QuorlError(ERR_FAILURE, "Gave up on restarting Version Control interpreter.");
-        vc_UseInterpreter = false;
+        vc_UseShellLines();
         return;
     }
     QuorlError(ERR_SUCCESS, "Restarting Version Control interpreter.");

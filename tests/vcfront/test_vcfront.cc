@@ -136,6 +136,7 @@ TEST_F(VcInterpreter, TheThirtySecondDeathGivesUp) {
     EXPECT_FALSE(vc_UseInterpreter);
     EXPECT_EQ(vc_InterpreterPid(), 0);
     EXPECT_EQ(vc_InterpretCommand("hello", lines, 10), 0);
+    EXPECT_EQ(vc_co, "cleartool co -nc"); // ClearCase goes on through shell lines
 }
 
 TEST(VcRunner, KeepsOnlyTheFirst1023Characters) {
