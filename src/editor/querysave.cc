@@ -181,8 +181,13 @@ void querySaveActivate(WDialog* d, Widget* w, int) {
     if (done) settled(q);
 }
 
-std::string querySaveAnswer(WDialog* d, Widget*) {
-    return static_cast<QuerySave*>(d->user)->answered;
+// The button as it read when pressed (the next File may relabel it); a default about to be
+// pressed reads as it does now.
+std::string querySaveAnswer(WDialog* d, Widget* button) {
+    auto* q = static_cast<QuerySave*>(d->user);
+    std::string shown = q->answered.empty() ? withoutMnemonic(button->label) : q->answered;
+    q->answered.clear();
+    return shown;
 }
 
 // ---- "Save Files?" ----

@@ -213,9 +213,10 @@ bool setFromAnswer(Widget* w, const std::string& value) {
     }
 }
 
+// A dimmed button cannot be pressed by an answer any more than by the pointer.
 Widget* buttonNamed(WDialog* d, const std::string& name) {
     for (Widget* w : d->widgets)
-        if (w->kind == WG_BUTTON &&
+        if (w->kind == WG_BUTTON && WidgetTakesInput(w) &&
             (!strcasecmp(w->name.c_str(), name.c_str()) ||
              !strcasecmp(plainLabel(w->label).c_str(), name.c_str())))
             return w;
