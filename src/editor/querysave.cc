@@ -223,7 +223,7 @@ int vc_querysave_dialogue(FileList& files) {
     if (files.empty()) return 0;
     QuerySave q;
     q.files = &files;
-    WDialog* d = WDialogNew(shownName(files.front().file));
+    WDialog* d = WDialogNew("Save Changes?");
     q.d = d;
     d->user = &q;
     d->activate = querySaveActivate;

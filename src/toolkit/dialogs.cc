@@ -345,7 +345,9 @@ int FileChooseDialogue(const char* title, const char* confirm, const char* start
     d->answerIsText = true;
     d->answerField = "path";
     d->describeAnswer = [](WDialog* dd, Widget*) { return WidgetText(WDialogFind(dd, "path")); };
-    c.where = WDialogAdd(d, nullptr, WG_LABEL, "directory", "");
+    GenStr shownDir(gen_realpath(c.dir.c_str()));
+    c.where = WDialogAdd(d, nullptr, WG_LABEL, "directory", shownDir ? shownDir.get() : c.dir.c_str());
+    c.where->align = WALIGN_FILL; // room for a longer path after a change of directory
     Widget* lists = WDialogAdd(d, nullptr, WG_ROW, nullptr, nullptr);
     lists->stretch = 1;
     Widget* left = WDialogAdd(d, lists, WG_COLUMN, nullptr, nullptr);
