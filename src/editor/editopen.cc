@@ -26,31 +26,9 @@ std::string directoryOf(const File* file) {
     return dir ? dir.get() : "";
 }
 
-// The argument's words: blanks separate them, double quotes keep blanks inside one.
-std::vector<std::string> argumentWords(const std::string& text) {
-    std::vector<std::string> words;
-    size_t i = 0;
-    while (i < text.size()) {
-        while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) i++;
-        if (i >= text.size()) break;
-        std::string w;
-        bool inQuotes = false;
-        for (; i < text.size() && (inQuotes || (text[i] != ' ' && text[i] != '\t')); i++) {
-            if (text[i] == '"')
-                inQuotes = !inQuotes;
-            else if (text[i] == '\\' && inQuotes && i + 1 < text.size())
-                w += text[++i];
-            else
-                w += text[i];
-        }
-        words.push_back(w);
-    }
-    return words;
-}
-
 // The argument's file name, or the one chosen with the chooser; "" when none was chosen.
 std::string nameOrChosen(Edit* e, EditCmdCtx* ctx, const char* title, const char* button) {
-    std::vector<std::string> words = argumentWords(EditCmdArg(ctx));
+    std::vector<std::string> words = FileNameWords(EditCmdArg(ctx));
     if (!words.empty()) return words[0];
     std::string dir = directoryOf(e->view.file), chosen;
     if (FileChooseDialogue(title, button, dir.empty() ? nullptr : dir.c_str(), chosen) != 1)
@@ -86,7 +64,7 @@ int cmdOpenFile(Edit* e, EditCmdCtx* ctx) {
                                true) != 1)
             return 1;
     }
-    std::vector<std::string> words = argumentWords(arg);
+    std::vector<std::string> words = FileNameWords(arg);
     std::vector<std::string> names;
     if (words.size() == 1) names.push_back(words[0]);
     for (size_t i = 1; i < words.size(); i++) {
@@ -146,7 +124,7 @@ int cmdNotepad(Edit* e, EditCmdCtx*) {
 // With a name, the file goes on the stack as one typed into the title bar's name field would;
 // without, the keyboard goes to that field.
 int cmdEditFilename(Edit* e, EditCmdCtx* ctx) {
-    std::vector<std::string> words = argumentWords(EditCmdArg(ctx));
+    std::vector<std::string> words = FileNameWords(EditCmdArg(ctx));
     if (words.empty()) {
         if (!e->nameField) {
             WBeep();

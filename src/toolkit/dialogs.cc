@@ -147,32 +147,13 @@ std::string quoted(const std::string& word) {
     return out + "\"";
 }
 
-// The blank-separated words of a typed text, double quotes keeping blanks in a word.
-std::vector<std::string> typedWords(const std::string& text) {
-    std::vector<std::string> words;
-    size_t i = 0;
-    while (i < text.size()) {
-        while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) i++;
-        if (i >= text.size()) break;
-        std::string w;
-        bool inQuotes = false;
-        for (; i < text.size() && (inQuotes || (text[i] != ' ' && text[i] != '\t')); i++) {
-            if (text[i] == '"') inQuotes = !inQuotes;
-            else if (text[i] == '\\' && i + 1 < text.size()) w += text[++i];
-            else w += text[i];
-        }
-        words.push_back(w);
-    }
-    return words;
-}
-
 // Confirm: a directory is entered, anything else is the choice.
 void chooserConfirm(Chooser* c) {
     std::string name = WidgetText(c->path);
     if (name.empty()) name = WidgetText(c->fileList);
     if (name.empty()) return;
     if (c->several) {
-        std::vector<std::string> words = typedWords(name);
+        std::vector<std::string> words = FileNameWords(name);
         if (words.size() > 1) {
             c->chosen = quoted(c->dir);
             for (const std::string& w : words) c->chosen += " " + quoted(w);
@@ -265,6 +246,24 @@ int WPrompt(const char* title, const char* prompt, std::string& answer) {
     if (r == 0) answer = WidgetText(field);
     WDialogDestroy(d);
     return r == 0 ? 1 : 0;
+}
+
+std::vector<std::string> FileNameWords(const std::string& text) {
+    std::vector<std::string> words;
+    size_t i = 0;
+    while (i < text.size()) {
+        while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) i++;
+        if (i >= text.size()) break;
+        std::string w;
+        bool inQuotes = false;
+        for (; i < text.size() && (inQuotes || (text[i] != ' ' && text[i] != '\t')); i++) {
+            if (text[i] == '"') inQuotes = !inQuotes;
+            else if (text[i] == '\\' && i + 1 < text.size()) w += text[++i];
+            else w += text[i];
+        }
+        words.push_back(w);
+    }
+    return words;
 }
 
 std::string ExpandFileName(const std::string& name) {

@@ -44,6 +44,9 @@ int WPrompt(const char* title, const char* prompt, std::string& answer);
 // directory and each name, every word in double quotes.
 int FileChooseDialogue(const char* title, const char* confirm, const char* startDir,
                        std::string& result, bool several = false);
+// The words of a typed list of file names: blanks separate them, double quotes keep blanks in
+// a word, a backslash takes the next character as it is.
+std::vector<std::string> FileNameWords(const std::string& text);
 // A typed file name with "~", "~user", "$NAME" and "${NAME}" expanded.
 std::string ExpandFileName(const std::string& name);
 // A message-line text not tied to one window.
