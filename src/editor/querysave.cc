@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <unistd.h>
 
 #include "buffer/file.h"
 #include "buffer/registry.h"
@@ -70,6 +71,7 @@ struct QuerySave {
     VcState vc;
     Widget *name, *vcChoice, *text, *showComments, *comments, *save, *discard, *cancel;
     std::string answered; // the label of the button pressed, as it read when pressed
+    bool checkedIn = false; // the File shown was checked in by this dialogue
 };
 
 File* current(QuerySave* q) {
@@ -114,6 +116,11 @@ void showFile(QuerySave* q) {
 // The File is settled: its action runs and the next File is shown, or the dialogue ends.
 void settled(QuerySave* q) {
     FileListEntry& entry = (*q->files)[q->at];
+    // A copy fetched only to be edited goes once it is checked in and its window closes.
+    File* f = entry.file;
+    if (q->checkedIn && entry.action && f->fromVc && f->name && unlink(f->name) == 0)
+        f->fromVc = false;
+    q->checkedIn = false;
     if (entry.action) entry.action(entry.file);
     if (++q->at >= q->files->size()) {
         WDialogDismiss(q->d, 0);
@@ -131,7 +138,8 @@ bool saveChosen(QuerySave* q) {
     }
     if (q->vcChoice->enabled && q->vcChoice->value == 1) {
         std::string comment = WidgetText(q->comments);
-        if (!file_CheckIn(f, comment.c_str())) {
+        q->checkedIn = file_CheckIn(f, comment.c_str()) != 0;
+        if (!q->checkedIn) {
             std::string m = std::string("Unable to check in file ( ") + shownName(f) + " )";
             WAlert(m.c_str());
             f->checkinOnClose = false;
