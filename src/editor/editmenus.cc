@@ -38,7 +38,7 @@ const DefaultItem defaultMenus[] = {
     {"File", "Save A&ll", "SaveAll"},
     {"File", "Save &Files...", "QuerySaveAll"},
     {"File", "-", ""},
-    {"File", "&Push...", "LoadFile"},
+    {"File", "Pus&h...", "LoadFile"},
     {"File", "&Insert File...", "InsertFile"},
     {"File", "No&tepad", "Notepad"},
     {"File", "-", ""},
