@@ -14,6 +14,7 @@
 #include "buffer/save.h"
 #include "editor/editcmd.h"
 #include "editor/editpriv.h"
+#include "editor/querysave.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
 #include "editor/editmenus.h"
@@ -158,7 +159,10 @@ void nameFieldActivate(TextField* tf, void* data) {
     WSetFocusChild(edit->view.window);
     std::string name = tf->text;
     if (name.empty()) return;
-    if (File* file = FileFName(name.c_str())) EditPush(edit, file, 0);
+    if (File* file = EditFileSearch(name.c_str(), edit->view.file))
+        EditPush(edit, file, 0);
+    else
+        EditSetMsg(edit, "[EditOpenFile] Could not open file");
 }
 
 void fieldCancel(TextField*, void* data) {
@@ -350,34 +354,25 @@ Edit* EditCreate(WWindow* parent, int x, int y, int width, int height, const cha
     return edit;
 }
 
-// The size a new top-level editor window gets: editwidth x editheight characters of text.
-// -geometry on the command line sizes the first one. Also the window's size without text,
-// from which the window manager resizes it in steps of one character.
-static void newWindowSize(int& width, int& height, int& baseWidth, int& baseHeight) {
+// The size of a new top-level editor window for columns x rows characters of text, and its
+// size without text, from which the window manager resizes it in steps of one character.
+static void newWindowSize(int columns, int rows, int& width, int& height, int& baseWidth,
+                          int& baseHeight) {
     int fh = WFontHeight(), fw = WFontWidth();
     int sbw = std::max(1, scrollbarwidth);
     int marginW = SelectionMarginWidth > 0 ? SelectionMarginWidth : 0;
-    int cols = editwidth, rows = editheight;
-    WTakeGeometry(&cols, &rows);
     baseWidth = sbw + marginW + 2;
     baseHeight = sbw + titleHeight() + messageHeight() + WMenuBarHeight();
-    width = std::max(20, cols) * fw + baseWidth;
+    width = std::max(20, columns) * fw + baseWidth;
     height = std::max(3, rows) * fh + baseHeight;
 }
 
-Edit* _NewEditWithBufferSwitch(const char* name, File* file, int64_t line, int isTagLine,
-                               int useBufferEditor) {
-    (void)useBufferEditor; // buffer mode arrives with the file commands
-    if (!file) {
-        if (!name) return nullptr;
-        file = FileFName(name);
-        if (!file) return nullptr;
-    }
+static Edit* newWindow(File* file, int64_t line, int isTagLine, int columns, int rows) {
     struct stat st;
     if (file->name && !file->internal && stat(file->name, &st) == 0)
         file->readOnly = file->readOnly || access(file->name, W_OK) != 0;
     int width, height, baseWidth, baseHeight, x = 0, y = 0;
-    newWindowSize(width, height, baseWidth, baseHeight);
+    newWindowSize(columns, rows, width, height, baseWidth, baseHeight);
     WGeometryPlace(width, height, &x, &y);
     Edit* edit = EditCreate(nullptr, x, y, width, height, "editor", file, 0, 1, 0);
     WSetResizeCells(edit->top, baseWidth, baseHeight);
@@ -385,6 +380,24 @@ Edit* _NewEditWithBufferSwitch(const char* name, File* file, int64_t line, int i
     EditAttachFile(edit, file, line, isTagLine);
     EditRedraw(edit);
     return edit;
+}
+
+// Buffer mode (every file opened into one buffer editor) is not part of this program: each
+// call opens a window.
+Edit* _NewEditWithBufferSwitch(const char* name, File* file, int64_t line, int isTagLine, int) {
+    if (!file) {
+        if (!name) return nullptr;
+        file = FileFName(name);
+        if (!file) return nullptr;
+    }
+    // -geometry on the command line sizes the first such window.
+    int columns = editwidth, rows = editheight;
+    WTakeGeometry(&columns, &rows);
+    return newWindow(file, line, isTagLine, columns, rows);
+}
+
+Edit* NewEditOfSize(File* file, int columns, int rows) {
+    return file ? newWindow(file, 0, 0, columns, rows) : nullptr;
 }
 
 Edit* NewEdit(const char* name, int64_t line, int, int) {
@@ -509,6 +522,7 @@ int EditDestroy(Edit* edit) {
         release(f);
     }
     release(file);
+    edit_ReleaseGivenUp(); // the Files whose edits were given up as it closed
     if (edit->top) cwRemoveList(&edit->cw);
     for (EditPort* p = edit->panes; p;) {
         EditPort* next = p->next;
