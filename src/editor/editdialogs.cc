@@ -86,6 +86,14 @@ bool paneModified(void* pane) {
     return static_cast<Pane*>(pane)->file->modified;
 }
 
+bool isPaneOf(const Edit* e) {
+    for (WDialog* d : WOpenDialogues())
+        for (Widget* w : d->widgets)
+            if (w->kind == WG_EDITOR && w->pane && static_cast<Pane*>(w->pane)->edit == e)
+                return true;
+    return false;
+}
+
 const bool panesInstalled = [] {
     wEditorPane.create = paneCreate;
     wEditorPane.destroy = paneDestroy;
@@ -184,6 +192,10 @@ int cmdPrintWindows(Edit*, EditCmdCtx*) {
 
 } // namespace editdialogs
 using namespace editdialogs;
+
+bool EditIsDialoguePane(const Edit* e) {
+    return editdialogs::isPaneOf(e);
+}
 
 int EditOpenDialogue(Edit* e, const char* name, const std::vector<std::string>& args) {
     (void)panesInstalled;
