@@ -145,6 +145,11 @@ static void FileManipDoes(File* file, Line* first, int64_t lS, int cS, int64_t l
     }
 }
 
+// The indenter's saved parser read the lines above its line: a change there makes it stale.
+static void checkpointSees(File* file, int64_t lS) {
+    if (file->aiCheckpointLine >= 0 && lS < file->aiCheckpointLine) file->aiCheckpointLine = -1;
+}
+
 static void markModified(File* file) {
     bool was = file->modified;
     file->modified = true;
@@ -198,6 +203,7 @@ int FilexChange(File* file, Line* hint, int64_t hintNo, int64_t lS, int cS, int6
         std::swap(lS, lE);
         std::swap(cS, cE);
     }
+    checkpointSees(file, lS);
     // Line ends in the new text become plain LFs.
     std::string t;
     t.reserve((size_t)textLen);
@@ -305,6 +311,7 @@ int FilexIndent(File* file, Line* hint, int64_t hintNo, int64_t lS, int64_t lE, 
     if (lS < 1) lS = 1;
     if (lE > file->nLines) lE = file->nLines;
     if (lS > lE) return 0;
+    checkpointSees(file, lS);
     UndoRec* rec = UndoNew();
     rec->lS = (int32_t)lS;
     rec->lE = (int32_t)lE;
