@@ -32,7 +32,8 @@ extern const AIStateOps nothingOps, statementOps, afterIsOps, blockOps, commentO
     stringOps, charOps, parenOps, whenOps;
 
 // Statement fields: flag1 started, flag3 terminator (-1 none), flag5 whether an alternative
-// terminator applies, flag6 the alternative, flag2 whether it is a header.
+// terminator applies, flag6 the alternative, flag2 whether it is a header, flag4 whether it
+// began with "with".
 void pushStatement(AIndentEngine* engine, int base, int inner, int terminator, bool started,
                    int alternative = -1) {
     AIState s = MakeState(&statementOps, K_STATEMENT, base, inner);
@@ -101,6 +102,14 @@ void popNotBottom(AIndentEngine* engine) {
     if (engine->stack.size() > 1) Pop(engine);
 }
 
+bool wordIs(const AIToken& t, const char* w) {
+    int n = (int)strlen(w);
+    if (t.len != n) return false;
+    for (int i = 0; i < n; i++)
+        if (tolower((unsigned char)t.text[i]) != w[i]) return false;
+    return true;
+}
+
 // ---- bottom ----
 int Ada_Nothing_TakeToken(AIndentEngine* engine, AITokens* tk, int, int, int64_t) {
     AIState* self = &Top(engine);
@@ -141,7 +150,10 @@ int Ada_Statement_TakeToken(AIndentEngine* engine, AITokens* tk, int indentSize,
     int code = t.code;
     bool first = FirstOfLine(tk);
     if (first) {
-        if (self->flag1) {
+        if (self->flag1 && self->flag2 && (code == self->flag3 || code == self->flag6)) {
+            // "is", "then", "loop" on a line of their own line up with their header.
+            SetWishCol(engine, tk, self->base);
+        } else if (self->flag1) {
             ModifyWishCol(engine, tk, self->inner, &self->inner, 0, self);
         } else {
             AIState* below = Below(engine, 1);
@@ -155,8 +167,13 @@ int Ada_Statement_TakeToken(AIndentEngine* engine, AITokens* tk, int indentSize,
     }
     if (Ada_HaveComment(engine, tk)) return 0;
     bool startedBefore = self->flag1;
-    if (code != A_EOL) self->flag1 = 1;
-    if (code == self->flag3 && self->flag3 >= 0) {
+    if (code != A_EOL) {
+        self->flag1 = 1;
+        self->taken++;
+    }
+    // "and then" is an operator, not the "then" an "if" waits for.
+    bool andThen = code == A_THEN && tk->count > 0 && wordIs(tk->consumed, "and");
+    if (code == self->flag3 && self->flag3 >= 0 && !andThen) {
         GetToken(engine, tk);
         Pop(engine);
         return 0;
@@ -168,6 +185,8 @@ int Ada_Statement_TakeToken(AIndentEngine* engine, AITokens* tk, int indentSize,
     }
     bool header = self->flag2;
     int col = engine->lineColumn;
+    // Generic formal subprograms and packages ("with function F ... is <>;") open nothing.
+    if (!startedBefore && code == A_WITH) self->flag4 = 1;
     switch (code) {
     case A_EOL:
         GetToken(engine, tk);
@@ -177,7 +196,7 @@ int Ada_Statement_TakeToken(AIndentEngine* engine, AITokens* tk, int indentSize,
         GetToken(engine, tk);
         // Within a header ("task type", "protected type", "access procedure") the words name
         // kinds of things and open nothing.
-        if (header) return 0;
+        if (header || self->flag4) return 0;
         if (code == A_TYPE && startedBefore) return 0;
         int inner = code == A_CASE && !aIndent_switchInTwo ? col : col + indentSize;
         bool declarative = code == A_PROCEDURE || code == A_FUNCTION || code == A_PACKAGE ||
@@ -196,6 +215,12 @@ int Ada_Statement_TakeToken(AIndentEngine* engine, AITokens* tk, int indentSize,
         pushStatement(engine, col, col + aIndent_indentForContinuation, term, true, alt);
         return 0;
     }
+    case A_DO:
+        // "return R : T do ... end return;"
+        if (first && startedBefore) SetWishCol(engine, tk, self->base);
+        GetToken(engine, tk);
+        if (!header) pushBlock(engine, self->base, self->base + indentSize, true);
+        return 0;
     case A_BEGIN: case A_LOOP: case A_SELECT: case A_DECLARE: case A_GENERIC:
         GetToken(engine, tk);
         if (first && startedBefore) ModifyWishCol(engine, tk, self->base, &self->base, 0, self);
@@ -247,7 +272,7 @@ int Ada_Statement_TakeToken(AIndentEngine* engine, AITokens* tk, int indentSize,
     case A_COLON: {
         GetToken(engine, tk);
         AIState* block = nearestBlock(engine);
-        if (block && block->flag5 && !header) {
+        if (block && block->flag5 && !header && self->taken == 2) { // "Name :" 
             int base = self->base + indentSize;
             Pop(engine);
             pushStatement(engine, base, base + aIndent_indentForContinuation, -1, true);
@@ -289,14 +314,6 @@ int Ada_AfterIs_TakeToken(AIndentEngine* engine, AITokens* tk, int, int, int64_t
 }
 
 // ---- block ----
-bool wordIs(const AIToken& t, const char* w) {
-    int n = (int)strlen(w);
-    if (t.len != n) return false;
-    for (int i = 0; i < n; i++)
-        if (tolower((unsigned char)t.text[i]) != w[i]) return false;
-    return true;
-}
-
 int Ada_Block_TakeToken(AIndentEngine* engine, AITokens* tk, int, int, int64_t) {
     AIState* self = &Top(engine);
     if (FirstOfLine(tk)) ModifyWishCol(engine, tk, self->inner, &self->inner, 0, self);
@@ -359,7 +376,9 @@ int Ada_Block_TakeToken(AIndentEngine* engine, AITokens* tk, int, int, int64_t) 
         self->flag2 = 1;
         return 0;
     default:
-        if (fresh && !self->flag5 && (wordIs(t, "abstract") || wordIs(t, "null"))) {
+        // "is abstract;", "is null;", and expression functions "is (...);".
+        if (fresh && !self->flag5 &&
+            (wordIs(t, "abstract") || wordIs(t, "null") || code == A_LPAREN)) {
             GetToken(engine, tk);
             self->flag2 = 1;
             return 0;

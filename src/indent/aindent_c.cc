@@ -253,7 +253,8 @@ int C_Statement_TakeToken(AIndentEngine* engine, AITokens* tk, int indentSize, i
     switch (code) {
     case T_LBRACE: {
         if (first && startedBefore) ModifyWishCol(engine, tk, self->base, &self->base, 0, self);
-        Push(engine, MakeState(&braceOps, K_BRACE, self->base, self->inner));
+        // Namespaces and extern "C" wrap whole files: their bodies stay where they are.
+        Push(engine, MakeState(&braceOps, K_BRACE, self->base, self->flag6 ? self->base : self->inner));
         break;
     }
     case T_EQUALS:
@@ -324,6 +325,10 @@ int C_Statement_TakeToken(AIndentEngine* engine, AITokens* tk, int indentSize, i
         break;
     }
     notePrefix(engine, self, t, startedBefore);
+    if (!startedBefore && code == T_WORD &&
+        ((t.len == 9 && strncmp(t.text, "namespace", 9) == 0) ||
+         (t.len == 6 && strncmp(t.text, "extern", 6) == 0)))
+        self->flag6 = 1;
     return 0;
 }
 

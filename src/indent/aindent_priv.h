@@ -35,7 +35,9 @@ struct AIState {
     int flag3 = 0;   // C statement: comma; fws: keyword; Ada statement: terminator
     int flag4 = 0;   // C statement: first line; comment: column after the opener
     int flag5 = 0;   // Ada statement: alternative applies / block: statement part
-    int flag6 = 0;   // Ada statement: the alternative / block: generic
+    int taken = 0;   // tokens the state has consumed (Ada statements)
+    int flag6 = 0;   // C statement: a wrapper (namespace, extern); Ada statement: the
+                     // alternative / block: generic
 };
 using AIStack = std::deque<AIState>;
 
