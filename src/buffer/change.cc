@@ -326,7 +326,7 @@ int FilexIndent(File* file, Line* hint, int64_t hintNo, int64_t lS, int64_t lE, 
     FileCache(file, l, lE - lS + 1, 1);
     for (int64_t n = lS; l && n <= lE; n++, l = l->next) {
         FileInstanciateLine(file, l);
-        LineIndent(l, delta, tabsize != 0, tabsize);
+        LineIndent(l, delta, tabsize != 0 && !indentwithblanks, tabsize);
         FileSetMaxW(file, l);
     }
     markModified(file);

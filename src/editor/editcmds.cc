@@ -74,11 +74,12 @@ void endOf(int64_t l, int c, const std::string& t, int64_t& nl, int& nc) {
     }
 }
 
-// Indentation of `width` display columns: at most three tabs, then blanks.
+// Indentation of `width` display columns: at most three tabs (none with indentwithblanks),
+// then blanks.
 std::string indentText(int width) {
     int ts = tabsize > 0 ? tabsize : 8;
     width = std::clamp(width, 0, 1000);
-    int tabs = std::min(3, width / ts);
+    int tabs = indentwithblanks ? 0 : std::min(3, width / ts);
     return std::string((size_t)tabs, '\t') + std::string((size_t)(width - tabs * ts), ' ');
 }
 

@@ -26,7 +26,7 @@ compare() {
         }
         NR == FNR { orig[FNR] = $0; next }
         {
-            if (orig[FNR] ~ /^[ \t]*$/) next
+            if (orig[FNR] ~ /^[ \t\r]*$/) next
             total++
             if (width(orig[FNR]) == width($0)) same++
         }
