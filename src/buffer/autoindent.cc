@@ -153,30 +153,22 @@ int FilexAutoIndent(File* file, Line* hint, int64_t hintNo, int64_t lS, int cS, 
             FilexChange(file, nullptr, 0, lS, 0, lS, 0, &nl, 1, 0, undoMode);
             l = FileLine(file, lS);
         }
+        if (l) FileCache(file, l, lE - lS + 1, 1);
         for (int64_t n = lS; l && n <= lE; n++) {
             const char* text = FileLineText(file, l);
             int white = 0;
             int now = LineIndentWidth(text, l->len, feed.tabSize, &white);
             int delta = 0;
-            if (white == l->len) {
-                if (region) delta = -now; // blank lines of a region lose their blanks
-                else {
-                    int wish = AIndent_GetIndentColumn(engine, text, l->len, feed.indentSize,
-                                                       feed.tabSize, n);
-                    if (wish >= 0) delta = wish - now;
-                }
+            if (white == l->len && region) {
+                delta = -now; // blank lines of a region lose their blanks
             } else {
                 int wish = AIndent_GetIndentColumn(engine, text, l->len, feed.indentSize,
                                                    feed.tabSize, n);
                 if (wish >= 0) delta = wish - now;
             }
-            if (delta != 0 || (white == l->len && region && white > 0)) {
-                if (white == l->len && region)
-                    FilexChange(file, l, n, n, 0, n, white, "", 0, 0, undoMode);
-                else
-                    FilexIndent(file, l, n, n, n, delta, undoMode);
+            if (delta != 0) {
+                FileIndentLines(file, l, n, n, delta, undoMode);
                 if (changedFrom < 0) changedFrom = n;
-                l = FileLine(file, n);
             }
             feed.parse(engine, l, n);
             l = l->next;

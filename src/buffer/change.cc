@@ -150,7 +150,7 @@ static void checkpointSees(File* file, int64_t lS) {
     if (file->aiCheckpointLine >= 0 && lS < file->aiCheckpointLine) file->aiCheckpointLine = -1;
 }
 
-static void markModified(File* file) {
+void FileMarkModified(File* file) {
     bool was = file->modified;
     file->modified = true;
     file->journalDirty = true;
@@ -259,7 +259,7 @@ int FilexChange(File* file, Line* hint, int64_t hintNo, int64_t lS, int cS, int6
 
     if (first && last == first && t.find('\n') == std::string::npos) {
         changeWithinLine(file, first, cS, cE, t);
-        markModified(file);
+        FileMarkModified(file);
         FileShowChange(file, lS, cS, newEndL, newEndC, shownL, shownC, lE, cE);
         return 1;
     }
@@ -294,7 +294,7 @@ int FilexChange(File* file, Line* hint, int64_t hintNo, int64_t lS, int cS, int6
         FileRemove(file, l);
         l = next;
     }
-    markModified(file);
+    FileMarkModified(file);
     FileShowChange(file, lS, cS, newEndL, newEndC, shownL, shownC, lE, cE);
     return 1;
 }
@@ -311,6 +311,14 @@ int FilexIndent(File* file, Line* hint, int64_t hintNo, int64_t lS, int64_t lE, 
     if (lS < 1) lS = 1;
     if (lE > file->nLines) lE = file->nLines;
     if (lS > lE) return 0;
+    Line* l = FileLine(file, lS, hint, hintNo);
+    FileCache(file, l, lE - lS + 1, 1);
+    FileIndentLines(file, l, lS, lE, delta, undoMode);
+    FileShowChange(file, lS, -1, lE, -1, lE, -1, lE, -1);
+    return 1;
+}
+
+void FileIndentLines(File* file, Line* first, int64_t lS, int64_t lE, int delta, int undoMode) {
     checkpointSees(file, lS);
     UndoRec* rec = UndoNew();
     rec->lS = (int32_t)lS;
@@ -322,16 +330,13 @@ int FilexIndent(File* file, Line* hint, int64_t hintNo, int64_t lS, int64_t lE, 
         UndoFreeList(file->redo);
         file->redo = nullptr;
     }
-    Line* l = FileLine(file, lS, hint, hintNo);
-    FileCache(file, l, lE - lS + 1, 1);
+    Line* l = first;
     for (int64_t n = lS; l && n <= lE; n++, l = l->next) {
         FileInstanciateLine(file, l);
         LineIndent(l, delta, tabsize != 0 && !indentwithblanks, tabsize);
         FileSetMaxW(file, l);
     }
-    markModified(file);
-    FileShowChange(file, lS, -1, lE, -1, lE, -1, lE, -1);
-    return 1;
+    FileMarkModified(file);
 }
 
 void FileCloseUndo(File* file) {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "indent/aindent_priv.h"
 
@@ -43,8 +44,7 @@ int AIndent_Language(const AIndentEngine* engine) {
 
 // ---- the token reader ----
 
-static bool matchAt(const AITokens* tk, const char* s, bool folded) {
-    int n = (int)strlen(s);
+static bool matchAt(const AITokens* tk, const char* s, int n, bool folded) {
     if (tk->pos + n > tk->len) return false;
     for (int i = 0; i < n; i++) {
         char c = tk->text[tk->pos + i];
@@ -54,6 +54,31 @@ static bool matchAt(const AITokens* tk, const char* s, bool folded) {
     if (IsWordChar(s[n - 1]) && tk->pos + n < tk->len && IsWordChar(tk->text[tk->pos + n]))
         return false;
     return true;
+}
+
+// The token strings of a language by their first byte, in table order, with their lengths:
+// the reader tries only those that can match.
+struct AITokenIndex {
+    std::vector<int> byFirst[256];
+    std::vector<int> length;
+};
+
+static const AITokenIndex& tokenIndex(int language) {
+    static AITokenIndex built[4];
+    static bool ready[4];
+    AITokenIndex& ix = built[language];
+    if (!ready[language]) {
+        const AILangSettings& ls = AI_LangSettings[language];
+        for (int i = 0; i < ls.nTokens; i++) {
+            const char* t = ls.tokenStrs[i];
+            ix.length.push_back((int)strlen(t));
+            unsigned char c = (unsigned char)t[0];
+            ix.byFirst[c].push_back(i);
+            if (language == AI_LANG_ADA && toupper(c) != c) ix.byFirst[toupper(c)].push_back(i);
+        }
+        ready[language] = true;
+    }
+    return ix;
 }
 
 static const AIToken& PeekOrGetToken(AIndentEngine* engine, AITokens* tk, bool get) {
@@ -79,10 +104,11 @@ static const AIToken& PeekOrGetToken(AIndentEngine* engine, AITokens* tk, bool g
         } else {
             t.code = -1;
             bool folded = engine->language == AI_LANG_ADA;
-            for (int i = 0; i < ls.nTokens; i++) {
-                if (matchAt(tk, ls.tokenStrs[i], folded)) {
+            const AITokenIndex& ix = tokenIndex(engine->language);
+            for (int i : ix.byFirst[(unsigned char)tk->text[tk->pos]]) {
+                if (matchAt(tk, ls.tokenStrs[i], ix.length[(size_t)i], folded)) {
                     t.code = i;
-                    t.len = (int)strlen(ls.tokenStrs[i]);
+                    t.len = ix.length[(size_t)i];
                     break;
                 }
             }
