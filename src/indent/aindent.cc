@@ -187,7 +187,7 @@ void Pop(AIndentEngine* engine) {
 
 void ModifyWishCol(AIndentEngine* engine, AITokens* tk, int column, int* field, int correction,
                    const AIState* owner) {
-    engine->wishColumn = column;
+    engine->wishColumn = column < 0 ? 0 : column; // a label one step left of the margin
     engine->learnField = field;
     engine->learnCorrection = correction;
     engine->learnOwner = owner;
@@ -213,6 +213,9 @@ int GetParenIndent(AIndentEngine* engine, AITokens* tk, int indentSize, int pare
 
 // ---- feeding lines ----
 
+constexpr size_t kMaxDepth = 2000;
+constexpr size_t kMaxConditionals = 200;
+
 static int ParseLine(AIndentEngine* engine, const char* text, int len, int indentSize,
                      int tabSize, int64_t lineNumber) {
     AITokens tk;
@@ -225,7 +228,8 @@ static int ParseLine(AIndentEngine* engine, const char* text, int len, int inden
     int eol = AI_LangSettings[engine->language].endOfLine;
     // Each token is taken by one state in the end; a state that pushes or pops leaves it for
     // the next. The guard stops a state table that would pass a token round for ever.
-    for (int guard = 0; guard < 100000; guard++) {
+    long long guardLimit = 64LL * (tk.len + 2);
+    for (long long guard = 0; guard < guardLimit; guard++) {
         const AIToken& t = PeekToken(engine, &tk);
         int code = t.code;
         if (engine->stack.empty()) {
@@ -235,6 +239,14 @@ static int ParseLine(AIndentEngine* engine, const char* text, int len, int inden
         }
         int before = tk.count;
         Top(engine).ops->takeToken(engine, &tk, indentSize, tabSize, lineNumber);
+        // Nesting no program has (a line of a million "(") starts the engine afresh rather
+        // than growing it without bound.
+        if (engine->stack.size() > kMaxDepth || engine->conds.size() > kMaxConditionals) {
+            engine->stack.resize(1);
+            engine->conds.clear();
+            engine->learnField = nullptr;
+            engine->learnOwner = nullptr;
+        }
         if (code == eol && tk.count > before) {
             if (engine->learnField) *engine->learnField = engine->lineColumn - engine->learnCorrection;
             engine->learnField = nullptr;
@@ -253,9 +265,14 @@ int AIndent_ParseLine(AIndentEngine* engine, const char* text, int len, int inde
 
 int AIndent_GetIndentColumn(AIndentEngine* engine, const char* text, int len, int indentSize,
                             int tabSize, int64_t lineNumber) {
-    AIndentEngine probe(*engine);
-    probe.learnField = nullptr;
-    probe.learnOwner = nullptr;
+    // The line is read by a copy that is thrown away. The copy leaves the conditionals out:
+    // they change only on a directive line, which goes to column 0 whatever they hold.
+    static AIndentEngine probe;
+    probe.stack = engine->stack;
+    probe.conds.clear();
+    probe.language = engine->language;
+    probe.notBeginning = engine->notBeginning;
+    probe.lineColumn = engine->lineColumn;
     return ParseLine(&probe, text, len, indentSize, tabSize, lineNumber);
 }
 
