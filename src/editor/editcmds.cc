@@ -438,6 +438,10 @@ int EditAddChars(Edit* edit, const char* text, int64_t length, int which, int ty
 }
 
 int EditTypedChars(Edit* edit, const char* text, int64_t length) {
+    if (edit->search.active) {
+        EditContinueSearching(edit, 1, text, length);
+        return 1;
+    }
     EditAddChars(edit, text, length, 0, 1);
     if (length > 0) {
         char last = text[length - 1];
@@ -556,6 +560,10 @@ int cmdDelete(Edit* e, EditCmdCtx*) {
 }
 
 int cmdBackspace(Edit* e, EditCmdCtx*) {
+    if (e->search.active) {
+        EditSearchBackspace(e);
+        return 1;
+    }
     if (EditReadOnlyCheck(e)) return 1;
     Selection& s = e->view.sel[0];
     File* f = e->view.file;
@@ -573,7 +581,7 @@ int cmdBackspace(Edit* e, EditCmdCtx*) {
 }
 
 int cmdTab(Edit* e, EditCmdCtx*) {
-    if (EditReadOnlyCheck(e)) return 1;
+    if (e->search.active || EditReadOnlyCheck(e)) return 1;
     return EditTypedChars(e, "\t", 1);
 }
 
@@ -847,6 +855,7 @@ int cmdLowerCaseBlock(Edit* e, EditCmdCtx*) {
 }
 
 int cmdShowMatch(Edit* e, EditCmdCtx*) {
+    if (e->search.active) return 1; // a "}" typed into a search
     flashMatch(e, 1);
     return 1;
 }

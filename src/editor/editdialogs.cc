@@ -10,6 +10,7 @@
 #include "editor/edit.h"
 #include "editor/editcmd.h"
 #include "editor/editdialogs.h"
+#include "editor/edithelp.h"
 #include "editor/editpriv.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
@@ -83,6 +84,14 @@ WWindow* paneFocus(void* pane) {
 
 bool paneModified(void* pane) {
     return static_cast<Pane*>(pane)->file->modified;
+}
+
+bool isPaneOf(const Edit* e) {
+    for (WDialog* d : WOpenDialogues())
+        for (Widget* w : d->widgets)
+            if (w->kind == WG_EDITOR && w->pane && static_cast<Pane*>(w->pane)->edit == e)
+                return true;
+    return false;
 }
 
 const bool panesInstalled = [] {
@@ -184,6 +193,10 @@ int cmdPrintWindows(Edit*, EditCmdCtx*) {
 } // namespace editdialogs
 using namespace editdialogs;
 
+bool EditIsDialoguePane(const Edit* e) {
+    return editdialogs::isPaneOf(e);
+}
+
 int EditOpenDialogue(Edit* e, const char* name, const std::vector<std::string>& args) {
     (void)panesInstalled;
     ScriptDialog from;
@@ -231,13 +244,15 @@ std::vector<std::string> EditListWindows() {
         if (cw->kind == CW_EDIT) {
             auto* e = static_cast<Edit*>(cw->data);
             const char* name = e->view.file && e->view.file->name ? e->view.file->name : "";
+            if (EditIsHelpFile(e->view.file)) kind = "help";
             all.push_back({e->top->serial, std::string(kind) + " " + e->top->name + " file=" + name});
         } else {
             all.push_back({0, kind});
         }
     }
+    // (A dismissed dialogue is on its way out, whether or not the loop has destroyed it yet.)
     for (WDialog* d : WOpenDialogues())
-        if (d->win) all.push_back({d->win->serial, d->kindName + " " + d->title});
+        if (d->win && !d->done) all.push_back({d->win->serial, d->kindName + " " + d->title});
     for (WMenu* m : WOpenMenus()) all.push_back({~0ul, "menu " + m->title});
     std::stable_sort(all.begin(), all.end(),
                      [](const Entry& a, const Entry& b) { return a.serial < b.serial; });
