@@ -8,11 +8,13 @@
 #include "editor/edit.h"
 #include "editor/editcmd.h"
 #include "editor/editpriv.h"
+#include "editor/editsearch.h"
 #include "toolkit/toolkit.h"
 
 namespace editautoindent {
 
 int autoIndent(Edit* e, int flags, bool quiet) {
+    if (EditSearching(e)) return 1; // keys go to the incremental search
     File* f = e->view.file;
     if (!FileCanAutoIndent(f)) {
         if (!quiet) WBeep();
@@ -37,6 +39,7 @@ int cmdAutoIndent(Edit* e, EditCmdCtx*) {
 // Tab re-indents in the languages whose indenter people rely on; elsewhere it types a tab.
 int cmdAutoIndentOrTab(Edit* e, EditCmdCtx* ctx) {
     LanguageId id = FileLanguageId(e->view.file);
+    if (EditSearching(e)) return editcmds::cmdTab(e, ctx);
     if (id == LANG_C || id == LANG_CPP || id == LANG_ADA) return autoIndent(e, 0, false);
     return editcmds::cmdTab(e, ctx);
 }
