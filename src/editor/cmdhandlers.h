@@ -152,6 +152,10 @@ int cmdErrorOrTag(Edit* edit, EditCmdCtx* ctx);
 int cmdNextError(Edit* edit, EditCmdCtx* ctx);
 int cmdToggleErrorView(Edit* edit, EditCmdCtx* ctx);
 } // namespace errnav
+namespace editoptions {
+int cmdConfigOptions(Edit* edit, EditCmdCtx* ctx);
+int cmdEditorFlags(Edit* edit, EditCmdCtx* ctx);
+} // namespace editoptions
 namespace edithelp {
 int cmdHelp(Edit* edit, EditCmdCtx* ctx);
 } // namespace edithelp
