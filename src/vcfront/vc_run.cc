@@ -320,7 +320,7 @@ void vc_RestartInterpreter(int pid) {
     closeInterpreter();
     if (interp.restarts++ >= maxRestarts) {
         QuorlError(ERR_FAILURE, "Gave up on restarting Version Control interpreter.");
-        vc_UseInterpreter = false;
+        vc_UseShellLines();
         return;
     }
     QuorlError(ERR_SUCCESS, "Restarting Version Control interpreter.");
@@ -329,6 +329,13 @@ void vc_RestartInterpreter(int pid) {
 
 int vc_InterpretCommand(const char* command, std::vector<std::string>& lines, int capacity) {
     lines.clear();
+    // One command is one line to the interpreter: a bare line break (a file name holding one)
+    // would make the rest a command of its own. A comment's breaks come escaped.
+    for (const char* p = command; *p; p++)
+        if ((*p == '\n' && (p == command || p[-1] != '\\')) || *p == '\r') {
+            QuorlError(ERR_FAILURE, "Version control command refused: it holds a line break");
+            return 0;
+        }
     if (interp.pid <= 0 && vc_UseInterpreter && interp.restarts <= maxRestarts)
         vc_ForkInterpreter(vc_command.c_str());
     if (interp.pid <= 0) return 0;

@@ -11,3 +11,5 @@ const std::string& vc_CachedView(); // "pwv -set -s", asked once
 // Where a command's messages go while the operation runs: the shell line's output or the
 // interpreter's lines, in a string (for answers read from a tool).
 int vc_Capture(const char* command, std::string& output);
+// The interpreter is given up: ClearCase commands go on as cleartool shell lines.
+void vc_UseShellLines();
