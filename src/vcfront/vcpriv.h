@@ -13,3 +13,5 @@ const std::string& vc_CachedView(); // "pwv -set -s", asked once
 int vc_Capture(const char* command, std::string& output);
 // The interpreter is given up: ClearCase commands go on as cleartool shell lines.
 void vc_UseShellLines();
+// Whether the last tool run was stopped (Escape, or the batch time limit) before it ended.
+bool vc_LastHalted();
