@@ -255,6 +255,15 @@ void WDrawCells(WWindow* win, int x, int y, const WCell* cells, int n, WColor fg
     if (wBackend && n > 0) wBackend->drawCells(win, x, y, cells, n, fg, bg);
 }
 
+void WDrawTextInFont(WWindow* win, int x, int y, const std::string& font, const char* text,
+                     int length, WColor fg, WColor bg) {
+    if (wBackend && length > 0) wBackend->drawTextInFont(win, x, y, font.c_str(), text, length, fg, bg);
+}
+
+std::vector<std::string> WListFonts(const char* pattern, int max) {
+    return wBackend ? wBackend->listFonts(pattern, max) : std::vector<std::string>();
+}
+
 void WClearWindow(WWindow* win) {
     WFillRect(win, 0, 0, win->width, win->height, win->background);
 }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 using WColor = unsigned long; // a pixel value of the display (0xRRGGBB on the headless backend)
 
@@ -164,6 +165,11 @@ void WFillTriangle(WWindow* win, int x1, int y1, int x2, int y2, int x3, int y3,
 // Text with its cell background; y is the top of the text cell. Text that is UTF-8 is drawn
 // as such, other text byte by byte as Latin-1.
 void WDrawText(WWindow* win, int x, int y, const char* text, int length, WColor fg, WColor bg);
+// The same in a font of its own (a sample of that font).
+void WDrawTextInFont(WWindow* win, int x, int y, const std::string& font, const char* text,
+                     int length, WColor fg, WColor bg);
+// The display's font names matching an X font pattern, at most max.
+std::vector<std::string> WListFonts(const char* pattern, int max);
 // One character cell of a row: the character shown in it and a combining mark drawn over it
 // (0: none). A wide character fills its cell and the next, whose ch is 0.
 struct WCell {
