@@ -62,8 +62,7 @@ else
 fi
 
 # ---- F1 on the word at the cursor ----
-keys "$w" F1
-if h=$(window_named 'help tabsize'); then
+if h=$(opens "$w" 'help tabsize' F1); then
     if [ "$(field "$h" readonly)" = 1 ] || xprop -id "$h" WM_NAME | grep -q 'help tabsize'; then
         ok "F1 on tabsize opens its help entry in a window of its own"
     else
