@@ -116,6 +116,13 @@ void messageLines(const char* text) {
     if (!shown) WMessage(text);
 }
 
+// Long work shows how far it got on the current window's message line.
+struct EditorProgress : WProgressView {
+    bool hasWindow() override { return EditCurrent() != nullptr; }
+    void show(const char* text) override { EditShowProgress(text); }
+};
+EditorProgress editorProgress;
+
 bool guiMprintf() {
     return debugFlag[XSW_GUIMPRINTF] != 0;
 }
@@ -128,6 +135,6 @@ void EditInstallFileLinks() {
     err_sink.guiMprintf = guiMprintf;
     // The message-list window is not built: the program's messages go to the message lines.
     err_sink.messageList = messageLines;
-    wProgressShow = EditShowProgress;
+    wProgressView.install(&editorProgress);
     EditCmdInit();
 }
