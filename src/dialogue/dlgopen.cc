@@ -38,16 +38,9 @@ void showPlacerArgs(Widget* w, const std::vector<std::string>& args) {
     w->label = n <= (long)args.size() ? args[(size_t)n - 1] : "";
 }
 
-int openFrom(const char* name, const std::vector<std::string>& args, ScriptDialog* from) {
-    return OpenDialogue(name, args, from);
-}
-
-const bool installed = (scriptOpenDialogue = openFrom, true);
-
 } // namespace
 
 void DialoguesEnsureLoaded() {
-    (void)installed;
     LoadBuiltinDialogues();
     static size_t done = 0; // how much of the option's list is loaded
     while (done < cfg_dialogueFiles.size()) {

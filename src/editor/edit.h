@@ -224,5 +224,6 @@ void EditMainLoop();
 // Starts syntax colouring with the editor's panes as its views.
 void EditInitColouring();
 
-// Routes the buffer's notifications, the journal timer and saving to the editor windows.
+// Routes the buffer's notifications, the journal timer and saving to the editor windows, long
+// work's progress to their message lines, and gives dialogues their editor panes.
 void EditInstallFileLinks();

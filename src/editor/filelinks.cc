@@ -10,6 +10,7 @@
 #include "config/switches.h"
 #include "editor/edit.h"
 #include "editor/editcmd.h"
+#include "editor/editdialogs.h"
 #include "runtime/error.h"
 #include "toolkit/longwork.h"
 #include "toolkit/toolkit.h"
@@ -104,7 +105,7 @@ EditorViews editorViews;
 
 // A fatal error's text goes to the message line of every editor window (or, with none open
 // yet, to the program's own message output).
-void messageLines(const char* text) {
+void showOnMessageLines(const char* text) {
     std::string line = text ? text : "";
     while (!line.empty() && line.back() == '\n') line.pop_back();
     bool shown = false;
@@ -123,18 +124,20 @@ struct EditorProgress : WProgressView {
 };
 EditorProgress editorProgress;
 
-bool guiMprintf() {
-    return debugFlag[XSW_GUIMPRINTF] != 0;
-}
+struct EditorMessages : ErrorMessages {
+    void messageLines(const char* text) override { showOnMessageLines(text); }
+    // The message-list window is not built: the program's messages go to the message lines.
+    void messageList(const char* text) override { showOnMessageLines(text); }
+    bool guiMprintf() override { return debugFlag[XSW_GUIMPRINTF] != 0; }
+};
+EditorMessages editorMessages;
 
 } // namespace
 
 void EditInstallFileLinks() {
     fileViews.install(&editorViews);
-    err_sink.messageLines = messageLines;
-    err_sink.guiMprintf = guiMprintf;
-    // The message-list window is not built: the program's messages go to the message lines.
-    err_sink.messageList = messageLines;
+    errorMessages.install(&editorMessages);
     wProgressView.install(&editorProgress);
+    EditInstallDialoguePanes();
     EditCmdInit();
 }
