@@ -54,6 +54,7 @@ const DefaultItem defaultMenus[] = {
     {"Search", "Editor &Commands...", "Dialog RunCommand"},
     {"Options", "&Language", "-> Language"},
     {"Options", "&Read Only", "ToggleReadOnly"},
+    {"Options", "&Margin Column", "ToggleMarginColumn"},
     {"Language", "&None", "SelectLanguage None"},
     {"Language", "&C", "SelectLanguage C"},
     {"Language", "C&++", "SelectLanguage C++"},
@@ -129,6 +130,10 @@ void itemState(Edit* e, const std::string& command, WMenuItem& it) {
     if (!strcasecmp(w.c_str(), "ToggleReadOnly")) {
         it.checkable = true;
         it.checked = f && f->readOnly;
+    }
+    if (!strcasecmp(w.c_str(), "ToggleMarginColumn")) {
+        it.checkable = true;
+        it.checked = f && f->marginColumn;
     }
 }
 
