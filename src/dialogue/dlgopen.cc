@@ -3,6 +3,7 @@
 #include "dialogue/dlgopen.h"
 
 #include <cstdlib>
+#include <map>
 
 #include "config/cfgcmd.h"
 #include "dialogue/dlgfile.h"
@@ -10,10 +11,8 @@
 #include "toolkit/dialog.h"
 #include "toolkit/eventloop.h"
 
-namespace {
-
 // Scripts of a widget run with #1 the kind of activation (press, return, double click, select).
-void runWidgetScript(WDialog* d, Widget* w, int how) {
+void DialogueWidgetScript(WDialog* d, Widget* w, int how) {
     auto* sd = static_cast<ScriptDialog*>(d->user);
     if (w->script.empty()) {
         if (w->kind == WG_BUTTON)
@@ -29,6 +28,8 @@ void runWidgetScript(WDialog* d, Widget* w, int how) {
     CallParseOn(sd, w->script.c_str(), 1, how, 0);
 }
 
+namespace {
+
 void showPlacerArgs(Widget* w, const std::vector<std::string>& args) {
     for (Widget* c : w->children) showPlacerArgs(c, args);
     if (w->kind != WG_LABEL || w->label.size() < 2 || w->label[0] != '%') return;
@@ -38,7 +39,21 @@ void showPlacerArgs(Widget* w, const std::vector<std::string>& args) {
     w->label = n <= (long)args.size() ? args[(size_t)n - 1] : "";
 }
 
+std::map<std::string, DialogueHooks>& hookTable() {
+    static std::map<std::string, DialogueHooks> table;
+    return table;
+}
+
+const DialogueHooks* hooksOf(const char* name) {
+    auto it = hookTable().find(name);
+    return it == hookTable().end() ? nullptr : &it->second;
+}
+
 } // namespace
+
+void SetDialogueHooks(const char* name, const DialogueHooks& hooks) {
+    hookTable()[name] = hooks;
+}
 
 void DialoguesEnsureLoaded() {
     LoadBuiltinDialogues();
@@ -80,7 +95,7 @@ static WDialog* build(const char* name, const std::vector<std::string>& args,
     // A label that reads "%N" shows placer argument N.
     for (Widget* w : d->root->children) showPlacerArgs(w, args);
     d->user = &sd;
-    d->activate = runWidgetScript;
+    d->activate = DialogueWidgetScript;
     d->batchText = d->title;
     d->cancelResult = 0;
     WDialogRealize(d);
@@ -92,27 +107,39 @@ int OpenDialogue(const char* name, const std::vector<std::string>& args, const S
     std::string init;
     WDialog* d = build(name, args, from, sd, init);
     if (!d) return -1;
+    const DialogueHooks* hooks = hooksOf(name);
+    if (hooks && hooks->opened) hooks->opened(d);
     if (!init.empty()) InvokeFunc(init.c_str(), &sd);
     int result = d->done ? d->result : WDialogRun(d);
+    if (hooks && hooks->closing) hooks->closing(d, result);
     WDialogDestroy(d);
     return result;
 }
 
-bool ShowDialogueModeless(const char* name, const std::vector<std::string>& args,
-                          const ScriptDialog* from, int seconds) {
+void DialogueCloseModeless(WDialog* d) {
+    delete static_cast<ScriptDialog*>(d->user);
+    WDialogDestroy(d);
+}
+
+WDialog* BuildDialogueModeless(const char* name, const std::vector<std::string>& args,
+                               const ScriptDialog* from) {
     auto* sd = new ScriptDialog;
     std::string init;
     WDialog* d = build(name, args, from, *sd, init);
     if (!d) {
         delete sd;
-        return false;
+        return nullptr;
     }
     d->modal = false;
-    d->closed = [](WDialog* dd) {
-        delete static_cast<ScriptDialog*>(dd->user);
-        WDialogDestroy(dd);
-    };
+    d->closed = DialogueCloseModeless;
     if (!init.empty()) InvokeFunc(init.c_str(), sd);
+    return d;
+}
+
+bool ShowDialogueModeless(const char* name, const std::vector<std::string>& args,
+                          const ScriptDialog* from, int seconds) {
+    WDialog* d = BuildDialogueModeless(name, args, from);
+    if (!d) return false;
     if (d->done) return true; // its init dismissed it: it is already on its way out
     WDialogShow(d);
     if (seconds > 0)

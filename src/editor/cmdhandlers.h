@@ -153,9 +153,41 @@ int cmdErrorOrTag(Edit* edit, EditCmdCtx* ctx);
 int cmdNextError(Edit* edit, EditCmdCtx* ctx);
 int cmdToggleErrorView(Edit* edit, EditCmdCtx* ctx);
 } // namespace errnav
+namespace editsearch {
+int cmdBackISearch(Edit* edit, EditCmdCtx* ctx);
+int cmdEditLine(Edit* edit, EditCmdCtx* ctx);
+int cmdISearch(Edit* edit, EditCmdCtx* ctx);
+int cmdLineD(Edit* edit, EditCmdCtx* ctx);
+int cmdStopSearch(Edit* edit, EditCmdCtx* ctx);
+int cmdTruncateSearch(Edit* edit, EditCmdCtx* ctx);
+} // namespace editsearch
+namespace searcher {
+int cmdSearch(Edit* edit, EditCmdCtx* ctx);
+} // namespace searcher
+namespace edithelp {
+int cmdHelp(Edit* edit, EditCmdCtx* ctx);
+} // namespace edithelp
+namespace editprint {
+int cmdPrint(Edit* edit, EditCmdCtx* ctx);
+int cmdPrintsyn(Edit* edit, EditCmdCtx* ctx);
+int cmdPageSetup(Edit* edit, EditCmdCtx* ctx);
+} // namespace editprint
 namespace edittags {
 int cmdAppendTagFile(Edit* edit, EditCmdCtx* ctx);
 int cmdEditTag(Edit* edit, EditCmdCtx* ctx);
 int cmdOpenTag(Edit* edit, EditCmdCtx* ctx);
 int cmdResetTags(Edit* edit, EditCmdCtx* ctx);
 } // namespace edittags
+namespace vccmds {
+int cmdCheckin(Edit* edit, EditCmdCtx* ctx);
+int cmdCheckout(Edit* edit, EditCmdCtx* ctx);
+int cmdDiscard(Edit* edit, EditCmdCtx* ctx);
+int cmdPlaceUnderVC(Edit* edit, EditCmdCtx* ctx);
+int cmdRevertDate(Edit* edit, EditCmdCtx* ctx);
+int cmdRevertHistory(Edit* edit, EditCmdCtx* ctx);
+int cmdRevertVersion(Edit* edit, EditCmdCtx* ctx);
+int cmdShowHistory(Edit* edit, EditCmdCtx* ctx);
+int cmdShowView(Edit* edit, EditCmdCtx* ctx);
+int cmdUnqvc(Edit* edit, EditCmdCtx* ctx);
+int cmdVcBuffer(Edit* edit, EditCmdCtx* ctx);
+} // namespace vccmds

@@ -10,6 +10,7 @@
 #include "editor/edit.h"
 #include "editor/editcmd.h"
 #include "editor/editdialogs.h"
+#include "editor/edithelp.h"
 #include "editor/editpriv.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
@@ -215,13 +216,15 @@ std::vector<std::string> EditListWindows() {
         if (cw->kind == CW_EDIT) {
             auto* e = static_cast<Edit*>(cw->data);
             const char* name = e->view.file && e->view.file->name ? e->view.file->name : "";
+            if (EditIsHelpFile(e->view.file)) kind = "help";
             all.push_back({e->top->serial, std::string(kind) + " " + e->top->name + " file=" + name});
         } else {
             all.push_back({0, kind});
         }
     }
+    // (A dismissed dialogue is on its way out, whether or not the loop has destroyed it yet.)
     for (WDialog* d : WOpenDialogues())
-        if (d->win) all.push_back({d->win->serial, d->kindName + " " + d->title});
+        if (d->win && !d->done) all.push_back({d->win->serial, d->kindName + " " + d->title});
     for (WMenu* m : WOpenMenus()) all.push_back({~0ul, "menu " + m->title});
     std::stable_sort(all.begin(), all.end(),
                      [](const Entry& a, const Entry& b) { return a.serial < b.serial; });

@@ -14,6 +14,7 @@
 #include "config/bindings.h"
 #include "config/options.h"
 #include "editor/editcmd.h"
+#include "editor/edithelp.h"
 #include "editor/editpriv.h"
 #include "lang/syn.h"
 #include "runtime/gen.h"
@@ -134,6 +135,7 @@ int runCommand(Edit* edit, const EditCmd* cmd, EditCmdCtx& ctx) {
         message(edit, cmd->name);
         return 1;
     }
+    if (edit->search.active && !EditCmdKeepsSearch(cmd->name)) EditStopSearch(edit);
     return cmd->handler(edit, &ctx) == 1 ? 1 : 0;
 }
 
@@ -223,7 +225,8 @@ int cmdQuote(Edit* edit, EditCmdCtx* ctx) {
     const char* end = nullptr;
     std::string t = EditUnquote(ctx->text, &end);
     if (t.empty()) return 1;
-    if (EditReadOnlyCheck(edit)) return 1;
+    // Typed while an incremental search runs, the text goes to the search.
+    if (!EditSearching(edit) && EditReadOnlyCheck(edit)) return 1;
     for (size_t i = 0; i < t.size(); i += 300)
         EditTypedChars(edit, t.data() + i, (int64_t)std::min<size_t>(300, t.size() - i));
     return 1;
@@ -290,8 +293,11 @@ int Edit_CondStrToCond(Edit* edit, const char* text, int* ok) {
     if (is("noselection")) return SelEmpty(s);
     if (is("nosselection")) return SelEmpty(v.sel[1]);
     if (is("insertmode")) return edit->insertMode;
-    if (is("searching") || is("fsearch") || is("bsearch") || is("wrapsearch"))
-        return 0; // no incremental search runs in this editor yet
+    const EditSearchState& search = edit->search;
+    if (is("searching")) return search.active;
+    if (is("fsearch")) return search.active && search.forward;
+    if (is("bsearch")) return search.active && !search.forward;
+    if (is("wrapsearch")) return search.active && search.wrap;
     if (is("beforenonwhite")) {
         if (!SelEmpty(s)) return 0;
         File* f = v.file;
@@ -537,6 +543,7 @@ void EditIdentifyStr(Edit* edit, const char* command, int key) {
     }
     edit->identifyMode = false;
     message(edit, s.c_str());
+    EditIdentifyHelp(command);
 }
 
 // ---- events ----
@@ -571,6 +578,12 @@ int keyEvent(Edit* edit, WEvent& ev) {
         WBeep();
         return 1;
     }
+    // Escape ends an incremental search (or the line prompt) and insert mode, nothing else.
+    if (ev.key == WK_ESCAPE && edit->search.active) {
+        EditAbortSearch(edit);
+        edit->insertMode = false;
+        return 1;
+    }
     if (edit->quoteMode) {
         edit->quoteMode = false;
         std::string t = ev.text;
@@ -596,6 +609,7 @@ int keyEvent(Edit* edit, WEvent& ev) {
                 EditIdentifyStr(edit, cmd, key);
                 return 1;
             }
+            if (!strcmp(cmd, "HELP")) return EditHelpAtCursor(edit);
             std::string copy = cmd; // a command may rebind keys
             EditParseCmdLoc(edit, -1, -1, copy.c_str());
             return 1;
@@ -784,6 +798,13 @@ int EditEventParse(Edit* edit, WEvent& ev) {
     switch (ev.kind) {
     case WE_KEY:
         return keyEvent(edit, ev);
+    case WE_HELP:
+        // A key bound to HELP: in identify mode it is explained like any other.
+        if (edit->identifyMode) {
+            EditIdentifyStr(edit, "HELP", ev.key);
+            return 1;
+        }
+        return EditHelpAtCursor(edit);
     case WE_BUTTON:
         return buttonEvent(edit, ev, inMargin(edit, ev));
     case WE_SELECTION:

@@ -511,6 +511,18 @@ int WDialogApplyAnswer(WDialog* d, const std::string& answer) {
     return 1;
 }
 
+bool WDialogTakeAnswer(WDialog* d) {
+    std::string a;
+    if (!wBackend || !wBackend->scriptedAnswers() || !WTakeScriptedAnswer(a)) return false;
+    d->pressedButton = nullptr;
+    int ok = WDialogApplyAnswer(d, a);
+    std::string shown = a;
+    if (ok && d->pressedButton && d->describeAnswer) shown = d->describeAnswer(d, d->pressedButton);
+    printLine(oneLine(d->batchText) + " -> " + (ok ? shown : "<cancel>"));
+    if (!ok) WDialogDismiss(d, d->cancelResult);
+    return true;
+}
+
 int WDialogRun(WDialog* d) {
     WDialogShow(d);
     WWindow* saved = wModalWindow;
@@ -522,15 +534,7 @@ int WDialogRun(WDialog* d) {
             printLine(d->batchText);
             if (!d->done) WDialogDismiss(d, d->cancelResult);
         }
-        std::string a;
-        while (!d->done && WTakeScriptedAnswer(a)) {
-            d->pressedButton = nullptr;
-            int ok = WDialogApplyAnswer(d, a);
-            std::string shown = a;
-            if (ok && d->pressedButton && d->describeAnswer)
-                shown = d->describeAnswer(d, d->pressedButton);
-            printLine(oneLine(d->batchText) + " -> " + (ok ? shown : "<cancel>"));
-            if (!ok) WDialogDismiss(d, d->cancelResult);
+        while (!d->done && WDialogTakeAnswer(d)) {
         }
         if (!d->done) {
             Widget* b = d->batchDefault ? buttonWhere(d, isDefault) : nullptr;
