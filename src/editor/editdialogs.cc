@@ -79,6 +79,14 @@ struct EditorPanes : WEditorPane {
 };
 EditorPanes editorPanes;
 
+bool isPaneOf(const Edit* e) {
+    for (WDialog* d : WOpenDialogues())
+        for (Widget* w : d->widgets)
+            if (w->kind == WG_EDITOR && w->pane && static_cast<Pane*>(w->pane)->edit == e)
+                return true;
+    return false;
+}
+
 // ---- scripts run commands in the editor that opened the dialogue ----
 
 int scriptCli(void* arg, const char* command) {
@@ -165,6 +173,10 @@ int cmdPrintWindows(Edit*, EditCmdCtx*) {
 
 } // namespace editdialogs
 using namespace editdialogs;
+
+bool EditIsDialoguePane(const Edit* e) {
+    return editdialogs::isPaneOf(e);
+}
 
 int EditOpenDialogue(Edit* e, const char* name, const std::vector<std::string>& args) {
     ScriptDialog from;

@@ -164,6 +164,8 @@ void itemState(Edit* e, const std::string& command, WMenuItem& it) {
         it.enabled = it.enabled && (!strcasecmp(w.c_str(), "PlaceUnderVC") ? real && !under : under);
     }
     if (!strcasecmp(w.c_str(), "ShowView")) it.enabled = vc_whichVC == VC_CLEARCASE;
+    if (!strcasecmp(w.c_str(), "RevertDate") || !strcasecmp(w.c_str(), "Unqvc"))
+        it.enabled = it.enabled && vc_whichVC == VC_QVC;
     if (!strcasecmp(w.c_str(), "ToggleReadOnly")) {
         it.checkable = true;
         it.checked = f && f->readOnly;

@@ -14,6 +14,7 @@
 #include "config/bindings.h"
 #include "config/options.h"
 #include "editor/editcmd.h"
+#include "editor/editdialogs.h"
 #include "editor/edithelp.h"
 #include "editor/editpriv.h"
 #include "lang/syn.h"
@@ -44,10 +45,12 @@ const EditCmd* lookup(const char* word, size_t n) {
 }
 
 // Is the edit still open? A command may destroy its own editor.
+// Whether the editor still exists: a window's, or the pane of an open dialogue (without the
+// latter, a string bound to a key, Return's say, stopped after its first command in a pane).
 bool alive(Edit* edit) {
     for (ContextWindow* cw = NextEditContext(); cw; cw = cw->next)
         if (cw->kind == CW_EDIT && cw->data == edit) return true;
-    return false;
+    return EditIsDialoguePane(edit);
 }
 
 void message(Edit* edit, const char* text) {

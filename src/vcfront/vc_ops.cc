@@ -182,6 +182,7 @@ int vc_CheckOutFile(const char* logHint, const char* path) {
         return 0;
     }
     if (vc_Main(form(vc_co, path).c_str())) return 1;
+    if (vc_LastHalted()) return 0; // stopped: nobody else need have it
     std::string holder = vc_GetCheckUser(path);
     if (holder.empty()) holder = "Someone";
     if (holder == loginName()) {
@@ -251,9 +252,12 @@ int vc_InsertComments(std::string& command, const char* path, const char* commen
         quoted = quoteWord(text);
     } else {
         // A shell line: inside double quotes the shell would still expand "$" and "`", so
-        // those are escaped too, and a single quote needs nothing there.
+        // those are escaped too, and a single quote needs nothing there. The backslash that
+        // marks a line break inside the comment is dropped: the break itself reaches the tool.
         quoted = "\"";
-        for (char c : text) {
+        for (size_t i = 0; i < text.size(); i++) {
+            char c = text[i];
+            if (c == '\\' && i + 1 < text.size() && text[i + 1] == '\n') continue;
             if (c == '\\' || c == '"' || c == '$' || c == '`') quoted += '\\';
             quoted += c;
         }

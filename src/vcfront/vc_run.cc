@@ -2,11 +2,13 @@
 // long-lived ClearCase interpreter. Both wait for the tool, but neither can hang the editor:
 // the wait watches for Escape (and, in batch mode, a time limit) and kills a tool that does
 // not end; a dead interpreter fails its command and is started again next time.
+#include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -58,8 +60,12 @@ bool waitReadable(int fd, WLongWork& work, long startSec, int startMs) {
     }
 }
 
-void reportHalted(const char* command) {
-    QuorlError(ERR_ABORTED, "Version control command halted: %.200s", command);
+bool lastHalted = false; // the last tool run was stopped before it ended
+
+// Escape has been reported by the long-work scope; the batch time limit is reported here.
+void reportHalted(const char* command, const WLongWork& work) {
+    lastHalted = true;
+    if (!work.stopped) QuorlError(ERR_ABORTED, "Version control command halted: %.200s", command);
 }
 
 // ---- the interpreter ----
@@ -78,7 +84,7 @@ void closeInterpreter() {
     if (interp.fromChild >= 0) close(interp.fromChild);
     interp.toChild = interp.fromChild = -1;
     interp.pending.clear();
-    if (interp.pid > 0) kill(interp.pid, SIGKILL);
+    if (interp.pid > 0 && kill(-interp.pid, SIGKILL) != 0) kill(interp.pid, SIGKILL);
     interp.pid = 0;
     if (interp.watch) {
         ExtraProcess_Release(interp.watch); // the watch still reaps the killed child
@@ -129,27 +135,90 @@ std::string vc_FindOnPath(const char* tool) {
     return "";
 }
 
+// The words of a shell line that needs nothing of the shell but its quoting: blanks between
+// words, single quotes, and double quotes with backslash escapes. False for anything the shell
+// would do more with (expansions, redirections, pipes, several commands); such a line runs
+// through sh. Saves a shell per tool run, which is most of the cost beyond the tool's own.
+static bool plainWords(const char* line, std::vector<std::string>& words) {
+    words.clear();
+    const char* p = line;
+    while (*p) {
+        while (*p == ' ' || *p == '\t') p++;
+        if (!*p) break;
+        std::string w;
+        while (*p && *p != ' ' && *p != '\t') {
+            char c = *p++;
+            if (c == '\'') {
+                const char* end = strchr(p, '\'');
+                if (!end) return false;
+                w.append(p, (size_t)(end - p));
+                p = end + 1;
+            } else if (c == '"') {
+                for (;;) {
+                    if (!*p) return false;
+                    char d = *p++;
+                    if (d == '"') break;
+                    if (d == '$' || d == '`') return false;
+                    if (d == '\\' && (*p == '\\' || *p == '"' || *p == '$' || *p == '`'))
+                        d = *p++;
+                    else if (d == '\\' && *p == '\n')
+                        return false;
+                    w += d;
+                }
+            } else if (isalnum((unsigned char)c) || strchr("-_./,:+=%@^", c)) {
+                w += c;
+            } else {
+                return false;
+            }
+        }
+        words.push_back(w);
+    }
+    // A first word with "=" is an assignment to the shell.
+    return !words.empty() && words[0].find('=') == std::string::npos;
+}
+
+bool vc_LastHalted() {
+    return lastHalted;
+}
+
 int vc_BufferedSystem(const char* command, std::string& output) {
     output.clear();
+    lastHalted = false;
+    std::vector<std::string> words;
+    if (!plainWords(command, words)) words = {"/bin/sh", "-c", command};
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
     int fds[2];
-    if (pipe(fds) != 0) return 0;
+    if (pipe2(fds, O_CLOEXEC) != 0) return 0;
     fflush(stdout);
-    pid_t pid = fork();
-    if (pid < 0) {
+    // Spawned rather than forked: the editor's memory is not copied for a tool run. The child
+    // gets a process group of its own, so that a halt reaches whatever the shell started.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    sigset_t none, dflt;
+    sigemptyset(&none);
+    sigemptyset(&dflt);
+    sigaddset(&dflt, SIGPIPE);
+    posix_spawnattr_setsigmask(&attr, &none);
+    posix_spawnattr_setsigdefault(&attr, &dflt);
+    posix_spawnattr_setpgroup(&attr, 0);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK |
+                                        POSIX_SPAWN_SETSIGDEF);
+    pid_t pid;
+    int err = posix_spawnp(&pid, argv[0], &actions, &attr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attr);
+    if (err != 0) {
         close(fds[0]);
         close(fds[1]);
+        // as the shell would say it
+        vc_output("sh: 1: %s: not found\n", words[0].c_str());
         return 0;
-    }
-    if (pid == 0) {
-        setpgid(0, 0); // a halt reaches whatever the shell started
-        signal(SIGPIPE, SIG_DFL);
-        dup2(fds[1], 1);
-        close(fds[0]);
-        close(fds[1]);
-        int null = open("/dev/null", O_RDONLY);
-        if (null >= 0) dup2(null, 0);
-        execl("/bin/sh", "sh", "-c", command, (char*)nullptr);
-        _exit(127);
     }
     close(fds[1]);
     WLongWork work(command);
@@ -175,7 +244,7 @@ int vc_BufferedSystem(const char* command, std::string& output) {
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
     if (halted) {
-        reportHalted(command);
+        reportHalted(command, work);
         return 0;
     }
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
@@ -208,6 +277,7 @@ int vc_ForkInterpreter(const char* tool) {
         return 0;
     }
     if (pid == 0) {
+        setpgid(0, 0); // its own group: stopping it stops what it started too
         signal(SIGPIPE, SIG_DFL);
         dup2(down[0], 0);
         dup2(up[1], 1);
@@ -217,6 +287,7 @@ int vc_ForkInterpreter(const char* tool) {
         fputs("exec failed\n", stderr);
         _exit(1);
     }
+    setpgid(pid, pid); // (as the child does: whichever runs first)
     close(down[0]);
     close(up[1]);
     fcntl(down[1], F_SETFD, FD_CLOEXEC);
@@ -260,7 +331,7 @@ void vc_RestartInterpreter(int pid) {
     closeInterpreter();
     if (interp.restarts++ >= maxRestarts) {
         QuorlError(ERR_FAILURE, "Gave up on restarting Version Control interpreter.");
-        vc_UseInterpreter = false;
+        vc_UseShellLines();
         return;
     }
     QuorlError(ERR_SUCCESS, "Restarting Version Control interpreter.");
@@ -269,6 +340,14 @@ void vc_RestartInterpreter(int pid) {
 
 int vc_InterpretCommand(const char* command, std::vector<std::string>& lines, int capacity) {
     lines.clear();
+    lastHalted = false;
+    // One command is one line to the interpreter: a bare line break (a file name holding one)
+    // would make the rest a command of its own. A comment's breaks come escaped.
+    for (const char* p = command; *p; p++)
+        if ((*p == '\n' && (p == command || p[-1] != '\\')) || *p == '\r') {
+            QuorlError(ERR_FAILURE, "Version control command refused: it holds a line break");
+            return 0;
+        }
     if (interp.pid <= 0 && vc_UseInterpreter && interp.restarts <= maxRestarts)
         vc_ForkInterpreter(vc_command.c_str());
     if (interp.pid <= 0) return 0;
@@ -286,7 +365,7 @@ int vc_InterpretCommand(const char* command, std::vector<std::string>& lines, in
             done += (size_t)n;
         }
     }
-    WLongWork work(command);
+    WLongWork work((vc_command + " " + command).c_str());
     long sec;
     int ms;
     wClock(&sec, &ms);
@@ -294,7 +373,7 @@ int vc_InterpretCommand(const char* command, std::vector<std::string>& lines, in
         std::string line;
         int got = readLine(line, work, sec, ms);
         if (got < 0) { // a hanging tool: kill it; the next command starts another
-            reportHalted(command);
+            reportHalted(command, work);
             closeInterpreter();
             return 0;
         }
