@@ -25,6 +25,21 @@ keys() {
     for k in "$@"; do xdotool key "$k" 2>/dev/null; sleep 0.2; done
     sleep 0.3
 }
+# Sends keys to window $1 until a window named $2 shows (three tries, 5 s each: a loaded
+# machine may take the first keys before the editor's window takes input); prints its id.
+opens() {
+    for try in 1 2 3; do
+        keys "$1" $3 $4
+        t=0
+        while [ $t -lt 50 ]; do
+            id=$(xdotool search --onlyvisible --name "^$2\$" 2>/dev/null | head -1)
+            [ -n "$id" ] && { echo "$id"; return 0; }
+            sleep 0.1
+            t=$((t + 1))
+        done
+    done
+    return 1
+}
 # Waits up to 10 s for the window named $1 to go.
 gone() { t=0; while [ $t -lt 100 ] && xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; do sleep 0.1; t=$((t + 1)); done; [ $t -lt 100 ]; }
 
@@ -35,8 +50,7 @@ w=$(window_named t.txt) || { bad "start" "no window t.txt"; exit 1; }
 sleep 0.5
 
 # ---- Options menu, Preferences...: the option dialogue shows the options' values ----
-keys "$w" alt+o p
-if o=$(window_named Options); then
+if o=$(opens "$w" Options alt+o p); then
     keys "$o" Escape
     if gone Options; then
         ok "the Options menu opens the option dialogue; Escape closes it"
@@ -48,8 +62,7 @@ else
 fi
 
 # ---- F1 on the word at the cursor ----
-keys "$w" F1
-if h=$(window_named 'help tabsize'); then
+if h=$(opens "$w" 'help tabsize' F1); then
     if [ "$(field "$h" readonly)" = 1 ] || xprop -id "$h" WM_NAME | grep -q 'help tabsize'; then
         ok "F1 on tabsize opens its help entry in a window of its own"
     else
@@ -62,8 +75,7 @@ else
 fi
 
 # ---- File menu, Print..., Return ----
-keys "$w" alt+f p
-if d=$(window_named Print); then
+if d=$(opens "$w" Print alt+f p); then
     ok "the File menu's Print opens the print dialogue"
     keys "$d" Return
     t=0
