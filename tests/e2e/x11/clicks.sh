@@ -100,8 +100,9 @@ got=$(await "$w" sel 5 "6,0-7,0")
 # ---- the margin column: the text moves right, and a click there selects the line ----
 xdotool key --window "$w" F6 2>/dev/null
 sleep 0.3
-set -- $(cell "$w" 7 0)
-xdotool mousemove --window "$w" $(($1 - fw / 2 + 4)) "$2" 2>/dev/null
+set -- $(cell "$w" 7 0) $(text_area "$w")
+# Four pixels into the view: inside the eight-pixel margin column, whatever the font.
+xdotool mousemove --window "$w" $(($5 + 4)) "$2" 2>/dev/null
 sleep 0.2
 xdotool click 1 2>/dev/null
 sleep 0.3
