@@ -20,3 +20,11 @@ int OpenDialogue(const char* name, const std::vector<std::string>& args, const S
 // after `seconds` (0: never by itself). False when there is no such dialogue.
 bool ShowDialogueModeless(const char* name, const std::vector<std::string>& args,
                           const ScriptDialog* from, int seconds);
+
+// Builds the named dialogue (realized, not shown) for an owner that handles its widgets
+// itself: `activate` gets every button press and toggle change (null: a button ends the
+// dialogue with 1, the cancel button with 0). Null when there is no such dialogue (reported).
+struct WDialog;
+struct Widget;
+WDialog* BuildDescribedDialogue(const char* name, const std::vector<std::string>& args,
+                                void (*activate)(WDialog* d, Widget* w, int how), void* user);

@@ -158,3 +158,14 @@ int cmdEditTag(Edit* edit, EditCmdCtx* ctx);
 int cmdOpenTag(Edit* edit, EditCmdCtx* ctx);
 int cmdResetTags(Edit* edit, EditCmdCtx* ctx);
 } // namespace edittags
+
+namespace mergecmds {
+int cmdDiffFiles(Edit* edit, EditCmdCtx* ctx);
+int cmdMergeFiles(Edit* edit, EditCmdCtx* ctx);
+int cmdShowLastEdit(Edit* edit, EditCmdCtx* ctx);
+int cmdDiffNext(Edit* edit, EditCmdCtx* ctx);
+int cmdDiffPrevious(Edit* edit, EditCmdCtx* ctx);
+int cmdDiffMerge(Edit* edit, EditCmdCtx* ctx);
+int cmdMergeButton(Edit* edit, EditCmdCtx* ctx);
+int cmdMergeConflicts(Edit* edit, EditCmdCtx* ctx);
+} // namespace mergecmds

@@ -226,6 +226,7 @@ void EditScrollTo(Edit* edit, int64_t topLine) {
     epDrawRows(edit, 0, (int)EditRows(edit));
     EditsSbSetOne(edit);
     EditPublishState(edit);
+    if (edit->diffScrolled) edit->diffScrolled(edit);
 }
 
 // ---- creation ----
@@ -485,6 +486,10 @@ int EditDone(Edit* edit) {
 int EditDestroy(Edit* edit) {
     if (!edit->destroying && !EditSaveAndCloseFiles(edit)) return 0;
     edit->destroying = true;
+    if (auto hook = edit->destroyHook) {
+        edit->destroyHook = nullptr;
+        hook(edit);
+    }
     File* file = edit->view.file;
     EditUnlinkFile(edit);
     // A File shown nowhere any more may be unloaded; one with unsaved changes stays loaded.

@@ -10,6 +10,7 @@
 #include "editor/edit.h"
 #include "editor/editcmd.h"
 #include "editor/editdialogs.h"
+#include "editor/merge.h"
 #include "editor/editpriv.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
@@ -232,6 +233,9 @@ std::vector<std::string> EditListWindows() {
             auto* e = static_cast<Edit*>(cw->data);
             const char* name = e->view.file && e->view.file->name ? e->view.file->name : "";
             all.push_back({e->top->serial, std::string(kind) + " " + e->top->name + " file=" + name});
+        } else if (cw->kind == CW_COMPARE) {
+            WWindow* top = CompareWindowTop(cw->data);
+            all.push_back({top->serial, std::string(kind) + " " + top->name});
         } else {
             all.push_back({0, kind});
         }

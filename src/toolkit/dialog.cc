@@ -511,6 +511,14 @@ int WDialogApplyAnswer(WDialog* d, const std::string& answer) {
     return 1;
 }
 
+int WDialogTakeAnswer(WDialog* d) {
+    std::string a;
+    if (!wBackend || !wBackend->scriptedAnswers() || d->done || !WTakeScriptedAnswer(a)) return 0;
+    printLine(oneLine(d->batchText) + " -> " + a);
+    d->pressedButton = nullptr;
+    return WDialogApplyAnswer(d, a) ? 1 : -1;
+}
+
 int WDialogRun(WDialog* d) {
     WDialogShow(d);
     WWindow* saved = wModalWindow;

@@ -92,6 +92,7 @@ struct WDialog {
     WWindow* parentWin = nullptr; // the editor it belongs to (transient for it)
     std::string title;
     std::string kindName = "dialogue"; // what PrintWindows calls it
+    std::string helpText;              // what its "help" button shows (owners that set it)
     Widget* root = nullptr;
     std::vector<Widget*> widgets;      // every widget in creation order (script numbers)
     Widget* focus = nullptr;
@@ -162,6 +163,10 @@ bool WDialogKey(WDialog* d, const WEvent& ev);
 // button; a plain answer is a button's label or number, or the text of the one text field.
 // Returns 0 when the answer names nothing in the dialogue.
 int WDialogApplyAnswer(WDialog* d, const std::string& answer);
+// A dialogue that stays open while the program goes on (a controller) takes the next queued
+// answer, printed before it takes effect: 1 when there was one (-1 when it named nothing in
+// the dialogue), 0 when none is queued or there is no script of answers.
+int WDialogTakeAnswer(WDialog* d);
 
 // ---- open dialogues (PrintWindows) ----
 const std::vector<WDialog*>& WOpenDialogues();
