@@ -2,7 +2,8 @@
 # Installs the Debian packages the build, the editor and the tests need (run as root).
 set -e
 PACKAGES="build-essential cmake libx11-dev libgtest-dev xvfb xdotool xclip x11-utils \
-imagemagick openbox rcs universal-ctags ghostscript patch tar make gcc grep vim time"
+imagemagick openbox rcs universal-ctags ghostscript patch tar make gcc grep vim time \
+git diffutils python3"
 missing=""
 for p in $PACKAGES; do
     dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cstdio>
 #include <ctime>
 #include <fcntl.h>
 #include <pwd.h>
@@ -59,7 +60,7 @@ std::string tempWith(const std::string& like, const char* text, int64_t n) {
     int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     bool ok = fd >= 0 && writeAll(fd, text, n);
     if (fd >= 0) close(fd);
-    unlink(stem.get());
+    if (path != stem.get()) unlink(stem.get());
     if (!ok) {
         unlink(path.c_str());
         return std::string();
@@ -129,14 +130,9 @@ File* newResult(const std::string& file1) {
 void appendText(DiffStuff* ds, const std::string& text, bool any) {
     if (!any) return;
     File* f = ds->result;
-    int64_t n = f->nLines;
-    if (n == 0) {
-        FileChange(f, nullptr, 0, 1, 0, 1, 0, text.data(), (int64_t)text.size(), 0);
-    } else {
-        Line* last = f->last;
-        std::string t = "\n" + text;
-        FileChange(f, last, n, n, last->len, n, last->len, t.data(), (int64_t)t.size(), 0);
-    }
+    int64_t end = f->nLines + 1; // after the last line's line break
+    std::string t = text + "\n";
+    FileChange(f, f->last, f->nLines, end, 0, end, 0, t.data(), (int64_t)t.size(), 0);
     if (ds->resultEdit) EditSetToEnd(ds->resultEdit);
 }
 
@@ -386,22 +382,22 @@ void cleanup(DiffStuff* ds) {
     if (ds->aborted) message(ds, "Merge aborted");
     if (done && result) {
         if (ds->inPlace) {
+            // The same as the file on disk: the File simply goes back to it; else the File
+            // takes the result as an edit of its own.
             File* f = ds->inPlace;
-            int64_t la = 0, lb = 0;
-            char* a = FileToStr(f, nullptr, 0, 1, 0, f->nLines + 1, 0, &la);
+            int64_t lb = 0;
             char* b = FileToStr(result, nullptr, 0, 1, 0, result->nLines + 1, 0, &lb);
-            if (la == lb && memcmp(a, b, (size_t)la) == 0) {
-                if (f->modified) FileRevert(f);
-            } else {
-                Line* last = f->last;
-                int64_t n = f->nLines;
-                if (n == 0)
-                    FileChange(f, nullptr, 0, 1, 0, 1, 0, b, lb, 0);
-                else
-                    FileChange(f, f->first, 1, 1, 0, n, last ? last->len : 0, b,
-                               lb && b[lb - 1] == '\n' ? lb - 1 : lb, 0);
+            std::string disk;
+            if (FILE* in = f->name ? fopen(f->name, "rb") : nullptr) {
+                char buf[65536];
+                size_t n;
+                while ((n = fread(buf, 1, sizeof buf, in)) > 0) disk.append(buf, n);
+                fclose(in);
             }
-            gen_free(a);
+            if (disk.size() == (size_t)lb && memcmp(disk.data(), b, (size_t)lb) == 0)
+                FileRevert(f);
+            else
+                FileChange(f, f->first, 1, 1, 0, f->nLines + 1, 0, b, lb, 0);
             gen_free(b);
         } else if (!ds->output.empty()) {
             if (FileForceSaveAs(result, ds->output.c_str(), nullptr) != 1)
@@ -586,6 +582,9 @@ DiffStuff* MergeFiles(const MergeRequest& rq, int autoMerge, int mode, int targe
             WAlert(ds->threeWay ? "All files are identical." : "Files are identical.");
         else
             WAlert("Files are identical.\n");
+        // Asked to write the result somewhere: it is file 1 as it is.
+        if (!rq.output.empty() && FileForceSaveAs(ds->s1.file, rq.output.c_str(), nullptr) != 1)
+            QuorlError(1, "Cannot write the merge result to %s", rq.output.c_str());
         diff_free(ds->r1);
         if (ds->r2) diff_free(ds->r2);
         return fail(nullptr, "");
