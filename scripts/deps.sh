@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the editor and the tests need (run as root).
 set -e
 PACKAGES="build-essential cmake libx11-dev libgtest-dev xvfb xdotool xclip x11-utils \
-imagemagick openbox rcs universal-ctags ghostscript patch tar make gcc grep vim time \
+imagemagick openbox rcs universal-ctags ghostscript patch tar make gcc grep vim time enscript \
 git diffutils python3"
 missing=""
 for p in $PACKAGES; do

@@ -3,6 +3,7 @@
 #include "dialogue/dlgopen.h"
 
 #include <cstdlib>
+#include <map>
 
 #include "config/cfgcmd.h"
 #include "dialogue/dlgfile.h"
@@ -45,7 +46,21 @@ int openFrom(const char* name, const std::vector<std::string>& args, ScriptDialo
 
 const bool installed = (scriptOpenDialogue = openFrom, true);
 
+std::map<std::string, DialogueHooks>& hookTable() {
+    static std::map<std::string, DialogueHooks> table;
+    return table;
+}
+
+const DialogueHooks* hooksOf(const char* name) {
+    auto it = hookTable().find(name);
+    return it == hookTable().end() ? nullptr : &it->second;
+}
+
 } // namespace
+
+void SetDialogueHooks(const char* name, const DialogueHooks& hooks) {
+    hookTable()[name] = hooks;
+}
 
 void DialoguesEnsureLoaded() {
     (void)installed;
@@ -100,8 +115,11 @@ int OpenDialogue(const char* name, const std::vector<std::string>& args, const S
     std::string init;
     WDialog* d = build(name, args, from, sd, init);
     if (!d) return -1;
+    const DialogueHooks* hooks = hooksOf(name);
+    if (hooks && hooks->opened) hooks->opened(d);
     if (!init.empty()) InvokeFunc(init.c_str(), &sd);
     int result = d->done ? d->result : WDialogRun(d);
+    if (hooks && hooks->closing) hooks->closing(d, result);
     WDialogDestroy(d);
     return result;
 }

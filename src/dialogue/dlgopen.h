@@ -10,6 +10,17 @@
 // far are loaded; a file that does not parse is reported (its descriptions are not used).
 void DialoguesEnsureLoaded();
 
+// What the program does around a described dialogue it owns (the print and option
+// dialogues): `opened` fills the widgets before the window shows, `closing` reads them once a
+// button ended it (result as for OpenDialogue), before the widgets go.
+struct DialogueHooks {
+    void (*opened)(WDialog* d) = nullptr;
+    void (*closing)(WDialog* d, int result) = nullptr;
+};
+// Every dialogue of that name, however it is opened (a command, a script's dialogue()), runs
+// these hooks.
+void SetDialogueHooks(const char* name, const DialogueHooks& hooks);
+
 // Opens the named dialogue modally with placer arguments. The command-interpreter and text
 // callbacks come from `from` (their argument too). Returns the dialogue's result: the value
 // given to `dismiss`, 0 when cancelled; -1 when there is no such dialogue or its description

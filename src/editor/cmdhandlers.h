@@ -152,6 +152,11 @@ int cmdErrorOrTag(Edit* edit, EditCmdCtx* ctx);
 int cmdNextError(Edit* edit, EditCmdCtx* ctx);
 int cmdToggleErrorView(Edit* edit, EditCmdCtx* ctx);
 } // namespace errnav
+namespace editprint {
+int cmdPrint(Edit* edit, EditCmdCtx* ctx);
+int cmdPrintsyn(Edit* edit, EditCmdCtx* ctx);
+int cmdPageSetup(Edit* edit, EditCmdCtx* ctx);
+} // namespace editprint
 namespace edittags {
 int cmdAppendTagFile(Edit* edit, EditCmdCtx* ctx);
 int cmdEditTag(Edit* edit, EditCmdCtx* ctx);
