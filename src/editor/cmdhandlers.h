@@ -168,9 +168,4 @@ namespace mergecmds {
 int cmdDiffFiles(Edit* edit, EditCmdCtx* ctx);
 int cmdMergeFiles(Edit* edit, EditCmdCtx* ctx);
 int cmdShowLastEdit(Edit* edit, EditCmdCtx* ctx);
-int cmdDiffNext(Edit* edit, EditCmdCtx* ctx);
-int cmdDiffPrevious(Edit* edit, EditCmdCtx* ctx);
-int cmdDiffMerge(Edit* edit, EditCmdCtx* ctx);
-int cmdMergeButton(Edit* edit, EditCmdCtx* ctx);
-int cmdMergeConflicts(Edit* edit, EditCmdCtx* ctx);
 } // namespace mergecmds

@@ -113,6 +113,8 @@ bool knownCommand(const std::string& word) {
     if (word.empty() || word == "if" || word == "{" || word[0] == '"') return true;
     for (const EditCmd& c : EditCmds())
         if (c.name && !strcasecmp(c.name, word.c_str())) return true;
+    for (const EditCmd* c = mergeCmds; c->name; c++)
+        if (!strcasecmp(c->name, word.c_str())) return true;
     return false;
 }
 

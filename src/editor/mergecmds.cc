@@ -187,6 +187,15 @@ bool startsWith(const char* text, int len, const char* marker) {
 } // namespace mergecmds
 using namespace mergecmds;
 
+const EditCmd mergeCmds[] = {
+    {"DiffNext", cmdDiffNext, CMDF_WINDOW},
+    {"DiffPrevious", cmdDiffPrevious, CMDF_WINDOW},
+    {"DiffMerge", cmdDiffMerge, CMDF_WINDOW},
+    {"MergeButton", cmdMergeButton, CMDF_WINDOW},
+    {"MergeConflicts", cmdMergeConflicts, CMDF_WINDOW},
+    {nullptr, nullptr, 0},
+};
+
 int MergeConflictMarkers(File* file) {
     if (!file) return 0;
     // The three texts: common lines go to all of them, each section to its own.
