@@ -247,7 +247,9 @@ int FileCanAccess(const char* name, struct stat* st) {
     // A FIFO, device or socket would block the open or stream without end.
     if (!S_ISREG(st->st_mode)) return QuorlError(1, "Not a regular file: %s", name), -1;
     if (access(name, R_OK) != 0) return QuorlError(1, "Can not read file (protected): %s", name), -1;
-    return access(name, W_OK) == 0 ? 2 : 1;
+    // No write bit at all counts as read-only even for the superuser, whose access() says
+    // yes: version control leaves checked-in files that way, and the first edit checks out.
+    return access(name, W_OK) == 0 && (st->st_mode & 0222) ? 2 : 1;
 }
 
 static const Language* languageOf(const char* name) {

@@ -14,7 +14,7 @@
 #include "runtime/gen.h"
 #include "toolkit/toolkit.h"
 
-Seam<FileVcFrontEnd> fileVc{"FileVcFrontEnd", "version control front end", false};
+Seam<FileVcFrontEnd> fileVc{"FileVcFrontEnd", "version control front end"};
 
 FileVcFrontEnd* file_VcFrontEnd() {
     return fileVc.find();
@@ -67,15 +67,15 @@ static void setRealReadonly(File* file) {
     FileReadonlySet(file);
 }
 
-// What a File-level operation answers while the front end is not built: no File is under
-// control, so there is nothing to check in, out or discard.
-static int vcNotBuilt() {
+// What a File-level operation answers without a front end: no File is under control, so
+// there is nothing to check in, out or discard.
+static int noFrontEnd() {
     return 0;
 }
 
 int file_CheckIn(File* file, const char* arg) {
     FileVcFrontEnd* vc = file_VcFrontEnd();
-    if (!vc) return vcNotBuilt();
+    if (!vc) return noFrontEnd();
     int result;
     {
         QuietVc quiet(*vc);
@@ -94,7 +94,7 @@ int file_CheckIn(File* file, const char* arg) {
 
 int file_CheckOut(File* file) {
     FileVcFrontEnd* vc = file_VcFrontEnd();
-    if (!vc) return vcNotBuilt();
+    if (!vc) return noFrontEnd();
     int result;
     {
         QuietVc quiet(*vc);
@@ -114,7 +114,7 @@ int file_CheckOut(File* file) {
 
 int file_Discard(File* file) {
     FileVcFrontEnd* vc = file_VcFrontEnd();
-    if (!vc) return vcNotBuilt();
+    if (!vc) return noFrontEnd();
     FileCacheForget(file);
     file->aiCheckpointLine = -1;
     file->synValidLines = 0;

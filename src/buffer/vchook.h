@@ -1,6 +1,6 @@
 // buffer/vchook.h: what the buffer asks of the version-control front end, and the File-level
 // version-control operations built on it. The buffer declares the interface; the front end
-// implements it and installs it at start-up. The front end is not built yet: until it is,
+// implements it and installs it at start-up. Without it (a test of the buffer alone)
 // file_VcFrontEnd() is null and no File is under version control.
 #pragma once
 
@@ -31,7 +31,7 @@ protected:
 };
 extern Seam<FileVcFrontEnd> fileVc;
 
-// The installed front end, or null while it is not built.
+// The installed front end, or null when there is none.
 FileVcFrontEnd* file_VcFrontEnd();
 
 int file_UnderVC(File* file);

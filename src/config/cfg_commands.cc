@@ -40,8 +40,15 @@ int CDo16BitFont(CfgOption& o, const char* v) { return cfg_StoreString(o, v); }
 
 int CDoBlackWhite(CfgOption& o, const char* v) { return cfg_StoreBool(o, v); }
 
+Seam<CfgVersionControl> cfg_versionControl{"CfgVersionControl", "version control front end"};
+
 int cfg_SetVersionControl(CfgOption& o, const char* v) {
-    return cfg_StoreChoice(o, v);
+    int before = vc_whichVC;
+    if (!cfg_StoreChoice(o, v)) return 0;
+    // (a test of the option engine alone has no front end to tell)
+    if (vc_whichVC != before)
+        if (CfgVersionControl* vc = cfg_versionControl.find()) vc->systemChanged();
+    return 1;
 }
 
 int cfg_ParseGeometry(const char* text, int* set, int* width, int* height, int* x, int* y) {

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "runtime/seam.h"
+
 struct CfgOption;
 
 // Setters of options whose effect lives elsewhere: each stores the value and calls
@@ -26,9 +28,17 @@ int CDoFont(CfgOption& option, const char* value);
 int CDoButtonFont(CfgOption& option, const char* value);
 int CDo16BitFont(CfgOption& option, const char* value);
 int CDoGeometry(CfgOption& option, const char* value);
-// The setter of "versioncontroltype": stores the choice (the version-control front end that
-// acts on it is not built yet).
+// The setter of "versioncontroltype": stores the choice and, when it selects another system,
+// tells the version-control front end, which sets that system's command templates at once (so
+// that template lines after it in a file replace them).
 int cfg_SetVersionControl(CfgOption& option, const char* value);
+struct CfgVersionControl {
+    virtual void systemChanged() = 0;
+
+protected:
+    ~CfgVersionControl() = default;
+};
+extern Seam<CfgVersionControl> cfg_versionControl;
 
 // Configuration commands (hidden function options).
 int CDoConfigure(CfgOption& option, const char* value);

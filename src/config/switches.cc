@@ -16,7 +16,7 @@ static const SwitchRow switchTable[XSW_COUNT] = {
     {"MSWDOSFiles", 1},
     {"noautoindent", 0},
     {"VCUseInterpreter", 1},
-    {"ClearCaseCreate", 0},
+    {"ClearCaseCreate", 1},
     {"DontInsertBackslashesForNoApparentReason", 0},
     {"UglyHackToAllowOddQuotes", 0},
     {"HelpViewer", 1},

@@ -22,6 +22,7 @@
 #include "runtime/gen.h"
 #include "runtime/seam.h"
 #include "toolkit/eventloop.h"
+#include "vcfront/vc.h"
 #include "toolkit/process.h"
 #include "toolkit/toolkit.h"
 
@@ -198,6 +199,7 @@ int cmdWaitLimit(Edit*, EditCmdCtx* ctx) {
     if (w.empty() || !parseNumber(w[0], n) || n < 0)
         return QuorlError(1, "WaitLimit: a number of seconds is needed");
     waitLimitSeconds = (int)n;
+    vc_haltAfterMs = waitLimitSeconds * 1000;
     return 1;
 }
 
@@ -269,6 +271,9 @@ static void waitForChildren() {
 
 int RunBatch(const std::vector<std::string>& commands) {
     int status = 0;
+    // A version-control tool that hangs is given up after the same limit: nobody is there to
+    // press Escape.
+    vc_haltAfterMs = waitLimitSeconds * 1000;
     for (const std::string& c : commands) {
         gen_checksignal();
         int ok = 0;
@@ -286,6 +291,8 @@ int RunBatch(const std::vector<std::string>& commands) {
     // The end asks nothing: windows close as they are, and what no command saved is given up
     // with its edit lock and temp file.
     fileLinesGoWithProcess = true;
+    // Nor does it check anything in: a check-out stays as it is, like the unsaved edits.
+    for (File* f = FileHead(); f; f = f->next) f->checkinOnClose = false;
     while (ContextWindow* cw = NextEditContext()) {
         if (cw->kind != CW_EDIT) {
             cwRemoveList(cw);

@@ -152,6 +152,9 @@ int cmdErrorOrTag(Edit* edit, EditCmdCtx* ctx);
 int cmdNextError(Edit* edit, EditCmdCtx* ctx);
 int cmdToggleErrorView(Edit* edit, EditCmdCtx* ctx);
 } // namespace errnav
+namespace edithelp {
+int cmdHelp(Edit* edit, EditCmdCtx* ctx);
+} // namespace edithelp
 namespace editprint {
 int cmdPrint(Edit* edit, EditCmdCtx* ctx);
 int cmdPrintsyn(Edit* edit, EditCmdCtx* ctx);
@@ -169,3 +172,17 @@ int cmdDiffFiles(Edit* edit, EditCmdCtx* ctx);
 int cmdMergeFiles(Edit* edit, EditCmdCtx* ctx);
 int cmdShowLastEdit(Edit* edit, EditCmdCtx* ctx);
 } // namespace mergecmds
+
+namespace vccmds {
+int cmdCheckin(Edit* edit, EditCmdCtx* ctx);
+int cmdCheckout(Edit* edit, EditCmdCtx* ctx);
+int cmdDiscard(Edit* edit, EditCmdCtx* ctx);
+int cmdPlaceUnderVC(Edit* edit, EditCmdCtx* ctx);
+int cmdRevertDate(Edit* edit, EditCmdCtx* ctx);
+int cmdRevertHistory(Edit* edit, EditCmdCtx* ctx);
+int cmdRevertVersion(Edit* edit, EditCmdCtx* ctx);
+int cmdShowHistory(Edit* edit, EditCmdCtx* ctx);
+int cmdShowView(Edit* edit, EditCmdCtx* ctx);
+int cmdUnqvc(Edit* edit, EditCmdCtx* ctx);
+int cmdVcBuffer(Edit* edit, EditCmdCtx* ctx);
+} // namespace vccmds

@@ -127,6 +127,7 @@ int frameEvent(WEvent& ev, void* data) {
             EditFileCheck(edit, nullptr);
         break;
     case WE_KEY:
+    case WE_HELP:
         return textEvent(ev, data);
     default:
         break;

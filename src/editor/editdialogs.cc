@@ -10,6 +10,7 @@
 #include "editor/edit.h"
 #include "editor/editcmd.h"
 #include "editor/editdialogs.h"
+#include "editor/edithelp.h"
 #include "editor/merge.h"
 #include "editor/editpriv.h"
 #include "runtime/error.h"
@@ -232,6 +233,7 @@ std::vector<std::string> EditListWindows() {
         if (cw->kind == CW_EDIT) {
             auto* e = static_cast<Edit*>(cw->data);
             const char* name = e->view.file && e->view.file->name ? e->view.file->name : "";
+            if (EditIsHelpFile(e->view.file)) kind = "help";
             all.push_back({e->top->serial, std::string(kind) + " " + e->top->name + " file=" + name});
         } else if (cw->kind == CW_COMPARE) {
             WWindow* top = CompareWindowTop(cw->data);

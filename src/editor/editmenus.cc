@@ -6,11 +6,14 @@
 #include <strings.h>
 
 #include "buffer/file.h"
+#include "buffer/vchook.h"
+#include "config/options.h"
 #include "config/bindings.h"
 #include "editor/edit.h"
 #include "editor/editcmd.h"
 #include "lang/syn.h"
 #include "toolkit/menu.h"
+#include "vcfront/vc.h"
 
 namespace {
 
@@ -25,6 +28,7 @@ const DefaultItem defaultMenus[] = {
     {"MenuBar", "&File", "-> File"},
     {"MenuBar", "&Edit", "-> Edit"},
     {"MenuBar", "&Search", "-> Search"},
+    {"MenuBar", "&Version", "-> Version"},
     {"MenuBar", "&Options", "-> Options"},
     {"MenuBar", "&Help", "-> Help"},
     {"File", "&Open...", "OpenFile"},
@@ -61,6 +65,18 @@ const DefaultItem defaultMenus[] = {
     {"Search", "Search &Backward", "BackISearch"},
     {"Search", "-", ""},
     {"Search", "Editor &Commands...", "Dialog RunCommand"},
+    {"Version", "Check &Out", "Checkout"},
+    {"Version", "Check &In...", "Checkin"},
+    {"Version", "&Discard Changes...", "Discard"},
+    {"Version", "-", ""},
+    {"Version", "Show &History...", "ShowHistory"},
+    {"Version", "&Revert to Version...", "RevertHistory"},
+    {"Version", "Revert to &Date...", "RevertDate"},
+    {"Version", "-", ""},
+    {"Version", "&Place Under Version Control", "PlaceUnderVC"},
+    {"Version", "&Allow Auto Checkout", "AllowAutoCheckout"},
+    {"Version", "Pre&vent Auto Checkout", "PreventAutoCheckout"},
+    {"Version", "Show &View", "ShowView"},
     {"Options", "&Language", "-> Language"},
     {"Options", "&Read Only", "ToggleReadOnly"},
     {"Language", "&None", "SelectLanguage None"},
@@ -118,6 +134,14 @@ bool knownCommand(const std::string& word) {
     return false;
 }
 
+// Commands that act on the File's version control: dimmed for a File they cannot act on.
+bool isVcCommand(const std::string& w) {
+    for (const char* c : {"Checkout", "Checkin", "Discard", "ShowHistory", "RevertHistory",
+                          "RevertVersion", "RevertDate", "PlaceUnderVC", "Unqvc"})
+        if (!strcasecmp(w.c_str(), c)) return true;
+    return false;
+}
+
 // Whether the command can do anything now, and whether its item is checked.
 void itemState(Edit* e, const std::string& command, WMenuItem& it) {
     std::string rest;
@@ -137,6 +161,12 @@ void itemState(Edit* e, const std::string& command, WMenuItem& it) {
         std::string want = firstWord(rest, nullptr);
         it.checked = lang && !strcasecmp(lang, want.c_str());
     }
+    if (isVcCommand(w)) {
+        bool real = f && f->name && !f->internal;
+        bool under = real && file_UnderVC(f);
+        it.enabled = it.enabled && (!strcasecmp(w.c_str(), "PlaceUnderVC") ? real && !under : under);
+    }
+    if (!strcasecmp(w.c_str(), "ShowView")) it.enabled = vc_whichVC == VC_CLEARCASE;
     if (!strcasecmp(w.c_str(), "ToggleReadOnly")) {
         it.checkable = true;
         it.checked = f && f->readOnly;
@@ -202,5 +232,11 @@ void EditMenuBarFill(WMenuBar*, int index, WMenu* menu, void* edit) {
 
 void EditMenuBarRun(WMenuBar*, const WMenuItem* item, void* edit) {
     std::string command = item->command; // the menu is gone once the command runs
-    EditCli(static_cast<Edit*>(edit), command.c_str());
+    auto* e = static_cast<Edit*>(edit);
+    // In identify mode an item is explained, not run.
+    if (e->identifyMode) {
+        EditIdentifyStr(e, command.c_str(), -1);
+        return;
+    }
+    EditCli(e, command.c_str());
 }

@@ -14,6 +14,7 @@
 #include "config/bindings.h"
 #include "config/options.h"
 #include "editor/editcmd.h"
+#include "editor/edithelp.h"
 #include "editor/editpriv.h"
 #include "lang/syn.h"
 #include "runtime/gen.h"
@@ -539,6 +540,7 @@ void EditIdentifyStr(Edit* edit, const char* command, int key) {
     }
     edit->identifyMode = false;
     message(edit, s.c_str());
+    EditIdentifyHelp(command);
 }
 
 // ---- events ----
@@ -598,6 +600,7 @@ int keyEvent(Edit* edit, WEvent& ev) {
                 EditIdentifyStr(edit, cmd, key);
                 return 1;
             }
+            if (!strcmp(cmd, "HELP")) return EditHelpAtCursor(edit);
             std::string copy = cmd; // a command may rebind keys
             EditParseCmdLoc(edit, -1, -1, copy.c_str());
             return 1;
@@ -780,6 +783,13 @@ int EditEventParse(Edit* edit, WEvent& ev) {
     switch (ev.kind) {
     case WE_KEY:
         return keyEvent(edit, ev);
+    case WE_HELP:
+        // A key bound to HELP: in identify mode it is explained like any other.
+        if (edit->identifyMode) {
+            EditIdentifyStr(edit, "HELP", ev.key);
+            return 1;
+        }
+        return EditHelpAtCursor(edit);
     case WE_BUTTON:
         return buttonEvent(edit, ev, edit->margin && ev.window == edit->margin);
     case WE_SELECTION:

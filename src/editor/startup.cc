@@ -23,11 +23,13 @@
 #include "config/switches.h"
 #include "editor/batch.h"
 #include "editor/edit.h"
+#include "editor/edithelp.h"
 #include "lang/syn.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
 #include "runtime/seam.h"
 #include "toolkit/toolkit.h"
+#include "vcfront/vc.h"
 
 int display_splash_on_startup = 1;
 int process_default_config_file = 1;
@@ -153,12 +155,14 @@ void init_prior_to_gui(int* argc, char** argv) {
     for (int i = out; i < *argc; i++) argv[i] = nullptr;
     *argc = out;
     FilesStartJournalTimer();
-    // The version-control front end is not built yet: there is nothing to set up for it.
+    vc_InstallLinks();
+    vc_Init();
 }
 
 void cleanup_after_gui() {
     FilesAbort();
     syn_Cleanup();
+    vc_Cleanup();
     clearMice();
     clearKeys();
 }
@@ -365,7 +369,8 @@ int WalkCommandLine(int argc, char** argv) {
     walk.run();
     if (walk.help) {
         walk.opened = true;
-        WAlert(builtinHelp); // the help viewer is not built yet: the built-in summary
+        // The guide's "editor" entry; without help files, the built-in summary.
+        if (!vtInsert("editor", "EditFileHelp")) WAlert(builtinHelp);
     }
     return walk.opened ? 1 : 0;
 }

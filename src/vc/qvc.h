@@ -206,8 +206,8 @@ std::string qvc_getversionFnum(const char* source, int n);
 // (0: the user cancelled), else from standard input up to a line holding a single period.
 int qvc_get_comments(std::vector<std::string>& lines, const char* file);
 // The editor's comment dialogue: asks for lines under `title`; 1, or 0 when cancelled.
-// Declared here for the version-control front end to install; it is not built yet, so the
-// comments come from standard input as in the `qvc` program.
+// The editor's version-control front end installs it; in the `qvc` program, which has none,
+// the comments come from standard input.
 struct QvcCommentDialogue {
     virtual int ask(const char* title, std::vector<std::string>& lines) = 0;
 
@@ -218,6 +218,8 @@ extern Seam<QvcCommentDialogue> qvc_commentDialogue;
 
 // ---- the command interpreter ----
 int qvc_main(int argc, char** argv);
+// The usage text qvc prints, one line each (the manual page is made from it).
+std::vector<std::string> qvc_UsageLines();
 int qvc_main_char(const char* line);
 int qvc_ParseCommand(const char* name);
 

@@ -114,6 +114,14 @@ int usage() {
     return -1;
 }
 
+} // namespace
+
+std::vector<std::string> qvc_UsageLines() {
+    return std::vector<std::string>(std::begin(usageLines), std::end(usageLines));
+}
+
+namespace {
+
 // The options and files of one run.
 struct QvcRun {
     int command = CMD_NONE;
@@ -377,8 +385,7 @@ int qvc_ParseCommand(const char* name) {
 
 int qvc_viewpath = 0;
 
-Seam<QvcCommentDialogue> qvc_commentDialogue{"QvcCommentDialogue", "version control front end",
-                                              false};
+Seam<QvcCommentDialogue> qvc_commentDialogue{"QvcCommentDialogue", "version control front end"};
 
 int qvc_get_comments(std::vector<std::string>& lines, const char* file) {
     if (QvcCommentDialogue* dialogue = qvc_commentDialogue.find()) {

@@ -1,7 +1,8 @@
 #!/bin/sh
 # tests/e2e/layers.sh SRC QVC: the folders' dependencies point one way. The toolkit includes
 # nothing of the configuration, the difference engine nothing of the buffer, the QVC core
-# nothing above the runtime and the engine; and the qvc program loads no X library.
+# nothing above the runtime and the engine, the version-control front end nothing of the
+# editor; and the qvc program loads no X library.
 src=$1
 qvc=$2
 fail=0
@@ -17,7 +18,10 @@ forbid() {
 }
 forbid toolkit 'config|buffer|editor|lang|vc' 'the toolkit gets its settings from its owner'
 forbid diff 'buffer|editor|toolkit|config' 'the engine reads Files through DiffFileAccess'
-forbid vc 'toolkit|config|buffer|editor|lang' 'the QVC core runs without a display'
+forbid vc 'toolkit|config|buffer|editor|lang|vcfront' 'the QVC core runs without a display'
+forbid vcfront 'editor|lang|dialogue' 'the editor drives the front end, not the other way'
+forbid buffer 'vcfront' 'the buffer reaches version control through FileVcFrontEnd'
+forbid config 'vcfront' 'the option reaches the front end through CfgVersionControl'
 
 if ldd "$qvc" | grep -i 'libX11'; then
     echo "$qvc loads Xlib"

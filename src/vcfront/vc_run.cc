@@ -1,0 +1,356 @@
+// vcfront/vc_run.cc: running a tool's command line: one shell line at a time, or through the
+// long-lived ClearCase interpreter. Both wait for the tool, but neither can hang the editor:
+// the wait watches for Escape (and, in batch mode, a time limit) and kills a tool that does
+// not end; a dead interpreter fails its command and is started again next time.
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "config/options.h"
+#include "runtime/error.h"
+#include "runtime/gen.h"
+#include "toolkit/eventloop.h"
+#include "toolkit/longwork.h"
+#include "toolkit/toolkit.h"
+#include "vc/qvc.h"
+#include "vcfront/vc.h"
+#include "vcfront/vcpriv.h"
+
+int vc_haltAfterMs = 0;
+
+namespace {
+
+constexpr size_t captureMax = 1023;         // characters of a shell line's output kept
+constexpr const char* endMarker = "__TQL_ILLEGAL_COMMAND";
+constexpr int maxRestarts = 30;
+
+// A write into a pipe whose reader died must fail with EPIPE rather than stop the editor.
+struct NoSigpipe {
+    struct sigaction saved;
+    NoSigpipe() {
+        struct sigaction sa {};
+        sa.sa_handler = SIG_IGN;
+        sigemptyset(&sa.sa_mask);
+        sigaction(SIGPIPE, &sa, &saved);
+    }
+    ~NoSigpipe() { sigaction(SIGPIPE, &saved, nullptr); }
+};
+
+// Waits until fd is readable. False when the user gave up (Escape) or the batch limit passed:
+// the caller then kills the tool.
+bool waitReadable(int fd, WLongWork& work, long startSec, int startMs) {
+    for (;;) {
+        struct pollfd p {fd, POLLIN, 0};
+        int r = poll(&p, 1, 100);
+        if (r > 0) return true;
+        if (r < 0 && errno != EINTR) return true; // let the read report it
+        if (work.aborted()) return false;
+        if (vc_haltAfterMs > 0) {
+            long sec;
+            int ms;
+            wClock(&sec, &ms);
+            if ((sec - startSec) * 1000L + (ms - startMs) >= vc_haltAfterMs) return false;
+        }
+    }
+}
+
+void reportHalted(const char* command) {
+    QuorlError(ERR_ABORTED, "Version control command halted: %.200s", command);
+}
+
+// ---- the interpreter ----
+struct Interpreter {
+    pid_t pid = 0;
+    int toChild = -1;
+    int fromChild = -1;
+    std::string pending; // read but not yet taken as lines
+    ExtraHandle* watch = nullptr;
+    int restarts = 0;
+    std::string view; // cached "pwv -set -s"
+} interp;
+
+void closeInterpreter() {
+    if (interp.toChild >= 0) close(interp.toChild);
+    if (interp.fromChild >= 0) close(interp.fromChild);
+    interp.toChild = interp.fromChild = -1;
+    interp.pending.clear();
+    if (interp.pid > 0) kill(interp.pid, SIGKILL);
+    interp.pid = 0;
+    if (interp.watch) {
+        ExtraProcess_Release(interp.watch); // the watch still reaps the killed child
+        interp.watch = nullptr;
+    }
+}
+
+// One line from the interpreter (at most 254 characters; a longer one arrives in pieces).
+// 1 a line, 0 end of file, -1 halted.
+int readLine(std::string& line, WLongWork& work, long sec, int ms) {
+    for (;;) {
+        size_t nl = interp.pending.find('\n');
+        if (nl != std::string::npos || interp.pending.size() >= 254) {
+            size_t take = nl != std::string::npos && nl < 254 ? nl + 1 : 254;
+            line = interp.pending.substr(0, take);
+            interp.pending.erase(0, take);
+            return 1;
+        }
+        if (!waitReadable(interp.fromChild, work, sec, ms)) return -1;
+        char buf[512];
+        ssize_t n = read(interp.fromChild, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (interp.pending.empty()) return 0;
+            line = interp.pending;
+            interp.pending.clear();
+            return 1;
+        }
+        interp.pending.append(buf, (size_t)n);
+    }
+}
+
+} // namespace
+
+std::string vc_FindOnPath(const char* tool) {
+    if (strchr(tool, '/')) return access(tool, X_OK) == 0 ? tool : "";
+    const char* path = getenv("PATH");
+    std::string dirs = path ? path : "/bin:/usr/bin";
+    size_t start = 0;
+    while (start <= dirs.size()) {
+        size_t colon = dirs.find(':', start);
+        if (colon == std::string::npos) colon = dirs.size();
+        std::string dir = dirs.substr(start, colon - start);
+        std::string full = (dir.empty() ? "." : dir) + "/" + tool;
+        if (access(full.c_str(), X_OK) == 0 && !gen_isdir(full.c_str())) return full;
+        start = colon + 1;
+    }
+    return "";
+}
+
+int vc_BufferedSystem(const char* command, std::string& output) {
+    output.clear();
+    int fds[2];
+    if (pipe(fds) != 0) return 0;
+    fflush(stdout);
+    pid_t pid = fork();
+    if (pid < 0) {
+        close(fds[0]);
+        close(fds[1]);
+        return 0;
+    }
+    if (pid == 0) {
+        setpgid(0, 0); // a halt reaches whatever the shell started
+        signal(SIGPIPE, SIG_DFL);
+        dup2(fds[1], 1);
+        close(fds[0]);
+        close(fds[1]);
+        int null = open("/dev/null", O_RDONLY);
+        if (null >= 0) dup2(null, 0);
+        execl("/bin/sh", "sh", "-c", command, (char*)nullptr);
+        _exit(127);
+    }
+    close(fds[1]);
+    WLongWork work(command);
+    long sec;
+    int ms;
+    wClock(&sec, &ms);
+    bool halted = false;
+    for (;;) {
+        if (!waitReadable(fds[0], work, sec, ms)) {
+            halted = true;
+            break;
+        }
+        char buf[255];
+        ssize_t n = read(fds[0], buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        size_t room = captureMax - std::min(captureMax, output.size());
+        output.append(buf, std::min(room, (size_t)n));
+    }
+    close(fds[0]);
+    if (halted) kill(-pid, SIGKILL);
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (halted) {
+        reportHalted(command);
+        return 0;
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// ---- the interpreter ----
+
+int vc_ForkInterpreter(const char* tool) {
+    if (!tool || !*tool) return 0;
+    if (vc_FindOnPath(tool).empty()) {
+        dontusevc = 1;
+        const char* hint = vc_whichVC == VC_CLEARCASE ? "  Perhaps ClearCase is not installed."
+                           : vc_whichVC == VC_RCS     ? "  Perhaps RCS is not installed."
+                                                      : "";
+        QuorlError(ERR_FAILURE, "\"%.256s\" is not in your PATH.%.256s  Disabling version control.",
+                   tool, hint);
+        return 0;
+    }
+    int down[2], up[2];
+    if (pipe(down) != 0) return 0;
+    if (pipe(up) != 0) {
+        close(down[0]);
+        close(down[1]);
+        return 0;
+    }
+    fflush(stdout);
+    pid_t pid = fork();
+    if (pid < 0) {
+        for (int fd : {down[0], down[1], up[0], up[1]}) close(fd);
+        return 0;
+    }
+    if (pid == 0) {
+        signal(SIGPIPE, SIG_DFL);
+        dup2(down[0], 0);
+        dup2(up[1], 1);
+        dup2(up[1], 2);
+        for (int fd : {down[0], down[1], up[0], up[1]}) close(fd);
+        execlp(tool, tool, (char*)nullptr);
+        fputs("exec failed\n", stderr);
+        _exit(1);
+    }
+    close(down[0]);
+    close(up[1]);
+    fcntl(down[1], F_SETFD, FD_CLOEXEC);
+    fcntl(up[0], F_SETFD, FD_CLOEXEC);
+    int status;
+    pid_t r = waitpid(pid, &status, WNOHANG);
+    if (r != 0) {
+        close(down[1]);
+        close(up[0]);
+        gen_warning("Could not start version control interpreter: %s", tool);
+        return 0;
+    }
+    interp.pid = pid;
+    interp.toChild = down[1];
+    interp.fromChild = up[0];
+    interp.pending.clear();
+    interp.watch = ExtraProcess_Create(XP_CHILD, pid, nullptr,
+                                       [](void* user, int) {
+                                           vc_RestartInterpreter((int)(long)user);
+                                           return 1;
+                                       },
+                                       (void*)(long)pid);
+    return 1;
+}
+
+void vc_StopInterpreter() {
+    closeInterpreter();
+    interp.view.clear();
+}
+
+int vc_InterpreterPid() {
+    return interp.pid;
+}
+
+int vc_InterpreterRestarts() {
+    return interp.restarts;
+}
+
+void vc_RestartInterpreter(int pid) {
+    if (pid != 0 && pid != interp.pid) return;
+    closeInterpreter();
+    if (interp.restarts++ >= maxRestarts) {
+        QuorlError(ERR_FAILURE, "Gave up on restarting Version Control interpreter.");
+        vc_UseInterpreter = false;
+        return;
+    }
+    QuorlError(ERR_SUCCESS, "Restarting Version Control interpreter.");
+    vc_ForkInterpreter(vc_command.c_str());
+}
+
+int vc_InterpretCommand(const char* command, std::vector<std::string>& lines, int capacity) {
+    lines.clear();
+    if (interp.pid <= 0 && vc_UseInterpreter && interp.restarts <= maxRestarts)
+        vc_ForkInterpreter(vc_command.c_str());
+    if (interp.pid <= 0) return 0;
+    std::string text = std::string(command) + "\n" + endMarker + "\n";
+    {
+        NoSigpipe guard;
+        size_t done = 0;
+        while (done < text.size()) {
+            ssize_t n = write(interp.toChild, text.data() + done, text.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                vc_RestartInterpreter(0);
+                return 0;
+            }
+            done += (size_t)n;
+        }
+    }
+    WLongWork work(command);
+    long sec;
+    int ms;
+    wClock(&sec, &ms);
+    for (;;) {
+        std::string line;
+        int got = readLine(line, work, sec, ms);
+        if (got < 0) { // a hanging tool: kill it; the next command starts another
+            reportHalted(command);
+            closeInterpreter();
+            return 0;
+        }
+        if (got == 0) {
+            vc_RestartInterpreter(0);
+            return 0;
+        }
+        if (line.find(endMarker) != std::string::npos) break;
+        if ((int)lines.size() >= capacity) {
+            WAlert("Too many lines from interpreter");
+            // Read on to the end marker so that the next command starts clean.
+            while (readLine(line, work, sec, ms) == 1 && line.find(endMarker) == std::string::npos) {
+            }
+            return 0;
+        }
+        if (!line.empty() && line.back() == '\n') line.pop_back();
+        lines.push_back(line);
+    }
+    return 1;
+}
+
+int vc_InterpretSingleOutput(const char* command, std::string& text) {
+    std::vector<std::string> lines;
+    if (!vc_InterpretCommand(command, lines, 1)) return 0;
+    text = lines.empty() ? "" : lines[0];
+    return 1;
+}
+
+const std::string& vc_CachedView() {
+    if (interp.view.empty() && vc_UseInterpreter) vc_InterpretSingleOutput("pwv -set -s", interp.view);
+    return interp.view;
+}
+
+int vc_Main(const char* command) {
+    if (vc_UseInterpreter) {
+        std::vector<std::string> lines;
+        int ok = vc_InterpretCommand(command, lines, 10);
+        for (const std::string& l : lines) {
+            vc_output("%s\n", l.c_str());
+            if (l.rfind("cleartool: Error:", 0) == 0) ok = 0;
+        }
+        return ok;
+    }
+    std::string out;
+    int ok = vc_BufferedSystem(command, out);
+    if (!out.empty()) vc_output("%s", out.c_str());
+    return ok;
+}
+
+int qvc_Main(const char* command) {
+    if (dontusevc) {
+        WAlert("QVC has been turned off by the configuration option: dontuseqvc\n");
+        return -1;
+    }
+    int r = qvc_main_char(command);
+    if (r == 0) return 1;
+    if (r == -1) return 0;
+    return r;
+}

@@ -1,0 +1,13 @@
+// vcfront/vcpriv.h: what the front end's own files share: the tool runner's inner steps.
+#pragma once
+
+#include <string>
+
+std::string vc_FindOnPath(const char* tool); // the full name, "" when not found
+int vc_ForkInterpreter(const char* tool);
+void vc_StopInterpreter();
+int vc_InterpretSingleOutput(const char* command, std::string& text);
+const std::string& vc_CachedView(); // "pwv -set -s", asked once
+// Where a command's messages go while the operation runs: the shell line's output or the
+// interpreter's lines, in a string (for answers read from a tool).
+int vc_Capture(const char* command, std::string& output);
