@@ -2,6 +2,7 @@
 // in a fixed, read-only editor, scrolling together, their differing lines tinted and marked in
 // the margin; a message line and, for a compare, the buttons that step through differences.
 #include <algorithm>
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,7 @@ struct CompareWindow {
 namespace {
 
 enum { BTN_PREVIOUS, BTN_NEXT, BTN_MERGE, BTN_CLOSE };
+// Alt and a label's first letter presses the button.
 const char* const buttonLabels[] = {"Previous", "Next", "Merge", "Close"};
 
 int headerHeight() {
@@ -136,6 +138,8 @@ void layout(CompareWindow* w) {
     }
 }
 
+int paneKey(Edit* e, WEvent& ev);
+
 int topEvent(WEvent& ev, void* data) {
     auto* w = static_cast<CompareWindow*>(data);
     switch (ev.kind) {
@@ -150,6 +154,9 @@ int topEvent(WEvent& ev, void* data) {
         break;
     case WE_CLOSE:
         DiffStuffDestroy(w->ds);
+        break;
+    case WE_KEY:
+        if (!w->sides.empty()) return paneKey(w->sides[0]->editor, ev);
         break;
     default:
         break;
@@ -166,6 +173,20 @@ void buttonPressed(Button* b, void* data) {
         DiffStuffDestroy(w->ds);
     else
         EditCli(e, commands[b->index]);
+}
+
+// Alt and a button's letter presses it, wherever in the window the keys go.
+int paneKey(Edit* e, WEvent& ev) {
+    auto* ds = static_cast<DiffStuff*>(e->compare);
+    if (!ds || !ds->window || !(ev.modifiers & WMOD_MOD1) || ev.key <= 0 || ev.key > 255)
+        return 0;
+    for (Button* b : ds->window->buttons) {
+        if (b->enabled && tolower((unsigned char)b->label[0]) == tolower(ev.key)) {
+            buttonPressed(b, ds->window);
+            return 1;
+        }
+    }
+    return 0;
 }
 
 } // namespace
@@ -191,6 +212,7 @@ CompareWindow* CompareWindowCreate(DiffStuff* ds, const std::string& title) {
         e->compare = ds;
         e->diffMark = lineMark;
         e->diffScrolled = scrolled;
+        e->keyHook = paneKey;
         e->skipFileCheck = true;
         WMapWindow(e->frame);
         s->editor = e;
@@ -204,6 +226,7 @@ CompareWindow* CompareWindowCreate(DiffStuff* ds, const std::string& title) {
             w->buttons.push_back(b);
         }
     layout(w);
+    WSetFocusChild(w->sides[0]->editor->view.window);
     w->cw.kind = CW_COMPARE;
     w->cw.data = w;
     cwInsertList(&w->cw);

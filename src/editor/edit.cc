@@ -69,6 +69,7 @@ int textEvent(WEvent& ev, void* data) {
     auto* edit = static_cast<Edit*>(data);
     // The menu bar gets the keys first: F10 and Alt with a title's letter open it.
     if (ev.kind == WE_KEY && edit->menuBar && WMenuBarKey(edit->menuBar, ev)) return 1;
+    if (ev.kind == WE_KEY && edit->keyHook && edit->keyHook(edit, ev)) return 1;
     switch (ev.kind) {
     case WE_EXPOSE: {
         int fh = WFontHeight();

@@ -135,6 +135,7 @@ struct Edit {
     int (*diffMark)(Edit* edit, int64_t line) = nullptr;
     void (*diffScrolled)(Edit* edit) = nullptr;
     void* compare = nullptr; // the compare or merge it belongs to
+    int (*keyHook)(Edit* edit, WEvent& ev) = nullptr; // keys its window takes first (1: taken)
     // Called first when the editor is destroyed (once no question can keep it).
     void (*destroyHook)(Edit* edit) = nullptr;
     void* hookData = nullptr;

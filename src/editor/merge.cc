@@ -24,7 +24,9 @@
 #include "runtime/error.h"
 #include "runtime/gen.h"
 #include "toolkit/dialog.h"
+#include "toolkit/eventloop.h"
 #include "toolkit/toolkit.h"
+#include "vcfront/vc.h"
 
 namespace {
 
@@ -75,7 +77,7 @@ bool openSide(MergeSide* s, const std::string& name, const std::string& version,
               const std::string& title, bool fromDisk = false) {
     std::string source = name;
     if (!version.empty()) {
-        if (!MergeVersionText(name.c_str(), version.c_str(), &s->temp)) return false;
+        if (!vc_FetchVersion(name.c_str(), version.c_str(), s->temp)) return false;
         source = s->temp;
         s->title = baseName(name) + " v" + version;
     } else {
@@ -94,6 +96,9 @@ bool openSide(MergeSide* s, const std::string& name, const std::string& version,
     struct stat st;
     if (stat(source.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
     File* f = FileF_File(source.c_str(), 0);
+    // The File keeps its own copy of the text: a temporary source is not needed any more.
+    if (!s->temp.empty()) unlink(s->temp.c_str());
+    s->temp.clear();
     if (!f) return false;
     f->readOnly = true;
     s->file = f;
@@ -425,15 +430,32 @@ void cleanup(DiffStuff* ds) {
     }
 }
 
+// The controller goes once the event being handled is over: a choice made in it may be what
+// ends the merge.
+void dropController(WDialog* d) {
+    if (!d) return;
+    d->user = nullptr;
+    d->closed = [](WDialog* dd) { WDialogDestroy(dd); };
+    if (!d->done) WDialogDismiss(d, 0); // (a dismissed one is on its way out already)
+}
+
 void closeController(DiffStuff* ds) {
     WDialog* d = ds->controller;
     ds->controller = nullptr;
-    if (d) {
-        d->user = nullptr;
-        d->closed = nullptr;
-        WDialogDestroy(d);
+    dropController(d);
+    if (WIsHeadless()) {
+        cleanup(ds);
+        return;
     }
-    cleanup(ds);
+    // On a display the questions of the end (where to save) come once the controller is gone,
+    // so that they have the keyboard.
+    ExtraProcess_Create(XP_TIMER, 0,
+                        [](void* p, int) {
+                            auto* s = static_cast<DiffStuff*>(p);
+                            if (alive(s)) cleanup(s);
+                            return 1;
+                        },
+                        nullptr, ds);
 }
 
 // The controller window closed by the window manager: the merge is abandoned.
@@ -666,13 +688,9 @@ void DiffStartMerge(DiffStuff* ds) {
 void DiffStuffDestroy(DiffStuff* ds) {
     if (!ds || !alive(ds)) return;
     live.erase(std::find(live.begin(), live.end(), ds));
-    if (ds->controller) {
-        WDialog* d = ds->controller;
-        ds->controller = nullptr;
-        d->user = nullptr;
-        d->closed = nullptr;
-        WDialogDestroy(d);
-    }
+    WDialog* d = ds->controller;
+    ds->controller = nullptr;
+    dropController(d);
     CompareWindowDestroy(ds->window);
     ds->window = nullptr;
     if (ds->r1) diff_free(ds->r1);

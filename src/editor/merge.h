@@ -70,10 +70,6 @@ DiffStuff* DiffStuffOf(Edit* edit);
 // The merge controller's buttons by name (EditMergeControlBtnClick); 0 for an unknown name.
 int EditMergeControlBtnClick(DiffStuff* ds, const char* name);
 
-// The text of a version of a file, written to a temporary file (its name in *temp): 1 on
-// success; 0 said why. Version control fills it in.
-int MergeVersionText(const char* name, const char* version, std::string* temp);
-
 // Splits a file with conflict markers into the three texts and merges them, the result
 // replacing the File. 0 when the file has no markers (said so).
 int MergeConflictMarkers(File* file);

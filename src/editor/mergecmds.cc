@@ -269,11 +269,6 @@ int MergeConflictMarkers(File* file) {
     return 1;
 }
 
-int MergeVersionText(const char* name, const char* version, std::string*) {
-    QuorlError(1, "Version %s of %s: version control is not available", version, name);
-    return 0;
-}
-
 void DoDiffFiles(const char* file1, const char* version1, const char* file2) {
     std::vector<std::pair<const char*, std::string>> v = {{"file1", file1 ? file1 : ""},
                                                           {"version1", version1 ? version1 : ""},

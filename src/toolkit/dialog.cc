@@ -425,8 +425,8 @@ bool WDialogKey(WDialog* d, const WEvent& ev) {
         WidgetPress(f);
         return true;
     }
-    // Alt and a letter: the widget whose label marks that letter.
-    if ((ev.modifiers & WMOD_MOD1) && ev.key > 0 && ev.key < 256 && isalpha(ev.key)) {
+    // Alt and a letter or digit: the widget whose label marks it.
+    if ((ev.modifiers & WMOD_MOD1) && ev.key > 0 && ev.key < 256 && isalnum(ev.key)) {
         int letter = tolower(ev.key);
         for (Widget* w : d->widgets) {
             if (!WidgetTakesInput(w) || mnemonicOf(w->label) != letter) continue;
