@@ -7,7 +7,7 @@ struct File;
 struct Line;
 
 // Search flag bits, built by the editor from the search state.
-enum SearchFlags : int {
+enum SearchFlagBits : int {
     SF_EXACT = 1,      // exact case; without it ASCII letters compare case-blind
     SF_WILD = 2,       // '?' and '*' are wildcards
     SF_REGEX = 4,      // regular expression
@@ -31,6 +31,12 @@ inline Line* FindErrorLine() { return reinterpret_cast<Line*>(intptr_t(-1)); }
 // replacement; firstLine the smallest changed line when it was negative or larger.
 int FileReplaceAll(File* file, int64_t& line, int& col, const char* pattern, int patLen,
                    const char* replacement, int repLen, int flags, int64_t& firstLine);
+
+// The same within the range from (fromLine, fromCol) to (toLine, toCol): only matches that lie
+// wholly inside it are replaced (the searcher's "In Selection").
+int FileReplaceRange(File* file, int64_t fromLine, int fromCol, int64_t toLine, int toCol,
+                     int64_t& line, int& col, const char* pattern, int patLen,
+                     const char* replacement, int repLen, int flags, int64_t& firstLine);
 
 // The first match starting in `line` at or after `col` (it may run on over later lines):
 // its start column, -1 for none, -2 for a malformed expression. lineEnds is the number of

@@ -1,4 +1,7 @@
 // buffer/search_replace.cc: replacing every match of a pattern as one undoable change.
+#include <algorithm>
+#include <cstdint>
+
 #include "buffer/change.h"
 #include "buffer/file.h"
 #include "buffer/search.h"
@@ -32,6 +35,13 @@ void EndOfInserted(const char* text, int len, int64_t& line, int& col) {
 
 int FileReplaceAll(File* file, int64_t& line, int& col, const char* pattern, int patLen,
                    const char* replacement, int repLen, int flags, int64_t& firstLine) {
+    return FileReplaceRange(file, 1, 0, INT64_MAX, 0, line, col, pattern, patLen, replacement,
+                            repLen, flags, firstLine);
+}
+
+int FileReplaceRange(File* file, int64_t fromLine, int fromCol, int64_t toLine, int toCol,
+                     int64_t& line, int& col, const char* pattern, int patLen,
+                     const char* replacement, int repLen, int flags, int64_t& firstLine) {
     SearchPat pat;
     if (!SearchCompileReport(pat, pattern, patLen, flags)) return -1;
     if (!file || !file->first || pat.patLen == 0) return 0;
@@ -44,15 +54,28 @@ int FileReplaceAll(File* file, int64_t& line, int& col, const char* pattern, int
     int rc = 0;
     {
         UndoGroup group(file, 0);
-        Line* l = file->first;
-        int64_t no = 1;
-        int c = 0;
+        if (fromLine < 1) fromLine = 1, fromCol = 0;
+        if (fromLine > file->nLines) return 0;
+        int64_t no = fromLine;
+        Line* l = FileLine(file, no, nullptr, 0);
+        int c = std::clamp(fromCol, 0, l->len);
         while (l) {
             FindResult r;
             rc = SearchForw(file, pat, run, l, no, c, r);
             if (rc <= 0) break;
             int64_t endNo = r.no + r.lineEnds;
             int endCol = r.lineEnds ? r.end : r.col + r.end;
+            if (r.no > toLine || (r.no == toLine && r.col >= toCol)) break;
+            if (endNo > toLine || (endNo == toLine && endCol > toCol)) {
+                // Runs past the end of the range: a shorter match may start further on.
+                l = r.line, no = r.no, c = r.col;
+                if (c < l->len) {
+                    c++;
+                } else {
+                    l = l->next, no++, c = 0;
+                }
+                continue;
+            }
             bool empty = r.lineEnds == 0 && r.end == 0;
             // A line end matched after the last line is not in the File: the match stops at
             // the File's end, and nothing after it can match again.
@@ -72,6 +95,11 @@ int FileReplaceAll(File* file, int64_t& line, int& col, const char* pattern, int
             int64_t at = r.no;
             int atCol = r.col;
             EndOfInserted(replacement, repLen, at, atCol);
+            // The end of the range moves with the text after the replaced match.
+            if (toLine != INT64_MAX) {
+                if (toLine == endNo) toCol = atCol + (toCol - endCol);
+                toLine += at - endNo;
+            }
             line = at;
             col = atCol;
             group.lE = at, group.cE = atCol;

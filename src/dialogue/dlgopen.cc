@@ -12,10 +12,8 @@
 #include "toolkit/eventloop.h"
 #include "toolkit/toolkit.h"
 
-namespace {
-
 // Scripts of a widget run with #1 the kind of activation (press, return, double click, select).
-void runWidgetScript(WDialog* d, Widget* w, int how) {
+void DialogueWidgetScript(WDialog* d, Widget* w, int how) {
     auto* sd = static_cast<ScriptDialog*>(d->user);
     if (w->script.empty()) {
         if (w->kind == WG_BUTTON)
@@ -30,6 +28,8 @@ void runWidgetScript(WDialog* d, Widget* w, int how) {
     }
     CallParseOn(sd, w->script.c_str(), 1, how, 0);
 }
+
+namespace {
 
 void showPlacerArgs(Widget* w, const std::vector<std::string>& args) {
     for (Widget* c : w->children) showPlacerArgs(c, args);
@@ -103,7 +103,7 @@ static WDialog* build(const char* name, const std::vector<std::string>& args,
     // A label that reads "%N" shows placer argument N.
     for (Widget* w : d->root->children) showPlacerArgs(w, args);
     d->user = &sd;
-    d->activate = runWidgetScript;
+    d->activate = DialogueWidgetScript;
     d->batchText = d->title;
     d->cancelResult = 0;
     WDialogRealize(d);
@@ -124,21 +124,30 @@ int OpenDialogue(const char* name, const std::vector<std::string>& args, const S
     return result;
 }
 
-bool ShowDialogueModeless(const char* name, const std::vector<std::string>& args,
-                          const ScriptDialog* from, int seconds) {
+void DialogueCloseModeless(WDialog* d) {
+    delete static_cast<ScriptDialog*>(d->user);
+    WDialogDestroy(d);
+}
+
+WDialog* BuildDialogueModeless(const char* name, const std::vector<std::string>& args,
+                               const ScriptDialog* from) {
     auto* sd = new ScriptDialog;
     std::string init;
     WDialog* d = build(name, args, from, *sd, init);
     if (!d) {
         delete sd;
-        return false;
+        return nullptr;
     }
     d->modal = false;
-    d->closed = [](WDialog* dd) {
-        delete static_cast<ScriptDialog*>(dd->user);
-        WDialogDestroy(dd);
-    };
+    d->closed = DialogueCloseModeless;
     if (!init.empty()) InvokeFunc(init.c_str(), sd);
+    return d;
+}
+
+bool ShowDialogueModeless(const char* name, const std::vector<std::string>& args,
+                          const ScriptDialog* from, int seconds) {
+    WDialog* d = BuildDialogueModeless(name, args, from);
+    if (!d) return false;
     if (d->done) return true; // its init dismissed it: it is already on its way out
     WDialogShow(d);
     if (seconds > 0)

@@ -6,6 +6,8 @@
 
 #include "dialogue/script.h"
 
+struct Widget;
+
 // Makes sure the built-in descriptions and every file named by the "dialoguefile" option so
 // far are loaded; a file that does not parse is reported (its descriptions are not used).
 void DialoguesEnsureLoaded();
@@ -32,6 +34,16 @@ int OpenDialogue(const char* name, const std::vector<std::string>& args, const S
 bool ShowDialogueModeless(const char* name, const std::vector<std::string>& args,
                           const ScriptDialog* from, int seconds);
 
+// Builds the named dialogue to stay open beside its owner, its init script run, not yet shown:
+// the owner may take over its widgets' activation (`activate`) and show it. Once dismissed it
+// is destroyed by `closed` (DialogueCloseModeless, which an owner's own `closed` calls last).
+// Null when there is no such dialogue or its description is broken (reported).
+WDialog* BuildDialogueModeless(const char* name, const std::vector<std::string>& args,
+                               const ScriptDialog* from);
+void DialogueCloseModeless(WDialog* d);
+// What a widget's activation does in a described dialogue: runs its script; without one a
+// button ends the dialogue and Return presses the default button.
+void DialogueWidgetScript(WDialog* d, Widget* w, int how);
 // Builds the named dialogue (realized, not shown) for an owner that handles its widgets
 // itself: `activate` gets every button press and toggle change (null: a button ends the
 // dialogue with 1, the cancel button with 0). Null when there is no such dialogue (reported).

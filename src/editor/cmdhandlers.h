@@ -152,6 +152,17 @@ int cmdErrorOrTag(Edit* edit, EditCmdCtx* ctx);
 int cmdNextError(Edit* edit, EditCmdCtx* ctx);
 int cmdToggleErrorView(Edit* edit, EditCmdCtx* ctx);
 } // namespace errnav
+namespace editsearch {
+int cmdBackISearch(Edit* edit, EditCmdCtx* ctx);
+int cmdEditLine(Edit* edit, EditCmdCtx* ctx);
+int cmdISearch(Edit* edit, EditCmdCtx* ctx);
+int cmdLineD(Edit* edit, EditCmdCtx* ctx);
+int cmdStopSearch(Edit* edit, EditCmdCtx* ctx);
+int cmdTruncateSearch(Edit* edit, EditCmdCtx* ctx);
+} // namespace editsearch
+namespace searcher {
+int cmdSearch(Edit* edit, EditCmdCtx* ctx);
+} // namespace searcher
 namespace edithelp {
 int cmdHelp(Edit* edit, EditCmdCtx* ctx);
 } // namespace edithelp

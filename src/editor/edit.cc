@@ -141,21 +141,16 @@ int iconEvent(WEvent& ev, void* data) {
     return 1;
 }
 
+// The title bar's line field goes to a line as LineD does.
 void lineFieldActivate(TextField* tf, void* data) {
     auto* edit = static_cast<Edit*>(data);
-    char* end = nullptr;
     std::string t = tf->text;
     size_t slash = t.find('/');
     if (slash != std::string::npos) t.resize(slash);
-    long long n = strtoll(t.c_str(), &end, 10);
     WSetFocusChild(edit->view.window);
-    if (t.empty() || (end && *end) || n < 1 || !edit->view.file || n > edit->view.file->nLines) {
-        EditSetMsg(edit, "Invalid line number");
-        edit->view.shownLine = -1;
-        EditUpdateTitle(edit);
-        return;
-    }
-    EditSetLine(edit, n, 0);
+    EditGotoLineText(edit, t);
+    edit->view.shownLine = -1;
+    EditUpdateTitle(edit);
 }
 
 void nameFieldActivate(TextField* tf, void* data) {
@@ -204,6 +199,7 @@ void EditSetWindowName(Edit* edit) {
     if (!edit->top || !edit->view.file) return;
     const char* name = edit->view.file->name ? edit->view.file->name : "";
     WSetWindowName(edit->top, gen_basename(name));
+    EditUpdateSearcherName(edit);
 }
 
 void EditCollapse(Edit* edit, int64_t line, int col) {
@@ -456,9 +452,9 @@ int EditClose(Edit* edit) {
         return 0;
     }
     edit->closing = true;
-    if (edit->searchBusy) {
-        edit->searchBusy = false; // stop the search; the editor stays
-        edit->closing = false;
+    if (edit->search.busy) {
+        // The search stops, and the editor closes once it has.
+        edit->search.abortRequest = true;
         return 0;
     }
     int r = EditDestroy(edit);
@@ -492,6 +488,7 @@ int EditDestroy(Edit* edit) {
         edit->destroyHook = nullptr;
         hook(edit);
     }
+    EditSearchRelease(edit);
     File* file = edit->view.file;
     EditUnlinkFile(edit);
     // A File shown nowhere any more may be unloaded; one with unsaved changes stays loaded.

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "editor/editsearch.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/window.h"
 
@@ -107,7 +108,6 @@ struct Edit {
     bool closing = false;
     bool pointerBlanked = false;
     bool skipFileCheck = false;
-    bool searchBusy = false;
     bool readOnlyShown = false;
     // command state
     bool extendPending = false; // ContinueSelection: the next command extends
@@ -130,6 +130,7 @@ struct Edit {
     bool dragMoved = false;
     bool pressRanAtOnce = false; // the held first press already ran its binding
     int64_t wrapLine = -1;       // the line last produced by word wrap
+    EditSearchState search;
     // An editor of a compare window: how each line compares (DIFFMARK_...), and what follows
     // its scrolling (the other texts of the window).
     int (*diffMark)(Edit* edit, int64_t line) = nullptr;

@@ -437,6 +437,10 @@ int EditAddChars(Edit* edit, const char* text, int64_t length, int which, int ty
 }
 
 int EditTypedChars(Edit* edit, const char* text, int64_t length) {
+    if (edit->search.active) {
+        EditContinueSearching(edit, 1, text, length);
+        return 1;
+    }
     EditAddChars(edit, text, length, 0, 1);
     if (length > 0) {
         char last = text[length - 1];
@@ -555,6 +559,10 @@ int cmdDelete(Edit* e, EditCmdCtx*) {
 }
 
 int cmdBackspace(Edit* e, EditCmdCtx*) {
+    if (e->search.active) {
+        EditSearchBackspace(e);
+        return 1;
+    }
     if (EditReadOnlyCheck(e)) return 1;
     Selection& s = e->view.sel[0];
     File* f = e->view.file;
@@ -572,7 +580,7 @@ int cmdBackspace(Edit* e, EditCmdCtx*) {
 }
 
 int cmdTab(Edit* e, EditCmdCtx*) {
-    if (EditReadOnlyCheck(e)) return 1;
+    if (e->search.active || EditReadOnlyCheck(e)) return 1;
     return EditTypedChars(e, "\t", 1);
 }
 
@@ -863,6 +871,7 @@ int cmdLowerCaseBlock(Edit* e, EditCmdCtx*) {
 }
 
 int cmdShowMatch(Edit* e, EditCmdCtx*) {
+    if (e->search.active) return 1; // a "}" typed into a search
     flashMatch(e, 1);
     return 1;
 }

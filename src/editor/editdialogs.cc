@@ -87,6 +87,14 @@ bool paneModified(void* pane) {
     return static_cast<Pane*>(pane)->file->modified;
 }
 
+bool isPaneOf(const Edit* e) {
+    for (WDialog* d : WOpenDialogues())
+        for (Widget* w : d->widgets)
+            if (w->kind == WG_EDITOR && w->pane && static_cast<Pane*>(w->pane)->edit == e)
+                return true;
+    return false;
+}
+
 const bool panesInstalled = [] {
     wEditorPane.create = paneCreate;
     wEditorPane.destroy = paneDestroy;
@@ -186,6 +194,10 @@ int cmdPrintWindows(Edit*, EditCmdCtx*) {
 } // namespace editdialogs
 using namespace editdialogs;
 
+bool EditIsDialoguePane(const Edit* e) {
+    return editdialogs::isPaneOf(e);
+}
+
 int EditOpenDialogue(Edit* e, const char* name, const std::vector<std::string>& args) {
     (void)panesInstalled;
     ScriptDialog from;
@@ -242,8 +254,9 @@ std::vector<std::string> EditListWindows() {
             all.push_back({0, kind});
         }
     }
+    // (A dismissed dialogue is on its way out, whether or not the loop has destroyed it yet.)
     for (WDialog* d : WOpenDialogues())
-        if (d->win) all.push_back({d->win->serial, d->kindName + " " + d->title});
+        if (d->win && !d->done) all.push_back({d->win->serial, d->kindName + " " + d->title});
     for (WMenu* m : WOpenMenus()) all.push_back({~0ul, "menu " + m->title});
     std::stable_sort(all.begin(), all.end(),
                      [](const Entry& a, const Entry& b) { return a.serial < b.serial; });

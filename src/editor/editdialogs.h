@@ -6,6 +6,8 @@
 
 struct Edit;
 
+// Whether the editor is the pane of an open dialogue (an editor no window list holds).
+bool EditIsDialoguePane(const Edit* e);
 // Opens the described dialogue `name` over the editor, its scripts running commands in it.
 // Returns the dialogue's result, -1 when there is no such dialogue (reported).
 int EditOpenDialogue(Edit* e, const char* name, const std::vector<std::string>& args);

@@ -152,7 +152,8 @@ int cmdBeep(Edit*, EditCmdCtx*) {
     WBeep();
     return 1;
 }
-int cmdAbort(Edit*, EditCmdCtx*) {
+int cmdAbort(Edit* e, EditCmdCtx*) {
+    EditAbortSearch(e);
     return 1;
 }
 int cmdFlashCursor(Edit* e, EditCmdCtx*) {

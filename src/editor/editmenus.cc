@@ -64,6 +64,9 @@ const DefaultItem defaultMenus[] = {
     {"Search", "Search &Forward", "ISearch"},
     {"Search", "Search &Backward", "BackISearch"},
     {"Search", "-", ""},
+    {"Search", "&Goto Line...", "EditLine"},
+    {"Search", "Go to Line &Number...", "LineD"},
+    {"Search", "-", ""},
     {"Search", "Editor &Commands...", "Dialog RunCommand"},
     {"Version", "Check &Out", "Checkout"},
     {"Version", "Check &In...", "Checkin"},
@@ -167,6 +170,8 @@ void itemState(Edit* e, const std::string& command, WMenuItem& it) {
         it.enabled = it.enabled && (!strcasecmp(w.c_str(), "PlaceUnderVC") ? real && !under : under);
     }
     if (!strcasecmp(w.c_str(), "ShowView")) it.enabled = vc_whichVC == VC_CLEARCASE;
+    if (!strcasecmp(w.c_str(), "RevertDate") || !strcasecmp(w.c_str(), "Unqvc"))
+        it.enabled = it.enabled && vc_whichVC == VC_QVC;
     if (!strcasecmp(w.c_str(), "ToggleReadOnly")) {
         it.checkable = true;
         it.checked = f && f->readOnly;

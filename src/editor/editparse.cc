@@ -14,6 +14,7 @@
 #include "config/bindings.h"
 #include "config/options.h"
 #include "editor/editcmd.h"
+#include "editor/editdialogs.h"
 #include "editor/edithelp.h"
 #include "editor/editpriv.h"
 #include "lang/syn.h"
@@ -46,10 +47,12 @@ const EditCmd* lookup(const char* word, size_t n) {
 }
 
 // Is the edit still open? A command may destroy its own editor.
+// Whether the editor still exists: a window's, or the pane of an open dialogue (without the
+// latter, a string bound to a key, Return's say, stopped after its first command in a pane).
 bool alive(Edit* edit) {
     for (ContextWindow* cw = NextEditContext(); cw; cw = cw->next)
         if (cw->kind == CW_EDIT && cw->data == edit) return true;
-    return false;
+    return EditIsDialoguePane(edit);
 }
 
 void message(Edit* edit, const char* text) {
@@ -137,6 +140,7 @@ int runCommand(Edit* edit, const EditCmd* cmd, EditCmdCtx& ctx) {
         message(edit, cmd->name);
         return 1;
     }
+    if (edit->search.active && !EditCmdKeepsSearch(cmd->name)) EditStopSearch(edit);
     return cmd->handler(edit, &ctx) == 1 ? 1 : 0;
 }
 
@@ -226,7 +230,8 @@ int cmdQuote(Edit* edit, EditCmdCtx* ctx) {
     const char* end = nullptr;
     std::string t = EditUnquote(ctx->text, &end);
     if (t.empty()) return 1;
-    if (EditReadOnlyCheck(edit)) return 1;
+    // Typed while an incremental search runs, the text goes to the search.
+    if (!EditSearching(edit) && EditReadOnlyCheck(edit)) return 1;
     for (size_t i = 0; i < t.size(); i += 300)
         EditTypedChars(edit, t.data() + i, (int64_t)std::min<size_t>(300, t.size() - i));
     return 1;
@@ -293,8 +298,11 @@ int Edit_CondStrToCond(Edit* edit, const char* text, int* ok) {
     if (is("noselection")) return SelEmpty(s);
     if (is("nosselection")) return SelEmpty(v.sel[1]);
     if (is("insertmode")) return edit->insertMode;
-    if (is("searching") || is("fsearch") || is("bsearch") || is("wrapsearch"))
-        return 0; // no incremental search runs in this editor yet
+    const EditSearchState& search = edit->search;
+    if (is("searching")) return search.active;
+    if (is("fsearch")) return search.active && search.forward;
+    if (is("bsearch")) return search.active && !search.forward;
+    if (is("wrapsearch")) return search.active && search.wrap;
     if (is("beforenonwhite")) {
         if (!SelEmpty(s)) return 0;
         File* f = v.file;
@@ -573,6 +581,12 @@ int keyEvent(Edit* edit, WEvent& ev) {
     edit->altMode = 0;
     if (!WInputAllowed(edit->view.window)) {
         WBeep();
+        return 1;
+    }
+    // Escape ends an incremental search (or the line prompt) and insert mode, nothing else.
+    if (ev.key == WK_ESCAPE && edit->search.active) {
+        EditAbortSearch(edit);
+        edit->insertMode = false;
         return 1;
     }
     if (edit->quoteMode) {

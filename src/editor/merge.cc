@@ -494,9 +494,9 @@ void mergeController(DiffStuff* ds) {
 
 // Without a display the controller takes its choices from the queued answers.
 void takeAnswers(DiffStuff* ds) {
-    int r;
-    while (alive(ds) && ds->controller && (r = WDialogTakeAnswer(ds->controller)) != 0)
-        if (r < 0) QuorlError(1, "[EditMergeBtnClick] Unknown button command");
+    while (alive(ds) && ds->controller && !ds->controller->done &&
+           WDialogTakeAnswer(ds->controller)) {
+    }
 }
 
 // The result window closed while the merge runs: the merge is abandoned.

@@ -57,10 +57,11 @@ void refreshReadOnly(File* f) {
     FileReadonlySet(f);
 }
 
-// After a tool rewrote the file: reload it unless the File holds unsaved changes.
+// After a tool ran on the file: reload it when the tool rewrote it (a check-out, keywords
+// expanded by a check-in) unless the File holds unsaved changes.
 void reload(File* f) {
     bool out = f->checkedOut, onClose = f->checkinOnClose;
-    if (!f->modified) FileSemiRevert(f);
+    if (!f->modified && FileFileChanged(f)) FileSemiRevert(f);
     f->checkedOut = out;
     f->checkinOnClose = onClose;
     refreshReadOnly(f);

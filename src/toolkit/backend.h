@@ -27,6 +27,7 @@ struct WBackend {
     virtual void setName(WWindow*) {}
     virtual void setCursor(WWindow*) {}
     virtual void raise(WWindow*) {}
+    virtual void warpPointer(WWindow*, int /*x*/, int /*y*/) {}
     virtual void takeFocus(WWindow*) {}
     virtual void setBackground(WWindow*) {}
     virtual void setProperty(WWindow*, const char* /*name*/, const std::string& /*value*/) {}

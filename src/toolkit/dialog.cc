@@ -511,12 +511,16 @@ int WDialogApplyAnswer(WDialog* d, const std::string& answer) {
     return 1;
 }
 
-int WDialogTakeAnswer(WDialog* d) {
+bool WDialogTakeAnswer(WDialog* d) {
     std::string a;
-    if (!wBackend || !wBackend->scriptedAnswers() || d->done || !WTakeScriptedAnswer(a)) return 0;
-    printLine(oneLine(d->batchText) + " -> " + a);
+    if (!wBackend || !wBackend->scriptedAnswers() || !WTakeScriptedAnswer(a)) return false;
     d->pressedButton = nullptr;
-    return WDialogApplyAnswer(d, a) ? 1 : -1;
+    int ok = WDialogApplyAnswer(d, a);
+    std::string shown = a;
+    if (ok && d->pressedButton && d->describeAnswer) shown = d->describeAnswer(d, d->pressedButton);
+    printLine(oneLine(d->batchText) + " -> " + (ok ? shown : "<cancel>"));
+    if (!ok) WDialogDismiss(d, d->cancelResult);
+    return true;
 }
 
 int WDialogRun(WDialog* d) {
@@ -530,15 +534,7 @@ int WDialogRun(WDialog* d) {
             printLine(d->batchText);
             if (!d->done) WDialogDismiss(d, d->cancelResult);
         }
-        std::string a;
-        while (!d->done && WTakeScriptedAnswer(a)) {
-            d->pressedButton = nullptr;
-            int ok = WDialogApplyAnswer(d, a);
-            std::string shown = a;
-            if (ok && d->pressedButton && d->describeAnswer)
-                shown = d->describeAnswer(d, d->pressedButton);
-            printLine(oneLine(d->batchText) + " -> " + (ok ? shown : "<cancel>"));
-            if (!ok) WDialogDismiss(d, d->cancelResult);
+        while (!d->done && WDialogTakeAnswer(d)) {
         }
         if (!d->done) {
             Widget* b = d->batchDefault ? buttonWhere(d, isDefault) : nullptr;

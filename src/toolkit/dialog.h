@@ -163,10 +163,9 @@ bool WDialogKey(WDialog* d, const WEvent& ev);
 // button; a plain answer is a button's label or number, or the text of the one text field.
 // Returns 0 when the answer names nothing in the dialogue.
 int WDialogApplyAnswer(WDialog* d, const std::string& answer);
-// A dialogue that stays open while the program goes on (a controller) takes the next queued
-// answer, printed before it takes effect: 1 when there was one (-1 when it named nothing in
-// the dialogue), 0 when none is queued or there is no script of answers.
-int WDialogTakeAnswer(WDialog* d);
+// A dialogue that stays open (the searcher) takes the next scripted answer, if one is queued,
+// and prints it as a modal one would. False when there was none (or answers are not scripted).
+bool WDialogTakeAnswer(WDialog* d);
 
 // ---- open dialogues (PrintWindows) ----
 const std::vector<WDialog*>& WOpenDialogues();

@@ -202,6 +202,10 @@ void WRaiseWindow(WWindow* win) {
     if (wBackend) wBackend->raise(win);
 }
 
+void WWarpPointer(WWindow* win) {
+    if (wBackend && win) wBackend->warpPointer(win, win->width / 2, win->height / 2);
+}
+
 void WTakeFocus(WWindow* win) {
     if (wBackend && win) wBackend->takeFocus(win);
 }

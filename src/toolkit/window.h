@@ -114,6 +114,8 @@ void WMoveResize(WWindow* win, int x, int y, int width, int height);
 void WSetWindowName(WWindow* win, const char* name);
 void WSetCursor(WWindow* win, int shape);
 void WRaiseWindow(WWindow* win);
+// Moves the pointer onto the middle of a window (a dialogue that was asked for).
+void WWarpPointer(WWindow* win);
 // Gives the keyboard to a mapped top-level window (a modal dialogue).
 void WTakeFocus(WWindow* win);
 void WSetBackground(WWindow* win, WColor colour);

@@ -251,9 +251,12 @@ int vc_InsertComments(std::string& command, const char* path, const char* commen
         quoted = quoteWord(text);
     } else {
         // A shell line: inside double quotes the shell would still expand "$" and "`", so
-        // those are escaped too, and a single quote needs nothing there.
+        // those are escaped too, and a single quote needs nothing there. The backslash that
+        // marks a line break inside the comment is dropped: the break itself reaches the tool.
         quoted = "\"";
-        for (char c : text) {
+        for (size_t i = 0; i < text.size(); i++) {
+            char c = text[i];
+            if (c == '\\' && i + 1 < text.size() && text[i + 1] == '\n') continue;
             if (c == '\\' || c == '"' || c == '$' || c == '`') quoted += '\\';
             quoted += c;
         }

@@ -2,11 +2,13 @@
 // long-lived ClearCase interpreter. Both wait for the tool, but neither can hang the editor:
 // the wait watches for Escape (and, in batch mode, a time limit) and kills a tool that does
 // not end; a dead interpreter fails its command and is started again next time.
+#include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -129,27 +131,85 @@ std::string vc_FindOnPath(const char* tool) {
     return "";
 }
 
+// The words of a shell line that needs nothing of the shell but its quoting: blanks between
+// words, single quotes, and double quotes with backslash escapes. False for anything the shell
+// would do more with (expansions, redirections, pipes, several commands); such a line runs
+// through sh. Saves a shell per tool run, which is most of the cost beyond the tool's own.
+static bool plainWords(const char* line, std::vector<std::string>& words) {
+    words.clear();
+    const char* p = line;
+    while (*p) {
+        while (*p == ' ' || *p == '\t') p++;
+        if (!*p) break;
+        std::string w;
+        while (*p && *p != ' ' && *p != '\t') {
+            char c = *p++;
+            if (c == '\'') {
+                const char* end = strchr(p, '\'');
+                if (!end) return false;
+                w.append(p, (size_t)(end - p));
+                p = end + 1;
+            } else if (c == '"') {
+                for (;;) {
+                    if (!*p) return false;
+                    char d = *p++;
+                    if (d == '"') break;
+                    if (d == '$' || d == '`') return false;
+                    if (d == '\\' && (*p == '\\' || *p == '"' || *p == '$' || *p == '`'))
+                        d = *p++;
+                    else if (d == '\\' && *p == '\n')
+                        return false;
+                    w += d;
+                }
+            } else if (isalnum((unsigned char)c) || strchr("-_./,:+=%@^", c)) {
+                w += c;
+            } else {
+                return false;
+            }
+        }
+        words.push_back(w);
+    }
+    // A first word with "=" is an assignment to the shell.
+    return !words.empty() && words[0].find('=') == std::string::npos;
+}
+
 int vc_BufferedSystem(const char* command, std::string& output) {
     output.clear();
+    std::vector<std::string> words;
+    if (!plainWords(command, words)) words = {"/bin/sh", "-c", command};
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
     int fds[2];
-    if (pipe(fds) != 0) return 0;
+    if (pipe2(fds, O_CLOEXEC) != 0) return 0;
     fflush(stdout);
-    pid_t pid = fork();
-    if (pid < 0) {
+    // Spawned rather than forked: the editor's memory is not copied for a tool run. The child
+    // gets a process group of its own, so that a halt reaches whatever the shell started.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    sigset_t none, dflt;
+    sigemptyset(&none);
+    sigemptyset(&dflt);
+    sigaddset(&dflt, SIGPIPE);
+    posix_spawnattr_setsigmask(&attr, &none);
+    posix_spawnattr_setsigdefault(&attr, &dflt);
+    posix_spawnattr_setpgroup(&attr, 0);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK |
+                                        POSIX_SPAWN_SETSIGDEF);
+    pid_t pid;
+    int err = posix_spawnp(&pid, argv[0], &actions, &attr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attr);
+    if (err != 0) {
         close(fds[0]);
         close(fds[1]);
+        // as the shell would say it
+        vc_output("sh: 1: %s: not found\n", words[0].c_str());
         return 0;
-    }
-    if (pid == 0) {
-        setpgid(0, 0); // a halt reaches whatever the shell started
-        signal(SIGPIPE, SIG_DFL);
-        dup2(fds[1], 1);
-        close(fds[0]);
-        close(fds[1]);
-        int null = open("/dev/null", O_RDONLY);
-        if (null >= 0) dup2(null, 0);
-        execl("/bin/sh", "sh", "-c", command, (char*)nullptr);
-        _exit(127);
     }
     close(fds[1]);
     WLongWork work(command);

@@ -263,6 +263,9 @@ struct X11Backend : WBackend {
     }
 
     void raise(WWindow* w) override { XRaiseWindow(xs.dpy, xid(w)); }
+    void warpPointer(WWindow* w, int x, int y) override {
+        XWarpPointer(xs.dpy, None, xid(w), 0, 0, 0, 0, x, y);
+    }
 
     void setWindowType(WWindow* w, const char* type) {
         Atom prop = XInternAtom(xs.dpy, "_NET_WM_WINDOW_TYPE", False);

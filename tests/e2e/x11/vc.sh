@@ -1,0 +1,69 @@
+#!/bin/sh
+# Version control in a real window (Xvfb and openbox) with RCS: the Version menu checks a file
+# out, typing changes it, and Check In saves it and asks for the comment in the comment
+# dialogue (an editor pane inside a dialogue), whose text reaches ci. Screenshots go to
+# $QE_SHOTS when that is set.
+# Usage: vc.sh QE
+abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
+qe=$(abs "$1")
+[ -x "$qe" ] || { echo "FAIL: $qe is not a program"; exit 1; }
+. "$(dirname "$0")/common.sh"
+x11_begin 1024x768x24 openbox ci rlog
+openbox >/dev/null 2>&1 &
+pids="$pids $!"
+sleep 1
+shot() { [ -n "$QE_SHOTS" ] && command -v import >/dev/null && import -window root "$QE_SHOTS/$1.png"; }
+keys() { for k in "$@"; do xdotool key "$k" 2>/dev/null; sleep 0.2; done; sleep 0.3; }
+# Waits up to 5 s for the shell test $1.
+until_true() {
+    t=0
+    while [ $t -lt 50 ]; do
+        eval "$1" && return 0
+        sleep 0.1
+        t=$((t + 1))
+    done
+    return 1
+}
+
+export HOME="$work/home"
+mkdir -p "$HOME/.tql" && echo "versioncontroltype RCS" > "$HOME/.tql/qe.cfg"
+printf 'first\n' > a.c
+mkdir RCS && ci -q -u -t-start a.c 2>/dev/null
+"$qe" a.c > qe.out 2>&1 &
+pid=$!
+pids="$pids $pid"
+w=$(window_named a.c) || { bad "start" "no window a.c; qe said: $(head -c 300 qe.out)"; exit 1; }
+xdotool windowactivate --sync "$w" 2>/dev/null
+sleep 0.5
+
+# Version > Check Out (the menu's first item).
+keys alt+v
+window_named Version >/dev/null && ok "Alt+V opens the Version menu" || bad "menu" "no Version menu"
+shot vc-menu
+keys Return
+until_true '[ -w a.c ] && rlog -h a.c | grep -A1 "^locks:" | grep -q "$(id -un)"' &&
+    ok "Check Out locks the file in RCS" || bad "check out" "$(rlog -h a.c | grep -A1 locks)"
+
+keys End
+xdotool type --delay 30 " more" 2>/dev/null
+sleep 0.3
+
+# Version > Check In...: saves, then the comment dialogue.
+keys alt+v Down Return
+d=$(window_named "Enter comments for: a.c") && ok "Check In asks for the comment" ||
+    bad "comment dialogue" "no dialogue; qe said: $(head -c 300 qe.out)"
+xdotool type --delay 30 "typed in X11" 2>/dev/null
+keys Return
+xdotool type --delay 30 "second line" 2>/dev/null
+sleep 0.3
+shot vc-comment
+keys ctrl+Tab Return
+until_true 'rlog -r1.2 a.c 2>/dev/null | grep -A1 -x "typed in X11" | grep -qx "second line"' &&
+    ok "the comment's lines reach ci" || bad "check in" "$(rlog -r1.2 a.c 2>&1 | tail -4)"
+[ "$(cat a.c)" = "first more" ] && ok "the edit was saved first" || bad "saved" "a.c holds '$(cat a.c)'"
+until_true '[ ! -w a.c ] || [ "$(stat -c %a a.c)" = 444 ]' && ok "the file is read-only again" ||
+    bad "read-only" "$(ls -l a.c)"
+shot vc-after
+kill "$pid" 2>/dev/null
+echo "$pass passed, $fail failed"
+[ "$fail" = 0 ]
