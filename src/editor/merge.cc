@@ -484,6 +484,7 @@ void mergeController(DiffStuff* ds) {
     d->title = "Merge";
     d->batchText = "Merge";
     d->kindName = "merge";
+    d->answerShownFirst = true; // each choice reads before the differences it leads to
     d->modal = false;
     d->closed = controllerClosed;
     if (Widget* t = WDialogFind(d, "Auto")) WidgetSetValue(t, ds->autoMerge ? 1 : 0);

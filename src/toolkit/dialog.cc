@@ -515,6 +515,11 @@ bool WDialogTakeAnswer(WDialog* d) {
     std::string a;
     if (!wBackend || !wBackend->scriptedAnswers() || !WTakeScriptedAnswer(a)) return false;
     d->pressedButton = nullptr;
+    if (d->answerShownFirst) { // what the answer sets off reads after it
+        printLine(oneLine(d->batchText) + " -> " + a);
+        if (!WDialogApplyAnswer(d, a)) WDialogDismiss(d, d->cancelResult);
+        return true;
+    }
     int ok = WDialogApplyAnswer(d, a);
     std::string shown = a;
     if (ok && d->pressedButton && d->describeAnswer) shown = d->describeAnswer(d, d->pressedButton);

@@ -108,6 +108,7 @@ struct WDialog {
     bool batchDefault = true;
     bool batchShowsAnswer = true;
     bool answerIsText = false; // a plain answer is the text of its field, never a button
+    bool answerShownFirst = false; // WDialogTakeAnswer prints the answer before applying it
     std::string answerField;   // the field a plain answer fills ("": the only one)
     // Plain answers for button dialogues: returns the button chosen (-1: the default).
     int (*matchAnswer)(WDialog* d, const std::string& answer) = nullptr;
