@@ -52,53 +52,35 @@ bool writeAll(int fd, const char* data, int64_t n) {
     return true;
 }
 
-// A temporary file holding text, with the suffix of `like` so that it is coloured the same.
-std::string tempWith(const std::string& like, const char* text, int64_t n) {
-    GenStr stem(TempFileName());
-    if (!stem) return std::string();
-    std::string b = baseName(like);
-    size_t dot = b.find_last_of('.');
-    std::string path = std::string(stem.get()) + (dot == std::string::npos ? "" : b.substr(dot));
-    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    bool ok = fd >= 0 && writeAll(fd, text, n);
-    if (fd >= 0) close(fd);
-    if (path != stem.get()) unlink(stem.get());
-    if (!ok) {
-        unlink(path.c_str());
-        return std::string();
-    }
-    return path;
-}
-
 // Opens one text for the compare (FileFVName): a version through version control, else the
 // file's current buffer when it has unsaved edits, else the file on disk. The File is private
 // to the compare and read-only.
 bool openSide(MergeSide* s, const std::string& name, const std::string& version,
               const std::string& title, bool fromDisk = false) {
-    std::string source = name;
+    std::string source = name, temp;
     if (!version.empty()) {
-        if (!vc_FetchVersion(name.c_str(), version.c_str(), s->temp)) return false;
-        source = s->temp;
+        if (!vc_FetchVersion(name.c_str(), version.c_str(), temp)) return false;
+        source = temp;
         s->title = baseName(name) + " v" + version;
     } else {
         File* loaded = FileFLookup(name.c_str());
         if (loaded && !loaded->stub && loaded->modified && !fromDisk) {
             int64_t len = 0;
             char* text = FileToStr(loaded, nullptr, 0, 1, 0, loaded->nLines + 1, 0, &len);
-            s->temp = tempWith(name, text, len);
+            temp = MergeTempText(name, text, len);
             gen_free(text);
-            if (s->temp.empty()) return false;
-            source = s->temp;
+            if (temp.empty()) return false;
+            source = temp;
         }
         s->title = baseName(name) + "(Current Version)";
     }
     if (!title.empty()) s->title = title;
     struct stat st;
-    if (stat(source.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
-    File* f = FileF_File(source.c_str(), 0);
+    File* f = stat(source.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)
+                  ? FileF_File(source.c_str(), 0)
+                  : nullptr;
     // The File keeps its own copy of the text: a temporary source is not needed any more.
-    if (!s->temp.empty()) unlink(s->temp.c_str());
-    s->temp.clear();
+    if (!temp.empty()) unlink(temp.c_str());
     if (!f) return false;
     f->readOnly = true;
     s->file = f;
@@ -112,8 +94,6 @@ void releaseSide(MergeSide* s) {
         FileFree(s->file);
         s->file = nullptr;
     }
-    if (!s->temp.empty()) unlink(s->temp.c_str());
-    s->temp.clear();
 }
 
 // The result buffer: "Merged_" and file 1's base name, in file 1's directory, empty.
@@ -519,6 +499,23 @@ void openResult(DiffStuff* ds, const std::string& like) {
 }
 
 } // namespace
+
+std::string MergeTempText(const std::string& like, const char* text, int64_t n) {
+    GenStr stem(TempFileName());
+    if (!stem) return std::string();
+    std::string b = baseName(like);
+    size_t dot = b.find_last_of('.');
+    std::string path = std::string(stem.get()) + (dot == std::string::npos ? "" : b.substr(dot));
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    bool ok = fd >= 0 && writeAll(fd, text, n);
+    if (fd >= 0) close(fd);
+    if (path != stem.get()) unlink(stem.get());
+    if (!ok) {
+        unlink(path.c_str());
+        return std::string();
+    }
+    return path;
+}
 
 int EditMergeControlBtnClick(DiffStuff* ds, const char* name) {
     auto take = [&](MergeSide* s) {

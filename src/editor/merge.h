@@ -3,6 +3,7 @@
 // result buffer from the blocks the user (or the automatic rules) chooses.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "diff/merge.h"
@@ -31,7 +32,6 @@ struct MergeSide {
     File* file = nullptr;
     Edit* editor = nullptr;
     std::string title;
-    std::string temp; // a temporary copy removed with the state ("": none)
 };
 
 // The state of one compare or merge (DiffStuff), alive until its window closes.
@@ -69,6 +69,10 @@ DiffStuff* DiffStuffOf(Edit* edit);
 
 // The merge controller's buttons by name (EditMergeControlBtnClick); 0 for an unknown name.
 int EditMergeControlBtnClick(DiffStuff* ds, const char* name);
+
+// A temporary file holding text, named with the suffix of `like` so that it is coloured the
+// same; "" when it cannot be written (0600, in the temp directory).
+std::string MergeTempText(const std::string& like, const char* text, int64_t n);
 
 // Splits a file with conflict markers into the three texts and merges them, the result
 // replacing the File. 0 when the file has no markers (said so).

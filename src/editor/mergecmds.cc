@@ -242,17 +242,7 @@ int MergeConflictMarkers(File* file) {
         return 0;
     }
     auto temp = [&](const std::string& text) {
-        GenStr stem(TempFileName());
-        std::string path = stem ? stem.get() : "";
-        if (!path.empty()) {
-            const char* dot = file->name ? strrchr(gen_basename(file->name), '.') : nullptr;
-            unlink(path.c_str());
-            if (dot) path += dot;
-            int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            if (fd < 0 || write(fd, text.data(), text.size()) != (ssize_t)text.size()) path.clear();
-            if (fd >= 0) close(fd);
-        }
-        return path;
+        return MergeTempText(file->name ? file->name : "", text.data(), (int64_t)text.size());
     };
     MergeRequest rq;
     rq.file1 = temp(ours);
