@@ -123,6 +123,12 @@ int file_Discard(File* file) {
         "Are you sure you want to discard your changes to %s?%s", file->name,
         mine ? "" : "\nYou don't appear to have checked this file out during this session."));
     if (!WYesNo("Confirm", question.get(), 0)) return 0;
+    return file_Uncheck(file) && FileRevert(file);
+}
+
+int file_Uncheck(File* file) {
+    FileVcFrontEnd* vc = file_VcFrontEnd();
+    if (!vc) return noFrontEnd();
     int result;
     {
         QuietVc quiet(*vc);
@@ -131,5 +137,5 @@ int file_Discard(File* file) {
     if (result != 1) return 0;
     file->checkedOut = file->checkinOnClose = false;
     file->noAutoCheckout = preventautocheckout != 0;
-    return FileRevert(file);
+    return 1;
 }

@@ -40,3 +40,5 @@ int file_IsCheckedOut(File* file, char** user, int* underVC);
 int file_CheckIn(File* file, const char* arg);
 int file_CheckOut(File* file);
 int file_Discard(File* file);
+// Gives the check-out up without asking (the caller has asked): 1 when done.
+int file_Uncheck(File* file);

@@ -127,14 +127,25 @@ int cmdMinibuffer(Edit* edit, EditCmdCtx* ctx);
 int cmdNoop(Edit* edit, EditCmdCtx* ctx);
 int cmdPop(Edit* edit, EditCmdCtx* ctx);
 int cmdPopupMenu(Edit* edit, EditCmdCtx* ctx);
+int cmdQuerySaveAll(Edit* edit, EditCmdCtx* ctx);
+int cmdQuerySaveCheckinAll(Edit* edit, EditCmdCtx* ctx);
 int cmdQuit(Edit* edit, EditCmdCtx* ctx);
 int cmdRevert(Edit* edit, EditCmdCtx* ctx);
+int cmdRevertToBackup(Edit* edit, EditCmdCtx* ctx);
 int cmdSave(Edit* edit, EditCmdCtx* ctx);
 int cmdSaveAll(Edit* edit, EditCmdCtx* ctx);
 int cmdSaveAs(Edit* edit, EditCmdCtx* ctx);
 int cmdShowContextMenu(Edit* edit, EditCmdCtx* ctx);
 int cmdTogglePush(Edit* edit, EditCmdCtx* ctx);
 } // namespace editfile
+namespace editopen {
+int cmdEditFilename(Edit* edit, EditCmdCtx* ctx);
+int cmdInsertFile(Edit* edit, EditCmdCtx* ctx);
+int cmdLoadFile(Edit* edit, EditCmdCtx* ctx);
+int cmdLoadFileWithNewEditor(Edit* edit, EditCmdCtx* ctx);
+int cmdNotepad(Edit* edit, EditCmdCtx* ctx);
+int cmdOpenFile(Edit* edit, EditCmdCtx* ctx);
+} // namespace editopen
 namespace editdialogs {
 int cmdAbout(Edit* edit, EditCmdCtx* ctx);
 int cmdDialog(Edit* edit, EditCmdCtx* ctx);

@@ -14,6 +14,7 @@
 #include "buffer/save.h"
 #include "editor/editcmd.h"
 #include "editor/editpriv.h"
+#include "editor/querysave.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
 #include "editor/editmenus.h"
@@ -158,7 +159,10 @@ void nameFieldActivate(TextField* tf, void* data) {
     WSetFocusChild(edit->view.window);
     std::string name = tf->text;
     if (name.empty()) return;
-    if (File* file = FileFName(name.c_str())) EditPush(edit, file, 0);
+    if (File* file = EditFileSearch(name.c_str(), edit->view.file))
+        EditPush(edit, file, 0);
+    else
+        EditSetMsg(edit, "[EditOpenFile] Could not open file");
 }
 
 void fieldCancel(TextField*, void* data) {
@@ -352,33 +356,40 @@ Edit* EditCreate(WWindow* parent, int x, int y, int width, int height, const cha
 }
 
 // The size a new top-level editor window gets: editwidth x editheight characters of text.
-static void newWindowSize(int& width, int& height) {
+static void newWindowSize(int columns, int rows, int& width, int& height) {
     int fh = WFontHeight(), fw = WFontWidth();
     int sbw = std::max(1, scrollbarwidth);
     int marginW = SelectionMarginWidth > 0 ? SelectionMarginWidth : 0;
-    width = std::max(20, editwidth) * fw + sbw + marginW + 2;
-    height = std::max(3, editheight) * fh + sbw + titleHeight() + messageHeight() +
-             WMenuBarHeight();
+    width = std::max(20, columns) * fw + sbw + marginW + 2;
+    height = std::max(3, rows) * fh + sbw + titleHeight() + messageHeight() + WMenuBarHeight();
 }
 
-Edit* _NewEditWithBufferSwitch(const char* name, File* file, int64_t line, int isTagLine,
-                               int useBufferEditor) {
-    (void)useBufferEditor; // buffer mode arrives with the file commands
-    if (!file) {
-        if (!name) return nullptr;
-        file = FileFName(name);
-        if (!file) return nullptr;
-    }
+static Edit* newWindow(File* file, int64_t line, int isTagLine, int columns, int rows) {
     struct stat st;
     if (file->name && !file->internal && stat(file->name, &st) == 0)
         file->readOnly = file->readOnly || access(file->name, W_OK) != 0;
     int width, height;
-    newWindowSize(width, height);
+    newWindowSize(columns, rows, width, height);
     Edit* edit = EditCreate(nullptr, 0, 0, width, height, "editor", file, 0, 1, 0);
     WMapWindow(edit->top);
     EditAttachFile(edit, file, line, isTagLine);
     EditRedraw(edit);
     return edit;
+}
+
+// Buffer mode (every file opened into one buffer editor) is not part of this program: each
+// call opens a window.
+Edit* _NewEditWithBufferSwitch(const char* name, File* file, int64_t line, int isTagLine, int) {
+    if (!file) {
+        if (!name) return nullptr;
+        file = FileFName(name);
+        if (!file) return nullptr;
+    }
+    return newWindow(file, line, isTagLine, editwidth, editheight);
+}
+
+Edit* NewEditOfSize(File* file, int columns, int rows) {
+    return file ? newWindow(file, 0, 0, columns, rows) : nullptr;
 }
 
 Edit* NewEdit(const char* name, int64_t line, int, int) {
@@ -507,6 +518,7 @@ int EditDestroy(Edit* edit) {
         release(f);
     }
     release(file);
+    edit_ReleaseGivenUp(); // the Files whose edits were given up as it closed
     if (edit->top) cwRemoveList(&edit->cw);
     for (EditPort* p = edit->panes; p;) {
         EditPort* next = p->next;

@@ -158,6 +158,8 @@ Edit* NewEdit2(const char* name, int64_t line);                // the "-reuse" w
 Edit* NewEditTag(const char* name, int64_t line, int a, int b); // line: a tag line number
 Edit* CreateEWind(File* file);
 Edit* CreateEWind_line(File* file, int64_t line);
+// A new top-level window on the File, its text area `columns` by `rows` characters.
+Edit* NewEditOfSize(File* file, int columns, int rows);
 // The file chooser ("Edit File", "Edit") on dir, then a new editor on the choice: 1 on success.
 int _EditLoadFile(Edit* edit, int a, const char* dir, int b);
 
@@ -168,6 +170,10 @@ void EditSetLine(Edit* edit, int64_t line, int scrollOnly);
 void EditSetToEnd(Edit* edit);
 int EditFileCheck(Edit* edit, File* file);
 int EditStartOfText(Edit* edit, int64_t line);
+// The File a typed name means: the file itself when it exists, else a loaded File of that base
+// name, else the name beside the current File; else, after "Create new file named: %s", a new
+// File. Null when it cannot be opened (the reason is reported) or is not wanted.
+File* EditFileSearch(const char* name, File* current);
 
 // ---- the alternate-file stack ----
 int EditPush(Edit* edit, File* file, int64_t line);
@@ -182,14 +188,17 @@ int EditCyclePush(Edit* edit);
 int EditCyclePushBack(Edit* edit);
 int CycleToFile(WWindow* window, int n);
 int EditStackDepth(const Edit* edit);
+// Takes off the stack every entry whose File `drop` picks; the rest keep their order.
+void EditRemovePops(Edit* edit, bool (*drop)(Edit* edit, File* file));
 
 // ---- closing ----
 int EditClose(Edit* edit);
 int EditCloseOrPop(Edit* edit);
 int EditDone(Edit* edit);
 int EditDestroy(Edit* edit);
-// Save, Discard or Cancel for a File whose edits would be lost when `edit` stops showing it
-// (0: cancelled, the File stays); over every such File of the editor before it closes.
+// "Save Changes?" for a File whose edits would be lost when `edit` stops showing it (0:
+// cancelled, the File stays); over every such File of the editor before it closes (0: the
+// editor stays, showing only the Files still unsaved).
 int EditQuerySaveFile(Edit* edit, File* file);
 int EditSaveAndCloseFiles(Edit* edit);
 

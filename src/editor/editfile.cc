@@ -16,6 +16,7 @@
 #include "editor/editcmd.h"
 #include "editor/editmenus.h"
 #include "editor/editpriv.h"
+#include "editor/querysave.h"
 #include "lang/syn.h"
 #include "runtime/gen.h"
 #include "toolkit/menu.h"
@@ -98,6 +99,31 @@ int cmdRevert(Edit* e, EditCmdCtx*) {
     int r = FileRevert(f);
     EditsSbSet(f);
     return r == 1 ? 1 : 0;
+}
+
+int cmdRevertToBackup(Edit* e, EditCmdCtx*) {
+    File* f = e->view.file;
+    if (e->fixed) {
+        WBeep();
+        return 1;
+    }
+    if (!WYesNo("Revert", "Revert file to backup version?", 1)) return 1;
+    int r = FileRestoreFromBackup(f, nullptr);
+    EditsSbSet(f);
+    for (Edit* o = f->edits; o; o = o->nextsame) EditRedraw(o);
+    return r == 1 ? 1 : 0;
+}
+
+int cmdQuerySaveAll(Edit*, EditCmdCtx*) {
+    FileList files = edit_ModifiedFiles(false);
+    return saveFilesDlg(files);
+}
+
+// The Files to save or check in are picked first; each is then settled on its own.
+int cmdQuerySaveCheckinAll(Edit*, EditCmdCtx*) {
+    FileList files = edit_ModifiedFiles(true);
+    if (!edit_ChooseFiles(files)) return 0;
+    return vc_querysave_dialogue(files) < 0 ? 0 : 1;
 }
 
 int cmdClose(Edit* e, EditCmdCtx*) {

@@ -4,6 +4,7 @@
 #include "buffer/file.h"
 #include "editor/edit.h"
 #include "editor/editpriv.h"
+#include "editor/querysave.h"
 #include "runtime/gen.h"
 #include "toolkit/window.h"
 
@@ -76,11 +77,10 @@ int popTop(Edit* edit, bool ask) {
     EditPop* p = edit->pops;
     File* old = edit->view.file;
     bool unload = false;
-    if (ask && old && shownOnlyHere(edit, old) && old != p->file) {
-        if (old->modified && !old->internal) {
-            if (!EditQuerySaveFile(edit, old)) return 0;
-            unload = !old->modified;
-        }
+    if (ask && old && shownOnlyHere(edit, old) && old != p->file &&
+        edit_FileNeedsSaving(edit, old)) {
+        if (!EditQuerySaveFile(edit, old)) return 0;
+        unload = !old->modified;
     }
     edit->pops = p->next;
     unlinkPopFromFile(p);
@@ -96,6 +96,20 @@ int EditStackDepth(const Edit* edit) {
     int n = 0;
     for (EditPop* p = edit->pops; p; p = p->next) n++;
     return n;
+}
+
+void EditRemovePops(Edit* edit, bool (*drop)(Edit* edit, File* file)) {
+    for (EditPop** at = &edit->pops; *at;) {
+        EditPop* p = *at;
+        if (!drop(edit, p->file)) {
+            at = &p->next;
+            continue;
+        }
+        *at = p->next;
+        unlinkPopFromFile(p);
+        delete p;
+    }
+    EditPublishState(edit);
 }
 
 int EditPush(Edit* edit, File* file, int64_t line) {

@@ -158,7 +158,7 @@ std::string historyWindow(File* f, bool wantRevert) {
     return chosen;
 }
 
-std::string askVersion(const char* title, const char* prompt) {
+std::string askLine(const char* title, const char* prompt) {
     std::string answer;
     if (!WPrompt(title, prompt, answer)) return "";
     size_t a = answer.find_first_not_of(" \t");
@@ -172,7 +172,11 @@ int cmdCheckout(Edit* e, EditCmdCtx*) {
     File* f = fileOf(e);
     if (!f || !underControl(e, f)) return f ? 0 : 1;
     int r = file_CheckOut(f);
-    if (r == -2) return 1; // cancelled
+    if (r == -2) { // nothing to do: the user has it already
+        GenStr m(gen_sprintf("You already have %s checked out.", f->name));
+        EditSetMsg(e, m.get());
+        return 1;
+    }
     if (r != 1) return 0;
     reload(f);
     GenStr m(gen_sprintf("Checked out %s", f->name));
@@ -259,7 +263,7 @@ int cmdRevertVersion(Edit* e, EditCmdCtx* ctx) {
     File* f = fileOf(e);
     if (!f || !underControl(e, f)) return f ? 0 : 1;
     std::string v = EditCmdArg(ctx);
-    if (v.empty()) v = askVersion("Revert Version", "Revert to version:");
+    if (v.empty()) v = askLine("Revert Version", "Revert to version:");
     if (v.empty()) return 1;
     return revertTo(e, f, v);
 }
@@ -268,7 +272,7 @@ int cmdRevertHistory(Edit* e, EditCmdCtx*) {
     File* f = fileOf(e);
     if (!f || !underControl(e, f)) return f ? 0 : 1;
     std::string v = vc_whichVC == VC_QVC ? historyWindow(f, true)
-                                         : askVersion("Revert Version", "Revert to version:");
+                                         : askLine("Revert Version", "Revert to version:");
     return v.empty() ? 1 : revertTo(e, f, v);
 }
 
@@ -280,7 +284,7 @@ int cmdRevertDate(Edit* e, EditCmdCtx* ctx) {
         return 0;
     }
     std::string when = EditCmdArg(ctx);
-    if (when.empty()) when = askVersion("Revert Date", "Revert to the version of (MM/DD/YYYY HH:MM:SS):");
+    if (when.empty()) when = askLine("Revert Date", "Revert to the version of (MM/DD/YYYY HH:MM:SS):");
     if (when.empty()) return 1;
     std::string version = qvc_versionFdate(f->name, when.c_str());
     if (version.empty()) {
@@ -304,7 +308,7 @@ int cmdVcBuffer(Edit* e, EditCmdCtx* ctx) {
     File* f = fileOf(e);
     if (!f) return 1;
     std::string command = EditCmdArg(ctx);
-    if (command.empty()) command = askVersion("Version Control", "Version control command:");
+    if (command.empty()) command = askLine("Version Control", "Version control command:");
     if (command.empty()) return 1;
     // The name is one word for the tool: a shell line gets it quoted for the shell.
     std::string name = vc_whichVC == VC_QVC || vc_UseInterpreter

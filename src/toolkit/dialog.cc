@@ -183,8 +183,25 @@ bool setFromAnswer(Widget* w, const std::string& value) {
     case WG_TOGGLE:
         WidgetSetValue(w, truth(value));
         return true;
-    case WG_BUTTONSET:
     case WG_LIST:
+        if (w->multiple) {
+            // Entries separated by ",", each by label or number; nothing marks none.
+            std::vector<char> marks(w->items.size(), 0);
+            size_t at = 0;
+            while (at < value.size()) {
+                size_t comma = value.find(',', at);
+                if (comma == std::string::npos) comma = value.size();
+                int c = choiceOf(w, value.substr(at, comma - at));
+                if (c < 0) return false;
+                marks[(size_t)c] = 1;
+                at = comma + 1;
+            }
+            w->marks = marks;
+            WidgetRedraw(w);
+            return true;
+        }
+        [[fallthrough]];
+    case WG_BUTTONSET:
     case WG_OPTIONMENU: {
         int c = choiceOf(w, value);
         if (c < 0) return false;
@@ -196,9 +213,10 @@ bool setFromAnswer(Widget* w, const std::string& value) {
     }
 }
 
+// A dimmed button cannot be pressed by an answer any more than by the pointer.
 Widget* buttonNamed(WDialog* d, const std::string& name) {
     for (Widget* w : d->widgets)
-        if (w->kind == WG_BUTTON &&
+        if (w->kind == WG_BUTTON && WidgetTakesInput(w) &&
             (!strcasecmp(w->name.c_str(), name.c_str()) ||
              !strcasecmp(plainLabel(w->label).c_str(), name.c_str())))
             return w;
@@ -520,10 +538,12 @@ bool WDialogTakeAnswer(WDialog* d) {
         if (!WDialogApplyAnswer(d, a)) WDialogDismiss(d, d->cancelResult);
         return true;
     }
+    // What the question said when it was answered (a dialogue may go on to another).
+    std::string asked = d->batchText;
     int ok = WDialogApplyAnswer(d, a);
     std::string shown = a;
     if (ok && d->pressedButton && d->describeAnswer) shown = d->describeAnswer(d, d->pressedButton);
-    printLine(oneLine(d->batchText) + " -> " + (ok ? shown : "<cancel>"));
+    printLine(oneLine(asked) + " -> " + (ok ? shown : "<cancel>"));
     if (!ok) WDialogDismiss(d, d->cancelResult);
     return true;
 }

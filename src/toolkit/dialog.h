@@ -79,6 +79,10 @@ struct Widget {
     void* pane = nullptr;       // editor panes
     int top = 0;                // lists: first entry shown
     int focusItem = 0;          // button sets: the choice the keyboard is on
+    // Lists that keep several entries chosen: marks[i] for entry i; value is then the entry the
+    // keyboard is on, and a click or Space flips an entry's mark.
+    bool multiple = false;
+    std::vector<char> marks;
     bool pressed = false;
     WDialog* dialog = nullptr;
 };
@@ -149,6 +153,8 @@ void WidgetSetText(Widget* w, const std::string& text); // text fields, labels, 
 std::string WidgetText(Widget* w);
 void WidgetSetValue(Widget* w, int value);   // toggle, button set, list, option menu
 void WidgetSetItems(Widget* w, const std::vector<std::string>& items);
+// Lists with several entries chosen: every entry marked (true) or none.
+void WidgetMarkAll(Widget* w, bool on);
 void WidgetRedraw(Widget* w);
 void WidgetFocus(Widget* w);
 bool WidgetTakesFocus(const Widget* w);

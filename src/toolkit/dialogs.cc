@@ -2,9 +2,12 @@
 // buttons, prompt and the file chooser (directory list, file list, filter and a typed path,
 // with the last directory remembered per purpose).
 #include <algorithm>
+#include <cctype>
+#include <cstdlib>
 #include <dirent.h>
 #include <fnmatch.h>
 #include <map>
+#include <pwd.h>
 #include <string>
 #include <strings.h>
 #include <sys/stat.h>
@@ -73,6 +76,7 @@ struct Chooser {
     WDialog* d = nullptr;
     std::string dir; // as given (relative stays relative), without a trailing "/"
     std::string chosen;
+    bool several = false;
     Widget *dirList, *fileList, *filter, *path, *where;
 };
 
@@ -134,17 +138,37 @@ void enterDir(Chooser* c, std::string name) {
     readDir(c);
 }
 
+std::string quoted(const std::string& word) {
+    std::string out = "\"";
+    for (char ch : word) {
+        if (ch == '"' || ch == '\\') out += '\\';
+        out += ch;
+    }
+    return out + "\"";
+}
+
 // Confirm: a directory is entered, anything else is the choice.
 void chooserConfirm(Chooser* c) {
     std::string name = WidgetText(c->path);
     if (name.empty()) name = WidgetText(c->fileList);
     if (name.empty()) return;
+    if (c->several) {
+        std::vector<std::string> words = FileNameWords(name);
+        if (words.size() > 1) {
+            c->chosen = quoted(c->dir);
+            for (const std::string& w : words) c->chosen += " " + quoted(w);
+            WDialogDismiss(c->d, 1);
+            return;
+        }
+        if (words.size() == 1) name = words[0];
+    }
+    name = ExpandFileName(name);
     std::string path = joinPath(c->dir, name);
     if (isDir(path)) {
         enterDir(c, name);
         return;
     }
-    c->chosen = path;
+    c->chosen = c->several ? quoted(path) : path;
     WDialogDismiss(c->d, 1);
 }
 
@@ -224,11 +248,80 @@ int WPrompt(const char* title, const char* prompt, std::string& answer) {
     return r == 0 ? 1 : 0;
 }
 
+std::vector<std::string> FileNameWords(const std::string& text) {
+    std::vector<std::string> words;
+    size_t i = 0;
+    while (i < text.size()) {
+        while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) i++;
+        if (i >= text.size()) break;
+        std::string w;
+        bool inQuotes = false;
+        for (; i < text.size() && (inQuotes || (text[i] != ' ' && text[i] != '\t')); i++) {
+            if (text[i] == '"') inQuotes = !inQuotes;
+            else if (text[i] == '\\' && i + 1 < text.size()) w += text[++i];
+            else w += text[i];
+        }
+        words.push_back(w);
+    }
+    return words;
+}
+
+std::string ExpandFileName(const std::string& name) {
+    std::string out;
+    size_t i = 0;
+    if (!name.empty() && name[0] == '~') {
+        size_t slash = name.find('/');
+        std::string user = name.substr(1, slash == std::string::npos ? std::string::npos
+                                                                      : slash - 1);
+        const char* home = nullptr;
+        if (user.empty()) {
+            home = getenv("HOME");
+        } else if (struct passwd* pw = getpwnam(user.c_str())) {
+            home = pw->pw_dir;
+        }
+        if (home) {
+            out = home;
+            i = slash == std::string::npos ? name.size() : slash;
+        }
+    }
+    while (i < name.size()) {
+        char ch = name[i];
+        if (ch != '$' || i + 1 >= name.size()) {
+            out += ch;
+            i++;
+            continue;
+        }
+        size_t start = i + 1, end;
+        bool braces = name[start] == '{';
+        if (braces) {
+            end = name.find('}', start);
+            if (end == std::string::npos) {
+                out += name.substr(i);
+                break;
+            }
+            start++;
+        } else {
+            end = start;
+            while (end < name.size() && (isalnum((unsigned char)name[end]) || name[end] == '_'))
+                end++;
+        }
+        std::string var = name.substr(start, end - start);
+        const char* value = var.empty() ? nullptr : getenv(var.c_str());
+        if (value)
+            out += value;
+        else
+            out += name.substr(i, end + (braces ? 1 : 0) - i); // unknown: left as typed
+        i = end + (braces ? 1 : 0);
+    }
+    return out;
+}
+
 int FileChooseDialogue(const char* title, const char* confirm, const char* startDir,
-                       std::string& result) {
+                       std::string& result, bool several) {
     if (!wBackend) return 0;
     std::string purpose = title ? title : "";
     Chooser c;
+    c.several = several;
     if (startDir && *startDir && std::string(startDir) != ".") {
         // Started at a file (Save As starts at the File's name): its directory, so that a
         // plain name lands beside it.
@@ -251,7 +344,9 @@ int FileChooseDialogue(const char* title, const char* confirm, const char* start
     d->answerIsText = true;
     d->answerField = "path";
     d->describeAnswer = [](WDialog* dd, Widget*) { return WidgetText(WDialogFind(dd, "path")); };
-    c.where = WDialogAdd(d, nullptr, WG_LABEL, "directory", "");
+    GenStr shownDir(gen_realpath(c.dir.c_str()));
+    c.where = WDialogAdd(d, nullptr, WG_LABEL, "directory", shownDir ? shownDir.get() : c.dir.c_str());
+    c.where->align = WALIGN_FILL; // room for a longer path after a change of directory
     Widget* lists = WDialogAdd(d, nullptr, WG_ROW, nullptr, nullptr);
     lists->stretch = 1;
     Widget* left = WDialogAdd(d, lists, WG_COLUMN, nullptr, nullptr);

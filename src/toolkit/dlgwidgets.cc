@@ -101,11 +101,13 @@ void drawList(Widget* w) {
     for (int r = 0; r < rows; r++) {
         int i = w->top + r;
         if (i >= (int)w->items.size()) break;
-        bool sel = i == w->value;
+        bool sel = w->multiple ? i < (int)w->marks.size() && w->marks[(size_t)i] : i == w->value;
         WColor bg = sel ? wPalette.select : wPalette.background;
         WColor fg = sel ? wPalette.selectText : wPalette.foreground;
         if (sel) WFillRect(win, 2, 2 + r * fh, win->width - 4, fh, bg);
         WDrawText(win, 4, 2 + r * fh, w->items[i].data(), (int)w->items[i].size(), fg, bg);
+        if (w->multiple && i == w->value && hasFocus(w))
+            WDrawRect(win, 2, 2 + r * fh, win->width - 5, fh - 1, wPalette.foreground);
     }
     WBevel(win, 0, 0, win->width, win->height, false);
     if (hasFocus(w)) WDrawRect(win, 1, 1, win->width - 2, win->height - 2, wPalette.controlDark);
@@ -168,6 +170,16 @@ void listShow(Widget* w, int index) {
 void listSelect(Widget* w, int index, int how) {
     if (w->items.empty()) return;
     index = std::clamp(index, 0, (int)w->items.size() - 1);
+    if (w->multiple && how != WACT_SELECT) {
+        // A click or Space on an entry flips its mark; the arrows only move.
+        w->marks.resize(w->items.size(), 0);
+        w->marks[(size_t)index] = !w->marks[(size_t)index];
+        w->value = index;
+        listShow(w, index);
+        drawList(w);
+        WidgetActivated(w, WACT_SELECT);
+        return;
+    }
     bool changed = index != w->value;
     w->value = index;
     listShow(w, index);
@@ -200,6 +212,10 @@ void listKey(Widget* w, const WEvent& ev) {
     case WK_HOME: at = 0; break;
     case WK_END: at = n - 1; break;
     default:
+        if (w->multiple && ev.text == " " && at >= 0) {
+            listSelect(w, at, WACT_PRESS);
+            return;
+        }
         // A typed character goes to the next entry that starts with it.
         if (ev.text.size() == 1 && !(ev.modifiers & (WMOD_CONTROL | WMOD_MOD1))) {
             for (int k = 1; k <= n; k++) {
@@ -281,7 +297,8 @@ int widgetEvent(WEvent& ev, void* data) {
         } else if (press && ev.button == 1) {
             int i = w->top + (ev.y - 2) / WFontHeight();
             if (i >= 0 && i < (int)w->items.size())
-                listSelect(w, i, ev.clicks >= 2 ? WACT_DOUBLE : WACT_SELECT);
+                listSelect(w, i, w->multiple ? WACT_PRESS
+                                 : ev.clicks >= 2 ? WACT_DOUBLE : WACT_SELECT);
         }
         if (ev.kind == WE_KEY) listKey(w, ev);
         break;
@@ -471,8 +488,14 @@ void WidgetSetItems(Widget* w, const std::vector<std::string>& items) {
     if (w->kind == WG_LIST) {
         w->top = 0;
         w->value = -1;
+        w->marks.assign(items.size(), 0);
         if (w->win) listShow(w, -1);
     }
+    WidgetRedraw(w);
+}
+
+void WidgetMarkAll(Widget* w, bool on) {
+    w->marks.assign(w->items.size(), on ? 1 : 0);
     WidgetRedraw(w);
 }
 

@@ -39,9 +39,16 @@ int WButtonDialogue(const char* title, const char* text, const std::vector<std::
                     int dflt);
 // One-line prompt; returns 1 with the answer, 0 when cancelled.
 int WPrompt(const char* title, const char* prompt, std::string& answer);
-// File chooser; returns 1 when a file was chosen (its path in result).
+// File chooser; returns 1 when a file was chosen (its path in result). With `several`, the
+// typed text may name several files in the chosen directory: the result is then that
+// directory and each name, every word in double quotes.
 int FileChooseDialogue(const char* title, const char* confirm, const char* startDir,
-                       std::string& result);
+                       std::string& result, bool several = false);
+// The words of a typed list of file names: blanks separate them, double quotes keep blanks in
+// a word, a backslash takes the next character as it is.
+std::vector<std::string> FileNameWords(const std::string& text);
+// A typed file name with "~", "~user", "$NAME" and "${NAME}" expanded.
+std::string ExpandFileName(const std::string& name);
 // A message-line text not tied to one window.
 void WMessage(const char* text);
 

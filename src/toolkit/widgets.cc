@@ -146,6 +146,8 @@ void tfDraw(TextField* tf) {
     WWindow* w = tf->win;
     int fw = WFontWidth(), fh = WFontHeight();
     int visible = std::max(1, (w->width - 8) / fw);
+    // A field drawn before it got its width scrolled for that width: all that fits shows.
+    if (tf->text.size() < (size_t)visible) tf->scroll = 0;
     if (tf->cursor < tf->scroll) tf->scroll = tf->cursor;
     if (tf->cursor > tf->scroll + (size_t)visible - 1)
         tf->scroll = tf->cursor - (size_t)visible + 1;

@@ -72,7 +72,13 @@ using WHandler = int (*)(WEvent& ev, void* data);
 // Asked with the pending press whether a further click may still follow (1) or not (0).
 using WClickCallback = int (*)(const WEvent& press, void* data);
 
-enum WCursorShape { WCURSOR_ARROW = 0, WCURSOR_RIGHTARROW, WCURSOR_LEFTRIGHT, WCURSOR_TEXT };
+enum WCursorShape {
+    WCURSOR_ARROW = 0,
+    WCURSOR_RIGHTARROW,
+    WCURSOR_LEFTRIGHT,
+    WCURSOR_TEXT,
+    WCURSOR_BUSY, // while a file loads
+};
 
 struct WWindow {
     unsigned long id = 0;      // the display's window id

@@ -91,6 +91,12 @@ void addShowView() {
 
 } // namespace
 
+void vc_UseShellLines() {
+    if (!vc_UseInterpreter) return;
+    vc_UseInterpreter = false;
+    if (vc_whichVC == VC_CLEARCASE) prefixClearCase();
+}
+
 void vc_Cleanup() {
     vc_StopInterpreter();
     for (std::string* s : {&vc_command, &vc_undervc, &vc_co, &vc_get, &vc_ci, &vc_cinocomments,

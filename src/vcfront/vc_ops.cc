@@ -182,6 +182,7 @@ int vc_CheckOutFile(const char* logHint, const char* path) {
         return 0;
     }
     if (vc_Main(form(vc_co, path).c_str())) return 1;
+    if (vc_LastHalted()) return 0; // stopped: nobody else need have it
     std::string holder = vc_GetCheckUser(path);
     if (holder.empty()) holder = "Someone";
     if (holder == loginName()) {

@@ -60,8 +60,12 @@ bool waitReadable(int fd, WLongWork& work, long startSec, int startMs) {
     }
 }
 
-void reportHalted(const char* command) {
-    QuorlError(ERR_ABORTED, "Version control command halted: %.200s", command);
+bool lastHalted = false; // the last tool run was stopped before it ended
+
+// Escape has been reported by the long-work scope; the batch time limit is reported here.
+void reportHalted(const char* command, const WLongWork& work) {
+    lastHalted = true;
+    if (!work.stopped) QuorlError(ERR_ABORTED, "Version control command halted: %.200s", command);
 }
 
 // ---- the interpreter ----
@@ -80,7 +84,7 @@ void closeInterpreter() {
     if (interp.fromChild >= 0) close(interp.fromChild);
     interp.toChild = interp.fromChild = -1;
     interp.pending.clear();
-    if (interp.pid > 0) kill(interp.pid, SIGKILL);
+    if (interp.pid > 0 && kill(-interp.pid, SIGKILL) != 0) kill(interp.pid, SIGKILL);
     interp.pid = 0;
     if (interp.watch) {
         ExtraProcess_Release(interp.watch); // the watch still reaps the killed child
@@ -173,8 +177,13 @@ static bool plainWords(const char* line, std::vector<std::string>& words) {
     return !words.empty() && words[0].find('=') == std::string::npos;
 }
 
+bool vc_LastHalted() {
+    return lastHalted;
+}
+
 int vc_BufferedSystem(const char* command, std::string& output) {
     output.clear();
+    lastHalted = false;
     std::vector<std::string> words;
     if (!plainWords(command, words)) words = {"/bin/sh", "-c", command};
     std::vector<char*> argv;
@@ -235,7 +244,7 @@ int vc_BufferedSystem(const char* command, std::string& output) {
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
     if (halted) {
-        reportHalted(command);
+        reportHalted(command, work);
         return 0;
     }
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
@@ -268,6 +277,7 @@ int vc_ForkInterpreter(const char* tool) {
         return 0;
     }
     if (pid == 0) {
+        setpgid(0, 0); // its own group: stopping it stops what it started too
         signal(SIGPIPE, SIG_DFL);
         dup2(down[0], 0);
         dup2(up[1], 1);
@@ -277,6 +287,7 @@ int vc_ForkInterpreter(const char* tool) {
         fputs("exec failed\n", stderr);
         _exit(1);
     }
+    setpgid(pid, pid); // (as the child does: whichever runs first)
     close(down[0]);
     close(up[1]);
     fcntl(down[1], F_SETFD, FD_CLOEXEC);
@@ -320,7 +331,7 @@ void vc_RestartInterpreter(int pid) {
     closeInterpreter();
     if (interp.restarts++ >= maxRestarts) {
         QuorlError(ERR_FAILURE, "Gave up on restarting Version Control interpreter.");
-        vc_UseInterpreter = false;
+        vc_UseShellLines();
         return;
     }
     QuorlError(ERR_SUCCESS, "Restarting Version Control interpreter.");
@@ -329,6 +340,14 @@ void vc_RestartInterpreter(int pid) {
 
 int vc_InterpretCommand(const char* command, std::vector<std::string>& lines, int capacity) {
     lines.clear();
+    lastHalted = false;
+    // One command is one line to the interpreter: a bare line break (a file name holding one)
+    // would make the rest a command of its own. A comment's breaks come escaped.
+    for (const char* p = command; *p; p++)
+        if ((*p == '\n' && (p == command || p[-1] != '\\')) || *p == '\r') {
+            QuorlError(ERR_FAILURE, "Version control command refused: it holds a line break");
+            return 0;
+        }
     if (interp.pid <= 0 && vc_UseInterpreter && interp.restarts <= maxRestarts)
         vc_ForkInterpreter(vc_command.c_str());
     if (interp.pid <= 0) return 0;
@@ -346,7 +365,7 @@ int vc_InterpretCommand(const char* command, std::vector<std::string>& lines, in
             done += (size_t)n;
         }
     }
-    WLongWork work(command);
+    WLongWork work((vc_command + " " + command).c_str());
     long sec;
     int ms;
     wClock(&sec, &ms);
@@ -354,7 +373,7 @@ int vc_InterpretCommand(const char* command, std::vector<std::string>& lines, in
         std::string line;
         int got = readLine(line, work, sec, ms);
         if (got < 0) { // a hanging tool: kill it; the next command starts another
-            reportHalted(command);
+            reportHalted(command, work);
             closeInterpreter();
             return 0;
         }

@@ -29,7 +29,7 @@ std::string fakeTool(const std::string& dir) {
     std::string path = dir + "/faketool";
     FILE* f = fopen(path.c_str(), "w");
     fputs("#!/bin/sh\n"
-          "while IFS= read -r line; do\n"
+          "while IFS= read line; do\n" // (a backslash before a line break continues the line)
           "  case $line in\n"
           "  quiet) ;;\n"
           "  many) for i in 1 2 3 4 5 6 7 8 9 10 11 12; do echo line $i; done ;;\n"
@@ -53,7 +53,9 @@ struct VcInterpreter : ::testing::Test {
         InitDebugFlag();
         dir = tempDir();
         vc_whichVC = VC_CLEARCASE;
-        vc_Init();
+        vc_Init(); // (finds no cleartool, which turns version control off: turned on again)
+        dontusevc = 0;
+        vc_UseInterpreter = true;
         vc_command = fakeTool(dir);
         vc_StopAndStart();
         list = vc_MessageList("test");
@@ -74,6 +76,13 @@ TEST_F(VcInterpreter, ACommandWithNoOutputEndsAtTheMarker) {
     EXPECT_EQ(vc_InterpretCommand("hello there", lines, 10), 1);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0], "said hello there");
+}
+
+TEST_F(VcInterpreter, ALineBreakCannotStartASecondCommand) {
+    std::vector<std::string> lines;
+    EXPECT_EQ(vc_InterpretCommand("co \"a\nshell touch pwned\"", lines, 10), 0);
+    EXPECT_EQ(vc_InterpretCommand("ci -c \"one\\\ntwo\" a", lines, 10), 1); // escaped: one line
+    EXPECT_EQ(lines.size(), 1u);
 }
 
 TEST_F(VcInterpreter, AnErrorLineAnywhereFailsTheCommand) {
@@ -103,18 +112,6 @@ TEST_F(VcInterpreter, DeathFailsTheCommandAndTheNextOneRestarts) {
     EXPECT_EQ(lines.at(0), "said again");
 }
 
-TEST_F(VcInterpreter, TheThirtySecondDeathGivesUp) {
-    std::vector<std::string> lines;
-    while (vc_InterpreterRestarts() <= 30) {
-        int restarts = vc_InterpreterRestarts();
-        EXPECT_EQ(vc_InterpretCommand("die", lines, 10), 0);
-        ASSERT_EQ(vc_InterpreterRestarts(), restarts + 1);
-    }
-    EXPECT_FALSE(vc_UseInterpreter);
-    EXPECT_EQ(vc_InterpreterPid(), 0);
-    EXPECT_EQ(vc_InterpretCommand("hello", lines, 10), 0);
-}
-
 TEST_F(VcInterpreter, SelectingTheSameSystemKeepsTheInterpreter) {
     vc_InstallLinks();
     int pid = vc_InterpreterPid();
@@ -126,6 +123,20 @@ TEST_F(VcInterpreter, SelectingTheSameSystemKeepsTheInterpreter) {
     EXPECT_EQ(cfg_SetVersionControl(*o, "RCS"), 1);
     EXPECT_EQ(vc_InterpreterPid(), 0);
     EXPECT_EQ(vc_co, "co -l -q"); // the new system's templates at once
+}
+
+// Last of the interpreter's tests: the restart count lasts as long as the process.
+TEST_F(VcInterpreter, TheThirtySecondDeathGivesUp) {
+    std::vector<std::string> lines;
+    while (vc_InterpreterRestarts() <= 30) {
+        int restarts = vc_InterpreterRestarts();
+        EXPECT_EQ(vc_InterpretCommand("die", lines, 10), 0);
+        ASSERT_EQ(vc_InterpreterRestarts(), restarts + 1);
+    }
+    EXPECT_FALSE(vc_UseInterpreter);
+    EXPECT_EQ(vc_InterpreterPid(), 0);
+    EXPECT_EQ(vc_InterpretCommand("hello", lines, 10), 0);
+    EXPECT_EQ(vc_co, "cleartool co -nc"); // ClearCase goes on through shell lines
 }
 
 TEST(VcRunner, KeepsOnlyTheFirst1023Characters) {
@@ -145,6 +156,7 @@ TEST(VcRunner, QuotedWordsReachTheToolAsTheyAre) {
 }
 
 TEST(VcComments, QuotedForTheSystem) {
+    dontusevc = 0;
     vc_whichVC = VC_RCS;
     vc_UseInterpreter = false;
     std::string shell = "ci -m%c -t%c";

@@ -117,6 +117,8 @@ struct X11Backend : WBackend {
         xs.cursors[WCURSOR_RIGHTARROW] = XCreateFontCursor(xs.dpy, XC_right_ptr);
         xs.cursors[WCURSOR_LEFTRIGHT] = XCreateFontCursor(xs.dpy, XC_sb_h_double_arrow);
         xs.cursors[WCURSOR_TEXT] = XCreateFontCursor(xs.dpy, XC_xterm);
+        xs.cursors[WCURSOR_BUSY] = XCreateFontCursor(xs.dpy, XC_watch);
+        xs.cursors[WCURSOR_BUSY] = XCreateFontCursor(xs.dpy, XC_watch);
         return 1;
     }
 
@@ -258,7 +260,7 @@ struct X11Backend : WBackend {
     }
 
     void setCursor(WWindow* w) override {
-        if (w->cursor >= 0 && w->cursor < 4 && xs.cursors[w->cursor])
+        if (w->cursor >= 0 && w->cursor <= WCURSOR_BUSY && xs.cursors[w->cursor])
             XDefineCursor(xs.dpy, xid(w), xs.cursors[w->cursor]);
     }
 

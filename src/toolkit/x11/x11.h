@@ -20,7 +20,7 @@ struct X11State {
          netWmPid = 0;
     unsigned long lastFg = ~0ul, lastBg = ~0ul;
     std::map<std::string, unsigned long> colours;
-    Cursor cursors[4] = {0, 0, 0, 0};
+    Cursor cursors[WCURSOR_BUSY + 1] = {};
     // a Meta or Alt key pressed alone, delivered on its release
     KeySym pendingAlt = 0;
     // events made inside the toolkit (selection answers and losses), dispatched first

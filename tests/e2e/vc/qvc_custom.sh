@@ -31,6 +31,32 @@ batch a.c -do '"x"'
 has "held by another" "a.c already checked out by someone"
 rm qvc.log/qvc.lok/a.c
 
+# The other commands and answers on QVC: Checkout, Discard answered no, RevertHistory and
+# RevertDate, vcbuffer, the missing-file question's Cancel and New, and Unqvc.
+printf 'v1\n' > d.c
+batch d.c -do PlaceUnderVC -answer 'comments=one;OK' -do Checkout -do PrintState -do 'EOF;"v2\n"' \
+    -do 'Checkin two' -do Checkout -do 'EOF;"v3\n"' -do Discard -answer no -do PrintLines
+has "Checkout makes it writable" "file=d.c line=1 col=0 lines=1 modified=0 readonly=0 dos=0 sel=1,0-1,0 lang=C"
+has "Discard answered no keeps the edits" "v3"
+batch d.c -do 'RevertHistory' -answer 'history=2;Revert' -do PrintLines
+has "RevertHistory reverts to the chosen version" "Reverted to version 1.1"
+check "and the File holds it" '[ "$(tail -1 out)" = v1 ]'
+batch d.c -do 'RevertDate 01/01/2001 00:00:00'
+has "no version that old" "No version of d.c at 01/01/2001 00:00:00"
+batch d.c -do 'RevertDate 12/31/2099 00:00:00' -do PrintLines
+check "the newest version at a later date" '[ "$(tail -1 out)" = v2 ] && grep -q "^Reverted to version 1.2$" out'
+batch d.c -do 'vcbuffer who'
+check "vcbuffer puts the tool's words in the message list" 'grep -q "d.c *has been checked out by" out'
+mv d.c d.keep
+batch d.c -answer Cancel -do PrintState
+check "Cancel opens nothing" 'grep -qx "PrintState: no editor window is open" out && [ ! -e d.c ]'
+batch d.c -answer New -do PrintState
+has "New edits a new file" "file=d.c line=1 col=0 lines=0 modified=0 readonly=0 dos=0 sel=1,0-1,0 lang=C"
+mv d.keep d.c
+batch d.c -do Unqvc -do PrintState
+has "Unqvc" "Version control removed for d.c"
+check "the log is gone" '[ ! -e qvc.log/d.c ]'
+
 # Custom commands: templates with %c; the comment never reaches the shell as code.
 cat > home/cfg <<'CFG'
 versioncontroltype Custom

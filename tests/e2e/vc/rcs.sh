@@ -50,7 +50,7 @@ has "asked for a missing file" "a.c does not exist, check it out of Version Cont
 has "got a read-only copy" "file=a.c line=1 col=0 lines=2 modified=0 readonly=1 dos=0 sel=1,0-1,0 lang=C"
 rm -f a.c
 batch a.c -answer 'Check Out' -do 'EOF;"four\n";Save' -do Close -answer 'comments=closed;OK'
-has "closing a checked-out file checks it in" 'Checking in "a.c"... OK'
+has "closing a checked-out file offers the check-in" 'a.c\nNo unsaved changes. -> OK'
 check "the close made revision 1.3" 'rlog -r1.3 a.c | grep -qx closed'
 check "and removed the file it had fetched" '[ ! -e a.c ]'
 

@@ -8,6 +8,7 @@ abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
 qe=$(abs "$1")
 [ -x "$qe" ] || { echo "FAIL: $qe is not a program"; exit 1; }
 . "$(dirname "$0")/common.sh"
+vcbin=$(cd "$(dirname "$0")/../vc/bin" && pwd) # the cleartool stand-in
 x11_begin 1024x768x24 openbox ci rlog
 openbox >/dev/null 2>&1 &
 pids="$pids $!"
@@ -64,6 +65,30 @@ until_true 'rlog -r1.2 a.c 2>/dev/null | grep -A1 -x "typed in X11" | grep -qx "
 until_true '[ ! -w a.c ] || [ "$(stat -c %a a.c)" = 444 ]' && ok "the file is read-only again" ||
     bad "read-only" "$(ls -l a.c)"
 shot vc-after
+kill "$pid" 2>/dev/null
+
+# ClearCase through the cleartool stand-in, whose check-out of hang.c never answers: Escape
+# stops it, the check-out fails, and the window goes on.
+export PATH="$vcbin:$PATH"
+echo "versioncontroltype ClearCase" > "$HOME/.tql/qe.cfg"
+touch .ccdir
+printf 'h\n' > hang.c && mkdir hang.c.ccver && cp hang.c hang.c.ccver/1 && chmod a-w hang.c
+"$qe" hang.c > qe2.out 2>&1 &
+pid=$!
+pids="$pids $pid"
+w=$(window_named hang.c) || { bad "start" "no window hang.c; qe said: $(head -c 300 qe2.out)"; exit 1; }
+xdotool windowactivate --sync "$w" 2>/dev/null
+sleep 0.5
+xdotool type x 2>/dev/null
+sleep 1.5
+keys Escape
+window_named Alert >/dev/null && ok "Escape stops the hanging tool" || bad "escape" "no alert"
+keys Return Return
+sleep 0.5
+shot vc-halted
+kill -0 "$pid" 2>/dev/null && ok "the editor lives" || bad "alive" "qe ended"
+[ "$(cat hang.c)" = h ] && [ ! -e hang.c.cclock ] && ok "nothing was checked out or changed" ||
+    bad "unchanged" "hang.c holds '$(cat hang.c)'"
 kill "$pid" 2>/dev/null
 echo "$pass passed, $fail failed"
 [ "$fail" = 0 ]

@@ -1,0 +1,89 @@
+#!/bin/sh
+# The file commands on a real X server, from the keyboard as a user would: Control+O opens the
+# file chooser in the directory of the File shown, a name typed there (relative to that
+# directory) goes on the window's stack, several typed names go on it one after the other,
+# and the "Save Changes?" question asked on closing is answered with Tab, Return and Escape.
+# Usage: files.sh QE
+abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
+qe=$(abs "$1")
+[ -x "$qe" ] || { echo "FAIL: $qe is not a program"; exit 1; }
+. "$(dirname "$0")/common.sh"
+x11_begin 1280x1024x24
+HOME=$work
+export HOME
+
+start() { "$qe" "$@" > "qe.$$.out" 2>&1 & pid=$!; pids="$pids $pid"; }
+press() { for k in "$@"; do xdotool key "$k" 2>/dev/null; sleep 0.15; done; sleep 0.3; }
+keys() { w=$1; shift; for k in "$@"; do xdotool key --window "$w" "$k" 2>/dev/null; done; sleep 0.3; }
+typein() { xdotool type --window "$1" --delay 20 "$2" 2>/dev/null; sleep 0.3; }
+typed() { xdotool type --delay 20 "$1" 2>/dev/null; sleep 0.3; }
+gone() { t=0; while [ $t -lt 100 ] && xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; do sleep 0.1; t=$((t + 1)); done; [ $t -lt 100 ]; }
+await() { t=0; while [ $t -lt 100 ]; do v=$(field "$1" "$2"); [ "$v" = "$3" ] && break; sleep 0.1; t=$((t + 1)); done; echo "$v"; }
+
+mkdir sub
+printf 'sub s\n' > sub/s.c
+printf 'sub t\n' > sub/t.c
+printf 'sub u\n' > sub/u.c
+printf 'top t\n' > t.c
+
+# ---- Control+O, a name typed relative to the File's directory ----
+start sub/s.c
+w=$(window_named s.c) || { bad "start" "no window s.c"; exit 1; }
+sleep 0.5
+keys "$w" control+o
+window_named 'Edit File' >/dev/null || bad "chooser" "Control+O shows no chooser"
+typed t.c
+press Return
+got=$(await "$w" file sub/t.c)
+[ "$got" = sub/t.c ] && [ "$(field "$w" stack)" = 1 ] &&
+    ok "Control+O and a typed name open the file beside the File shown, on the stack" ||
+    bad "chooser" "file '$got', stack $(field "$w" stack)"
+
+# ---- several names at once, then Escape cancels the chooser ----
+keys "$w" control+o
+window_named 'Edit File' >/dev/null || bad "chooser" "no chooser the second time"
+typed "s.c u.c"
+press Return
+got=$(await "$w" file sub/u.c)
+[ "$got" = sub/u.c ] && [ "$(field "$w" stack)" = 3 ] &&
+    ok "two typed names go on the stack one after the other" ||
+    bad "several" "file '$got', stack $(field "$w" stack)"
+keys "$w" control+o
+window_named 'Edit File' >/dev/null || bad "chooser" "no chooser the third time"
+press Escape
+gone 'Edit File' && [ "$(field "$w" file)" = sub/u.c ] && ok "Escape in the chooser changes nothing" ||
+    bad "Escape" "chooser or file wrong: $(field "$w" file)"
+
+# ---- Save Changes? on closing: Escape keeps everything, Tab Return discards ----
+typein "$w" "edit "
+keys "$w" control+q
+window_named 'Save Changes\?' >/dev/null || bad "close" "no Save Changes? question"
+press Escape
+if gone 'Save Changes\?' && [ "$(field "$w" file)" = sub/u.c ] && [ "$(cat sub/u.c)" = "sub u" ]; then
+    ok "Escape in Save Changes? keeps the window and the edits"
+else
+    bad "Escape" "window $(field "$w" file), file '$(cat sub/u.c)'"
+fi
+keys "$w" control+q
+window_named 'Save Changes\?' >/dev/null || bad "close" "no question the second time"
+press Tab Return
+wait_exit $pid 10
+[ "$st" != running ] && [ "$(cat sub/u.c)" = "sub u" ] &&
+    ok "Tab moves to Discard, Return gives the edits up and the window closes" ||
+    bad "Discard" "qe $st, file '$(cat sub/u.c)'"
+
+# ---- Return saves ----
+start t.c
+w=$(window_named t.c) || bad "start" "no window t.c"
+sleep 0.5
+typein "$w" "kept "
+keys "$w" control+q
+window_named 'Save Changes\?' >/dev/null || bad "close" "no question"
+press Return
+wait_exit $pid 10
+[ "$st" != running ] && [ "$(cat t.c)" = "kept top t" ] &&
+    ok "Return in Save Changes? saves, then the window closes" ||
+    bad "Save" "qe $st, file '$(cat t.c)'"
+
+echo "$pass passed, $fail failed"
+[ $fail -eq 0 ]
