@@ -38,6 +38,25 @@ extern Seam<FileViews> fileViews;
 // Whether any window shows the File (only then are its views told anything).
 bool FileShown(const File* file);
 
+// While one is open on a File, its windows are not told of each change nor given each
+// selection: when the outermost closes they are told once that everything from the first
+// changed line on changed, and given the last selection. (A
+// replace-all of a million matches, or its undo, then redraws once, not a million times.)
+struct FileViewsHold {
+    explicit FileViewsHold(File* file);
+    ~FileViewsHold();
+    FileViewsHold(const FileViewsHold&) = delete;
+    FileViewsHold& operator=(const FileViewsHold&) = delete;
+
+    File* file;
+    int64_t oldLines;   // the File's line count when it opened
+    int64_t from = -1;  // the first line changed since, -1 none
+    bool hasSel = false; // the active window's selection set meanwhile
+    int64_t selLS = 0, selLE = 0;
+    int selCS = 0, selCE = 0;
+    FileViewsHold* outer;
+};
+
 void FileShowChange(File* file, int64_t lS, int cS, int64_t newEndL, int newEndC,
                     int64_t shownOldEndL, int shownOldEndC, int64_t oldEndL, int oldEndC);
 void FileRefigureTopLine(File* file);

@@ -100,47 +100,52 @@ struct ScanWindow {
 int SearchForw(File* file, const SearchPat& pat, SearchRun& run, Line* l, int64_t no, int col,
                FindResult& r) {
     ScanWindow w{file, nullptr};
-    for (; l; l = l->next, no++, col = 0) {
-        if (col < 0 || col > l->len) continue; // a start outside the line matches nothing there
-        if (UseBlocks(pat, l) && w.Forward(l)) {
-            // a block is at most a cache-full, so that the abort check keeps its rhythm
+    while (l) {
+        if (col >= 0 && col <= l->len && UseBlocks(pat, l) && w.Forward(l)) {
+            // A block is at most a cache-full, so that the abort check keeps its rhythm.
             int64_t end = std::min(w.End(l), l->offset + run.checkEvery);
-            Line* e = l;
-            int64_t eNo = no;
-            while (Line* nx = e->next) {
-                if (nx->allocLen != lnInFile || nx->offset != e->offset + e->len + 1 ||
-                    nx->offset + nx->len > end)
-                    break;
-                e = nx, eNo++;
-            }
-            const char* from = w.Text(l, l->offset);
-            const char* hit = PatLitFind(pat, from + col, from + (e->offset + e->len - l->offset));
-            if (!hit) {
-                if (!run.Work(e->offset + e->len + 1 - l->offset)) return -1;
-                l = e, no = eNo;
+            if (l->offset + l->len <= end) {
+                const char* base = w.Text(l, l->offset);
+                const char* hit = PatLitFind(pat, base + col, base + (end - l->offset));
+                int64_t stop = hit ? l->offset + (hit - base) : end;
+                // The lines that end before the hit (or within what was searched) hold no
+                // match: they are passed while they lie back to back in the temp file. Only
+                // the lines up to the hit are walked, so that a search that finds its match
+                // nearby (replacing every match) costs no more than the distance.
+                int64_t passed = 0;
+                bool together = true;
+                while (together && (hit ? l->offset + l->len < stop : l->offset + l->len <= end)) {
+                    passed += l->len + 1;
+                    Line* nx = l->next;
+                    together = nx && nx->allocLen == lnInFile && nx->offset == l->offset + l->len + 1;
+                    l = nx, no++, col = 0;
+                }
+                if (!run.Work(passed)) return -1;
+                if (!l) return 0;
+                // Searched on from a line that is elsewhere, or that runs past the window.
+                if (!hit || !together || l->offset + l->len > end) continue;
+                int rc = PatMatchF(pat, &run, file, l, w.Text(l, l->offset), l->len, col,
+                                   r.lineEnds, r.end);
+                if (rc >= 0) {
+                    r.line = l, r.no = no, r.col = rc;
+                    return 1;
+                }
+                if (rc == -3 || !run.Work(l->len + 1)) return -1;
+                l = l->next, no++, col = 0;
                 continue;
             }
-            int64_t at = l->offset + (hit - from);
-            while (l->offset + l->len < at) {
-                if (!run.Work(l->len + 1)) return -1;
-                l = l->next, no++, col = 0;
-            }
-            const char* text = w.Text(l, l->offset);
+        }
+        // a start outside the line matches nothing there
+        if (col >= 0 && col <= l->len) {
+            const char* text = FileLineText(file, l);
             int rc = PatMatchF(pat, &run, file, l, text, l->len, col, r.lineEnds, r.end);
             if (rc >= 0) {
                 r.line = l, r.no = no, r.col = rc;
                 return 1;
             }
             if (rc == -3 || !run.Work(l->len + 1)) return -1;
-            continue;
         }
-        const char* text = FileLineText(file, l);
-        int rc = PatMatchF(pat, &run, file, l, text, l->len, col, r.lineEnds, r.end);
-        if (rc >= 0) {
-            r.line = l, r.no = no, r.col = rc;
-            return 1;
-        }
-        if (rc == -3 || !run.Work(l->len + 1)) return -1;
+        l = l->next, no++, col = 0;
     }
     return 0;
 }

@@ -4,6 +4,7 @@
 
 #include "buffer/change.h"
 #include "buffer/file.h"
+#include "buffer/notify.h"
 #include "buffer/search.h"
 #include "buffer/search_pat.h"
 #include "toolkit/longwork.h"
@@ -53,6 +54,7 @@ int FileReplaceRange(File* file, int64_t fromLine, int fromCol, int64_t toLine, 
     int replaced = 0;
     int rc = 0;
     {
+        FileViewsHold hold(file);
         UndoGroup group(file, 0);
         if (fromLine < 1) fromLine = 1, fromCol = 0;
         if (fromLine > file->nLines) return 0;

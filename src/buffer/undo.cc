@@ -67,6 +67,7 @@ static void keepMin(int64_t& min, int64_t l) {
 static void DoIt(File* file, UndoRec* rec, Line* hint, int64_t hintNo, int undoMode,
                  int64_t& min) {
     if (rec->flags & UNDO_GROUP) {
+        FileViewsHold hold(file);
         UndoGroup group(file, undoMode);
         group.lS = rec->lS, group.cS = rec->cS, group.lE = rec->lE, group.cE = rec->cE;
         if (FileShown(file))

@@ -86,6 +86,8 @@ const DefaultItem defaultMenus[] = {
     {"Version", "&Revert to Version...", "RevertHistory"},
     {"Version", "Revert to &Date...", "RevertDate"},
     {"Version", "-", ""},
+    {"Version", "Save and Check In A&ll...", "QuerySaveCheckinAll"},
+    {"Version", "-", ""},
     {"Version", "&Place Under Version Control", "PlaceUnderVC"},
     {"Version", "&Allow Auto Checkout", "AllowAutoCheckout"},
     {"Version", "Pre&vent Auto Checkout", "PreventAutoCheckout"},

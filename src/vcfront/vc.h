@@ -19,7 +19,6 @@ extern bool vc_UseInterpreter;
 // Stops a tool that has not ended after this many milliseconds (0: never); batch mode sets
 // it from its wait limit, since there nobody can press Escape.
 extern int vc_haltAfterMs;
-int vc_DontUseVc();
 
 // ---- output ----
 // Destinations: 0 standard output, -1 the error buffer, -2 the editor's error message, any
@@ -65,12 +64,8 @@ int vc_RestoreFile(const char* path, const char* destination, int kind, const ch
                    int keepDate);
 std::string vc_NameFVerDate(const char* path, int kind, const char* version);
 std::string vc_GetPreviousVersion(const char* path, const char* version); // "" for none
-int vc_CopyFile(const char* from, const char* to);
-int vc_MoveFile(const char* from, const char* to);
 int vc_Other(const char* command);
-std::string vc_GetLogname(const char* path);
 int vc_CCaseShowView();
-std::string vc_GetCCaseView();
 std::string vc_ShowCommand(const char* path); // the history command line for a shell system
 // A version of a file written into a new temporary file (its name in `temp`, which the caller
 // removes): "" or null the newest. 1, or 0 after reporting.

@@ -123,7 +123,3 @@ void vc_Init() {
         addShowView();
     }
 }
-
-int vc_DontUseVc() {
-    return dontusevc;
-}

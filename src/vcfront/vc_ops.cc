@@ -453,36 +453,10 @@ std::string vc_GetPreviousVersion(const char* path, const char* version) {
     return "";
 }
 
-int vc_CopyFile(const char* from, const char* to) {
-    if (disabled("copy file")) return 0;
-    if (vc_whichVC != VC_QVC) {
-        vc_output("COPY Command not available yet\n");
-        return 0;
-    }
-    return runQvc("copyfile " + quotePathWord(from) + " " + quotePathWord(to));
-}
-
-int vc_MoveFile(const char* from, const char* to) {
-    if (disabled("move file")) return 0;
-    if (vc_whichVC != VC_QVC) {
-        vc_output("MOVE Command not available yet\n");
-        return 0;
-    }
-    return runQvc("movefile " + quotePathWord(from) + " " + quotePathWord(to));
-}
-
 int vc_Other(const char* command) {
     if (disabled("do what you want to do")) return 0;
     if (vc_whichVC == VC_QVC) return qvc_Main(command) == 1;
     return vc_Main(command);
-}
-
-std::string vc_GetLogname(const char* path) {
-    if (disabled("get log name")) return "";
-    if (vc_whichVC == VC_QVC) return qvc_getlogname(path);
-    if (vc_whichVC == VC_RCS) return rcsLogname(path);
-    vc_output("[vc_GetLogname] unexpected case in switch\n");
-    return "";
 }
 
 int vc_CCaseShowView() {
@@ -493,11 +467,6 @@ int vc_CCaseShowView() {
     while (!out.empty() && out.back() == '\n') out.pop_back();
     WAlert(out.c_str());
     return ok;
-}
-
-std::string vc_GetCCaseView() {
-    if (vc_whichVC != VC_CLEARCASE || !vc_UseInterpreter) return "";
-    return vc_CachedView();
 }
 
 std::string vc_ShowCommand(const char* path) {

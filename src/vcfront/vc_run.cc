@@ -76,7 +76,6 @@ struct Interpreter {
     std::string pending; // read but not yet taken as lines
     ExtraHandle* watch = nullptr;
     int restarts = 0;
-    std::string view; // cached "pwv -set -s"
 } interp;
 
 void closeInterpreter() {
@@ -315,7 +314,6 @@ int vc_ForkInterpreter(const char* tool) {
 
 void vc_StopInterpreter() {
     closeInterpreter();
-    interp.view.clear();
 }
 
 int vc_InterpreterPid() {
@@ -393,18 +391,6 @@ int vc_InterpretCommand(const char* command, std::vector<std::string>& lines, in
         lines.push_back(line);
     }
     return 1;
-}
-
-int vc_InterpretSingleOutput(const char* command, std::string& text) {
-    std::vector<std::string> lines;
-    if (!vc_InterpretCommand(command, lines, 1)) return 0;
-    text = lines.empty() ? "" : lines[0];
-    return 1;
-}
-
-const std::string& vc_CachedView() {
-    if (interp.view.empty() && vc_UseInterpreter) vc_InterpretSingleOutput("pwv -set -s", interp.view);
-    return interp.view;
 }
 
 int vc_Main(const char* command) {

@@ -6,10 +6,8 @@
 std::string vc_FindOnPath(const char* tool); // the full name, "" when not found
 int vc_ForkInterpreter(const char* tool);
 void vc_StopInterpreter();
-int vc_InterpretSingleOutput(const char* command, std::string& text);
-const std::string& vc_CachedView(); // "pwv -set -s", asked once
-// Where a command's messages go while the operation runs: the shell line's output or the
-// interpreter's lines, in a string (for answers read from a tool).
+// Runs a command as vc_Main does but hands its output back instead of showing it: for the
+// answers read from a tool (who has it, under control, versions). 1 on success.
 int vc_Capture(const char* command, std::string& output);
 // The interpreter is given up: ClearCase commands go on as cleartool shell lines.
 void vc_UseShellLines();

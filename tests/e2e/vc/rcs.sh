@@ -54,6 +54,14 @@ has "closing a checked-out file offers the check-in" 'a.c\nNo unsaved changes. -
 check "the close made revision 1.3" 'rlog -r1.3 a.c | grep -qx closed'
 check "and removed the file it had fetched" '[ ! -e a.c ]'
 
+# Save and Check In All: the list of changed Files, then the question for each, checking in.
+mkdir all && (cd all && mkdir RCS && for f in x.c y.c; do printf 'one\n' > $f; ci -q -u -i -t-init $f < /dev/null; done)
+(cd all && batch x.c y.c -do 'EOF;"two\n"' -do 'SelectWindow 2;EOF;"three\n"' -do QuerySaveCheckinAll \
+    -answer All -answer 'vc=Check In;comments=for y;Save' -answer 'vc=Check In;comments=for x;Save'
+    cp out ../out)
+check "both checked in with their comments" \
+    'rlog -r1.2 all/x.c | grep -qx "for x" && rlog -r1.2 all/y.c | grep -qx "for y" && [ ! -w all/x.c ] || [ "$(stat -c %a all/x.c)" = 444 ]'
+
 # A tag that is a file under control opens that file.
 batch -tag a.c -answer Get -do PrintState
 has "tag lookup finds the file" "file=a.c line=1 col=0 lines=3 modified=0 readonly=1 dos=0 sel=1,0-1,0 lang=C"
