@@ -145,7 +145,12 @@ static void FileManipDoes(File* file, Line* first, int64_t lS, int cS, int64_t l
     }
 }
 
-static void markModified(File* file) {
+// The indenter's saved parser read the lines above its line: a change there makes it stale.
+static void checkpointSees(File* file, int64_t lS) {
+    if (file->aiCheckpointLine >= 0 && lS < file->aiCheckpointLine) file->aiCheckpointLine = -1;
+}
+
+void FileMarkModified(File* file) {
     bool was = file->modified;
     file->modified = true;
     file->journalDirty = true;
@@ -198,6 +203,7 @@ int FilexChange(File* file, Line* hint, int64_t hintNo, int64_t lS, int cS, int6
         std::swap(lS, lE);
         std::swap(cS, cE);
     }
+    checkpointSees(file, lS);
     // Line ends in the new text become plain LFs.
     std::string t;
     t.reserve((size_t)textLen);
@@ -253,7 +259,7 @@ int FilexChange(File* file, Line* hint, int64_t hintNo, int64_t lS, int cS, int6
 
     if (first && last == first && t.find('\n') == std::string::npos) {
         changeWithinLine(file, first, cS, cE, t);
-        markModified(file);
+        FileMarkModified(file);
         FileShowChange(file, lS, cS, newEndL, newEndC, shownL, shownC, lE, cE);
         return 1;
     }
@@ -288,7 +294,7 @@ int FilexChange(File* file, Line* hint, int64_t hintNo, int64_t lS, int cS, int6
         FileRemove(file, l);
         l = next;
     }
-    markModified(file);
+    FileMarkModified(file);
     FileShowChange(file, lS, cS, newEndL, newEndC, shownL, shownC, lE, cE);
     return 1;
 }
@@ -305,6 +311,15 @@ int FilexIndent(File* file, Line* hint, int64_t hintNo, int64_t lS, int64_t lE, 
     if (lS < 1) lS = 1;
     if (lE > file->nLines) lE = file->nLines;
     if (lS > lE) return 0;
+    Line* l = FileLine(file, lS, hint, hintNo);
+    FileCache(file, l, lE - lS + 1, 1);
+    FileIndentLines(file, l, lS, lE, delta, undoMode);
+    FileShowChange(file, lS, -1, lE, -1, lE, -1, lE, -1);
+    return 1;
+}
+
+void FileIndentLines(File* file, Line* first, int64_t lS, int64_t lE, int delta, int undoMode) {
+    checkpointSees(file, lS);
     UndoRec* rec = UndoNew();
     rec->lS = (int32_t)lS;
     rec->lE = (int32_t)lE;
@@ -315,16 +330,13 @@ int FilexIndent(File* file, Line* hint, int64_t hintNo, int64_t lS, int64_t lE, 
         UndoFreeList(file->redo);
         file->redo = nullptr;
     }
-    Line* l = FileLine(file, lS, hint, hintNo);
-    FileCache(file, l, lE - lS + 1, 1);
+    Line* l = first;
     for (int64_t n = lS; l && n <= lE; n++, l = l->next) {
         FileInstanciateLine(file, l);
-        LineIndent(l, delta, tabsize != 0, tabsize);
+        LineIndent(l, delta, tabsize != 0 && !indentwithblanks, tabsize);
         FileSetMaxW(file, l);
     }
-    markModified(file);
-    FileShowChange(file, lS, -1, lE, -1, lE, -1, lE, -1);
-    return 1;
+    FileMarkModified(file);
 }
 
 void FileCloseUndo(File* file) {

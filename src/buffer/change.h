@@ -20,6 +20,11 @@ int FilexChange(File* file, Line* hint, int64_t hintNo, int64_t lS, int cS, int6
 int FileIndent(File* file, Line* hint, int64_t hintNo, int64_t lS, int64_t lE, int delta);
 int FilexIndent(File* file, Line* hint, int64_t hintNo, int64_t lS, int64_t lE, int delta,
                 int undoMode);
+// The work of FilexIndent on lines lS..lE, starting at their first Line, without telling the
+// windows: for callers that indent many lines and show them once.
+void FileIndentLines(File* file, Line* first, int64_t lS, int64_t lE, int delta, int undoMode);
+// Sets modified and journal-dirty, telling the windows when the File was not modified.
+void FileMarkModified(File* file);
 
 int FileRectPaste(File* file, Line* hint, int64_t hintNo, int64_t line, int col,
                   const char* text, int64_t textLen);

@@ -8,7 +8,7 @@
 struct Edit;          // an editor window showing a File (editor/)
 struct EditPop;       // an alternate-file stack entry (editor/)
 struct Language;      // a syntax language definition (lang/)
-struct AIndentEngine; // the auto-indent engine's saved parser (lang/)
+struct AIndentEngine; // the automatic indenter's saved parser (indent/)
 struct UndoRec;       // one undo record (buffer/undo.h)
 
 constexpr int32_t lnInFile = -1; // allocLen of a line whose text lives only in the temp file
@@ -80,6 +80,7 @@ struct File {
     int64_t synValidLines = 0;
     int64_t aiCheckpointLine = -1;
     AIndentEngine* aiCheckpoint = nullptr;
+    int aiCheckpointKey = 0;     // the indent settings the saved parser was made with
     char* version = nullptr;     // version-control version string the File carries, if any
 
     // flags

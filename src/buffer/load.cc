@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "buffer/bytescan.h"
+#include "buffer/autoindent.h"
 #include "buffer/file.h"
 #include "buffer/journal.h"
 #include "buffer/registry.h"
@@ -424,6 +425,7 @@ File* FileFInternal(const char* label) {
 
 void FileFreeContents(File* file, int all, int withUndo) {
     FileFreeLines(file);
+    FileDropAutoIndentCheckpoint(file);
     if (withUndo) {
         UndoFreeList(file->undo);
         UndoFreeList(file->redo);

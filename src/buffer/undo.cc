@@ -1,6 +1,7 @@
 // buffer/undo.cc: the undo record pool, undo and redo, groups and line-number mapping.
 #include "buffer/undo.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "buffer/change.h"
@@ -73,7 +74,32 @@ static void DoIt(File* file, UndoRec* rec, Line* hint, int64_t hintNo, int undoM
         if (FileShown(file))
             fileViews->getActiveSelection(file, &group.lS, &group.cS, &group.lE, &group.cE);
         UndoRec* members = (UndoRec*)rec->text;
-        for (UndoRec* m = members; m; m = m->next) DoIt(file, m, hint, hintNo, undoMode, min);
+        // Runs of indent members (an automatic indentation of many lines) are applied from
+        // line to line and shown together, not each with a walk and a redraw of its own.
+        int64_t shownFrom = -1, shownTo = -1;
+        Line* near = hint;
+        int64_t nearNo = hintNo;
+        auto show = [&] {
+            if (shownFrom > 0) FileShowChange(file, shownFrom, -1, shownTo, -1, shownTo, -1, shownTo, -1);
+            shownFrom = shownTo = -1;
+        };
+        for (UndoRec* m = members; m; m = m->next) {
+            int64_t lS = std::max<int64_t>(1, std::min(m->lS, m->lE));
+            int64_t lE = std::min<int64_t>(std::max(m->lS, m->lE), file->nLines);
+            if (m->text || (m->flags & UNDO_GROUP) || lS > lE) {
+                show();
+                DoIt(file, m, hint, hintNo, undoMode, min);
+                near = hint, nearNo = hintNo;
+                continue;
+            }
+            keepMin(min, m->lS);
+            Line* l = FileLine(file, lS, near, nearNo);
+            FileIndentLines(file, l, lS, lE, m->textLen, undoMode);
+            near = l, nearNo = lS;
+            shownFrom = shownFrom < 0 ? lS : std::min(shownFrom, lS);
+            shownTo = std::max(shownTo, lE);
+        }
+        show();
         if (members && !members->text && !(members->flags & UNDO_GROUP)) {
             int64_t lE = members->lE;
             Line* end = FileLine(file, lE);

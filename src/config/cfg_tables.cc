@@ -258,6 +258,7 @@ CfgOption editor_options[] = {
     B("AItouchcomments", &aIndent_touchComments, 0),
     B("AIcommentsstayflushleft", &aIndent_commentsStayFlushLeft, 1),
     S("AIcharslikestarincomment", &aIndent_charsLikeStarInsideComment, "-"),
+    B("indentwithblanks", &indentwithblanks, 0),
     B("usealternateeditor", &usealternateeditor, 0),
     B("usextermforalternateeditor", &usextermforalternateeditor, 0),
     I("SelectionMarginWidth", &SelectionMarginWidth, 13, 0, 100),

@@ -35,6 +35,8 @@ extern int aIndent_switchInTwo;                 // "AIswitchintwo"
 extern int aIndent_touchComments;               // "AItouchcomments"
 extern int aIndent_commentsStayFlushLeft;       // "AIcommentsstayflushleft"
 extern std::string aIndent_charsLikeStarInsideComment; // "AIcharslikestarincomment"
+// Indentation is written with blanks only, never tabs (for Python and other blank-only files).
+extern int indentwithblanks;
 extern int usealternateeditor;
 extern int usextermforalternateeditor;
 extern int SelectionMarginWidth;

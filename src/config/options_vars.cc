@@ -33,6 +33,7 @@ int aIndent_switchInTwo = 1;
 int aIndent_touchComments = 0;
 int aIndent_commentsStayFlushLeft = 1;
 std::string aIndent_charsLikeStarInsideComment = "-";
+int indentwithblanks = 0;
 int usealternateeditor = 0;
 int usextermforalternateeditor = 0;
 int SelectionMarginWidth = 13;

@@ -53,10 +53,13 @@ int cmdBlock(Edit* edit, EditCmdCtx* ctx);
 int cmdIf(Edit* edit, EditCmdCtx* ctx);
 int cmdQuote(Edit* edit, EditCmdCtx* ctx);
 } // namespace editparse
-namespace editcmds {
-int cmdAllowAutoCheckout(Edit* edit, EditCmdCtx* ctx);
+namespace editautoindent {
+int cmdAutoIndent(Edit* edit, EditCmdCtx* ctx);
 int cmdAutoIndentImplicit(Edit* edit, EditCmdCtx* ctx);
 int cmdAutoIndentOrTab(Edit* edit, EditCmdCtx* ctx);
+} // namespace editautoindent
+namespace editcmds {
+int cmdAllowAutoCheckout(Edit* edit, EditCmdCtx* ctx);
 int cmdBackspace(Edit* edit, EditCmdCtx* ctx);
 int cmdCmtReg(Edit* edit, EditCmdCtx* ctx);
 int cmdCommentBlock(Edit* edit, EditCmdCtx* ctx);

@@ -74,11 +74,12 @@ void endOf(int64_t l, int c, const std::string& t, int64_t& nl, int& nc) {
     }
 }
 
-// Indentation of `width` display columns: at most three tabs, then blanks.
+// Indentation of `width` display columns: at most three tabs (none with indentwithblanks),
+// then blanks.
 std::string indentText(int width) {
     int ts = tabsize > 0 ? tabsize : 8;
     width = std::clamp(width, 0, 1000);
-    int tabs = std::min(3, width / ts);
+    int tabs = indentwithblanks ? 0 : std::min(3, width / ts);
     return std::string((size_t)tabs, '\t') + std::string((size_t)(width - tabs * ts), ' ');
 }
 
@@ -596,39 +597,22 @@ int indentBy(Edit* e, int sign) {
     File* f = e->view.file;
     int size = langId(f) == 4 ? f->adaIndentSize : f->indentSize;
     if (EditReadOnlyCheck(e)) return 1;
-    Selection saved = e->view.sel[0];
     f->lastEdit = e;
-    if (saved.startLine > f->nLines) {
+    Selection& s = e->view.sel[0];
+    if (s.startLine > f->nLines) {
         const char nl = '\n';
         FileChange(f, EditHintLine(f), EditHintNo(f), f->nLines + 1, 0, f->nLines + 1, 0, &nl, 1,
                    0);
-        saved.startLine = saved.endLine = saved.cursorLine = f->nLines;
-        saved.startCol = saved.endCol = saved.cursorCol = 0;
+        s.startLine = s.endLine = s.cursorLine = f->nLines;
+        s.startCol = s.endCol = s.cursorCol = 0;
     }
-    int64_t l1 = saved.startLine, l2 = saved.endLine;
-    if (saved.endCol == 0 && l2 > l1) l2--;
+    int64_t l1 = s.startLine, l2 = s.endLine;
+    if (s.endCol == 0 && l2 > l1) l2--;
     l2 = std::min<int64_t>(l2, f->nLines);
     if (l1 < 1 || l2 < l1) return 1;
-    bool empty = SelEmpty(saved);
-    int64_t* lines[3] = {&saved.startLine, &saved.endLine, &saved.cursorLine};
-    int* cols[3] = {&saved.startCol, &saved.endCol, &saved.cursorCol};
-    int before[3];
-    for (int k = 0; k < 3; k++)
-        before[k] = firstNonWhite(f, *lines[k]);
-    FileIndent(f, EditHintLine(f), EditHintNo(f), l1, l2, sign * size);
-    // The points keep their place in the text; the start of whole lines stays at column 0.
-    for (int k = 0; k < 3; k++) {
-        if (*lines[k] < l1 || *lines[k] > l2) continue;
-        if (!empty && *cols[k] == 0) continue;
-        int now = firstNonWhite(f, *lines[k]);
-        if (*cols[k] >= before[k])
-            *cols[k] += now - before[k];
-        else
-            *cols[k] = std::min(*cols[k], now);
-        *cols[k] = std::clamp(*cols[k], 0, EditLineLen(f, *lines[k]));
-    }
-    e->view.sel[0] = saved;
-    redraw(e);
+    EditReindentKeepingSelection(e, l1, l2, [&] {
+        FileIndent(f, EditHintLine(f), EditHintNo(f), l1, l2, sign * size);
+    });
     return 1;
 }
 int cmdIndent(Edit* e, EditCmdCtx*) {
@@ -1028,17 +1012,34 @@ int cmdNormalizeSelection(Edit*, EditCmdCtx*) {
     return 1;
 }
 
-// The automatic indenter is not part of this editor yet: AutoIndentOrTab types a tab and
-// the implicit form does nothing.
-int cmdAutoIndentOrTab(Edit* e, EditCmdCtx* ctx) {
-    return cmdTab(e, ctx);
-}
-int cmdAutoIndentImplicit(Edit*, EditCmdCtx*) {
-    return 1;
-}
-
 } // namespace editcmds
 using namespace editcmds;
+
+void EditReindentKeepingSelection(Edit* e, int64_t l1, int64_t l2,
+                                  const std::function<void()>& reindent) {
+    File* f = e->view.file;
+    Selection saved = e->view.sel[0];
+    bool empty = SelEmpty(saved);
+    int64_t* lines[3] = {&saved.startLine, &saved.endLine, &saved.cursorLine};
+    int* cols[3] = {&saved.startCol, &saved.endCol, &saved.cursorCol};
+    int before[3];
+    for (int k = 0; k < 3; k++)
+        before[k] = firstNonWhite(f, *lines[k]);
+    reindent();
+    // The points keep their place in the text; the start of whole lines stays at column 0.
+    for (int k = 0; k < 3; k++) {
+        if (*lines[k] < l1 || *lines[k] > l2 || *lines[k] > f->nLines) continue;
+        if (!empty && *cols[k] == 0) continue;
+        int now = firstNonWhite(f, *lines[k]);
+        if (*cols[k] >= before[k])
+            *cols[k] += now - before[k];
+        else
+            *cols[k] = std::min(*cols[k], now);
+        *cols[k] = std::clamp(*cols[k], 0, EditLineLen(f, *lines[k]));
+    }
+    e->view.sel[0] = saved;
+    redraw(e);
+}
 
 // Drops dragged text at the pointer: moved, or copied with Control.
 int EditDropDragged(Edit* e, EditCmdCtx* ctx) {

@@ -225,9 +225,9 @@ const EditCmd editCmdTable[] = {
     {"ToggleAutoCheckout", editcmds::cmdToggleAutoCheckout, CMDF_WINDOW | CMDF_NOTRANS},
     {"PreventAutoCheckout", editcmds::cmdPreventAutoCheckout, CMDF_WINDOW | CMDF_NOTRANS},
     {"AllowAutoCheckout", editcmds::cmdAllowAutoCheckout, CMDF_WINDOW | CMDF_NOTRANS},
-    {"AutoIndent", cmdNotAvailable, CMDF_CHANGES | CMDF_WINDOW | CMDF_NOTRANS},
-    {"AutoIndentOrTab", editcmds::cmdAutoIndentOrTab, CMDF_CHANGES | CMDF_WINDOW | CMDF_NOTRANS},
-    {"AutoIndentImplicit", editcmds::cmdAutoIndentImplicit, CMDF_CHANGES | CMDF_WINDOW | CMDF_NOTRANS},
+    {"AutoIndent", editautoindent::cmdAutoIndent, CMDF_CHANGES | CMDF_WINDOW | CMDF_NOTRANS},
+    {"AutoIndentOrTab", editautoindent::cmdAutoIndentOrTab, CMDF_CHANGES | CMDF_WINDOW | CMDF_NOTRANS},
+    {"AutoIndentImplicit", editautoindent::cmdAutoIndentImplicit, CMDF_CHANGES | CMDF_WINDOW | CMDF_NOTRANS},
     {nullptr, nullptr, 0},
 };
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <strings.h>
 
+#include "buffer/autoindent.h"
 #include "buffer/file.h"
 #include "buffer/vchook.h"
 #include "config/options.h"
@@ -70,6 +71,7 @@ const DefaultItem defaultMenus[] = {
     {"Edit", "Unin&dent", "Unindent"},
     {"Edit", "Co&mment", "CommentBlock"},
     {"Edit", "U&ncomment", "UnCommentBlock"},
+    {"Edit", "Auto Ind&ent", "AutoIndent"},
     {"Search", "&Find...", "Search"},
     {"Search", "Search &Forward", "ISearch"},
     {"Search", "Search &Backward", "BackISearch"},
@@ -170,6 +172,7 @@ void itemState(Edit* e, const std::string& command, WMenuItem& it) {
         !strcasecmp(w.c_str(), "CommentBlock") || !strcasecmp(w.c_str(), "UnCommentBlock"))
         it.enabled = it.enabled && sel;
     if (!strcasecmp(w.c_str(), "Save")) it.enabled = f && f->modified;
+    if (!strcasecmp(w.c_str(), "AutoIndent")) it.enabled = it.enabled && FileCanAutoIndent(f);
     if (!strcasecmp(w.c_str(), "SelectLanguage")) {
         it.checkable = true;
         const char* lang = f && f->language ? syn_GetLangStr(f) : "None";

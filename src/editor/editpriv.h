@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 struct Edit;
 struct File;
@@ -17,3 +18,7 @@ void EditLinkFile(Edit* edit, File* file);         // head of the File's editor 
 void EditUnlinkFile(Edit* edit);                   // leaves its File's editor chain
 void EditSetWindowName(Edit* edit);
 void EditCollapse(Edit* edit, int64_t line, int col); // both selections to one point
+// Runs reindent, which changes the indentation of lines l1..l2 of the edit's File, keeping
+// the primary selection's points at their place in the text; then redraws.
+void EditReindentKeepingSelection(Edit* edit, int64_t l1, int64_t l2,
+                                  const std::function<void()>& reindent);

@@ -16,6 +16,7 @@
 #include "editor/editcmd.h"
 #include "runtime/error.h"
 #include "toolkit/dialog.h"
+#include "toolkit/eventloop.h"
 #include "toolkit/longwork.h"
 #include "toolkit/toolkit.h"
 
@@ -125,6 +126,15 @@ bool parseLineNumber(const std::string& text, int64_t& value, bool& relative) {
     }
     if (negative) value = -value;
     return true;
+}
+
+int closeLater(void* e, int) {
+    for (ContextWindow* cw = NextEditContext(); cw; cw = cw->next)
+        if (cw->kind == CW_EDIT && cw->data == e) {
+            EditClose(static_cast<Edit*>(e));
+            break;
+        }
+    return 1;
 }
 
 int cmdISearchDir(Edit* edit, bool forward) {
@@ -247,8 +257,11 @@ int EditStartSearch(Edit* edit, int mode) {
     }
     EditShowCursor(edit);
     if (edit->closing) {
+        // Closed while the search ran: it closes once the command that searched is over (the
+        // callers still use it until then).
         edit->closing = false;
-        EditClose(edit);
+        ExtraHandle* h = ExtraProcess_Create(XP_TIMER, 0, closeLater, nullptr, edit);
+        ExtraProcess_Release(h);
     }
     return found ? 1 : 0;
 }

@@ -1,6 +1,8 @@
 // editor/toolkitlinks.cc: where the configuration and the toolkit meet. The toolkit reads no
 // option: the editor, which owns both, hands it its settings; and the option engine's needs
 // from the window system are answered here through the toolkit.
+#include <strings.h>
+
 #include "buffer/file.h"
 #include "buffer/registry.h"
 #include "config/cfg.h"
@@ -62,8 +64,23 @@ int EditApplyToolkitSettings() {
 
 namespace {
 // A font or colour set by a configure command after start-up shows at once.
+// The indent sizes belong to each File from its loading on; setting one later is meant for
+// the Files already open as well.
+bool applyIndentSizes(const char* name) {
+    bool c = strcasecmp(name, "editindent") == 0, a = strcasecmp(name, "adaindentsize") == 0,
+         k = strcasecmp(name, "adacontinuationsize") == 0;
+    if (!c && !a && !k) return false;
+    for (File* f = FileHead(); f; f = f->next) {
+        if (c) f->indentSize = indentsize;
+        if (a) f->adaIndentSize = adaindentsize;
+        if (k) f->adaContinuationSize = adacontinuationsize;
+    }
+    return true;
+}
+
 struct ShownOptions final : CfgOptionWatch {
     void optionChanged(const char* name) override {
+        if (applyIndentSizes(name)) return;
         bool colour = cfg_FindOption(name) && cfg_FindOption(name)->colorSlot >= 0;
         if (!EditApplyToolkitSettings() && !colour) return;
         if (!XWindowsOn) return;

@@ -36,7 +36,7 @@ struct Options : testing::Test {
 TEST_F(Options, TablesHaveTheirRowsAndSearchOrder) {
     EXPECT_EQ(rows(size_options), 6);
     EXPECT_EQ(rows(color_options), 51);
-    EXPECT_EQ(rows(editor_options), 32);
+    EXPECT_EQ(rows(editor_options), 33); // 32 and our indentwithblanks
     EXPECT_EQ(rows(debugger_options), 47);
     EXPECT_EQ(rows(gui_options), 23);
     EXPECT_EQ(rows(vc_options), 14);

@@ -2,7 +2,7 @@
 # tests/e2e/layers.sh SRC QVC: the folders' dependencies point one way. The toolkit includes
 # nothing of the configuration, the difference engine nothing of the buffer, the QVC core
 # nothing above the runtime and the engine, the version-control front end nothing of the
-# editor; and the qvc program loads no X library.
+# editor, the indenter nothing but its options; and the qvc program loads no X library.
 src=$1
 qvc=$2
 fail=0
@@ -22,6 +22,7 @@ forbid vc 'toolkit|config|buffer|editor|lang|vcfront' 'the QVC core runs without
 forbid vcfront 'editor|lang|dialogue' 'the editor drives the front end, not the other way'
 forbid buffer 'vcfront' 'the buffer reaches version control through FileVcFrontEnd'
 forbid config 'vcfront' 'the option reaches the front end through CfgVersionControl'
+forbid indent 'toolkit|buffer|editor|lang|vc|vcfront|diff' 'the indenter reads lines the buffer feeds it'
 
 if ldd "$qvc" | grep -i 'libX11'; then
     echo "$qvc loads Xlib"
