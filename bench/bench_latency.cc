@@ -2,7 +2,9 @@
 // (alternately "a" and BackSpace, so the line changes every time) to the window named NAME
 // and times each until the window publishes its new state, which it does right after drawing
 // the changed line (the server handles the drawing requests before the property change).
-// Usage: bench_latency NAME [N]; prints the median, the 90th percentile and the maximum in ms.
+// Usage: bench_latency NAME [N] [return]; prints the median, the 90th percentile and the
+// maximum in ms. With "return" the keys are Return and BackSpace, and only the Returns (a new
+// line with its automatic indentation) are timed.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -69,7 +71,7 @@ static void drain(Display* d) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        fprintf(stderr, "usage: bench_latency NAME [N]\n");
+        fprintf(stderr, "usage: bench_latency NAME [N] [return]\n");
         return 2;
     }
     int n = argc > 2 ? atoi(argv[2]) : 200;
@@ -82,7 +84,9 @@ int main(int argc, char** argv) {
     }
     Atom state = XInternAtom(d, "_QE_STATE", False);
     XSelectInput(d, w, PropertyChangeMask);
-    KeyCode keys[2] = {XKeysymToKeycode(d, XK_a), XKeysymToKeycode(d, XK_BackSpace)};
+    bool returns = argc > 3 && strcmp(argv[3], "return") == 0;
+    KeyCode keys[2] = {XKeysymToKeycode(d, returns ? XK_Return : XK_a),
+                       XKeysymToKeycode(d, XK_BackSpace)};
     std::vector<double> ms;
     int lost = 0;
     for (int i = 0; i < n; i++) {
@@ -100,10 +104,10 @@ int main(int argc, char** argv) {
         k.type = KeyRelease;
         XSendEvent(d, w, True, KeyReleaseMask, (XEvent*)&k);
         XFlush(d);
-        if (waitState(d, w, state, 1000))
-            ms.push_back(nowMs() - t0);
-        else
+        if (!waitState(d, w, state, 1000))
             lost++;
+        else if (!returns || i % 2 == 0)
+            ms.push_back(nowMs() - t0);
         usleep(20000); // let every redraw of this key finish before the next
     }
     if (ms.empty()) {

@@ -426,7 +426,9 @@ int C_HaveDefinitionStart_TakeToken(AIndentEngine* engine, AITokens* tk, int ind
                         ? col + indentSize
                         : next.col;
         Pop(engine);
-        Push(engine, MakeState(&definitionOps, K_DEFINITION, col, inner));
+        AIState body = MakeState(&definitionOps, K_DEFINITION, col, inner);
+        body.flag4 = inner;
+        Push(engine, body);
         return 0;
     }
     case T_RBRACE: case T_EQUALS: case T_IF: case T_ELSE: case T_FOR: case T_WHILE:
@@ -453,7 +455,10 @@ int C_HaveDefinitionStart_TakeToken(AIndentEngine* engine, AITokens* tk, int ind
 int C_Definition_TakeToken(AIndentEngine* engine, AITokens* tk, int indentSize, int, int64_t) {
     AIState* self = &Top(engine);
     bool first = FirstOfLine(tk);
-    if (first) ModifyWishCol(engine, tk, self->inner, &self->inner, 0, self);
+    if (first) {
+        ModifyWishCol(engine, tk, self->inner, &self->inner, 0, self);
+        self->flag4 = engine->lineColumn; // where the member begins
+    }
     if (C_HaveComment(engine, tk)) return 0;
     const AIToken t = PeekToken(engine, tk);
     switch (t.code) {
@@ -461,11 +466,14 @@ int C_Definition_TakeToken(AIndentEngine* engine, AITokens* tk, int indentSize, 
         GetToken(engine, tk);
         pushParen(engine, tk, indentSize, t.code == T_LBRACKET);
         return 0;
-    case T_LBRACE:
+    case T_LBRACE: {
+        // A method's body goes by the line its declaration began on, which may lie above
+        // the parameters' continuation lines.
         GetToken(engine, tk);
-        Push(engine, MakeState(&braceOps, K_BRACE, engine->lineColumn,
-                               engine->lineColumn + indentSize));
+        int base = first ? engine->lineColumn : self->flag4;
+        Push(engine, MakeState(&braceOps, K_BRACE, base, base + indentSize));
         return 0;
+    }
     case T_RBRACE: {
         GetToken(engine, tk);
         int base = self->base;
