@@ -240,7 +240,7 @@ std::vector<std::string> EditListWindows() {
     };
     std::vector<Entry> all;
     for (ContextWindow* cw = NextEditContext(); cw; cw = cw->next) {
-        static const char* const kinds[] = {"window", "editor", "messages", "compare"};
+        static const char* const kinds[] = {"window", "editor", "message list", "compare"};
         const char* kind = cw->kind >= 1 && cw->kind <= 3 ? kinds[cw->kind] : "window";
         if (cw->kind == CW_EDIT) {
             auto* e = static_cast<Edit*>(cw->data);

@@ -31,9 +31,10 @@ void listClosed(WDialog* d) {
 }
 
 void showList(MessageList& list) {
-    if (list.dialog || !XWindowsOn || WIsHeadless()) return;
+    // Without a display it is made all the same, so that batch mode can list it.
+    if (list.dialog || !XWindowsOn) return;
     WDialog* d = WDialogNew(list.title.c_str());
-    d->kindName = "messages";
+    d->kindName = "message list";
     d->modal = false;
     Widget* l = WDialogAdd(d, nullptr, WG_LIST, "messages", "");
     l->columns = 72;
@@ -60,7 +61,6 @@ void addLine(int id, const std::string& line) {
     if (WIsHeadless()) { // batch mode prints what the window would show
         printf("%s\n", line.c_str());
         fflush(stdout);
-        return;
     }
     showList(list);
     if (list.dialog) {

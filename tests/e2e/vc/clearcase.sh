@@ -21,8 +21,9 @@ check "version 2 holds the text" '[ "$(cat a.c.ccver/2)" = "$(printf "one\ntwo")
 
 # A command for which the tool says nothing still ends (at the end marker); the history goes to
 # the message list.
-batch a.c -do "$cc" -do ShowHistory
+batch a.c -do "$cc" -do ShowHistory -do PrintWindows
 has "history in the message list" 'version /main/2 "second"'
+check "PrintWindows lists the message list" 'grep -qx "message list Version Control" out'
 
 # The interpreter dies in the middle of a command: that command fails, the editor goes on and
 # the next command starts a new interpreter.

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Dialogues and windows of qe on a real X server, driven from the keyboard as a user would:
 # keys reach a dialogue wherever the pointer rests (Return, Escape, Tab and Shift+Tab), the
-# crash-recovery question asked before any editor window exists is answered by keys alone,
+# crash-recovery question asked before any editor window exists is cancelled with Escape and
+# answered by keys alone,
 # closing a modified File never gives its edits up without "Discard", Shift+Tab reaches its
 # binding, a file changed on disk is noticed when its window takes the focus again, and the
 # changed-on-disk question's "Save As..." saves under a new name.
@@ -123,6 +124,14 @@ t=0; while [ $t -lt 100 ] && [ "$(wc -c < .r.txt.tq~ 2>/dev/null || echo 0)" -le
 kill -9 $pid
 wait $pid 2>/dev/null
 away
+cp .r.txt.tq~ journal.before
+start r.txt
+window_named 'File being edited elsewhere' >/dev/null || bad "recovery" "no question"
+press Escape
+wait_exit $pid 10
+[ "$st" != running ] && [ "$(cat r.txt)" = base ] && cmp -s .r.txt.tq~ journal.before &&
+    ok "Escape cancels the crash-recovery question: nothing opened, the journal kept" ||
+    bad "recovery Escape" "status $st, file '$(cat r.txt)', journal $(ls -l .r.txt.tq~ 2>&1)"
 start r.txt
 window_named 'File being edited elsewhere' >/dev/null || bad "recovery" "no question"
 press Tab Tab Return

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Version control in a real window (Xvfb and openbox) with RCS: the Version menu checks a file
 # out, typing changes it, and Check In saves it and asks for the comment in the comment
-# dialogue (an editor pane inside a dialogue), whose text reaches ci. Screenshots go to
+# dialogue (an editor pane inside a dialogue), whose text reaches ci; with ClearCase, Show
+# History fills the message list, a window of its own. Screenshots go to
 # $QE_SHOTS when that is set.
 # Usage: vc.sh QE
 abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
@@ -89,6 +90,18 @@ shot vc-halted
 kill -0 "$pid" 2>/dev/null && ok "the editor lives" || bad "alive" "qe ended"
 [ "$(cat hang.c)" = h ] && [ ! -e hang.c.cclock ] && ok "nothing was checked out or changed" ||
     bad "unchanged" "hang.c holds '$(cat hang.c)'"
+
+# Version > Show History: ClearCase's history goes to the message list, a window of its own
+# beside the editor; Escape closes it and leaves the editor.
+keys alt+v h
+m=$(window_named "Version Control") && ok "Show History opens the message list" ||
+    bad "message list" "no window; qe said: $(tail -c 300 qe2.out)"
+shot vc-messages
+xdotool windowactivate --sync "$m" 2>/dev/null
+keys Escape
+until_true '! xdotool search --onlyvisible --name "^Version Control\$" >/dev/null 2>&1' &&
+    kill -0 "$pid" 2>/dev/null && ok "Escape closes the message list, the editor stays" ||
+    bad "close" "the message list is still up or the editor ended"
 kill "$pid" 2>/dev/null
 echo "$pass passed, $fail failed"
 [ "$fail" = 0 ]
