@@ -145,7 +145,14 @@ struct Parser {
             ts.error("Unknown widget kind %s (label, button, toggle, buttonset, textfield, list, "
                      "editor, optionmenu, separator, row or column)", k.c_str());
         std::string name, label;
-        if (ts.kind == TK_NAME && !isAttribute(ts.name)) name = word();
+        // "-" before a name: the widget shows its option inverted.
+        if (ts.kind == '-') {
+            ts.next();
+            if (ts.kind != TK_NAME) ts.check(TK_NAME);
+            name = "-" + word();
+        } else if (ts.kind == TK_NAME && !isAttribute(ts.name)) {
+            name = word();
+        }
         if (ts.kind == TK_STRING) {
             label = ts.name;
             ts.next();

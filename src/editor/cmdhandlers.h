@@ -166,6 +166,10 @@ int cmdErrorOrTag(Edit* edit, EditCmdCtx* ctx);
 int cmdNextError(Edit* edit, EditCmdCtx* ctx);
 int cmdToggleErrorView(Edit* edit, EditCmdCtx* ctx);
 } // namespace errnav
+namespace editoptions {
+int cmdConfigOptions(Edit* edit, EditCmdCtx* ctx);
+int cmdEditorFlags(Edit* edit, EditCmdCtx* ctx);
+} // namespace editoptions
 namespace editsearch {
 int cmdBackISearch(Edit* edit, EditCmdCtx* ctx);
 int cmdEditLine(Edit* edit, EditCmdCtx* ctx);

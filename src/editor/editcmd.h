@@ -59,6 +59,11 @@ int EditEventParse(Edit* edit, WEvent& ev);
 int EditPressAtOnce(Edit* edit, WEvent& ev);
 // Resolves the command table once at start-up.
 void EditCmdInit();
+// The commands the option dialogues' scripts run (ApplyOptions, ColorScheme, FontChooser,
+// FontPreview); added at start-up.
+void EditAddOptionCommands();
+// Whether an option dialogue is open (configure commands wait for it to close).
+bool ConfigWin_Open();
 // The argument of a command: its text up to the ";" or "}" that ends it, blanks trimmed.
 std::string EditCmdArg(const EditCmdCtx* ctx);
 

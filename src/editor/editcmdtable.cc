@@ -192,7 +192,7 @@ const EditCmd editCmdTable[] = {
     {"Print", editprint::cmdPrint, CMDF_WINDOW},
     {"Configure", editfile::cmdConfigure, CMDF_WINDOW},
     {"ConfigureFile", editfile::cmdConfigureFile, CMDF_WINDOW},
-    {"EditorFlags", cmdNotAvailable, CMDF_WINDOW},
+    {"EditorFlags", editoptions::cmdEditorFlags, CMDF_WINDOW},
     {"ToggleErrorView", errnav::cmdToggleErrorView, CMDF_WINDOW},
     {"SelectLanguage", editcmds::cmdSelectLanguage, CMDF_WINDOW},
     {"UserName", editcmds::cmdUserName, CMDF_WINDOW},

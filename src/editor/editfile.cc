@@ -13,11 +13,13 @@
 #include "buffer/save.h"
 #include "config/bindings.h"
 #include "config/cfgcmd.h"
+#include "editor/cmdhandlers.h"
 #include "editor/editcmd.h"
 #include "editor/editmenus.h"
 #include "editor/editpriv.h"
 #include "editor/querysave.h"
 #include "lang/syn.h"
+#include "runtime/error.h"
 #include "runtime/gen.h"
 #include "toolkit/menu.h"
 #include "toolkit/toolkit.h"
@@ -207,6 +209,9 @@ int cmdMinibuffer(Edit* e, EditCmdCtx*) {
 }
 
 int runConfig(const char* name, EditCmdCtx* ctx) {
+    // ConfigWin_AttemptConfigure: the dialogue would store its own values over these.
+    if (ConfigWin_Open())
+        return QuorlError(1, "Cannot configure from command line while configuration options dialog is open.");
     std::string arg = EditCmdArg(ctx);
     int result = 0;
     if (cfg_RunConfigCommand(name, arg.c_str(), &result)) return result;
@@ -222,10 +227,8 @@ int cmdConfigCommand(Edit* e, EditCmdCtx* ctx) {
     std::string arg = EditCmdArg(ctx);
     int result = 0;
     if (cfg_RunConfigCommand(ctx->name, arg.c_str(), &result)) return result;
-    char* m = gen_sprintf("%s: not available yet", ctx->name);
-    EditSetMsg(e, m); // the option dialogues
-    gen_free(m);
-    return 0;
+    (void)e;
+    return editoptions::cmdConfigOptions(e, ctx); // configoptions, appearance, functionality
 }
 
 // The word around the cursor, for the popup menu's tag item.

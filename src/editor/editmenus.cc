@@ -96,6 +96,14 @@ const DefaultItem defaultMenus[] = {
     {"Version", "Show &View", "ShowView"},
     {"Options", "&Language", "-> Language"},
     {"Options", "&Read Only", "ToggleReadOnly"},
+    {"Options", "-", ""},
+    {"Options", "&Preferences...", "configoptions"},
+    {"Options", "&Editor Options...", "EditorFlags"},
+    {"Options", "&Colors...", "Dialog ColorOptions"},
+    {"Options", "-", ""},
+    {"Options", "&Save Configuration", "saveconfig"},
+    {"Options", "Save Configuration &As...", "saveconfigtofile"},
+    {"Options", "&Load Configuration...", "loadconfigfromfile"},
     {"Language", "&None", "SelectLanguage None"},
     {"Language", "&C", "SelectLanguage C"},
     {"Language", "C&++", "SelectLanguage C++"},
@@ -105,8 +113,14 @@ const DefaultItem defaultMenus[] = {
     {"Language", "&Java", "SelectLanguage Java"},
     {"Language", "A&ssembly", "SelectLanguage Assembly"},
     {"Language", "&TQLScript", "SelectLanguage TQLScript"},
+    {"Help", "&Help", "Help editor"},
+    {"Help", "&Index", "Help Index"},
+    {"Help", "&Keys", "Help keys"},
+    {"Help", "&Mouse", "Help mouse"},
+    {"Help", "Help at &Cursor", "Help"},
+    {"Help", "I&dentify", "Identify"},
+    {"Help", "-", ""},
     {"Help", "&About...", "About"},
-    {"Help", "&Help", "Help"},
 };
 
 // The configured items of a menu, or the built-in ones when none is configured.
@@ -146,6 +160,8 @@ bool knownCommand(const std::string& word) {
     if (word.empty() || word == "if" || word == "{" || word[0] == '"') return true;
     for (const EditCmd& c : EditCmds())
         if (c.name && !strcasecmp(c.name, word.c_str())) return true;
+    for (const EditCmd* c = configCmds; c->name; c++)
+        if (!strcasecmp(c->name, word.c_str())) return true;
     for (const EditCmd* c = mergeCmds; c->name; c++)
         if (!strcasecmp(c->name, word.c_str())) return true;
     return false;

@@ -816,6 +816,7 @@ int EditEventParse(Edit* edit, WEvent& ev) {
 
 void EditCmdInit() {
     EditCmds(); // resolve the table once
+    EditAddOptionCommands();
 }
 
 // ---- the rows this file handles ----

@@ -61,6 +61,14 @@ struct WBackend {
     virtual bool monochrome() { return false; }
     // Loads the named font (empty: the default); keeps the current one when it fails.
     virtual void setFont(const char* /*name*/) {}
+    // The names of the server's fonts matching pattern (at most max).
+    virtual std::vector<std::string> listFonts(const char* /*pattern*/, int /*max*/) { return {}; }
+    // Text in a font of its own (a font chooser's sample); the current font when it cannot
+    // be loaded.
+    virtual void drawTextInFont(WWindow* win, int x, int y, const char* /*font*/, const char* s,
+                                int n, WColor fg, WColor bg) {
+        drawText(win, x, y, s, n, fg, bg);
+    }
     int fontWidth = 8;
     int fontHeight = 16;
     int fontAscent = 12;

@@ -55,6 +55,7 @@ struct Widget {
     WidgetKind kind = WG_LABEL;
     std::string name;   // how scripts and batch answers address it ("" when unnamed)
     std::string label;  // button, toggle and label text; "&" marks the mnemonic
+    std::string font;   // labels: an X font of their own (a font chooser's sample)
     std::vector<std::string> items; // button-set choices, list entries, option-menu choices
     std::string script; // run on activation (by the dialogue's owner)
     int value = 0;      // toggle 0/1; button-set choice (from 0); list and option menu: the

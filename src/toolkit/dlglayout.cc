@@ -39,6 +39,7 @@ void WLayoutMeasure(Widget* w, int* width, int* height) {
     switch (w->kind) {
     case WG_LABEL:
         textSize(w->label, width, height);
+        if (w->rows > 0) *height = std::max(*height, w->rows * fh); // room for a larger font
         break;
     case WG_BUTTON:
         *width = std::max(WLabelWidth(w->label) + 4 * fw, 8 * fw);

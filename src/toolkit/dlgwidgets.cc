@@ -134,8 +134,12 @@ void drawPlainLabel(Widget* w) {
     while (start <= w->label.size()) {
         size_t end = w->label.find('\n', start);
         if (end == std::string::npos) end = w->label.size();
-        WDrawLabel(win, 0, y, w->label.substr(start, end - start), wPalette.foreground,
-                  wPalette.control);
+        std::string line = w->label.substr(start, end - start);
+        if (w->font.empty())
+            WDrawLabel(win, 0, y, line, wPalette.foreground, wPalette.control);
+        else
+            WDrawTextInFont(win, 0, y, w->font, line.data(), (int)line.size(), wPalette.foreground,
+                            wPalette.control);
         y += WFontHeight();
         start = end + 1;
     }

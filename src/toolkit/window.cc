@@ -247,6 +247,15 @@ void WDrawText(WWindow* win, int x, int y, const char* text, int length, WColor 
     if (wBackend && length > 0) wBackend->drawText(win, x, y, text, length, fg, bg);
 }
 
+void WDrawTextInFont(WWindow* win, int x, int y, const std::string& font, const char* text,
+                     int length, WColor fg, WColor bg) {
+    if (wBackend && length > 0) wBackend->drawTextInFont(win, x, y, font.c_str(), text, length, fg, bg);
+}
+
+std::vector<std::string> WListFonts(const char* pattern, int max) {
+    return wBackend ? wBackend->listFonts(pattern, max) : std::vector<std::string>();
+}
+
 void WClearWindow(WWindow* win) {
     WFillRect(win, 0, 0, win->width, win->height, win->background);
 }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 using WColor = unsigned long; // a pixel value of the display (0xRRGGBB on the headless backend)
 
@@ -160,6 +161,11 @@ void WDrawRect(WWindow* win, int x, int y, int width, int height, WColor colour)
 void WFillTriangle(WWindow* win, int x1, int y1, int x2, int y2, int x3, int y3, WColor colour);
 // Text with its cell background; y is the top of the text cell.
 void WDrawText(WWindow* win, int x, int y, const char* text, int length, WColor fg, WColor bg);
+// The same in a font of its own (a sample of that font).
+void WDrawTextInFont(WWindow* win, int x, int y, const std::string& font, const char* text,
+                     int length, WColor fg, WColor bg);
+// The display's font names matching an X font pattern, at most max.
+std::vector<std::string> WListFonts(const char* pattern, int max);
 void WClearWindow(WWindow* win);
 void WBevel(WWindow* win, int x, int y, int width, int height, bool raised);
 int WFontWidth();  // widest character of the font

@@ -103,6 +103,17 @@ struct HeadlessBackend : WBackend {
             }
     }
     void drawRect(WWindow*, int, int, int, int, WColor) override {}
+    // The core fonts every X server has, for the font chooser without a display.
+    std::vector<std::string> listFonts(const char*, int max) override {
+        std::vector<std::string> all = {
+            "-misc-fixed-bold-r-normal--13-120-75-75-c-80-iso8859-1",
+            "-misc-fixed-medium-r-normal--13-120-75-75-c-70-iso8859-1",
+            "-misc-fixed-medium-r-normal--20-200-75-75-c-100-iso8859-1",
+            "-misc-fixed-medium-o-normal--13-120-75-75-c-70-iso8859-1",
+            "6x13", "8x13", "9x15", "fixed"};
+        if (max >= 0 && (int)all.size() > max) all.resize((size_t)max);
+        return all;
+    }
     void drawText(WWindow* win, int x, int y, const char* s, int n, WColor fg,
                   WColor bg) override {
         Grid& g = grids[win->id];

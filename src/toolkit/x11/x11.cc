@@ -1,5 +1,6 @@
 // toolkit/x11/x11.cc: the X11 backend: display connection, fonts, colours, windows with their
 // ICCCM properties, and drawing.
+#include <algorithm>
 #include "toolkit/x11/x11.h"
 
 #include "toolkit/toolkit.h"
@@ -376,6 +377,30 @@ struct X11Backend : WBackend {
     }
 
     int textWidth(const char* s, int n) override { return XTextWidth(xs.font, s, n); }
+
+    std::vector<std::string> listFonts(const char* pattern, int max) override {
+        std::vector<std::string> out;
+        int count = 0;
+        char** names = XListFonts(xs.dpy, pattern, max, &count);
+        for (int i = 0; i < count; i++) out.push_back(names[i]);
+        if (names) XFreeFontNames(names);
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+
+    void drawTextInFont(WWindow* w, int x, int y, const char* font, const char* s, int n,
+                        WColor fg, WColor bg) override {
+        XFontStruct* f = font && *font ? XLoadQueryFont(xs.dpy, font) : nullptr;
+        if (!f) {
+            drawText(w, x, y, s, n, fg, bg);
+            return;
+        }
+        setGc(fg, bg);
+        XSetFont(xs.dpy, xs.gc, f->fid);
+        XDrawImageString(xs.dpy, xid(w), xs.gc, x, y + f->ascent, s, n);
+        XSetFont(xs.dpy, xs.gc, xs.font->fid);
+        XFreeFont(xs.dpy, f);
+    }
 
     WColor allocColor(const char* spec, WColor fallback) override {
         if (!spec || !*spec) return fallback;

@@ -1,20 +1,47 @@
 #!/bin/sh
-# Help and printing on a real X server, from the keyboard: F1 on a word opens its help entry
-# in a new read-only window, and the File menu's Print opens the print dialogue, whose
+# Help, printing and options on a real X server with a window manager, from the keyboard: F1 on a word opens its
+# help entry in a new read-only window; the File menu's Print opens the print dialogue, whose
 # default button (Return) prints through the printer command to a PostScript file that
-# Ghostscript reads without a complaint.
+# Ghostscript reads without a complaint; the Options menu opens the option dialogue.
 # Usage: helpprint.sh QE
 abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
 qe=$(abs "$1")
 [ -x "$qe" ] || { echo "FAIL: $qe is not a program"; exit 1; }
 . "$(dirname "$0")/common.sh"
-x11_begin 1280x1024x24 gs
+x11_begin 1280x1024x24 gs openbox
+# A window manager gives the keyboard back to the editor when a dialogue closes.
+openbox >/dev/null 2>&1 &
+pids="$pids $!"
+sleep 1
 HOME=$work
 export HOME
 mkdir .tql
 printf '#!/bin/sh\ncp "$1" printed.ps\n' > lpr.sh
 printf 'printcommand: "sh lpr.sh"\neditprint2column: off\n' > .tql/qe.cfg
-keys() { w=$1; shift; for k in "$@"; do xdotool key --window "$w" "$k" 2>/dev/null; sleep 0.2; done; sleep 0.3; }
+# Keys to window $1, made the active window first.
+keys() {
+    xdotool windowactivate --sync "$1" 2>/dev/null
+    shift
+    for k in "$@"; do xdotool key "$k" 2>/dev/null; sleep 0.2; done
+    sleep 0.3
+}
+# Sends keys to window $1 until a window named $2 shows (three tries, 5 s each: a loaded
+# machine may take the first keys before the editor's window takes input); prints its id.
+opens() {
+    for try in 1 2 3; do
+        keys "$1" $3 $4
+        t=0
+        while [ $t -lt 50 ]; do
+            id=$(xdotool search --onlyvisible --name "^$2\$" 2>/dev/null | head -1)
+            [ -n "$id" ] && { echo "$id"; return 0; }
+            sleep 0.1
+            t=$((t + 1))
+        done
+    done
+    return 1
+}
+# Waits up to 10 s for the window named $1 to go.
+gone() { t=0; while [ $t -lt 100 ] && xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; do sleep 0.1; t=$((t + 1)); done; [ $t -lt 100 ]; }
 
 printf 'tabsize sets the tab stops\nsecond line\n' > t.txt
 "$qe" t.txt > qe.out 2>&1 &
@@ -22,10 +49,20 @@ pid=$!
 w=$(window_named t.txt) || { bad "start" "no window t.txt"; exit 1; }
 sleep 0.5
 
+# ---- Options menu, Preferences...: the option dialogue shows the options' values ----
+if o=$(opens "$w" Options alt+o p); then
+    keys "$o" Escape
+    if gone Options; then
+        ok "the Options menu opens the option dialogue; Escape closes it"
+    else
+        bad "options" "Escape left the dialogue open"
+    fi
+else
+    bad "options" "no option dialogue"
+fi
+
 # ---- F1 on the word at the cursor ----
-xdotool windowactivate --sync "$w" 2>/dev/null
-keys "$w" F1
-if h=$(window_named 'help tabsize'); then
+if h=$(opens "$w" 'help tabsize' F1); then
     if [ "$(field "$h" readonly)" = 1 ] || xprop -id "$h" WM_NAME | grep -q 'help tabsize'; then
         ok "F1 on tabsize opens its help entry in a window of its own"
     else
@@ -38,11 +75,8 @@ else
 fi
 
 # ---- File menu, Print..., Return ----
-xdotool windowactivate --sync "$w" 2>/dev/null
-keys "$w" alt+f p
-if d=$(window_named Print); then
+if d=$(opens "$w" Print alt+f p); then
     ok "the File menu's Print opens the print dialogue"
-    xdotool windowactivate --sync "$d" 2>/dev/null
     keys "$d" Return
     t=0
     while [ $t -lt 50 ] && [ ! -s printed.ps ]; do sleep 0.1; t=$((t + 1)); done

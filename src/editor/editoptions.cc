@@ -1,0 +1,434 @@
+// editor/editoptions.cc: the option dialogues. Every widget whose name is an option keyword
+// is bound to that option through an adapter for the option's type (a leading "-" inverts a
+// check box); the dialogue's Apply and OK run ApplyOptions, which checks every bound widget
+// and stores them only when all are valid. Also the colour schemes and the font chooser.
+#include <algorithm>
+#include <cstring>
+#include <strings.h>
+
+#include "config/cfg.h"
+#include "config/options.h"
+#include "dialogue/dlgopen.h"
+#include "dialogue/script.h"
+#include "editor/cmdhandlers.h"
+#include "editor/edit.h"
+#include "editor/editcmd.h"
+#include "editor/editdialogs.h"
+#include "runtime/error.h"
+#include "runtime/gen.h"
+#include "toolkit/dialog.h"
+#include "toolkit/toolkit.h"
+#include "toolkit/window.h"
+
+namespace editoptions {
+
+enum Adapter { BUT_BOOL, TF_INT, BS_CHOICE, PD_CHOICE, TF_COLOR, TF_STR, TF_SIZE };
+
+struct Bound {
+    Widget* w;
+    CfgOption* option;
+    Adapter adapter;
+    bool inverted = false;
+    std::string loaded; // the text a field was loaded with (sizes)
+};
+
+struct OpenOptions {
+    WDialog* dialog;
+    std::vector<Bound> bound;
+};
+std::vector<OpenOptions> openOptions; // innermost last
+
+bool isField(const Widget* w) {
+    return w->kind == WG_TEXTFIELD;
+}
+
+// Binds every named widget whose kind fits its option's type.
+std::vector<Bound> hookup(WDialog* d) {
+    std::vector<Bound> out;
+    for (Widget* w : d->widgets) {
+        if (w->name.empty()) continue;
+        bool inverted = w->name[0] == '-';
+        CfgOption* o = cfg_FindOption(w->name.c_str() + (inverted ? 1 : 0));
+        if (!o || o->hidden) continue;
+        Bound b{w, o, BUT_BOOL, inverted, ""};
+        switch (o->type) {
+        case CFG_BOOL:
+            if (w->kind != WG_TOGGLE && w->kind != WG_BUTTON) continue;
+            b.adapter = BUT_BOOL;
+            break;
+        case CFG_INT:
+            if (!isField(w)) continue;
+            b.adapter = TF_INT;
+            break;
+        case CFG_CHOICE: {
+            if (w->kind != WG_BUTTONSET && w->kind != WG_OPTIONMENU) continue;
+            b.adapter = w->kind == WG_BUTTONSET ? BS_CHOICE : PD_CHOICE;
+            std::vector<std::string> labels;
+            for (const ChoiceValue* c = o->choices; c && c->name; c++)
+                labels.push_back(c->label ? c->label : c->name);
+            WidgetSetItems(w, labels);
+            break;
+        }
+        case CFG_COLOR:
+            if (!isField(w)) continue;
+            b.adapter = TF_COLOR;
+            break;
+        case CFG_STRING:
+            if (!isField(w)) continue;
+            b.adapter = TF_STR;
+            break;
+        case CFG_SIZE:
+            if (!isField(w)) continue;
+            b.adapter = TF_SIZE;
+            break;
+        default:
+            continue;
+        }
+        out.push_back(b);
+    }
+    return out;
+}
+
+std::string sizeText(const CfgOption& o) {
+    std::string line = cfg_OptionLine(o); // "name: WxH" or "name:"
+    size_t colon = line.find(':');
+    std::string v = colon == std::string::npos ? "" : line.substr(colon + 1);
+    size_t a = v.find_first_not_of(" \t");
+    if (a == std::string::npos) return "<not set>";
+    v = v.substr(a);
+    while (!v.empty() && (v.back() == '\n' || v.back() == ' ')) v.pop_back();
+    return v;
+}
+
+// Phase 0: the widget shows the option's value.
+void load(Bound& b) {
+    const CfgOption& o = *b.option;
+    switch (b.adapter) {
+    case BUT_BOOL:
+        WidgetSetValue(b.w, (cfg_OptionInt(o) != 0) != b.inverted);
+        break;
+    case TF_INT:
+        WidgetSetText(b.w, std::to_string(cfg_OptionInt(o)));
+        break;
+    case BS_CHOICE:
+    case PD_CHOICE: {
+        int index = 0, found = -1;
+        for (const ChoiceValue* c = o.choices; c && c->name; c++, index++)
+            if (c->value == cfg_OptionInt(o)) found = index;
+        if (found < 0)
+            mprintf("apply_bsChoice:apply_INIT couldn't find current choice\n");
+        else
+            WidgetSetValue(b.w, found);
+        break;
+    }
+    case TF_COLOR:
+    case TF_STR:
+        WidgetSetText(b.w, cfg_OptionString(o));
+        break;
+    case TF_SIZE:
+        b.loaded = sizeText(o);
+        WidgetSetText(b.w, b.loaded);
+        break;
+    }
+}
+
+// Phase 1: whether the widget's value can be stored; a bad value is corrected in the widget.
+bool check(Bound& b) {
+    const CfgOption& o = *b.option;
+    std::string text = WidgetText(b.w);
+    switch (b.adapter) {
+    case TF_INT: {
+        int v;
+        if (!cfg_ParseInt(&v, text.c_str(), nullptr)) {
+            WidgetSetText(b.w, std::to_string(cfg_OptionInt(o)));
+            return false;
+        }
+        int clamped = std::clamp(v, o.range.min, o.range.max);
+        if (strncasecmp(text.c_str(), "all", 3) != 0 && clamped != v) {
+            WidgetSetText(b.w, std::to_string(clamped));
+            return false;
+        }
+        return true;
+    }
+    case TF_COLOR: {
+        int r, g, bl;
+        if (text == cfg_OptionString(o) || cfg_Display().parseColor(text.c_str(), &r, &g, &bl)) return true;
+        WidgetSetText(b.w, cfg_OptionString(o));
+        return false;
+    }
+    default:
+        return true;
+    }
+}
+
+// Phase 2: stores the widget's value; the option's redraw flag when it changed.
+int store(Bound& b) {
+    CfgOption& o = *b.option;
+    std::string text = WidgetText(b.w);
+    int before = o.type == CFG_BOOL || o.type == CFG_INT || o.type == CFG_CHOICE ? cfg_OptionInt(o) : 0;
+    std::string beforeText = o.type == CFG_COLOR || o.type == CFG_STRING ? cfg_OptionString(o) : "";
+    switch (b.adapter) {
+    case BUT_BOOL: {
+        int v = (b.w->kind == WG_TOGGLE ? b.w->value != 0 : b.w->pressed) != b.inverted;
+        if (v == (before != 0)) return 0;
+        const char* word = v ? "On" : "Off";
+        if (o.setter) o.setter(o, word); else cfg_StoreBool(o, word);
+        break;
+    }
+    case TF_INT: {
+        int v;
+        if (!cfg_ParseInt(&v, text.c_str(), &o.range) || v == before) return 0;
+        if (o.setter) o.setter(o, text.c_str()); else cfg_StoreInt(o, text.c_str());
+        break;
+    }
+    case BS_CHOICE:
+    case PD_CHOICE: {
+        int index = 0;
+        const ChoiceValue* chosen = nullptr;
+        for (const ChoiceValue* c = o.choices; c && c->name; c++, index++)
+            if (index == b.w->value) chosen = c;
+        if (!chosen || chosen->value == before) return 0;
+        cfg_Choice(o, chosen->name);
+        break;
+    }
+    case TF_COLOR:
+        if (text == beforeText) return 0;
+        cfg_Color(o, text.c_str());
+        break;
+    case TF_STR:
+        // Stored as written: the setter is not called.
+        if (text == beforeText) return 0;
+        cfg_StoreString(o, text.c_str());
+        break;
+    case TF_SIZE:
+        if (text == b.loaded) return 0;
+        cfg_Size(o, text == "<not set>" ? "" : text.c_str());
+        b.loaded = text;
+        break;
+    }
+    return o.redraw;
+}
+
+void optionsOpened(WDialog* d) {
+    OpenOptions open{d, hookup(d)};
+    for (Bound& b : open.bound) load(b);
+    openOptions.push_back(open);
+}
+
+void optionsClosing(WDialog* d, int) {
+    for (size_t i = openOptions.size(); i-- > 0;)
+        if (openOptions[i].dialog == d) {
+            openOptions.erase(openOptions.begin() + (long)i);
+            break;
+        }
+}
+
+// The dialogues bound to the options, by name.
+const char* const kOptionDialogues[] = {"Options",      "EditorOptions",   "EditorConfig",
+                                        "DebuggerConfig", "OnlineHelpConfig", "ColorOptions",
+                                        "VersionControlOptions"};
+
+const bool hooksSet = [] {
+    for (const char* name : kOptionDialogues) SetDialogueHooks(name, {optionsOpened, optionsClosing});
+    return true;
+}();
+
+// ApplyOptions: phase 1 on every bound widget of the innermost option dialogue; when all are
+// valid, phase 2. The script variable options_valid tells the dialogue's script which.
+int cmdApplyOptions(Edit*, EditCmdCtx*) {
+    InsertVar("options_valid", ScriptValue::Int(0));
+    if (openOptions.empty()) return QuorlError(1, "ApplyOptions: no option dialogue is open");
+    OpenOptions& open = openOptions.back();
+    bool valid = true;
+    for (Bound& b : open.bound) valid = check(b) && valid;
+    if (!valid) {
+        WDialogRedraw(open.dialog);
+        return 1;
+    }
+    int redraw = 0;
+    for (Bound& b : open.bound) redraw |= store(b);
+    if (redraw) cfg_Display().redrawAll();
+    InsertVar("options_valid", ScriptValue::Int(1));
+    return 1;
+}
+
+int openDialogue(Edit* e, const char* name) {
+    (void)hooksSet;
+    int r = EditOpenDialogue(e, name, {});
+    return r >= 0 ? 1 : 0;
+}
+
+// ---- colour schemes ----
+
+// Each scheme's own colours; the others (the builder's and the browser's) are the defaults.
+struct Scheme {
+    const char* name;
+    const char* background;
+    const char* foreground;
+    const char* control;
+    const char* select;
+    const char* comment;
+    const char* deadcode;
+    const char* keyword;
+    const char* string;
+    const char* number;
+    const char* character;
+};
+const Scheme kSchemes[] = {
+    {"Default (color, white background)", "#ffffff", "#000000", "#c0c0c0", "#000080", "#008000",
+     "#808080", "#0000ff", "#800000", "#e000e0", "#c000c0"},
+    {"Beige (color, light background)", "#f0ede6", "#000000", "#c9bda7", "#4a5a8a", "#2e7d32",
+     "#8a8a7a", "#1a3fa0", "#8b2500", "#a0208a", "#7a1f7a"},
+    {"Plum (color, light background)", "#f6eff6", "#201020", "#c8b0c8", "#602060", "#3a7a3a",
+     "#907890", "#5a1a8a", "#8a2a2a", "#b0308a", "#803080"},
+    {"Dark 1 (color, black background)", "#000000", "#ffffff", "#606060", "#4060c0", "#40c040",
+     "#909090", "#60a0ff", "#ffa060", "#ff80ff", "#e080e0"},
+    {"Dark 2 (color, black background)", "#102030", "#e0e0d0", "#405060", "#3070a0", "#80c080",
+     "#708090", "#80b0ff", "#f0c080", "#f080c0", "#d0a0f0"},
+    {"Grey (grey, white background)", "#ffffff", "#000000", "#c0c0c0", "#606060", "#707070",
+     "#a0a0a0", "#000000", "#404040", "#505050", "#505050"},
+    {"Dark Grey (greys, black background)", "#000000", "#ffffff", "#505050", "#a0a0a0", "#909090",
+     "#606060", "#ffffff", "#c0c0c0", "#b0b0b0", "#b0b0b0"},
+    {"", nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+};
+
+// ColorSchemeButFunc: a scheme chosen from the list writes its colours into the colour
+// fields of the open dialogue, each checked; Apply or OK then sets them.
+int cmdColorScheme(Edit* e, EditCmdCtx*) {
+    if (blackwhite || WMonochrome()) {
+        WAlert("Cannot load color scheme while in two color mode.");
+        return 0;
+    }
+    if (openOptions.empty()) return QuorlError(1, "ColorScheme: no option dialogue is open");
+    std::vector<std::string> names;
+    for (const Scheme* s = kSchemes; *s->name; s++) names.push_back(s->name);
+    InsertVar("scheme_chosen", ScriptValue::Int(-1));
+    SetDialogueHooks("ColorScheme", {[](WDialog* d) {
+                                         if (Widget* w = WDialogFind(d, "schemes")) {
+                                             std::vector<std::string> n;
+                                             for (const Scheme* s = kSchemes; *s->name; s++) n.push_back(s->name);
+                                             WidgetSetItems(w, n);
+                                             WidgetSetValue(w, 0);
+                                         }
+                                     },
+                                     [](WDialog* d, int result) {
+                                         Widget* w = WDialogFind(d, "schemes");
+                                         if (result == 1 && w)
+                                             InsertVar("scheme_chosen", ScriptValue::Int(w->value));
+                                     }});
+    if (EditOpenDialogue(e, "ColorScheme", {}) < 0) return 0;
+    ScriptValue* chosen = LookupVar("scheme_chosen");
+    if (!chosen || !chosen->isInt || chosen->i < 0 || chosen->i >= (int)names.size()) return 1;
+    const Scheme& s = kSchemes[chosen->i];
+    const std::pair<const char*, const char*> values[] = {
+        {"background", s.background}, {"foreground", s.foreground}, {"controlcolor", s.control},
+        {"select", s.select},         {"comment", s.comment},       {"deadcode", s.deadcode},
+        {"keyword", s.keyword},       {"string", s.string},         {"number", s.number},
+        {"character", s.character},
+    };
+    bool changed = false;
+    for (Bound& b : openOptions.back().bound) {
+        if (b.adapter != TF_COLOR) continue;
+        const char* v = b.option->dfltStr; // the default for the colours a scheme leaves
+        for (auto& p : values)
+            if (!strcmp(p.first, b.option->name)) v = p.second;
+        if (!v || WidgetText(b.w) == v) continue;
+        WidgetSetText(b.w, v);
+        check(b);
+        changed = true;
+    }
+    if (changed) WDialogRedraw(openOptions.back().dialog);
+    return 1;
+}
+
+// ---- the font chooser ----
+
+// The X font names of the display, by family (the name's fields foundry and family, italic
+// and oblique faces marked "-italic"); choosing one sets the text field named by the
+// argument in the open option dialogue.
+std::vector<std::string> fontFamilies(std::vector<std::string>& names) {
+    std::vector<std::string> shown;
+    for (const std::string& n : WListFonts("*", 5000)) {
+        std::string label = n;
+        if (n.size() > 1 && n[0] == '-') {
+            std::vector<std::string> f;
+            size_t a = 1;
+            for (size_t i = 1; i <= n.size(); i++)
+                if (i == n.size() || n[i] == '-') {
+                    f.push_back(n.substr(a, i - a));
+                    a = i + 1;
+                }
+            if (f.size() >= 14) {
+                if (f[6] == "0") continue; // a scalable outline: its sized names are listed too
+                label = f[1] + " (" + f[0] + ") " + f[2] + (f[3] == "i" || f[3] == "o" ? "-italic" : "") +
+                        " " + f[6] + "px " + f[12] + "-" + f[13];
+            }
+        }
+        if (std::find(shown.begin(), shown.end(), label) != shown.end()) continue;
+        shown.push_back(label);
+        names.push_back(n);
+    }
+    return shown;
+}
+
+std::vector<std::string> chooserNames;
+
+int cmdFontChooser(Edit* e, EditCmdCtx* ctx) {
+    std::string target = EditCmdArg(ctx);
+    if (target.empty()) target = "font";
+    if (openOptions.empty()) return QuorlError(1, "FontChooser: no option dialogue is open");
+    chooserNames.clear();
+    InsertVar("font_chosen", ScriptValue::Str(""));
+    SetDialogueHooks("FontChooser",
+                     {[](WDialog* d) {
+                          std::vector<std::string> names;
+                          std::vector<std::string> shown = fontFamilies(names);
+                          chooserNames = names;
+                          if (Widget* w = WDialogFind(d, "fonts")) WidgetSetItems(w, shown);
+                      },
+                      [](WDialog* d, int result) {
+                          Widget* w = WDialogFind(d, "fonts");
+                          if (result == 1 && w && w->value >= 0 && w->value < (int)chooserNames.size())
+                              InsertVar("font_chosen", ScriptValue::Str(chooserNames[(size_t)w->value]));
+                      }});
+    if (EditOpenDialogue(e, "FontChooser", {}) < 0) return 0;
+    ScriptValue* chosen = LookupVar("font_chosen");
+    if (!chosen || chosen->isInt || chosen->s.empty()) return 1;
+    if (Widget* w = WDialogFind(openOptions.back().dialog, target.c_str())) {
+        WidgetSetText(w, chosen->s);
+        WidgetRedraw(w);
+    }
+    return 1;
+}
+
+// The sample of the font chooser shows the entry selected: its script runs FontPreview.
+int cmdFontPreview(Edit*, EditCmdCtx*) {
+    for (WDialog* d : WOpenDialogues()) {
+        Widget* list = WDialogFind(d, "fonts");
+        Widget* sample = WDialogFind(d, "sample");
+        if (!list || !sample || list->value < 0 || list->value >= (int)chooserNames.size()) continue;
+        sample->font = chooserNames[(size_t)list->value];
+        WidgetRedraw(sample);
+    }
+    return 1;
+}
+
+int cmdConfigOptions(Edit* e, EditCmdCtx*) {
+    return openDialogue(e, "Options");
+}
+int cmdEditorFlags(Edit* e, EditCmdCtx*) {
+    return openDialogue(e, "EditorConfig");
+}
+
+} // namespace editoptions
+
+bool ConfigWin_Open() {
+    return !editoptions::openOptions.empty();
+}
+
+void EditAddOptionCommands() {
+    EditAddCmd("ApplyOptions", editoptions::cmdApplyOptions);
+    EditAddCmd("ColorScheme", editoptions::cmdColorScheme);
+    EditAddCmd("FontChooser", editoptions::cmdFontChooser);
+    EditAddCmd("FontPreview", editoptions::cmdFontPreview);
+}
