@@ -102,6 +102,7 @@ struct File {
     bool loadedAsDos = false;
     bool consistentEnds = false;
     bool wordWrap = false;
+    bool marginColumn = false;   // asks its windows for a narrow column left of the text
     bool noReload = false;       // a stub that must not be reloaded from disk
     bool vcKnown = false;
     bool underVc = false;

@@ -323,7 +323,10 @@ static bool readLine(FILE* in, std::string& line) {
 }
 
 int incr_ApplyEdits(File* file, const char* journalName) {
-    FILE* in = fopen(journalName, "rb");
+    // A FIFO or device put in the journal's place would block the open or stream for ever.
+    FILE* in = gen_fopenregular(journalName);
+    if (!in && errno == EINVAL)
+        return QuorlError(1, "Journal is not a regular file, not opening: %s", journalName);
     if (!in) return QuorlError(1, "Could not open increment file %s", journalName);
     struct Closer {
         FILE* f;
@@ -386,7 +389,7 @@ static int incr_AskUser(const char* title, const std::vector<std::string>& lines
 // measured against a freshly made file's time, so that machines whose clocks differ agree.
 static bool staleByAge(const std::string& journal, const struct stat& st) {
     int32_t interval = 0;
-    int in = open(journal.c_str(), O_RDONLY | O_NOFOLLOW);
+    int in = gen_openregular(journal.c_str());
     if (in >= 0) {
         if (read(in, &interval, sizeof interval) != (ssize_t)sizeof interval) interval = 0;
         close(in);
@@ -410,7 +413,7 @@ static bool staleByAge(const std::string& journal, const struct stat& st) {
 // A journal whose first record deletes every line of the file carries the whole text: it
 // holds whatever the file on disk became.
 static bool selfContained(const char* journalName) {
-    FILE* in = fopen(journalName, "rb");
+    FILE* in = gen_fopenregular(journalName);
     if (!in) return false;
     char buf[64] = {};
     size_t n = fread(buf, 1, sizeof buf - 1, in);

@@ -282,8 +282,15 @@ void FileFillup(File* file, int64_t size) {
         Panic("Can't open temp file: %s", name.get());
     }
     file->language = languageOf(file->name);
-    if (!FileLoad(file, temp, src, 0, nullptr)) {
-        FileFree(file); // its temp file goes with it
+    bool loaded;
+    {
+        // An abort is reported once this scope closes, when the temp file is gone.
+        std::string what = std::string("Loading ") + gen_basename(file->name);
+        WLongWork loading(what.c_str());
+        loaded = FileLoad(file, temp, src, 0, nullptr);
+        if (!loaded) FileFree(file); // its temp file goes with it
+    }
+    if (!loaded) {
         if (fileLoadAborted) {
             gen_checksignal();
             throw PanicError{gen_error_depth()}; // the abort was reported already

@@ -119,6 +119,84 @@ static bool roomToSave(File* file, const char* target, Line* from, int64_t size)
     return false;
 }
 
+// Save As writes a fresh file beside the target and renames it over the target only once it
+// is complete, so that a save stopped at any moment leaves the old target or the new one whole.
+// The fresh file keeps the old one's mode and owners, and is never made through a planted link.
+// Where that is impossible (a directory we cannot write, owners we cannot give, hard links that
+// must keep sharing the text) the target is written in place and cut to length afterwards.
+struct NewTarget {
+    std::string temp;  // the fresh file while it is written; empty when writing in place
+    std::string final; // what it replaces: the target, or what a link at the target names
+    bool finish(bool ok) {
+        if (temp.empty()) return true;
+        bool moved = ok && rename(temp.c_str(), final.c_str()) == 0;
+        if (!moved) unlink(temp.c_str());
+        if (moved) syncDirectory(final.c_str());
+        temp.clear();
+        return moved || !ok;
+    }
+    ~NewTarget() {
+        if (!temp.empty()) unlink(temp.c_str());
+    }
+    static void syncDirectory(const char* path) {
+        GenStr dir(gen_dirname(path));
+        int fd = open(dir ? dir.get() : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) return;
+        fsync(fd);
+        close(fd);
+    }
+};
+
+// The descriptor to write the text of a Save As to; -1 after an error message, -2 when the save
+// was refused (no room) with its message.
+static int openNewTarget(const char* target, mode_t mode, int64_t size, NewTarget& fresh) {
+    fresh.final = target;
+    struct stat st;
+    bool exists = stat(target, &st) == 0;
+    struct stat lst;
+    if (lstat(target, &lst) == 0 && S_ISLNK(lst.st_mode)) {
+        // The user named the link: the file it names is replaced, and the link stays.
+        GenStr real(realpath(target, nullptr));
+        if (!exists || !real) {
+            QuorlError(1, "Cannot create file: %s is a link to nothing", target);
+            return -1;
+        }
+        fresh.final = real.get();
+    }
+    if (exists && !S_ISREG(st.st_mode)) {
+        QuorlError(1, "Cannot create file: %s is not a regular file", target);
+        return -1;
+    }
+    int fd = -1;
+    if (!(exists && st.st_nlink > 1)) {
+        GenStr name(gen_tempname(fresh.final.c_str(), "sv"));
+        fd = name ? FileCreateFresh(name.get(), exists ? 0600 : mode, false) : -1;
+        if (fd >= 0) fresh.temp = name.get();
+        bool kept = fd < 0 || !exists ||
+                    ((st.st_uid == geteuid() || fchown(fd, st.st_uid, (gid_t)-1) == 0) &&
+                     fchown(fd, (uid_t)-1, st.st_gid) == 0 && fchmod(fd, st.st_mode & 07777) == 0);
+        if (!kept) {
+            close(fd);
+            fresh.finish(false);
+            fd = -1;
+        }
+    }
+    // A fresh copy needs room for the whole text while the old one still exists.
+    int64_t need = size + 4096 - (fd < 0 && exists ? (int64_t)st.st_size : 0);
+    struct statvfs fs;
+    GenStr dir(gen_dirname(fresh.final.c_str()));
+    if (statvfs(dir ? dir.get() : ".", &fs) == 0 &&
+        (int64_t)fs.f_bavail * (int64_t)fs.f_frsize < need) {
+        if (fd >= 0) close(fd);
+        QuorlError(1, "No space to save file: %s (%lld bytes needed, %lld free); nothing was written",
+                   target, (long long)need, (long long)fs.f_bavail * (long long)fs.f_frsize);
+        return -2;
+    }
+    if (fd < 0) fd = open(fresh.final.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, mode);
+    if (fd < 0) QuorlError(1, "Cannot create file: %s", target);
+    return fd;
+}
+
 int FileSave(File* file, const char* name, void* ctx) {
     return FilexSave(file, name, 0, 0, ctx);
 }
@@ -167,12 +245,10 @@ int FilexSave(File* file, const char* name, int saveAs, int force, void* ctx) {
     int64_t startByte = 0;
     int64_t size = FileCurrentSize(file);
     int fd;
+    NewTarget fresh;
     if (!inPlace) {
-        fd = open(target.get(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
-        if (fd < 0) {
-            QuorlError(1, "Cannot create file: %s", target.get());
-            return -1;
-        }
+        fd = openNewTarget(target.get(), mode, size, fresh);
+        if (fd < 0) return fd == -2 ? 0 : -1;
     } else {
         if (file->loadReadOnly)
             return QuorlError(1, "%s lost text when it was loaded: save it under another name",
@@ -209,8 +285,13 @@ int FilexSave(File* file, const char* name, int saveAs, int force, void* ctx) {
     bool ok = w.flush();
     // A shorter text is cut off only after all of it is written.
     if (ok && inPlace && ftruncate(fd, startByte + w.written) != 0) ok = false;
+    if (ok && !inPlace && ftruncate(fd, w.written) != 0) ok = false;
     if (ok && fsync(fd) != 0 && errno != EINVAL) ok = false;
     if (out.close() != 0) ok = false;
+    if (!fresh.finish(ok)) {
+        QuorlError(1, "Cannot create file: %s", target.get());
+        return -1;
+    }
     if (!ok) {
         // The journal written before still rebuilds the text; the file's new time is ours.
         if (inPlace) FileSetModTime(file);

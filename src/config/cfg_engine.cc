@@ -473,22 +473,24 @@ int cfg_ScanLine(const char* line) {
     return 0;
 }
 
-// Lines are read up to this many characters; a longer one (binary data, a hostile file) is
-// refused whole rather than cut into pieces that would each be read as a line of their own.
+// Lines are read in pieces of at most this many characters: the rest of a longer line is read
+// as the lines that follow. A NUL byte ends a piece's text.
 constexpr size_t maxConfigLine = 1999;
 
-// The next line without its line end into `line`, kept to maxConfigLine + 1 characters (so a
-// longer one shows); false at the end of the input.
+// The next line (or piece of one) without its line end into `line`; false at the end of the
+// input.
 static bool readConfigLine(FILE* f, std::string& line) {
     line.clear();
     int c;
-    bool any = false;
-    while ((c = getc(f)) != EOF) {
-        any = true;
+    size_t taken = 0;
+    bool nul = false;
+    while (taken < maxConfigLine && (c = getc(f)) != EOF) {
+        taken++;
         if (c == '\n') break;
-        if (line.size() <= maxConfigLine) line.push_back((char)c);
+        if (c == 0) nul = true;
+        if (!nul) line.push_back((char)c);
     }
-    return any;
+    return taken > 0;
 }
 
 int cfg_ReadFile(const char* path) {
@@ -510,14 +512,8 @@ int cfg_ReadFile(const char* path) {
     cfg_errorsInFile = 0;
     std::string line;
     int result = 1;
-    int lineNo = 0;
     while (readConfigLine(f, line)) {
-        lineNo++;
-        if (line.size() > maxConfigLine) {
-            cfg_Say("Configuration line too long: %s line %d", path, lineNo);
-        } else if (cfg_ScanLine(line.c_str())) {
-            continue;
-        }
+        if (cfg_ScanLine(line.c_str())) continue;
         if (++cfg_errorsInFile >= 50) {
             mprintf("Too many errors, aborting.\n");
             result = 0;

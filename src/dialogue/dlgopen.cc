@@ -40,12 +40,6 @@ void showPlacerArgs(Widget* w, const std::vector<std::string>& args) {
     w->label = n <= (long)args.size() ? args[(size_t)n - 1] : "";
 }
 
-int openFrom(const char* name, const std::vector<std::string>& args, ScriptDialog* from) {
-    return OpenDialogue(name, args, from);
-}
-
-const bool installed = (scriptOpenDialogue = openFrom, true);
-
 std::map<std::string, DialogueHooks>& hookTable() {
     static std::map<std::string, DialogueHooks> table;
     return table;
@@ -63,7 +57,6 @@ void SetDialogueHooks(const char* name, const DialogueHooks& hooks) {
 }
 
 void DialoguesEnsureLoaded() {
-    (void)installed;
     LoadBuiltinDialogues();
     static size_t done = 0; // how much of the option's list is loaded
     while (done < cfg_dialogueFiles.size()) {

@@ -68,10 +68,6 @@ const DialogueDescription* LookupDlb(const char* name);
 void InsertDlb(const char* name, const DialogueDescription& description);
 std::vector<std::string> DlbNames();
 
-// Opens the dialogue named `name` with placer arguments; its integer result (-1 when it could
-// not be opened). Installed by the dialogue opener (dlgopen.cc).
-extern int (*scriptOpenDialogue)(const char* name, const std::vector<std::string>& args,
-                                 ScriptDialog* from);
 // Shows an error report (an alert); tests may replace it.
 extern void (*scriptReport)(const std::string& text);
 // Loop passes and calls a run may make before it is ended ("Script ran too long"); negative:

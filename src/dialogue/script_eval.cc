@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "dialogue/dlgopen.h"
 #include "dialogue/script_eval.h"
 #include "toolkit/dialog.h"
 #include "toolkit/toolkit.h"
@@ -12,8 +13,6 @@
 void (*scriptReport)(const std::string& text) = [](const std::string& text) {
     WAlert(text.c_str());
 };
-int (*scriptOpenDialogue)(const char* name, const std::vector<std::string>& args,
-                          ScriptDialog* from) = nullptr;
 
 long scriptStepLimit = -1;
 
@@ -451,9 +450,8 @@ struct Interp {
             }
             std::string name = args[0];
             args.erase(args.begin());
-            if (!LookupDlb(name.c_str()) || !scriptOpenDialogue)
-                ts.error("There is no dialogue named %s", name.c_str());
-            return ScriptValue::Int(scriptOpenDialogue(name.c_str(), args, run.dialog));
+            if (!LookupDlb(name.c_str())) ts.error("There is no dialogue named %s", name.c_str());
+            return ScriptValue::Int(OpenDialogue(name.c_str(), args, run.dialog));
         }
         case KW_ACTIVATE: {
             ts.next();

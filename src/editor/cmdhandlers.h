@@ -106,6 +106,7 @@ int cmdShowMatch(Edit* edit, EditCmdCtx* ctx);
 int cmdTab(Edit* edit, EditCmdCtx* ctx);
 int cmdToggleAutoCheckout(Edit* edit, EditCmdCtx* ctx);
 int cmdToggleReadOnly(Edit* edit, EditCmdCtx* ctx);
+int cmdToggleMarginColumn(Edit* edit, EditCmdCtx* ctx);
 int cmdUnCmtReg(Edit* edit, EditCmdCtx* ctx);
 int cmdUnCommentBlock(Edit* edit, EditCmdCtx* ctx);
 int cmdUndo(Edit* edit, EditCmdCtx* ctx);

@@ -166,6 +166,11 @@ int _EditLoadFile(Edit* edit, int a, const char* dir, int b);
 // ---- showing Files ----
 void EditAttachFile(Edit* edit, File* file, int64_t line, int isTagLine);
 void EditChangeFile(Edit* edit, File* file);
+// The margin column a File may ask for, left of its text in every pane: a click there selects
+// the whole line, as in the selection margin. Gives the editor's panes the column its File
+// asks for now.
+constexpr int EditMarginColumnWidth = 8;
+void EditMarginColumnUpdate(Edit* edit);
 void EditSetLine(Edit* edit, int64_t line, int scrollOnly);
 void EditSetToEnd(Edit* edit);
 int EditFileCheck(Edit* edit, File* file);
@@ -245,5 +250,6 @@ void EditMainLoop();
 // Starts syntax colouring with the editor's panes as its views.
 void EditInitColouring();
 
-// Routes the buffer's notifications, the journal timer and saving to the editor windows.
+// Routes the buffer's notifications, the journal timer and saving to the editor windows, long
+// work's progress to their message lines, and gives dialogues their editor panes.
 void EditInstallFileLinks();

@@ -70,12 +70,22 @@ void EditChangeFile(Edit* edit, File* file) {
         EditSetWindowName(edit);
     }
     edit->shownReadOnly = !file->readOnly; // force the indicator to be drawn
-    EditPort* port = edit->panes;
-    if (port) {
-        // No File asks for a margin column yet; the pane keeps its full width.
-        port->offset = 0;
-    }
+    EditMarginColumnUpdate(edit);
     EditUpdateTitle(edit);
+}
+
+void EditMarginColumnUpdate(Edit* edit) {
+    // The column takes its width from the panes: the text and the horizontal scroll bars move
+    // right by as much.
+    int offset = edit->view.file && edit->view.file->marginColumn ? EditMarginColumnWidth : 0;
+    bool changed = false;
+    for (EditPort* port = edit->panes; port; port = port->next) {
+        changed = changed || port->offset != offset;
+        port->offset = offset;
+    }
+    if (!changed) return;
+    EditLayout(edit);
+    EditRedraw(edit);
 }
 
 void EditAttachFile(Edit* edit, File* file, int64_t line, int isTagLine) {

@@ -995,6 +995,12 @@ int cmdToggleReadOnly(Edit* e, EditCmdCtx*) {
     EditsReadOnlyUpdate(f);
     return 1;
 }
+int cmdToggleMarginColumn(Edit* e, EditCmdCtx*) {
+    File* f = e->view.file;
+    f->marginColumn = !f->marginColumn;
+    for (Edit* other = f->edits; other; other = other->nextsame) EditMarginColumnUpdate(other);
+    return 1;
+}
 int cmdToggleAutoCheckout(Edit* e, EditCmdCtx*) {
     e->view.file->noAutoCheckout = !e->view.file->noAutoCheckout;
     return 1;

@@ -153,6 +153,7 @@ const EditCmd editCmdTable[] = {
     {"SaveAll", editfile::cmdSaveAll, CMDF_WINDOW},
     {"QuerySaveAll", editfile::cmdQuerySaveAll, CMDF_WINDOW},
     {"ToggleReadOnly", editcmds::cmdToggleReadOnly, CMDF_WINDOW},
+    {"ToggleMarginColumn", editcmds::cmdToggleMarginColumn, CMDF_WINDOW},
     {"Resize", cmdNotAvailable, CMDF_WINDOW},
     {"Revert", editfile::cmdRevert, CMDF_WINDOW},
     {"RevertToBackup", editfile::cmdRevertToBackup, CMDF_WINDOW},

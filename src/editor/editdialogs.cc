@@ -27,65 +27,58 @@ struct Pane {
     File* file = nullptr;
 };
 
-void* paneCreate(WWindow* parent, int x, int y, int width, int height) {
-    auto* p = new Pane;
-    p->file = FileFString(nullptr, "", 0);
-    p->edit = EditCreate(parent, x, y, width, height, "dialogue", p->file, 0, 0, 0);
-    WMapWindow(p->edit->frame);
-    EditAttachFile(p->edit, p->file, 1, 0);
-    return p;
-}
+struct EditorPanes : WEditorPane {
+    void* create(WWindow* parent, int x, int y, int width, int height) override {
+        auto* p = new Pane;
+        p->file = FileFString(nullptr, "", 0);
+        p->edit = EditCreate(parent, x, y, width, height, "dialogue", p->file, 0, 0, 0);
+        WMapWindow(p->edit->frame);
+        EditAttachFile(p->edit, p->file, 1, 0);
+        return p;
+    }
 
-void paneDestroy(void* pane) {
-    auto* p = static_cast<Pane*>(pane);
-    p->edit->destroying = true; // nothing to ask: the text belongs to the dialogue
-    // The File is the pane's own: the editor must not release it on its way out.
-    EditUnlinkFile(p->edit);
-    EditDestroy(p->edit);
-    FileFree(p->file);
-    delete p;
-}
+    void destroy(void* pane) override {
+        auto* p = static_cast<Pane*>(pane);
+        p->edit->destroying = true; // nothing to ask: the text belongs to the dialogue
+        // The File is the pane's own: the editor must not release it on its way out.
+        EditUnlinkFile(p->edit);
+        EditDestroy(p->edit);
+        FileFree(p->file);
+        delete p;
+    }
 
-void panePlace(void* pane, int x, int y, int width, int height) {
-    auto* p = static_cast<Pane*>(pane);
-    WMoveResize(p->edit->frame, x, y, width, height);
-    EditLayout(p->edit);
-    EditRedraw(p->edit);
-}
+    void place(void* pane, int x, int y, int width, int height) override {
+        auto* p = static_cast<Pane*>(pane);
+        WMoveResize(p->edit->frame, x, y, width, height);
+        EditLayout(p->edit);
+        EditRedraw(p->edit);
+    }
 
-std::string paneText(void* pane) {
-    File* f = static_cast<Pane*>(pane)->file;
-    if (f->nLines == 0) return std::string();
-    Line* last = FileLine(f, f->nLines);
-    int64_t len = 0;
-    char* s = FileToStr(f, nullptr, 0, 1, 0, f->nLines, last->len, &len);
-    std::string out(s, (size_t)len);
-    gen_free(s);
-    return out + "\n";
-}
+    std::string getText(void* pane) override {
+        File* f = static_cast<Pane*>(pane)->file;
+        if (f->nLines == 0) return std::string();
+        Line* last = FileLine(f, f->nLines);
+        int64_t len = 0;
+        char* s = FileToStr(f, nullptr, 0, 1, 0, f->nLines, last->len, &len);
+        std::string out(s, (size_t)len);
+        gen_free(s);
+        return out + "\n";
+    }
 
-void paneSetText(void* pane, const std::string& text) {
-    auto* p = static_cast<Pane*>(pane);
-    std::string t = text;
-    if (!t.empty() && t.back() == '\n') t.pop_back();
-    EditUnlinkFile(p->edit);
-    FileFString(p->file, t.data(), (int64_t)t.size());
-    EditLinkFile(p->edit, p->file);
-    EditAttachFile(p->edit, p->file, 1, 0);
-    EditRedraw(p->edit);
-}
+    void setText(void* pane, const std::string& text) override {
+        auto* p = static_cast<Pane*>(pane);
+        std::string t = text;
+        if (!t.empty() && t.back() == '\n') t.pop_back();
+        EditUnlinkFile(p->edit);
+        FileFString(p->file, t.data(), (int64_t)t.size());
+        EditLinkFile(p->edit, p->file);
+        EditAttachFile(p->edit, p->file, 1, 0);
+        EditRedraw(p->edit);
+    }
 
-int paneLines(void* pane) {
-    return (int)static_cast<Pane*>(pane)->file->nLines;
-}
-
-WWindow* paneFocus(void* pane) {
-    return static_cast<Pane*>(pane)->edit->view.window;
-}
-
-bool paneModified(void* pane) {
-    return static_cast<Pane*>(pane)->file->modified;
-}
+    WWindow* focusWindow(void* pane) override { return static_cast<Pane*>(pane)->edit->view.window; }
+};
+EditorPanes editorPanes;
 
 bool isPaneOf(const Edit* e) {
     for (WDialog* d : WOpenDialogues())
@@ -94,18 +87,6 @@ bool isPaneOf(const Edit* e) {
                 return true;
     return false;
 }
-
-const bool panesInstalled = [] {
-    wEditorPane.create = paneCreate;
-    wEditorPane.destroy = paneDestroy;
-    wEditorPane.place = panePlace;
-    wEditorPane.getText = paneText;
-    wEditorPane.setText = paneSetText;
-    wEditorPane.lineCount = paneLines;
-    wEditorPane.focusWindow = paneFocus;
-    wEditorPane.modified = paneModified;
-    return true;
-}();
 
 // ---- scripts run commands in the editor that opened the dialogue ----
 
@@ -199,7 +180,6 @@ bool EditIsDialoguePane(const Edit* e) {
 }
 
 int EditOpenDialogue(Edit* e, const char* name, const std::vector<std::string>& args) {
-    (void)panesInstalled;
     ScriptDialog from;
     from.cli = scriptCli;
     from.text = scriptText;
@@ -211,6 +191,10 @@ int EditOpenDialogue(Edit* e, const char* name, const std::vector<std::string>& 
     }
     if (e && e->top) WDialogParent(e->top);
     return OpenDialogue(name, args, &from);
+}
+
+void EditInstallDialoguePanes() {
+    wEditorPane.install(&editorPanes);
 }
 
 void abSetup(const char* title, const char* what, const char* windowTitle, int) {

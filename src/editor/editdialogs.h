@@ -11,6 +11,8 @@ bool EditIsDialoguePane(const Edit* e);
 // Opens the described dialogue `name` over the editor, its scripts running commands in it.
 // Returns the dialogue's result, -1 when there is no such dialogue (reported).
 int EditOpenDialogue(Edit* e, const char* name, const std::vector<std::string>& args);
+// Installs the editor panes that dialogues hold (editor widgets).
+void EditInstallDialoguePanes();
 // The about box: what it says, and showing it.
 void abSetup(const char* title, const char* what, const char* windowTitle, int flags);
 int About(Edit* e);

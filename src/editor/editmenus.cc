@@ -96,6 +96,7 @@ const DefaultItem defaultMenus[] = {
     {"Version", "Show &View", "ShowView"},
     {"Options", "&Language", "-> Language"},
     {"Options", "&Read Only", "ToggleReadOnly"},
+    {"Options", "&Margin Column", "ToggleMarginColumn"},
     {"Options", "-", ""},
     {"Options", "&Preferences...", "configoptions"},
     {"Options", "&Editor Options...", "EditorFlags"},
@@ -206,6 +207,10 @@ void itemState(Edit* e, const std::string& command, WMenuItem& it) {
     if (!strcasecmp(w.c_str(), "ToggleReadOnly")) {
         it.checkable = true;
         it.checked = f && f->readOnly;
+    }
+    if (!strcasecmp(w.c_str(), "ToggleMarginColumn")) {
+        it.checkable = true;
+        it.checked = f && f->marginColumn;
     }
 }
 

@@ -783,11 +783,17 @@ int buttonEvent(Edit* edit, WEvent& ev, bool margin) {
 } // namespace editparse
 using namespace editparse;
 
+// Events in the selection margin, or in the margin column left of the text, act on whole lines.
+static bool inMargin(Edit* edit, const WEvent& ev) {
+    if (edit->margin && ev.window == edit->margin) return true;
+    return ev.window == edit->view.window && edit->panes && ev.x < edit->panes->offset;
+}
+
 int EditPressAtOnce(Edit* edit, WEvent& ev) {
     if (ev.kind != WE_BUTTON || ev.direction <= 0 || ev.button > 3) return 1;
     editEventTime = ev.time;
     edit->pressRanAtOnce = false;
-    int r = buttonEvent(edit, ev, false);
+    int r = buttonEvent(edit, ev, inMargin(edit, ev));
     if (alive(edit)) edit->pressRanAtOnce = true;
     return r;
 }
@@ -805,7 +811,7 @@ int EditEventParse(Edit* edit, WEvent& ev) {
         }
         return EditHelpAtCursor(edit);
     case WE_BUTTON:
-        return buttonEvent(edit, ev, edit->margin && ev.window == edit->margin);
+        return buttonEvent(edit, ev, inMargin(edit, ev));
     case WE_SELECTION:
         if (!ev.lost) EditPasteArrived(edit, ev);
         return 1;

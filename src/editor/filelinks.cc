@@ -11,6 +11,7 @@
 #include "editor/edit.h"
 #include "editor/merge.h"
 #include "editor/editcmd.h"
+#include "editor/editdialogs.h"
 #include "runtime/error.h"
 #include "toolkit/longwork.h"
 #include "toolkit/toolkit.h"
@@ -115,7 +116,7 @@ EditorViews editorViews;
 
 // A fatal error's text goes to the message line of every editor window (or, with none open
 // yet, to the program's own message output).
-void messageLines(const char* text) {
+void showOnMessageLines(const char* text) {
     std::string line = text ? text : "";
     while (!line.empty() && line.back() == '\n') line.pop_back();
     bool shown = false;
@@ -127,18 +128,27 @@ void messageLines(const char* text) {
     if (!shown) WMessage(text);
 }
 
-bool guiMprintf() {
-    return debugFlag[XSW_GUIMPRINTF] != 0;
-}
+// Long work shows how far it got on the current window's message line.
+struct EditorProgress : WProgressView {
+    bool hasWindow() override { return EditCurrent() != nullptr; }
+    void show(const char* text) override { EditShowProgress(text); }
+};
+EditorProgress editorProgress;
+
+struct EditorMessages : ErrorMessages {
+    void messageLines(const char* text) override { showOnMessageLines(text); }
+    // The message-list window is not built: the program's messages go to the message lines.
+    void messageList(const char* text) override { showOnMessageLines(text); }
+    bool guiMprintf() override { return debugFlag[XSW_GUIMPRINTF] != 0; }
+};
+EditorMessages editorMessages;
 
 } // namespace
 
 void EditInstallFileLinks() {
     fileViews.install(&editorViews);
-    err_sink.messageLines = messageLines;
-    err_sink.guiMprintf = guiMprintf;
-    // The message-list window is not built: the program's messages go to the message lines.
-    err_sink.messageList = messageLines;
-    wProgressShow = EditShowProgress;
+    errorMessages.install(&editorMessages);
+    wProgressView.install(&editorProgress);
+    EditInstallDialoguePanes();
     EditCmdInit();
 }

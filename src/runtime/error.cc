@@ -6,7 +6,8 @@
 #include <string>
 
 int quorlErrno = 0;
-ErrorSink err_sink;
+Seam<ErrorDisplay> errorDisplay{"ErrorDisplay", "toolkit"};
+Seam<ErrorMessages> errorMessages{"ErrorMessages", "editor"};
 
 static std::string formatText(const char* format, va_list args) {
     char buf[2048];
@@ -15,15 +16,14 @@ static std::string formatText(const char* format, va_list args) {
 }
 
 static void show(const std::string& text) {
-    if (err_sink.displayOpen && err_sink.displayOpen() && err_sink.alert)
-        err_sink.alert(text.c_str());
+    if (ErrorDisplay* display = errorDisplay.find())
+        display->alert(text.c_str());
     else
         mprintf("%s", text.c_str());
 }
 
 int QuorlVError(int level, const char* format, va_list args) {
     if (quorlErrno == 0 || quorlErrno == 1) quorlErrno = level;
-    if (err_sink.allowInput) err_sink.allowInput();
     int result = level == 0 ? 1 : 0;
     if (!format || !*format) return result;
     std::string text = formatText(format, args);
@@ -100,11 +100,11 @@ int QuorlFatalError(int, const char* format, ...) {
 void mprintf(const char* format, ...) {
     va_list ap;
     va_start(ap, format);
-    if (err_sink.guiMprintf && err_sink.guiMprintf() && err_sink.displayOpen &&
-        err_sink.displayOpen() && err_sink.messageList) {
+    ErrorMessages* messages = errorMessages.find();
+    if (messages && errorDisplay.installed() && messages->guiMprintf()) {
         static char buf[65536];
         vsnprintf(buf, sizeof buf, format, ap);
-        err_sink.messageList(buf);
+        messages->messageList(buf);
     } else {
         vfprintf(stdout, format, ap);
         fflush(stdout);
@@ -116,9 +116,11 @@ void PanicReport(const char* text) {
     fflush(stdout);
     fprintf(stderr, "%s\n", text);
     fflush(stderr);
-    if (err_sink.bell) err_sink.bell();
-    if (err_sink.displayOpen && err_sink.displayOpen() && err_sink.alert) err_sink.alert(text);
-    if (err_sink.messageLines) err_sink.messageLines(text);
+    if (ErrorDisplay* display = errorDisplay.find()) {
+        display->bell();
+        display->alert(text);
+    }
+    if (ErrorMessages* messages = errorMessages.find()) messages->messageLines(text);
 }
 
 void Panic(const char* format, ...) {

@@ -4,23 +4,28 @@
 #include <cstdarg>
 
 #include "runtime/gen.h"
+#include "runtime/seam.h"
 
 enum ErrLevel { ERR_SUCCESS = 0, ERR_FAILURE = 1, ERR_ABORTED = 3 };
 
 extern int quorlErrno; // the last-error word
 
-// How reports reach the user. The toolkit installs its alert box, bell and message lines;
-// with none installed, everything goes to the standard streams.
-struct ErrorSink {
-    bool (*displayOpen)() = nullptr;               // an alert box can be shown
-    void (*alert)(const char* text) = nullptr;     // show an alert box and wait for it
-    void (*bell)() = nullptr;                      // ring the bell
-    void (*messageLines)(const char* text) = nullptr; // message line of every command window
-    void (*messageList)(const char* text) = nullptr;  // append to the message-list window
-    void (*allowInput)() = nullptr;                // re-enable input to the windows
-    bool (*guiMprintf)() = nullptr;                // the "GuiMprintf" switch
+// How reports reach the user. With neither interface installed (no display, or a program
+// without the toolkit) everything goes to the standard streams.
+// The toolkit's alert box and bell, installed while a display is attached.
+struct ErrorDisplay {
+    virtual void alert(const char* text) = 0; // show an alert box and wait for it
+    virtual void bell() = 0;
 };
-extern ErrorSink err_sink;
+extern Seam<ErrorDisplay> errorDisplay;
+// The editor's windows: the message line of every command window, the message list, and
+// whether mprintf goes there (the "GuiMprintf" switch).
+struct ErrorMessages {
+    virtual void messageLines(const char* text) = 0;
+    virtual void messageList(const char* text) = 0;
+    virtual bool guiMprintf() = 0;
+};
+extern Seam<ErrorMessages> errorMessages;
 
 int QuorlError(int level, const char* format, ...) __attribute__((format(printf, 2, 3)));
 int QuorlVError(int level, const char* format, va_list args);

@@ -4,6 +4,8 @@
 // drawing and the arrival of events differ, so the headless backend runs this code in tests.
 #pragma once
 
+#include "runtime/seam.h"
+
 #include <string>
 #include <vector>
 
@@ -37,19 +39,17 @@ enum WActivation {
     WACT_SELECT,  // a list entry or option-menu choice was selected
 };
 
-// An editor pane inside a dialogue: the editor subsystem installs these at start-up, since
-// the toolkit knows nothing of Files.
-struct WEditorPaneHooks {
-    void* (*create)(WWindow* parent, int x, int y, int width, int height) = nullptr;
-    void (*destroy)(void* pane) = nullptr;
-    void (*place)(void* pane, int x, int y, int width, int height) = nullptr;
-    std::string (*getText)(void* pane) = nullptr;
-    void (*setText)(void* pane, const std::string& text) = nullptr;
-    int (*lineCount)(void* pane) = nullptr;
-    WWindow* (*focusWindow)(void* pane) = nullptr; // the window that takes its keys
-    bool (*modified)(void* pane) = nullptr;
+// An editor pane inside a dialogue: the editor implements it and installs it at start-up,
+// since the toolkit knows nothing of Files. A pane is the editor's own handle.
+struct WEditorPane {
+    virtual void* create(WWindow* parent, int x, int y, int width, int height) = 0;
+    virtual void destroy(void* pane) = 0;
+    virtual void place(void* pane, int x, int y, int width, int height) = 0;
+    virtual std::string getText(void* pane) = 0;
+    virtual void setText(void* pane, const std::string& text) = 0;
+    virtual WWindow* focusWindow(void* pane) = 0; // the window that takes its keys
 };
-extern WEditorPaneHooks wEditorPane;
+extern Seam<WEditorPane> wEditorPane;
 
 struct Widget {
     WidgetKind kind = WG_LABEL;

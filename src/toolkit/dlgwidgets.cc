@@ -9,7 +9,7 @@
 #include "toolkit/scrollbar.h"
 #include "toolkit/widgets.h"
 
-WEditorPaneHooks wEditorPane;
+Seam<WEditorPane> wEditorPane{"WEditorPane", "editor"};
 
 namespace {
 
@@ -371,11 +371,12 @@ void WidgetCreateWindow(Widget* w, WWindow* parent) {
         return;
     }
     case WG_EDITOR:
-        if (!wEditorPane.create)
+        // Programs without the editor (the harnesses of the dialogue language) cannot have one.
+        if (!wEditorPane.installed())
             Panic("An editor pane was asked for, but no editor is linked into the program");
-        w->pane = wEditorPane.create(parent, 0, 0, 1, 1);
-        w->win = wEditorPane.focusWindow(w->pane);
-        if (!w->label.empty()) wEditorPane.setText(w->pane, w->label);
+        w->pane = wEditorPane->create(parent, 0, 0, 1, 1);
+        w->win = wEditorPane->focusWindow(w->pane);
+        if (!w->label.empty()) wEditorPane->setText(w->pane, w->label);
         return;
     default:
         break;
@@ -392,7 +393,7 @@ void WidgetCreateWindow(Widget* w, WWindow* parent) {
 void WidgetPlaceWindow(Widget* w) {
     if (w->kind == WG_ROW || w->kind == WG_COLUMN) return;
     if (w->kind == WG_EDITOR) {
-        wEditorPane.place(w->pane, w->x, w->y, w->width, w->height);
+        wEditorPane->place(w->pane, w->x, w->y, w->width, w->height);
         return;
     }
     if (w->kind == WG_LIST) {
@@ -407,7 +408,7 @@ void WidgetPlaceWindow(Widget* w) {
 
 void WidgetDestroy(Widget* w) {
     for (Widget* c : w->children) WidgetDestroy(c);
-    if (w->kind == WG_EDITOR && w->pane && wEditorPane.destroy) wEditorPane.destroy(w->pane);
+    if (w->kind == WG_EDITOR && w->pane) wEditorPane->destroy(w->pane);
     if (w->sb) sbDestroy(w->sb);
     delete w->field; // its window goes with the dialogue's
     delete w;
@@ -444,7 +445,7 @@ void WidgetSetText(Widget* w, const std::string& text) {
         tfSetText(w->field, text);
         break;
     case WG_EDITOR:
-        if (w->pane) wEditorPane.setText(w->pane, text);
+        if (w->pane) wEditorPane->setText(w->pane, text);
         break;
     default:
         w->label = text;
@@ -456,7 +457,7 @@ void WidgetSetText(Widget* w, const std::string& text) {
 std::string WidgetText(Widget* w) {
     switch (w->kind) {
     case WG_TEXTFIELD: return w->field ? w->field->text : w->label;
-    case WG_EDITOR: return w->pane ? wEditorPane.getText(w->pane) : w->label;
+    case WG_EDITOR: return w->pane ? wEditorPane->getText(w->pane) : w->label;
     case WG_LIST:
     case WG_OPTIONMENU:
     case WG_BUTTONSET:

@@ -5,8 +5,11 @@
 #include <cstdint>
 #include <string>
 
+#include "runtime/seam.h"
+
 // Open one around work that may take longer than about half a second and call aborted() from
-// its inner loop. Until half a second has passed aborted() only counts; after that, a few times
+// its inner loop. Until half a second has passed aborted() only counts (a fifth of a second when
+// the editor has no window yet); after that, a few times
 // a second, it lets exposed and resized windows redraw, shows "WHAT... N%" (or "WHAT...") on
 // the message line and looks for an Escape press. Other input waits until the work is done.
 // Once Escape was pressed it reports the abort (level 3, "Command aborted." with the escabort
@@ -26,6 +29,8 @@ struct WLongWork {
     int nextMs = 0;
     bool stopped = false;
     bool shown = false;
+    bool reportDue = false; // the abort is reported when this scope closes
+    struct WWindow* ownWindow = nullptr; // the progress window this scope opened
     WLongWork* outer = nullptr;
 };
 
@@ -33,6 +38,12 @@ struct WLongWork {
 // loop); false when no scope is open.
 bool WLongWorkAborted(int64_t done = 0, int64_t total = 0);
 
-// Where the progress text goes (null clears it): the editor shows it on the current window's
-// message line. Without one nothing is shown.
-extern void (*wProgressShow)(const char* text);
+// Where the progress text goes: the editor shows it on the current window's message line. With
+// no window of the editor's to show it in (the files named at start-up are still loading) the
+// long work draws a small window of its own at once, so that a window shows within a fraction
+// of a second and an Escape typed into it is seen.
+struct WProgressView {
+    virtual bool hasWindow() = 0;
+    virtual void show(const char* text) = 0; // null clears it
+};
+extern Seam<WProgressView> wProgressView;

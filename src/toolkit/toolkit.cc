@@ -13,15 +13,11 @@ WBackend* wBackend = nullptr;
 
 static ContextWindow* contextList = nullptr;
 
-static bool sinkDisplayOpen() {
-    return XWindowsOn != 0;
-}
-static void sinkAlert(const char* text) {
-    WAlert(text);
-}
-static void sinkBell() {
-    WBeep();
-}
+// Reports show in an alert box while a display is attached.
+static struct : ErrorDisplay {
+    void alert(const char* text) override { WAlert(text); }
+    void bell() override { WBeep(); }
+} toolkitErrors;
 
 int WGUIInit(int* argc, char** argv) {
     if (wRequestedBackend == WB_HEADLESS) {
@@ -39,9 +35,7 @@ int WGUIInit(int* argc, char** argv) {
     }
     if (r == 1) {
         XWindowsOn = 1;
-        err_sink.displayOpen = sinkDisplayOpen;
-        err_sink.alert = sinkAlert;
-        err_sink.bell = sinkBell;
+        errorDisplay.install(&toolkitErrors);
         WRefigureColors();
     }
     return r;
@@ -61,7 +55,7 @@ void WDrawExit() {
     delete wBackend;
     wBackend = nullptr;
     XWindowsOn = 0;
-    err_sink.displayOpen = nullptr;
+    errorDisplay.install(nullptr);
 }
 
 void WBeep() {

@@ -63,7 +63,6 @@ int vc_GetComments(const char* path, std::string& comment); // 0 when cancelled
 int vc_RestoreFile(const char* path, const char* destination, int kind, const char* what,
                    int keepDate);
 std::string vc_NameFVerDate(const char* path, int kind, const char* version);
-std::string vc_GetPreviousVersion(const char* path, const char* version); // "" for none
 int vc_Other(const char* command);
 int vc_CCaseShowView();
 std::string vc_ShowCommand(const char* path); // the history command line for a shell system

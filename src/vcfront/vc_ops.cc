@@ -413,46 +413,6 @@ std::string vc_NameFVerDate(const char* path, int kind, const char* version) {
     return "";
 }
 
-std::string vc_GetPreviousVersion(const char* path, const char* version) {
-    if (disabled("get previous version")) return "";
-    std::string want = version ? version : "";
-    switch (vc_whichVC) {
-    case VC_QVC: return qvc_getpreviousversion(path, path, want.c_str());
-    case VC_CLEARCASE: {
-        std::vector<std::string> lines;
-        std::string out;
-        vc_Capture(form(vc_prevver, path).c_str(), out);
-        size_t start = 0;
-        for (int n = 0; n < 10 && start < out.size(); n++) {
-            size_t nl = out.find('\n', start);
-            if (nl == std::string::npos) nl = out.size();
-            std::string line = out.substr(start, nl - start);
-            start = nl + 1;
-            size_t sep = line.find("::");
-            if (sep == std::string::npos) continue;
-            std::string v = line.substr(0, sep), prev = line.substr(sep + 2);
-            if (want.empty() ? (!v.empty() && !prev.empty()) : v == want) return prev;
-        }
-        WBeep();
-        return "";
-    }
-    case VC_RCS: {
-        // Trunk and branch revisions count their last number down; 1.1 has none before it.
-        size_t dot = want.rfind('.');
-        if (dot == std::string::npos) return "";
-        long n = strtol(want.c_str() + dot + 1, nullptr, 10);
-        if (n <= 1) return "";
-        return want.substr(0, dot + 1) + std::to_string(n - 1);
-    }
-    case VC_CUSTOM: {
-        std::string out;
-        vc_Capture((form(vc_prevver, path) + " " + WShellQuote(want)).c_str(), out);
-        return firstLine(out);
-    }
-    }
-    return "";
-}
-
 int vc_Other(const char* command) {
     if (disabled("do what you want to do")) return 0;
     if (vc_whichVC == VC_QVC) return qvc_Main(command) == 1;

@@ -149,6 +149,12 @@ TEST_F(JournalTest, MalformedJournalsAreReported) {
     EXPECT_EQ(incr_ApplyEdits(copy, dir.file("absent").c_str()), 0);
     EXPECT_NE(testing::internal::GetCapturedStdout().find("Could not open increment file "),
               std::string::npos);
+    // A FIFO in the journal's place is refused, not waited on for a writer.
+    ASSERT_EQ(mkfifo(dir.file("fifo").c_str(), 0600), 0);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(incr_ApplyEdits(copy, dir.file("fifo").c_str()), 0);
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("Journal is not a regular file"),
+              std::string::npos);
     FileFree(copy);
     // Opening with a corrupt journal and applying it still opens the file, with a fresh lock.
     dir.write(".f.txt.tq~", header() + "d 3 5\nnonsense\n");

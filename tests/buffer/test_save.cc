@@ -247,8 +247,11 @@ Report inChild(rlim_t fileLimit, const std::function<void(Report&, std::function
     if (pid == 0) {
         close(fds[0]);
         signal(SIGXFSZ, SIG_IGN);
-        err_sink.displayOpen = [] { return true; };
-        err_sink.alert = [](const char* text) { childAlerts += text; };
+        static struct : ErrorDisplay {
+            void alert(const char* text) override { childAlerts += text; }
+            void bell() override {}
+        } alerts;
+        errorDisplay.install(&alerts);
         Report r;
         auto limit = [fileLimit](bool on) {
             struct rlimit rl;

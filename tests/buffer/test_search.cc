@@ -229,16 +229,19 @@ void tickingClock(long* s, int* ms) {
 }
 int shows;
 int escapeAt;
-void countShow(const char* text) {
-    if (!text) return;
-    if (++shows == escapeAt) {
-        WEvent esc;
-        esc.kind = WE_KEY;
-        esc.key = WK_ESCAPE;
-        esc.window = nullptr;
-        WHeadlessPost(esc);
+struct CountShows : WProgressView {
+    bool hasWindow() override { return true; }
+    void show(const char* text) override {
+        if (!text) return;
+        if (++shows == escapeAt) {
+            WEvent esc;
+            esc.kind = WE_KEY;
+            esc.key = WK_ESCAPE;
+            esc.window = nullptr;
+            WHeadlessPost(esc);
+        }
     }
-}
+} countShows;
 
 TEST(Search, EscapeStopsALongSearchCheckedOncePerCacheFull) {
     if (!wBackend) {
@@ -250,7 +253,7 @@ TEST(Search, EscapeStopsALongSearchCheckedOncePerCacheFull) {
     for (int i = 0; i < 40000; i++) text += "line " + std::to_string(i) + " of filler text\n";
     File* f = dir.load(text);
     wClock = tickingClock;
-    wProgressShow = countShow;
+    wProgressView.install(&countShows);
     shows = 0;
     escapeAt = 1 << 30;
     EXPECT_EQ(Find(f, "nowhere", 0), "none");
@@ -269,7 +272,7 @@ TEST(Search, EscapeStopsALongSearchCheckedOncePerCacheFull) {
     EXPECT_EQ(shows, 3);
     EXPECT_EQ(line, 5);
     EXPECT_EQ(col, 2);
-    wProgressShow = nullptr;
+    wProgressView.install(nullptr);
     wClock = WSystemClock;
     FileFree(f);
 }
@@ -284,7 +287,7 @@ TEST(Search, EscapeStopsASearchInsideOneLongLine) {
     SearchTestDir dir;
     File* f = dir.load(std::string(4 << 20, 'a') + "\n");
     wClock = tickingClock;
-    wProgressShow = countShow;
+    wProgressView.install(&countShows);
     for (auto [pattern, flags] : {std::pair<const char*, int>{"a*b", SF_WILD},
                                   {"a*[bc]", SF_REGEX}, {"(a|aa)*.*[bc]", SF_REGEX}}) {
         shows = 0;
@@ -292,7 +295,7 @@ TEST(Search, EscapeStopsASearchInsideOneLongLine) {
         EXPECT_EQ(Find(f, pattern, flags), "error") << pattern;
         EXPECT_EQ(shows, 3) << pattern;
     }
-    wProgressShow = nullptr;
+    wProgressView.install(nullptr);
     wClock = WSystemClock;
     FileFree(f);
 }

@@ -27,15 +27,17 @@ struct ErrorCapture {
         static std::vector<std::string> t;
         return t;
     }
-    ErrorSink saved;
+    struct Alerts : ErrorDisplay {
+        void alert(const char* text) override { texts().emplace_back(text); }
+        void bell() override {}
+    } alerts;
+    ErrorDisplay* saved = errorDisplay.find();
     ErrorCapture() {
-        saved = err_sink;
         texts().clear();
-        err_sink.displayOpen = [] { return true; };
-        err_sink.alert = [](const char* text) { texts().emplace_back(text); };
+        errorDisplay.install(&alerts);
         QuorlClearLastError();
     }
-    ~ErrorCapture() { err_sink = saved; }
+    ~ErrorCapture() { errorDisplay.install(saved); }
 };
 
 inline std::string LineString(File* f, Line* l) {

@@ -116,10 +116,9 @@ TEST(Robustness, BinaryFileWithNulBytesAndSixtyBadLines) {
     size_t tooMany = out.find("Too many errors, aborting.\n");
     ASSERT_NE(tooMany, std::string::npos);
     EXPECT_EQ(tooMany + 27, out.size());
-    // error 50, after the over-long line of NUL bytes and the key line
-    EXPECT_NE(out.find("Configuration line too long"), std::string::npos);
-    EXPECT_NE(out.find("bad line 47"), std::string::npos);
-    EXPECT_EQ(out.find("bad line 48"), std::string::npos);
+    // error 50, after the key line (the long line of NUL bytes reads as empty pieces)
+    EXPECT_NE(out.find("bad line 48"), std::string::npos);
+    EXPECT_EQ(out.find("bad line 49"), std::string::npos);
     remove(path.c_str());
 }
 

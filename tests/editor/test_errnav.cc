@@ -82,13 +82,3 @@ TEST_F(ErrorLines, CharacterOffsetsChaptersAndDriveLetters) {
 }
 
 } // namespace
-
-#include "editor/edit.h"
-#include "toolkit/longwork.h"
-
-// Long work shows its progress on the editor's message line once the editor is linked up.
-TEST(LongWorkDisplay, TheEditorInstallsItWithItsLinks) {
-    wProgressShow = nullptr;
-    EditInstallFileLinks();
-    EXPECT_EQ(wProgressShow, &EditShowProgress);
-}

@@ -54,13 +54,19 @@ int bells = 0;
 
 TEST(ErrorService, SinkGetsAlertsPanicsAndFatalErrors) {
     err_ClearAll();
-    ErrorSink saved = err_sink;
     shown.clear();
     bells = 0;
-    err_sink.displayOpen = [] { return true; };
-    err_sink.alert = [](const char* text) { shown += "[alert]" + std::string(text); };
-    err_sink.bell = [] { bells++; };
-    err_sink.messageLines = [](const char* text) { shown += "[line]" + std::string(text); };
+    struct : ErrorDisplay {
+        void alert(const char* text) override { shown += "[alert]" + std::string(text); }
+        void bell() override { bells++; }
+    } display;
+    struct : ErrorMessages {
+        void messageLines(const char* text) override { shown += "[line]" + std::string(text); }
+        void messageList(const char*) override {}
+        bool guiMprintf() override { return false; }
+    } messages;
+    errorDisplay.install(&display);
+    errorMessages.install(&messages);
 
     EXPECT_EQ(err_Failure("Can't open %s", "x"), 0);
     EXPECT_EQ(QuorlGetLastError(), 1);
@@ -88,6 +94,7 @@ TEST(ErrorService, SinkGetsAlertsPanicsAndFatalErrors) {
     std::string longText(3000, 'y');
     err_Failure("%s", longText.c_str());
     EXPECT_EQ(shown, "[alert]" + longText.substr(0, 2047) + "\n");
-    err_sink = saved;
+    errorDisplay.install(nullptr);
+    errorMessages.install(nullptr);
     err_ClearAll();
 }

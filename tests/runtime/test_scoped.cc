@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "runtime/error.h"
 #include "runtime/scoped.h"
 
@@ -73,6 +75,13 @@ TEST(Seam, MissingInterfaceFailsLoudlyByName) {
     } fixed;
     EXPECT_EXIT(probeSeam->answer(), testing::ExitedWithCode(1),
                 "interface Probe installed by the test");
+    // Only this test's interface is missing: the others the runtime declares get a stand-in.
+    std::vector<SeamEntry*> filled;
+    for (SeamEntry* s = seam_List(); s; s = s->next)
+        if (s->built && !s->impl && s != &probeSeam) {
+            s->impl = &fixed;
+            filled.push_back(s);
+        }
     EXPECT_EXIT(seam_CheckInstalled(), testing::ExitedWithCode(1), "interface Probe");
     probeSeam.install(&fixed);
     EXPECT_EQ(probeSeam->answer(), 42);
@@ -82,4 +91,5 @@ TEST(Seam, MissingInterfaceFailsLoudlyByName) {
     for (SeamEntry* s = seam_List(); s; s = s->next) listed = listed || s == &laterSeam;
     EXPECT_TRUE(listed);
     probeSeam.install(nullptr);
+    for (SeamEntry* s : filled) s->impl = nullptr;
 }

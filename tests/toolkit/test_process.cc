@@ -180,7 +180,11 @@ int countExpose(WEvent& ev, void*) {
 
 TEST_F(Processes, LongWorkShowsProgressRedrawsAndStopsOnEscape) {
     wClock = fakeClock;
-    wProgressShow = [](const char* t) { shownText = t ? t : ""; };
+    struct Shown : WProgressView {
+        bool hasWindow() override { return true; }
+        void show(const char* t) override { shownText = t ? t : ""; }
+    } shown;
+    wProgressView.install(&shown);
     wSettings.escapeAborts = true;
     WWindow* w = WCreateWindow(nullptr, 0, 0, 100, 100, countExpose, nullptr);
     WEvent expose;
@@ -212,7 +216,7 @@ TEST_F(Processes, LongWorkShowsProgressRedrawsAndStopsOnEscape) {
     EXPECT_EQ(shownText, "");
     EXPECT_TRUE(wBackend->pending()); // the typed key waits for the main loop
     WEventAll(0);
-    wProgressShow = nullptr;
+    wProgressView.install(nullptr);
     wClock = WSystemClock;
     WDestroyWindow(w);
 }

@@ -2,7 +2,8 @@
 # Kills the editor (SIGKILL) at random moments of saves and checks what is left: the file
 # holds the old text or the new one, or the next start recovers the new text exactly from the
 # journal. Saves of every kind: a whole rewrite (an edit at the top), a tail write from the
-# middle and from the end, growing and shrinking, LF and CR LF files.
+# middle and from the end, growing and shrinking, LF and CR LF files; and Save As over another
+# file, which must hold its old text or the new one whole.
 # Usage: save-kills.sh QE [MEGABYTES [KILLS [SEED]]]   (defaults: 4 MB, 28 kills)
 # By hand: save-kills.sh build/bin/qe 200 200
 qe="$1"
@@ -25,7 +26,7 @@ lines=$(wc -l < lf.orig)
 mid=$((lines / 2))
 
 # Sets kind (the base file), line (where the editor starts) and edit for mode $1.
-nmodes=8
+nmodes=10
 mode() {
     case $1 in
     0) name=top-grow kind=lf line=1 edit='"inserted\n"' ;;
@@ -36,6 +37,13 @@ mode() {
     5) name=end-shrink kind=lf line=$((lines - 1)) edit='ContinueSelection;Down;Cut1' ;;
     6) name=crlf-grow kind=crlf line=$mid edit='"grown\n"' ;;
     7) name=crlf-shrink kind=crlf line=$mid edit='ContinueSelection;Down;Cut1' ;;
+    8) name=saveas-lf kind=lf line=1 edit='"inserted\n"' ;;
+    9) name=saveas-crlf kind=crlf line=$mid edit='ContinueSelection;Down;Cut1' ;;
+    esac
+    # Save As replaces g, which holds the other kind's text.
+    case $name in
+    saveas-*) save='SaveAs g' other=lf; [ $kind = lf ] && other=crlf ;;
+    *) save=Save ;;
     esac
 }
 
@@ -51,7 +59,8 @@ while [ $m -lt $nmodes ]; do
     m=$((m + 1))
 done
 
-rand() { seed=$(((seed * 1103515245 + 12345) % 2147483648)); echo $((seed / 65536 % $1)); }
+# Sets ms: a pseudo-random delay below $1 (not in a subshell, so that the seed moves on).
+rand() { seed=$(((seed * 1103515245 + 12345) % 2147483648)); ms=$((seed / 65536 % $1)); }
 fail=0
 recovered=0
 old=0
@@ -59,21 +68,33 @@ new=0
 k=0
 while [ $k -lt "$kills" ]; do
     mode $((k % nmodes))
-    rm -f f .f.tq~ .f.tq~# f~
+    rm -f f .f.tq~ .f.tq~# f~ g
     cp "$kind.orig" f
-    "$qe" -batch f "+$line" -do "$edit" -do Save > run.out 2>&1 &
+    [ "$save" = Save ] || cp "$other.orig" g
+    "$qe" -batch f "+$line" -answer yes -do "$edit" -do "$save" > run.out 2>&1 &
     pid=$!
     # The save begins with the journal of its new text (the edit made the journal, empty, and
-    # the save writes it through its pending copy): the kill lands somewhere in the save.
+    # the save writes it through its pending copy): the kill lands somewhere in the save. Save
+    # As writes no journal: its writing follows the edit at once.
     until [ -e .f.tq~# ] || [ "$(stat -c %s .f.tq~ 2>/dev/null || echo 0)" -gt 4 ] ||
-        ! kill -0 $pid 2>/dev/null; do
+        { [ "$save" != Save ] && [ -e .f.tq~ ]; } || ! kill -0 $pid 2>/dev/null; do
         sleep 0.005
     done
-    ms=$(rand $((10 + 5 * mb)))
+    rand $((10 + 5 * mb))
     sleep "$((ms / 1000)).$(printf %03d $((ms % 1000)))"
     kill -9 $pid 2>/dev/null
     wait $pid 2>/dev/null
-    if [ -e .f.tq~ ]; then
+    if [ "$save" != Save ]; then
+        if cmp -s g "$other.orig"; then
+            old=$((old + 1))
+        elif cmp -s g "$name.new"; then
+            new=$((new + 1))
+        else
+            echo "FAIL kill $k ($name): the Save As target is neither old nor new"
+            fail=$((fail + 1))
+        fi
+        rm -f tq_*.sv
+    elif [ -e .f.tq~ ]; then
         "$qe" -batch f -answer 'Apply Edits' -do Save > rec.out 2>&1
         if cmp -s f "$name.new"; then
             recovered=$((recovered + 1))

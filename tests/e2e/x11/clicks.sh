@@ -2,7 +2,8 @@
 # Clicks in qe on a real X server, made by xdotool as a user's mouse makes them (one press and
 # one release per click; qe counts them): a single click moves the cursor while the toolkit is
 # still waiting for a second one, a double click selects the clicked word and a triple click
-# the clicked line wherever the cursor was, a click in the selection margin selects its line,
+# the clicked line wherever the cursor was, a click in the selection margin or in the margin
+# column a File asks for selects its line,
 # and every notch of a fast wheel turn scrolls.
 # Usage: clicks.sh QE
 abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
@@ -17,6 +18,7 @@ HOME=$work
 export HOME
 mkdir .tql
 echo "clickpause 100" > .tql/qe.cfg
+echo 'key: "F6"@Edit=ToggleMarginColumn' >> .tql/qe.cfg
 
 text_area() {
     xwininfo -id "$1" -children | sed -n 's/.*: ()  *\([0-9]*\)x\([0-9]*\)+\([0-9]*\)+\([0-9]*\) .*/\1 \2 \3 \4/p' |
@@ -94,6 +96,28 @@ settle "$w"
 got=$(await "$w" sel 5 "6,0-7,0")
 [ "$got" = "6,0-7,0" ] && ok "a click in the selection margin selects its line" ||
     bad "margin click" "sel $got, want 6,0-7,0"
+
+# ---- the margin column: the text moves right, and a click there selects the line ----
+xdotool key --window "$w" F6 2>/dev/null
+sleep 0.3
+set -- $(cell "$w" 7 0)
+xdotool mousemove --window "$w" $(($1 - fw / 2 + 4)) "$2" 2>/dev/null
+sleep 0.2
+xdotool click 1 2>/dev/null
+sleep 0.3
+settle "$w"
+got=$(await "$w" sel 5 "7,0-8,0")
+[ "$got" = "7,0-8,0" ] && ok "a click in the margin column selects its line" ||
+    bad "margin column" "sel $got, want 7,0-8,0"
+# Column 0 now begins past the margin column.
+set -- $(cell "$w" 9 0)
+xdotool mousemove --window "$w" $(($1 + 8)) "$2" click 1 2>/dev/null
+sleep 0.3
+settle "$w"
+got=$(await "$w" sel 5 "9,0-9,0")
+[ "$got" = "9,0-9,0" ] && ok "the text starts right of the margin column" ||
+    bad "margin column text" "sel $got, want 9,0-9,0"
+xdotool key --window "$w" F6 2>/dev/null
 
 # ---- every wheel notch scrolls, however fast they come ----
 pointer "$w" 10 5

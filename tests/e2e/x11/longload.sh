@@ -1,0 +1,40 @@
+#!/bin/sh
+# A long load at start-up under X: a window shows within a fraction of a second, before any
+# editor window can, and Escape typed into it cancels the load cleanly: no editor window
+# opens, the temp copy is removed at once and the program ends.
+# Usage: longload.sh QE
+abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
+qe=$(abs "$1")
+[ -x "$qe" ] || { echo "FAIL: $qe is not a program"; exit 1; }
+. "$(dirname "$0")/common.sh"
+x11_begin 1280x1024x24
+mkdir tmp
+
+# 300 MB: seconds of loading on any machine, far more than the Escape needs to arrive.
+yes 'int value = 12345; /* a line of about eighty characters, like much C source */' |
+    head -c 300000000 > big.c
+TMPDIR=$work/tmp "$qe" big.c > out.txt 2>&1 &
+pid=$!
+if w=$(window_named "Loading big.c"); then
+    ok "a long load at start-up shows its own window"
+    xdotool key --window "$w" Escape
+    # The abort is told once the load has let go of its temp copy.
+    if a=$(window_named Alert); then
+        left=$(find tmp -type f | wc -l)
+        [ "$left" = 0 ] && ok "the temp copy is gone when the abort is told" ||
+            bad "cancelled load" "$left temp files left"
+        # The alert goes at the key press: the release finds no window, which xdotool reports.
+        xdotool key --window "$a" Return 2>/dev/null
+    else
+        bad "cancelled load" "no abort alert"
+    fi
+    wait_exit $pid 20
+    # The load was the only work asked for: with nothing opened there is nothing to wait for.
+    [ "$st" != running ] && ok "nothing is opened and the program ends" ||
+        bad "cancelled load" "still running"
+else
+    bad "long load" "no progress window"
+fi
+[ -z "$(find tmp -type f)" ] || bad "cancelled load" "temp files left at exit"
+echo "$pass passed, $fail failed"
+[ $fail -eq 0 ]
