@@ -3,7 +3,7 @@
 set -e
 PACKAGES="build-essential cmake libx11-dev libgtest-dev xvfb xdotool xclip x11-utils \
 imagemagick openbox rcs universal-ctags ghostscript patch tar make gcc grep vim time enscript \
-gnat libxerces2-java-doc desktop-file-utils xfonts-base x11-xkb-utils"
+gnat libxerces2-java-doc desktop-file-utils xfonts-base x11-xkb-utils git diffutils python3"
 missing=""
 for p in $PACKAGES; do
     dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"

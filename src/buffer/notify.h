@@ -27,6 +27,8 @@ struct FileViews {
     // The "Save As..." answer of the changed-on-disk question: the File saved under a name the
     // user chooses.
     virtual void saveAs(File* file) = 0;
+    // The "Merge" answer: the file on disk merged with the File's edits, the result in the File.
+    virtual void mergeWithDisk(File* file) = 0;
 
 protected:
     ~FileViews() = default;

@@ -396,8 +396,8 @@ int FileQuerySave(File* file) {
         if (FileShown(file)) fileViews->saveAs(file);
         return file->modified ? -1 : 0;
     case 3:
-        // The merge window is not built yet: the save is not made, and the user is told why.
-        QuorlError(ERR_FAILURE, "Merge: not available yet");
+        // The merge puts its result into the File once done; this save is not made.
+        if (FileShown(file)) fileViews->mergeWithDisk(file);
         return -1;
     default:
         return -1;

@@ -10,6 +10,7 @@
 #include "runtime/error.h"
 #include "toolkit/dialog.h"
 #include "toolkit/eventloop.h"
+#include "toolkit/toolkit.h"
 
 // Scripts of a widget run with #1 the kind of activation (press, return, double click, select).
 void DialogueWidgetScript(WDialog* d, Widget* w, int how) {
@@ -152,4 +153,36 @@ bool ShowDialogueModeless(const char* name, const std::vector<std::string>& args
                             },
                             nullptr, d);
     return true;
+}
+
+WDialog* BuildDescribedDialogue(const char* name, const std::vector<std::string>& args,
+                                void (*activate)(WDialog* d, Widget* w, int how), void* user) {
+    DialoguesEnsureLoaded();
+    const DialogueDescription* desc = LookupDlb(name);
+    if (!desc) {
+        QuorlError(1, "No dialogue description %s", name);
+        return nullptr;
+    }
+    DialogueDescription copy = *desc;
+    WDialog* d = WDialogNew(name);
+    std::string init, error;
+    if (!BuildDialogue(copy, d, init, error)) {
+        WDialogDestroy(d);
+        QuorlError(1, "%s", error.c_str());
+        return nullptr;
+    }
+    for (Widget* w : d->root->children) showPlacerArgs(w, args);
+    d->user = user;
+    d->activate = activate ? activate : [](WDialog* dd, Widget* w, int) {
+        if (w->kind != WG_BUTTON) return;
+        if (w->name == "help")
+            WAlert(dd->helpText.empty() ? "No help is available for this dialogue."
+                                        : dd->helpText.c_str());
+        else
+            WDialogDismiss(dd, w->isCancel ? 0 : 1);
+    };
+    d->batchText = d->title;
+    d->cancelResult = 0;
+    WDialogRealize(d);
+    return d;
 }

@@ -44,3 +44,10 @@ void DialogueCloseModeless(WDialog* d);
 // What a widget's activation does in a described dialogue: runs its script; without one a
 // button ends the dialogue and Return presses the default button.
 void DialogueWidgetScript(WDialog* d, Widget* w, int how);
+// Builds the named dialogue (realized, not shown) for an owner that handles its widgets
+// itself: `activate` gets every button press and toggle change (null: a button ends the
+// dialogue with 1, the cancel button with 0). Null when there is no such dialogue (reported).
+struct WDialog;
+struct Widget;
+WDialog* BuildDescribedDialogue(const char* name, const std::vector<std::string>& args,
+                                void (*activate)(WDialog* d, Widget* w, int how), void* user);

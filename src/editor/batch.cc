@@ -16,6 +16,7 @@
 #include "editor/editdialogs.h"
 #include "editor/editcmd.h"
 #include "editor/execwin.h"
+#include "editor/merge.h"
 #include "lang/syn.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
@@ -33,7 +34,10 @@ static int waitLimitSeconds = 60;
 static std::vector<Edit*> openWindows() {
     std::vector<Edit*> out;
     for (ContextWindow* cw = NextEditContext(); cw; cw = cw->next)
-        if (cw->kind == CW_EDIT) out.insert(out.begin(), (Edit*)cw->data);
+        if (cw->kind == CW_EDIT)
+            out.insert(out.begin(), (Edit*)cw->data);
+        else if (cw->kind == CW_COMPARE) // its commands run in its first text
+            out.insert(out.begin(), CompareWindowEdit(cw->data));
     return out;
 }
 

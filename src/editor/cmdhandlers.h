@@ -196,6 +196,13 @@ int cmdEditTag(Edit* edit, EditCmdCtx* ctx);
 int cmdOpenTag(Edit* edit, EditCmdCtx* ctx);
 int cmdResetTags(Edit* edit, EditCmdCtx* ctx);
 } // namespace edittags
+
+namespace mergecmds {
+int cmdDiffFiles(Edit* edit, EditCmdCtx* ctx);
+int cmdMergeFiles(Edit* edit, EditCmdCtx* ctx);
+int cmdShowLastEdit(Edit* edit, EditCmdCtx* ctx);
+} // namespace mergecmds
+
 namespace vccmds {
 int cmdCheckin(Edit* edit, EditCmdCtx* ctx);
 int cmdCheckout(Edit* edit, EditCmdCtx* ctx);

@@ -71,6 +71,7 @@ int textEvent(WEvent& ev, void* data) {
     auto* edit = static_cast<Edit*>(data);
     // The menu bar gets the keys first: F10 and Alt with a title's letter open it.
     if (ev.kind == WE_KEY && edit->menuBar && WMenuBarKey(edit->menuBar, ev)) return 1;
+    if (ev.kind == WE_KEY && edit->keyHook && edit->keyHook(edit, ev)) return 1;
     switch (ev.kind) {
     case WE_EXPOSE: {
         int fh = WFontHeight();
@@ -228,6 +229,7 @@ void EditScrollTo(Edit* edit, int64_t topLine) {
     epDrawRows(edit, 0, (int)EditRows(edit));
     EditsSbSetOne(edit);
     EditPublishState(edit);
+    if (edit->diffScrolled) edit->diffScrolled(edit);
 }
 
 // ---- creation ----
@@ -503,6 +505,10 @@ int EditDone(Edit* edit) {
 int EditDestroy(Edit* edit) {
     if (!edit->destroying && !EditSaveAndCloseFiles(edit)) return 0;
     edit->destroying = true;
+    if (auto hook = edit->destroyHook) {
+        edit->destroyHook = nullptr;
+        hook(edit);
+    }
     EditSearchRelease(edit);
     File* file = edit->view.file;
     EditUnlinkFile(edit);

@@ -132,11 +132,22 @@ struct Edit {
     bool pressRanAtOnce = false; // the held first press already ran its binding
     int64_t wrapLine = -1;       // the line last produced by word wrap
     EditSearchState search;
+    // An editor of a compare window: how each line compares (DIFFMARK_...), and what follows
+    // its scrolling (the other texts of the window).
+    int (*diffMark)(Edit* edit, int64_t line) = nullptr;
+    void (*diffScrolled)(Edit* edit) = nullptr;
+    void* compare = nullptr; // the compare or merge it belongs to
+    int (*keyHook)(Edit* edit, WEvent& ev) = nullptr; // keys its window takes first (1: taken)
+    // Called first when the editor is destroyed (once no question can keep it).
+    void (*destroyHook)(Edit* edit) = nullptr;
+    void* hookData = nullptr;
     // bracket-match flash: where the cursor returns to
     bool flashing = false;
     Selection flashSaved;
 };
 
+
+enum { DIFFMARK_SAME = 0, DIFFMARK_DIFFERS = 1, DIFFMARK_CURRENT = 2 };
 
 // ---- creation ----
 Edit* EditCreate(WWindow* parent, int x, int y, int width, int height, const char* name,

@@ -125,6 +125,9 @@ int EditDropDragged(Edit* edit, EditCmdCtx* ctx);
 // The rows each file of the editor implements (null-terminated), and the configuration
 // commands searched after the editor's own table.
 extern const EditCmd configCmds[];
+// The commands of compare windows and merges (DiffNext, DiffPrevious, DiffMerge, MergeButton,
+// MergeConflicts), searched after those.
+extern const EditCmd mergeCmds[];
 
 // Whether a command has a window position: (-1, -1) means none. A pointer dragged above or
 // left of the text area has negative coordinates of its own.

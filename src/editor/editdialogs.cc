@@ -11,6 +11,7 @@
 #include "editor/editcmd.h"
 #include "editor/editdialogs.h"
 #include "editor/edithelp.h"
+#include "editor/merge.h"
 #include "editor/editpriv.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
@@ -230,6 +231,9 @@ std::vector<std::string> EditListWindows() {
             const char* name = e->view.file && e->view.file->name ? e->view.file->name : "";
             if (EditIsHelpFile(e->view.file)) kind = "help";
             all.push_back({e->top->serial, std::string(kind) + " " + e->top->name + " file=" + name});
+        } else if (cw->kind == CW_COMPARE) {
+            WWindow* top = CompareWindowTop(cw->data);
+            all.push_back({top->serial, std::string(kind) + " " + top->name});
         } else {
             all.push_back({0, kind});
         }

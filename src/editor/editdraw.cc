@@ -210,6 +210,22 @@ const Mark& resumeMark(const File* file, const Line* line, int64_t lineNo, const
     return *(after - 1);
 }
 
+// The ground of a compared line: lines that differ on a warm tint, the current difference on
+// a stronger one; the change mark in the margin in a darker tone of the same.
+WColor diffGround(int mark) {
+    if (mark == DIFFMARK_SAME || WMonochrome()) return wPalette.background;
+    static WColor differs = WAllocColor("#fff0d8", wPalette.controlLight);
+    static WColor current = WAllocColor("#ffd0a8", wPalette.controlLight);
+    return mark == DIFFMARK_CURRENT ? current : differs;
+}
+
+WColor diffBar(int mark) {
+    if (WMonochrome()) return wPalette.foreground;
+    static WColor differs = WAllocColor("#e0a050", wPalette.controlDark);
+    static WColor current = WAllocColor("#c04000", wPalette.foreground);
+    return mark == DIFFMARK_CURRENT ? current : differs;
+}
+
 } // namespace
 
 int64_t EditRows(const Edit* edit) {
@@ -236,11 +252,23 @@ void epDrawRows(Edit* edit, int row0, int row1) {
     std::vector<Cell> cells;
     std::vector<unsigned long> colours;
     std::vector<WCell> runText;
+    if (edit->margin) {
+        int y0 = row0 * fh;
+        WFillRect(edit->margin, 0, y0, edit->margin->width, (row1 - row0 + 1) * fh,
+                  wPalette.background);
+        WFillRect(edit->margin, edit->margin->width - 1, y0, 1, (row1 - row0 + 1) * fh,
+                  wPalette.controlDark);
+    }
     for (int r = row0; r <= row1; r++, lineNo++) {
         int y = r * fh;
         if (y >= v.height) break;
-        WFillRect(v.window, 0, y, v.width, fh, wPalette.background);
+        int mark = edit->diffMark && line ? edit->diffMark(edit, lineNo) : DIFFMARK_SAME;
+        const WColor ground = diffGround(mark);
+        WFillRect(v.window, 0, y, v.width, fh, ground);
         if (!file || !line) continue;
+        if (mark && edit->margin)
+            WFillRect(edit->margin, 2, y, std::max(1, edit->margin->width - 5), fh,
+                      diffBar(mark));
         // Deciding to colour may bring line states up to date, which reads other lines'
         // text through the caches: only then is this line's text fetched.
         bool colour = syn_NeedToColor(file, port, lineNo);
@@ -282,7 +310,7 @@ void epDrawRows(Edit* edit, int row0, int row1) {
                                      : wPalette.foreground;
                 WColor cb = sel   ? wPalette.select
                             : sec ? wPalette.controlLight
-                                  : wPalette.background;
+                                  : ground;
                 if (c > start && (cf != fg || cb != bg)) break;
                 fg = cf;
                 bg = cb;
@@ -303,13 +331,6 @@ void epDrawRows(Edit* edit, int row0, int row1) {
             if (x >= offset - 1 && x < v.width) WFillRect(v.window, x, y, 2, fh, wPalette.foreground);
         }
         line = line->next;
-    }
-    if (edit->margin) {
-        int y0 = row0 * fh;
-        WFillRect(edit->margin, 0, y0, edit->margin->width, (row1 - row0 + 1) * fh,
-                  wPalette.background);
-        WFillRect(edit->margin, edit->margin->width - 1, y0, 1, (row1 - row0 + 1) * fh,
-                  wPalette.controlDark);
     }
 }
 

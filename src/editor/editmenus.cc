@@ -46,6 +46,11 @@ const DefaultItem defaultMenus[] = {
     {"File", "&Revert", "Revert"},
     {"File", "Revert to &Backup", "RevertToBackup"},
     {"File", "-", ""},
+    {"File", "Co&mpare Files...", "DiffFiles"},
+    {"File", "M&erge Files...", "MergeFiles"},
+    {"File", "Merge Con&flicts", "MergeConflicts"},
+    {"File", "Last E&dit", "ShowLastEdit"},
+    {"File", "-", ""},
     {"File", "&Print...", "Print"},
     {"File", "Print with Colo&urs...", "Printsyn"},
     {"File", "Page Set&up...", "PageSetup"},
@@ -157,6 +162,8 @@ bool knownCommand(const std::string& word) {
     for (const EditCmd& c : EditCmds())
         if (c.name && !strcasecmp(c.name, word.c_str())) return true;
     for (const EditCmd* c = configCmds; c->name; c++)
+        if (!strcasecmp(c->name, word.c_str())) return true;
+    for (const EditCmd* c = mergeCmds; c->name; c++)
         if (!strcasecmp(c->name, word.c_str())) return true;
     return false;
 }

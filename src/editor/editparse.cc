@@ -42,6 +42,8 @@ const EditCmd* lookup(const char* word, size_t n) {
         if (c.name && wordEq(word, n, c.name)) return &c;
     for (const EditCmd* c = configCmds; c->name; c++)
         if (wordEq(word, n, c->name)) return c;
+    for (const EditCmd* c = mergeCmds; c->name; c++)
+        if (wordEq(word, n, c->name)) return c;
     return nullptr;
 }
 

@@ -9,6 +9,7 @@
 #include "buffer/notify.h"
 #include "config/switches.h"
 #include "editor/edit.h"
+#include "editor/merge.h"
 #include "editor/editcmd.h"
 #include "editor/editdialogs.h"
 #include "editor/editpriv.h"
@@ -104,6 +105,16 @@ struct EditorViews final : FileViews {
 
     void saveAs(File* file) override {
         if (Edit* e = activeEdit(file)) EditCli(e, "SaveAs");
+    }
+
+    void mergeWithDisk(File* file) override {
+        MergeRequest rq;
+        rq.file1 = rq.file2 = file->name ? file->name : "";
+        rq.file1FromDisk = true;
+        rq.title1 = std::string(gen_basename(rq.file1.c_str())) + " (on disk)";
+        rq.title2 = std::string(gen_basename(rq.file1.c_str())) + " (edited)";
+        rq.inPlace = file;
+        MergeFiles(rq, 1, MERGE_MERGE, 0);
     }
 };
 EditorViews editorViews;

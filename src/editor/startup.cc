@@ -1,6 +1,7 @@
 // editor/startup.cc: start-up: switches and the switch file, the display, configuration,
 // the command-line walk, and the hand-over to the main loop or to batch mode.
 #include "editor/startup.h"
+#include "editor/merge.h"
 #include "editor/editdialogs.h"
 
 #include <csignal>
@@ -8,7 +9,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <unistd.h>
+#include <vector>
 
 #include "buffer/file.h"
 #include "buffer/journal.h"
@@ -288,14 +291,34 @@ struct Walk {
         diffFiles(file1, version1, file2, version2, false);
     }
 
-    // The compare window is not built yet: say what would have been compared.
     void diffFiles(const char* f1, const char* v1, const char* f2, const char* v2, bool dialog) {
         if (dialog)
-            mprintf("Compare %s: the compare window is not available yet\n", f1);
+            DoDiffFiles(f1, nullptr, nullptr);
         else
-            mprintf("Compare %s%s%s with %s%s%s: the compare window is not available yet\n", f1,
-                    v1 ? " version " : "", v1 ? v1 : "", f2, v2 ? " version " : "",
-                    v2 ? v2 : "");
+            EditDiffFilesFromCommandLine(f1, v1, f2, v2);
+    }
+
+    // -merge FILE1 FILE2 [BASE [OUTPUT]]: the files merged, the result written to OUTPUT when
+    // the merge is done (the form version-control tools call); -merge FILE alone merges the
+    // conflict markers of FILE in its own window.
+    void merge() {
+        opened = true;
+        std::vector<std::string> w;
+        while (i + 1 < argc && argv[i + 1][0] != '-' && w.size() < 4) w.push_back(argv[++i]);
+        if (w.empty()) {
+            mprintf("-merge needs a file\n");
+            return;
+        }
+        if (w.size() == 1) {
+            if (Edit* e = NewEdit(w[0].c_str(), 0, 1, 0)) MergeConflictMarkers(e->view.file);
+            return;
+        }
+        MergeRequest rq;
+        rq.file1 = w[0];
+        rq.file2 = w[1];
+        if (w.size() >= 3) rq.base = w[2];
+        if (w.size() >= 4) rq.output = w[3];
+        MergeFiles(rq, 1, MERGE_MERGE, 0);
     }
 
     void run() {
@@ -315,6 +338,8 @@ struct Walk {
                 }
             } else if (strcmp(w, "-diff") == 0) {
                 diff();
+            } else if (strcmp(w, "-merge") == 0) {
+                merge();
             } else if (strcmp(w, "-tag") == 0) {
                 tag();
             } else if (strcmp(w, "-help") == 0) {

@@ -443,8 +443,8 @@ bool WDialogKey(WDialog* d, const WEvent& ev) {
         WidgetPress(f);
         return true;
     }
-    // Alt and a letter: the widget whose label marks that letter.
-    if ((ev.modifiers & WMOD_MOD1) && ev.key > 0 && ev.key < 256 && isalpha(ev.key)) {
+    // Alt and a letter or digit: the widget whose label marks it.
+    if ((ev.modifiers & WMOD_MOD1) && ev.key > 0 && ev.key < 256 && isalnum(ev.key)) {
         int letter = tolower(ev.key);
         for (Widget* w : d->widgets) {
             if (!WidgetTakesInput(w) || mnemonicOf(w->label) != letter) continue;
@@ -533,6 +533,11 @@ bool WDialogTakeAnswer(WDialog* d) {
     std::string a;
     if (!wBackend || !wBackend->scriptedAnswers() || !WTakeScriptedAnswer(a)) return false;
     d->pressedButton = nullptr;
+    if (d->answerShownFirst) { // what the answer sets off reads after it
+        printLine(oneLine(d->batchText) + " -> " + a);
+        if (!WDialogApplyAnswer(d, a)) WDialogDismiss(d, d->cancelResult);
+        return true;
+    }
     // What the question said when it was answered (a dialogue may go on to another).
     std::string asked = d->batchText;
     int ok = WDialogApplyAnswer(d, a);

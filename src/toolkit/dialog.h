@@ -97,6 +97,7 @@ struct WDialog {
     WWindow* parentWin = nullptr; // the editor it belongs to (transient for it)
     std::string title;
     std::string kindName = "dialogue"; // what PrintWindows calls it
+    std::string helpText;              // what its "help" button shows (owners that set it)
     Widget* root = nullptr;
     std::vector<Widget*> widgets;      // every widget in creation order (script numbers)
     Widget* focus = nullptr;
@@ -112,6 +113,7 @@ struct WDialog {
     bool batchDefault = true;
     bool batchShowsAnswer = true;
     bool answerIsText = false; // a plain answer is the text of its field, never a button
+    bool answerShownFirst = false; // WDialogTakeAnswer prints the answer before applying it
     std::string answerField;   // the field a plain answer fills ("": the only one)
     // Plain answers for button dialogues: returns the button chosen (-1: the default).
     int (*matchAnswer)(WDialog* d, const std::string& answer) = nullptr;

@@ -1,0 +1,279 @@
+// editor/comparewin.cc: the compare window: the texts of a compare or merge side by side, each
+// in a fixed, read-only editor, scrolling together, their differing lines tinted and marked in
+// the margin; a message line and, for a compare, the buttons that step through differences.
+#include <algorithm>
+#include <cctype>
+#include <string>
+#include <vector>
+
+#include "buffer/file.h"
+#include "editor/edit.h"
+#include "editor/editcmd.h"
+#include "editor/editpriv.h"
+#include "editor/merge.h"
+#include "toolkit/toolkit.h"
+#include "toolkit/widgets.h"
+
+struct CompareWindow {
+    DiffStuff* ds = nullptr;
+    WWindow* top = nullptr;
+    std::vector<MergeSide*> sides; // left to right
+    std::vector<Button*> buttons;
+    std::string message;
+    std::string title;
+    ContextWindow cw;
+    bool syncing = false; // aligning the other texts after one scrolled
+};
+
+namespace {
+
+enum { BTN_PREVIOUS, BTN_NEXT, BTN_MERGE, BTN_CLOSE };
+// Alt and a label's first letter presses the button.
+const char* const buttonLabels[] = {"Previous", "Next", "Merge", "Close"};
+
+int headerHeight() {
+    return WFontHeight() + 6;
+}
+int footerHeight() {
+    return 2 * WFontHeight() + 16;
+}
+
+// How a line of one side pairs: which pairing, and whether the side is its old side.
+struct SidePairing {
+    const DiffResult* r;
+    bool old;
+};
+
+MergeSide* sideOf(DiffStuff* ds, Edit* e) {
+    for (MergeSide* s : {&ds->s1, &ds->s2, &ds->base})
+        if (s->editor == e) return s;
+    return nullptr;
+}
+
+// Whether line n of the side is paired in each pairing it takes part in.
+int lineMark(Edit* e, int64_t n) {
+    auto* ds = static_cast<DiffStuff*>(e->compare);
+    MergeSide* s = ds ? sideOf(ds, e) : nullptr;
+    if (!s || n < 1 || n > s->cur.lines) return DIFFMARK_SAME;
+    bool paired;
+    if (!ds->threeWay)
+        paired = s == &ds->s1 ? ds->r1->OA[n].matched : ds->r1->NA[n].matched;
+    else if (s == &ds->base)
+        paired = ds->r1->OA[n].matched && ds->r2->OA[n].matched;
+    else
+        paired = (s == &ds->s1 ? ds->r1 : ds->r2)->NA[n].matched;
+    bool current = ds->diffIndex > 0 && n >= s->cur.number && n < s->cur.number + s->cur.count;
+    return current ? DIFFMARK_CURRENT : paired ? DIFFMARK_SAME : DIFFMARK_DIFFERS;
+}
+
+// The line of the other side across a pairing: the partner of the nearest paired line at or
+// above n, plus the distance to it.
+int64_t across(const DiffResult* r, bool fromOld, int64_t n) {
+    const DiffLine* a = fromOld ? r->OA : r->NA;
+    int max = fromOld ? r->oldmax : r->newmax;
+    int64_t k = std::min<int64_t>(n, max);
+    int64_t stop = std::max<int64_t>(1, k - 5000);
+    for (; k >= stop; k--)
+        if (a[k].matched) return a[k].other + (n - k);
+    return n;
+}
+
+int64_t lineOn(DiffStuff* ds, MergeSide* from, int64_t n, MergeSide* to) {
+    if (!ds->threeWay) return across(ds->r1, from == &ds->s1, n);
+    const DiffResult* rf = from == &ds->s1 ? ds->r1 : ds->r2;
+    const DiffResult* rt = to == &ds->s1 ? ds->r1 : ds->r2;
+    int64_t b = from == &ds->base ? n : across(rf, false, n);
+    return to == &ds->base ? b : across(rt, true, b);
+}
+
+void scrolled(Edit* e) {
+    auto* ds = static_cast<DiffStuff*>(e->compare);
+    CompareWindow* w = ds ? ds->window : nullptr;
+    if (!w || w->syncing) return;
+    MergeSide* from = sideOf(ds, e);
+    if (!from) return;
+    w->syncing = true;
+    for (MergeSide* s : w->sides)
+        if (s != from && s->editor) {
+            int64_t top = std::max<int64_t>(1, lineOn(ds, from, e->view.topLine, s));
+            if (top != s->editor->view.topLine) EditScrollTo(s->editor, top);
+        }
+    w->syncing = false;
+}
+
+void drawChrome(CompareWindow* w) {
+    WWindow* t = w->top;
+    int fh = WFontHeight();
+    WFillRect(t, 0, 0, t->width, headerHeight(), wPalette.control);
+    int n = (int)w->sides.size();
+    for (int i = 0; i < n; i++) {
+        int x = i * t->width / n + 6;
+        std::string title = w->sides[(size_t)i]->title;
+        WDrawText(t, x, 3, title.data(), (int)title.size(), wPalette.foreground,
+                  wPalette.control);
+    }
+    int y = t->height - footerHeight();
+    WFillRect(t, 0, y, t->width, footerHeight(), wPalette.control);
+    WDrawText(t, 6, y + 3, w->message.data(), (int)w->message.size(), wPalette.foreground,
+              wPalette.control);
+    (void)fh;
+}
+
+void layout(CompareWindow* w) {
+    WWindow* t = w->top;
+    int n = (int)w->sides.size();
+    int y0 = headerHeight(), h = std::max(1, t->height - y0 - footerHeight());
+    for (int i = 0; i < n; i++) {
+        Edit* e = w->sides[(size_t)i]->editor;
+        int x = i * t->width / n, x1 = (i + 1) * t->width / n;
+        WMoveResize(e->frame, x, y0, std::max(1, x1 - x - (i + 1 < n ? 4 : 0)), h);
+        EditLayout(e);
+        EditRedraw(e);
+    }
+    int bx = 6, by = t->height - WFontHeight() - 10, bh = WFontHeight() + 6;
+    for (Button* b : w->buttons) {
+        int bw = btnWidthFor(b->label.c_str());
+        WMoveResize(b->win, bx, by, bw, bh);
+        bx += bw + 8;
+    }
+}
+
+int paneKey(Edit* e, WEvent& ev);
+
+int topEvent(WEvent& ev, void* data) {
+    auto* w = static_cast<CompareWindow*>(data);
+    switch (ev.kind) {
+    case WE_EXPOSE:
+        drawChrome(w);
+        break;
+    case WE_RESIZE:
+        w->top->width = ev.width;
+        w->top->height = ev.height;
+        layout(w);
+        drawChrome(w);
+        break;
+    case WE_CLOSE:
+        DiffStuffDestroy(w->ds);
+        break;
+    case WE_KEY:
+        if (!w->sides.empty()) return paneKey(w->sides[0]->editor, ev);
+        break;
+    default:
+        break;
+    }
+    return 1;
+}
+
+void buttonPressed(Button* b, void* data) {
+    auto* w = static_cast<CompareWindow*>(data);
+    Edit* e = w->sides.empty() ? nullptr : w->sides[0]->editor;
+    static const char* const commands[] = {"DiffPrevious", "DiffNext", "DiffMerge", "Close"};
+    if (!e) return;
+    if (b->index == BTN_CLOSE)
+        DiffStuffDestroy(w->ds);
+    else
+        EditCli(e, commands[b->index]);
+}
+
+// Alt and a button's letter presses it, wherever in the window the keys go.
+int paneKey(Edit* e, WEvent& ev) {
+    auto* ds = static_cast<DiffStuff*>(e->compare);
+    if (!ds || !ds->window || !(ev.modifiers & WMOD_MOD1) || ev.key <= 0 || ev.key > 255)
+        return 0;
+    for (Button* b : ds->window->buttons) {
+        if (b->enabled && tolower((unsigned char)b->label[0]) == tolower(ev.key)) {
+            buttonPressed(b, ds->window);
+            return 1;
+        }
+    }
+    return 0;
+}
+
+} // namespace
+
+CompareWindow* CompareWindowCreate(DiffStuff* ds, const std::string& title) {
+    auto* w = new CompareWindow;
+    w->ds = ds;
+    w->title = title;
+    w->sides.push_back(&ds->s1);
+    if (ds->threeWay) w->sides.push_back(&ds->base);
+    w->sides.push_back(&ds->s2);
+    int fw = WFontWidth(), fh = WFontHeight();
+    int n = (int)w->sides.size();
+    int width = std::min(n * 64, 200) * fw, height = 36 * fh;
+    w->top = WCreateWindow(nullptr, 0, 0, width, height, topEvent, w);
+    WSetBackground(w->top, wPalette.control);
+    WSetWindowName(w->top, title.c_str());
+    int64_t paneHeight = height - headerHeight() - footerHeight();
+    for (MergeSide* s : w->sides) {
+        Edit* e = EditCreate(w->top, 0, headerHeight(), width / n, (int)paneHeight, s->title.c_str(),
+                             s->file, 0, 0, 1);
+        e->diffChild = true;
+        e->compare = ds;
+        e->diffMark = lineMark;
+        e->diffScrolled = scrolled;
+        e->keyHook = paneKey;
+        e->skipFileCheck = true;
+        WMapWindow(e->frame);
+        s->editor = e;
+    }
+    if (ds->mode != MERGE_MERGE)
+        for (int i = BTN_PREVIOUS; i <= BTN_CLOSE; i++) {
+            Button* b = btnCreate(w->top, 0, 0, 1, 1, buttonLabels[i], buttonPressed, w);
+            b->index = i;
+            if (i == BTN_NEXT) b->isDefault = true;
+            WMapWindow(b->win);
+            w->buttons.push_back(b);
+        }
+    layout(w);
+    WSetFocusChild(w->sides[0]->editor->view.window);
+    w->cw.kind = CW_COMPARE;
+    w->cw.data = w;
+    cwInsertList(&w->cw);
+    WMapWindow(w->top);
+    drawChrome(w);
+    return w;
+}
+
+void CompareWindowDestroy(CompareWindow* w) {
+    if (!w) return;
+    cwRemoveList(&w->cw);
+    for (MergeSide* s : w->sides)
+        if (s->editor) {
+            s->editor->destroying = true;
+            s->editor->diffScrolled = nullptr;
+            EditDestroy(s->editor);
+            s->editor = nullptr;
+        }
+    for (Button* b : w->buttons) delete b;
+    WDestroyWindow(w->top);
+    delete w;
+}
+
+void CompareWindowMessage(CompareWindow* w, const std::string& text) {
+    if (!w) return;
+    w->message = text;
+    if (!text.empty()) WMessage(text.c_str());
+    drawChrome(w);
+}
+
+void CompareWindowRefresh(CompareWindow* w) {
+    if (!w) return;
+    for (MergeSide* s : w->sides) EditRedraw(s->editor);
+    for (Button* b : w->buttons)
+        if (b->index == BTN_MERGE) btnEnable(b, w->ds->mode == MERGE_COMPARE);
+}
+
+Edit* CompareWindowEdit(void* contextData) {
+    auto* w = static_cast<CompareWindow*>(contextData);
+    return w && !w->sides.empty() ? w->sides[0]->editor : nullptr;
+}
+
+WWindow* CompareWindowTop(void* contextData) {
+    auto* w = static_cast<CompareWindow*>(contextData);
+    return w ? w->top : nullptr;
+}
+
+DiffStuff* DiffStuffOf(Edit* edit) {
+    return edit ? static_cast<DiffStuff*>(edit->compare) : nullptr;
+}

@@ -1,0 +1,46 @@
+#!/bin/sh
+# A compare window on a real X server, driven from the keyboard: `qe -diff` shows the two
+# texts, Alt+N and Alt+P step through the differences, Alt+M turns the compare into a merge,
+# and the merge controller takes one change from each side (Alt+2 file 2's block, Alt+1 file
+# 1's); the result holds them and is offered for saving.
+# Usage: compare.sh QE
+abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
+qe=$(abs "$1")
+[ -x "$qe" ] || { echo "FAIL: $qe is not a program"; exit 1; }
+. "$(dirname "$0")/common.sh"
+x11_begin 1280x1024x24 import
+HOME=$work
+export HOME
+start() { "$qe" "$@" > "qe.$$.out" 2>&1 & pid=$!; pids="$pids $pid"; }
+keys() { w=$1; shift; for k in "$@"; do xdotool key --window "$w" "$k" 2>/dev/null; sleep 0.3; done; }
+
+printf 'int a;\nint b;\nint c;\nint d;\nint e;\n' > left.c
+printf 'int a;\nint B;\nint c;\nint d;\nint e;\nint f;\n' > right.c
+start -diff left.c right.c
+w=$(window_named 'Diff: left\.c.Current Version. vs\. right\.c.Current Version.') ||
+    { bad "-diff" "no compare window"; exit 1; }
+ok "-diff opens the compare window"
+sleep 0.5
+[ -n "$SHOTS" ] && import -display "$DISPLAY" -window root "$SHOTS/compare.png"
+keys "$w" alt+n alt+p alt+m
+c=$(window_named Merge) || { bad "merge" "no controller"; exit 1; }
+r=$(window_named Merged_left.c) || bad "merge" "no result window"
+ok "Alt+M in the compare window starts the merge with its controller and result"
+[ -n "$SHOTS" ] && import -display "$DISPLAY" -window root "$SHOTS/merge.png"
+keys "$c" alt+2
+t=0
+while [ $t -lt 100 ] && [ "$(field "$r" lines)" != 5 ]; do sleep 0.1; t=$((t + 1)); done
+[ "$(field "$r" lines)" = 5 ] && ok "file 2's block and the common lines after it are in the result" ||
+    bad "File 2" "result has $(field "$r" lines) lines, want 5"
+sleep 1
+keys "$c" alt+1
+s=$(window_named 'Save Merged_left\.c as\.\.\.') && ok "file 1's (empty) block ends the merge: the result is offered for saving" ||
+    bad "save" "no chooser"
+[ "$(field "$r" lines)" = 5 ] || bad "File 1" "result has $(field "$r" lines) lines, want 5"
+[ -n "$SHOTS" ] && import -display "$DISPLAY" -window root "$SHOTS/end.png"
+keys "$s" Escape
+t=0
+while [ $t -lt 50 ] && xdotool search --onlyvisible --name '^Diff: ' >/dev/null 2>&1; do sleep 0.1; t=$((t + 1)); done
+[ $t -lt 50 ] && ok "the compare window goes when the merge is over" || bad "end" "compare window still open"
+echo "$pass passed, $fail failed"
+[ $fail = 0 ]
