@@ -72,19 +72,6 @@ bool saveFirst(File* f) {
     return !f->modified || SaveFile(f) == 1;
 }
 
-// Runs a front-end operation with its messages held back; shows them when it failed.
-template <class Op>
-int quietly(Op op, const char* failure) {
-    int saved = vc_SetOutput(VC_OUT_ERRBUF);
-    int r = op();
-    vc_SetOutput(saved);
-    if (r == 1)
-        vc_ErrIgnore();
-    else
-        vc_ErrAlert(failure);
-    return r;
-}
-
 // Replaces the File's text by a file's, as one change that Undo takes back.
 int replaceText(Edit* e, File* f, const std::string& path) {
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -212,7 +199,7 @@ int cmdPlaceUnderVC(Edit* e, EditCmdCtx*) {
     if (!f) return 1;
     if (!saveFirst(f)) return 0;
     GenStr failed(gen_sprintf("Could not place %s under version control", f->name));
-    if (quietly([&] { return vc_CreateFile(f->name, 0); }, failed.get()) != 1) return 0;
+    if (vc_Quietly([&] { return vc_CreateFile(f->name, 0); }, failed.get()) != 1) return 0;
     f->vcKnown = false;
     reload(f);
     GenStr m(gen_sprintf("%s is under version control", f->name));
@@ -228,7 +215,7 @@ int cmdUnqvc(Edit* e, EditCmdCtx*) {
         return 0;
     }
     GenStr line(gen_sprintf("unqvc \"%s\"", f->name));
-    if (quietly([&] { return qvc_Main(line.get()); }, nullptr) != 1) return 0;
+    if (vc_Quietly([&] { return qvc_Main(line.get()); }, nullptr) != 1) return 0;
     f->vcKnown = false;
     f->checkedOut = f->checkinOnClose = false;
     refreshReadOnly(f);

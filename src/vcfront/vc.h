@@ -28,6 +28,19 @@ int vc_SetOutput(int destination); // the previous one
 int vc_GetOutput();
 void vc_ErrAlert(const char* first = nullptr); // shows first and the error buffer; clears it
 void vc_ErrIgnore();
+// Runs op with its messages in the error buffer; shows them (after failure) only when op
+// did not return 1.
+template <class Op>
+int vc_Quietly(Op op, const char* failure) {
+    int saved = vc_SetOutput(VC_OUT_ERRBUF);
+    int r = op();
+    vc_SetOutput(saved);
+    if (r == 1)
+        vc_ErrIgnore();
+    else
+        vc_ErrAlert(failure);
+    return r;
+}
 void vc_output(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // The message list titled `title` (made, or shown again): its destination number.
 int vc_MessageList(const char* title);

@@ -15,19 +15,6 @@
 
 namespace {
 
-// Runs an operation with its messages in the quiet buffer; shows them only when it failed.
-template <class Op>
-int quietly(Op op, const char* failure) {
-    int saved = vc_SetOutput(VC_OUT_ERRBUF);
-    int r = op();
-    vc_SetOutput(saved);
-    if (r == 1)
-        vc_ErrIgnore();
-    else
-        vc_ErrAlert(failure);
-    return r;
-}
-
 struct BufferLinks final : FileVcFrontEnd {
     int underVC(const char* path) override { return vc_UnderVC(path); }
     char* getCheckUser(const char* path) override {
@@ -55,10 +42,10 @@ struct BufferLinks final : FileVcFrontEnd {
     int fetch(File* file, bool checkOut) override {
         if (checkOut) {
             GenStr failed(gen_sprintf("Checkout of %s failed", file->name));
-            return quietly([&] { return vc_CheckOutFile(nullptr, file->name); }, failed.get()) ==
-                   1;
+            auto checkout = [&] { return vc_CheckOutFile(nullptr, file->name); };
+            return vc_Quietly(checkout, failed.get()) == 1;
         }
-        return quietly([&] { return vc_GetFile(file->name); }, nullptr) == 1;
+        return vc_Quietly([&] { return vc_GetFile(file->name); }, nullptr) == 1;
     }
     int checkInOnClose(File* file) override { return file_CheckIn(file, nullptr); }
 } bufferLinks;
