@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "benchutil.h"
 #include "buffer/file.h"
 #include "buffer/registry.h"
 #include "config/options.h"
@@ -25,31 +26,16 @@
 #include "toolkit/backend.h"
 #include "toolkit/toolkit.h"
 
-static double now() {
-    using namespace std::chrono;
-    return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
-
 // Milliseconds per full redraw of the editor, over enough rounds to last a while.
 static double redrawMs(Edit* e, double minSecs = 0.5) {
     int rounds = 0;
-    double t0 = now(), t;
+    double t0 = benchNow(), t;
     do {
         EditRedraw(e);
         rounds++;
-        t = now();
+        t = benchNow();
     } while (t - t0 < minSecs && rounds < 100000);
     return (t - t0) * 1e3 / rounds;
-}
-
-static std::string writeFile(const std::string& path, const std::string& bytes) {
-    FILE* f = fopen(path.c_str(), "wb");
-    if (!f || fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size()) {
-        fprintf(stderr, "bench_panedraw: cannot write %s\n", path.c_str());
-        exit(1);
-    }
-    fclose(f);
-    return path;
 }
 
 int main(int argc, char** argv) {
@@ -75,7 +61,7 @@ int main(int argc, char** argv) {
         c += "    if (x > 0x1f) return printf(\"%d\\n\", x) + 'a';\n";
         c += "    return x * 42;  /* the end */\n}\n";
     }
-    Edit* e = NewEdit(writeFile(dir + "/many.c", c).c_str(), 5000, 1, 0);
+    Edit* e = NewEdit(benchWriteFile("bench_panedraw", dir + "/many.c", c).c_str(), 5000, 1, 0);
     if (!e) return 1;
     double on = redrawMs(e);
     colorsyntax = 0;
@@ -89,7 +75,7 @@ int main(int argc, char** argv) {
     const char piece[] = "int v = 42; char* s = \"text\"; /* note */ ";
     while (huge.size() < n) huge.append(piece, sizeof piece - 1);
     huge += "\n";
-    Edit* h = NewEdit(writeFile(dir + "/huge.c", huge).c_str(), 0, 1, 0);
+    Edit* h = NewEdit(benchWriteFile("bench_panedraw", dir + "/huge.c", huge).c_str(), 0, 1, 0);
     if (!h) return 1;
     int fw = WFontWidth();
     int64_t maxCols = (int64_t)0x7fffffff / fw - 200; // the pane's scroll position is an int
@@ -98,9 +84,9 @@ int main(int argc, char** argv) {
         for (double at : {0.0, 0.5, 0.999}) {
             int64_t col = std::min<int64_t>((int64_t)(at * (double)huge.size()), maxCols);
             h->panes->hpos = (int)(col * fw);
-            double t0 = now();
+            double t0 = benchNow();
             EditRedraw(h);
-            double first = (now() - t0) * 1e3;
+            double first = (benchNow() - t0) * 1e3;
             printf("%ld MB line %s, left edge at column %10lld: first redraw %9.3f ms, "
                    "then %7.3f ms\n",
                    mb, colour ? "in colour" : "uncoloured", (long long)col, first,

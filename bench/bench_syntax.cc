@@ -17,16 +17,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "benchutil.h"
 #include "buffer/file.h"
 #include "buffer/synhook.h"
 #include "config/options.h"
 #include "lang/syn.h"
 #include "runtime/gen.h"
-
-static double now() {
-    using namespace std::chrono;
-    return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
 
 static void report(const char* what, double secs, double bytes, long long lines) {
     printf("%-44s %7.3f s  %8.1f MB/s  %7.2f M lines/s\n", what, secs, bytes / secs / 1e6,
@@ -58,18 +54,18 @@ int main(int argc, char** argv) {
     for (size_t i = 0; i < size; i += 4096) sink0 = sink0 + (unsigned char)data[i];
 
     // Floor: finding the line ends alone.
-    double t0 = now();
+    double t0 = benchNow();
     long long lines = 0;
     for (const char* p = data; p < data + size;) {
         const char* nl = (const char*)memchr(p, '\n', (size_t)(data + size - p));
         lines++;
         p = nl ? nl + 1 : data + size;
     }
-    report("line split (memchr), the floor", now() - t0, (double)size, lines);
+    report("line split (memchr), the floor", benchNow() - t0, (double)size, lines);
 
     // Line states chained line by line, as loading computes them.
     const Language* c = syn_LanguageDefinition(LANG_C);
-    t0 = now();
+    t0 = benchNow();
     uint32_t state = 0, aux = 0, deadLines = 0;
     for (const char* p = data; p < data + size;) {
         const char* nl = (const char*)memchr(p, '\n', (size_t)(data + size - p));
@@ -80,16 +76,16 @@ int main(int argc, char** argv) {
         deadLines += (state & SYN_DEADCODE) != 0;
         p = end + 1;
     }
-    report("line states (C line parser)", now() - t0, (double)size, lines);
+    report("line states (C line parser)", benchNow() - t0, (double)size, lines);
     printf("  (%u lines start in dead code)\n", deadLines);
 
     // Loading through the line store, without and with the colouring hook.
     FileFree(FileFFileNoApplyEdits(path)); // warm the line pool and the temp directory
     for (int withHook = 0; withHook < 2; withHook++) {
         if (withHook) syn_Init();
-        t0 = now();
+        t0 = benchNow();
         File* file = FileFFileNoApplyEdits(path);
-        double secs = now() - t0;
+        double secs = benchNow() - t0;
         if (!file) {
             fprintf(stderr, "bench_syntax: loading failed\n");
             return 1;
@@ -111,14 +107,14 @@ int main(int argc, char** argv) {
     character_fg = 7, fg_pixel = 1;
     long long drawn = 0;
     double bytes = 0;
-    t0 = now();
+    t0 = benchNow();
     for (Line* line = file->first; line && drawn < drawLines; line = line->next, drawn++) {
         const char* text = FileLineText(file, line);
         uint32_t s = line->synState[0];
         syn_ShowText(&sink, text, line->len, 0, line->len, 1, 0, file->language, &s);
         bytes += line->len;
     }
-    report("drawing scan (syn_ShowText, null sink)", now() - t0, bytes, drawn);
+    report("drawing scan (syn_ShowText, null sink)", benchNow() - t0, bytes, drawn);
     printf("  (%.2f runs per line)\n", (double)runs / (double)(drawn ? drawn : 1));
     FileFree(file);
     munmap((void*)data, size);

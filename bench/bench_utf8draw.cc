@@ -13,17 +13,13 @@
 #include <cstdlib>
 #include <string>
 
+#include "benchutil.h"
 #include "config/options.h"
 #include "config/switches.h"
 #include "editor/edit.h"
 #include "runtime/gen.h"
 #include "toolkit/eventloop.h"
 #include "toolkit/toolkit.h"
-
-static double now() {
-    using namespace std::chrono;
-    return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
 
 // The window measured is raised first: drawing into a covered window costs the server
 // nothing.
@@ -34,24 +30,14 @@ static double redrawMs(Edit* e) {
         WSync();
     }
     int rounds = 0;
-    double t0 = now(), t;
+    double t0 = benchNow(), t;
     do {
         EditRedraw(e);
         WSync();
         rounds++;
-        t = now();
+        t = benchNow();
     } while (t - t0 < 1.0 && rounds < 100000);
     return (t - t0) * 1e3 / rounds;
-}
-
-static std::string writeFile(const std::string& path, const std::string& bytes) {
-    FILE* f = fopen(path.c_str(), "wb");
-    if (!f || fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size()) {
-        fprintf(stderr, "bench_utf8draw: cannot write %s\n", path.c_str());
-        exit(1);
-    }
-    fclose(f);
-    return path;
 }
 
 // 50 lines of 80 characters cycling through the given ones (each a UTF-8 string).
@@ -87,8 +73,10 @@ int main(int argc, char** argv) {
     // Accented Latin, Greek, Cyrillic, punctuation, a combining mark after a letter.
     for (const char* c : {"é", "ö", "ß", "λ", "α", "Ж", "я", "—", "€", " ", "a"})
         utf8.push_back(c);
-    Edit* a = NewEdit(writeFile(dir + "/ascii.txt", pane(ascii)).c_str(), 0, 1, 0);
-    Edit* u = NewEdit(writeFile(dir + "/utf8.txt", pane(utf8)).c_str(), 0, 1, 0);
+    std::string asciiPath = benchWriteFile("bench_utf8draw", dir + "/ascii.txt", pane(ascii));
+    std::string utf8Path = benchWriteFile("bench_utf8draw", dir + "/utf8.txt", pane(utf8));
+    Edit* a = NewEdit(asciiPath.c_str(), 0, 1, 0);
+    Edit* u = NewEdit(utf8Path.c_str(), 0, 1, 0);
     if (!a || !u) return 1;
     double ta = redrawMs(a), tu = redrawMs(u), ta2 = redrawMs(a);
     ta = ta < ta2 ? ta : ta2;
