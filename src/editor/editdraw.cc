@@ -475,6 +475,8 @@ void drawMessage(Edit* edit) {
         if (c == '\n' || c == '\t') c = ' ';
     WDrawText(w, 4, (w->height - WFontHeight()) / 2, t.data(), (int)t.size(), wPalette.foreground,
               wPalette.control);
+    // As the view's state: tools outside the program can read what the line says.
+    if (edit->top) WSetProperty(edit->top, "_QE_MESSAGE", t);
 }
 
 void EditSetMsg(Edit* edit, const char* text) {

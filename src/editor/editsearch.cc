@@ -34,8 +34,30 @@ std::string label(const EditSearchState& s, bool dialogue) {
     return EditSearchText("status.srch");
 }
 
+// The first 40 bytes of a pattern as the message line shows them: control bytes in caret
+// notation ("^@" for NUL, "^J" for a line end), so that a NUL does not end the text and a line
+// end does not break the line; a character cut at the 40th byte is left out whole.
+std::string shownPattern(const std::string& pattern) {
+    size_t n = std::min<size_t>(pattern.size(), 40);
+    for (int back = 0; back < 3 && n > 0 && n < pattern.size() &&
+                       ((unsigned char)pattern[n] & 0xc0) == 0x80;
+         back++)
+        n--;
+    std::string out;
+    for (size_t i = 0; i < n; i++) {
+        unsigned char c = (unsigned char)pattern[i];
+        if (c < 0x20 || c == 0x7f) {
+            out += '^';
+            out += (char)(c ^ 0x40);
+        } else {
+            out += (char)c;
+        }
+    }
+    return out;
+}
+
 std::string lineMessage(const EditSearchState& s) {
-    return "Goto Line: " + (s.stale ? std::string() : s.pattern);
+    return "Goto Line: " + (s.stale ? std::string() : shownPattern(s.pattern));
 }
 
 } // namespace editsearch
@@ -194,7 +216,7 @@ void EditUpdateIsearchMsg(Edit* edit, int kind, int incremental) {
                                                      : label(s, !incremental);
         text = head;
         if (!s.pattern.empty() && !s.stale)
-            text += " " + s.pattern.substr(0, 40);
+            text += " " + shownPattern(s.pattern);
         if (kind == SRCHMSG_FAILED) text += EditSearchText("status.failed");
     }
     if (kind == SRCHMSG_FAILED) WBeep();

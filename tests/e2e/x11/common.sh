@@ -72,6 +72,8 @@ window_named() {
 # The editor's view state ("top=.. line=.. stack=.. file=..") of window $1, and one field.
 state() { xprop -id "$1" _QE_STATE 2>/dev/null | sed -n 's/^_QE_STATE(STRING) = "\(.*\)"$/\1/p'; }
 field() { state "$1" | tr ' ' '\n' | sed -n "s/^$2=//p"; }
+# What the message line of editor window $1 says.
+message() { xprop -id "$1" _QE_MESSAGE 2>/dev/null | sed -n 's/^_QE_MESSAGE(STRING) = "\(.*\)"$/\1/p'; }
 
 # Waits up to $2 seconds for process $1 to end; sets st to its status, or "running" (and
 # then ends it). Not run in a subshell: only this shell can collect its own children.

@@ -4,7 +4,7 @@
 # touching the File, Backspace goes back, Control+f repeats, fails with a beep and then wraps,
 # Return stops and typing then replaces the match; Control+b searches backward and Escape
 # ends a search; Control+g and digits go to a line; Shift+Control+f opens the searcher, where
-# typing and Return find and Escape closes it.
+# typing and Return find and Escape closes it; a long search stops on Escape.
 # Usage: search.sh QE
 abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
 qe=$(abs "$1")
@@ -16,6 +16,8 @@ press() { for k in "$@"; do xdotool key "$k" 2>/dev/null; sleep 0.15; done; slee
 typed() { xdotool type --delay 60 "$1" 2>/dev/null; sleep 0.4; }
 # Waits up to 10 s for field $2 of window $1 to read $3; prints what it read last.
 await() { t=0; while [ $t -lt 100 ]; do v=$(field "$1" "$2"); [ "$v" = "$3" ] && break; sleep 0.1; t=$((t + 1)); done; echo "$v"; }
+# The same for the message line of window $1 and the text $2.
+await_message() { t=0; while [ $t -lt 100 ]; do v=$(message "$1"); [ "$v" = "$2" ] && break; sleep 0.1; t=$((t + 1)); done; echo "$v"; }
 check() { [ "$2" = "$3" ] && ok "$1" || bad "$1" "got '$2', want '$3'"; }
 
 printf 'one apple\ntwo pears\nthree apples\nfour plums\n' > s.txt
@@ -59,11 +61,21 @@ printf 'one apple\nY pears\nthree X\nfour plums\n' > want
 cmp -s want s.txt && ok "after Return and after Escape typing goes into the File" ||
     bad "stop then type" "$(od -An -c s.txt | tr -s ' ')"
 
-# ---- Control+g and digits go to a line ----
+# ---- Control+g and digits go to a line; Escape or letters do not ----
 press control+g
 typed "4"
+check "the line prompt shows the digits typed" "$(await_message "$w" "Goto Line: 4")" "Goto Line: 4"
 press Return
 check "Control+g, 4, Return goes to line 4" "$(await "$w" line 4)" 4
+press control+g
+typed "2"
+press Escape
+check "Escape ends the line prompt" "$(await_message "$w" "Goto Line aborted")" "Goto Line aborted"
+check "and the cursor stays" "$(field "$w" line)" 4
+press control+g
+typed "x"
+press Return
+check "a prompt that is no number" "$(await_message "$w" "Invalid line number")" "Invalid line number"
 
 # ---- the searcher: typing in its find field and Return find; Escape closes it ----
 # (The last search went backward, and the searcher takes its direction from it: from the end.)
@@ -85,6 +97,55 @@ if [ -n "$d" ]; then
     done
     [ $t -lt 50 ] && ok "Escape closes the searcher" || bad "searcher Escape" "still open"
 fi
+
+kill $pid 2>/dev/null
+
+# ---- a long search stops on Escape, and the window goes on answering ----
+# A regular expression that backtracks over every line makes the search take a minute; its
+# only match is on the last line.
+row=$(printf 'xyz%.0s' $(seq 300))
+yes "$row" | head -n 20000 > long.txt
+echo 'xyzQ' >> long.txt
+"$qe" long.txt > long.out 2>&1 &
+pid=$!
+w=$(window_named long.txt) || { bad "long search" "no window long.txt"; exit 1; }
+xdotool mousemove --window "$w" 300 200 2>/dev/null
+sleep 0.3
+press shift+control+f
+d=$(window_named 'Searcher for long.txt') || bad "long search" "no searcher"
+xdotool mousemove --window "$d" 40 15 2>/dev/null
+sleep 0.3
+# From the find field: two Tabs to the pattern kind, its third choice, then Return finds.
+typed 'x.*y.*z.*Q'
+press Tab Tab Down Down space Return
+check "the search shows its progress" "$(await_message "$w" "Searching...")" "Searching..."
+# Escape is sent again until the abort is told (one sent as the search starts may be lost);
+# with the escabort switch on (the default) an alert says "Command aborted." first.
+a=""
+tries=0
+while [ -z "$a" ] && [ "$(message "$w")" = "Searching..." ] && [ $tries -lt 20 ]; do
+    xdotool key Escape 2>/dev/null
+    sleep 0.5
+    a=$(xdotool search --onlyvisible --name '^Alert$' 2>/dev/null | head -1)
+    tries=$((tries + 1))
+done
+if [ -n "$a" ]; then
+    xdotool mousemove --window "$a" 10 10 2>/dev/null
+    sleep 0.3
+    press Return
+fi
+check "Escape stops the search" "$(await_message "$w" "Search aborted")" "Search aborted"
+check "the selection stays where it was" "$(field "$w" sel)" 1,0-1,0
+# The searcher stands over the editor: it goes first.
+xdotool mousemove --window "$d" 40 15 2>/dev/null
+sleep 0.3
+press Escape
+xdotool mousemove --window "$w" 300 200 2>/dev/null
+sleep 0.3
+press control+g
+typed "123"
+press Return
+check "the window answers keys after the search" "$(await "$w" line 123)" 123
 
 kill $pid 2>/dev/null
 echo "$pass passed, $fail failed"
