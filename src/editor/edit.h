@@ -247,6 +247,9 @@ void EditSelectionRange(Edit* edit, int64_t* l1, int* c1, int64_t* l2, int* c2);
 // Runs the main loop until no editor window is left (or, with the exit-test switch, only
 // message-list windows are), then returns.
 void EditMainLoop();
+// Quit asked the configuration question and closed every window: the program ends without
+// asking it again.
+extern bool editQuitAnswered;
 
 // Starts syntax colouring with the editor's panes as its views.
 void EditInitColouring();

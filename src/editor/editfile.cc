@@ -12,6 +12,7 @@
 #include "buffer/registry.h"
 #include "buffer/save.h"
 #include "config/bindings.h"
+#include "config/cfg.h"
 #include "config/cfgcmd.h"
 #include "editor/cmdhandlers.h"
 #include "editor/editcmd.h"
@@ -157,12 +158,14 @@ int cmdCyclePushBack(Edit* e, EditCmdCtx*) {
     return 1;
 }
 
-// Every window closes in turn, each with its own question; one that stays stops the quit.
+// The configuration question comes first, while every window is still open; then every
+// window closes in turn, each with its own question, and one that stays stops the quit.
 int cmdQuit(Edit* e, EditCmdCtx*) {
     if (e->fixed) {
         WBeep();
         return 1;
     }
+    cfg_AskSaveConfig();
     while (ContextWindow* cw = NextEditContext()) {
         if (cw->kind != CW_EDIT) {
             cwRemoveList(cw);
@@ -170,6 +173,7 @@ int cmdQuit(Edit* e, EditCmdCtx*) {
         }
         if (!EditDestroy(static_cast<Edit*>(cw->data))) return 1;
     }
+    editQuitAnswered = true;
     return 1;
 }
 

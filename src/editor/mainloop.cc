@@ -27,6 +27,8 @@ bool timeToEnd() {
 
 } // namespace
 
+bool editQuitAnswered = false;
+
 void EditMainLoop() {
     while (!timeToEnd()) {
         gen_checksignal();

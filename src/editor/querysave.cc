@@ -107,6 +107,9 @@ void showFile(QuerySave* q) {
     setLabel(q->discard, q->vc.under && q->vc.mine ? "&Discard..." : "&Discard");
     WidgetSetText(q->comments, "");
     q->d->batchText = std::string(shownName(f)) + "\n" + text;
+    // The window is named after the File it asks about.
+    q->d->title = shownName(f);
+    if (q->d->win) WSetWindowName(q->d->win, q->d->title.c_str());
     if (q->d->win) {
         WDialogRelayout(q->d);
         WidgetFocus(q->save->isDefault ? q->save : q->cancel);
@@ -174,9 +177,8 @@ bool discardChosen(QuerySave* q) {
 void querySaveActivate(WDialog* d, Widget* w, int) {
     auto* q = static_cast<QuerySave*>(d->user);
     if (w == q->showComments) {
-        q->comments->enabled = w->value != 0;
-        WidgetRedraw(q->comments);
-        if (q->comments->enabled && q->comments->win) WidgetFocus(q->comments);
+        WidgetSetHidden(q->comments, w->value == 0);
+        if (w->value && q->comments->win) WidgetFocus(q->comments);
         return;
     }
     if (w->kind != WG_BUTTON) return;
@@ -231,7 +233,7 @@ int vc_querysave_dialogue(FileList& files) {
     if (files.empty()) return 0;
     QuerySave q;
     q.files = &files;
-    WDialog* d = WDialogNew("Save Changes?");
+    WDialog* d = WDialogNew(shownName(files[0].file));
     q.d = d;
     d->user = &q;
     d->activate = querySaveActivate;
@@ -249,7 +251,7 @@ int vc_querysave_dialogue(FileList& files) {
     q.comments = WDialogAdd(d, row, WG_TEXTFIELD, "comments", "");
     q.comments->columns = 40;
     q.comments->stretch = 1;
-    q.comments->enabled = false; // until the user asks for it
+    q.comments->hidden = true; // until the user asks for it
     WDialogAdd(d, nullptr, WG_SEPARATOR, nullptr, nullptr);
     Widget* buttons = WDialogAdd(d, nullptr, WG_ROW, "buttons", nullptr);
     buttons->align = WALIGN_CENTER;

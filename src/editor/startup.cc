@@ -419,7 +419,7 @@ void qe_main(int argc, char** argv) {
     } else {
         try {
             EditMainLoop();
-            cfg_AskSaveConfig();
+            if (!editQuitAnswered) cfg_AskSaveConfig();
         } catch (const WDisplayLost&) {
             EditDisplayLost();
         }

@@ -23,6 +23,7 @@ struct WBackend {
     virtual unsigned long createWindow(WWindow* win) = 0;
     virtual void destroyWindow(WWindow* win) = 0;
     virtual void mapWindow(WWindow*) {}
+    virtual void unmapWindow(WWindow*) {}
     virtual void moveResize(WWindow*) {}
     virtual void setName(WWindow*) {}
     // A top-level window grows and shrinks in steps of one character cell from this base.

@@ -10,6 +10,7 @@
 #include "toolkit/backend.h"
 #include "toolkit/dlgpriv.h"
 #include "toolkit/eventloop.h"
+#include "toolkit/scrollbar.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/widgets.h"
 
@@ -29,6 +30,24 @@ Widget* focused(WDialog* d) {
     for (Widget* w : d->widgets)
         if (w->win == f) return w;
     return nullptr;
+}
+
+// Maps or unmaps the windows of a widget and of what it holds (hidden ones stay unmapped).
+void showWindows(Widget* w, bool shown) {
+    for (Widget* c : w->children) showWindows(c, shown && !c->hidden);
+    for (WWindow* win : {w->win, w->sb ? w->sb->win : nullptr}) {
+        if (!win) continue;
+        if (shown)
+            WMapWindow(win);
+        else
+            WUnmapWindow(win);
+    }
+}
+
+bool holds(const Widget* outer, const Widget* w) {
+    for (; w; w = w->parent)
+        if (w == outer) return true;
+    return false;
 }
 
 void drawBackground(WDialog* d) {
@@ -293,6 +312,8 @@ void WDialogRealize(WDialog* d) {
     d->win->keyFilter = keyFilter;
     d->win->keyFilterData = d;
     for (Widget* c : d->root->children) WidgetCreateWindow(c, d->win);
+    for (Widget* w : d->widgets)
+        if (w->hidden) showWindows(w, false);
     WLayoutPlace(d->root, WDLG_MARGIN, WDLG_MARGIN, width - 2 * WDLG_MARGIN,
                  height - 2 * WDLG_MARGIN);
     WSetWindowName(d->win, d->title.empty() ? "qe" : d->title.c_str());
@@ -385,6 +406,16 @@ Widget* WDialogFind(WDialog* d, const char* name) {
     for (Widget* w : d->widgets)
         if (w->name == name) return w;
     return nullptr;
+}
+
+void WidgetSetHidden(Widget* w, bool hidden) {
+    if (w->hidden == hidden) return;
+    w->hidden = hidden;
+    WDialog* d = w->dialog;
+    if (!d || !d->win) return; // the layout takes it when the window is made
+    showWindows(w, !hidden);
+    if (hidden && holds(w, focused(d))) WDialogFocusNext(d, 1);
+    WDialogRelayout(d);
 }
 
 void WidgetFocus(Widget* w) {

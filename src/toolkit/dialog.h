@@ -64,6 +64,7 @@ struct Widget {
     bool isCancel = false;  // Escape presses it
     bool ownsReturn = false; // text fields and lists: Return activates the widget itself
     bool enabled = true;
+    bool hidden = false;    // left out of the layout, its window unmapped (WidgetSetHidden)
     bool vertical = true;   // button sets: one below the other
     unsigned levels = ~0u;  // activation levels at which the widget takes input
     // layout
@@ -153,6 +154,8 @@ Widget* WDialogFind(WDialog* d, const char* name);
 void WidgetSetText(Widget* w, const std::string& text); // text fields, labels, editors
 std::string WidgetText(Widget* w);
 void WidgetSetValue(Widget* w, int value);   // toggle, button set, list, option menu
+// Takes a widget out of the layout (the others close up) or puts it back.
+void WidgetSetHidden(Widget* w, bool hidden);
 void WidgetSetItems(Widget* w, const std::vector<std::string>& items);
 // Lists with several entries chosen: every entry marked (true) or none.
 void WidgetMarkAll(Widget* w, bool on);

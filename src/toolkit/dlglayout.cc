@@ -91,6 +91,7 @@ void WLayoutMeasure(Widget* w, int* width, int* height) {
         bool down = flowsDown(w);
         int along = 0, across = 0, n = 0;
         for (Widget* c : w->children) {
+            if (c->hidden) continue;
             int cw, ch;
             WLayoutMeasure(c, &cw, &ch);
             along += down ? ch : cw;
@@ -115,16 +116,19 @@ void WLayoutPlace(Widget* w, int x, int y, int width, int height) {
         return;
     }
     bool down = flowsDown(w);
-    size_t n = w->children.size();
+    std::vector<Widget*> shown;
+    for (Widget* c : w->children)
+        if (!c->hidden) shown.push_back(c);
+    size_t n = shown.size();
     std::vector<int> along(n), across(n);
     int used = 0, stretch = 0;
     for (size_t i = 0; i < n; i++) {
         int cw, ch;
-        WLayoutMeasure(w->children[i], &cw, &ch);
+        WLayoutMeasure(shown[i], &cw, &ch);
         along[i] = down ? ch : cw;
         across[i] = down ? cw : ch;
         used += along[i];
-        stretch += std::max(0, w->children[i]->stretch);
+        stretch += std::max(0, shown[i]->stretch);
     }
     if (n > 1) used += (int)(n - 1) * WDLG_GAP;
     int room = down ? height : width;
@@ -133,7 +137,7 @@ void WLayoutPlace(Widget* w, int x, int y, int width, int height) {
     int given = 0;
     int pos = down ? y : x;
     for (size_t i = 0; i < n; i++) {
-        Widget* c = w->children[i];
+        Widget* c = shown[i];
         int extra = 0;
         if (spare > 0 && stretch > 0 && c->stretch > 0) {
             given += c->stretch;

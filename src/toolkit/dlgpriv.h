@@ -4,7 +4,7 @@
 #include "toolkit/dialog.h"
 
 // dlgwidgets.cc
-bool WidgetTakesInput(const Widget* w); // enabled at the current activation level
+bool WidgetTakesInput(const Widget* w); // shown, enabled, at the current activation level
 void WidgetCreateWindow(Widget* w, WWindow* parent);
 void WidgetPlaceWindow(Widget* w);
 void WidgetDestroy(Widget* w);

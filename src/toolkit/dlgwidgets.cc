@@ -327,12 +327,13 @@ void fieldChanged(TextField*, void*) {}
 } // namespace
 
 bool WidgetTakesInput(const Widget* w) {
-    if (!w->enabled) return false;
+    if (!w->enabled || w->hidden) return false;
     int level = w->dialog ? w->dialog->level : 0;
     return (w->levels >> level) & 1u;
 }
 
 bool WidgetTakesFocus(const Widget* w) {
+    if (w->hidden) return false;
     switch (w->kind) {
     case WG_LABEL:
     case WG_SEPARATOR:
@@ -415,7 +416,7 @@ void WidgetDestroy(Widget* w) {
 }
 
 void WidgetRedraw(Widget* w) {
-    if (!w->win) return;
+    if (!w->win || w->hidden) return;
     switch (w->kind) {
     case WG_LABEL: drawPlainLabel(w); break;
     case WG_BUTTON: drawButton(w); break;

@@ -181,6 +181,12 @@ void WMapWindow(WWindow* win) {
     if (wBackend) wBackend->mapWindow(win);
 }
 
+void WUnmapWindow(WWindow* win) {
+    if (!win->mapped) return;
+    win->mapped = false;
+    if (wBackend) wBackend->unmapWindow(win);
+}
+
 void WMoveResize(WWindow* win, int x, int y, int width, int height) {
     width = std::max(1, width);
     height = std::max(1, height);

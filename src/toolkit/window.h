@@ -117,6 +117,7 @@ WWindow* WCreateWindow(WWindow* parent, int x, int y, int width, int height, WHa
                        void* data);
 void WDestroyWindow(WWindow* win); // destroys its children first
 void WMapWindow(WWindow* win);
+void WUnmapWindow(WWindow* win); // a child window; its place stays its own
 // A top-level window of text: the window manager resizes it by whole character cells, from
 // the size it has with no text (baseWidth x baseHeight pixels).
 void WSetResizeCells(WWindow* win, int baseWidth, int baseHeight);

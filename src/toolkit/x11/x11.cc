@@ -215,6 +215,8 @@ struct X11Backend : WBackend {
             XMapRaised(xs.dpy, xid(w));
     }
 
+    void unmapWindow(WWindow* w) override { XUnmapWindow(xs.dpy, xid(w)); }
+
     void takeFocus(WWindow* w) override {
         XSetInputFocus(xs.dpy, xid(w), RevertToParent, CurrentTime);
     }

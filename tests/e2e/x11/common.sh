@@ -69,6 +69,30 @@ window_named() {
     return 1
 }
 
+# Prints the id of the mapped dialogue named exactly $1, waiting up to 20 s: a window that
+# belongs to another (transient for it), so that an editor window of the same name is not
+# taken ("Save Changes?" is named after the File it asks about).
+dialogue_named() {
+    t=0
+    while [ $t -lt 200 ]; do
+        for id in $(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null); do
+            xprop -id "$id" WM_TRANSIENT_FOR 2>/dev/null | grep -q 'window id' && { echo "$id"; return 0; }
+        done
+        sleep 0.1
+        t=$((t + 1))
+    done
+    return 1
+}
+# Waits up to 10 s for window $1 to go (unmapped or destroyed).
+window_gone() {
+    t=0
+    while [ $t -lt 100 ] && xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; do
+        sleep 0.1
+        t=$((t + 1))
+    done
+    [ $t -lt 100 ]
+}
+
 # The editor's view state ("top=.. line=.. stack=.. file=..") of window $1, and one field.
 state() { xprop -id "$1" _QE_STATE 2>/dev/null | sed -n 's/^_QE_STATE(STRING) = "\(.*\)"$/\1/p'; }
 field() { state "$1" | tr ' ' '\n' | sed -n "s/^$2=//p"; }

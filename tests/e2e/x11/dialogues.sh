@@ -41,16 +41,16 @@ w=$(window_named m.txt) || { bad "start" "no window m.txt"; exit 1; }
 sleep 0.5
 typein "$w" "abc"
 keys "$w" control+q
-d=$(window_named 'Save Changes\?') || bad "close question" "no dialogue"
+d=$(dialogue_named m.txt) || bad "close question" "no dialogue named m.txt"
 onbuttons "$d"
 press Escape
-if gone 'Save Changes\?' && xdotool search --onlyvisible --name '^m.txt$' >/dev/null && [ "$(cat m.txt)" = kept ]; then
+if window_gone "$d" && xdotool search --onlyvisible --name '^m.txt$' >/dev/null && [ "$(cat m.txt)" = kept ]; then
     ok "Escape over a dialogue's buttons cancels the close; the edits stay"
 else
     bad "Escape" "dialogue or window state wrong, file '$(cat m.txt)'"
 fi
 keys "$w" control+q
-d=$(window_named 'Save Changes\?') || bad "close question" "no dialogue"
+d=$(dialogue_named m.txt) || bad "close question" "no dialogue named m.txt"
 away
 press Tab Return
 wait_exit $pid 10
@@ -64,7 +64,7 @@ w=$(window_named m.txt) || bad "restart" "no window m.txt"
 sleep 0.5
 typein "$w" "new "
 keys "$w" control+q
-window_named 'Save Changes\?' >/dev/null || bad "close question" "no dialogue"
+dialogue_named m.txt >/dev/null || bad "close question" "no dialogue"
 press Tab shift+Tab Return
 wait_exit $pid 10
 [ "$(cat m.txt)" = "new kept" ] && ok "Shift+Tab moves back to Save; Return saves and closes" ||

@@ -2,7 +2,8 @@
 # The file commands on a real X server, from the keyboard as a user would: Control+O opens the
 # file chooser in the directory of the File shown, a name typed there (relative to that
 # directory) goes on the window's stack, several typed names go on it one after the other,
-# and the "Save Changes?" question asked on closing is answered with Tab, Return and Escape.
+# and the "Save Changes?" question asked on closing (named after the File) is answered with Tab,
+# Return and Escape; its Comments toggle shows and hides the comment field.
 # Usage: files.sh QE
 abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
 qe=$(abs "$1")
@@ -18,6 +19,14 @@ keys() { w=$1; shift; for k in "$@"; do xdotool key --window "$w" "$k" 2>/dev/nu
 typein() { xdotool type --window "$1" --delay 20 "$2" 2>/dev/null; sleep 0.3; }
 typed() { xdotool type --delay 20 "$1" 2>/dev/null; sleep 0.3; }
 gone() { t=0; while [ $t -lt 100 ] && xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; do sleep 0.1; t=$((t + 1)); done; [ $t -lt 100 ]; }
+# How many child windows of window $1 are mapped.
+shown_children() {
+    n=0
+    for c in $(xwininfo -children -id "$1" | sed -n 's/^ *\(0x[0-9a-f]*\) .*/\1/p'); do
+        xwininfo -id "$c" | grep -q IsViewable && n=$((n + 1))
+    done
+    echo $n
+}
 await() { t=0; while [ $t -lt 100 ]; do v=$(field "$1" "$2"); [ "$v" = "$3" ] && break; sleep 0.1; t=$((t + 1)); done; echo "$v"; }
 
 mkdir sub
@@ -57,15 +66,25 @@ gone 'Edit File' && [ "$(field "$w" file)" = sub/u.c ] && ok "Escape in the choo
 # ---- Save Changes? on closing: Escape keeps everything, Tab Return discards ----
 typein "$w" "edit "
 keys "$w" control+q
-window_named 'Save Changes\?' >/dev/null || bad "close" "no Save Changes? question"
+d=$(dialogue_named sub/u.c) || bad "close" "no Save Changes? question named sub/u.c"
+# The Comments toggle (Alt+M) shows the comment field and hides it again.
+before=$(shown_children "$d")
+press alt+m
+typed "why"
+shown=$(shown_children "$d")
+press alt+m
+after=$(shown_children "$d")
+[ "$shown" = $((before + 1)) ] && [ "$after" = "$before" ] &&
+    ok "the Comments toggle shows its field, then hides it" ||
+    bad "Comments" "windows shown: $before, then $shown, then $after"
 press Escape
-if gone 'Save Changes\?' && [ "$(field "$w" file)" = sub/u.c ] && [ "$(cat sub/u.c)" = "sub u" ]; then
+if window_gone "$d" && [ "$(field "$w" file)" = sub/u.c ] && [ "$(cat sub/u.c)" = "sub u" ]; then
     ok "Escape in Save Changes? keeps the window and the edits"
 else
     bad "Escape" "window $(field "$w" file), file '$(cat sub/u.c)'"
 fi
 keys "$w" control+q
-window_named 'Save Changes\?' >/dev/null || bad "close" "no question the second time"
+dialogue_named sub/u.c >/dev/null || bad "close" "no question the second time"
 press Tab Return
 wait_exit $pid 10
 [ "$st" != running ] && [ "$(cat sub/u.c)" = "sub u" ] &&
@@ -78,7 +97,7 @@ w=$(window_named t.c) || bad "start" "no window t.c"
 sleep 0.5
 typein "$w" "kept "
 keys "$w" control+q
-window_named 'Save Changes\?' >/dev/null || bad "close" "no question"
+dialogue_named t.c >/dev/null || bad "close" "no question named t.c"
 press Return
 wait_exit $pid 10
 [ "$st" != running ] && [ "$(cat t.c)" = "kept top t" ] &&
