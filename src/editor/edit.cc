@@ -384,9 +384,33 @@ static Edit* newWindow(File* file, int64_t line, int isTagLine, int columns, int
     return edit;
 }
 
-// Buffer mode (every file opened into one buffer editor) is not part of this program: each
-// call opens a window.
-Edit* _NewEditWithBufferSwitch(const char* name, File* file, int64_t line, int isTagLine, int) {
+// Buffer mode (the option openfilesinnewbuffers): files opened through the plain NewEdit
+// family go onto the stack of one editor, the first window opened while the mode is on.
+static Edit* bufferEditor = nullptr;
+
+Edit* EditBufferEditor() {
+    return openfilesinnewbuffers ? bufferEditor : nullptr;
+}
+
+// A file name as one word of OpenFile's argument: quoted, with quotes and backslashes escaped.
+static std::string quotedName(const char* name) {
+    std::string q = "\"";
+    for (const char* p = name; *p; p++) {
+        if (*p == '"' || *p == '\\') q += '\\';
+        q += *p;
+    }
+    return q + "\"";
+}
+
+Edit* _NewEditWithBufferSwitch(const char* name, File* file, int64_t line, int isTagLine,
+                               int useBufferEditor) {
+    if (!name && file) name = file->name;
+    if (Edit* buffers = useBufferEditor && name ? EditBufferEditor() : nullptr) {
+        EditCli(buffers, ("OpenFile " + quotedName(name)).c_str());
+        if (line > 1) EditCli(buffers, ("LineD " + std::to_string(line)).c_str());
+        if (buffers->top) WRaiseWindow(buffers->top);
+        return buffers;
+    }
     if (!file) {
         if (!name) return nullptr;
         file = FileFName(name);
@@ -395,7 +419,9 @@ Edit* _NewEditWithBufferSwitch(const char* name, File* file, int64_t line, int i
     // -geometry on the command line sizes the first such window.
     int columns = editwidth, rows = editheight;
     WTakeGeometry(&columns, &rows);
-    return newWindow(file, line, isTagLine, columns, rows);
+    Edit* edit = newWindow(file, line, isTagLine, columns, rows);
+    if (openfilesinnewbuffers && !bufferEditor) bufferEditor = edit;
+    return edit;
 }
 
 Edit* NewEditOfSize(File* file, int columns, int rows) {
@@ -505,6 +531,7 @@ int EditDone(Edit* edit) {
 int EditDestroy(Edit* edit) {
     if (!edit->destroying && !EditSaveAndCloseFiles(edit)) return 0;
     edit->destroying = true;
+    if (edit == bufferEditor) bufferEditor = nullptr;
     if (auto hook = edit->destroyHook) {
         edit->destroyHook = nullptr;
         hook(edit);

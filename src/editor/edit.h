@@ -152,8 +152,14 @@ enum { DIFFMARK_SAME = 0, DIFFMARK_DIFFERS = 1, DIFFMARK_CURRENT = 2 };
 // ---- creation ----
 Edit* EditCreate(WWindow* parent, int x, int y, int width, int height, const char* name,
                  File* file, int kind, int withMenuBar, int fixed);
+// A new top-level editor on the named File (or `file`); in buffer mode, with useBufferEditor,
+// the file goes onto the buffer editor's stack instead ("OpenFile", and "LineD" above line 1)
+// and the buffer editor is returned.
 Edit* _NewEditWithBufferSwitch(const char* name, File* file, int64_t line, int isTagLine,
                                int useBufferEditor);
+// The editor that receives the files opened in buffer mode; null when the mode is off or no
+// window has become it yet.
+Edit* EditBufferEditor();
 Edit* NewEdit(const char* name, int64_t line, int a, int b);   // null on failure
 Edit* NewEdit2(const char* name, int64_t line);                // the "-reuse" window
 Edit* NewEditTag(const char* name, int64_t line, int a, int b); // line: a tag line number

@@ -9,6 +9,7 @@
 #include "buffer/file.h"
 #include "buffer/registry.h"
 #include "buffer/save.h"
+#include "config/options.h"
 #include "editor/editcmd.h"
 #include "editor/editpriv.h"
 #include "runtime/gen.h"
@@ -46,8 +47,14 @@ int loadInNewWindow(Edit* e, EditCmdCtx* ctx) {
     if (name.empty()) return 1; // nothing chosen: nothing changes
     WSetCursor(e->view.window, WCURSOR_BUSY);
     WSync();
-    File* f = EditFileSearch(name.c_str(), e->view.file);
-    Edit* opened = f ? _NewEditWithBufferSwitch(f->name, f, 0, 0, 1) : nullptr;
+    Edit* opened;
+    if (EditBufferEditor()) {
+        // The buffer editor finds the file itself, as OpenFile does.
+        opened = _NewEditWithBufferSwitch(name.c_str(), nullptr, 0, 0, 1);
+    } else {
+        File* f = EditFileSearch(name.c_str(), e->view.file);
+        opened = f ? _NewEditWithBufferSwitch(f->name, f, 0, 0, 1) : nullptr;
+    }
     WSetCursor(e->view.window, WCURSOR_ARROW);
     if (!opened) {
         EditSetMsg(e, couldNotOpen);
@@ -88,9 +95,13 @@ int cmdLoadFile(Edit* e, EditCmdCtx* ctx) {
     return loadInNewWindow(e, ctx);
 }
 
-// Buffer mode (files opened into one buffer editor) is not part of this program, so a new
-// window is what both commands open.
+// Always a window of its own: buffer mode is off while the command runs.
 int cmdLoadFileWithNewEditor(Edit* e, EditCmdCtx* ctx) {
+    struct ModeOff {
+        int saved = openfilesinnewbuffers;
+        ModeOff() { openfilesinnewbuffers = 0; }
+        ~ModeOff() { openfilesinnewbuffers = saved; }
+    } off;
     return loadInNewWindow(e, ctx);
 }
 

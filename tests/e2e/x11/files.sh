@@ -3,7 +3,8 @@
 # file chooser in the directory of the File shown, a name typed there (relative to that
 # directory) goes on the window's stack, several typed names go on it one after the other,
 # and the "Save Changes?" question asked on closing (named after the File) is answered with Tab,
-# Return and Escape; its Comments toggle shows and hides the comment field.
+# Return and Escape; its Comments toggle shows and hides the comment field. In buffer mode the
+# files opened share one window, but Control+N opens a window of its own.
 # Usage: files.sh QE
 abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
 qe=$(abs "$1")
@@ -103,6 +104,33 @@ wait_exit $pid 10
 [ "$st" != running ] && [ "$(cat t.c)" = "kept top t" ] &&
     ok "Return in Save Changes? saves, then the window closes" ||
     bad "Save" "qe $st, file '$(cat t.c)'"
+
+# ---- buffer mode: files opened go onto one window's stack; Control+N still opens a window ----
+mkdir .tql
+printf 'openfilesinnewbuffers On\n' > .tql/qe.cfg
+seq 1 60 > n.txt
+start t.c n.txt +30
+b=$(window_named n.txt) || bad "buffer mode" "no window n.txt"
+[ "$(field "$b" stack)" = 1 ] && [ "$(field "$b" line)" = 30 ] &&
+    ! xdotool search --onlyvisible --name '^t.c$' >/dev/null 2>&1 &&
+    ok "in buffer mode the files named at start-up share one window, the line given kept" ||
+    bad "buffer mode" "stack $(field "$b" stack), line $(field "$b" line)"
+keys "$b" control+n
+window_named 'Edit File' >/dev/null || bad "buffer mode" "Control+N shows no chooser"
+typed "$work/sub/s.c"
+press Return
+n=$(window_named s.c) && ok "Control+N opens a window of its own in buffer mode" ||
+    bad "buffer mode" "no window s.c"
+if [ -n "$n" ]; then
+    keys "$n" shift+control+o
+    window_named 'Edit File' >/dev/null || bad "buffer mode" "Shift+Control+O shows no chooser"
+    typed "$work/sub/t.c"
+    press Return
+    [ "$(await "$b" file "$work/sub/t.c")" = "$work/sub/t.c" ] && [ "$(field "$b" stack)" = 2 ] &&
+        [ "$(field "$n" file)" = "$work/sub/s.c" ] &&
+        ok "Shift+Control+O from the other window puts the file on the buffer window's stack" ||
+        bad "buffer mode" "buffer window $(field "$b" file) stack $(field "$b" stack), other $(field "$n" file)"
+fi
 
 echo "$pass passed, $fail failed"
 [ $fail -eq 0 ]
