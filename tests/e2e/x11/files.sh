@@ -4,21 +4,13 @@
 # directory) goes on the window's stack, several typed names go on it one after the other,
 # and the "Save Changes?" question asked on closing is answered with Tab, Return and Escape.
 # Usage: files.sh QE
-abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
-qe=$(abs "$1")
-[ -x "$qe" ] || { echo "FAIL: $qe is not a program"; exit 1; }
 . "$(dirname "$0")/common.sh"
+x11_program "$1"
 x11_begin 1280x1024x24
 HOME=$work
 export HOME
 
-start() { "$qe" "$@" > "qe.$$.out" 2>&1 & pid=$!; pids="$pids $pid"; }
-press() { for k in "$@"; do xdotool key "$k" 2>/dev/null; sleep 0.15; done; sleep 0.3; }
-keys() { w=$1; shift; for k in "$@"; do xdotool key --window "$w" "$k" 2>/dev/null; done; sleep 0.3; }
-typein() { xdotool type --window "$1" --delay 20 "$2" 2>/dev/null; sleep 0.3; }
 typed() { xdotool type --delay 20 "$1" 2>/dev/null; sleep 0.3; }
-gone() { t=0; while [ $t -lt 100 ] && xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; do sleep 0.1; t=$((t + 1)); done; [ $t -lt 100 ]; }
-await() { t=0; while [ $t -lt 100 ]; do v=$(field "$1" "$2"); [ "$v" = "$3" ] && break; sleep 0.1; t=$((t + 1)); done; echo "$v"; }
 
 mkdir sub
 printf 'sub s\n' > sub/s.c

@@ -5,27 +5,19 @@
 # editor window up with the keyboard; Default Size gives a window resized by hand its
 # configured size in characters again. Screenshots go to $QE_SHOTS when that is set.
 # Usage: goto.sh QE
-abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
-qe=$(abs "$1")
-[ -x "$qe" ] || { echo "FAIL: $qe is not a program"; exit 1; }
 . "$(dirname "$0")/common.sh"
+x11_program "$1"
 x11_begin 1024x768x24 openbox
 HOME=$work
 export HOME
-openbox >/dev/null 2>&1 &
-pids="$pids $!"
-sleep 1
+x11_openbox
 
-shot() { [ -n "$QE_SHOTS" ] && command -v import >/dev/null && import -window root "$QE_SHOTS/$1.png"; }
-keys() { for k in "$@"; do xdotool key "$k" 2>/dev/null; sleep 0.15; done; sleep 0.3; }
-# Waits up to 10 s for field $2 of window $1 to read $3; prints what it reads.
-await() { t=0; while [ $t -lt 100 ]; do v=$(field "$1" "$2"); [ "$v" = "$3" ] && break; sleep 0.1; t=$((t + 1)); done; echo "$v"; }
 # Answers the Goto prompt with $1.
 goto() {
-    keys ctrl+shift+g
+    press ctrl+shift+g
     window_named Goto >/dev/null || { bad "prompt" "Shift+Control+G asks nothing"; return; }
     xdotool type --delay 20 "$1" 2>/dev/null
-    keys Return
+    press Return
 }
 
 printf 'call twice here\nline 2\nline 3\nline 4\n' > a.c
@@ -43,14 +35,14 @@ sleep 0.5
 # ---- Shift+Control+G: a line, then a tag ----
 goto 3
 [ "$(await "$w" line 3)" = 3 ] && ok "Goto takes a line number" || bad "goto line" "line $(field "$w" line)"
-keys ctrl+Home ctrl+Right ctrl+Right ctrl+t
+press ctrl+Home ctrl+Right ctrl+Right ctrl+t
 [ "$(await "$w" file b.c)" = b.c ] && [ "$(field "$w" line)" = 2 ] &&
     ok "Control+T jumps to the first definition of the word" ||
     bad "first definition" "$(state "$w")"
-keys ctrl+t
+press ctrl+t
 [ "$(await "$w" file c.c)" = c.c ] && [ "$(field "$w" line)" = 3 ] &&
     ok "Control+T again goes on to the next definition" || bad "next definition" "$(state "$w")"
-keys ctrl+t
+press ctrl+t
 [ "$(await "$w" file b.c)" = b.c ] && ok "and after the last, back to the first" ||
     bad "wrap" "$(state "$w")"
 shot goto-prompt-before
@@ -59,12 +51,12 @@ goto a.c:4
     ok "Goto takes FILE:LINE" || bad "goto place" "$(state "$w")"
 
 # ---- Next Window from the Options menu: the other window has the keyboard ----
-keys alt+o w
+press alt+o w
 t=0
 while [ "$(xdotool getactivewindow 2>/dev/null)" != "$w2" ] && [ $t -lt 50 ]; do sleep 0.1; t=$((t + 1)); done
 [ "$(xdotool getactivewindow 2>/dev/null)" = "$w2" ] && ok "Next Window brings the other window up" ||
     bad "next window" "active $(xdotool getactivewindow 2>/dev/null), want $w2"
-keys End
+press End
 xdotool type --delay 20 "!" 2>/dev/null
 [ "$(await "$w2" col 6)" = 6 ] && ok "typing goes to it" || bad "keyboard" "$(state "$w2")"
 
@@ -80,7 +72,7 @@ xdotool windowsize "$w2" 400 300 2>/dev/null
 t=0
 while [ "$(size)" = "${want_w}x${want_h}x" ] && [ $t -lt 50 ]; do sleep 0.1; t=$((t + 1)); done
 [ "$(size)" != "${want_w}x${want_h}x" ] || bad "resize by hand" "the window kept its size"
-keys alt+o z
+press alt+o z
 t=0
 while [ "$(size)" != "${want_w}x${want_h}x" ] && [ $t -lt 50 ]; do sleep 0.1; t=$((t + 1)); done
 shot goto-resized

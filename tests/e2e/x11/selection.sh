@@ -2,29 +2,11 @@
 # The toolkit's selections on a real X server (its own Xvfb): a test client owns and fetches
 # slots, xclip plays the other programs, and two copies of the client talk to each other.
 # Usage: selection.sh X11_SELECTION X11_MULTIPLE
-abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
+. "$(dirname "$0")/common.sh"
+x11_program "$1" "$2"
 sel=$(abs "$1")
 multiple=$(abs "$2")
-for p in "$sel" "$multiple"; do
-    [ -x "$p" ] || { echo "FAIL: $p is not a program"; exit 1; }
-done
-for tool in Xvfb xclip xwininfo cmp; do
-    command -v $tool >/dev/null 2>&1 || { echo "FAIL: $tool is not installed"; exit 1; }
-done
-
-. "$(dirname "$0")/common.sh"
-start_xvfb 640x480x24
-
-work=$(mktemp -d)
-owners=""
-cleanup() {
-    for p in $owners; do kill $p 2>/dev/null; done
-    kill $xvfb 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-cd "$work" || exit 1
-
+x11_begin 640x480x24 xclip cmp
 
 # Starts an owner in the background (output in $2.out) and waits until it owns the slot.
 # Usage: start_owner NAME ARGS...; sets $owner to its pid.
@@ -33,7 +15,7 @@ start_owner() {
     shift
     "$sel" "$@" > "$name.out" 2>&1 &
     owner=$!
-    owners="$owners $owner"
+    pids="$pids $owner"
     t=0
     until grep -q owned "$name.out" 2>/dev/null; do
         t=$((t + 1))

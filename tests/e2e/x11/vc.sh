@@ -5,16 +5,11 @@
 # History fills the message list, a window of its own. Screenshots go to
 # $QE_SHOTS when that is set.
 # Usage: vc.sh QE
-abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
-qe=$(abs "$1")
-[ -x "$qe" ] || { echo "FAIL: $qe is not a program"; exit 1; }
 . "$(dirname "$0")/common.sh"
+x11_program "$1"
 vcbin=$(cd "$(dirname "$0")/../vc/bin" && pwd) # the cleartool stand-in
 x11_begin 1024x768x24 openbox ci rlog
-openbox >/dev/null 2>&1 &
-pids="$pids $!"
-sleep 1
-shot() { [ -n "$QE_SHOTS" ] && command -v import >/dev/null && import -window root "$QE_SHOTS/$1.png"; }
+x11_openbox
 keys() { for k in "$@"; do xdotool key "$k" 2>/dev/null; sleep 0.2; done; sleep 0.3; }
 # Waits up to 5 s for the shell test $1.
 until_true() {
