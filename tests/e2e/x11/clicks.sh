@@ -12,8 +12,6 @@ x11_begin 1280x1024x24
 
 # A ten-second click pause: a cursor that moves before it ends moved at the press itself, on
 # however slow a machine.
-HOME=$work
-export HOME
 mkdir .tql
 echo "clickpause 100" > .tql/qe.cfg
 echo 'key: "F6"@Edit=ToggleMarginColumn' >> .tql/qe.cfg
@@ -33,9 +31,7 @@ settle() { xdotool key --window "$1" Control_L 2>/dev/null; sleep 0.3; }
 
 i=1
 while [ $i -le 100 ]; do echo "line $i alpha beta gamma"; i=$((i + 1)); done > c.txt
-"$qe" c.txt > qe.out 2>&1 &
-pid=$!
-w=$(window_named c.txt) || { bad "start" "no window c.txt"; exit 1; }
+open_window c.txt
 sleep 0.5
 
 # ---- a single click moves the cursor at once ----

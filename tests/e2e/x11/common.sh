@@ -36,6 +36,9 @@ x11_begin() {
     pids=""
     trap x11_end EXIT
     cd "$work" || exit 1
+    # The user's own configuration stays out of the tests.
+    HOME=$work
+    export HOME
 }
 # Starts openbox as the window manager (after x11_begin).
 x11_openbox() {
@@ -117,6 +120,17 @@ cell_size() {
 }
 
 # ---- driving qe as a user would ----
+# open_window NAME [ARGS...]: qe on ARGS (else on NAME) in the background, its output in
+# qe.out; sets pid, and w to the window named NAME (the script ends when none shows).
+open_window() {
+    name=$1
+    shift
+    [ $# -gt 0 ] || set -- "$name"
+    "$qe" "$@" > qe.out 2>&1 &
+    pid=$!
+    pids="$pids $pid"
+    w=$(window_named "$name") || { bad "start" "no window $name; qe said: $(head -c 300 qe.out)"; exit 1; }
+}
 # start ARGS...: qe in the background, its output in qe.PID.out; sets pid.
 start() { "$qe" "$@" > "qe.$$.out" 2>&1 & pid=$!; pids="$pids $pid"; }
 # Keys as the keyboard sends them, to whichever window has the keyboard.

@@ -7,8 +7,6 @@
 . "$(dirname "$0")/common.sh"
 x11_program "$1"
 x11_begin 1280x1024x24 import
-HOME=$work
-export HOME
 # Keys typed as on a keyboard, at typing speed, once window $1 has the focus. (`xdotool key
 # --window` sends each event through XSendEvent or XTEST according to which window has the
 # focus at that moment: a chord sent as the focus moves arrives half synthetic, the Alt press

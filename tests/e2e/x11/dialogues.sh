@@ -10,8 +10,6 @@
 . "$(dirname "$0")/common.sh"
 x11_program "$1"
 x11_begin 1280x1024x24
-HOME=$work
-export HOME
 mkdir .tql
 # Journals written every second; Shift+Tab bound to something a typed tab would not do.
 printf 'editincrfrequency 1\nkey "Tab"|Shift@Edit=EOF\n' > .tql/qe.cfg

@@ -7,8 +7,6 @@
 . "$(dirname "$0")/common.sh"
 x11_program "$1"
 x11_begin 1280x1024x24
-HOME=$work
-export HOME
 
 typed() { xdotool type --delay 20 "$1" 2>/dev/null; sleep 0.3; }
 

@@ -8,8 +8,6 @@
 . "$(dirname "$0")/common.sh"
 x11_program "$1"
 x11_begin 1024x768x24 openbox
-HOME=$work
-export HOME
 x11_openbox
 
 # Answers the Goto prompt with $1.
@@ -25,9 +23,7 @@ printf 'x\nint twice(int);\n' > b.c
 printf '\n\nint twice(void)\n' > c.c
 printf 'twice\tb.c\t2\ntwice\tc.c\t3\n' > tags
 printf 'other\n' > other.txt
-"$qe" a.c other.txt > qe.out 2>&1 &
-pid=$!
-w=$(window_named a.c) || { bad "start" "no window a.c; qe said: $(head -c 300 qe.out)"; exit 1; }
+open_window a.c a.c other.txt
 w2=$(window_named other.txt) || { bad "start" "no window other.txt"; exit 1; }
 xdotool windowactivate --sync "$w" 2>/dev/null
 sleep 0.5

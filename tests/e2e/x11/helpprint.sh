@@ -9,8 +9,6 @@ x11_program "$1"
 x11_begin 1280x1024x24 gs openbox
 # A window manager gives the keyboard back to the editor when a dialogue closes.
 x11_openbox
-HOME=$work
-export HOME
 mkdir .tql
 printf '#!/bin/sh\ncp "$1" printed.ps\n' > lpr.sh
 printf 'printcommand: "sh lpr.sh"\neditprint2column: off\n' > .tql/qe.cfg
@@ -38,9 +36,7 @@ opens() {
 }
 
 printf 'tabsize sets the tab stops\nsecond line\n' > t.txt
-"$qe" t.txt > qe.out 2>&1 &
-pid=$!
-w=$(window_named t.txt) || { bad "start" "no window t.txt"; exit 1; }
+open_window t.txt
 sleep 0.5
 
 # ---- Options menu, Preferences...: the option dialogue shows the options' values ----

@@ -9,9 +9,7 @@ x11_begin 1280x1024x24
 
 
 printf 'int main(void)\n' > f.c
-"$qe" f.c > qe.out 2>&1 &
-pid=$!
-w=$(window_named f.c) || { bad "start" "no window f.c"; exit 1; }
+open_window f.c
 sleep 0.5
 
 keys "$w" control+Home End

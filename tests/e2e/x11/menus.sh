@@ -22,10 +22,7 @@ holds() {
 }
 
 printf 'start\n' > m.txt
-"$qe" m.txt > qe.out 2>&1 &
-pid=$!
-pids="$pids $pid"
-w=$(window_named m.txt) || { bad "start" "no window m.txt; qe said: $(head -c 300 qe.out)"; exit 1; }
+open_window m.txt
 xdotool windowactivate --sync "$w" 2>/dev/null
 sleep 0.5
 

@@ -14,9 +14,7 @@ typed() { xdotool type --delay 60 "$1" 2>/dev/null; sleep 0.4; }
 check() { [ "$2" = "$3" ] && ok "$1" || bad "$1" "got '$2', want '$3'"; }
 
 printf 'one apple\ntwo pears\nthree apples\nfour plums\n' > s.txt
-"$qe" s.txt > qe.out 2>&1 &
-pid=$!
-w=$(window_named s.txt) || { bad "start" "no window s.txt"; exit 1; }
+open_window s.txt
 sleep 0.5
 # The keyboard goes to the window under the pointer.
 xdotool mousemove --window "$w" 300 200 2>/dev/null
