@@ -28,6 +28,18 @@ cell() {
 pointer() { xdotool mousemove --window "$1" $(cell "$1" "$2" "$3") 2>/dev/null; sleep 0.2; }
 # Anything but a click ends the wait for further clicks at once: a lone Control key press.
 settle() { xdotool key --window "$1" Control_L 2>/dev/null; sleep 0.3; }
+# The cursor to the end of line 8, away from where the clicks go.
+away_to_line_8() {
+    xdotool key --window "$w" control+Home Down Down Down Down Down Down Down End 2>/dev/null
+    sleep 0.3
+}
+# selected WANT WHAT: once the clicks made have settled, the selection is WANT.
+selected() {
+    sleep 0.3
+    settle "$w"
+    got=$(await "$w" sel "$1" 5)
+    [ "$got" = "$1" ] && ok "$2" || bad "$2" "sel $got, want $1"
+}
 
 i=1
 while [ $i -le 100 ]; do echo "line $i alpha beta gamma"; i=$((i + 1)); done > c.txt
@@ -48,33 +60,19 @@ fi
 settle "$w"
 
 # ---- double and triple clicks select the clicked word and line ----
-xdotool key --window "$w" control+Home Down Down Down Down Down Down Down End 2>/dev/null
-sleep 0.3
+away_to_line_8
 pointer "$w" 2 14
 xdotool click --repeat 2 --delay 100 1 2>/dev/null
-sleep 0.3
-settle "$w"
-got=$(await "$w" sel "2,13-2,18" 5)
-[ "$got" = "2,13-2,18" ] && ok "a double click selects the clicked word" ||
-    bad "double click" "sel $got, want 2,13-2,18"
-xdotool key --window "$w" control+Home Down Down Down Down Down Down Down End 2>/dev/null
-sleep 0.3
+selected "2,13-2,18" "a double click selects the clicked word"
+away_to_line_8
 pointer "$w" 4 2
 xdotool click --repeat 3 --delay 100 1 2>/dev/null
-sleep 0.3
-settle "$w"
-got=$(await "$w" sel "4,0-5,0" 5)
-[ "$got" = "4,0-5,0" ] && ok "a triple click selects the clicked line" ||
-    bad "triple click" "sel $got, want 4,0-5,0"
+selected "4,0-5,0" "a triple click selects the clicked line"
 
 # ---- the selection margin ----
 pointer "$w" 6 -1
 xdotool click 1 2>/dev/null
-sleep 0.3
-settle "$w"
-got=$(await "$w" sel "6,0-7,0" 5)
-[ "$got" = "6,0-7,0" ] && ok "a click in the selection margin selects its line" ||
-    bad "margin click" "sel $got, want 6,0-7,0"
+selected "6,0-7,0" "a click in the selection margin selects its line"
 
 # ---- the margin column: the text moves right, and a click there selects the line ----
 xdotool key --window "$w" F6 2>/dev/null
@@ -84,19 +82,11 @@ set -- $(cell "$w" 7 0) $(text_area "$w")
 xdotool mousemove --window "$w" $(($5 + 4)) "$2" 2>/dev/null
 sleep 0.2
 xdotool click 1 2>/dev/null
-sleep 0.3
-settle "$w"
-got=$(await "$w" sel "7,0-8,0" 5)
-[ "$got" = "7,0-8,0" ] && ok "a click in the margin column selects its line" ||
-    bad "margin column" "sel $got, want 7,0-8,0"
+selected "7,0-8,0" "a click in the margin column selects its line"
 # Column 0 now begins past the margin column.
 set -- $(cell "$w" 9 0)
 xdotool mousemove --window "$w" $(($1 + 8)) "$2" click 1 2>/dev/null
-sleep 0.3
-settle "$w"
-got=$(await "$w" sel "9,0-9,0" 5)
-[ "$got" = "9,0-9,0" ] && ok "the text starts right of the margin column" ||
-    bad "margin column text" "sel $got, want 9,0-9,0"
+selected "9,0-9,0" "the text starts right of the margin column"
 xdotool key --window "$w" F6 2>/dev/null
 
 # ---- every wheel notch scrolls, however fast they come ----
