@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 struct Edit;
 struct File;
@@ -27,3 +28,6 @@ void EditCollapse(Edit* edit, int64_t line, int col); // both selections to one 
 // the primary selection's points at their place in the text; then redraws.
 void EditReindentKeepingSelection(Edit* edit, int64_t l1, int64_t l2,
                                   const std::function<void()>& reindent);
+// Shows definition `which` (0 the first) of the tag in this window, pushing its File when it
+// is another; an unknown tag beeps with "Can't find tag: %s" (and succeeds, as OpenTag does).
+int EditGoToTag(Edit* edit, const std::string& name, int which);

@@ -6,24 +6,17 @@
 # ends a search; Control+g and digits go to a line; Shift+Control+f opens the searcher, where
 # typing and Return find and Escape closes it; a long search stops on Escape.
 # Usage: search.sh QE
-abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
-qe=$(abs "$1")
-[ -x "$qe" ] || { echo "FAIL: $qe is not a program"; exit 1; }
 . "$(dirname "$0")/common.sh"
+x11_program "$1"
 x11_begin 1280x1024x24 xclip
 
-press() { for k in "$@"; do xdotool key "$k" 2>/dev/null; sleep 0.15; done; sleep 0.3; }
 typed() { xdotool type --delay 60 "$1" 2>/dev/null; sleep 0.4; }
-# Waits up to 10 s for field $2 of window $1 to read $3; prints what it read last.
-await() { t=0; while [ $t -lt 100 ]; do v=$(field "$1" "$2"); [ "$v" = "$3" ] && break; sleep 0.1; t=$((t + 1)); done; echo "$v"; }
-# The same for the message line of window $1 and the text $2.
+# Waits up to 10 s for the message line of window $1 to read $2; prints what it read last.
 await_message() { t=0; while [ $t -lt 100 ]; do v=$(message "$1"); [ "$v" = "$2" ] && break; sleep 0.1; t=$((t + 1)); done; echo "$v"; }
 check() { [ "$2" = "$3" ] && ok "$1" || bad "$1" "got '$2', want '$3'"; }
 
 printf 'one apple\ntwo pears\nthree apples\nfour plums\n' > s.txt
-"$qe" s.txt > qe.out 2>&1 &
-pid=$!
-w=$(window_named s.txt) || { bad "start" "no window s.txt"; exit 1; }
+open_window s.txt
 sleep 0.5
 # The keyboard goes to the window under the pointer.
 xdotool mousemove --window "$w" 300 200 2>/dev/null
@@ -106,9 +99,7 @@ kill $pid 2>/dev/null
 row=$(printf 'xyz%.0s' $(seq 300))
 yes "$row" | head -n 20000 > long.txt
 echo 'xyzQ' >> long.txt
-"$qe" long.txt > long.out 2>&1 &
-pid=$!
-w=$(window_named long.txt) || { bad "long search" "no window long.txt"; exit 1; }
+open_window long.txt
 xdotool mousemove --window "$w" 300 200 2>/dev/null
 sleep 0.3
 press shift+control+f
