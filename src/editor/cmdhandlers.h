@@ -188,6 +188,7 @@ int cmdHelp(Edit* edit, EditCmdCtx* ctx);
 namespace editprint {
 int cmdPrint(Edit* edit, EditCmdCtx* ctx);
 int cmdPrintsyn(Edit* edit, EditCmdCtx* ctx);
+int cmdPrintFile(Edit* edit, EditCmdCtx* ctx);
 int cmdPageSetup(Edit* edit, EditCmdCtx* ctx);
 } // namespace editprint
 namespace edittags {

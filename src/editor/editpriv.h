@@ -3,8 +3,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 struct Edit;
+struct EditCmdCtx;
 struct File;
 struct Line;
 
@@ -27,3 +29,8 @@ void EditCollapse(Edit* edit, int64_t line, int col); // both selections to one 
 // the primary selection's points at their place in the text; then redraws.
 void EditReindentKeepingSelection(Edit* edit, int64_t l1, int64_t l2,
                                   const std::function<void()>& reindent);
+// The file named by the command's argument, or the one chosen with the file chooser (title
+// and confirming button given); "" when none was chosen.
+namespace editopen {
+std::string nameOrChosen(Edit* edit, EditCmdCtx* ctx, const char* title, const char* button);
+}
