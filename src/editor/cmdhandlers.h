@@ -142,6 +142,15 @@ int cmdSaveAs(Edit* edit, EditCmdCtx* ctx);
 int cmdShowContextMenu(Edit* edit, EditCmdCtx* ctx);
 int cmdTogglePush(Edit* edit, EditCmdCtx* ctx);
 } // namespace editfile
+namespace editgoto {
+int cmdColumn(Edit* edit, EditCmdCtx* ctx);
+int cmdGoto(Edit* edit, EditCmdCtx* ctx);
+int cmdOpenText(Edit* edit, EditCmdCtx* ctx);
+} // namespace editgoto
+namespace editwin {
+int cmdNextWindow(Edit* edit, EditCmdCtx* ctx);
+int cmdResize(Edit* edit, EditCmdCtx* ctx);
+} // namespace editwin
 namespace editopen {
 int cmdEditFilename(Edit* edit, EditCmdCtx* ctx);
 int cmdInsertFile(Edit* edit, EditCmdCtx* ctx);
@@ -184,6 +193,7 @@ int cmdSearch(Edit* edit, EditCmdCtx* ctx);
 } // namespace searcher
 namespace edithelp {
 int cmdHelp(Edit* edit, EditCmdCtx* ctx);
+int cmdOpenManual(Edit* edit, EditCmdCtx* ctx);
 } // namespace edithelp
 namespace editprint {
 int cmdPrint(Edit* edit, EditCmdCtx* ctx);
@@ -194,6 +204,7 @@ int cmdPageSetup(Edit* edit, EditCmdCtx* ctx);
 namespace edittags {
 int cmdAppendTagFile(Edit* edit, EditCmdCtx* ctx);
 int cmdEditTag(Edit* edit, EditCmdCtx* ctx);
+int cmdNewTag(Edit* edit, EditCmdCtx* ctx);
 int cmdOpenTag(Edit* edit, EditCmdCtx* ctx);
 int cmdResetTags(Edit* edit, EditCmdCtx* ctx);
 } // namespace edittags
@@ -205,6 +216,7 @@ int cmdShowLastEdit(Edit* edit, EditCmdCtx* ctx);
 } // namespace mergecmds
 
 namespace vccmds {
+int cmdChangeLogVar(Edit* edit, EditCmdCtx* ctx);
 int cmdCheckin(Edit* edit, EditCmdCtx* ctx);
 int cmdCheckout(Edit* edit, EditCmdCtx* ctx);
 int cmdDiscard(Edit* edit, EditCmdCtx* ctx);

@@ -34,3 +34,6 @@ void EditReindentKeepingSelection(Edit* edit, int64_t l1, int64_t l2,
 namespace editopen {
 std::string nameOrChosen(Edit* edit, EditCmdCtx* ctx, const char* title, const char* button);
 }
+// Shows definition `which` (0 the first) of the tag in this window, pushing its File when it
+// is another; an unknown tag beeps with "Can't find tag: %s" (and succeeds, as OpenTag does).
+int EditGoToTag(Edit* edit, const std::string& name, int which);

@@ -404,6 +404,33 @@ File* FileFHelp(const char* first, const char* second) {
     return file;
 }
 
+File* FileFManual() {
+    for (File* f = FileHead(); f; f = f->next)
+        if (f->internal && !f->stub && f->nLines > 0 && f->name && !strcmp(f->name, "manual"))
+            return f;
+    if (!ensureIndexed() && help.slots[0].empty()) {
+        QuorlError(1, "Could not find any help files\n");
+        return nullptr;
+    }
+    std::ifstream in(help.slots[0], std::ios::binary);
+    if (!in) {
+        QuorlError(1, "Can't open help file");
+        return nullptr;
+    }
+    // The guide as it reads, without the comments kept for its maintainers.
+    std::string text, line;
+    while (std::getline(in, line))
+        if (line.empty() || line[0] != '#') text += line + "\n";
+    File* file = FileFInternal(nullptr);
+    gen_free(file->name);
+    file->name = gen_copy("manual");
+    FileFString(file, text.data(), (int64_t)text.size());
+    file->readOnly = true;
+    file->notAFile = true;
+    FilesAddFile(file);
+    return file;
+}
+
 void cleanupHelp() {
     for (const std::string& t : help.tempCopies) unlink(t.c_str());
     help.tempCopies.clear();

@@ -4,14 +4,9 @@
 # and the merge controller takes one change from each side (Alt+2 file 2's block, Alt+1 file
 # 1's); the result holds them and is offered for saving.
 # Usage: compare.sh QE
-abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
-qe=$(abs "$1")
-[ -x "$qe" ] || { echo "FAIL: $qe is not a program"; exit 1; }
 . "$(dirname "$0")/common.sh"
+x11_program "$1"
 x11_begin 1280x1024x24 import
-HOME=$work
-export HOME
-start() { "$qe" "$@" > "qe.$$.out" 2>&1 & pid=$!; pids="$pids $pid"; }
 # Keys typed as on a keyboard, at typing speed, once window $1 has the focus. (`xdotool key
 # --window` sends each event through XSendEvent or XTEST according to which window has the
 # focus at that moment: a chord sent as the focus moves arrives half synthetic, the Alt press

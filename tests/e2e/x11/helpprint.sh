@@ -5,17 +5,11 @@
 # Ghostscript reads without a complaint; the Options menu opens the option dialogue; "Print a
 # File on Disk" prints a file chosen with the chooser.
 # Usage: helpprint.sh QE
-abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
-qe=$(abs "$1")
-[ -x "$qe" ] || { echo "FAIL: $qe is not a program"; exit 1; }
 . "$(dirname "$0")/common.sh"
+x11_program "$1"
 x11_begin 1280x1024x24 gs openbox
 # A window manager gives the keyboard back to the editor when a dialogue closes.
-openbox >/dev/null 2>&1 &
-pids="$pids $!"
-sleep 1
-HOME=$work
-export HOME
+x11_openbox
 mkdir .tql
 printf '#!/bin/sh\ncp "$1" printed.ps\n' > lpr.sh
 printf 'printcommand: "sh lpr.sh"\neditprint2column: off\n' > .tql/qe.cfg
@@ -41,13 +35,9 @@ opens() {
     done
     return 1
 }
-# Waits up to 10 s for the window named $1 to go.
-gone() { t=0; while [ $t -lt 100 ] && xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; do sleep 0.1; t=$((t + 1)); done; [ $t -lt 100 ]; }
 
 printf 'tabsize sets the tab stops\nsecond line\n' > t.txt
-"$qe" t.txt > qe.out 2>&1 &
-pid=$!
-w=$(window_named t.txt) || { bad "start" "no window t.txt"; exit 1; }
+open_window t.txt
 sleep 0.5
 
 # ---- Options menu, Preferences...: the option dialogue shows the options' values ----
