@@ -198,6 +198,7 @@ int cmdOpenManual(Edit* edit, EditCmdCtx* ctx);
 namespace editprint {
 int cmdPrint(Edit* edit, EditCmdCtx* ctx);
 int cmdPrintsyn(Edit* edit, EditCmdCtx* ctx);
+int cmdPrintFile(Edit* edit, EditCmdCtx* ctx);
 int cmdPageSetup(Edit* edit, EditCmdCtx* ctx);
 } // namespace editprint
 namespace edittags {

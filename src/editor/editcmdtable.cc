@@ -210,6 +210,7 @@ const EditCmd editCmdTable[] = {
     {"ChangeLogVar", vccmds::cmdChangeLogVar, CMDF_WINDOW},
     {"EditTag", edittags::cmdEditTag, CMDF_WINDOW},
     {"Printsyn", editprint::cmdPrintsyn, CMDF_WINDOW},
+    {"PrintFile", editprint::cmdPrintFile, CMDF_WINDOW},
     {"ShowContextMenu", editfile::cmdShowContextMenu, CMDF_WINDOW},
     {"LoadFileWithNewEditor", editopen::cmdLoadFileWithNewEditor, CMDF_WINDOW},
     {"QuerySaveCheckinAll", editfile::cmdQuerySaveCheckinAll, CMDF_CHANGES | CMDF_WINDOW},

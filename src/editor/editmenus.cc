@@ -54,6 +54,7 @@ const DefaultItem defaultMenus[] = {
     {"File", "-", ""},
     {"File", "&Print...", "Print"},
     {"File", "Print with Colo&urs...", "Printsyn"},
+    {"File", "Print a File on Dis&k...", "PrintFile"},
     {"File", "Page Set&up...", "PageSetup"},
     {"File", "-", ""},
     {"File", "Close Fil&e", "Pop"},

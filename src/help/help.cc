@@ -90,7 +90,8 @@ void fetchRemote(std::string& slot) {
         fflush(stdout);
         pid_t pid = fork();
         if (pid == 0) {
-            execlp("rcp", "rcp", slot.c_str(), tmp.get(), (char*)nullptr);
+            // "--": a slot is a configured name, and one starting with "-" is still a file.
+            execlp("rcp", "rcp", "--", slot.c_str(), tmp.get(), (char*)nullptr);
             _exit(127);
         }
         int status = 0;
