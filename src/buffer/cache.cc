@@ -34,6 +34,17 @@ struct OwnDir {
 };
 static std::vector<OwnDir> ownDirs;
 
+// Removes one of the directories with the temp files in it; fd is the directory open.
+static void removeDir(const std::string& path, int fd) {
+    if (DIR* inner = fdopendir(dup(fd))) {
+        while (dirent* f = readdir(inner))
+            if (strcmp(f->d_name, ".") != 0 && strcmp(f->d_name, "..") != 0)
+                unlinkat(fd, f->d_name, 0);
+        closedir(inner);
+    }
+    rmdir(path.c_str());
+}
+
 static void removeDeadDirs(const std::string& base) {
     DIR* d = opendir(base.c_str());
     if (!d) return;
@@ -43,15 +54,8 @@ static void removeDeadDirs(const std::string& base) {
         int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (fd < 0) continue;
         struct stat st;
-        if (fstat(fd, &st) == 0 && st.st_uid == geteuid() && flock(fd, LOCK_EX | LOCK_NB) == 0) {
-            if (DIR* inner = fdopendir(dup(fd))) {
-                while (dirent* f = readdir(inner))
-                    if (strcmp(f->d_name, ".") != 0 && strcmp(f->d_name, "..") != 0)
-                        unlinkat(fd, f->d_name, 0);
-                closedir(inner);
-            }
-            rmdir(path.c_str());
-        }
+        if (fstat(fd, &st) == 0 && st.st_uid == geteuid() && flock(fd, LOCK_EX | LOCK_NB) == 0)
+            removeDir(path, fd);
         close(fd);
     }
     closedir(d);
@@ -158,10 +162,15 @@ void CacheAbort() {
         if (s.name) unlink(s.name);
         closeSlot(s);
     }
-    // Empty by now unless a temp file was never given back: a later start removes it then.
+    // What is still in the directory belongs to Files nobody freed (the private texts of a
+    // compare window open at the end): nothing else may use them now.
     for (OwnDir& o : ownDirs) {
-        rmdir(o.path.c_str());
-        if (o.lockFd >= 0) close(o.lockFd);
+        if (o.lockFd >= 0) {
+            removeDir(o.path, o.lockFd);
+            close(o.lockFd);
+        } else {
+            rmdir(o.path.c_str());
+        }
     }
     ownDirs.clear();
 }

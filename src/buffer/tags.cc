@@ -219,9 +219,20 @@ const TagEntry* TagDefault(const char* name) {
     return Lookup(name, (size_t)tagCount);
 }
 
-File* TagFind(const char* name, int64_t& line, int /*arg*/) {
+int TagDefinitions(const char* name) {
+    const TagEntry* first = TagDefault(name);
+    if (!first) return 0;
+    const TagEntry* end = tagDict.data() + tagCount;
+    int n = 0;
+    for (const TagEntry* e = first; e != end && e->name == first->name; e++) n++;
+    return n;
+}
+
+File* TagFind(const char* name, int64_t& line, int which) {
     if (!name || !*name) return nullptr;
     const TagEntry* e = name[0] == '/' ? nullptr : TagDefault(name);
+    // The same name's definitions lie side by side, in the order the tag file gives them.
+    if (e && which > 0 && which < TagDefinitions(name)) e += which;
     TagEntry vcEntry;
     if (!e) {
         // a file under version control stands for itself

@@ -16,10 +16,13 @@ struct TagEntry {
     std::string dir;       // the tag file's directory with its final '/', or empty
 };
 
-// The File of the definition; line > 0 is a line number of the tag file's time (turn it into
+// The File of a definition; line > 0 is a line number of the tag file's time (turn it into
 // a current one with FileLinenoFTagLineno), line < 0 minus a current line number. Null when the
-// name is unknown or the file cannot be opened. arg is passed on by callers and not used here.
-File* TagFind(const char* name, int64_t& line, int arg);
+// name is unknown or the file cannot be opened. which: the definition of a name defined more
+// than once (0 the first, in tag file order).
+File* TagFind(const char* name, int64_t& line, int which);
+// How many definitions the dictionary holds for name (loading it first if it never was).
+int TagDefinitions(const char* name);
 
 // Loads another tag file: 1 done, 0 no tag file could be opened, -1 a malformed address.
 int TagAppendDictionary(const char* path);

@@ -59,9 +59,7 @@ static int noWindow(const char* command) {
     return QuorlError(1, "%s: no editor window is open", command);
 }
 
-static int printLines(const std::vector<std::string>& args) {
-    Edit* e = BatchCurrentEdit();
-    if (!e) return noWindow("PrintLines");
+static int printLines(Edit* e, const std::vector<std::string>& args) {
     File* f = e->view.file;
     long long from = 1, to = f->nLines;
     if (args.size() >= 1 && !parseNumber(args[0], from))
@@ -79,9 +77,7 @@ static int printLines(const std::vector<std::string>& args) {
     return 1;
 }
 
-static int printState() {
-    Edit* e = BatchCurrentEdit();
-    if (!e) return noWindow("PrintState");
+static int printState(Edit* e) {
     File* f = e->view.file;
     int64_t line, l1, l2;
     int col, c1, c2;
@@ -125,11 +121,11 @@ void keepGoal(Edit* e) {
 
 int cmdPrintLines(Edit* e, EditCmdCtx* ctx) {
     keepGoal(e);
-    return printLines(words(ctx));
+    return printLines(e, words(ctx));
 }
 int cmdPrintState(Edit* e, EditCmdCtx*) {
     keepGoal(e);
-    return printState();
+    return printState(e);
 }
 int cmdSelectWindow(Edit*, EditCmdCtx* ctx) {
     if (!selectWindow(words(ctx))) return 0;
@@ -188,9 +184,8 @@ int cmdPrintInterfaces(Edit*, EditCmdCtx*) {
     return 1;
 }
 // The Halt button of the current window.
-int cmdHalt(Edit*, EditCmdCtx*) {
-    Edit* e = BatchCurrentEdit(); // SelectWindow in the same string chose it
-    if (e && ExecHalt(e->view.file)) return 1;
+int cmdHalt(Edit* e, EditCmdCtx*) {
+    if (ExecHalt(e->view.file)) return 1;
     return QuorlError(1, "Halt: no command is running in this window");
 }
 int cmdWaitLimit(Edit*, EditCmdCtx* ctx) {
@@ -240,7 +235,10 @@ int BatchRunCommand(const std::string& command) {
     EditCmdCtx ctx;
     ctx.text = command.c_str();
     ctx.msgWindow = e->top;
-    return EditParseCmd(e, ctx);
+    int result = EditParseCmd(e, ctx);
+    // A command that took another window up (SelectWindow, NextWindow) leaves it current.
+    if (ctx.moveTo) current = ctx.moveTo;
+    return result;
 }
 
 // The main loop's own steps, until no child that the program started is still running: the

@@ -142,6 +142,15 @@ int cmdSaveAs(Edit* edit, EditCmdCtx* ctx);
 int cmdShowContextMenu(Edit* edit, EditCmdCtx* ctx);
 int cmdTogglePush(Edit* edit, EditCmdCtx* ctx);
 } // namespace editfile
+namespace editgoto {
+int cmdColumn(Edit* edit, EditCmdCtx* ctx);
+int cmdGoto(Edit* edit, EditCmdCtx* ctx);
+int cmdOpenText(Edit* edit, EditCmdCtx* ctx);
+} // namespace editgoto
+namespace editwin {
+int cmdNextWindow(Edit* edit, EditCmdCtx* ctx);
+int cmdResize(Edit* edit, EditCmdCtx* ctx);
+} // namespace editwin
 namespace editopen {
 int cmdEditFilename(Edit* edit, EditCmdCtx* ctx);
 int cmdInsertFile(Edit* edit, EditCmdCtx* ctx);
@@ -184,15 +193,18 @@ int cmdSearch(Edit* edit, EditCmdCtx* ctx);
 } // namespace searcher
 namespace edithelp {
 int cmdHelp(Edit* edit, EditCmdCtx* ctx);
+int cmdOpenManual(Edit* edit, EditCmdCtx* ctx);
 } // namespace edithelp
 namespace editprint {
 int cmdPrint(Edit* edit, EditCmdCtx* ctx);
 int cmdPrintsyn(Edit* edit, EditCmdCtx* ctx);
+int cmdPrintFile(Edit* edit, EditCmdCtx* ctx);
 int cmdPageSetup(Edit* edit, EditCmdCtx* ctx);
 } // namespace editprint
 namespace edittags {
 int cmdAppendTagFile(Edit* edit, EditCmdCtx* ctx);
 int cmdEditTag(Edit* edit, EditCmdCtx* ctx);
+int cmdNewTag(Edit* edit, EditCmdCtx* ctx);
 int cmdOpenTag(Edit* edit, EditCmdCtx* ctx);
 int cmdResetTags(Edit* edit, EditCmdCtx* ctx);
 } // namespace edittags
@@ -204,6 +216,7 @@ int cmdShowLastEdit(Edit* edit, EditCmdCtx* ctx);
 } // namespace mergecmds
 
 namespace vccmds {
+int cmdChangeLogVar(Edit* edit, EditCmdCtx* ctx);
 int cmdCheckin(Edit* edit, EditCmdCtx* ctx);
 int cmdCheckout(Edit* edit, EditCmdCtx* ctx);
 int cmdDiscard(Edit* edit, EditCmdCtx* ctx);

@@ -398,6 +398,17 @@ Edit* _NewEditWithBufferSwitch(const char* name, File* file, int64_t line, int i
     return newWindow(file, line, isTagLine, columns, rows);
 }
 
+void EditResizeTo(Edit* edit, int columns, int rows) {
+    if (!edit->top) return;
+    int width, height, baseWidth, baseHeight;
+    newWindowSize(columns, rows, width, height, baseWidth, baseHeight);
+    WResizeWindow(edit->top, width, height);
+    // The window manager's answer comes as a resize event; what is asked for shows at once.
+    EditLayout(edit);
+    EditDrawChrome(edit);
+    EditRedraw(edit);
+}
+
 Edit* NewEditOfSize(File* file, int columns, int rows) {
     return file ? newWindow(file, 0, 0, columns, rows) : nullptr;
 }

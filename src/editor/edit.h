@@ -161,6 +161,8 @@ Edit* CreateEWind(File* file);
 Edit* CreateEWind_line(File* file, int64_t line);
 // A new top-level window on the File, its text area `columns` by `rows` characters.
 Edit* NewEditOfSize(File* file, int columns, int rows);
+// A top-level editor window resized to hold `columns` by `rows` characters of text.
+void EditResizeTo(Edit* edit, int columns, int rows);
 // The file chooser ("Edit File", "Edit") on dir, then a new editor on the choice: 1 on success.
 int _EditLoadFile(Edit* edit, int a, const char* dir, int b);
 

@@ -18,15 +18,6 @@ int cmdBrowser(Edit*, EditCmdCtx*) {
     return 1;
 }
 
-// A command whose part of the editor is not built yet: says so and fails its string, so that
-// nothing after it runs on the assumption that it did its work.
-int cmdNotAvailable(Edit* edit, EditCmdCtx* ctx) {
-    char* m = gen_sprintf("%s: not available yet", ctx->name ? ctx->name : "command");
-    EditSetMsg(edit, m);
-    gen_free(m);
-    return 0;
-}
-
 // Every command in table order: its name, its handler and its flags. Names are matched without
 // regard to case; the first row of a name wins.
 const EditCmd editCmdTable[] = {
@@ -62,7 +53,7 @@ const EditCmd editCmdTable[] = {
     {"ContinueSelection", editsel::cmdContinueSelection, 0},
     {"EditLine", editsearch::cmdEditLine, 0},
     {"LineD", editsearch::cmdLineD, 0},
-    {"Column", cmdNotAvailable, 0},
+    {"Column", editgoto::cmdColumn, 0},
     {"Undo", editcmds::cmdUndo, 0},
     {"Redo", editcmds::cmdRedo, 0},
     {"ShowMatch", editcmds::cmdShowMatch, 0},
@@ -94,7 +85,7 @@ const EditCmd editCmdTable[] = {
     {"{", editparse::cmdBlock, 0},
     {"\"", editparse::cmdQuote, 0},
     {"NormalizeSelection", editcmds::cmdNormalizeSelection, 0},
-    {"__openmanual", cmdNotAvailable, 0},
+    {"__openmanual", edithelp::cmdOpenManual, 0},
     {"InsertNewline", editcmds::cmdInsertNewline, CMDF_CHANGES},
     {"RectPaste1", editcmds::cmdRectPaste1, CMDF_CHANGES},
     {"Paste1", editcmds::cmdPaste1, CMDF_CHANGES},
@@ -135,15 +126,15 @@ const EditCmd editCmdTable[] = {
     {"EditFilename", editopen::cmdEditFilename, CMDF_WINDOW},
     {"AppendTagFile", edittags::cmdAppendTagFile, CMDF_WINDOW},
     {"ResetTags", edittags::cmdResetTags, CMDF_WINDOW},
-    {"OpenText", cmdNotAvailable, CMDF_WINDOW},
-    {"NewTag", cmdNotAvailable, CMDF_WINDOW},
+    {"OpenText", editgoto::cmdOpenText, CMDF_WINDOW},
+    {"NewTag", edittags::cmdNewTag, CMDF_WINDOW},
     {"LoadFile", editopen::cmdLoadFile, CMDF_WINDOW},
     {"OpenFile", editopen::cmdOpenFile, CMDF_WINDOW},
     {"Notepad", editopen::cmdNotepad, CMDF_WINDOW},
     {"TogglePush", editfile::cmdTogglePush, CMDF_WINDOW},
     {"CyclePush", editfile::cmdCyclePush, CMDF_WINDOW},
     {"CyclePushBack", editfile::cmdCyclePushBack, CMDF_WINDOW},
-    {"NextWindow", cmdNotAvailable, CMDF_WINDOW},
+    {"NextWindow", editwin::cmdNextWindow, CMDF_WINDOW},
     {"SpecialTag", cmdBrowser, CMDF_WINDOW},
     {"MergeFiles", mergecmds::cmdMergeFiles, CMDF_WINDOW},
     {"DiffFiles", mergecmds::cmdDiffFiles, CMDF_WINDOW},
@@ -154,7 +145,7 @@ const EditCmd editCmdTable[] = {
     {"QuerySaveAll", editfile::cmdQuerySaveAll, CMDF_WINDOW},
     {"ToggleReadOnly", editcmds::cmdToggleReadOnly, CMDF_WINDOW},
     {"ToggleMarginColumn", editcmds::cmdToggleMarginColumn, CMDF_WINDOW},
-    {"Resize", cmdNotAvailable, CMDF_WINDOW},
+    {"Resize", editwin::cmdResize, CMDF_WINDOW},
     {"Revert", editfile::cmdRevert, CMDF_WINDOW},
     {"RevertToBackup", editfile::cmdRevertToBackup, CMDF_WINDOW},
     {"RevertDate", vccmds::cmdRevertDate, CMDF_WINDOW},
@@ -216,13 +207,14 @@ const EditCmd editCmdTable[] = {
     {"StartBrowser", cmdBrowser, CMDF_WINDOW},
     {"Dialogue", editdialogs::cmdDialog, CMDF_WINDOW},
     {"CreateLog", vccmds::cmdPlaceUnderVC, CMDF_WINDOW},
-    {"ChangeLogVar", cmdNotAvailable, CMDF_WINDOW},
+    {"ChangeLogVar", vccmds::cmdChangeLogVar, CMDF_WINDOW},
     {"EditTag", edittags::cmdEditTag, CMDF_WINDOW},
     {"Printsyn", editprint::cmdPrintsyn, CMDF_WINDOW},
+    {"PrintFile", editprint::cmdPrintFile, CMDF_WINDOW},
     {"ShowContextMenu", editfile::cmdShowContextMenu, CMDF_WINDOW},
     {"LoadFileWithNewEditor", editopen::cmdLoadFileWithNewEditor, CMDF_WINDOW},
     {"QuerySaveCheckinAll", editfile::cmdQuerySaveCheckinAll, CMDF_CHANGES | CMDF_WINDOW},
-    {"Goto", cmdNotAvailable, CMDF_WINDOW | CMDF_NOTRANS},
+    {"Goto", editgoto::cmdGoto, CMDF_WINDOW | CMDF_NOTRANS},
     {"ToggleAutoCheckout", editcmds::cmdToggleAutoCheckout, CMDF_WINDOW | CMDF_NOTRANS},
     {"PreventAutoCheckout", editcmds::cmdPreventAutoCheckout, CMDF_WINDOW | CMDF_NOTRANS},
     {"AllowAutoCheckout", editcmds::cmdAllowAutoCheckout, CMDF_WINDOW | CMDF_NOTRANS},

@@ -4,11 +4,13 @@
 
 #include <cctype>
 #include <cstring>
+#include <strings.h>
 
 #include "buffer/file.h"
 #include "editor/cmdhandlers.h"
 #include "editor/edit.h"
 #include "editor/editcmd.h"
+#include "editor/editpriv.h"
 #include "help/help.h"
 #include "runtime/gen.h"
 
@@ -63,6 +65,42 @@ int cmdHelp(Edit* e, EditCmdCtx* ctx) {
     // At the cursor: the word's entry, else the guide.
     std::string w = wordAtCursor(e);
     return vtInsert(w.empty() ? nullptr : w.c_str(), "editor") ? 1 : 0;
+}
+
+// __openmanual [TOPIC]: the manual in a window of its own (the one already showing it comes
+// up), at TOPIC's entry when one is given.
+int cmdOpenManual(Edit*, EditCmdCtx* ctx) {
+    File* file = FileFManual();
+    if (!file) return 0;
+    Edit* shown = nullptr;
+    for (Edit* o = file->edits; o && !shown; o = o->nextsame)
+        if (o->top) shown = o;
+    if (shown)
+        EditsRaiseOne(shown);
+    else if (!(shown = CreateEWind_line(file, 1)))
+        return 0;
+    std::string topic = EditCmdArg(ctx);
+    if (topic.empty()) return 1;
+    // An entry starts with its keyword at the start of a line: the exact one, else one that
+    // differs only in case.
+    int64_t found = 0;
+    for (int pass = 0; pass < 2 && !found; pass++) {
+        int64_t n = 1;
+        for (Line* l = file->first; l && !found; l = l->next, n++) {
+            const char* t = FileLineText(file, l);
+            size_t len = (size_t)l->len, k = topic.size();
+            bool same = len >= k && (pass ? !strncasecmp(t, topic.data(), k) : !strncmp(t, topic.data(), k));
+            if (same && (len == k || t[k] == ' ' || t[k] == '\t')) found = n;
+        }
+    }
+    if (!found) {
+        GenStr m(gen_sprintf("No entry found for %s", topic.c_str()));
+        EditSetMsg(shown, m.get());
+        return 0;
+    }
+    EditSetLine(shown, found, 0);
+    EditScrollTo(shown, found);
+    return 1;
 }
 
 } // namespace edithelp

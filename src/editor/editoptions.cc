@@ -4,6 +4,8 @@
 // and stores them only when all are valid. Also the colour schemes and the font chooser.
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <sstream>
 #include <strings.h>
 
 #include "config/cfg.h"
@@ -260,37 +262,50 @@ int openDialogue(Edit* e, const char* name) {
 
 // ---- colour schemes ----
 
-// Each scheme's own colours; the others (the builder's and the browser's) are the defaults.
+// The colours a scheme sets, in the order of each row below; the others (the builder's and the
+// browser's) take their defaults.
+const char* const kSchemeSlots[] = {"background", "foreground", "controlcolor", "select", "comment",
+                                    "deadcode",   "keyword",    "string",       "number", "character"};
+const size_t kSchemeColours = std::size(kSchemeSlots);
+
+// ColorSchemes: one row a scheme, its colours in kSchemeSlots order and then its name.
+const char* const kSchemeRows =
+    R"(#ffffff #000000 #c0c0c0 #000080 #008000 #808080 #0000ff #800000 #e000e0 #c000c0 Default (color, white background)
+#f0ede6 #000000 #c9bda7 #4a5a8a #2e7d32 #8a8a7a #1a3fa0 #8b2500 #a0208a #7a1f7a Beige (color, light background)
+#f6eff6 #201020 #c8b0c8 #602060 #3a7a3a #907890 #5a1a8a #8a2a2a #b0308a #803080 Plum (color, light background)
+#000000 #ffffff #606060 #4060c0 #40c040 #909090 #60a0ff #ffa060 #ff80ff #e080e0 Dark 1 (color, black background)
+#102030 #e0e0d0 #405060 #3070a0 #80c080 #708090 #80b0ff #f0c080 #f080c0 #d0a0f0 Dark 2 (color, black background)
+#ffffff #000000 #c0c0c0 #606060 #707070 #a0a0a0 #000000 #404040 #505050 #505050 Grey (grey, white background)
+#000000 #ffffff #505050 #a0a0a0 #909090 #606060 #ffffff #c0c0c0 #b0b0b0 #b0b0b0 Dark Grey (greys, black background))";
+
 struct Scheme {
-    const char* name;
-    const char* background;
-    const char* foreground;
-    const char* control;
-    const char* select;
-    const char* comment;
-    const char* deadcode;
-    const char* keyword;
-    const char* string;
-    const char* number;
-    const char* character;
+    std::string name;
+    std::vector<std::string> colours; // kSchemeColours of them
 };
-const Scheme kSchemes[] = {
-    {"Default (color, white background)", "#ffffff", "#000000", "#c0c0c0", "#000080", "#008000",
-     "#808080", "#0000ff", "#800000", "#e000e0", "#c000c0"},
-    {"Beige (color, light background)", "#f0ede6", "#000000", "#c9bda7", "#4a5a8a", "#2e7d32",
-     "#8a8a7a", "#1a3fa0", "#8b2500", "#a0208a", "#7a1f7a"},
-    {"Plum (color, light background)", "#f6eff6", "#201020", "#c8b0c8", "#602060", "#3a7a3a",
-     "#907890", "#5a1a8a", "#8a2a2a", "#b0308a", "#803080"},
-    {"Dark 1 (color, black background)", "#000000", "#ffffff", "#606060", "#4060c0", "#40c040",
-     "#909090", "#60a0ff", "#ffa060", "#ff80ff", "#e080e0"},
-    {"Dark 2 (color, black background)", "#102030", "#e0e0d0", "#405060", "#3070a0", "#80c080",
-     "#708090", "#80b0ff", "#f0c080", "#f080c0", "#d0a0f0"},
-    {"Grey (grey, white background)", "#ffffff", "#000000", "#c0c0c0", "#606060", "#707070",
-     "#a0a0a0", "#000000", "#404040", "#505050", "#505050"},
-    {"Dark Grey (greys, black background)", "#000000", "#ffffff", "#505050", "#a0a0a0", "#909090",
-     "#606060", "#ffffff", "#c0c0c0", "#b0b0b0", "#b0b0b0"},
-    {"", nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
-};
+
+const std::vector<Scheme>& schemes() {
+    static const std::vector<Scheme> all = [] {
+        std::vector<Scheme> out;
+        std::istringstream rows(kSchemeRows);
+        std::string row;
+        while (std::getline(rows, row)) {
+            std::istringstream words(row);
+            Scheme s;
+            s.colours.resize(kSchemeColours);
+            for (std::string& c : s.colours) words >> c;
+            std::getline(words >> std::ws, s.name);
+            out.push_back(s);
+        }
+        return out;
+    }();
+    return all;
+}
+
+std::vector<std::string> schemeNames() {
+    std::vector<std::string> names;
+    for (const Scheme& s : schemes()) names.push_back(s.name);
+    return names;
+}
 
 // ColorSchemeButFunc: a scheme chosen from the list writes its colours into the colour
 // fields of the open dialogue, each checked; Apply or OK then sets them.
@@ -300,14 +315,11 @@ int cmdColorScheme(Edit* e, EditCmdCtx*) {
         return 0;
     }
     if (openOptions.empty()) return QuorlError(1, "ColorScheme: no option dialogue is open");
-    std::vector<std::string> names;
-    for (const Scheme* s = kSchemes; *s->name; s++) names.push_back(s->name);
+    std::vector<std::string> names = schemeNames();
     InsertVar("scheme_chosen", ScriptValue::Int(-1));
     SetDialogueHooks("ColorScheme", {[](WDialog* d) {
                                          if (Widget* w = WDialogFind(d, "schemes")) {
-                                             std::vector<std::string> n;
-                                             for (const Scheme* s = kSchemes; *s->name; s++) n.push_back(s->name);
-                                             WidgetSetItems(w, n);
+                                             WidgetSetItems(w, schemeNames());
                                              WidgetSetValue(w, 0);
                                          }
                                      },
@@ -319,19 +331,13 @@ int cmdColorScheme(Edit* e, EditCmdCtx*) {
     if (EditOpenDialogue(e, "ColorScheme", {}) < 0) return 0;
     ScriptValue* chosen = LookupVar("scheme_chosen");
     if (!chosen || !chosen->isInt || chosen->i < 0 || chosen->i >= (int)names.size()) return 1;
-    const Scheme& s = kSchemes[chosen->i];
-    const std::pair<const char*, const char*> values[] = {
-        {"background", s.background}, {"foreground", s.foreground}, {"controlcolor", s.control},
-        {"select", s.select},         {"comment", s.comment},       {"deadcode", s.deadcode},
-        {"keyword", s.keyword},       {"string", s.string},         {"number", s.number},
-        {"character", s.character},
-    };
+    const Scheme& s = schemes()[(size_t)chosen->i];
     bool changed = false;
     for (Bound& b : openOptions.back().bound) {
         if (b.adapter != TF_COLOR) continue;
         const char* v = b.option->dfltStr; // the default for the colours a scheme leaves
-        for (auto& p : values)
-            if (!strcmp(p.first, b.option->name)) v = p.second;
+        for (size_t i = 0; i < kSchemeColours; i++)
+            if (!strcmp(kSchemeSlots[i], b.option->name)) v = s.colours[i].c_str();
         if (!v || WidgetText(b.w) == v) continue;
         WidgetSetText(b.w, v);
         check(b);

@@ -16,6 +16,7 @@
 #include "editor/editcmd.h"
 #include "editor/editdialogs.h"
 #include "editor/edithelp.h"
+#include "editor/merge.h"
 #include "editor/editpriv.h"
 #include "lang/syn.h"
 #include "runtime/gen.h"
@@ -51,8 +52,11 @@ const EditCmd* lookup(const char* word, size_t n) {
 // Whether the editor still exists: a window's, or the pane of an open dialogue (without the
 // latter, a string bound to a key, Return's say, stopped after its first command in a pane).
 bool alive(Edit* edit) {
-    for (ContextWindow* cw = NextEditContext(); cw; cw = cw->next)
+    for (ContextWindow* cw = NextEditContext(); cw; cw = cw->next) {
         if (cw->kind == CW_EDIT && cw->data == edit) return true;
+        // A compare window's commands run in its first text.
+        if (cw->kind == CW_COMPARE && CompareWindowEdit(cw->data) == edit) return true;
+    }
     return EditIsDialoguePane(edit);
 }
 

@@ -1,5 +1,6 @@
-// editor/editprint.cc: the Print, Printsyn and PageSetup commands: the print dialogue over
-// the settings of the last print, for the current File or its selection.
+// editor/editprint.cc: the Print, Printsyn, PrintFile and PageSetup commands: the print
+// dialogue over the settings of the last print, for the current File or its selection, or
+// for a file on disk.
 #include <cstdlib>
 
 #include "buffer/file.h"
@@ -12,6 +13,7 @@
 #include "editor/editpriv.h"
 #include "print/prt.h"
 #include "toolkit/dialog.h"
+#include "toolkit/toolkit.h"
 
 namespace editprint {
 
@@ -28,6 +30,7 @@ PrintSettings& printTemplate() {
 // The request the open print dialogue is for.
 struct Request {
     PrintSettings settings;
+    bool onDisk = false; // a file on disk: no selection, no syntax colours
     bool hasSelection = false;
     bool confirmed = false;
 } request;
@@ -71,6 +74,7 @@ void printOpened(WDialog* d) {
     if (Widget* w = named(d, "selection")) w->enabled = request.hasSelection;
     setValue(d, "header", (s.flags & PRT_HEADER) != 0);
     setValue(d, "colours", s.colours);
+    if (Widget* w = named(d, "colours")) w->enabled = !request.onDisk;
 }
 
 void printClosing(WDialog* d, int result) {
@@ -115,18 +119,18 @@ const bool hooksSet = [] {
     return true;
 }();
 
-// editprt_Create: the print dialogue for the File an editor shows, header on; the default
-// button prints with the settings shown.
-int printDialogue(Edit* e, bool colours) {
+// The print dialogue over the template, then the print it confirms. editprt_Create (a File
+// shown in an editor, its selection when there is one) has the header on; PrintFile (a file
+// on disk) has what its caller chose. The default button prints with the settings shown.
+int printDialogue(Edit* e, PrintSource src, bool colours, bool header) {
     (void)hooksSet;
-    File* f = e->view.file;
-    if (!f) return 0;
     request = Request();
     request.settings = printTemplate();
-    request.settings.flags |= PRT_SHOWSIZE | PRT_HEADER;
-    request.settings.colours = colours;
+    request.settings.flags = PRT_SHOWSIZE | (header ? PRT_HEADER : 0);
+    request.settings.colours = colours && src.path.empty();
+    request.onDisk = !src.path.empty();
     const Selection& sel = e->view.sel[0];
-    request.hasSelection = !SelEmpty(sel);
+    request.hasSelection = !request.onDisk && !SelEmpty(sel);
     if (EditOpenDialogue(e, "Print", {}) < 0 || !request.confirmed) return 0;
     PrintSettings& s = request.settings;
     // What is kept for next time: everything but the choices made for this File alone.
@@ -134,8 +138,6 @@ int printDialogue(Edit* e, bool colours) {
     bool keepColours = t.colours;
     t = s;
     t.colours = keepColours;
-    PrintSource src;
-    src.file = f;
     if (request.hasSelection) {
         src.l1 = sel.startLine;
         src.c1 = sel.startCol;
@@ -145,11 +147,30 @@ int printDialogue(Edit* e, bool colours) {
     return prt_Print(s, src);
 }
 
+int editprt_Create(Edit* e, bool colours) {
+    PrintSource src;
+    src.file = e->view.file;
+    return src.file ? printDialogue(e, src, colours, true) : 0;
+}
+
+// PrintFile(file, header): the whole of a file on disk, not a File the editor holds.
+int PrintFile(Edit* e, const std::string& file, bool header) {
+    PrintSource src;
+    src.path = file;
+    return printDialogue(e, src, false, header);
+}
+
 int cmdPrint(Edit* e, EditCmdCtx*) {
-    return printDialogue(e, false);
+    return editprt_Create(e, false);
 }
 int cmdPrintsyn(Edit* e, EditCmdCtx*) {
-    return printDialogue(e, true);
+    return editprt_Create(e, true);
+}
+// The file named, else one chosen; nothing chosen changes nothing.
+int cmdPrintFile(Edit* e, EditCmdCtx* ctx) {
+    std::string name = editopen::nameOrChosen(e, ctx, "Print File", "Print");
+    if (name.empty()) return 1;
+    return PrintFile(e, ExpandFileName(name), true);
 }
 int cmdPageSetup(Edit* e, EditCmdCtx*) {
     (void)hooksSet;

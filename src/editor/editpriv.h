@@ -3,8 +3,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 struct Edit;
+struct EditCmdCtx;
 struct File;
 struct Line;
 
@@ -27,3 +29,11 @@ void EditCollapse(Edit* edit, int64_t line, int col); // both selections to one 
 // the primary selection's points at their place in the text; then redraws.
 void EditReindentKeepingSelection(Edit* edit, int64_t l1, int64_t l2,
                                   const std::function<void()>& reindent);
+// The file named by the command's argument, or the one chosen with the file chooser (title
+// and confirming button given); "" when none was chosen.
+namespace editopen {
+std::string nameOrChosen(Edit* edit, EditCmdCtx* ctx, const char* title, const char* button);
+}
+// Shows definition `which` (0 the first) of the tag in this window, pushing its File when it
+// is another; an unknown tag beeps with "Can't find tag: %s" (and succeeds, as OpenTag does).
+int EditGoToTag(Edit* edit, const std::string& name, int which);

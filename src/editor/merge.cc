@@ -616,14 +616,10 @@ DiffStuff* MergeFiles(const MergeRequest& rq, int autoMerge, int mode, int targe
                                                  : "Merge: " + t1 + " and " + t2;
     ds->window = CompareWindowCreate(ds, title);
     if (mode != MERGE_MERGE) {
-        DoDiffFiles2(ds, 0);
         if (targetLine > 0)
-            while (alive(ds) && ds->s2.cur.number + ds->s2.cur.count <= targetLine &&
-                   !allEnded(ds)) {
-                int before = ds->s2.cur.number;
-                DoDiffFiles2(ds, 1);
-                if (ds->s2.cur.number == before) break;
-            }
+            DiffFindRange2(ds, targetLine);
+        else
+            DoDiffFiles2(ds, 0);
         return ds;
     }
     openResult(ds, ds->name1);
@@ -634,7 +630,12 @@ DiffStuff* MergeFiles(const MergeRequest& rq, int autoMerge, int mode, int targe
     return alive(ds) ? ds : nullptr;
 }
 
-void DoDiffFiles2(DiffStuff* ds, int direction) {
+namespace {
+
+// Moves the compare's cursors to the next (1) or previous (2) difference, or onto the first
+// one from where they stand (anything else); false when there is none that way (nothing moves;
+// a step past either end beeps unless quiet).
+bool stepDiff(DiffStuff* ds, int direction, bool quiet) {
     DiffCursor& c1 = ds->s1.cur;
     DiffCursor& c2 = ds->s2.cur;
     if (direction == 1) {
@@ -644,30 +645,68 @@ void DoDiffFiles2(DiffStuff* ds, int direction) {
         if (FindDiff2(&c1, &c2, ds->r1, 1) < 0 || (c1.ended() && c2.ended())) {
             c1 = k1;
             c2 = k2;
-            WBeep();
-            return;
+            if (!quiet) WBeep();
+            return false;
         }
         ds->diffIndex++;
     } else if (direction == 2) {
         if (!FindPreviousDiff2(&c1, &c2, ds->r1)) {
-            WBeep();
-            return;
+            if (!quiet) WBeep();
+            return false;
         }
         ds->diffIndex = std::max(1, ds->diffIndex - 1);
     } else {
         FindDiff2(&c1, &c2, ds->r1, 0);
         if (c1.ended() && c2.ended()) {
             WAlert("Files are identical.\n");
-            return;
+            return false;
         }
         ds->diffIndex = std::max(1, ds->diffIndex);
     }
     extents(ds);
+    return true;
+}
+
+void showDiff(DiffStuff* ds) {
     selectIt(&ds->s1);
     selectIt(&ds->s2);
     message(ds, "Difference " + std::to_string(ds->diffIndex) + ": " +
-                    blockWhere("file 1", c1) + "; " + blockWhere("file 2", c2));
+                    blockWhere("file 1", ds->s1.cur) + "; " + blockWhere("file 2", ds->s2.cur));
     CompareWindowRefresh(ds->window);
+}
+
+// How far line n of file 2 lies from the current difference there: 0 within its block or on
+// the line after it (where the cursor stands after typing the block, or on a deletion).
+int distanceFrom(const DiffCursor& c, int n) {
+    if (n < c.number) return c.number - n;
+    return std::max(0, n - (c.number + c.count));
+}
+
+} // namespace
+
+void DoDiffFiles2(DiffStuff* ds, int direction) {
+    if (stepDiff(ds, direction, false)) showDiff(ds);
+}
+
+void DiffFindRange2(DiffStuff* ds, int targetLine) {
+    if (!stepDiff(ds, 0, false)) return;
+    // The differences come in file order, so the distance falls to the nearest one and then
+    // grows again; a tie goes to the earlier.
+    int best = distanceFrom(ds->s2.cur, targetLine);
+    while (best > 0) {
+        DiffCursor k1 = ds->s1.cur, k2 = ds->s2.cur;
+        int index = ds->diffIndex;
+        if (!stepDiff(ds, 1, true)) break;
+        int d = distanceFrom(ds->s2.cur, targetLine);
+        if (d >= best) {
+            ds->s1.cur = k1;
+            ds->s2.cur = k2;
+            ds->diffIndex = index;
+            break;
+        }
+        best = d;
+    }
+    showDiff(ds);
 }
 
 void DiffStartMerge(DiffStuff* ds) {

@@ -60,6 +60,9 @@ struct DiffStuff {
 DiffStuff* MergeFiles(const MergeRequest& request, int autoMerge, int mode, int targetLine);
 // Compare navigation: 1 next, 2 previous, anything else re-selects the current difference.
 void DoDiffFiles2(DiffStuff* ds, int direction);
+// Goes to the difference nearest line targetLine of file 2 (the one holding it, else the
+// nearer of those around it).
+void DiffFindRange2(DiffStuff* ds, int targetLine);
 // Turns a compare into a two-way merge of the same files.
 void DiffStartMerge(DiffStuff* ds);
 // Releases everything the compare or merge holds (its windows included).

@@ -24,6 +24,7 @@
 #include "editor/batch.h"
 #include "editor/edit.h"
 #include "editor/edithelp.h"
+#include "help/help.h"
 #include "lang/syn.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
@@ -385,6 +386,7 @@ void qe_main(int argc, char** argv) {
     editorStandAlone = 1;
     if (batchRequest.on) wRequestedBackend = WB_HEADLESS;
     atexit(FilesAtExit);
+    atexit(cleanupHelp); // the copies of help files fetched from other machines
     gen_signalquit = abortme;
     int opened = 0;
     try {

@@ -68,6 +68,16 @@ void reload(File* f) {
     EditsSbSet(f);
 }
 
+// A QVC command line on one file, its name quoted as QVC's command words are.
+std::string qvcLine(const char* command, const char* path) {
+    std::string line = std::string(command) + " \"";
+    for (const char* p = path; *p; p++) {
+        if (*p == '"' || *p == '\\') line += '\\';
+        line += *p;
+    }
+    return line + "\"";
+}
+
 bool saveFirst(File* f) {
     return !f->modified || SaveFile(f) == 1;
 }
@@ -207,21 +217,39 @@ int cmdPlaceUnderVC(Edit* e, EditCmdCtx*) {
     return 1;
 }
 
-int cmdUnqvc(Edit* e, EditCmdCtx*) {
+// Runs the QVC command (command, as its name reads in the tool) on the window's File, which
+// must be under QVC; then `done` (a format taking the File's name) goes to the message line.
+// The handler's result.
+int qvcOnFile(Edit* e, const char* command, const char* name, const char* done,
+              void (*after)(File* f)) {
     File* f = fileOf(e);
     if (!f || !underControl(e, f)) return f ? 0 : 1;
     if (vc_whichVC != VC_QVC) {
-        EditSetMsg(e, "Unqvc: the file is not under QVC");
+        GenStr m(gen_sprintf("%s: the file is not under QVC", name));
+        EditSetMsg(e, m.get());
         return 0;
     }
-    GenStr line(gen_sprintf("unqvc \"%s\"", f->name));
-    if (vc_Quietly([&] { return qvc_Main(line.get()); }, nullptr) != 1) return 0;
-    f->vcKnown = false;
-    f->checkedOut = f->checkinOnClose = false;
-    refreshReadOnly(f);
-    GenStr m(gen_sprintf("Version control removed for %s", f->name));
+    std::string line = qvcLine(command, f->name);
+    if (vc_Quietly([&] { return qvc_Main(line.c_str()); }, nullptr) != 1) return 0;
+    if (after) after(f);
+    GenStr m(gen_sprintf(done, f->name));
     EditSetMsg(e, m.get());
     return 1;
+}
+
+int cmdUnqvc(Edit* e, EditCmdCtx*) {
+    return qvcOnFile(e, "unqvc", "Unqvc", "Version control removed for %s", [](File* f) {
+        f->vcKnown = false;
+        f->checkedOut = f->checkinOnClose = false;
+        refreshReadOnly(f);
+    });
+}
+
+// Every later check-in of the File asks for comments: the log's "Use Comments" variable is
+// turned on (a log made without it takes check-ins silently).
+int cmdChangeLogVar(Edit* e, EditCmdCtx*) {
+    return qvcOnFile(e, "changelogvar", "ChangeLogVar", "Check-ins of %s ask for comments",
+                     nullptr);
 }
 
 int cmdShowHistory(Edit* e, EditCmdCtx*) {

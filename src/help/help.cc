@@ -90,7 +90,8 @@ void fetchRemote(std::string& slot) {
         fflush(stdout);
         pid_t pid = fork();
         if (pid == 0) {
-            execlp("rcp", "rcp", slot.c_str(), tmp.get(), (char*)nullptr);
+            // "--": a slot is a configured name, and one starting with "-" is still a file.
+            execlp("rcp", "rcp", "--", slot.c_str(), tmp.get(), (char*)nullptr);
             _exit(127);
         }
         int status = 0;
@@ -396,6 +397,33 @@ File* FileFHelp(const char* first, const char* second) {
     File* file = FileFInternal(nullptr);
     gen_free(file->name);
     file->name = gen_sprintf("help %s", key);
+    FileFString(file, text.data(), (int64_t)text.size());
+    file->readOnly = true;
+    file->notAFile = true;
+    FilesAddFile(file);
+    return file;
+}
+
+File* FileFManual() {
+    for (File* f = FileHead(); f; f = f->next)
+        if (f->internal && !f->stub && f->nLines > 0 && f->name && !strcmp(f->name, "manual"))
+            return f;
+    if (!ensureIndexed() && help.slots[0].empty()) {
+        QuorlError(1, "Could not find any help files\n");
+        return nullptr;
+    }
+    std::ifstream in(help.slots[0], std::ios::binary);
+    if (!in) {
+        QuorlError(1, "Can't open help file");
+        return nullptr;
+    }
+    // The guide as it reads, without the comments kept for its maintainers.
+    std::string text, line;
+    while (std::getline(in, line))
+        if (line.empty() || line[0] != '#') text += line + "\n";
+    File* file = FileFInternal(nullptr);
+    gen_free(file->name);
+    file->name = gen_copy("manual");
     FileFString(file, text.data(), (int64_t)text.size());
     file->readOnly = true;
     file->notAFile = true;

@@ -21,6 +21,10 @@ bool HelpKeyLookup(const char* key, HelpResult& result, std::string* found = nul
 // The help File for first, else for second (either may be null); null after reporting.
 File* FileFHelp(const char* first, const char* second);
 
+// The manual: the user's guide (the first help file) whole, as the read-only File "manual";
+// null after reporting.
+File* FileFManual();
+
 // Where the help files are: the four slots once found ("" for an empty slot).
 const std::vector<std::string>& HelpFiles();
 // Forgets the slots and indexes: the next request looks for the help files again.

@@ -37,6 +37,10 @@ extern const PrintFontName prt_fonts[];
 // text as it reads.
 std::string prt_PostScriptFont(const std::string& chosen);
 
+// The advance widths of a standard font's bytes, as the program encodes them (ISO Latin-1), in
+// thousandths of the font size; null for a font whose widths are not known here.
+const unsigned short* prt_FontWidths(const std::string& font);
+
 // One piece of a printed line and its colour (0xRRGGBB).
 struct PrintRun {
     int from, to;
@@ -65,8 +69,11 @@ private:
     FILE* out;
     PrintSettings s;
     std::string title;
-    bool monospaced;   // widths are known here: the pages can be counted and marked
-    double charWidth;  // of the monospaced font, in points
+    // The font's widths in points when they are known here: then this side follows the
+    // printer's layout, so that the pages can be counted and marked.
+    bool measured = false;
+    double widthOf[256] = {};
+    double width(const std::string& t, size_t from, size_t to) const;
     float lw = 0, y = 0, uby = 0, lby = 0, lspc = 0; // the printer's own layout variables
     int column = 0, page = 0;
     double x = 0;      // width used on the current printed line
@@ -79,14 +86,16 @@ std::string prt_Escape(const std::string& text);
 struct File;
 
 // What a print request prints: the lines l1..l2 of a File, the first from column c1 and the
-// last up to column c2 (c2 < 0: to its end); l1 = 0 means the whole File.
+// last up to column c2 (c2 < 0: to its end); l1 = 0 means the whole File. With a path, the
+// whole of that file on disk instead.
 struct PrintSource {
     File* file = nullptr;
+    std::string path;
     int64_t l1 = 0, l2 = 0;
     int c1 = 0, c2 = -1;
 };
 
-// The print function for a File: writes the PostScript program into path. 1 on success;
+// The print function for a File or a file on disk: writes the PostScript program into path. 1 on success;
 // failures are reported ("Nothing to print", "Couldn't open file ...", ...).
 int prt_PrintFileTo(const char* path, const PrintSettings& settings, const PrintSource& source);
 

@@ -1,6 +1,9 @@
 // print/prt_job.cc: a print request: a File's lines (with their syntax colours) written as
 // PostScript into the output file, or into a temporary file handed to the printer command.
+#include <cerrno>
+#include <climits>
 #include <cstring>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -68,52 +71,114 @@ int runPrinter(const std::string& command) {
 
 } // namespace
 
-int prt_PrintFileTo(const char* path, const PrintSettings& settings, const PrintSource& src) {
-    File* file = src.file;
-    if (!file || file->nLines == 0) {
-        mprintf("Nothing to print\n");
-        return 0;
-    }
+namespace {
+
+// The program around the lines: the output file, the prolog, what body writes, the trailer.
+// 1 on success; failures are reported.
+template <class Body>
+int writeProgram(const char* path, const PrintSettings& settings, const std::string& title, Body body) {
     FILE* out = fopen(path, "w");
     if (!out) {
         mprintf("Couldn't open file %s\n", path);
         return 0;
     }
-    const char* slash = file->name ? strrchr(file->name, '/') : nullptr;
-    std::string title = file->name ? (slash ? slash + 1 : file->name) : "";
     PsWriter ps(out, settings, title);
     if (!ps.prolog()) {
         mprintf("Initialization failed.\n");
         fclose(out);
         return 0;
     }
-    int64_t l1 = src.l1 ? src.l1 : 1, l2 = src.l1 ? std::min(src.l2, file->nLines) : file->nLines;
-    bool colour = settings.colours && colorsyntax;
-    ClassColours cc;
-    std::vector<unsigned long> pixels;
-    std::vector<PrintRun> runs;
-    int64_t n = l1;
-    bool ok = true;
-    for (Line* line = FileLine(file, l1); line && n <= l2 && ok; line = line->next, n++) {
-        if (colour) colourRuns(file, n, line, cc, pixels, runs);
-        const char* text = FileLineText(file, line);
-        int from = n == l1 ? std::min(src.c1, line->len) : 0;
-        int to = n == l2 && src.c2 >= 0 ? std::min(src.c2, line->len) : line->len;
-        if (to < from) to = from;
-        if (from > 0 || to < line->len) {
-            for (PrintRun& r : runs) {
-                r.from = std::max(r.from - from, 0);
-                r.to = std::max(std::min(r.to, to) - from, 0);
-            }
-        }
-        ok = ps.line(text + from, to - from, colour ? &runs : nullptr);
-    }
+    bool ok = body(ps);
     if (!ps.finish()) {
         mprintf("Print failed.\n");
         ok = false;
     }
     if (fclose(out) != 0) ok = false;
     return ok ? 1 : 0;
+}
+
+std::string baseName(const char* name) {
+    const char* slash = name ? strrchr(name, '/') : nullptr;
+    return name ? (slash ? slash + 1 : name) : "";
+}
+
+// A file on disk, read a line at a time: its size never has to fit the editor's store.
+int printDiskFile(const char* path, const PrintSettings& settings, const std::string& name) {
+    if (name.empty()) {
+        mprintf("Nothing to print.\n");
+        return 0;
+    }
+    struct stat st;
+    FILE* in = stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode) ? fopen(name.c_str(), "rb") : nullptr;
+    if (!in) {
+        mprintf("Couldn't open file %s.\n", name.c_str());
+        return 0;
+    }
+    char* buf = nullptr;
+    size_t cap = 0;
+    ssize_t len = getline(&buf, &cap, in);
+    if (len < 0 && !feof(in)) {
+        if (errno == ENOMEM)
+            mprintf("Can't get enough buffer to print file %s.\n", name.c_str());
+        else
+            mprintf("Couldn't open file %s.\n", name.c_str());
+        fclose(in);
+        free(buf);
+        return 0;
+    }
+    if (len < 0) {
+        mprintf("Nothing to print.\n");
+        fclose(in);
+        free(buf);
+        return 0;
+    }
+    int r = writeProgram(path, settings, baseName(name.c_str()), [&](PsWriter& ps) {
+        bool ok = true;
+        for (; len >= 0 && ok; len = getline(&buf, &cap, in)) {
+            if (len > 0 && buf[len - 1] == '\n') len--;
+            if (len > INT_MAX) len = INT_MAX;
+            ok = ps.line(buf, (int)len);
+        }
+        return ok;
+    });
+    fclose(in);
+    free(buf);
+    return r;
+}
+
+} // namespace
+
+int prt_PrintFileTo(const char* path, const PrintSettings& settings, const PrintSource& src) {
+    if (!src.path.empty() || !src.file) return printDiskFile(path, settings, src.path);
+    File* file = src.file;
+    if (file->nLines == 0) {
+        mprintf("Nothing to print\n");
+        return 0;
+    }
+    return writeProgram(path, settings, baseName(file->name), [&](PsWriter& ps) {
+        int64_t l1 = src.l1 ? src.l1 : 1, l2 = src.l1 ? std::min(src.l2, file->nLines) : file->nLines;
+        bool colour = settings.colours && colorsyntax;
+        ClassColours cc;
+        std::vector<unsigned long> pixels;
+        std::vector<PrintRun> runs;
+        int64_t n = l1;
+        bool ok = true;
+        for (Line* line = FileLine(file, l1); line && n <= l2 && ok; line = line->next, n++) {
+            if (colour) colourRuns(file, n, line, cc, pixels, runs);
+            const char* text = FileLineText(file, line);
+            int from = n == l1 ? std::min(src.c1, line->len) : 0;
+            int to = n == l2 && src.c2 >= 0 ? std::min(src.c2, line->len) : line->len;
+            if (to < from) to = from;
+            if (from > 0 || to < line->len) {
+                for (PrintRun& r : runs) {
+                    r.from = std::max(r.from - from, 0);
+                    r.to = std::max(std::min(r.to, to) - from, 0);
+                }
+            }
+            ok = ps.line(text + from, to - from, colour ? &runs : nullptr);
+        }
+        return ok;
+    });
 }
 
 int prt_Print(const PrintSettings& s, const PrintSource& source) {

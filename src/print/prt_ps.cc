@@ -1,9 +1,10 @@
 // print/prt_ps.cc: the PostScript program. The printer lays the pages out itself (the
-// procedures of the prolog); for the monospaced Courier faces this side knows every width
-// too, so it follows the same layout to mark the pages for document managers ("%%Page:") and
-// count them ("%%Pages:").
+// procedures of the prolog); for the standard fonts this side knows every width too (measured
+// at build time), so it follows the same layout to mark the pages for document managers
+// ("%%Page:") and count them ("%%Pages:").
 #include "print/prt.h"
 
+#include <algorithm>
 #include <cstring>
 #include <strings.h>
 
@@ -12,7 +13,15 @@ const PrintFontName prt_fonts[] = {
     {"Courier Bold", "Courier-Bold"},
     {"Courier Oblique", "Courier-Oblique"},
     {"Helvetica", "Helvetica"},
+    {"Helvetica Bold", "Helvetica-Bold"},
+    {"Helvetica Narrow", "Helvetica-Narrow"},
     {"Times", "Times-Roman"},
+    {"Times Bold", "Times-Bold"},
+    {"Times Italic", "Times-Italic"},
+    {"Palatino", "Palatino-Roman"},
+    {"New Century Schoolbook", "NewCenturySchlbk-Roman"},
+    {"Bookman", "Bookman-Light"},
+    {"Avant Garde", "AvantGarde-Book"},
     {nullptr, nullptr},
 };
 
@@ -96,10 +105,6 @@ FT /fnw fnm stringwidth pop 2 div (---- ) stringwidth pop add def
 /sb { dup fits { show } { pop cl } ifelse } bind def
 )PS";
 
-bool isCourier(const std::string& font) {
-    return font == "Courier" || font.rfind("Courier-", 0) == 0;
-}
-
 // Decodes one UTF-8 sequence at text[i]; returns its length, 0 when it is not well formed.
 int utf8At(const unsigned char* t, int i, int len, unsigned* cp) {
     unsigned char c = t[i];
@@ -135,8 +140,17 @@ PsWriter::PsWriter(FILE* o, const PrintSettings& settings, const std::string& t)
     if (s.columns != 2) s.columns = 1;
     if (!(s.fontSize > 0 && s.fontSize <= 1000)) s.fontSize = 8;
     if (s.font.empty()) s.font = "Courier";
-    monospaced = isCourier(s.font);
-    charWidth = 0.6 * s.fontSize;
+    if (const unsigned short* w = prt_FontWidths(s.font)) {
+        measured = true;
+        for (int i = 0; i < 256; i++) widthOf[i] = w[i] * s.fontSize / 1000.0;
+    }
+}
+
+// The width of t[from, to) as the printer's stringwidth gives it.
+double PsWriter::width(const std::string& t, size_t from, size_t to) const {
+    double w = 0;
+    for (size_t i = from; i < to; i++) w += widthOf[(unsigned char)t[i]];
+    return w;
 }
 
 bool PsWriter::prolog() {
@@ -150,12 +164,12 @@ bool PsWriter::prolog() {
     column = 0;
     page = 1;
     // Only a layout this side can follow is claimed to be a conforming document.
-    fputs(monospaced ? "%!PS-Adobe-3.0\n" : "%!\n", out);
+    fputs(measured ? "%!PS-Adobe-3.0\n" : "%!\n", out);
     fputs("%%BoundingBox: 36 36 540 756\n", out);
     fputs("%%Creator: QUORL Edit\n", out);
     fprintf(out, "%%%%Title: %s\n", prt_Escape(title).c_str());
     fprintf(out, "%%%%Orientation: %s\n", s.landscape ? "Landscape" : "Portrait");
-    if (monospaced) fputs("%%Pages: (atend)\n", out);
+    if (measured) fputs("%%Pages: (atend)\n", out);
     fprintf(out, "%%%%DocumentNeededResources: font %s\n", s.font.c_str());
     {
         static const char* const media[] = {"Letter", "Legal", "Executive", "A4"};
@@ -178,7 +192,7 @@ bool PsWriter::prolog() {
     prt_PaperSize(s.paper, 0, &paperW, &paperH);
     fprintf(out, "%%%%BeginSetup\n[{ << /PageSize [%d %d] >> setpagedevice } stopped cleartomark\n"
                  "%%%%EndSetup\n", paperW, paperH);
-    if (monospaced) fputs("%%Page: 1 1\n", out);
+    if (measured) fputs("%%Page: 1 1\n", out);
     fputs("np\n", out);
     return !ferror(out);
 }
@@ -248,30 +262,30 @@ bool PsWriter::line(const char* text, int len, const std::vector<PrintRun>* runs
 // "(%s) lw {bp} bbr": when this side can follow the breaks, a line that goes on to another
 // page is written in two parts around the page mark (the same breaks fall in each part).
 void PsWriter::plainLine(const std::string& t) {
-    if (!monospaced) {
+    if (!measured) {
         fprintf(out, "(%s) lw {bp} bbr\n", prt_Escape(t).c_str());
         return;
     }
     const double bw = lw + kSlack;
-    auto width = [&](size_t n) { return (double)n * charWidth; };
     size_t start = 0, partFrom = 0;
     auto flush = [&](size_t to) {
         fprintf(out, "(%s) lw {bp} bbr\n", prt_Escape(t.substr(partFrom, to - partFrom)).c_str());
     };
     for (;;) {
-        size_t n = t.size() - start;
+        // The printer cuts at the last blank before which the piece fits; widths only grow, so
+        // the fitting prefixes end at the first byte that overflows.
+        size_t fit = start;
+        double w = 0;
+        while (fit < t.size() && w + widthOf[(unsigned char)t[fit]] <= bw) w += widthOf[(unsigned char)t[fit++]];
         size_t next = t.size();
-        if (width(n) > bw) {
+        if (fit < t.size()) {
             size_t cut = 0;
-            for (size_t i = n - 1; i >= 1; i--)
-                if (t[start + i] == ' ' && width(i) <= bw) {
-                    cut = i;
-                    break;
-                }
+            for (size_t k = std::min(t.size() - 1, fit); k > start && !cut; k--)
+                if (t[k] == ' ') cut = k - start;
             if (!cut)
-                for (size_t i = 1; i < n; i++)
-                    if (t[start + i] == ' ') {
-                        cut = i;
+                for (size_t i = start + 1; i < t.size(); i++)
+                    if (t[i] == ' ') {
+                        cut = i - start;
                         break;
                     }
             if (cut) next = start + cut + 1;
@@ -293,7 +307,7 @@ void PsWriter::plainLine(const std::string& t) {
 // ("sb"); a word that does not fit goes to the next line, blanks that do not fit are dropped.
 void PsWriter::colourLine(const std::string& t, const std::vector<unsigned>& colourOf) {
     const double right = lw + kSlack;
-    if (monospaced) nextLine();
+    if (measured) nextLine();
     fputs("cl\n", out);
     auto rgbText = [](unsigned rgb) {
         char buf[64];
@@ -307,11 +321,11 @@ void PsWriter::colourLine(const std::string& t, const std::vector<unsigned>& col
         size_t j = i;
         bool blank = t[i] == ' ';
         while (j < t.size() && (t[j] == ' ') == blank) j++;
-        double w = (double)(j - i) * charWidth;
+        double w = measured ? width(t, i, j) : 0;
         buf.clear();
         if (blank) {
             buf = "(" + std::string(j - i, ' ') + ") sb\n";
-            if (monospaced) {
+            if (measured) {
                 if (x + w <= right)
                     x += w;
                 else
@@ -327,7 +341,7 @@ void PsWriter::colourLine(const std::string& t, const std::vector<unsigned>& col
                 k = m;
             }
             buf += std::to_string(pieces) + " cw\n";
-            if (monospaced) {
+            if (measured) {
                 if (x + w > right && x > kSlack) nextLine();
                 x += w;
             }
@@ -340,7 +354,7 @@ void PsWriter::colourLine(const std::string& t, const std::vector<unsigned>& col
 bool PsWriter::finish() {
     fputs("stroke showpage\n", out);
     fputs("%%Trailer\nend\n", out);
-    if (monospaced) fprintf(out, "%%%%Pages: %d\n", page);
+    if (measured) fprintf(out, "%%%%Pages: %d\n", page);
     fputs("%%EOF\n", out);
     return !ferror(out) && fflush(out) == 0;
 }

@@ -24,6 +24,8 @@ struct WBackend {
     virtual void destroyWindow(WWindow* win) = 0;
     virtual void mapWindow(WWindow*) {}
     virtual void moveResize(WWindow*) {}
+    // The size only: a top-level window stays where the window manager put it.
+    virtual void resize(WWindow* w) { moveResize(w); }
     virtual void setName(WWindow*) {}
     // A top-level window grows and shrinks in steps of one character cell from this base.
     virtual void setResizeCells(WWindow*, int /*baseWidth*/, int /*baseHeight*/) {}

@@ -192,6 +192,12 @@ void WMoveResize(WWindow* win, int x, int y, int width, int height) {
     if (wBackend) wBackend->moveResize(win);
 }
 
+void WResizeWindow(WWindow* win, int width, int height) {
+    win->width = std::max(1, width);
+    win->height = std::max(1, height);
+    if (wBackend) wBackend->resize(win);
+}
+
 void WSetWindowName(WWindow* win, const char* name) {
     win->name = name ? name : "";
     if (wBackend) wBackend->setName(win);

@@ -121,6 +121,8 @@ void WMapWindow(WWindow* win);
 // the size it has with no text (baseWidth x baseHeight pixels).
 void WSetResizeCells(WWindow* win, int baseWidth, int baseHeight);
 void WMoveResize(WWindow* win, int x, int y, int width, int height);
+// A new size for a top-level window, left where the window manager put it.
+void WResizeWindow(WWindow* win, int width, int height);
 void WSetWindowName(WWindow* win, const char* name);
 void WSetCursor(WWindow* win, int shape);
 void WRaiseWindow(WWindow* win);

@@ -138,13 +138,13 @@ TEST_F(EditCmds, TableHasEveryRowWithItsFlags) {
         byFlags[c.flags]++;
         EXPECT_NE(c.handler, nullptr) << c.name;
     }
-    EXPECT_EQ(rows, 199);
+    EXPECT_EQ(rows, 200);
     EXPECT_EQ(byFlags[0], 65);
     EXPECT_EQ(byFlags[CMDF_CHANGES], 20);
     EXPECT_EQ(byFlags[CMDF_CHANGES | CMDF_DELETES], 5);
     EXPECT_EQ(byFlags[CMDF_SECONDARY], 9);
     EXPECT_EQ(byFlags[CMDF_CHANGES | CMDF_SECONDARY], 2);
-    EXPECT_EQ(byFlags[CMDF_WINDOW], 90);
+    EXPECT_EQ(byFlags[CMDF_WINDOW], 91);
     EXPECT_EQ(byFlags[CMDF_CHANGES | CMDF_WINDOW], 1);
     EXPECT_EQ(byFlags[CMDF_WINDOW | CMDF_NOTRANS], 4);
     EXPECT_EQ(byFlags[CMDF_CHANGES | CMDF_WINDOW | CMDF_NOTRANS], 3);

@@ -224,6 +224,10 @@ struct X11Backend : WBackend {
         XMoveResizeWindow(xs.dpy, xid(w), w->x, w->y, (unsigned)w->width, (unsigned)w->height);
     }
 
+    void resize(WWindow* w) override {
+        XResizeWindow(xs.dpy, xid(w), (unsigned)w->width, (unsigned)w->height);
+    }
+
     void setName(WWindow* w) override {
         if (!w->parent) x11SetName(xid(w), w->name);
     }

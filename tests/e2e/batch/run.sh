@@ -5,7 +5,8 @@
 #   args     command-line words, one per line (default: in)
 #   cmd      one command string per line, each becomes a -do
 #   answers  one dialogue answer per line, each becomes an -answer
-#   setup    shell script run in the temp directory first (makes big or odd files)
+#   setup    shell script run in the temp directory first (makes big or odd files); a ./bin
+#            it makes goes first on the PATH (stand-ins for programs the editor runs)
 #   xsw      a switch file: qe is copied into the temp directory beside it as qe.xsw
 #   out      expected contents of ./in afterwards (nothing else may appear in the directory)
 #   stdout, stderr, status   expected output and exit status (status 0 by default)
@@ -32,6 +33,7 @@ for dir in $(find "$cases" -mindepth 1 -type d | sort); do
     (
         cd "$tmp" || exit 99
         [ -f "$dir/setup" ] && sh "$dir/setup"
+        [ -d bin ] && PATH="$tmp/bin:$PATH"
         ls -A > "$tmp.before"
         set -- -batch
         if [ -f "$dir/args" ]; then

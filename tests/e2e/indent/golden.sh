@@ -11,9 +11,8 @@ tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 fail=0
 
-# compare ORIGINAL RESULT: prints "SAME TOTAL" over the non-blank lines.
-compare() {
-    awk '
+# The awk function both measures use: a line's indentation as a display width.
+width='
         function width(s,   i, c, w) {
             w = 0
             for (i = 1; i <= length(s); i++) {
@@ -24,6 +23,11 @@ compare() {
             }
             return w
         }
+'
+
+# compare ORIGINAL RESULT: prints "SAME TOTAL" over the non-blank lines.
+compare() {
+    awk "$width"'
         NR == FNR { orig[FNR] = $0; next }
         {
             if (orig[FNR] ~ /^[ \t\r]*$/) next
@@ -36,30 +40,19 @@ compare() {
 # The authors' indent step, as a user would set it: the commonest step in from a line that
 # ends with "{".
 step() {
-    awk '
-        function width(s,   i, c, w) {
-            w = 0
-            for (i = 1; i <= length(s); i++) {
-                c = substr(s, i, 1)
-                if (c == " ") w++
-                else if (c == "\t") w = int(w / 8) * 8 + 8
-                else break
-            }
-            return w
-        }
+    awk "$width"'
         open && $0 !~ /^[ \t]*$/ { d = width($0) - prev; if (d > 0 && d <= 8) n[d]++ }
         $0 !~ /^[ \t]*$/ { open = $0 ~ /\{[ \t]*$/; prev = width($0) }
         END { best = 4; for (d in n) if (n[d] > n[best]) best = d; print best }' "$1"
 }
 
-# set NAME CONFIG FILE...: one set of files re-indented with the configuration lines CONFIG
+# set_run NAME CONFIG FILE...: one set of files re-indented with the configuration lines CONFIG
 # (separated by ";").
 set_run() {
     name=$1
     config=$2
     shift 2
     mkdir -p "$tmp/home/.tql"
-    echo "$config" | tr ';' '\n' > "$tmp/home/.tql/qe.cfg"
     sameAll=0
     totalAll=0
     for f in "$@"; do
@@ -70,11 +63,10 @@ set_run() {
         *) cp "$f" "$tmp/orig" ;;
         esac
         sed 's/^[ 	]*//' "$tmp/orig" > "$tmp/$base"
-        case "$config" in
-        *editindent*) ;;
-        *) { echo "$config" | tr ';' '\n'; echo "editindent $(step "$tmp/orig")"; } \
-               > "$tmp/home/.tql/qe.cfg" ;;
-        esac
+        # Without an indent step of its own, the set takes each file's.
+        { echo "$config" | tr ';' '\n'
+          case "$config" in *editindent*) ;; *) echo "editindent $(step "$tmp/orig")" ;; esac
+        } > "$tmp/home/.tql/qe.cfg"
         (cd "$tmp" && HOME="$tmp/home" "$qe" -batch "$base" -do 'SelectAll;AutoIndent' \
             -do 'PrintLines' > "$tmp/result" 2>"$tmp/err")
         rm -f "$tmp/$base"

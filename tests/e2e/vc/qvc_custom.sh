@@ -57,6 +57,18 @@ batch d.c -do Unqvc -do PrintState
 has "Unqvc" "Version control removed for d.c"
 check "the log is gone" '[ ! -e qvc.log/d.c ]'
 
+# ChangeLogVar: a log that takes check-ins without comments asks for them again.
+printf 'e\n' > e.c
+batch e.c -do PlaceUnderVC -answer 'comments=made;OK'
+sed -i 's/^\$Use Comments 1$/$Use Comments 0/' qvc.log/e.c
+check "a log without comments" 'grep -qx "\\\$Use Comments 0" qvc.log/e.c'
+batch e.c -do ChangeLogVar
+has "ChangeLogVar" "Check-ins of e.c ask for comments"
+check "the log asks for comments again" 'grep -qx "\\\$Use Comments 1" qvc.log/e.c'
+printf 'n\n' > n.c
+batch n.c -do ChangeLogVar
+has "ChangeLogVar outside version control" "n.c is not under version control"
+
 # Custom commands: templates with %c; the comment never reaches the shell as code.
 cat > home/cfg <<'CFG'
 versioncontroltype Custom

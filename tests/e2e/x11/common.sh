@@ -1,8 +1,10 @@
-# tests/e2e/x11/common.sh: sourced by the X11 end-to-end scripts: the private Xvfb, the pass
-# and fail counts, and waiting for windows and processes.
+# tests/e2e/x11/common.sh: sourced by the X11 end-to-end scripts: the program, the private Xvfb
+# and window manager, the pass and fail counts, waiting for windows and processes, and the
+# keys, typing and waits that drive qe as a user would.
 
 pass=0
 fail=0
+abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
 ok() { pass=$((pass + 1)); echo "ok   $1"; }
 bad() { fail=$((fail + 1)); printf 'FAIL %s: %s\n' "$1" "$2"; }
 
@@ -10,6 +12,15 @@ bad() { fail=$((fail + 1)); printf 'FAIL %s: %s\n' "$1" "$2"; }
 # click into.
 NOSPLASH=1
 export NOSPLASH
+
+# x11_program PATH... sets qe to the first program's absolute path (taken before x11_begin
+# leaves the directory it may be relative to) and checks that each is a program.
+x11_program() {
+    qe=$(abs "$1")
+    for p in "$@"; do
+        [ -x "$p" ] || { echo "FAIL: $p is not a program"; exit 1; }
+    done
+}
 
 # x11_begin SIZE [TOOL...] checks that the tools are installed, starts the Xvfb and enters a
 # scratch directory $work; at exit the processes in $pids and $pid, then the server, are
@@ -25,6 +36,15 @@ x11_begin() {
     pids=""
     trap x11_end EXIT
     cd "$work" || exit 1
+    # The user's own configuration stays out of the tests.
+    HOME=$work
+    export HOME
+}
+# Starts openbox as the window manager (after x11_begin).
+x11_openbox() {
+    openbox >/dev/null 2>&1 &
+    pids="$pids $!"
+    sleep 1
 }
 x11_end() {
     for p in $pids $pid; do kill "$p" 2>/dev/null; done
@@ -97,4 +117,56 @@ cell_size() {
     set -- $(xprop -id "$1" WM_NORMAL_HINTS 2>/dev/null | sed -n 's/.*resize increment: \([0-9]*\) by \([0-9]*\).*/\1 \2/p')
     cw=${1:-0}
     ch=${2:-0}
+}
+
+# ---- driving qe as a user would ----
+# open_window NAME [ARGS...]: qe on ARGS (else on NAME) in the background, its output in
+# qe.out; sets pid, and w to the window named NAME (the script ends when none shows).
+open_window() {
+    name=$1
+    shift
+    [ $# -gt 0 ] || set -- "$name"
+    "$qe" "$@" > qe.out 2>&1 &
+    pid=$!
+    pids="$pids $pid"
+    w=$(window_named "$name") || { bad "start" "no window $name; qe said: $(head -c 300 qe.out)"; exit 1; }
+}
+# start ARGS...: qe in the background, its output in qe.PID.out; sets pid.
+start() { "$qe" "$@" > "qe.$$.out" 2>&1 & pid=$!; pids="$pids $pid"; }
+# Keys as the keyboard sends them, to whichever window has the keyboard.
+press() { for k in "$@"; do xdotool key "$k" 2>/dev/null; sleep 0.15; done; sleep 0.3; }
+# Keys and typed text sent to window $1.
+keys() { kw=$1; shift; for k in "$@"; do xdotool key --window "$kw" "$k" 2>/dev/null; done; sleep 0.3; }
+typein() { xdotool type --window "$1" --delay 20 "$2" 2>/dev/null; sleep 0.3; }
+# Waits up to 10 s for the window named $1 to go.
+gone() { t=0; while [ $t -lt 100 ] && xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; do sleep 0.1; t=$((t + 1)); done; [ $t -lt 100 ]; }
+# Waits up to $4 seconds (10 by default) for field $2 of window $1 to read $3; prints what it
+# read last.
+await() {
+    t=0
+    while [ $t -lt $((${4:-10} * 10)) ]; do
+        v=$(field "$1" "$2")
+        [ "$v" = "$3" ] && break
+        sleep 0.1
+        t=$((t + 1))
+    done
+    echo "$v"
+}
+# Prints field $2 of window $1 once it differs from $3, waiting up to 5 s (then as it is).
+field_after() {
+    t=0
+    v=$(field "$1" "$2")
+    while [ "$v" = "$3" ] && [ $t -lt 50 ]; do
+        sleep 0.1
+        t=$((t + 1))
+        v=$(field "$1" "$2")
+    done
+    echo "$v"
+}
+# The screen as it is, into $QE_SHOTS/$1.png when QE_SHOTS is set.
+shot() { [ -n "$QE_SHOTS" ] && command -v import >/dev/null && import -window root "$QE_SHOTS/$1.png"; }
+# The text area of editor window $1 (its largest child): "WIDTH HEIGHT X Y".
+text_area() {
+    xwininfo -id "$1" -children | sed -n 's/.*: ()  *\([0-9]*\)x\([0-9]*\)+\([0-9]*\)+\([0-9]*\) .*/\1 \2 \3 \4/p' |
+        awk '{ if ($1 * $2 > best) { best = $1 * $2; g = $0 } } END { print g }'
 }

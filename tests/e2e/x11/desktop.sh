@@ -5,20 +5,15 @@
 # exit; the window's names, icon, resize steps and ping answer; -geometry and -fn; and the
 # glyphs of a UTF-8 line compared with the same text drawn by another client.
 # Usage: desktop.sh QE X11_DESKTOP
-abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
-qe=$(abs "$1")
-helper=$(abs "$2")
-[ -x "$qe" ] || { echo "FAIL: $qe is not a program"; exit 1; }
 . "$(dirname "$0")/common.sh"
+x11_program "$1" "$2"
+helper=$(abs "$2")
 x11_begin 1280x1024x24 openbox xclip setxkbmap import convert compare
-openbox >/dev/null 2>&1 &
-pids="$pids $!"
-sleep 1
+x11_openbox
 LANG=C.UTF-8
 export LANG
 unset LC_ALL LC_CTYPE
 
-keys() { for k in "$@"; do xdotool key "$k" 2>/dev/null; sleep 0.15; done; sleep 0.3; }
 # Waits for file $1 to hold exactly the bytes of file $2.
 holds() {
     t=0
@@ -44,11 +39,11 @@ start() { # start NAME [ARGS...]: qe on the file, its window focused; sets pid a
 setxkbmap de -option compose:ralt
 printf 'x\n' > k.txt
 if start k.txt; then
-    keys adiaeresis odiaeresis ssharp dead_circumflex a Multi_key o c ISO_Level3_Shift+e control+s
+    press adiaeresis odiaeresis ssharp dead_circumflex a Multi_key o c ISO_Level3_Shift+e control+s
     printf '\303\244\303\266\303\237\303\242\302\251\342\202\254x\n' > want-k
     holds k.txt want-k && ok "German keys, a dead key, Compose and AltGr are saved as UTF-8" ||
         bad "typed UTF-8" "$(od -An -c k.txt | tr -s ' ')"
-    keys control+q
+    press control+q
     wait_exit $pid 10
 fi
 setxkbmap us
@@ -56,13 +51,13 @@ setxkbmap us
 # ---- UTF-8 through the clipboard both ways, then to the clipboard manager at exit ----
 printf 'h\303\251llo \316\273\n' > c.txt
 if start c.txt; then
-    keys shift+End control+c
+    press shift+End control+c
     got=$(xclip -o -selection clipboard 2>/dev/null)
     [ "$got" = "$(printf 'h\303\251llo \316\273')" ] && ok "UTF-8 copied in qe is read by xclip" ||
         bad "copy out" "'$got'"
     printf '\346\274\242\345\255\227\342\202\254' | xclip -i -selection clipboard
     sleep 0.3
-    keys End control+v control+s
+    press End control+v control+s
     printf 'h\303\251llo \316\273\346\274\242\345\255\227\342\202\254\n' > want-c
     holds c.txt want-c && ok "UTF-8 put on the clipboard by xclip is pasted in qe" ||
         bad "paste in" "$(od -An -c c.txt | tr -s ' ')"
@@ -71,7 +66,7 @@ if start c.txt; then
     pids="$pids $cm"
     t=0
     until grep -q ready cm.out 2>/dev/null || [ $t -gt 50 ]; do sleep 0.1; t=$((t + 1)); done
-    keys control+Home shift+End control+c control+q
+    press control+Home shift+End control+c control+q
     wait_exit $pid 10
     wait_exit $cm 10
     grep -q "$(printf 'saved h\303\251llo')" cm.out &&
@@ -99,7 +94,7 @@ if start "$name" -geometry 100x40 -fn 6x13; then
     size=$(echo "$hints" | sed -n 's/.*program specified size: \([0-9]*\) by.*/\1/p')
     [ -n "$base" ] && [ "$size" = $((base + 100 * 6)) ] && ok "-geometry 100x40 makes 100 columns" ||
         bad "-geometry" "$hints"
-    keys control+q
+    press control+q
     wait_exit $pid 10
 fi
 
@@ -135,7 +130,7 @@ reference() {
     done
 }
 if start g.txt -fn "$font"; then
-    keys control+End
+    press control+End
     import -window "$(text_area "$w")" qe.png 2>/dev/null
     reference ref1.png "$fontset" 0 "$line1"
     reference ref2.png "$fontset" 0 ab
@@ -162,7 +157,7 @@ if start g.txt -fn "$font"; then
     [ "$(compare -metric AE q2.png r1s.png null: 2>&1)" != 0 ] && ok "the comparison tells text apart" ||
         bad "comparison" "different text compares equal"
     [ -n "$QE_SHOTS" ] && cp qe.png ref1.png ref2.png "$QE_SHOTS/" 2>/dev/null
-    keys control+q
+    press control+q
     wait_exit $pid 10
 fi
 

@@ -7,25 +7,13 @@
 # binding, a file changed on disk is noticed when its window takes the focus again, and the
 # changed-on-disk question's "Save As..." saves under a new name.
 # Usage: dialogues.sh QE
-abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
-qe=$(abs "$1")
-[ -x "$qe" ] || { echo "FAIL: $qe is not a program"; exit 1; }
 . "$(dirname "$0")/common.sh"
+x11_program "$1"
 x11_begin 1280x1024x24
-HOME=$work
-export HOME
 mkdir .tql
 # Journals written every second; Shift+Tab bound to something a typed tab would not do.
 printf 'editincrfrequency 1\nkey "Tab"|Shift@Edit=EOF\n' > .tql/qe.cfg
 
-start() { "$qe" "$@" > "qe.$$.out" 2>&1 & pid=$!; pids="$pids $pid"; }
-# Keys as the keyboard sends them, to whichever window has the keyboard.
-press() { for k in "$@"; do xdotool key "$k" 2>/dev/null; sleep 0.15; done; sleep 0.3; }
-keys() { w=$1; shift; for k in "$@"; do xdotool key --window "$w" "$k" 2>/dev/null; done; sleep 0.3; }
-typein() { xdotool type --window "$1" --delay 20 "$2" 2>/dev/null; sleep 0.3; }
-gone() { t=0; while [ $t -lt 100 ] && xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; do sleep 0.1; t=$((t + 1)); done; [ $t -lt 100 ]; }
-# Waits up to 10 s for field $2 of window $1 to read $3; prints what it read last.
-await() { t=0; while [ $t -lt 100 ]; do v=$(field "$1" "$2"); [ "$v" = "$3" ] && break; sleep 0.1; t=$((t + 1)); done; echo "$v"; }
 away() { xdotool mousemove 1250 1000 2>/dev/null; sleep 0.2; }
 # Rests the pointer on the middle of the bottom row of window $1 (a dialogue's buttons).
 onbuttons() {

@@ -3,21 +3,13 @@
 # with the default keys, undo and redo, Control+s; the X selections read and written by xclip;
 # whole lines copied between two qe processes; a button-2 quick paste.
 # Usage: editing.sh QE
-abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
-qe=$(abs "$1")
-[ -x "$qe" ] || { echo "FAIL: $qe is not a program"; exit 1; }
 . "$(dirname "$0")/common.sh"
+x11_program "$1"
 x11_begin 1280x1024x24 xclip
 
-keys() { w=$1; shift; for k in "$@"; do xdotool key --window "$w" "$k" 2>/dev/null; done; sleep 0.3; }
-typein() { xdotool type --window "$1" --delay 20 "$2" 2>/dev/null; sleep 0.3; }
 
 # The text area is the largest child of the editor window; a new window shows 32 rows of
 # text and 80 columns (plus 2 pixels), so the cell size follows from its size.
-text_area() {
-    xwininfo -id "$1" -children | sed -n 's/.*: ()  *\([0-9]*\)x\([0-9]*\)+\([0-9]*\)+\([0-9]*\) .*/\1 \2 \3 \4/p' |
-        awk '{ if ($1 * $2 > best) { best = $1 * $2; g = $0 } } END { print g }'
-}
 # Window-relative pointer position of line $2 (from 1, the view at the top), column $3.
 cell() {
     set -- $(text_area "$1") "$2" "$3"

@@ -4,21 +4,22 @@
 # directory) goes on the window's stack, several typed names go on it one after the other,
 # and the "Save Changes?" question asked on closing is answered with Tab, Return and Escape.
 # Usage: files.sh QE
-abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
-qe=$(abs "$1")
-[ -x "$qe" ] || { echo "FAIL: $qe is not a program"; exit 1; }
 . "$(dirname "$0")/common.sh"
+x11_program "$1"
 x11_begin 1280x1024x24
-HOME=$work
-export HOME
 
-start() { "$qe" "$@" > "qe.$$.out" 2>&1 & pid=$!; pids="$pids $pid"; }
-press() { for k in "$@"; do xdotool key "$k" 2>/dev/null; sleep 0.15; done; sleep 0.3; }
-keys() { w=$1; shift; for k in "$@"; do xdotool key --window "$w" "$k" 2>/dev/null; done; sleep 0.3; }
-typein() { xdotool type --window "$1" --delay 20 "$2" 2>/dev/null; sleep 0.3; }
 typed() { xdotool type --delay 20 "$1" 2>/dev/null; sleep 0.3; }
-gone() { t=0; while [ $t -lt 100 ] && xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; do sleep 0.1; t=$((t + 1)); done; [ $t -lt 100 ]; }
-await() { t=0; while [ $t -lt 100 ]; do v=$(field "$1" "$2"); [ "$v" = "$3" ] && break; sleep 0.1; t=$((t + 1)); done; echo "$v"; }
+# typed_in_chooser TEXT FILE DEPTH WHAT: Control+O, TEXT typed into the chooser and Return;
+# window $w then shows FILE with DEPTH Files on its stack.
+typed_in_chooser() {
+    keys "$w" control+o
+    window_named 'Edit File' >/dev/null || bad "$4" "Control+O shows no chooser"
+    typed "$1"
+    press Return
+    got=$(await "$w" file "$2")
+    [ "$got" = "$2" ] && [ "$(field "$w" stack)" = "$3" ] && ok "$4" ||
+        bad "$4" "file '$got', stack $(field "$w" stack)"
+}
 
 mkdir sub
 printf 'sub s\n' > sub/s.c
@@ -27,27 +28,13 @@ printf 'sub u\n' > sub/u.c
 printf 'top t\n' > t.c
 
 # ---- Control+O, a name typed relative to the File's directory ----
-start sub/s.c
-w=$(window_named s.c) || { bad "start" "no window s.c"; exit 1; }
+open_window s.c sub/s.c
 sleep 0.5
-keys "$w" control+o
-window_named 'Edit File' >/dev/null || bad "chooser" "Control+O shows no chooser"
-typed t.c
-press Return
-got=$(await "$w" file sub/t.c)
-[ "$got" = sub/t.c ] && [ "$(field "$w" stack)" = 1 ] &&
-    ok "Control+O and a typed name open the file beside the File shown, on the stack" ||
-    bad "chooser" "file '$got', stack $(field "$w" stack)"
+typed_in_chooser t.c sub/t.c 1 \
+    "Control+O and a typed name open the file beside the File shown, on the stack"
 
 # ---- several names at once, then Escape cancels the chooser ----
-keys "$w" control+o
-window_named 'Edit File' >/dev/null || bad "chooser" "no chooser the second time"
-typed "s.c u.c"
-press Return
-got=$(await "$w" file sub/u.c)
-[ "$got" = sub/u.c ] && [ "$(field "$w" stack)" = 3 ] &&
-    ok "two typed names go on the stack one after the other" ||
-    bad "several" "file '$got', stack $(field "$w" stack)"
+typed_in_chooser "s.c u.c" sub/u.c 3 "two typed names go on the stack one after the other"
 keys "$w" control+o
 window_named 'Edit File' >/dev/null || bad "chooser" "no chooser the third time"
 press Escape

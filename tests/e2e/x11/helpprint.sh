@@ -2,19 +2,14 @@
 # Help, printing and options on a real X server with a window manager, from the keyboard: F1 on a word opens its
 # help entry in a new read-only window; the File menu's Print opens the print dialogue, whose
 # default button (Return) prints through the printer command to a PostScript file that
-# Ghostscript reads without a complaint; the Options menu opens the option dialogue.
+# Ghostscript reads without a complaint; the Options menu opens the option dialogue; "Print a
+# File on Disk" prints a file chosen with the chooser.
 # Usage: helpprint.sh QE
-abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
-qe=$(abs "$1")
-[ -x "$qe" ] || { echo "FAIL: $qe is not a program"; exit 1; }
 . "$(dirname "$0")/common.sh"
+x11_program "$1"
 x11_begin 1280x1024x24 gs openbox
 # A window manager gives the keyboard back to the editor when a dialogue closes.
-openbox >/dev/null 2>&1 &
-pids="$pids $!"
-sleep 1
-HOME=$work
-export HOME
+x11_openbox
 mkdir .tql
 printf '#!/bin/sh\ncp "$1" printed.ps\n' > lpr.sh
 printf 'printcommand: "sh lpr.sh"\neditprint2column: off\n' > .tql/qe.cfg
@@ -40,13 +35,9 @@ opens() {
     done
     return 1
 }
-# Waits up to 10 s for the window named $1 to go.
-gone() { t=0; while [ $t -lt 100 ] && xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; do sleep 0.1; t=$((t + 1)); done; [ $t -lt 100 ]; }
 
 printf 'tabsize sets the tab stops\nsecond line\n' > t.txt
-"$qe" t.txt > qe.out 2>&1 &
-pid=$!
-w=$(window_named t.txt) || { bad "start" "no window t.txt"; exit 1; }
+open_window t.txt
 sleep 0.5
 
 # ---- Options menu, Preferences...: the option dialogue shows the options' values ----
@@ -88,6 +79,27 @@ if d=$(opens "$w" Print alt+f p); then
     fi
 else
     bad "print" "no print dialogue"
+fi
+
+# ---- File menu, Print a File on Disk...: the chooser, then the print dialogue ----
+printf 'only on disk\n' > disk.txt
+rm -f printed.ps
+if c=$(opens "$w" 'Print File' alt+f k); then
+    xdotool type --delay 30 "$work/disk.txt" 2>/dev/null
+    if d=$(opens "$c" Print Return); then
+        keys "$d" Return
+        t=0
+        while [ $t -lt 50 ] && [ ! -s printed.ps ]; do sleep 0.1; t=$((t + 1)); done
+        if grep -q '^(only on disk) lw {bp} bbr$' printed.ps 2>/dev/null && grep -q '^%%Title: disk.txt$' printed.ps; then
+            ok "the File menu prints a file on disk chosen with the chooser"
+        else
+            bad "print file" "printed.ps: $(head -c 300 printed.ps 2>/dev/null)"
+        fi
+    else
+        bad "print file" "no print dialogue after the chooser"
+    fi
+else
+    bad "print file" "no file chooser"
 fi
 
 kill $pid 2>/dev/null

@@ -3,19 +3,13 @@
 # comes out indented by the keys alone (Return, "{", "}", ";"), and Tab puts a line that was
 # pushed out of place back.
 # Usage: indent.sh QE
-abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
-qe=$(abs "$1")
-[ -x "$qe" ] || { echo "FAIL: $qe is not a program"; exit 1; }
 . "$(dirname "$0")/common.sh"
+x11_program "$1"
 x11_begin 1280x1024x24
 
-keys() { w=$1; shift; for k in "$@"; do xdotool key --window "$w" "$k" 2>/dev/null; done; sleep 0.3; }
-typein() { xdotool type --window "$1" --delay 20 "$2" 2>/dev/null; sleep 0.3; }
 
 printf 'int main(void)\n' > f.c
-"$qe" f.c > qe.out 2>&1 &
-pid=$!
-w=$(window_named f.c) || { bad "start" "no window f.c"; exit 1; }
+open_window f.c
 sleep 0.5
 
 keys "$w" control+Home End

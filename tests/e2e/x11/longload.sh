@@ -3,10 +3,8 @@
 # editor window can, and Escape typed into it cancels the load cleanly: no editor window
 # opens, the temp copy is removed at once and the program ends.
 # Usage: longload.sh QE
-abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
-qe=$(abs "$1")
-[ -x "$qe" ] || { echo "FAIL: $qe is not a program"; exit 1; }
 . "$(dirname "$0")/common.sh"
+x11_program "$1"
 x11_begin 1280x1024x24
 mkdir tmp
 

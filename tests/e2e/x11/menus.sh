@@ -5,17 +5,11 @@
 # the dialogue is a transient dialogue window of its editor. Screenshots go to $QE_SHOTS when
 # that is set.
 # Usage: menus.sh QE
-abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
-qe=$(abs "$1")
-[ -x "$qe" ] || { echo "FAIL: $qe is not a program"; exit 1; }
 . "$(dirname "$0")/common.sh"
+x11_program "$1"
 x11_begin 1024x768x24 openbox
-openbox >/dev/null 2>&1 &
-pids="$pids $!"
-sleep 1
+x11_openbox
 
-shot() { [ -n "$QE_SHOTS" ] && command -v import >/dev/null && import -window root "$QE_SHOTS/$1.png"; }
-keys() { for k in "$@"; do xdotool key "$k" 2>/dev/null; sleep 0.15; done; sleep 0.3; }
 # Waits for the file to hold exactly $2.
 holds() {
     t=0
@@ -26,22 +20,9 @@ holds() {
     done
     return 1
 }
-# Waits until no window named $1 is mapped.
-gone() {
-    t=0
-    while [ $t -lt 50 ]; do
-        [ -z "$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null)" ] && return 0
-        sleep 0.1
-        t=$((t + 1))
-    done
-    return 1
-}
 
 printf 'start\n' > m.txt
-"$qe" m.txt > qe.out 2>&1 &
-pid=$!
-pids="$pids $pid"
-w=$(window_named m.txt) || { bad "start" "no window m.txt; qe said: $(head -c 300 qe.out)"; exit 1; }
+open_window m.txt
 xdotool windowactivate --sync "$w" 2>/dev/null
 sleep 0.5
 
@@ -53,7 +34,7 @@ cell_size "$w"
 title_x() { echo $((4 + $1 * cw + cw / 2)); }
 
 # ---- the mouse: File, then Save ----
-keys End
+press End
 xdotool type --delay 30 " one" 2>/dev/null
 sleep 0.3
 xdotool mousemove --window "$w" "$(title_x 2)" 10 click 1 2>/dev/null
@@ -71,23 +52,23 @@ gone File && ok "the menu closes after the choice" || bad "menu close" "File men
 # ---- the keyboard: F10 opens File, Down Down Return is Save ----
 xdotool type --delay 30 " two" 2>/dev/null
 sleep 0.3
-keys F10
+press F10
 window_named File >/dev/null && ok "F10 opens the first menu" || bad "F10" "no File menu"
-keys Down Down Return
+press Down Down Return
 holds m.txt "start one two" && ok "arrows and Return pick Save" || bad "keyboard save" "m.txt holds '$(cat m.txt)'"
 
 # Alt+e opens Edit; Right walks to Search; Escape leaves the menus without running anything.
-keys alt+e
+press alt+e
 window_named Edit >/dev/null && ok "Alt+E opens the Edit menu" || bad "alt+e" "no Edit menu"
-keys Right
+press Right
 window_named Search >/dev/null && ok "Right moves to the Search menu" || bad "right" "no Search menu"
 shot menu-search
-keys Escape
+press Escape
 gone Search && ok "Escape closes the menu" || bad "escape menu" "Search menu still shown"
 
 # ---- a dialogue: Search, Editor Commands..., typing, Tab, Shift+Tab, Escape ----
-keys Return # the cursor on line 2, where a cancelled dialogue leaves it
-keys alt+s Up Return
+press Return # the cursor on line 2, where a cancelled dialogue leaves it
+press alt+s Up Return
 d=$(window_named "Editor Commands") && ok "a menu item opens a dialogue" || bad "dialogue" "none"
 if [ -n "$d" ]; then
     tr=$(xprop -id "$d" WM_TRANSIENT_FOR 2>/dev/null)
@@ -96,17 +77,17 @@ if [ -n "$d" ]; then
     xprop -id "$d" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q DIALOG && ok "it is a dialogue window" ||
         bad "window type" "$(xprop -id "$d" _NET_WM_WINDOW_TYPE)"
     xdotool type --delay 30 "SOF" 2>/dev/null
-    keys Tab Tab shift+Tab
+    press Tab Tab shift+Tab
     shot dialogue
-    keys Escape
+    press Escape
     gone "Editor Commands" && ok "Escape cancels the dialogue" || bad "escape" "still open"
     [ "$(field "$w" line)" != 1 ] && ok "a cancelled dialogue runs nothing" ||
         bad "cancel ran" "line $(field "$w" line)"
 fi
-keys alt+s Up Return
+press alt+s Up Return
 d=$(window_named "Editor Commands")
 xdotool type --delay 30 "SOF" 2>/dev/null
-keys Return
+press Return
 gone "Editor Commands" && ok "Return presses the default button" || bad "return" "still open"
 t=0
 while [ "$(field "$w" line)" != 1 ] && [ $t -lt 30 ]; do sleep 0.1; t=$((t + 1)); done

@@ -3,16 +3,9 @@
 # window whose Halt button ends it even though it ignores SIGINT and SIGTERM; make's errors are
 # walked from a key into the source window.
 # Usage: procs.sh QE
-abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
-qe=$(abs "$1")
-for tool in Xvfb xdotool xprop xwininfo make cc; do
-    command -v $tool >/dev/null 2>&1 || { echo "FAIL: $tool is not installed"; exit 1; }
-done
 . "$(dirname "$0")/common.sh"
-start_xvfb 1280x1024x24
-work=$(mktemp -d)
-trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
-cd "$work" || exit 1
+x11_program "$1"
+x11_begin 1280x1024x24 make cc
 mkdir -p home/.tql
 cat > home/.tql/qe.cfg <<'CFG'
 key: "F5"@Edit=Cmd2Wnd "trap '' INT TERM; echo qe-halt-test; while :; do sleep 1; done"
@@ -23,17 +16,6 @@ printf 'int main(void) {\n    int x = 1;\n    return y;\n}\n' > a.c
 printf 'MAKEFLAGS += -k\nall: a.o\n' > Makefile
 HOME=$work/home "$qe" a.c > out.txt 2>&1 &
 pid=$!
-# Prints field $2 of window $1 once it differs from $3, waiting up to 5 s.
-field_after() {
-    t=0
-    v=$(field "$1" "$2")
-    while [ "$v" = "$3" ] && [ $t -lt 50 ]; do
-        sleep 0.1
-        t=$((t + 1))
-        v=$(field "$1" "$2")
-    done
-    echo "$v"
-}
 w=$(window_named a.c) || { bad "start" "no window a.c"; cat out.txt; exit 1; }
 
 # ---- the Halt button ----

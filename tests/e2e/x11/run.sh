@@ -2,28 +2,11 @@
 # End-to-end checks of qe on a real X server: starts its own Xvfb, drives qe with xdotool and
 # reads what the windows show through their properties (xprop).
 # Usage: run.sh QE X11_WMDELETE X11_TIMER_CHECK
-abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
-qe=$(abs "$1")
+. "$(dirname "$0")/common.sh"
+x11_program "$1" "$2" "$3"
 wmdelete=$(abs "$2")
 timercheck=$(abs "$3")
-for p in "$qe" "$wmdelete" "$timercheck"; do
-    [ -x "$p" ] || { echo "FAIL: $p is not a program"; exit 1; }
-done
-
-for tool in Xvfb xdotool xprop xwininfo; do
-    command -v $tool >/dev/null 2>&1 || { echo "FAIL: $tool is not installed"; exit 1; }
-done
-
-. "$(dirname "$0")/common.sh"
-start_xvfb 1280x1024x24
-
-work=$(mktemp -d)
-cleanup() {
-    kill $xvfb 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-cd "$work" || exit 1
+x11_begin 1280x1024x24
 i=1
 while [ $i -le 200 ]; do
     printf 'int f%d(int x) { return x + %d; } /* line %d */\n' $i $i $i
@@ -32,23 +15,7 @@ done > a.c
 echo 'int b;' > b.c
 echo 'int c;' > c.c
 
-
-
-
-
 count_windows() { xwininfo -root -children | grep -c '("qe" "Quorl")'; }
-
-# Prints field $2 of window $1 once it differs from $3, waiting up to 5 s (then prints it as is).
-field_after() {
-    t=0
-    v=$(field "$1" "$2")
-    while [ "$v" = "$3" ] && [ $t -lt 50 ]; do
-        sleep 0.1
-        t=$((t + 1))
-        v=$(field "$1" "$2")
-    done
-    echo "$v"
-}
 
 # Waits up to 5 s for $1 editor windows to be left.
 await_windows() {

@@ -6,22 +6,15 @@
 # ends a search; Control+g and digits go to a line; Shift+Control+f opens the searcher, where
 # typing and Return find and Escape closes it.
 # Usage: search.sh QE
-abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
-qe=$(abs "$1")
-[ -x "$qe" ] || { echo "FAIL: $qe is not a program"; exit 1; }
 . "$(dirname "$0")/common.sh"
+x11_program "$1"
 x11_begin 1280x1024x24 xclip
 
-press() { for k in "$@"; do xdotool key "$k" 2>/dev/null; sleep 0.15; done; sleep 0.3; }
 typed() { xdotool type --delay 60 "$1" 2>/dev/null; sleep 0.4; }
-# Waits up to 10 s for field $2 of window $1 to read $3; prints what it read last.
-await() { t=0; while [ $t -lt 100 ]; do v=$(field "$1" "$2"); [ "$v" = "$3" ] && break; sleep 0.1; t=$((t + 1)); done; echo "$v"; }
 check() { [ "$2" = "$3" ] && ok "$1" || bad "$1" "got '$2', want '$3'"; }
 
 printf 'one apple\ntwo pears\nthree apples\nfour plums\n' > s.txt
-"$qe" s.txt > qe.out 2>&1 &
-pid=$!
-w=$(window_named s.txt) || { bad "start" "no window s.txt"; exit 1; }
+open_window s.txt
 sleep 0.5
 # The keyboard goes to the window under the pointer.
 xdotool mousemove --window "$w" 300 200 2>/dev/null

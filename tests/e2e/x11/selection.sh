@@ -2,29 +2,11 @@
 # The toolkit's selections on a real X server (its own Xvfb): a test client owns and fetches
 # slots, xclip plays the other programs, and two copies of the client talk to each other.
 # Usage: selection.sh X11_SELECTION X11_MULTIPLE
-abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
+. "$(dirname "$0")/common.sh"
+x11_program "$1" "$2"
 sel=$(abs "$1")
 multiple=$(abs "$2")
-for p in "$sel" "$multiple"; do
-    [ -x "$p" ] || { echo "FAIL: $p is not a program"; exit 1; }
-done
-for tool in Xvfb xclip xwininfo cmp; do
-    command -v $tool >/dev/null 2>&1 || { echo "FAIL: $tool is not installed"; exit 1; }
-done
-
-. "$(dirname "$0")/common.sh"
-start_xvfb 640x480x24
-
-work=$(mktemp -d)
-owners=""
-cleanup() {
-    for p in $owners; do kill $p 2>/dev/null; done
-    kill $xvfb 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-cd "$work" || exit 1
-
+x11_begin 640x480x24 xclip cmp
 
 # Starts an owner in the background (output in $2.out) and waits until it owns the slot.
 # Usage: start_owner NAME ARGS...; sets $owner to its pid.
@@ -33,7 +15,7 @@ start_owner() {
     shift
     "$sel" "$@" > "$name.out" 2>&1 &
     owner=$!
-    owners="$owners $owner"
+    pids="$pids $owner"
     t=0
     until grep -q owned "$name.out" 2>/dev/null; do
         t=$((t + 1))
@@ -90,35 +72,30 @@ start_owner primary own 0 1 utf8.txt 20 && {
     fi
 }
 
+# fetched SLOT OUT FILE WHAT: a request for SLOT prints OUT and delivers the bytes of FILE.
+fetched() {
+    out=$("$sel" request "$1" got.txt)
+    if [ "$out" = "$2" ] && cmp -s got.txt "$3"; then
+        ok "$4"
+    else
+        bad "$4" "$out, got $(wc -c < got.txt) bytes: $(head -c 200 got.txt)"
+    fi
+}
+
 # ---- xclip owns CLIPBOARD; we fetch slot 1 ----
 xclip_in clipboard utf8.txt
-out=$("$sel" request 1 got.txt)
-if [ "$out" = "type 1 slot 1" ] && cmp -s got.txt utf8.txt; then
-    ok "text put by xclip arrives in slot 1 as text"
-else
-    bad "fetch CLIPBOARD" "$out, got '$(cat got.txt)'"
-fi
+fetched 1 "type 1 slot 1" utf8.txt "text put by xclip arrives in slot 1 as text"
 
 # ---- two copies: whole lines and rectangles travel with their kind ----
 start_owner lines own 1 3 lines.txt 20 && {
     lines_owner=$owner
-    out=$("$sel" request 1 got.txt)
-    if [ "$out" = "type 3 slot 1" ] && cmp -s got.txt lines.txt; then
-        ok "whole lines copied in one client arrive as lines in another"
-    else
-        bad "lines between clients" "$out, got '$(cat got.txt)'"
-    fi
+    fetched 1 "type 3 slot 1" lines.txt "whole lines copied in one client arrive as lines in another"
     xclip -o -selection clipboard > got.txt 2>err.txt
     cmp -s got.txt lines.txt && ok "other programs get the lines as plain text" ||
         bad "lines as text" "got '$(cat got.txt)'"
 }
 start_owner rect own 4 4 rect.txt 20 && {
-    out=$("$sel" request 4 got.txt)
-    if [ "$out" = "type 4 slot 4" ] && cmp -s got.txt rect.txt; then
-        ok "a rectangle in CLIPBOARD_CS arrives as a rectangle"
-    else
-        bad "rectangle between clients" "$out, got '$(cat got.txt)'"
-    fi
+    fetched 4 "type 4 slot 4" rect.txt "a rectangle in CLIPBOARD_CS arrives as a rectangle"
 }
 # A second copy owning CLIPBOARD takes it from the first.
 start_owner lines2 own 1 1 rect.txt 20 && {
@@ -128,12 +105,7 @@ start_owner lines2 own 1 1 rect.txt 20 && {
 }
 
 # ---- nobody owns CLIPBOARD_C ----
-out=$("$sel" request 3 got.txt)
-if [ "$out" = "type 1 slot 3" ] && [ ! -s got.txt ]; then
-    ok "an unowned slot answers with empty text"
-else
-    bad "unowned slot" "$out, got '$(cat got.txt)'"
-fi
+fetched 3 "type 1 slot 3" /dev/null "an unowned slot answers with empty text"
 
 # ---- large data goes in pieces both ways (xclip names only PRIMARY and CLIPBOARD) ----
 start_owner big own 1 1 big.txt 30 && {
@@ -143,12 +115,7 @@ start_owner big own 1 1 big.txt 30 && {
     xclip_in clipboard big2.txt
     wait_exit $owner 5
     [ "$st" = 0 ] || bad "large owner" "status $st: $(cat big.out)"
-    out=$("$sel" request 1 got.txt)
-    if [ "$out" = "type 1 slot 1" ] && cmp -s got.txt big2.txt; then
-        ok "$(wc -c < big2.txt) bytes from xclip arrive in pieces"
-    else
-        bad "large from xclip" "$out, got $(wc -c < got.txt) bytes"
-    fi
+    fetched 1 "type 1 slot 1" big2.txt "$(wc -c < big2.txt) bytes from xclip arrive in pieces"
 }
 out=$("$sel" self 3 big.txt)
 case "$out" in

@@ -5,17 +5,11 @@
 # History fills the message list, a window of its own. Screenshots go to
 # $QE_SHOTS when that is set.
 # Usage: vc.sh QE
-abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
-qe=$(abs "$1")
-[ -x "$qe" ] || { echo "FAIL: $qe is not a program"; exit 1; }
 . "$(dirname "$0")/common.sh"
+x11_program "$1"
 vcbin=$(cd "$(dirname "$0")/../vc/bin" && pwd) # the cleartool stand-in
 x11_begin 1024x768x24 openbox ci rlog
-openbox >/dev/null 2>&1 &
-pids="$pids $!"
-sleep 1
-shot() { [ -n "$QE_SHOTS" ] && command -v import >/dev/null && import -window root "$QE_SHOTS/$1.png"; }
-keys() { for k in "$@"; do xdotool key "$k" 2>/dev/null; sleep 0.2; done; sleep 0.3; }
+x11_openbox
 # Waits up to 5 s for the shell test $1.
 until_true() {
     t=0
@@ -31,35 +25,32 @@ export HOME="$work/home"
 mkdir -p "$HOME/.tql" && echo "versioncontroltype RCS" > "$HOME/.tql/qe.cfg"
 printf 'first\n' > a.c
 mkdir RCS && ci -q -u -t-start a.c 2>/dev/null
-"$qe" a.c > qe.out 2>&1 &
-pid=$!
-pids="$pids $pid"
-w=$(window_named a.c) || { bad "start" "no window a.c; qe said: $(head -c 300 qe.out)"; exit 1; }
+open_window a.c
 xdotool windowactivate --sync "$w" 2>/dev/null
 sleep 0.5
 
 # Version > Check Out (the menu's first item).
-keys alt+v
+press alt+v
 window_named Version >/dev/null && ok "Alt+V opens the Version menu" || bad "menu" "no Version menu"
 shot vc-menu
-keys Return
+press Return
 until_true '[ -w a.c ] && rlog -h a.c | grep -A1 "^locks:" | grep -q "$(id -un)"' &&
     ok "Check Out locks the file in RCS" || bad "check out" "$(rlog -h a.c | grep -A1 locks)"
 
-keys End
+press End
 xdotool type --delay 30 " more" 2>/dev/null
 sleep 0.3
 
 # Version > Check In...: saves, then the comment dialogue.
-keys alt+v Down Return
+press alt+v Down Return
 d=$(window_named "Enter comments for: a.c") && ok "Check In asks for the comment" ||
     bad "comment dialogue" "no dialogue; qe said: $(head -c 300 qe.out)"
 xdotool type --delay 30 "typed in X11" 2>/dev/null
-keys Return
+press Return
 xdotool type --delay 30 "second line" 2>/dev/null
 sleep 0.3
 shot vc-comment
-keys ctrl+Tab Return
+press ctrl+Tab Return
 until_true 'rlog -r1.2 a.c 2>/dev/null | grep -A1 -x "typed in X11" | grep -qx "second line"' &&
     ok "the comment's lines reach ci" || bad "check in" "$(rlog -r1.2 a.c 2>&1 | tail -4)"
 [ "$(cat a.c)" = "first more" ] && ok "the edit was saved first" || bad "saved" "a.c holds '$(cat a.c)'"
@@ -74,17 +65,14 @@ export PATH="$vcbin:$PATH"
 echo "versioncontroltype ClearCase" > "$HOME/.tql/qe.cfg"
 touch .ccdir
 printf 'h\n' > hang.c && mkdir hang.c.ccver && cp hang.c hang.c.ccver/1 && chmod a-w hang.c
-"$qe" hang.c > qe2.out 2>&1 &
-pid=$!
-pids="$pids $pid"
-w=$(window_named hang.c) || { bad "start" "no window hang.c; qe said: $(head -c 300 qe2.out)"; exit 1; }
+open_window hang.c
 xdotool windowactivate --sync "$w" 2>/dev/null
 sleep 0.5
 xdotool type x 2>/dev/null
 sleep 1.5
-keys Escape
+press Escape
 window_named Alert >/dev/null && ok "Escape stops the hanging tool" || bad "escape" "no alert"
-keys Return Return
+press Return Return
 sleep 0.5
 shot vc-halted
 kill -0 "$pid" 2>/dev/null && ok "the editor lives" || bad "alive" "qe ended"
@@ -93,12 +81,12 @@ kill -0 "$pid" 2>/dev/null && ok "the editor lives" || bad "alive" "qe ended"
 
 # Version > Show History: ClearCase's history goes to the message list, a window of its own
 # beside the editor; Escape closes it and leaves the editor.
-keys alt+v h
+press alt+v h
 m=$(window_named "Version Control") && ok "Show History opens the message list" ||
     bad "message list" "no window; qe said: $(tail -c 300 qe2.out)"
 shot vc-messages
 xdotool windowactivate --sync "$m" 2>/dev/null
-keys Escape
+press Escape
 until_true '! xdotool search --onlyvisible --name "^Version Control\$" >/dev/null 2>&1' &&
     kill -0 "$pid" 2>/dev/null && ok "Escape closes the message list, the editor stays" ||
     bad "close" "the message list is still up or the editor ended"
