@@ -71,8 +71,9 @@ void loadResources() {
     for (const std::string& line : wCommandLine.xrm) XrmPutLineResource(&resourceDb, line.c_str());
 }
 
-// The font asked for: -fn on the command line over the font option.
-const std::string& wantedFont(const std::string& option) {
+// The font asked for: -fn on the command line over the font option. A copy, as the option
+// often arrives as a temporary made from a C string.
+std::string wantedFont(const std::string& option) {
     return wCommandLine.font.empty() ? option : wCommandLine.font;
 }
 
@@ -127,7 +128,7 @@ struct X11Backend : WBackend {
     }
 
     void setFont(const char* name) override {
-        const std::string& want = wantedFont(name);
+        std::string want = wantedFont(name ? name : "");
         if (!xs.dpy || want.empty()) return;
         if (x11LoadFont(want, false)) useFont();
     }
