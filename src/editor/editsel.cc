@@ -189,6 +189,15 @@ void EditShowCursor(Edit* edit) {
             h = std::max(0, x - port->width / 2);
         else if (x >= h + port->width - fw)
             h = x - port->width / 2;
+        // A selection within one line that fits (a found match) is shown whole, not cut at the
+        // pane's edge, as long as the cursor end stays in view.
+        if (!SelEmpty(s) && s.startLine == s.endLine) {
+            int lo = pixelOf(v.file, line, s.startCol), hi = pixelOf(v.file, line, s.endCol);
+            if (hi - lo <= port->width - 2 * fw) {
+                if (hi >= h + port->width - fw) h = std::min(lo, hi - port->width + 2 * fw);
+                if (lo < h) h = lo;
+            }
+        }
         h -= h % fw;
         if (h < 0) h = 0;
         if (h != port->hpos) {

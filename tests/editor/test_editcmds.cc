@@ -244,6 +244,18 @@ TEST_F(EditCmds, PaneFollowsTypingJoinsAndSelections) {
     EXPECT_EQ(last.back(), 'z');
 }
 
+TEST_F(EditCmds, FoundMatchAtThePaneEdgeIsShownWhole) {
+    open("x\n", "probe.txt");
+    int cols = e->panes->width / WFontWidth();
+    ASSERT_GT(cols, 20);
+    // The match starts three columns before the edge: showing only its cursor end would cut it.
+    open(std::string((size_t)cols - 3, '.') + "needle tail\n", "edge.txt");
+    run("ISearch;\"needle\"");
+    std::string r = WHeadlessRows(e->view.window)[0];
+    EXPECT_NE(r.find("needle"), std::string::npos) << r;
+    EXPECT_EQ(EditCursorCol(e), cols - 3);
+}
+
 TEST_F(EditCmds, InsertModeAndQuoteMode) {
     open("");
     // Control+backslash quotes the next key: a control character is typed literally.
