@@ -121,6 +121,7 @@ struct File {
     std::string execString;            // what the command's caller keeps with the output
     std::string execDir;               // where the command ran; relative names start there
     int64_t errorLine = 0;             // the current error line of error navigation, 0 none
+    int64_t currentLine = 0;           // the cursor line its windows last showed, 0 never shown
 };
 
 // ---- opening and loading ----

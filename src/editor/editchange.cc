@@ -90,6 +90,8 @@ void EditMarginColumnUpdate(Edit* edit) {
 
 void EditAttachFile(Edit* edit, File* file, int64_t line, int isTagLine) {
     (void)isTagLine; // tag lines are already in the File's numbering until tags arrive
+    // Read before the change: the title update it makes still sees the old File's cursor.
+    if (line < 1) line = std::max<int64_t>(1, file->currentLine);
     EditChangeFile(edit, file);
     EditSetLine(edit, line, 0);
 }
@@ -97,7 +99,7 @@ void EditAttachFile(Edit* edit, File* file, int64_t line, int isTagLine) {
 void EditSetLine(Edit* edit, int64_t line, int scrollOnly) {
     File* file = edit->view.file;
     if (!file) return;
-    if (line < 1) line = edit->view.sel[0].cursorLine; // the remembered current line
+    if (line < 1) line = std::max<int64_t>(1, file->currentLine);
     line = std::clamp<int64_t>(line, 1, std::max<int64_t>(1, file->nLines));
     int64_t fifth = fifthOfView(edit);
     int64_t top = line > fifth ? line - fifth : 1;

@@ -521,6 +521,7 @@ void EditUpdateTitle(Edit* edit) {
         edit->statusText = buf;
         drawStatus(edit);
     }
+    file->currentLine = line;
     v.shownLine = line;
     v.shownCol = col;
     v.shownUtf8 = file->utf8;
