@@ -263,42 +263,38 @@ int storeLines(int limit, DiffLine* lines, int isOld, bool stable, Next next) {
         lines[i] = DiffLine{0, 0, symbol};
         return true;
     };
-    int i = 0;
-    if (!stable) {
+    // The table is larger than the caches: the slot of a line a few lines ahead is fetched
+    // while this one is entered. Texts that do not stay put are copied into the ring.
+    constexpr int ahead = 8;
+    struct Pending {
         const char* text;
         size_t len;
-        while (i < limit && next(&text, &len)) {
-            i++;
-            if (!enter(i, text, len, lineHash(text, len))) return -1;
+        uint64_t hash;
+        std::string own;
+    } ring[ahead];
+    int have = 0; // lines prepared
+    auto prepare = [&] {
+        if (have >= limit) return;
+        Pending& p = ring[have % ahead];
+        if (!next(&p.text, &p.len)) {
+            limit = have;
+            return;
         }
-    } else {
-        // The table is larger than the caches: the slot of a line a few lines ahead is
-        // fetched while this one is entered.
-        constexpr int ahead = 8;
-        struct Pending {
-            const char* text;
-            size_t len;
-            uint64_t hash;
-        } ring[ahead];
-        int have = 0; // lines prepared
-        auto prepare = [&] {
-            if (have >= limit) return;
-            Pending& p = ring[have % ahead];
-            if (!next(&p.text, &p.len)) {
-                limit = have;
-                return;
-            }
-            p.hash = lineHash(p.text, p.len);
-            __builtin_prefetch(&table[static_cast<uint32_t>(p.hash >> 34) & tableMask]);
-            have++;
-        };
-        for (int k = 0; k < ahead; k++) prepare();
-        while (i < have) {
-            Pending p = ring[i % ahead];
-            prepare();
-            i++;
-            if (!enter(i, p.text, p.len, p.hash)) return -1;
+        if (!stable) {
+            p.own.assign(p.text, p.len);
+            p.text = p.own.data();
         }
+        p.hash = lineHash(p.text, p.len);
+        __builtin_prefetch(&table[static_cast<uint32_t>(p.hash >> 34) & tableMask]);
+        have++;
+    };
+    for (int k = 0; k < ahead; k++) prepare();
+    int i = 0;
+    while (i < have) {
+        Pending& p = ring[i % ahead];
+        i++;
+        if (!enter(i, p.text, p.len, p.hash)) return -1;
+        prepare();
     }
     lines[i + 1].matched = 1;
     return i;
@@ -383,8 +379,18 @@ int diffReadOneFile(int kind, const void* source, int count, const FileBytes* by
     FILE* f = const_cast<FILE*>(static_cast<const FILE*>(source));
     // A side that yields fewer lines than announced reads the rest as empty lines.
     return storeLines(count, lines, isOld, false, [&](const char** t, size_t* len) {
-        const char* text = kind == DIFF_FILE ? diff_fileAccess->lineText(source, ++i)
-                                             : diff_fgets(f);
+        if (kind == DIFF_FILE) {
+            // A NUL ends the text here too, as it would in a copy read as a C string.
+            *t = diff_fileAccess->lineView(source, ++i, len);
+            if (!*t) {
+                *t = "";
+                *len = 0;
+            } else if (const void* nul = memchr(*t, 0, *len)) {
+                *len = (size_t)(static_cast<const char*>(nul) - *t);
+            }
+            return true;
+        }
+        const char* text = diff_fgets(f);
         *t = text ? text : "";
         *len = strlen(*t);
         return true;

@@ -64,8 +64,9 @@ DiffResult* diffFiles(int oldKind, const void* oldSource, int oldCount, int newK
 // it in, so the engine itself does not depend on the line store.
 struct DiffFileAccess {
     int (*lineCount)(const void* source);
-    // Text of line n (1-based) as a NUL-terminated string valid until the next call.
-    const char* (*lineText)(const void* source, int n);
+    // Text of line n (1-based) and its length, valid until the next call; null when there
+    // is no such line.
+    const char* (*lineView)(const void* source, int n, size_t* len);
 };
 extern const DiffFileAccess* diff_fileAccess;
 
