@@ -61,6 +61,9 @@ WWindow* openProgressWindow(const std::string& what) {
     WSetWindowName(win, what.c_str());
     WSetBackground(win, wPalette.background);
     WMapWindow(win);
+    // The keyboard comes here as the window shows, not at the next look at events a tenth
+    // of a second later: an Escape typed as soon as it appears must not go elsewhere.
+    WFocusOnceMapped(win, 250);
     return win;
 }
 
