@@ -286,6 +286,12 @@ int FilexSave(File* file, const char* name, int saveAs, int force, void* ctx) {
         }
     }
     OwnedFd out(fd);
+    // Written in place under its journal: emptied first, so that whatever part the writing
+    // reaches holds only new text, whose line ends the next start then reads as they are.
+    if (fresh.shadow.name && ftruncate(fd, 0) != 0) {
+        fresh.finish(true); // nothing was written
+        return QuorlError(1, "Cannot create file: %s", target.get());
+    }
     AlignedWriter w(fd, startByte);
     const char* end = file->dosMode ? "\r\n" : "\n";
     size_t endLen = strlen(end);

@@ -221,9 +221,13 @@ bool syn_StatesReady(const File* file, int64_t from, int64_t to) {
     return to <= file->synValidLines || provisionalCovers(file, from, to);
 }
 
-int64_t synxRecalculate(File* file, int64_t from, int64_t to) {
+// mayContinue: the caller only brings states up to date for drawing (or catching up), so a
+// provisional run already there stays good. Any other caller recomputes from `from` because
+// something besides the text changed (the language, an option): guesses from there on go.
+static int64_t recalculate(File* file, int64_t from, int64_t to, bool mayContinue) {
     const Language* lang = file->language;
     if (!lang || lang->id == LANG_NONE) return from;
+    if (!mayContinue && from <= file->synProvTo) file->synProvTo = -1;
     if (to > file->nLines) to = file->nLines;
     if (file->synValidLines < from) from = file->synValidLines < 2 ? 1 : file->synValidLines;
     if (to - from > kSyncGap) {
@@ -260,6 +264,10 @@ int64_t synxRecalculate(File* file, int64_t from, int64_t to) {
     return from;
 }
 
+int64_t synxRecalculate(File* file, int64_t from, int64_t to) {
+    return recalculate(file, from, to, false);
+}
+
 void synRecalculate(EditPort* pane, int64_t from, int64_t to, bool redraw) {
     if (!colorsyntax) return;
     File* file = pane ? synPanes->paneFile(pane) : nullptr;
@@ -287,7 +295,7 @@ static void redrawPane(EditPort* pane, int64_t top, int64_t bottom, void* ctxp) 
     int64_t start = ctx->from > top ? ctx->from : top;
     if (start > bottom) return;
     if (!syn_StatesReady(ctx->file, start, bottom))
-        synxRecalculate(ctx->file, ctx->file->synValidLines + 1, bottom);
+        recalculate(ctx->file, ctx->file->synValidLines + 1, bottom, true);
     for (int64_t n = start; n <= bottom; n++) synPanes->drawLine(pane, n);
 }
 
@@ -314,7 +322,7 @@ int syn_CatchUp(File* file) {
     }
     int64_t from = file->synValidLines + 1;
     if (from < file->synProvFrom) {
-        synxRecalculate(file, from, std::min(from + kCatchUpSlice, file->synProvFrom) - 1);
+        recalculate(file, from, std::min(from + kCatchUpSlice, file->synProvFrom) - 1, true);
         return 1;
     }
     // The run itself: exact states over the guessed ones, noting whether any differed.
@@ -364,7 +372,8 @@ bool syn_NeedToColor(File* file, EditPort*, int64_t line) {
     const Language* lang = file->language;
     if (!lang || lang->id == LANG_NONE) return false;
     if (reportIfIncomplete(lang)) return false;
-    if (!syn_StatesReady(file, line, line)) synxRecalculate(file, file->synValidLines + 1, line + 20);
+    if (!syn_StatesReady(file, line, line))
+        recalculate(file, file->synValidLines + 1, line + 20, true);
     return true;
 }
 

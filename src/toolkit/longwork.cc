@@ -17,7 +17,7 @@ Seam<WProgressView> wProgressView{"WProgressView", "editor"};
 namespace {
 
 constexpr int quietMs = 500;     // work shorter than this shows nothing
-constexpr int firstDrawMs = 200; // but with no window at all, one shows this soon
+constexpr int firstDrawMs = 50;  // but with no window at all, one shows this soon
 constexpr int everyMs = 100;     // then the windows are looked at this often
 
 WLongWork* innermost = nullptr;

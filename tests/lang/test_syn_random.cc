@@ -203,3 +203,32 @@ TEST(SynPropagation, FarDrawsSyncNearbyAndCatchUp) {
     FileFree(file);
     synPanes.install(nullptr);
 }
+
+// Guessed states belong to a language: choosing another one drops them, wherever the view
+// goes next.
+TEST(SynPropagation, LanguageChangeDropsGuesses) {
+    LangTestInit();
+    synPanes.install(&viewPanes);
+    File* file = FileFInternal("huge");
+    file->language = syn_LanguageDefinition(1); // C carries a string over a final backslash
+    const int64_t n = 260000;
+    for (int64_t i = 1; i <= n; i++) FileAppendS(file, "a = \"x\\", 7);
+    for (Line* l = file->first; l; l = l->next) l->synState[0] = l->synState[1] = 0;
+    file->synValidLines = 0;
+    View view{file, n - 2000, 12, {}};
+    theView = &view;
+    EditPort* pane = (EditPort*)&view;
+    synRedraw(pane, view.top);
+    file->language = syn_LanguageDefinition(6); // Java does not
+    view.top = n - 11;
+    synRecalculate(pane, 1, view.top + 20, true);
+    std::vector<uint32_t> ref = referenceStates(file);
+    view.top = n - 2000;
+    view.drawn.clear();
+    synRedraw(pane, view.top);
+    ASSERT_EQ(view.drawn.size(), 12u);
+    for (const View::Drawn& d : view.drawn) EXPECT_EQ(d.state, ref[d.line]) << d.line;
+    theView = nullptr;
+    FileFree(file);
+    synPanes.install(nullptr);
+}

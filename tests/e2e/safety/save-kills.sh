@@ -48,6 +48,9 @@ mode() {
     saveas-*) save='SaveAs g' other=lf; [ $kind = lf ] && other=crlf ;;
     *) save=Save ;;
     esac
+    # Written in place, the target is read back with the line ends it holds: one killed
+    # before its first new byte would give the recovered lines its old ends.
+    [ $name = saveas-linked ] && other=$kind
 }
 
 # The new text of each mode, from a save that is not interrupted.
