@@ -86,6 +86,12 @@ std::string MergeTempText(const std::string& like, const char* text, int64_t n);
 int MergeConflictMarkers(File* file);
 
 // The compare window: a top-level window with the texts side by side (compare/window.cc).
+// Where pane i of n goes in a compare window's text area of width by height pixels: its
+// title row of `header` pixels, then its text.
+struct PaneBox {
+    int x, y, width, height;
+};
+PaneBox CompareGrid(size_t i, size_t n, int width, int height, int header);
 CompareWindow* CompareWindowCreate(DiffStuff* ds, const std::string& title);
 void CompareWindowDestroy(CompareWindow* w);
 void CompareWindowMessage(CompareWindow* w, const std::string& text);
