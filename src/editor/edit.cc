@@ -22,6 +22,7 @@
 #include "toolkit/menu.h"
 #include "toolkit/scrollbar.h"
 #include "toolkit/widgets.h"
+#include "vcfront/vc.h"
 
 namespace {
 
@@ -203,7 +204,12 @@ void EditUnlinkFile(Edit* edit) {
 void EditSetWindowName(Edit* edit) {
     if (!edit->top || !edit->view.file) return;
     const char* name = edit->view.file->name ? edit->view.file->name : "";
-    WSetWindowName(edit->top, gen_basename(name));
+    // Under ClearCase the view the files come from is part of every title.
+    std::string view = vc_GetCCaseView();
+    if (view.empty())
+        WSetWindowName(edit->top, gen_basename(name));
+    else
+        WSetWindowName(edit->top, (std::string(gen_basename(name)) + " [" + view + "]").c_str());
     EditUpdateSearcherName(edit);
 }
 
