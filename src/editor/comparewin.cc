@@ -26,7 +26,7 @@ struct CompareWindow {
 };
 
 // Two texts sit side by side. Three take a grid: file 1 top left, file 2 to its right, the
-// base below file 1; the cell below file 2 holds the message of the current difference.
+// base below file 1; the merge's result window goes into the cell below file 2.
 PaneBox CompareGrid(size_t i, size_t n, int width, int height, int header) {
     int bottom = std::max(2 * header + 2, height);
     if (n < 3) {
@@ -118,9 +118,7 @@ void scrolled(Edit* e) {
 }
 
 PaneBox paneBox(const CompareWindow* w, size_t i) {
-    // A three-way merge has no buttons: its message sits in the grid, not in a footer.
-    int footer = w->sides.size() >= 3 && w->buttons.empty() ? 0 : footerHeight();
-    return CompareGrid(i, w->sides.size(), w->top->width, w->top->height - footer,
+    return CompareGrid(i, w->sides.size(), w->top->width, w->top->height - footerHeight(),
                        headerHeight());
 }
 
@@ -134,28 +132,9 @@ void drawChrome(CompareWindow* w) {
                   wPalette.control);
     }
     int y = t->height - footerHeight();
-    if (w->sides.size() < 3 || !w->buttons.empty())
-        WFillRect(t, 0, y, t->width, footerHeight(), wPalette.control);
-    if (w->sides.size() >= 3) {
-        // The free cell beside the base: the current difference, one part a line.
-        PaneBox base = paneBox(w, 2);
-        int x = base.x + base.width + 4;
-        WFillRect(t, x, base.y, std::max(1, t->width - x), base.height, wPalette.control);
-        int ty = base.y + 6;
-        size_t from = 0;
-        while (from < w->message.size() && ty + WFontHeight() < base.y + base.height) {
-            size_t end = w->message.find("; ", from);
-            std::string part = w->message.substr(from, end == std::string::npos ? end : end - from);
-            WDrawText(t, x + 8, ty, part.data(), (int)part.size(), wPalette.foreground,
-                      wPalette.control);
-            ty += WFontHeight() + 2;
-            if (end == std::string::npos) break;
-            from = end + 2;
-        }
-    } else {
-        WDrawText(t, 6, y + 3, w->message.data(), (int)w->message.size(), wPalette.foreground,
-                  wPalette.control);
-    }
+    WFillRect(t, 0, y, t->width, footerHeight(), wPalette.control);
+    WDrawText(t, 6, y + 3, w->message.data(), (int)w->message.size(), wPalette.foreground,
+              wPalette.control);
 }
 
 void layout(CompareWindow* w) {
@@ -238,7 +217,9 @@ CompareWindow* CompareWindowCreate(DiffStuff* ds, const std::string& title) {
     if (ds->threeWay) w->sides.push_back(&ds->base);
     int fw = WFontWidth(), fh = WFontHeight();
     int width = 2 * 64 * fw, height = (ds->threeWay ? 44 : 36) * fh;
-    w->top = WCreateWindow(nullptr, 0, 0, width, height, topEvent, w);
+    // Three texts: placed (top left), so that the result window can go into its free cell.
+    int at = ds->threeWay ? 8 : 0;
+    w->top = WCreateWindow(nullptr, at, at, width, height, topEvent, w);
     WSetBackground(w->top, wPalette.control);
     WSetWindowName(w->top, title.c_str());
     int64_t paneHeight = height - headerHeight() - footerHeight();
@@ -285,6 +266,18 @@ void CompareWindowDestroy(CompareWindow* w) {
     for (Button* b : w->buttons) delete b;
     WDestroyWindow(w->top);
     delete w;
+}
+
+bool CompareWindowFreeCell(CompareWindow* w, int* x, int* y, int* width, int* height) {
+    if (!w || w->sides.size() < 3) return false;
+    PaneBox base = paneBox(w, 2);
+    // The window manager's frames: a title bar above each window's own area, estimated.
+    int titleBar = WFontHeight() + 8;
+    *x = w->top->x + base.x + base.width + 4;
+    *y = w->top->y + base.y + titleBar;
+    *width = std::max(1, w->top->width - (base.x + base.width + 4));
+    *height = std::max(1, base.height - titleBar);
+    return true;
 }
 
 void CompareWindowMessage(CompareWindow* w, const std::string& text) {

@@ -364,6 +364,21 @@ Edit* EditCreate(WWindow* parent, int x, int y, int width, int height, const cha
 
 // The size of a new top-level editor window for columns x rows characters of text, and its
 // size without text, from which the window manager resizes it in steps of one character.
+// Where the next editor window goes, when its opener knows (a merge's result beside the
+// texts it is made from).
+static struct {
+    bool wanted = false;
+    int x = 0, y = 0, width = 0, height = 0;
+} nextPlace;
+
+void EditPlaceNextWindow(int x, int y, int width, int height) {
+    nextPlace.wanted = true;
+    nextPlace.x = x;
+    nextPlace.y = y;
+    nextPlace.width = width;
+    nextPlace.height = height;
+}
+
 static void newWindowSize(int columns, int rows, int& width, int& height, int& baseWidth,
                           int& baseHeight) {
     int fh = WFontHeight(), fw = WFontWidth();
@@ -381,7 +396,15 @@ static Edit* newWindow(File* file, int64_t line, int isTagLine, int columns, int
         file->readOnly = file->readOnly || access(file->name, W_OK) != 0;
     int width, height, baseWidth, baseHeight, x = 0, y = 0;
     newWindowSize(columns, rows, width, height, baseWidth, baseHeight);
-    WGeometryPlace(width, height, &x, &y);
+    if (nextPlace.wanted) {
+        x = nextPlace.x;
+        y = nextPlace.y;
+        width = nextPlace.width;
+        height = nextPlace.height;
+        nextPlace.wanted = false;
+    } else {
+        WGeometryPlace(width, height, &x, &y);
+    }
     Edit* edit = EditCreate(nullptr, x, y, width, height, "editor", file, 0, 1, 0);
     WSetResizeCells(edit->top, baseWidth, baseHeight);
     WMapWindow(edit->top);

@@ -95,6 +95,8 @@ PaneBox CompareGrid(size_t i, size_t n, int width, int height, int header);
 CompareWindow* CompareWindowCreate(DiffStuff* ds, const std::string& title);
 void CompareWindowDestroy(CompareWindow* w);
 void CompareWindowMessage(CompareWindow* w, const std::string& text);
+// Three texts: the screen rectangle of the cell beside the base, where the result window goes.
+bool CompareWindowFreeCell(CompareWindow* w, int* x, int* y, int* width, int* height);
 void CompareWindowRefresh(CompareWindow* w); // marks and buttons after a step
 Edit* CompareWindowEdit(void* contextData);  // its first editor (batch, window lists)
 WWindow* CompareWindowTop(void* contextData);  // its top-level window

@@ -41,6 +41,15 @@ TEST_F(CompareWin, ThreeWayMergePutsTheBaseBelowFileOneAndFileTwoBesideIt) {
         EXPECT_LE(w->x + w->width, top->width);
         EXPECT_LE(w->y + w->height, top->height);
     }
+    // The result window (a window of its own) goes into the cell below file 2, beside the
+    // base, inside the compare window's bounds on the screen.
+    ASSERT_NE(ds->resultEdit, nullptr);
+    const WWindow* rt = ds->resultEdit->top;
+    EXPECT_GE(rt->x, top->x + fb->x + fb->width);
+    EXPECT_GE(rt->y, top->y + fb->y - 16);
+    EXPECT_LE(rt->x + rt->width, top->x + top->width);
+    EXPECT_LE(rt->y + rt->height, top->y + top->height);
+    EXPECT_GT(rt->width, top->width / 3);
     DiffStuffDestroy(ds);
 }
 
