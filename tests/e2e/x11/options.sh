@@ -11,36 +11,11 @@ x11_program "$1"
 x11_begin 1280x1024x24 openbox import convert
 x11_openbox
 
-# Keys to whatever has the keyboard, window $1 made active first.
-keysto() {
-    timeout 5 xdotool windowactivate --sync "$1" 2>/dev/null
-    shift
-    for key in "$@"; do xdotool key "$key" 2>/dev/null; sleep 0.2; done
-    sleep 0.3
-}
 # How many pixels of window $1 have the colour $2 ("#rrggbb"); its picture goes to shot $3.
 pixels() {
     import -window "$1" "$work/$3.png" 2>/dev/null
     [ -n "$QE_SHOTS" ] && cp "$work/$3.png" "$QE_SHOTS/options-$3.png"
     convert "$work/$3.png" txt:- 2>/dev/null | grep -ci " $2 "
-}
-# Waits up to 10 s for a dialogue named $1 after keys $3... to window $2 (tried three times:
-# a loaded machine may take the first keys before the window takes input); prints its id.
-opens() {
-    name=$1
-    win=$2
-    shift 2
-    for try in 1 2 3; do
-        keysto "$win" "$@"
-        t=0
-        while [ $t -lt 30 ]; do
-            id=$(xdotool search --onlyvisible --name "^$name\$" 2>/dev/null | head -1)
-            [ -n "$id" ] && { echo "$id"; return 0; }
-            sleep 0.1
-            t=$((t + 1))
-        done
-    done
-    return 1
 }
 
 printf 'one\ntwo\nthree\nfour\n' > t.txt
@@ -48,7 +23,7 @@ open_window t.txt
 sleep 0.5
 
 # ---- the Options menu's Preferences...: the General page first, Apply dimmed ----
-o=$(opens Options "$w" alt+o p) || { bad "open" "no Options dialogue"; exit 1; }
+o=$(opens "$w" Options alt+o p) || { bad "open" "no Options dialogue"; exit 1; }
 sleep 0.5
 # A dimmed button's label is drawn in the dark control grey.
 if [ "$(pixels "$o" '#808080' general)" -gt 20 ]; then
@@ -58,7 +33,7 @@ else
 fi
 
 # ---- turning pages: Control+Page Down three times reaches Colors; its swatches show ----
-keysto "$o" ctrl+Next ctrl+Next ctrl+Next
+keys_active "$o" ctrl+Next ctrl+Next ctrl+Next
 # The breakpoint colour's swatch: a block of pure red that no other page has.
 red=$(pixels "$o" '#FF0000' colours)
 if [ "$red" -gt 200 ]; then
@@ -70,7 +45,7 @@ fi
 # ---- a colour typed into the background field shows in its swatch; Apply paints the editor ----
 # Tab from the notebook to the inner notebook, then to the background field; select its text
 # and type over it.
-keysto "$o" Tab Tab End shift+Home
+keys_active "$o" Tab Tab End shift+Home
 xdotool type --delay 40 '#ffe0c0' 2>/dev/null
 sleep 0.5
 sw=$(pixels "$o" '#FFE0C0' swatch)
@@ -80,7 +55,7 @@ else
     bad "swatch" "the swatch does not show #ffe0c0 ($sw pixels)"
 fi
 # Alt+A presses Apply; Escape then closes the dialogue, and the editor shows the colour.
-keysto "$o" alt+a Escape
+keys_active "$o" alt+a Escape
 window_gone "$o" || bad "close" "Escape left the Options dialogue open"
 sleep 0.5
 ed=$(pixels "$w" '#FFE0C0' editor)
@@ -91,7 +66,7 @@ else
 fi
 
 # ---- opened again: a click on the Colors tab shows that page ----
-o=$(opens Options "$w" alt+o p) || { bad "open" "no Options dialogue the second time"; exit 1; }
+o=$(opens "$w" Options alt+o p) || { bad "open" "no Options dialogue the second time"; exit 1; }
 sleep 0.5
 [ "$(pixels "$o" '#FF0000' general2)" = 0 ] || bad "reopen" "the Options dialogue did not open on its General page"
 set -- $(xwininfo -id "$o" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} END {print x, y}')
@@ -105,15 +80,15 @@ else
 fi
 
 # ---- Alt+G, Alt+K: Keys... on the General page; a line typed into the bindings binds F5 ----
-keysto "$o" alt+g
-if k=$(opens 'Keyboard Commands' "$o" alt+k); then
+keys_active "$o" alt+g
+if k=$(opens "$o" 'Keyboard Commands' alt+k); then
     sleep 0.5
     import -window "$k" "$work/keys.png" 2>/dev/null
     [ -n "$QE_SHOTS" ] && cp "$work/keys.png" "$QE_SHOTS/options-keys.png"
     # The text starts with the bindings; a new first line binds F5 to going to the end.
-    keysto "$k" ctrl+Home
+    keys_active "$k" ctrl+Home
     xdotool type --delay 30 '"F5"@Edit=EOF' 2>/dev/null
-    keysto "$k" Return ctrl+Return
+    keys_active "$k" Return ctrl+Return
     if window_gone "$k"; then
         ok "Keys... on the General page opens the key bindings as text; Control+Return takes them"
     else
@@ -122,9 +97,9 @@ if k=$(opens 'Keyboard Commands' "$o" alt+k); then
 else
     bad "keys" "Alt+K on the General page opened no Keyboard Commands"
 fi
-keysto "$o" Escape
+keys_active "$o" Escape
 window_gone "$o" || bad "close" "Escape left the Options dialogue open"
-keysto "$w" F5
+keys_active "$w" F5
 # EOF: the line after the last newline.
 if [ "$(await "$w" line 5 5)" = 5 ]; then
     ok "F5 runs the command it was bound to in the bindings' text"
@@ -133,20 +108,20 @@ else
 fi
 
 # ---- the same editor deletes the binding again: F5 then does nothing ----
-keysto "$w" ctrl+Home
-if o=$(opens Options "$w" alt+o p) && k=$(opens 'Keyboard Commands' "$o" alt+k); then
+keys_active "$w" ctrl+Home
+if o=$(opens "$w" Options alt+o p) && k=$(opens "$o" 'Keyboard Commands' alt+k); then
     # Control+F searches the text as it is typed; Return ends the search at the F5 line, which
     # is then selected whole and deleted.
-    keysto "$k" ctrl+Home ctrl+f
+    keys_active "$k" ctrl+Home ctrl+f
     xdotool type --delay 30 '"F5"@Edit' 2>/dev/null
-    keysto "$k" Return Home shift+Down
+    keys_active "$k" Return Home shift+Down
     import -window "$k" "$work/delete.png" 2>/dev/null
     [ -n "$QE_SHOTS" ] && cp "$work/delete.png" "$QE_SHOTS/options-delete.png"
-    keysto "$k" Delete ctrl+Return
+    keys_active "$k" Delete ctrl+Return
     window_gone "$k"
-    keysto "$o" Escape
+    keys_active "$o" Escape
     window_gone "$o"
-    keysto "$w" F5
+    keys_active "$w" F5
     sleep 0.5
     if [ "$(field "$w" line)" = 1 ]; then
         ok "deleting the line in the bindings' text takes the binding away"
