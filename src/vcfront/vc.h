@@ -6,12 +6,16 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 enum VcSystem { VC_QVC = 0, VC_CLEARCASE = 1, VC_RCS = 2, VC_CUSTOM = 3 };
 
 // ---- set-up ----
 void vc_Init();    // templates for the selected system; the interpreter for ClearCase
+// The templates selecting a system sets, by option name ("vc_co"...), all thirteen; empty for
+// a system that has none.
+std::vector<std::pair<std::string, std::string>> vc_SystemTemplates(int system);
 void vc_Cleanup(); // stops the interpreter
 // Installs the front end where the lower libraries reach it (buffer, QVC core, options).
 void vc_InstallLinks();
@@ -78,6 +82,11 @@ int vc_RestoreFile(const char* path, const char* destination, int kind, const ch
 std::string vc_NameFVerDate(const char* path, int kind, const char* version);
 int vc_Other(const char* command);
 int vc_CCaseShowView();
+// The version before `version` (before the newest when empty), "" when there is none.
+std::string vc_GetPreviousVersion(const char* path, const char* version);
+// The ClearCase view the interpreter works in ("pwv -set -s", asked once), for window
+// titles; "" for other systems or without the interpreter.
+std::string vc_GetCCaseView();
 std::string vc_ShowCommand(const char* path); // the history command line for a shell system
 // A version of a file written into a new temporary file (its name in `temp`, which the caller
 // removes): "" or null the newest. 1, or 0 after reporting.
