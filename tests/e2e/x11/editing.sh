@@ -83,9 +83,18 @@ pid2=$!
 pids="$pids $pid2"
 w2=$(window_named q.txt) || bad "second qe" "no window q.txt"
 keys "$w" control+Home shift+Down control+c
-keys "$w2" control+Home Down Right Right Right control+v control+s
-sleep 0.5
+# Each step waits for the window to show it: keys sent as a fresh window maps, or while a
+# loaded machine has not drawn it yet, can arrive before it reads input.
+keys "$w2" control+Home Down
+[ "$(await "$w2" line 2 5)" = 2 ] || keys "$w2" control+Home Down
+keys "$w2" Right Right Right
+await "$w2" sel 2,3-2,3 5 > /dev/null
+keys "$w2" control+v
+await "$w2" lines 3 5 > /dev/null
+keys "$w2" control+s
 printf 'first line\nThe quick brown \nsecond line\n' > want3
+t=0
+while [ $t -lt 50 ] && ! cmp -s want3 q.txt; do sleep 0.1; t=$((t + 1)); done
 cmp -s want3 q.txt && ok "a whole-lines copy pastes at column 0 in another qe" ||
     bad "lines between windows" "$(cat q.txt)"
 
