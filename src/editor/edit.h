@@ -165,6 +165,9 @@ Edit* NewEdit2(const char* name, int64_t line);                // the "-reuse" w
 Edit* NewEditTag(const char* name, int64_t line, int a, int b); // line: a tag line number
 Edit* CreateEWind(File* file);
 Edit* CreateEWind_line(File* file, int64_t line);
+// A new top-level window on the File placed next to the editor window cw (the one a command
+// was given in), where the screen has room.
+Edit* NewEditNextToCw(File* file, Edit* cw);
 // A new top-level window on the File, its text area `columns` by `rows` characters.
 Edit* NewEditOfSize(File* file, int columns, int rows);
 // A top-level editor window resized to hold `columns` by `rows` characters of text.

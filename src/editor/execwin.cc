@@ -12,6 +12,7 @@
 #include "buffer/exec.h"
 #include "buffer/file.h"
 #include "buffer/registry.h"
+#include "config/options.h"
 #include "editor/edit.h"
 #include "editor/editcmd.h"
 #include "editor/editpriv.h"
@@ -181,8 +182,10 @@ File* startInto(const char* command, Edit* from, File* file, int append, const c
     file->readOnly = false;
     file->execDir = dir ? dir : "";
     if (!file->edits) {
-        (void)beside; // a new window is placed by the window manager next to the others
-        CreateEWind(file);
+        if (beside && from && from->top)
+            NewEditNextToCw(file, from);
+        else
+            CreateEWind(file);
     } else if (!append) {
         EditsRaiseOne(file->edits);
     }
@@ -275,4 +278,20 @@ std::string ExecInstalledProgram(const char* name) {
         if (access(path.c_str(), X_OK) == 0) return path;
     }
     return name;
+}
+
+bool ExecExternalEditorWanted() {
+    return usealternateeditor && !editorName.empty();
+}
+
+int ExecExternalEditor(Edit* from, const std::string& path, int64_t line) {
+    // "+LINE FILE" is what vi, Emacs, NEdit and qe itself take. The program option is a shell
+    // line by intent; the file name is quoted.
+    std::string command = editorName;
+    if (line > 0) command += " +" + std::to_string(line);
+    // A name that starts with "-" would read as an option.
+    command += " " + WShellQuote(path[0] == '-' ? "./" + path : path);
+    if (usextermforalternateeditor) command = "xterm -e " + command;
+    if (from) EditSetMsg(from, ("Executing: " + command).c_str());
+    return NoWaitSystem(command.c_str(), nullptr, nullptr);
 }

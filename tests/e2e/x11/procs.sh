@@ -1,7 +1,8 @@
 #!/bin/sh
 # End-to-end checks of shell commands under X: a command bound to a key streams into a new
 # window whose Halt button ends it even though it ignores SIGINT and SIGTERM; make's errors are
-# walked from a key into the source window.
+# walked from a key into the source window, which opened beside the window make was started
+# from; the Grep dialogue's check boxes shape the grep that runs.
 # Usage: procs.sh QE
 . "$(dirname "$0")/common.sh"
 x11_program "$1"
@@ -11,6 +12,7 @@ cat > home/.tql/qe.cfg <<'CFG'
 key: "F5"@Edit=Cmd2Wnd "trap '' INT TERM; echo qe-halt-test; while :; do sleep 1; done"
 key: "F7"@Edit=Make all
 key: "F8"@Edit=ErrorOrTag
+key: "F9"@Edit=Grep
 CFG
 printf 'int main(void) {\n    int x = 1;\n    return y;\n}\n' > a.c
 printf 'MAKEFLAGS += -k\nall: a.o\n' > Makefile
@@ -46,9 +48,42 @@ while ! xprop -id "$m" WM_NAME >/dev/null 2>&1 || [ "$(field "$m" lines)" -lt 6 
     sleep 0.1
     t=$((t + 1))
 done
+# The make window opens beside the window the command came from, not over it.
+geometry() {
+    xwininfo -id "$1" | awk -v p="$2" '/Absolute upper-left X:/ {print p "x=" $4}
+        /Absolute upper-left Y:/ {print p "y=" $4} /Width:/ {print p "w=" $2}'
+}
+if [ -n "$m" ]; then
+    eval "$(geometry "$w" a)"
+    eval "$(geometry "$m" m)"
+    if [ "$mx" -ge $((ax + aw)) ] || [ $((mx + mw)) -le "$ax" ]; then
+        ok "the make window opens beside its editor"
+    else
+        bad "make window place" "a.c at $ax+$ay (width $aw), make.001 at $mx+$my (width $mw)"
+    fi
+    dy=$((my - ay))
+    [ ${dy#-} -le 60 ] || bad "make window place" "tops $ay and $my are far apart"
+fi
 xdotool key --window "$w" F8
 line=$(field_after "$w" line 1)
 [ "$line" = 3 ] && ok "F8 after make selects a.c line 3" || bad "ErrorOrTag" "state '$(state "$w")'"
+
+# ---- the Grep dialogue ----
+xdotool key --window "$w" F9
+g=$(dialogue_named 'Grep in your open files') || bad "Grep" "no dialogue"
+if [ -n "$g" ]; then
+    typein "$g" RETURN
+    press alt+i alt+w
+    shot grep-dialogue
+    press Return
+    window_gone "$g" || bad "Grep" "the dialogue stayed"
+    o=$(window_named 'grep.001') || bad "Grep" "no output window"
+    # grep -n -i -w over the one open file, then the closing line.
+    want=$(($(grep -c -i -w return a.c) + 1))
+    [ -n "$o" ] && [ "$(await "$o" lines "$want")" = "$want" ] &&
+        ok "Grep with Case insensitive and Whole word ticked finds every line grep -i -w finds" ||
+        bad "Grep" "state '$(state "$o")', want $want lines"
+fi
 kill -INT $pid 2>/dev/null
 wait $pid 2>/dev/null
 # A command the Halt failed to end is not left behind (it leads its own process group).
