@@ -22,6 +22,7 @@
 #include "runtime/gen.h"
 #include "runtime/seam.h"
 #include "toolkit/eventloop.h"
+#include "toolkit/headless.h"
 #include "vcfront/vc.h"
 #include "toolkit/process.h"
 #include "toolkit/toolkit.h"
@@ -183,6 +184,32 @@ int cmdPrintInterfaces(Edit*, EditCmdCtx*) {
     fflush(stdout);
     return 1;
 }
+// What the current window's text area shows, one line per row of cells down to the last one
+// with text, then the status field as "status: TEXT", trailing blanks dropped: the screen a
+// user would see.
+int cmdPrintScreen(Edit* e, EditCmdCtx*) {
+    keepGoal(e);
+    if (!e->view.window) return QuorlError(1, "PrintScreen: the window shows no text");
+    EditRedraw(e);
+    auto put = [](const char* prefix, std::string row) {
+        row.erase(row.find_last_not_of(' ') + 1);
+        fputs(prefix, stdout);
+        fwrite(row.data(), 1, row.size(), stdout);
+        fputc('\n', stdout);
+    };
+    std::vector<std::string> rows = WHeadlessRows(e->view.window);
+    size_t used = rows.size();
+    while (used > 0 && rows[used - 1].find_first_not_of(' ') == std::string::npos) used--;
+    for (size_t r = 0; r < used; r++) put("", rows[r]);
+    if (e->status) {
+        std::vector<std::string> status = WHeadlessRows(e->status);
+        std::string row = status.empty() ? "" : status[0];
+        row.erase(0, row.find_first_not_of(' '));
+        put("status: ", row);
+    }
+    fflush(stdout);
+    return 1;
+}
 // The Halt button of the current window.
 int cmdHalt(Edit* e, EditCmdCtx*) {
     if (ExecHalt(e->view.file)) return 1;
@@ -210,6 +237,7 @@ void addBatchCommands() {
     EditAddCmd("WriteJournal", cmdWriteJournal);
     EditAddCmd("Sleep", cmdSleep);
     EditAddCmd("PrintInterfaces", cmdPrintInterfaces);
+    EditAddCmd("PrintScreen", cmdPrintScreen);
     EditAddCmd("Halt", cmdHalt);
     EditAddCmd("WaitLimit", cmdWaitLimit);
     EditAddBatchDialogCommands();

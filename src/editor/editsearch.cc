@@ -416,7 +416,7 @@ bool EditCmdKeepsSearch(const char* name) {
         "Noop",
         // batch mode's looks at the state
         "PrintLines", "PrintState", "PrintClip", "PrintOption", "PrintWindows",
-        "PrintInterfaces", "Sleep", "WriteJournal",
+        "PrintInterfaces", "PrintScreen", "Sleep", "WriteJournal",
     };
     for (const char* k : keep)
         if (!strcasecmp(k, name)) return true;

@@ -167,3 +167,42 @@ int Utf8Encode(char32_t c, char* out) {
     out[3] = (char)(0x80 | (c & 0x3F));
     return 4;
 }
+
+namespace {
+
+// The start of the well-formed sequence holding byte i, or i when it holds none.
+size_t sequenceStart(const char* s, size_t n, size_t i) {
+    for (size_t k = 1; k <= 3 && k <= i; k++) {
+        unsigned char b = (unsigned char)s[i - k];
+        if ((b & 0xC0) == 0x80) continue;
+        char32_t c;
+        int len = Utf8Decode(s + i - k, n - (i - k), &c);
+        return c != kUtf8Invalid && (size_t)len > k ? i - k : i;
+    }
+    return i;
+}
+
+bool markAt(const char* s, size_t n, size_t i) {
+    if (i >= n || (unsigned char)s[i] < 0xCC) return false; // marks start at U+0300
+    char32_t c;
+    Utf8Decode(s + i, n - i, &c);
+    return c != kUtf8Invalid && Utf8Width(c) == 0;
+}
+
+} // namespace
+
+size_t Utf8NextChar(const char* s, size_t n, size_t i) {
+    if (i >= n) return n;
+    char32_t c;
+    i += (size_t)Utf8Decode(s + i, n - i, &c);
+    while (markAt(s, n, i)) i += (size_t)Utf8Decode(s + i, n - i, &c);
+    return i;
+}
+
+size_t Utf8PrevChar(const char* s, size_t n, size_t i) {
+    if (i == 0) return 0;
+    if (i > n) i = n;
+    i = sequenceStart(s, n, i - 1);
+    while (i > 0 && markAt(s, n, i)) i = sequenceStart(s, n, i - 1);
+    return i;
+}

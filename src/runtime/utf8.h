@@ -38,3 +38,10 @@ int Utf8Encode(char32_t c, char* out);
 // Index of the first byte at or after i (i <= n) of a byte array s[0..n) whose value is 0x80
 // or more, or n.
 size_t Utf8NextHigh(const char* s, size_t i, size_t n);
+
+// Character boundaries in text that may or may not be UTF-8 (a text field's, a prompt's): a
+// byte that is not UTF-8 is a character of its own, and a combining mark goes with the
+// character before it. The boundary after the character at i (i < n; n when i >= n), and the
+// one before i (0 when i == 0).
+size_t Utf8NextChar(const char* s, size_t n, size_t i);
+size_t Utf8PrevChar(const char* s, size_t n, size_t i);

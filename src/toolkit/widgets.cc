@@ -1,12 +1,54 @@
 // toolkit/widgets.cc: one-line text fields, push buttons and labels.
 #include "toolkit/widgets.h"
 
+#include "runtime/utf8.h"
 #include "toolkit/selection.h"
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace {
+
+// A field's text is taken as UTF-8 when it is UTF-8 throughout, else byte by byte as Latin-1
+// (as WDrawText shows it): the caret and the selection then never split a character.
+bool isUtf8(const TextField* tf) {
+    return Utf8Valid(tf->text.data(), tf->text.size());
+}
+size_t nextChar(const TextField* tf, size_t i, bool utf8) {
+    const std::string& t = tf->text;
+    if (i >= t.size()) return t.size();
+    return utf8 ? Utf8NextChar(t.data(), t.size(), i) : i + 1;
+}
+size_t prevChar(const TextField* tf, size_t i, bool utf8) {
+    const std::string& t = tf->text;
+    if (i == 0) return 0;
+    return utf8 ? Utf8PrevChar(t.data(), t.size(), i) : i - 1;
+}
+
+// The cells of text[from, to): each character its display width (wide two, a combining mark
+// over the cell before it), control characters as their pictures.
+void textCells(const std::string& t, size_t from, size_t to, bool utf8, std::vector<WCell>& cells) {
+    for (size_t i = from; i < to;) {
+        char32_t c = (unsigned char)t[i];
+        i += utf8 ? (size_t)Utf8Decode(t.data() + i, t.size() - i, &c) : 1;
+        int w = utf8 ? Utf8Width(c) : 1;
+        if (c < 0x20 || c == 0x7f) c = c == 0x7f ? 0x2421 : 0x2400 + c;
+        if (w == 0) {
+            if (!cells.empty() && !cells.back().mark) cells.back().mark = c;
+            continue;
+        }
+        cells.push_back({c, 0});
+        if (w == 2) cells.push_back({0, 0});
+    }
+}
+
+// Cells taken by text[from, to).
+int cellsOf(const TextField* tf, size_t from, size_t to, bool utf8) {
+    std::vector<WCell> cells;
+    textCells(tf->text, from, std::min(to, tf->text.size()), utf8, cells);
+    return (int)cells.size();
+}
 
 size_t selStart(const TextField* tf) {
     return std::min(tf->cursor, tf->anchor);
@@ -33,9 +75,20 @@ void insertText(TextField* tf, const std::string& s) {
     tf->anchor = tf->cursor;
 }
 
+// The character boundary nearest to x.
 size_t columnAt(TextField* tf, int x) {
-    size_t at = tf->scroll + (size_t)std::max(0, (x - 4 + WFontWidth() / 2) / WFontWidth());
-    return std::min(at, tf->text.size());
+    int want = std::max(0, (x - 4 + WFontWidth() / 2) / WFontWidth());
+    bool utf8 = isUtf8(tf);
+    size_t at = std::min(tf->scroll, tf->text.size());
+    int col = 0;
+    while (at < tf->text.size()) {
+        size_t next = nextChar(tf, at, utf8);
+        int w = cellsOf(tf, at, next, utf8);
+        if (want - col < (w + 1) / 2) break; // nearer the boundary before it
+        col += w;
+        at = next;
+    }
+    return at;
 }
 
 // A selection made with the pointer or Shift becomes the PRIMARY selection.
@@ -146,26 +199,44 @@ void tfDraw(TextField* tf) {
     WWindow* w = tf->win;
     int fw = WFontWidth(), fh = WFontHeight();
     int visible = std::max(1, (w->width - 8) / fw);
+    const size_t size = tf->text.size();
+    const bool utf8 = isUtf8(tf);
+    tf->scroll = std::min(tf->scroll, size);
     // A field drawn before it got its width scrolled for that width: all that fits shows.
-    if (tf->text.size() < (size_t)visible) tf->scroll = 0;
+    if (cellsOf(tf, 0, size, utf8) < visible) tf->scroll = 0;
     if (tf->cursor < tf->scroll) tf->scroll = tf->cursor;
-    if (tf->cursor > tf->scroll + (size_t)visible - 1)
-        tf->scroll = tf->cursor - (size_t)visible + 1;
+    for (int need = cellsOf(tf, tf->scroll, tf->cursor, utf8);
+         tf->scroll < tf->cursor && need > visible - 1;) {
+        size_t next = nextChar(tf, tf->scroll, utf8);
+        need -= cellsOf(tf, tf->scroll, next, utf8);
+        tf->scroll = next;
+    }
     WColor bg = tf->editable ? wPalette.background : wPalette.control;
     WFillRect(w, 0, 0, w->width, w->height, bg);
     WBevel(w, 0, 0, w->width, w->height, false);
     int ty = (w->height - fh) / 2;
-    std::string shown = tf->text.substr(std::min(tf->scroll, tf->text.size()));
-    if ((int)shown.size() > visible) shown.resize((size_t)visible);
-    WDrawText(w, 4, ty, shown.data(), (int)shown.size(), wPalette.foreground, bg);
-    // The selected part, in the selection colours.
-    size_t a = std::max(selStart(tf), tf->scroll), b = std::min(selEnd(tf), tf->scroll + shown.size());
-    if (a < b)
-        WDrawText(w, 4 + (int)(a - tf->scroll) * fw, ty, tf->text.data() + a, (int)(b - a),
-                  wPalette.selectText, wPalette.select);
+    // Before, inside and after the selection, each in its colours, up to the right edge.
+    size_t a = std::clamp(std::min(tf->cursor, tf->anchor), tf->scroll, size);
+    size_t b = std::clamp(std::max(tf->cursor, tf->anchor), tf->scroll, size);
+    size_t bounds[4] = {tf->scroll, a, b, size};
+    int col = 0;
+    std::vector<WCell> cells;
+    for (int part = 0; part < 3 && col < visible; part++) {
+        cells.clear();
+        textCells(tf->text, bounds[part], bounds[part + 1], utf8, cells);
+        int n = std::min((int)cells.size(), visible - col);
+        // A wide character the right edge cuts shows as a blank.
+        if (n > 0 && n < (int)cells.size() && cells[(size_t)n].ch == 0)
+            cells[(size_t)n - 1] = {' ', 0};
+        bool selected = part == 1;
+        WDrawCells(w, 4 + col * fw, ty, cells.data(), n,
+                   selected ? wPalette.selectText : wPalette.foreground,
+                   selected ? wPalette.select : bg);
+        col += n;
+    }
     WWindow* top = WTopLevelOf(w);
     if (tf->editable && top && top->focusChild == w) {
-        int cx = 4 + (int)(tf->cursor - tf->scroll) * fw;
+        int cx = 4 + cellsOf(tf, tf->scroll, tf->cursor, utf8) * fw;
         WFillRect(w, cx, ty, 2, fh, wPalette.foreground);
     }
 }
@@ -194,10 +265,11 @@ void tfKey(TextField* tf, const WEvent& ev) {
     } else if (ctrl && ev.key == 'v') {
         if (tf->editable) WSelectionRequest(tf->win, 1, ev.time);
     } else if (ev.key == WK_LEFT) {
-        move(!shift && tf->cursor != tf->anchor ? selStart(tf) : tf->cursor > 0 ? tf->cursor - 1 : 0);
+        move(!shift && tf->cursor != tf->anchor ? selStart(tf)
+                                                 : prevChar(tf, tf->cursor, isUtf8(tf)));
     } else if (ev.key == WK_RIGHT) {
         move(!shift && tf->cursor != tf->anchor ? selEnd(tf)
-                                                 : std::min(tf->cursor + 1, tf->text.size()));
+                                                 : nextChar(tf, tf->cursor, isUtf8(tf)));
     } else if (ev.key == WK_HOME || (ev.key == 'a' && ctrl)) {
         move(0);
     } else if (ev.key == WK_END || (ev.key == 'e' && ctrl)) {
@@ -207,14 +279,15 @@ void tfKey(TextField* tf, const WEvent& ev) {
     } else if (ev.key == WK_BACKSPACE) {
         edited = deleteSelection(tf);
         if (!edited && tf->cursor > 0) {
-            tf->text.erase(--tf->cursor, 1);
-            tf->anchor = tf->cursor;
+            size_t from = prevChar(tf, tf->cursor, isUtf8(tf));
+            tf->text.erase(from, tf->cursor - from);
+            tf->cursor = tf->anchor = from;
             edited = true;
         }
     } else if (ev.key == WK_DELETE) {
         edited = deleteSelection(tf);
         if (!edited && tf->cursor < tf->text.size()) {
-            tf->text.erase(tf->cursor, 1);
+            tf->text.erase(tf->cursor, nextChar(tf, tf->cursor, isUtf8(tf)) - tf->cursor);
             edited = true;
         }
     } else if (ev.key == 'u' && ctrl) {

@@ -119,6 +119,107 @@ TEST_F(Widgets, TextFieldEditsAndReportsReturn) {
     tfDestroy(tf);
 }
 
+// Keys into a field with the focus, as from the display.
+void keyInto(TextField* tf, int code, const char* text = "", unsigned mods = 0) {
+    WEvent ev;
+    ev.kind = WE_KEY;
+    ev.window = WTopLevelOf(tf->win);
+    ev.key = code;
+    ev.text = text;
+    ev.modifiers = mods;
+    WHeadlessPost(ev);
+    WEventAll(0);
+}
+
+TEST_F(Widgets, TextFieldMovesAndDeletesWholeCharacters) {
+    TextField* tf = tfCreate(top, 0, 0, 200, 24, nullptr, nullptr);
+    WSetFocusChild(tf->win);
+    // é (2 bytes), 漢 (3 bytes, wide), e + combining acute (1 + 2), 😀 (4 bytes, wide)
+    tfSetText(tf, "a\xC3\xA9\xE6\xBC\xA2" "e\xCC\x81\xF0\x9F\x98\x80z");
+    keyInto(tf, WK_LEFT);
+    keyInto(tf, WK_LEFT);
+    EXPECT_EQ(tf->cursor, 9u); // before the emoji, not inside it
+    keyInto(tf, WK_LEFT);
+    EXPECT_EQ(tf->cursor, 6u); // the mark goes with its letter
+    keyInto(tf, WK_BACKSPACE);
+    EXPECT_EQ(tf->text, "a\xC3\xA9" "e\xCC\x81\xF0\x9F\x98\x80z");
+    EXPECT_EQ(tf->cursor, 3u);
+    keyInto(tf, WK_DELETE);
+    EXPECT_EQ(tf->text, "a\xC3\xA9\xF0\x9F\x98\x80z");
+    keyInto(tf, WK_RIGHT);
+    EXPECT_EQ(tf->cursor, 7u);
+    keyInto(tf, WK_HOME);
+    keyInto(tf, WK_RIGHT);
+    keyInto(tf, WK_RIGHT, "", WMOD_SHIFT);
+    EXPECT_EQ(tf->anchor, 1u);
+    EXPECT_EQ(tf->cursor, 3u);
+    keyInto(tf, 0x3bb, "\xCE\xBB"); // typing over the selected é
+    EXPECT_EQ(tf->text, "a\xCE\xBB\xF0\x9F\x98\x80z");
+    keyInto(tf, WK_END);
+    keyInto(tf, WK_BACKSPACE);
+    keyInto(tf, WK_BACKSPACE);
+    EXPECT_EQ(tf->text, "a\xCE\xBB");
+
+    // Text that is not UTF-8 is taken byte by byte, as it is drawn.
+    tfSetText(tf, "caf\xE9\xE9");
+    keyInto(tf, WK_LEFT);
+    keyInto(tf, WK_BACKSPACE);
+    EXPECT_EQ(tf->text, "caf\xE9");
+    tfDestroy(tf);
+}
+
+TEST_F(Widgets, TextFieldDrawsCharactersInTheirCells) {
+    int fw = WFontWidth();
+    // Room for 6 cells between the 4-pixel margins.
+    TextField* tf = tfCreate(top, 0, 0, 6 * fw + 8, 24, nullptr, nullptr);
+    WSetFocusChild(tf->win);
+    tfSetText(tf, "\xE6\xBC\xA2" "e\xCC\x81x");
+    int row = (24 - WFontHeight()) / 2 / 16;
+    // Text starts in the first cell: the wide character takes cells 0-1, the e and its mark 2.
+    EXPECT_EQ(WHeadlessCell(tf->win, 0, row).ch, U'\u6F22');
+    EXPECT_EQ(WHeadlessCell(tf->win, 1, row).ch, 0u);
+    EXPECT_EQ(WHeadlessCell(tf->win, 2, row).ch, U'e');
+    EXPECT_EQ(WHeadlessCell(tf->win, 2, row).mark, U'\u0301');
+    EXPECT_EQ(WHeadlessCell(tf->win, 3, row).ch, U'x');
+    EXPECT_EQ(WHeadlessRows(tf->win)[(size_t)row].substr(0, 8), "\xE6\xBC\xA2" "e\xCC\x81x ");
+
+    // A press lands on the nearest boundary: the left half of the wide character before it,
+    // the right half after it.
+    WHeadlessPost(button(tf->win, 4 + fw / 2 - 1, 10, 1));
+    WHeadlessPost(button(tf->win, 4 + fw / 2 - 1, 10, -1));
+    WEventAll(0);
+    EXPECT_EQ(tf->cursor, 0u);
+    WHeadlessPost(button(tf->win, 4 + fw + fw / 2, 10, 1));
+    WHeadlessPost(button(tf->win, 4 + fw + fw / 2, 10, -1));
+    WEventAll(0);
+    EXPECT_EQ(tf->cursor, 3u);
+
+    // Longer than the field: it scrolls a character at a time and keeps the caret in view.
+    tfSetText(tf, "\xE6\xBC\xA2\xE6\xBC\xA2\xE6\xBC\xA2\xE6\xBC\xA2");
+    EXPECT_EQ(tf->scroll, 6u); // the last two wide characters and the caret's cell show
+    EXPECT_EQ(WHeadlessCell(tf->win, 2, row).ch, U'\u6F22');
+    EXPECT_EQ(WHeadlessCell(tf->win, 4, row).ch, U' ');
+    // The selected part in the selection colours, whole characters.
+    keyInto(tf, WK_LEFT, "", WMOD_SHIFT);
+    EXPECT_EQ(WHeadlessCellBg(tf->win, 2, row), wPalette.select);
+    EXPECT_EQ(WHeadlessCellBg(tf->win, 3, row), wPalette.select);
+    EXPECT_NE(WHeadlessCellBg(tf->win, 1, row), wPalette.select);
+    tfDestroy(tf);
+}
+
+TEST_F(Widgets, HeadlessTextKeepsCharacters) {
+    WWindow* w = WCreateWindow(top, 0, 0, 160, 32, nullptr, nullptr);
+    WDrawText(w, 8, 0, "\xCE\xBB\xE5\xAD\x97!", 6, 0, 0xffffff);
+    EXPECT_EQ(WHeadlessCell(w, 1, 0).ch, U'\u03BB');
+    EXPECT_EQ(WHeadlessCell(w, 2, 0).ch, U'\u5B57');
+    EXPECT_EQ(WHeadlessCell(w, 4, 0).ch, U'!');
+    EXPECT_EQ(WTextWidth("\xCE\xBB\xE5\xAD\x97!", 6), 4 * WFontWidth());
+    // Not UTF-8: each byte its Latin-1 character.
+    WDrawText(w, 0, 16, "\xE9t\xE9", 3, 0, 0xffffff);
+    EXPECT_EQ(WHeadlessRows(w)[1].substr(0, 5), "\xC3\xA9t\xC3\xA9");
+    WDestroyWindow(w);
+}
+
 TEST_F(Widgets, RegistryForwardsChildEventsWithTranslatedCoordinates) {
     struct Got {
         int x = -1, y = -1;

@@ -9,6 +9,7 @@
 #include <string>
 #include <strings.h>
 
+#include "runtime/utf8.h"
 #include "toolkit/backend.h"
 #include "toolkit/eventloop.h"
 #include "toolkit/headless.h"
@@ -22,9 +23,11 @@ void printLine(const std::string& s) {
     fflush(stdout);
 }
 
+// What each 8x16 cell of a window shows: a character and a mark over it; the second cell of
+// a wide character holds 0.
 struct Grid {
     int cols = 0, rows = 0;
-    std::vector<std::string> text;
+    std::vector<std::vector<WCell>> cells;
     std::vector<std::vector<WColor>> fg, bg;
 
     void fit(int width, int height) {
@@ -32,16 +35,52 @@ struct Grid {
         if (c == cols && r == rows) return;
         cols = c;
         rows = r;
-        text.resize(r);
+        cells.resize(r);
         fg.resize(r);
         bg.resize(r);
         for (int i = 0; i < r; i++) {
-            text[i].resize(c, ' ');
+            cells[i].resize(c, WCell{' ', 0});
             fg[i].resize(c, 0);
             bg[i].resize(c, 0xffffff);
         }
     }
+
+    // Cells of row r from column col on (clipped to the grid), in the colours given.
+    void put(int r, int col, const WCell* from, int n, WColor f, WColor b) {
+        if (r < 0 || r >= rows) return;
+        if (col < 0) {
+            from -= col;
+            n += col;
+            col = 0;
+        }
+        n = std::min(n, cols - col);
+        if (n <= 0) return;
+        std::copy(from, from + n, cells[r].begin() + col);
+        std::fill_n(fg[r].begin() + col, n, f);
+        std::fill_n(bg[r].begin() + col, n, b);
+    }
 };
+
+// The cells a string takes, as a display with glyphs for every character would draw it: UTF-8
+// text a character at a time (wide ones two cells, combining marks over the cell before),
+// other text a byte at a time as Latin-1.
+void textCells(const char* s, int n, std::vector<WCell>& out) {
+    out.clear();
+    bool utf8 = Utf8Valid(s, (size_t)n);
+    for (int i = 0; i < n;) {
+        char32_t c = (unsigned char)s[i];
+        i += utf8 ? Utf8Decode(s + i, (size_t)(n - i), &c) : 1;
+        int w = utf8 ? Utf8Width(c) : 1;
+        if (w == 0 && !out.empty() && !out.back().mark) {
+            out.back().mark = c;
+            continue;
+        }
+        out.push_back({c, 0});
+        if (w == 2) out.push_back({0, 0});
+    }
+}
+
+std::vector<WCell> scratch;
 
 std::map<unsigned long, Grid> grids;
 std::deque<WEvent> queue;
@@ -98,7 +137,7 @@ struct HeadlessBackend : WBackend {
         int r0 = std::max(0, y / 16), r1 = std::min(g.rows, (y + h + 15) / 16);
         for (int r = r0; r < r1; r++)
             for (int col = c0; col < c1; col++) {
-                g.text[r][col] = ' ';
+                g.cells[r][col] = WCell{' ', 0};
                 g.bg[r][col] = c;
             }
     }
@@ -116,17 +155,16 @@ struct HeadlessBackend : WBackend {
     }
     void drawText(WWindow* win, int x, int y, const char* s, int n, WColor fg,
                   WColor bg) override {
-        Grid& g = grids[win->id];
-        int r = y / 16;
-        if (r < 0 || r >= g.rows) return;
-        for (int i = 0; i < n; i++) {
-            int col = x / 8 + i;
-            if (col < 0) continue;
-            if (col >= g.cols) break;
-            g.text[r][col] = s[i];
-            g.fg[r][col] = fg;
-            g.bg[r][col] = bg;
-        }
+        textCells(s, n, scratch);
+        grids[win->id].put(y / 16, x / 8, scratch.data(), (int)scratch.size(), fg, bg);
+    }
+    int textWidth(const char* s, int n) override {
+        textCells(s, n, scratch);
+        return (int)scratch.size() * fontWidth;
+    }
+    void drawCells(WWindow* win, int x, int y, const WCell* cells, int n, WColor fg,
+                   WColor bg) override {
+        grids[win->id].put(y / 16, x / 8, cells, n, fg, bg);
     }
     WColor allocColor(const char* spec, WColor fallback) override {
         if (spec && spec[0] == '#' && strlen(spec) == 7) {
@@ -202,8 +240,27 @@ void WHeadlessPost(const WEvent& ev) {
 }
 
 std::vector<std::string> WHeadlessRows(const WWindow* win) {
+    std::vector<std::string> rows;
     auto it = grids.find(win->id);
-    return it == grids.end() ? std::vector<std::string>() : it->second.text;
+    if (it == grids.end()) return rows;
+    for (const std::vector<WCell>& row : it->second.cells) {
+        std::string text;
+        char buf[4];
+        for (const WCell& c : row) {
+            if (c.ch) text.append(buf, (size_t)Utf8Encode(c.ch, buf));
+            if (c.ch && c.mark) text.append(buf, (size_t)Utf8Encode(c.mark, buf));
+        }
+        rows.push_back(std::move(text));
+    }
+    return rows;
+}
+
+WCell WHeadlessCell(const WWindow* win, int col, int row) {
+    auto it = grids.find(win->id);
+    if (it == grids.end() || row < 0 || row >= it->second.rows || col < 0 ||
+        col >= it->second.cols)
+        return WCell{0, 0};
+    return it->second.cells[(size_t)row][(size_t)col];
 }
 
 static WColor cellOf(const WWindow* win, int col, int row, bool wantFg) {

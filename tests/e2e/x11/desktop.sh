@@ -46,6 +46,25 @@ if start k.txt; then
     press control+q
     wait_exit $pid 10
 fi
+# The searcher's find field: typing, Backspace and Left take whole characters, so the
+# pattern built with them is "wörld" and is found after "héllo " (7 bytes in).
+printf 'h\303\251llo w\303\266rld\n' > f.txt
+if start f.txt; then
+    press shift+control+f
+    d=$(window_named 'Searcher for f.txt') || bad "searcher" "no window 'Searcher for f.txt'"
+    if [ -n "$d" ]; then
+        xdotool mousemove --window "$d" 40 15 2>/dev/null
+        press control+u w X odiaeresis r l d Q BackSpace Left Left Left Left BackSpace
+        shot searcher-utf8
+        press Return
+        [ "$(await "$w" sel 1,7-1,13)" = 1,7-1,13 ] &&
+            ok "the searcher's field edits whole characters (Backspace, Left, typing)" ||
+            bad "searcher field" "sel $(field "$w" sel)"
+        press Escape
+    fi
+    press control+q
+    wait_exit $pid 10
+fi
 setxkbmap us
 
 # ---- UTF-8 through the clipboard both ways, then to the clipboard manager at exit ----
