@@ -13,6 +13,7 @@ key: "F5"@Edit=Cmd2Wnd "trap '' INT TERM; echo qe-halt-test; while :; do sleep 1
 key: "F7"@Edit=Make all
 key: "F8"@Edit=ErrorOrTag
 key: "F9"@Edit=Grep
+key: "F6"@Edit=Cmd2Wnd "seq 200000"
 CFG
 printf 'int main(void) {\n    int x = 1;\n    return y;\n}\n' > a.c
 printf 'MAKEFLAGS += -k\nall: a.o\n' > Makefile
@@ -36,6 +37,23 @@ if [ -n "$o" ]; then
     while running && [ $t -lt 50 ]; do sleep 0.1; t=$((t + 1)); done
     running && bad "Halt" "the command still runs" ||
         ok "Halt ends a command that ignores SIGINT and SIGTERM"
+fi
+
+# ---- a window follows its output to the end ----
+xdotool key --window "$w" F6
+o=$(window_named '~seq[0-9]*.tmp') || bad "seq window" "none appeared"
+if [ -n "$o" ]; then
+    [ "$(await "$o" lines 200000)" = 200000 ] || bad "seq output" "state '$(state "$o")'"
+    # The last line sits a quarter of the window above its bottom once the command has ended.
+    t=0
+    top=$(field "$o" top)
+    while ! [ "$top" -gt 199950 ] 2>/dev/null && [ $t -lt 50 ]; do
+        sleep 0.1
+        t=$((t + 1))
+        top=$(field "$o" top)
+    done
+    [ "$top" -gt 199950 ] 2>/dev/null && [ "$top" -le 200000 ] &&
+        ok "the output window shows the end of 200000 lines" || bad "follow" "state '$(state "$o")'"
 fi
 
 # ---- make and its errors ----
