@@ -48,8 +48,19 @@ until xdotool search --onlyvisible --name '^~while' >/dev/null 2>&1; do
     sleep 0.1
 done
 sleep 1
+# The output window's line count before and after the run shows that output kept streaming
+# in while the keys were timed.
+out=$(xdotool search --onlyvisible --name '^~while' | head -1)
+lines() { xprop -id "$out" _QE_STATE | tr ' ' '\n' | sed -n 's/^lines=//p'; }
+before=$(lines)
+t0=$(date +%s.%N)
 printf '%-22s ' "command streaming"
 "$work/latency" small.c "$keys"
+after=$(lines)
+t1=$(date +%s.%N)
+awk -v a="$before" -v b="$after" -v t0="$t0" -v t1="$t1" 'BEGIN {
+    printf "%-22s %d lines (%.1f MB) into the other window in %.1f s while the keys were timed\n",
+        "", b - a, (b - a) * 29 / 1e6, t1 - t0 }'
 kill -INT $pid 2>/dev/null
 wait $pid 2>/dev/null || true
 pid=""

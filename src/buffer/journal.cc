@@ -172,6 +172,27 @@ static int64_t keepBelow(File* file) {
     return file->diskSameUpTo;
 }
 
+// Whether another editor has put its own journal in the place of the one this process holds
+// (it stole the lock): its journal must never be overwritten from here.
+static bool lockTakenOver(File* file, const std::string& name) {
+    struct stat mine, there;
+    return file->lockFd >= 0 && fstat(file->lockFd, &mine) == 0 &&
+           lstat(name.c_str(), &there) == 0 &&
+           (mine.st_ino != there.st_ino || mine.st_dev != there.st_dev);
+}
+
+// Gives up a lock another editor took: nothing of its journal is touched, the edits stay in
+// memory (still to be journaled once this process holds the lock again), and the user is told.
+static int lockLost(File* file) {
+    close(file->lockFd);
+    file->lockFd = -1;
+    file->haslock = false;
+    file->journalDirty = true;
+    return QuorlError(1, "Another editor took the edit lock of %s: edits made here are not "
+                         "journaled until it is taken back",
+                      file->name);
+}
+
 // Writes the journal beside the file and swaps it in for the old one; with `headerOnly` it
 // records no edits.
 static int writeJournal(File* file, int64_t keepLimit, bool headerOnly = false,
@@ -180,6 +201,7 @@ static int writeJournal(File* file, int64_t keepLimit, bool headerOnly = false,
     File* src = textOf ? textOf : file;
     std::string name = journalPath(file, '~');
     std::string pending = pendingPath(file);
+    if (lockTakenOver(file, name)) return lockLost(file);
     file->journalDirty = false;
     int fd = incr_OpenLock(file, pending.c_str(), 0);
     if (fd < 0) {
@@ -230,6 +252,11 @@ static int writeJournal(File* file, int64_t keepLimit, bool headerOnly = false,
     }
     flush(0);
     if (ok && fsync(fd) != 0) ok = false;
+    if (lockTakenOver(file, name)) {
+        close(fd);
+        unlink(pending.c_str());
+        return lockLost(file);
+    }
     if (!ok || rename(pending.c_str(), name.c_str()) != 0) {
         close(fd);
         unlink(pending.c_str());
@@ -244,6 +271,8 @@ static int writeJournal(File* file, int64_t keepLimit, bool headerOnly = false,
 int incr_SaveEdits(File* file) {
     if (!file->name || file->internal || !file->haslock || file->stub) return 1;
     if (!file->journalDirty) {
+        std::string name = journalPath(file, '~');
+        if (lockTakenOver(file, name)) return lockLost(file);
         // Shows that this process is alive where advisory locks do not.
         if (file->lockFd >= 0) futimens(file->lockFd, nullptr);
         return 1;
@@ -457,6 +486,27 @@ static bool newerThan(const struct stat& a, const struct stat& b) {
                                                 : a.st_mtim.tv_nsec > b.st_mtim.tv_nsec;
 }
 
+// "Steal Lock": a journal of this process takes the place of the live editor's, which holds
+// nothing but its header; that editor finds out at its next journal write and leaves this
+// one alone. A journal that has meanwhile received edits is never replaced.
+static int stealLock(File* file, const char* journalName) {
+    std::vector<char> h = header();
+    int fd = LockReplace(journalName, LockFileMode(file->isNew ? 0660 : file->mode), h.data(),
+                         h.size(), headerSize);
+    if (fd < 0) {
+        if (errno == EBUSY)
+            return QuorlError(1, "%s has edits recorded by the other editor now: the lock was "
+                                 "not taken",
+                              file->name);
+        return QuorlError(1, "Cannot create update file: %s", journalName);
+    }
+    if (file->lockFd >= 0) close(file->lockFd);
+    file->lockFd = fd;
+    file->haslock = true;
+    file->viewOnly = false;
+    return 1;
+}
+
 int incr_RecoverCrash(File* file, const char* journalName) {
     struct stat st;
     if (lstat(journalName, &st) != 0) return 0;
@@ -477,6 +527,9 @@ int incr_RecoverCrash(File* file, const char* journalName) {
     bool live = held == 1 || (held < 0 && !fileNewer && !staleByAge(journalName, st));
     if (!live && fileNewer) QuorlError(0, "Stale lock file detected");
     bool matches = !fileNewer || selfContained(journalName);
+    // A journal counts from the text as loaded: it cannot go over edits made here (after
+    // another editor took the lock away, say).
+    bool applicable = matches && !file->modified;
     if (!live && !edits) {
         incr_RemoveLockFiles(file);
         return 1;
@@ -492,22 +545,27 @@ int incr_RecoverCrash(File* file, const char* journalName) {
         lines.push_back("The file changed after they were recorded: they cannot be applied.");
     lines.push_back("What would you like to do?");
     std::vector<std::string> buttons{"Cancel"};
+    // The user's own live editor that has recorded no edits may be made to give up the lock.
+    bool maySteal = live && !otherUser && !edits;
     if (live) {
         // A live editor keeps its journal, whoever runs it: this one only looks.
         if (edits) {
             buttons.push_back("View: No Edits");
-            if (matches) buttons.push_back("View: Apply Edits");
+            if (applicable) buttons.push_back("View: Apply Edits");
         } else {
             buttons.push_back("View ReadOnly");
+            if (maySteal) buttons.push_back("Steal Lock");
         }
     } else {
         // A journal without edits whose editor is gone was removed above.
         lines.push_back("If you choose to Discard, the edits will be IRREVOCABLY LOST!");
         buttons.push_back("Discard Edits");
-        if (matches) buttons.push_back("Apply Edits");
+        if (applicable) buttons.push_back("Apply Edits");
     }
     int choice = incr_AskUser("File being edited elsewhere", lines, buttons);
-    if (live) file->viewOnly = true;
+    if (maySteal && choice == (int)buttons.size() - 1) return stealLock(file, journalName);
+    // Edits made here while the lock was elsewhere stay savable once the other editor ends.
+    if (live && (choice > 0 || !file->modified)) file->viewOnly = true;
     if (choice <= 0 || choice >= (int)buttons.size()) return 0;
     if (!live && !takeOver(file, journalName)) {
         // Another editor took the file over while the question was up.

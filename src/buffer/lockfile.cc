@@ -103,6 +103,40 @@ int LockCreate(const std::string& path, mode_t mode, const void* header, size_t 
     return fd;
 }
 
+int LockReplace(const std::string& path, mode_t mode, const void* header, size_t headerLen,
+                off_t maxSize) {
+    std::string temp = path + ".XXXXXX";
+    int fd = mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) return -1;
+    mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, mode & ~mask);
+    if (!gen_writefull(fd, (const char*)header, headerLen)) {
+        close(fd);
+        unlink(temp.c_str());
+        errno = ENOSPC;
+        return -1;
+    }
+    flock(fd, LOCK_EX | LOCK_NB); // a fresh file: nobody else can hold it yet
+    // Looked at last thing before the swap, so that edits its editor has just written are
+    // never replaced.
+    struct stat st;
+    if (lstat(path.c_str(), &st) == 0 && (!S_ISREG(st.st_mode) || st.st_size > maxSize)) {
+        close(fd);
+        unlink(temp.c_str());
+        errno = EBUSY;
+        return -1;
+    }
+    if (rename(temp.c_str(), path.c_str()) != 0) {
+        int err = errno;
+        close(fd);
+        unlink(temp.c_str());
+        errno = err;
+        return -1;
+    }
+    return fd;
+}
+
 mode_t LockFileMode(int fileMode) {
     return (mode_t)((fileMode & 0666) | 0600);
 }

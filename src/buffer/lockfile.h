@@ -25,6 +25,13 @@ int LockTake(const std::string& path);
 // EEXIST when the name is taken, or -1 on failure.
 int LockCreate(const std::string& path, mode_t mode, const void* header, size_t headerLen);
 
+// Puts a fresh journal holding `header`, already locked, in the place of the one at `path`
+// whose editor still runs, as long as that one holds no more than `maxSize` bytes (nothing
+// but its own header): the descriptor holding the lock, or -1 with errno EBUSY when the
+// journal there holds more (or is not a plain file), or another errno on failure.
+int LockReplace(const std::string& path, mode_t mode, const void* header, size_t headerLen,
+                off_t maxSize);
+
 // The mode of a file written beside one of mode `fileMode` to hold its text: no wider than the
 // file, readable and writable by its owner.
 mode_t LockFileMode(int fileMode);

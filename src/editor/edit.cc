@@ -390,7 +390,31 @@ static void newWindowSize(int columns, int rows, int& width, int& height, int& b
     height = std::max(3, rows) * fh + baseHeight;
 }
 
-static Edit* newWindow(File* file, int64_t line, int isTagLine, int columns, int rows) {
+// Where a window of width x height goes beside `cw`: to its right, else to its left, narrowed
+// (down to 40 columns) to the wider of the two rooms when it fits neither, else against the
+// right edge of the screen; its top level with cw's. False when cw's place is unknown.
+static bool placeBeside(Edit* cw, int* width, int height, int baseWidth, int* x, int* y) {
+    int cx, cy, cwidth, cheight, sw, sh;
+    if (!cw || !cw->top || !WRootGeometry(cw->top, &cx, &cy, &cwidth, &cheight)) return false;
+    WScreenSize(&sw, &sh);
+    const int gap = 12; // room for the window manager's borders
+    int right = sw - (cx + cwidth + gap), left = cx - gap;
+    int fw = std::max(1, WFontWidth());
+    int room = std::max(right, left);
+    if (*width > right && *width > left && room >= baseWidth + 40 * fw)
+        *width = baseWidth + (room - baseWidth) / fw * fw;
+    if (*width <= right)
+        *x = cx + cwidth + gap;
+    else if (*width <= left)
+        *x = left - *width;
+    else
+        *x = std::max(0, sw - *width);
+    *y = std::max(0, std::min(cy, sh - height));
+    return true;
+}
+
+static Edit* newWindow(File* file, int64_t line, int isTagLine, int columns, int rows,
+                       Edit* beside = nullptr) {
     struct stat st;
     if (file->name && !file->internal && stat(file->name, &st) == 0)
         file->readOnly = file->readOnly || access(file->name, W_OK) != 0;
@@ -402,7 +426,7 @@ static Edit* newWindow(File* file, int64_t line, int isTagLine, int columns, int
         width = nextPlace.width;
         height = nextPlace.height;
         nextPlace.wanted = false;
-    } else {
+    } else if (!placeBeside(beside, &width, height, baseWidth, &x, &y)) {
         WGeometryPlace(width, height, &x, &y);
     }
     Edit* edit = EditCreate(nullptr, x, y, width, height, "editor", file, 0, 1, 0);
@@ -482,6 +506,10 @@ Edit* NewEditTag(const char* name, int64_t line, int, int) {
 
 Edit* CreateEWind(File* file) {
     return file ? _NewEditWithBufferSwitch(file->name, file, 0, 0, 0) : nullptr;
+}
+
+Edit* NewEditNextToCw(File* file, Edit* cw) {
+    return file ? newWindow(file, 0, 0, editwidth, editheight, cw) : nullptr;
 }
 
 Edit* CreateEWind_line(File* file, int64_t line) {

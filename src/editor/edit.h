@@ -168,6 +168,9 @@ Edit* CreateEWind(File* file);
 // manager would put it.
 void EditPlaceNextWindow(int x, int y, int width, int height);
 Edit* CreateEWind_line(File* file, int64_t line);
+// A new top-level window on the File placed next to the editor window cw (the one a command
+// was given in), where the screen has room.
+Edit* NewEditNextToCw(File* file, Edit* cw);
 // A new top-level window on the File, its text area `columns` by `rows` characters.
 Edit* NewEditOfSize(File* file, int columns, int rows);
 // A top-level editor window resized to hold `columns` by `rows` characters of text.

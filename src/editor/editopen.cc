@@ -12,6 +12,7 @@
 #include "config/options.h"
 #include "editor/editcmd.h"
 #include "editor/editpriv.h"
+#include "editor/execwin.h"
 #include "runtime/gen.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/widgets.h"
@@ -45,6 +46,7 @@ int loadInNewWindow(Edit* e, EditCmdCtx* ctx) {
     }
     std::string name = nameOrChosen(e, ctx, "Edit File", "Edit");
     if (name.empty()) return 1; // nothing chosen: nothing changes
+    if (ExecExternalEditorWanted()) return ExecExternalEditor(e, ExpandFileName(name), 0);
     WSetCursor(e->view.window, WCURSOR_BUSY);
     WSync();
     Edit* opened;

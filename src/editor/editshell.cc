@@ -11,9 +11,12 @@
 #include "buffer/exec.h"
 #include "buffer/file.h"
 #include "buffer/registry.h"
+#include "dialogue/dlgopen.h"
 #include "editor/editcmd.h"
+#include "editor/editdialogs.h"
 #include "editor/execwin.h"
 #include "runtime/gen.h"
+#include "toolkit/dialog.h"
 #include "toolkit/toolkit.h"
 
 namespace editshell {
@@ -124,6 +127,62 @@ void grepEnded(File* file, int status) {
     FileAppendOutput(file, lines.data(), (int64_t)lines.size(), true);
 }
 
+std::string lastTarget;
+void makeOpened(WDialog* d);
+void grepOpened(WDialog* d);
+void grepClosing(WDialog* d, int result);
+
+const bool hooksSet = [] {
+    SetDialogueHooks("Grep", {grepOpened, grepClosing});
+    SetDialogueHooks("Make", {makeOpened, nullptr});
+    return true;
+}();
+
+// What the Grep dialogue shows and gives back: the last pattern and the choices made, kept
+// for the next time it opens.
+struct GrepAsk {
+    std::string pattern;
+    bool fold = false, word = false, literal = false;
+    bool confirmed = false;
+} grepAsk;
+
+Widget* widgetNamed(WDialog* d, const char* name) {
+    return WDialogFind(d, name);
+}
+
+void grepOpened(WDialog* d) {
+    grepAsk.confirmed = false;
+    if (Widget* w = widgetNamed(d, "pattern")) WidgetSetText(w, grepAsk.pattern);
+    if (Widget* w = widgetNamed(d, "fold")) WidgetSetValue(w, grepAsk.fold);
+    if (Widget* w = widgetNamed(d, "word")) WidgetSetValue(w, grepAsk.word);
+    if (Widget* w = widgetNamed(d, "literal")) WidgetSetValue(w, grepAsk.literal);
+}
+
+void grepClosing(WDialog* d, int result) {
+    if (result != 1) return;
+    if (Widget* w = widgetNamed(d, "pattern")) grepAsk.pattern = WidgetText(w);
+    if (Widget* w = widgetNamed(d, "fold")) grepAsk.fold = w->value != 0;
+    if (Widget* w = widgetNamed(d, "word")) grepAsk.word = w->value != 0;
+    if (Widget* w = widgetNamed(d, "literal")) grepAsk.literal = w->value != 0;
+    grepAsk.confirmed = true;
+}
+
+// The pattern and its options asked in the Grep dialogue, starting from the options given
+// on the command line. False when it was cancelled or left no pattern.
+bool askGrep(Edit* e, std::string& pattern, bool& fold, bool& word, bool& literal) {
+    grepAsk.fold = grepAsk.fold || fold;
+    grepAsk.word = grepAsk.word || word;
+    grepAsk.literal = grepAsk.literal || literal;
+    (void)hooksSet;
+    if (EditOpenDialogue(e, "Grep", {}) < 0 || !grepAsk.confirmed || grepAsk.pattern.empty())
+        return false;
+    pattern = grepAsk.pattern;
+    fold = grepAsk.fold;
+    word = grepAsk.word;
+    literal = grepAsk.literal;
+    return true;
+}
+
 int cmdGrep(Edit* e, EditCmdCtx* ctx) {
     if (e->fixed) {
         WBeep();
@@ -152,10 +211,7 @@ int cmdGrep(Edit* e, EditCmdCtx* ctx) {
         const char* end = nullptr;
         pattern = EditUnquote(pattern.c_str() + 1, &end);
     }
-    if (pattern.empty() &&
-        (WPrompt("Grep in your open files", "Regular expression to grep for?", pattern) != 1 ||
-         pattern.empty()))
-        return 1;
+    if (pattern.empty() && !askGrep(e, pattern, fold, word, literal)) return 1;
     std::string command = ExecInstalledProgram("gnugrep");
     if (literal) command += " -F";
     if (fold) command += " -i";
@@ -173,7 +229,20 @@ int cmdGrep(Edit* e, EditCmdCtx* ctx) {
 
 // ---- Make ----
 
-std::string lastTarget;
+// The command that makes `target`: in its directory when it names one (dir gets it).
+std::string makeCommand(const std::string& target, std::string& dir) {
+    size_t slash = target.rfind('/');
+    if (slash == std::string::npos) {
+        dir.clear();
+        return "make " + target;
+    }
+    dir = target.substr(0, slash);
+    char* c = gen_sprintf(" cd %.*s ; make %s", (int)dir.size(), dir.c_str(),
+                          target.c_str() + slash + 1);
+    std::string command = c;
+    gen_free(c);
+    return command;
+}
 
 int cmdMake(Edit* e, EditCmdCtx* ctx) {
     if (e->fixed) {
@@ -185,19 +254,21 @@ int cmdMake(Edit* e, EditCmdCtx* ctx) {
     if (target.empty() && (WPrompt("Make", "Thing to make?", target) != 1 || target.empty()))
         return 1;
     lastTarget = target;
-    std::string command, dir;
-    size_t slash = target.rfind('/');
-    if (slash != std::string::npos) {
-        dir = target.substr(0, slash);
-        char* c = gen_sprintf(" cd %.*s ; make %s", (int)dir.size(), dir.c_str(),
-                              target.c_str() + slash + 1);
-        command = c;
-        gen_free(c);
-    } else {
-        command = "make " + target;
-    }
+    std::string dir;
+    std::string command = makeCommand(target, dir);
     return ErrorFExecuteStr(command.c_str(), e, 0, dir.c_str(), 1, nullptr, nullptr, "make") ? 1
                                                                                             : 0;
+}
+
+// The Make dialogue shows the remembered target, ready to change, and the command it runs;
+// its button runs Make with the target typed.
+void makeOpened(WDialog* d) {
+    if (Widget* w = widgetNamed(d, "target")) WidgetSetText(w, lastTarget);
+    if (Widget* w = widgetNamed(d, "command")) {
+        std::string dir;
+        WidgetSetText(w, lastTarget.empty() ? std::string("Nothing made yet")
+                                            : "Last run: " + makeCommand(lastTarget, dir));
+    }
 }
 
 } // namespace editshell

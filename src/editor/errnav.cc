@@ -224,6 +224,8 @@ int Edit_NextError(Edit* edit, File* list, int64_t line, int report) {
             if (!yes) continue;
         }
         ExecSetLastErrorList(list);
+        if (ExecExternalEditorWanted())
+            return ExecExternalEditor(edit, pos.file, pos.charOffset >= 0 ? -1 : pos.line);
         return showError(edit, pos.file, pos.line, pos.charOffset);
     }
 }

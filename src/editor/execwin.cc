@@ -12,12 +12,14 @@
 #include "buffer/exec.h"
 #include "buffer/file.h"
 #include "buffer/registry.h"
+#include "config/options.h"
 #include "editor/edit.h"
 #include "editor/editcmd.h"
 #include "editor/editpriv.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
 #include "runtime/handles.h"
+#include "toolkit/eventloop.h"
 #include "toolkit/process.h"
 #include "toolkit/widgets.h"
 
@@ -29,6 +31,8 @@ struct ExecRecord {
     std::string pending;           // output after the last LF
     ExecEnd end = nullptr;
     bool halted = false;
+    int64_t lastFollowMs = 0;           // when the window last scrolled after the output
+    ExtraHandle* followTimer = nullptr; // a scroll still to come
 };
 
 namespace {
@@ -67,6 +71,7 @@ void releaseRecord(void* cookie) {
     }
     MHandleDestroy(r->fileHandle);
     MHandleDestroy(r->process);
+    if (r->followTimer) ExtraProcess_Release(r->followTimer); // it still scrolls the window
     delete r;
 }
 
@@ -77,6 +82,43 @@ void followOutput(File* file) {
     int64_t rows = std::max<int64_t>(1, EditRows(e));
     int64_t top = file->nLines - (rows - rows / 4) + 1;
     if (top > e->view.topLine) EditScrollTo(e, top);
+}
+
+// A command that writes without pause would otherwise have its window redrawn for every
+// piece read: hundreds of times a second, each a whole window for the X server to draw while a
+// key press in another window waits. The window follows at most this often.
+constexpr int followEveryMs = 40;
+
+int64_t clockMs() {
+    long sec;
+    int ms;
+    WSystemClock(&sec, &ms);
+    return (int64_t)sec * 1000 + ms;
+}
+
+int followTick(void* user, int) {
+    auto* h = static_cast<MHandle*>(user);
+    if (File* f = static_cast<File*>(MHandleGetData(h))) {
+        if (f->exec) f->exec->lastFollowMs = clockMs();
+        followOutput(f);
+    }
+    MHandleDestroy(h);
+    return 1;
+}
+
+void followSoon(File* file) {
+    ExecRecord* r = file->exec;
+    int64_t now = clockMs();
+    if (!r || now - r->lastFollowMs >= followEveryMs || now < r->lastFollowMs) {
+        if (r) r->lastFollowMs = now;
+        followOutput(file);
+        return;
+    }
+    if (r->followTimer && ExtraProcess_Alive(r->followTimer)) return;
+    if (r->followTimer) ExtraProcess_Release(r->followTimer);
+    r->followTimer =
+        ExtraProcess_Create(XP_TIMER, (long)(followEveryMs - (now - r->lastFollowMs)), followTick,
+                            nullptr, MHandleCreate(MHANDLE_FILE, file));
 }
 
 void onOutput(void* owner, const char* data, size_t n, int) {
@@ -93,7 +135,7 @@ void onOutput(void* owner, const char* data, size_t n, int) {
             r->pending.erase(0, lf + 1);
         }
     }
-    followOutput(file);
+    followSoon(file);
 }
 
 void onEnded(void* owner, int status) {
@@ -104,8 +146,8 @@ void onEnded(void* owner, int status) {
     if (!r->pending.empty()) {
         FileAppendOutput(file, r->pending.data(), (int64_t)r->pending.size(), true);
         r->pending.clear();
-        followOutput(file);
     }
+    followOutput(file); // the end is shown at once, whatever scroll was still to come
     for (Edit* e = file->edits; e; e = e->nextsame) {
         if (r->halted) {
             WBeep();
@@ -181,8 +223,10 @@ File* startInto(const char* command, Edit* from, File* file, int append, const c
     file->readOnly = false;
     file->execDir = dir ? dir : "";
     if (!file->edits) {
-        (void)beside; // a new window is placed by the window manager next to the others
-        CreateEWind(file);
+        if (beside && from && from->top)
+            NewEditNextToCw(file, from);
+        else
+            CreateEWind(file);
     } else if (!append) {
         EditsRaiseOne(file->edits);
     }
@@ -275,4 +319,20 @@ std::string ExecInstalledProgram(const char* name) {
         if (access(path.c_str(), X_OK) == 0) return path;
     }
     return name;
+}
+
+bool ExecExternalEditorWanted() {
+    return usealternateeditor && !editorName.empty();
+}
+
+int ExecExternalEditor(Edit* from, const std::string& path, int64_t line) {
+    // "+LINE FILE" is what vi, Emacs, NEdit and qe itself take. The program option is a shell
+    // line by intent; the file name is quoted.
+    std::string command = editorName;
+    if (line > 0) command += " +" + std::to_string(line);
+    // A name that starts with "-" would read as an option.
+    command += " " + WShellQuote(path[0] == '-' ? "./" + path : path);
+    if (usextermforalternateeditor) command = "xterm -e " + command;
+    if (from) EditSetMsg(from, ("Executing: " + command).c_str());
+    return NoWaitSystem(command.c_str(), nullptr, nullptr);
 }

@@ -2,6 +2,7 @@
 // a File shown in an editor window (with a Halt button), and detached commands.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 struct Edit;
@@ -32,3 +33,9 @@ void ExecSetLastErrorList(File* file);
 // The installation directory's program of that name when it is there, else the name itself
 // (looked up on the PATH).
 std::string ExecInstalledProgram(const char* name);
+
+// Files are edited in another program when the options say so (usealternateeditor, with the
+// program in the editor option, run in an xterm with usextermforalternateeditor).
+bool ExecExternalEditorWanted();
+// Hands the file (at the line, when above 0) to that program, not waiting for it.
+int ExecExternalEditor(Edit* from, const std::string& path, int64_t line);

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,7 +26,17 @@ constexpr size_t endBudget = 64 << 20;
 // A bigger pipe lets a fast writer hand over more per read, so that the owner's work per piece
 // (appending lines, redrawing) is paid less often.
 constexpr int pipeSize = 1 << 20;
-constexpr size_t readSize = passBudget;
+// Read in pieces small enough that a pass can stop soon after its time is up: the owner's
+// work on one piece (appending lines, scrolling) is what a key press waits behind.
+constexpr size_t readSize = 64 << 10;
+// How long one pass may spend on a child's output before the loop goes back to the windows.
+constexpr int64_t passTimeUs = 4000;
+
+int64_t monotonicUs() {
+    struct timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return (int64_t)ts.tv_sec * 1000000 + ts.tv_nsec / 1000;
+}
 
 struct Proc {
     pid_t pid = 0;
@@ -84,13 +95,15 @@ void* ownerData(Proc* p) {
     return p->owner ? MHandleGetData(p->owner) : nullptr;
 }
 
-// Reads what the pipes hold, up to budget bytes; a pipe at its end is closed.
-void readPipes(Proc* p, size_t budget) {
+// Reads what the pipes hold, up to budget bytes, and for at most timeUs (0: no limit); a pipe
+// at its end is closed.
+void readPipes(Proc* p, size_t budget, int64_t timeUs) {
     std::vector<char>& buf = p->buf;
     if (buf.empty()) buf.resize(readSize);
+    int64_t until = timeUs > 0 ? monotonicUs() + timeUs : 0;
     for (int s = 0; s < 2; s++) {
         size_t got = 0;
-        while (p->fds[s] >= 0 && got < budget) {
+        while (p->fds[s] >= 0 && got < budget && (!until || got == 0 || monotonicUs() < until)) {
             ssize_t n = read(p->fds[s], buf.data(), buf.size());
             if (n < 0 && errno == EINTR) continue;
             if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
@@ -148,7 +161,7 @@ void giveUpOwner(Proc* p) {
 int pollProc(void* user, int) {
     auto* p = static_cast<Proc*>(user);
     if (p->owner && !MHandleGetData(p->owner)) giveUpOwner(p);
-    readPipes(p, passBudget);
+    readPipes(p, passBudget, passTimeUs);
     writeInput(p);
     if (p->killArmed && WCheckTimeout(p->killSec, p->killMs) == 0) signalGroup(p, SIGKILL);
     return 0;
@@ -169,7 +182,7 @@ void freeProc(Proc* p) {
 
 int finishProc(void* user, int status) {
     auto* p = static_cast<Proc*>(user);
-    readPipes(p, endBudget);
+    readPipes(p, endBudget, 0);
     // Descendants that still hold the pipes are not waited for.
     closeFd(p->fds[0]);
     closeFd(p->fds[1]);

@@ -214,6 +214,15 @@ void WSetCursor(WWindow* win, int shape) {
     if (wBackend) wBackend->setCursor(win);
 }
 
+bool WRootGeometry(WWindow* win, int* x, int* y, int* width, int* height) {
+    return wBackend && win && wBackend->rootGeometry(win, x, y, width, height);
+}
+
+void WScreenSize(int* width, int* height) {
+    *width = 1280, *height = 1024;
+    if (wBackend) wBackend->screenSize(width, height);
+}
+
 void WRaiseWindow(WWindow* win) {
     if (wBackend) wBackend->raise(win);
 }

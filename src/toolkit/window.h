@@ -127,6 +127,9 @@ void WResizeWindow(WWindow* win, int width, int height);
 void WSetWindowName(WWindow* win, const char* name);
 void WSetCursor(WWindow* win, int shape);
 void WRaiseWindow(WWindow* win);
+// A window's place and size on the screen (false when unknown), and the screen's size.
+bool WRootGeometry(WWindow* win, int* x, int* y, int* width, int* height);
+void WScreenSize(int* width, int* height);
 // Moves the pointer onto the middle of a window (a dialogue that was asked for).
 void WWarpPointer(WWindow* win);
 // Gives the keyboard to a mapped top-level window (a modal dialogue).

@@ -1,6 +1,10 @@
 // tests/buffer/test_journal.cc: the journal's format, applying it, malformed journals, and the
 // recovery question for every kind of journal found when a file is opened.
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 
@@ -11,6 +15,7 @@
 #include "buffer/change.h"
 #include "buffer/file.h"
 #include "buffer/journal.h"
+#include "buffer/lockfile.h"
 #include "buffer/registry.h"
 #include "config/options.h"
 #include "runtime/gen.h"
@@ -287,3 +292,48 @@ TEST_F(JournalTest, OtherUsersLiveLockMakesViewOnly) {
 }
 
 } // namespace
+
+// Stealing the lock of a live editor: only a journal of nothing but its header is replaced,
+// atomically, by one the stealer holds; a journal with edits, or anything but a plain file,
+// is left as it is.
+TEST(JournalSteal, ReplacesOnlyAnEmptyJournal) {
+    TestDir dir;
+    std::string name = dir.write(".f.tq~", header());
+    int holder = open(name.c_str(), O_RDONLY);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
+    EXPECT_EQ(LockHeld(name), 1);
+    int fd = LockReplace(name, 0600, header().data(), 4, 4);
+    ASSERT_GE(fd, 0);
+    struct stat held, now, mine;
+    fstat(holder, &held);
+    stat(name.c_str(), &now);
+    fstat(fd, &mine);
+    EXPECT_NE(held.st_ino, now.st_ino); // the old editor can tell its lock is gone
+    EXPECT_EQ(mine.st_ino, now.st_ino);
+    EXPECT_EQ(readFile(name), header());
+    close(holder);
+    EXPECT_EQ(LockHeld(name), 1); // the stealer holds the new one
+    close(fd);
+
+    dir.write(".g.tq~", header() + "a 1 \"edit\n");
+    std::string g = dir.file(".g.tq~");
+    errno = 0;
+    EXPECT_EQ(LockReplace(g, 0600, header().data(), 4, 4), -1);
+    EXPECT_EQ(errno, EBUSY);
+    EXPECT_EQ(readFile(g), header() + "a 1 \"edit\n");
+
+    std::string target = dir.write("target", "keep");
+    std::string link = dir.file(".h.tq~");
+    ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+    EXPECT_EQ(LockReplace(link, 0600, header().data(), 4, 4), -1);
+    EXPECT_EQ(readFile(target), "keep");
+    // Nothing of the attempts is left beside the journals.
+    std::vector<std::string> names;
+    DIR* d = opendir(dir.path.c_str());
+    while (dirent* e = readdir(d))
+        if (strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0) names.push_back(e->d_name);
+    closedir(d);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{".f.tq~", ".g.tq~", ".h.tq~", "target", "tmp"}));
+}

@@ -109,6 +109,8 @@ TEST_F(Script, EveryWidgetMessage) {
         {"return %%name.len;", "The textfield widget may not be qualified"},
         {"return %%fruit.load;", "Save and load must be followed by a filename"},
         {"return %%note;", "The widget indicated is not one that you may manipulate"},
+        {"%%note = \"changed\";", "The widget indicated is not one that you may manipulate"},
+        {"%%note.set = 1;", "The widget indicated is not one that you may manipulate"},
         {"%%name = 3;", "You may not assign an integer to a textfield"},
         {"%%fruit.load(\"f\") = \"x\";", "Load/Save may not be used to qualify an lvalue"},
         {"%%fruit.len = 3;", "You may not change the length of a scrolllist directly"},
@@ -146,6 +148,8 @@ TEST_F(Script, EveryWidgetMessage) {
         {"return \"x\" \"y\";", "Expected ';' got \"y\""},
     };
     for (auto& c : cases) EXPECT_EQ(run(c[0]), std::string("error: ") + c[1]) << c[0];
+    // A label is not among the widgets a script may change: refused, it keeps its text.
+    EXPECT_EQ(WidgetText(WDialogFind(d, "note")), "just text");
 }
 
 TEST_F(Script, SkippedCodeHasNoEffects) {
