@@ -166,6 +166,7 @@ static struct {
     int32_t len = 0;
     int width = 0;
     int tab = 0;
+    bool utf8 = false;
     uint64_t stamp = 0;
 } typedWidth;
 
@@ -173,7 +174,8 @@ static struct {
 static void changeWithinLine(File* file, Line* line, int cS, int cE, const std::string& t) {
     bool known = cS == line->len && cE == cS && line->allocLen != lnInFile &&
                  typedWidth.line == line && typedWidth.len == line->len &&
-                 typedWidth.tab == tabsize && typedWidth.stamp == lineTextStamp;
+                 typedWidth.tab == tabsize && typedWidth.utf8 == file->utf8 &&
+                 typedWidth.stamp == lineTextStamp;
     int width = typedWidth.width;
     FileInstanciateLine(file, line);
     LineChange(line, cS, cE, t.data(), (int)t.size());
@@ -181,12 +183,14 @@ static void changeWithinLine(File* file, Line* line, int cS, int cE, const std::
     // tab stop never lies lower for a lower start), so maxWidth, which covers every line as
     // long as the tab size stays, needs no look.
     if (t.empty() && file->widestTab == tabsize) return;
-    width = known ? LineWidthFrom(width, t.data(), (int)t.size()) : LineWidth(line->text, line->len);
+    width = known ? LineWidthFrom(width, t.data(), (int)t.size(), file->utf8)
+                  : LineWidth(line->text, line->len, file->utf8);
     if (width > file->maxWidth) file->maxWidth = width;
     typedWidth.line = line;
     typedWidth.len = line->len;
     typedWidth.width = width;
     typedWidth.tab = tabsize;
+    typedWidth.utf8 = file->utf8;
     typedWidth.stamp = lineTextStamp;
 }
 

@@ -168,7 +168,7 @@ int64_t FileAppendOutput(File* file, const char* bytes, int64_t n, bool last) {
         int64_t len = end - start;
         if (len > INT32_MAX - 16) len = INT32_MAX - 16; // a line holds at most 2 GB
         _FileAppendO(file, (int64_t)base + start, (int)len);
-        int w = LineWidthFrom(1, bytes + start, (int)len);
+        int w = LineWidthFrom(1, bytes + start, (int)len, file->utf8);
         if (w > file->maxWidth) file->maxWidth = w;
         start = end + 1;
     }

@@ -152,9 +152,11 @@ void FileLineCols(File* file, Line* line1, Line* line2, int* col1, int* col2);
 // The display column of byte index `index` of a line (bytes past the end count one each);
 // utf8: the File's characters are UTF-8 (its `utf8`).
 int LineCols(const char* text, int len, int index, bool utf8);
-int LineWidth(const char* text, int len);           // a line's width as maxWidth counts it
+// A line's width as maxWidth counts it; in a UTF-8 File (utf8) a character beyond ASCII counts
+// its display width (a wide one two, a combining mark none) instead of its bytes.
+int LineWidth(const char* text, int len, bool utf8);
 // The width of a line of width w (as LineWidth counts it) once these bytes are appended.
-int LineWidthFrom(int w, const char* text, int len);
+int LineWidthFrom(int w, const char* text, int len, bool utf8);
 int64_t FileCurrentSize(File* file);
 char* FileToStr(File* file, Line* hint, int64_t hintNo, int64_t l1, int c1, int64_t l2, int c2,
                 int64_t* len);

@@ -59,8 +59,11 @@ void hsbAction(ScrollBar* sb, int action, int64_t pos, void* data) {
     case SB_PAGEDOWN: h += std::max(fw, port->width - fw); break;
     case SB_TRACK: h = pos; break;
     }
-    h = std::clamp<int64_t>(h, 0, std::max<int64_t>(0, sb->max - sb->view));
-    h -= h % fw; // whole columns only
+    const int64_t most = std::max<int64_t>(0, sb->max - sb->view);
+    h = std::clamp<int64_t>(h, 0, most);
+    // Whole columns only; at the end of the range the next one, so that a pane that is not
+    // a whole number of columns wide still shows the widest line's last column whole.
+    h = h == most ? (h + fw - 1) / fw * fw : h - h % fw;
     if (h == port->hpos) return;
     port->hpos = (int)h;
     sbSetPos(sb, h);
