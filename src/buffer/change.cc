@@ -12,6 +12,7 @@
 #include "buffer/undo.h"
 #include "config/options.h"
 #include "runtime/gen.h"
+#include "runtime/utf8.h"
 
 // ---- line primitives ----
 
@@ -261,8 +262,13 @@ int FilexChange(File* file, Line* hint, int64_t hintNo, int64_t lS, int cS, int6
     FileManipDoes(file, first, lS, cS, lE, cE, t, mergeable, undoMode, noFinalNl,
                   undoesNoFinalNl, newEndL, newEndC);
 
+    const bool tHigh = Utf8NextHigh(t.data(), 0, t.size()) < t.size();
     if (first && last == first && t.find('\n') == std::string::npos) {
         changeWithinLine(file, first, cS, cE, t);
+        if (file->utf8 && (tHigh || file->nonAscii) &&
+            !Utf8AroundChange(first->text, (size_t)first->len, (size_t)cS, (size_t)cS + t.size()))
+            FileSawNotUtf8(file);
+        if (tHigh) file->nonAscii = true;
         FileMarkModified(file);
         FileShowChange(file, lS, cS, newEndL, newEndC, shownL, shownC, lE, cE);
         return 1;
@@ -271,6 +277,9 @@ int FilexChange(File* file, Line* hint, int64_t hintNo, int64_t lS, int cS, int6
     if (first) content.assign(FileLineText(file, first), (size_t)cS);
     content += t;
     if (last) content.append(FileLineText(file, last) + cE, (size_t)(last->len - cE));
+    const size_t tFrom = first ? (size_t)cS : 0;
+    const bool keepsUtf8 = !file->utf8 || !(tHigh || file->nonAscii) ||
+                           Utf8AroundChange(content.data(), content.size(), tFrom, tFrom + t.size());
     std::vector<std::pair<size_t, size_t>> pieces;
     for (size_t start = 0;;) {
         size_t lf = content.find('\n', start);
@@ -298,6 +307,8 @@ int FilexChange(File* file, Line* hint, int64_t hintNo, int64_t lS, int cS, int6
         FileRemove(file, l);
         l = next;
     }
+    if (!keepsUtf8) FileSawNotUtf8(file);
+    if (tHigh) file->nonAscii = true;
     FileMarkModified(file);
     FileShowChange(file, lS, cS, newEndL, newEndC, shownL, shownC, lE, cE);
     return 1;

@@ -75,6 +75,52 @@ void FileFindMaxWidth(File* file) {
     }
 }
 
+void FileSawNotUtf8(File* file) {
+    if (!file->utf8) return;
+    if (file->nonAscii) {
+        file->badUtf8 = true;
+        return;
+    }
+    file->utf8 = false;
+    FileFindMaxWidth(file);
+}
+
+bool FileRecheckUtf8(File* file) {
+    if (file->utf8 && !file->badUtf8) return false;
+    Utf8Checker check;
+    bool high = false;
+    for (Line* l = file->first; l && check.valid; l = l->next) {
+        if (l->allocLen == lnInFile && (file->cacheBase < 0 || l->offset < file->cacheBase ||
+                                        l->offset + l->len > file->cacheBase + file->cacheLen))
+            FileCache(file, l, 1, 1);
+        const char* text = FileLineText(file, l);
+        if (!high) high = Utf8NextHigh(text, 0, (size_t)l->len) < (size_t)l->len;
+        check.feed(text, (size_t)l->len);
+        check.feed("\n", 1);
+    }
+    bool utf8 = check.finish();
+    file->badUtf8 = false;
+    if (utf8) file->nonAscii = high;
+    if (utf8 == file->utf8) return false;
+    file->utf8 = utf8;
+    FileFindMaxWidth(file);
+    return true;
+}
+
+bool Utf8AroundChange(const char* s, size_t n, size_t from, size_t to) {
+    size_t i = from >= 3 ? from - 3 : 0;
+    // Continuation bytes here end a character that started before: the change left it alone.
+    while (i < from && ((unsigned char)s[i] & 0xC0) == 0x80) i++;
+    size_t end = to + 4 < n ? to + 4 : n;
+    if (Utf8NextHigh(s, i, end) >= end) return true;
+    while (i <= to && i < n) {
+        char32_t c;
+        i += (size_t)Utf8Decode(s + i, n - i, &c);
+        if (c == kUtf8Invalid) return false;
+    }
+    return true;
+}
+
 int LineTabSize() {
     return tabsize > 0 ? tabsize : 8;
 }

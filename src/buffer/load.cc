@@ -134,7 +134,10 @@ struct LineSplitter {
             unsigned char b = (unsigned char)buf[i];
             if (b >= 0x80) {
                 int want = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
-                if (i + (size_t)want > n && want > 1) {
+                bool cut = i + (size_t)want > n && want > 1;
+                for (size_t k = i + 1; cut && k < n; k++)
+                    cut = ((unsigned char)buf[k] & 0xC0) == 0x80;
+                if (cut) {
                     // Finished by the next piece; counted a column a byte until then.
                     heldLen = (int)(n - i);
                     memcpy(held, buf + i, (size_t)heldLen);
@@ -212,6 +215,7 @@ int FileLoad(File* file, int tempFd, int srcFd, int64_t startOffset, Line* befor
     bool endsWithLf = true;
     // Whether the File is shown as UTF-8 is settled by a load into an empty File.
     Utf8Checker utf8;
+    bool sawHigh = false;
     // A long load shows how far it got and stops on Escape (or a signal to end).
     struct stat srcStat;
     int64_t total = fstat(srcFd, &srcStat) == 0 ? (int64_t)srcStat.st_size : 0;
@@ -244,8 +248,9 @@ int FileLoad(File* file, int tempFd, int srcFd, int64_t startOffset, Line* befor
         }
         // Pieces of ASCII (all of most files) skip the character measure and the checker.
         bool high = Utf8NextHigh(buf, 0, n) < n || split.heldLen || utf8.holding();
+        sawHigh = sawHigh || high;
         split.scan(buf, n, tempOff, high && (measured ? utf8.valid : file->utf8));
-        if (measured && high) utf8.feed(buf, n);
+        if (high) utf8.feed(buf, n);
         if (n) {
             lastLen = n;
             lastBase = tempOff;
@@ -271,6 +276,14 @@ int FileLoad(File* file, int tempFd, int srcFd, int64_t startOffset, Line* befor
         file->widestOff = file->utf8 ? split.widestColsAt : split.widestBytesAt;
     }
     if (!measured) file->widestOff = -1;
+    if (measured) {
+        file->nonAscii = sawHigh;
+        file->badUtf8 = false;
+    } else if (sawHigh) {
+        // Bytes read into a File already shown (a file inserted into it).
+        if (!utf8.finish()) FileSawNotUtf8(file);
+        file->nonAscii = true;
+    }
     close(srcFd);
     if (split.tooLong) {
         QuorlError(1, "Line longer than 2 GB cut short in %s", file->name ? file->name : "file");
@@ -472,6 +485,8 @@ File* FileFString(File* file, const char* bytes, int64_t length) {
     file->cacheBase = 0;
     file->internal = true;
     file->utf8 = Utf8Valid(bytes, (size_t)length);
+    file->nonAscii = Utf8NextHigh(bytes, 0, (size_t)length) < (size_t)length;
+    file->badUtf8 = false;
     file->language = languageOf(file->name);
     int64_t start = 0;
     for (int64_t i = 0; i < length; i++) {

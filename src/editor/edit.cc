@@ -271,8 +271,8 @@ void EditLayout(Edit* edit) {
         int x = 4;
         WMoveResize(edit->lineField->win, x, y, 14 * fw, h);
         x += 14 * fw + 4;
-        WMoveResize(edit->status, x, y, 24 * fw, h);
-        x += 24 * fw + 4;
+        WMoveResize(edit->status, x, y, 28 * fw, h);
+        x += 28 * fw + 4;
         int right = W - 4 - 2 * (fh + 6) - 4 - 14 * fw - 4;
         WMoveResize(edit->nameField->win, x, y, std::max(4 * fw, right - x), h);
         x = std::max(x + 4 * fw, right) + 4;
