@@ -8,10 +8,6 @@
 
 namespace {
 
-// Lines are copied into one scratch buffer, grown to the longest line plus 10 bytes.
-char* scratch = nullptr;
-long scratchSize = 0;
-
 // Sequential reads walk the list from the previous line instead of seeking each time.
 File* lastFile = nullptr;
 Line* lastLine = nullptr;
@@ -22,7 +18,7 @@ int fileLineCount(const void* source) {
     return file->nLines > 0x7ffffffe ? -1 : static_cast<int>(file->nLines);
 }
 
-const char* fileLineText(const void* source, int n) {
+const char* fileLineView(const void* source, int n, size_t* len) {
     File* file = const_cast<File*>(static_cast<const File*>(source));
     Line* line;
     if (file == lastFile && lastLine && n == lastNumber + 1)
@@ -33,20 +29,11 @@ const char* fileLineText(const void* source, int n) {
     lastLine = line;
     lastNumber = n;
     if (!line) return nullptr;
-    const char* text = FileLineText(file, line);
-    if (line->len + 10 > scratchSize) {
-        long size = line->len + 10;
-        char* bigger = static_cast<char*>(realloc(scratch, size));
-        if (!bigger) return nullptr;
-        scratch = bigger;
-        scratchSize = size;
-    }
-    memcpy(scratch, text, line->len);
-    scratch[line->len] = 0;
-    return scratch;
+    *len = (size_t)line->len;
+    return FileLineText(file, line);
 }
 
-const DiffFileAccess fileAccess = {fileLineCount, fileLineText};
+const DiffFileAccess fileAccess = {fileLineCount, fileLineView};
 
 } // namespace
 

@@ -24,7 +24,13 @@ const KindName kindNames[] = {
     {"buttonset", WG_BUTTONSET}, {"textfield", WG_TEXTFIELD}, {"list", WG_LIST},
     {"scrolllist", WG_LIST},     {"editor", WG_EDITOR},     {"optionmenu", WG_OPTIONMENU},
     {"separator", WG_SEPARATOR}, {"row", WG_ROW},           {"column", WG_COLUMN},
+    {"colorbox", WG_COLORBOX},   {"colourbox", WG_COLORBOX}, {"tabs", WG_TABS},
+    {"page", WG_PAGE},
 };
+
+bool isContainer(WidgetKind kind) {
+    return kind == WG_ROW || kind == WG_COLUMN || kind == WG_TABS || kind == WG_PAGE;
+}
 
 const char* const attributeWords[] = {"default", "cancel", "returns", "horizontal", "stretch",
                                       "align",   "width",  "height",  "value",      "levels",
@@ -131,22 +137,30 @@ struct Parser {
         }
     }
 
-    void widgets(Widget* parent) {
+    void widgets(Widget* parent, WidgetKind parentKind) {
         while (ts.kind != '}') {
             if (ts.kind == TK_EOF) ts.check('}');
-            widget(parent);
+            widget(parent, parentKind);
         }
     }
 
-    void widget(Widget* parent) {
+    void widget(Widget* parent, WidgetKind parentKind) {
         std::string k = word();
         WidgetKind kind;
         if (!kindOf(k, &kind))
             ts.error("Unknown widget kind %s (label, button, toggle, buttonset, textfield, list, "
-                     "editor, optionmenu, separator, row or column)", k.c_str());
+                     "editor, optionmenu, colorbox, separator, row, column, tabs or page)",
+                     k.c_str());
+        if ((parentKind == WG_TABS) != (kind == WG_PAGE))
+            ts.error(kind == WG_PAGE ? "A page belongs in tabs" : "Tabs hold pages only, not %s",
+                     k.c_str());
         std::string name, label;
-        // "-" before a name: the widget shows its option inverted.
-        if (ts.kind == '-') {
+        // "-" before a name: the widget shows its option inverted; "\" before a name that is
+        // also an attribute word ("script") takes it as the name.
+        if (ts.kind == '\\') {
+            ts.next();
+            name = word();
+        } else if (ts.kind == '-') {
             ts.next();
             if (ts.kind != TK_NAME) ts.check(TK_NAME);
             name = "-" + word();
@@ -170,9 +184,9 @@ struct Parser {
             attribute(w, a);
             if (braced) break;
         }
-        if (kind == WG_ROW || kind == WG_COLUMN) {
+        if (isContainer(kind)) {
             ts.check('{');
-            widgets(build ? w : nullptr);
+            widgets(build ? w : nullptr, kind);
             ts.check('}');
         } else if (!braced || ts.kind == ';') {
             ts.check(';');
@@ -186,7 +200,7 @@ struct Parser {
             ts.next();
             init = script();
         }
-        widgets(nullptr);
+        widgets(nullptr, WG_COLUMN);
         ts.check('}');
     }
 };

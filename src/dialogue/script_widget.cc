@@ -68,7 +68,7 @@ Widget* ScriptWidgetByNumber(ScriptDialog* d, int n) {
     if (!d || !d->dialog || n < 0) return nullptr;
     int i = 0;
     for (Widget* w : d->dialog->widgets) {
-        if (w->kind == WG_ROW || w->kind == WG_COLUMN) continue;
+        if (w->kind == WG_ROW || w->kind == WG_COLUMN || w->kind == WG_PAGE) continue;
         if (i++ == n) return w;
     }
     return nullptr;

@@ -22,10 +22,9 @@ namespace {
 DiffSymbol* ST = nullptr;
 DiffLine* OA = nullptr;
 DiffLine* NA = nullptr;
-DiffNode* Oblock = nullptr;
 int oldmax = 0;
 int newmax = 0;
-int maxsym = 0;
+int maxsym = 0; // symbols entered so far
 
 // The line reading buffer lives for the whole run.
 char* diffbuf = nullptr;
@@ -33,6 +32,7 @@ long diff_bufsize = 0;
 
 const long sizeLadder[] = {1039,   3301,   6091,    9679,    13451,   19069,   33577,
                            65535,  131071, 262143,  524287,  1048575, 2097151, 16777215};
+constexpr long maxLines = 16777215; // no comparison holds this many lines
 
 void stdoutMessage(const char* text) {
     fputs(text, stdout);
@@ -49,15 +49,53 @@ void diffMsg(const char* format, ...) {
     diff_message(text);
 }
 
-// The symbols' texts, allocated from large blocks and freed together.
+// Memory for the big arrays. Fresh memory costs more to touch than to compute with here, so
+// large arrays are sized for the most they could need (untouched pages cost nothing) and put
+// on huge pages where the system has them. Freed with free.
+void* bigAlloc(size_t bytes) {
+    constexpr size_t huge = 2u << 20;
+    if (bytes < huge) return malloc(bytes ? bytes : 1);
+    size_t rounded = (bytes + huge - 1) / huge * huge;
+    void* p = aligned_alloc(huge, rounded);
+    if (p) madvise(p, rounded, MADV_HUGEPAGE);
+    return p;
+}
+
+// The symbols' copied texts, allocated from large blocks and freed together.
 struct TextBlock {
     TextBlock* next;
     size_t used, size;
     char data[1];
 };
-TextBlock* texts = nullptr;
+
+// A compared file's bytes: mapped when the system lets us, else read into memory.
+struct FileBytes {
+    const char* data = nullptr;
+    size_t size = 0;
+    void* map = nullptr;
+    std::unique_ptr<char[]> copy;
+    bool hasNul = false; // a NUL ends a line's text, as it ends a C string read line by line
+    ~FileBytes() {
+        if (map) munmap(map, size);
+    }
+};
+
+// Everything a result's texts live in.
+struct Storage {
+    TextBlock* texts = nullptr;
+    std::unique_ptr<FileBytes> files[2];
+    ~Storage() {
+        for (TextBlock* b = texts; b;) {
+            TextBlock* next = b->next;
+            free(b);
+            b = next;
+        }
+    }
+};
+Storage* storage = nullptr;
 
 char* textAlloc(size_t n) {
+    TextBlock*& texts = storage->texts;
     if (!texts || texts->size - texts->used < n) {
         size_t size = n > (1u << 20) ? n : (1u << 20);
         auto* b = static_cast<TextBlock*>(malloc(sizeof(TextBlock) + size));
@@ -72,24 +110,23 @@ char* textAlloc(size_t n) {
     return p;
 }
 
-void freeTexts(void* list) {
-    for (auto* b = static_cast<TextBlock*>(list); b;) {
-        TextBlock* next = b->next;
-        free(b);
-        b = next;
-    }
-}
+// The table from texts to symbols: open addressing over a power of two of 8-byte slots, each
+// the symbol number + 1 (0: empty) and 32 more bits of the text's hash, so that a probe
+// rarely needs to look at a symbol that is not the line's own.
+uint64_t* table = nullptr;
+uint32_t tableMask = 0;
+int symbolCapacity = 0;
 
 void freeTables() {
-    freeTexts(texts);
-    texts = nullptr;
-    free(Oblock);
+    delete storage;
+    storage = nullptr;
+    free(table);
+    table = nullptr;
     free(NA);
     free(OA);
     free(ST);
     ST = nullptr;
     OA = NA = nullptr;
-    Oblock = nullptr;
     oldmax = newmax = maxsym = 0;
 }
 
@@ -125,288 +162,294 @@ char* diff_fgets(FILE* stream) {
     }
 }
 
-// A named file read whole in one go, with the offsets at which its lines start (and the
-// end), so that both sides are read once instead of twice through fgets.
-struct PathText {
-    std::unique_ptr<char[]> bytes; // not zeroed first: every byte is read into
-    std::vector<size_t> starts;
-};
-constexpr int DIFF_LOADED = 100; // internal kind: a PathText
-
-int diffFindFileLength(int kind, const void* source, int count) {
-    switch (kind) {
-    case DIFF_FILE:
-        return diff_fileAccess ? diff_fileAccess->lineCount(source) : -1;
-    case DIFF_MEMORY:
-    case DIFF_STREAM:
-    case DIFF_LOADED:
-        return count;
-    case DIFF_PATH: {
-        FILE* f = gen_fopenregular(static_cast<const char*>(source));
-        if (!f) {
-            diffMsg("Error opening file - %s\n", static_cast<const char*>(source));
-            return -1;
-        }
-        // Counting stops where no table could hold the file any more.
-        int n = 0;
-        while (n < sizeLadder[13] && diff_fgets(f)) n++;
-        fclose(f);
-        return n;
-    }
-    default:
-        diffMsg("Error - unknown file type %i\n", kind);
-        return -1;
-    }
-}
-
-// The line hash of the first len bytes (diff_hash without the terminator).
-unsigned hashLen(const char* text, size_t len) {
-    uint32_t h = 0;
-    for (size_t i = 0; i < len; i++) {
-        uint32_t t = h + static_cast<unsigned char>(text[i]);
-        h = (t >> 23) + (t << 7);
-    }
-    return h & 0x3FFFFFFF;
-}
-
-// Where the probe for a line's text starts. The probe starts from a slot chosen by a stronger
-// hash of the text: the line hash kept in the entry gives too many distinct lines the same
-// value for linear probing to stay short (a generated 100 MB C file: 700,000 distinct
-// lines, 207,000 values, over 700 probes a line); it still decides equality together with
-// the text.
-unsigned probeStart(const char* text, size_t len) {
-    uint64_t mixed = 14695981039346656037ull ^ (uint64_t)len;
-    size_t i = 0;
-    for (; i + 8 <= len; i += 8) {
+// A 64-bit hash of a line's text, a word at a time.
+inline uint64_t lineHash(const char* p, size_t len) {
+    uint64_t h = 0x9E3779B97F4A7C15ull ^ len;
+    const char* end = p + len;
+    for (; end - p >= 8; p += 8) {
         uint64_t w;
-        memcpy(&w, text + i, 8);
-        mixed = (mixed ^ w) * 0x9e3779b97f4a7c15ull;
-        mixed ^= mixed >> 29;
+        memcpy(&w, p, 8);
+        h = (h ^ w) * 0xBF58476D1CE4E5B9ull;
+        h ^= h >> 31;
     }
-    for (; i < len; i++) mixed = (mixed ^ static_cast<unsigned char>(text[i])) * 1099511628211ull;
-    mixed ^= mixed >> 32;
-    return static_cast<unsigned>(mixed % static_cast<unsigned>(maxsym));
-}
-
-// The symbol of a line's text (len bytes, no NUL among them), entered when new; -1 when the
-// table is full or memory ran out.
-int storeAt(const char* text, size_t len, unsigned start) {
-    unsigned h = hashLen(text, len);
-    unsigned slot = start;
-    do {
-        DiffSymbol& s = ST[slot];
-        if (s.hash < 0) {
-            s.hash = static_cast<int>(h);
-            s.text = textAlloc(len + 1);
-            if (!s.text) return -1;
-            memcpy(s.text, text, len);
-            s.text[len] = 0;
-            return static_cast<int>(slot);
+    if (p < end) {
+        uint64_t w = 0;
+        if (len >= 8) {
+            // The last word overlaps the one before; shift out the bytes already hashed.
+            memcpy(&w, end - 8, 8);
+            w >>= 8 * (8 - (end - p));
+        } else {
+            for (int k = 0; p + k < end; k++) w |= uint64_t(static_cast<unsigned char>(p[k])) << (8 * k);
         }
-        if (s.hash == static_cast<int>(h) && memcmp(s.text, text, len) == 0 && s.text[len] == 0)
-            return static_cast<int>(slot);
-        slot = (slot + 1) % static_cast<unsigned>(maxsym);
-    } while (slot != start);
-    return -1;
+        h = (h ^ w) * 0x94D049BB133111EBull;
+    }
+    h ^= h >> 32;
+    h *= 0xD6E8FEB86659FD93ull;
+    h ^= h >> 29;
+    return h;
 }
 
-int diff_store(const char* text) {
-    if (!text) return -1;
-    size_t len = strlen(text);
-    return storeAt(text, len, probeStart(text, len));
+bool growTable() {
+    uint32_t size = tableMask ? (tableMask + 1) * 2 : 4096;
+    auto* bigger = static_cast<uint64_t*>(bigAlloc(sizeof(uint64_t) * size));
+    if (!bigger) return false;
+    memset(bigger, 0, sizeof(uint64_t) * size);
+    uint32_t mask = size - 1;
+    for (int k = 0; k < maxsym; k++) {
+        // The symbol's hash field holds the bits its slot is chosen by.
+        uint32_t slot = static_cast<uint32_t>(ST[k].hash) & mask;
+        while (bigger[slot]) slot = (slot + 1) & mask;
+        bigger[slot] = (static_cast<uint64_t>(ST[k].tag) << 32) | static_cast<uint32_t>(k + 1);
+    }
+    free(table);
+    table = bigger;
+    tableMask = mask;
+    return true;
 }
 
-// Enters lines 1..count given by line(i, &len) into the symbol table. The table is far larger
-// than the caches: the probe of a line a few lines ahead is prefetched while this one is
-// stored.
-template <typename LineOf>
-int storeLines(int count, DiffLine* lines, int isOld, LineOf line) {
+// The symbol of a text, entered when new (copied unless the text stays where it is); -1 when
+// memory ran out or no more symbols fit.
+int storeText(const char* text, size_t len, uint64_t h, bool stable) {
+    uint32_t key = static_cast<uint32_t>(h >> 34); // 30 bits: the symbol's hash and its slot
+    uint32_t tag = static_cast<uint32_t>(h);
+    for (uint32_t slot = key & tableMask;; slot = (slot + 1) & tableMask) {
+        uint64_t v = table[slot];
+        if (!v) break;
+        if (static_cast<uint32_t>(v >> 32) == tag) {
+            int k = static_cast<int>(static_cast<uint32_t>(v)) - 1;
+            const DiffSymbol& s = ST[k];
+            if (static_cast<size_t>(s.len) == len && memcmp(s.text, text, len) == 0) return k;
+        }
+    }
+    if (maxsym >= symbolCapacity) return -1;
+    if (static_cast<uint64_t>(maxsym + 1) * 2 > static_cast<uint64_t>(tableMask) + 1 && !growTable())
+        return -1;
+    uint32_t slot = key & tableMask;
+    while (table[slot]) slot = (slot + 1) & tableMask;
+    int k = maxsym++;
+    table[slot] = (static_cast<uint64_t>(tag) << 32) | static_cast<uint32_t>(k + 1);
+    DiffSymbol& s = ST[k];
+    s = DiffSymbol{};
+    s.hash = static_cast<int>(key);
+    s.tag = tag;
+    s.len = static_cast<int>(len);
+    if (stable) {
+        s.text = text;
+    } else {
+        char* copy = textAlloc(len + 1);
+        if (!copy) return -1;
+        memcpy(copy, text, len);
+        copy[len] = 0;
+        s.text = copy;
+    }
+    return k;
+}
+
+// Enters the lines of one side into the symbol table as next(&text, &len) yields them, until
+// it says there are no more or `limit` lines were read; the number of lines, or -1. A stable
+// text stays where it is for the result's life; any other is valid only until the next call.
+template <typename Next>
+int storeLines(int limit, DiffLine* lines, int isOld, bool stable, Next next) {
+    auto enter = [&](int i, const char* text, size_t len, uint64_t hash) {
+        int symbol = storeText(text, len, hash, stable);
+        if (symbol < 0) return false;
+        DiffSymbol& s = ST[symbol];
+        if (isOld) {
+            s.oldCount++;
+            s.oldLine = i;
+        } else {
+            s.newCount++;
+        }
+        lines[i] = DiffLine{0, 0, symbol};
+        return true;
+    };
+    // The table is larger than the caches: the slot of a line a few lines ahead is fetched
+    // while this one is entered. Texts that do not stay put are copied into the ring.
     constexpr int ahead = 8;
     struct Pending {
         const char* text;
         size_t len;
-        unsigned start;
+        uint64_t hash;
+        std::string own;
     } ring[ahead];
-    auto prepare = [&](int i) {
-        Pending& p = ring[i % ahead];
-        p.text = line(i, &p.len);
-        p.start = probeStart(p.text, p.len);
-        __builtin_prefetch(&ST[p.start]);
+    int have = 0; // lines prepared
+    auto prepare = [&] {
+        if (have >= limit) return;
+        Pending& p = ring[have % ahead];
+        if (!next(&p.text, &p.len)) {
+            limit = have;
+            return;
+        }
+        if (!stable) {
+            p.own.assign(p.text, p.len);
+            p.text = p.own.data();
+        }
+        p.hash = lineHash(p.text, p.len);
+        __builtin_prefetch(&table[static_cast<uint32_t>(p.hash >> 34) & tableMask]);
+        have++;
     };
-    for (int i = 1; i <= count && i <= ahead; i++) prepare(i);
-    for (int i = 1; i <= count; i++) {
-        Pending p = ring[i % ahead];
-        if (i + ahead <= count) prepare(i + ahead);
-        int symbol = storeAt(p.text, p.len, p.start);
-        if (symbol < 0) return -1;
-        if (isOld)
-            ST[symbol].oldCount++;
-        else
-            ST[symbol].newCount++;
-        lines[i] = DiffLine{0, 0, symbol};
+    for (int k = 0; k < ahead; k++) prepare();
+    int i = 0;
+    while (i < have) {
+        Pending& p = ring[i % ahead];
+        i++;
+        if (!enter(i, p.text, p.len, p.hash)) return -1;
+        prepare();
     }
-    lines[count + 1].matched = 1;
-    return 0;
+    lines[i + 1].matched = 1;
+    return i;
 }
 
-int diffReadOneFile(int kind, const void* source, int count, DiffLine* lines, int isOld) {
-    FILE* f = nullptr;
-    if (kind == DIFF_PATH) {
-        f = gen_fopenregular(static_cast<const char*>(source));
-        if (!f) return -1;
-    } else if (kind == DIFF_STREAM) {
-        f = const_cast<FILE*>(static_cast<const FILE*>(source));
-    }
-    if (kind == DIFF_MEMORY) {
-        auto text = static_cast<const char* const*>(source);
-        return storeLines(count, lines, isOld, [&](int i, size_t* len) {
-            const char* t = text[i - 1] ? text[i - 1] : "";
-            *len = strlen(t);
-            return t;
-        });
-    }
-    if (kind == DIFF_LOADED) {
-        auto file = static_cast<const PathText*>(source);
-        return storeLines(count, lines, isOld, [&](int i, size_t* len) {
-            const char* t = file->bytes.get() + file->starts[i - 1];
-            // A NUL ends the line's text, as it ends a C string read line by line.
-            *len = strnlen(t, file->starts[i] - file->starts[i - 1]);
-            return t;
-        });
-    }
-    for (int i = 1; i <= count; i++) {
-        const char* text = nullptr;
-        switch (kind) {
-        case DIFF_FILE:
-            text = diff_fileAccess->lineText(source, i);
-            break;
-        case DIFF_MEMORY:
-            text = static_cast<const char* const*>(source)[i - 1];
-            break;
-        default:
-            text = diff_fgets(f);
-            break;
-        }
-        // A side that yields fewer lines than announced reads the rest as empty lines.
-        int symbol = diff_store(text ? text : "");
-        if (symbol < 0) {
-            if (kind == DIFF_PATH) fclose(f);
-            return -1;
-        }
-        if (isOld)
-            ST[symbol].oldCount++;
-        else
-            ST[symbol].newCount++;
-        lines[i] = DiffLine{0, 0, symbol};
-    }
-    lines[count + 1].matched = 1;
-    if (kind == DIFF_PATH) fclose(f);
-    return 0;
-}
-
-// Memory for the symbol table, which probes touch all over: on huge pages where the system
-// has them, so that filling it costs a few faults instead of one per 4 KiB. Freed with free.
-void* bigAlloc(size_t bytes) {
-    constexpr size_t huge = 2u << 20;
-    if (bytes < huge) return malloc(bytes);
-    size_t rounded = (bytes + huge - 1) / huge * huge;
-    void* p = aligned_alloc(huge, rounded);
-    if (p) madvise(p, rounded, MADV_HUGEPAGE);
-    return p;
-}
-
-// False when the file cannot be read (reported as the line-by-line reader reports it).
-bool loadPath(const char* path, PathText& out) {
+// Maps (or reads) a named file; false when it cannot be read (reported as the line-by-line
+// reader reports it).
+bool loadPath(const char* path, FileBytes& out) {
     FILE* f = gen_fopenregular(path);
     if (!f) {
         diffMsg("Error opening file - %s\n", path);
         return false;
     }
     struct stat st;
-    size_t have = 0;
-    size_t size = fstat(fileno(f), &st) == 0 && st.st_size > 0 ? (size_t)st.st_size + 1 : 65536;
-    out.bytes.reset(new char[size]);
-    for (size_t n; (n = fread(out.bytes.get() + have, 1, size - have, f)) > 0;) {
-        have += n;
-        if (have == size) {
-            // The file grew while being read: read on into a larger buffer.
-            std::unique_ptr<char[]> bigger(new char[size * 2]);
-            memcpy(bigger.get(), out.bytes.get(), have);
-            out.bytes = std::move(bigger);
-            size *= 2;
+    if (fstat(fileno(f), &st) == 0 && st.st_size > 0) {
+        void* map = mmap(nullptr, (size_t)st.st_size, PROT_READ, MAP_PRIVATE | MAP_POPULATE,
+                         fileno(f), 0);
+        if (map != MAP_FAILED) {
+            out.map = map;
+            out.data = static_cast<const char*>(map);
+            out.size = (size_t)st.st_size;
         }
     }
-    fclose(f);
-    const char* base = out.bytes.get();
-    out.starts.clear();
-    size_t at = 0;
-    // Counting stops where no table could hold the file any more.
-    while (at < have && (long)out.starts.size() < sizeLadder[13]) {
-        out.starts.push_back(at);
-        const char* lf = static_cast<const char*>(memchr(base + at, '\n', have - at));
-        at = lf ? (size_t)(lf - base) + 1 : have;
+    if (!out.map) {
+        size_t have = 0;
+        size_t size = st.st_size > 0 ? (size_t)st.st_size + 1 : 65536;
+        out.copy.reset(new char[size]);
+        for (size_t n; (n = fread(out.copy.get() + have, 1, size - have, f)) > 0;) {
+            have += n;
+            if (have == size) {
+                // The file grew while being read: read on into a larger buffer.
+                std::unique_ptr<char[]> bigger(new char[size * 2]);
+                memcpy(bigger.get(), out.copy.get(), have);
+                out.copy = std::move(bigger);
+                size *= 2;
+            }
+        }
+        out.data = out.copy.get();
+        out.size = have;
     }
-    out.starts.push_back(at); // the end of the last line read
+    fclose(f);
+    out.hasNul = out.size && memchr(out.data, 0, out.size);
     return true;
+}
+
+// The most lines a side can have: a known count, or one per byte of a file.
+long sideCapacity(int kind, const void* source, int count, const FileBytes* bytes) {
+    if (kind == DIFF_PATH) return std::min<long>((long)bytes->size, maxLines);
+    if (kind == DIFF_FILE) return diff_fileAccess ? diff_fileAccess->lineCount(source) : -1;
+    if (kind == DIFF_MEMORY || kind == DIFF_STREAM) return count;
+    diffMsg("Error - unknown file type %i\n", kind);
+    return -1;
+}
+
+int diffReadOneFile(int kind, const void* source, int count, const FileBytes* bytes,
+                    DiffLine* lines, int isOld) {
+    if (kind == DIFF_PATH) {
+        const char* at = bytes->data;
+        const char* end = at + bytes->size;
+        bool nul = bytes->hasNul;
+        return storeLines(count, lines, isOld, true, [&](const char** text, size_t* len) {
+            if (at >= end) return false;
+            const char* lf = static_cast<const char*>(memchr(at, '\n', (size_t)(end - at)));
+            const char* next = lf ? lf + 1 : end;
+            *text = at;
+            *len = nul ? strnlen(at, (size_t)(next - at)) : (size_t)(next - at);
+            at = next;
+            return true;
+        });
+    }
+    if (kind == DIFF_MEMORY) {
+        auto text = static_cast<const char* const*>(source);
+        int i = 0;
+        return storeLines(count, lines, isOld, false, [&](const char** t, size_t* len) {
+            *t = text[i] ? text[i] : "";
+            *len = strlen(*t);
+            i++;
+            return true;
+        });
+    }
+    int i = 0;
+    FILE* f = const_cast<FILE*>(static_cast<const FILE*>(source));
+    // A side that yields fewer lines than announced reads the rest as empty lines.
+    return storeLines(count, lines, isOld, false, [&](const char** t, size_t* len) {
+        if (kind == DIFF_FILE) {
+            // A NUL ends the text here too, as it would in a copy read as a C string.
+            *t = diff_fileAccess->lineView(source, ++i, len);
+            if (!*t) {
+                *t = "";
+                *len = 0;
+            } else if (const void* nul = memchr(*t, 0, *len)) {
+                *len = (size_t)(static_cast<const char*>(nul) - *t);
+            }
+            return true;
+        }
+        const char* text = diff_fgets(f);
+        *t = text ? text : "";
+        *len = strlen(*t);
+        return true;
+    });
 }
 
 int diffReadFiles(int oldKind, const void* oldSource, int oldCount, int newKind,
                   const void* newSource, int newCount) {
-    PathText oldText, newText;
-    if (oldKind == DIFF_PATH) {
-        if (!loadPath(static_cast<const char*>(oldSource), oldText)) return -1;
-        oldKind = DIFF_LOADED;
-        oldSource = &oldText;
-        oldCount = (int)oldText.starts.size() - 1;
+    storage = new Storage;
+    FileBytes* bytes[2] = {nullptr, nullptr};
+    int kinds[2] = {oldKind, newKind};
+    const void* sources[2] = {oldSource, newSource};
+    for (int side = 0; side < 2; side++) {
+        if (kinds[side] != DIFF_PATH) continue;
+        storage->files[side].reset(new FileBytes);
+        bytes[side] = storage->files[side].get();
+        if (!loadPath(static_cast<const char*>(sources[side]), *bytes[side])) {
+            freeTables();
+            return -1;
+        }
     }
-    if (newKind == DIFF_PATH) {
-        if (!loadPath(static_cast<const char*>(newSource), newText)) return -1;
-        newKind = DIFF_LOADED;
-        newSource = &newText;
-        newCount = (int)newText.starts.size() - 1;
+    long oldCap = sideCapacity(oldKind, oldSource, oldCount, bytes[0]);
+    if (oldCap < 0) {
+        freeTables();
+        return -1;
     }
-    int o = diffFindFileLength(oldKind, oldSource, oldCount);
-    if (o < 0) return -1;
-    int n = diffFindFileLength(newKind, newSource, newCount);
-    if (n < 0) return -1;
-    int size = diff_tablesize(static_cast<long>(o) + n);
-    if (size == 0) {
+    long newCap = sideCapacity(newKind, newSource, newCount, bytes[1]);
+    if (newCap < 0) {
+        freeTables();
+        return -1;
+    }
+    // Counts known beforehand are refused before anything is read.
+    if ((oldKind != DIFF_PATH && newKind != DIFF_PATH && oldCap + newCap >= maxLines) ||
+        (oldKind != DIFF_PATH && oldCap >= maxLines) || (newKind != DIFF_PATH && newCap >= maxLines)) {
+        freeTables();
+        diff_message("Out of memory in diff.\n");
+        return -1;
+    }
+    symbolCapacity = (int)std::min<long>(oldCap + newCap + 1, maxLines);
+    ST = static_cast<DiffSymbol*>(bigAlloc(sizeof(DiffSymbol) * symbolCapacity));
+    OA = static_cast<DiffLine*>(bigAlloc(sizeof(DiffLine) * (oldCap + 2)));
+    NA = static_cast<DiffLine*>(bigAlloc(sizeof(DiffLine) * (newCap + 2)));
+    if (!ST || !OA || !NA || !growTable()) {
+        freeTables();
+        diff_message("Out of memory in diff.\n");
+        return -1;
+    }
+    OA[0] = NA[0] = DiffLine{0, 0, 0};
+    int o = diffReadOneFile(oldKind, oldSource, (int)oldCap, bytes[0], OA, 1);
+    int n = o < 0 ? -1 : diffReadOneFile(newKind, newSource, (int)newCap, bytes[1], NA, 0);
+    if (o < 0 || n < 0 || (long)o + n >= maxLines) {
+        freeTables();
         diff_message("Out of memory in diff.\n");
         return -1;
     }
     oldmax = o;
     newmax = n;
-    maxsym = size;
-    ST = static_cast<DiffSymbol*>(bigAlloc(sizeof(DiffSymbol) * maxsym));
-    OA = static_cast<DiffLine*>(calloc(oldmax + 2, sizeof(DiffLine)));
-    NA = static_cast<DiffLine*>(calloc(newmax + 2, sizeof(DiffLine)));
-    Oblock = static_cast<DiffNode*>(calloc(oldmax + 1, sizeof(DiffNode)));
-    if (!ST || !OA || !NA || !Oblock) {
-        free(ST);
-        ST = nullptr;
-        freeTables();
-        diff_message("Out of memory in diff.\n");
-        return -1;
-    }
-    for (int i = 0; i < maxsym; i++) ST[i] = DiffSymbol{};
-    if (diffReadOneFile(oldKind, oldSource, oldmax, OA, 1) < 0 ||
-        diffReadOneFile(newKind, newSource, newmax, NA, 0) < 0) {
-        freeTables();
-        return -1;
-    }
     OA[oldmax + 1] = DiffLine{1, newmax + 1, newmax + 1};
     NA[newmax + 1] = DiffLine{1, oldmax + 1, oldmax + 1};
-    for (int i = 1; i <= oldmax; i++) {
-        if (i + 16 <= oldmax) __builtin_prefetch(&ST[OA[i + 16].symbol], 1);
-        DiffSymbol& s = ST[OA[i].symbol];
-        DiffNode* node = &Oblock[i - 1];
-        *node = DiffNode{i, s.oldLines, nullptr};
-        if (s.oldLines)
-            s.oldLines->prev = node;
-        else
-            s.oldTail = node;
-        s.oldLines = node;
-    }
     return 0;
 }
 
@@ -418,7 +461,6 @@ struct UnpairedLines {
     std::vector<int> lines;  // grouped by text, ascending; sentinels hold INT_MIN / INT_MAX
     std::vector<int> after;  // union-find: next slot at or after that is unpaired
     std::vector<int> before; // union-find: next slot at or before that is unpaired
-    std::vector<int> slotOf; // old line -> slot, -1 when not kept
     std::vector<int> groupOf; // symbol -> its leading sentinel slot, -1 when not kept
     std::vector<int> groupLast; // symbol -> the slot of its highest line
     bool active = false;
@@ -433,35 +475,57 @@ struct UnpairedLines {
         }
         return root;
     }
+    // Keeps the texts of the new lines still unpaired that have unpaired old lines too; as
+    // pairing only removes lines, no other text needs them later.
     void build() {
         lines.clear();
-        slotOf.assign(oldmax + 1, -1);
-        groupOf.assign(maxsym, -1);
-        groupLast.assign(maxsym, -1);
+        groupOf.clear();
+        groupLast.clear();
         for (int j = 1; j <= newmax; j++) {
+            if (NA[j].matched) continue;
             int sym = NA[j].symbol;
             const DiffSymbol& s = ST[sym];
-            if (NA[j].matched || groupOf[sym] >= 0 || s.oldCount == 0 || s.newCount == 0) continue;
-            groupOf[sym] = int(lines.size());
-            lines.push_back(INT_MIN);
-            for (DiffNode* n = s.oldTail; n; n = n->prev) {
-                slotOf[n->line] = int(lines.size());
-                lines.push_back(n->line);
+            if (s.oldCount == 0 || s.newCount == 0) continue;
+            if (groupOf.empty()) {
+                groupOf.assign(maxsym, -1);
+                groupLast.assign(maxsym, -1);
             }
-            groupLast[sym] = int(lines.size()) - 1;
+            if (groupOf[sym] >= 0) continue;
+            groupOf[sym] = int(lines.size());
+            groupLast[sym] = int(lines.size()); // the fill point until the lines are in
+            lines.push_back(INT_MIN);
+            lines.resize(lines.size() + s.oldCount);
             lines.push_back(INT_MAX);
         }
+        if (!groupOf.empty())
+            for (int i = 1; i <= oldmax; i++) {
+                if (OA[i].matched) continue;
+                int g = groupOf[OA[i].symbol];
+                if (g >= 0) lines[++groupLast[OA[i].symbol]] = i;
+            }
         after.resize(lines.size());
         before.resize(lines.size());
         for (size_t i = 0; i < lines.size(); i++) after[i] = before[i] = int(i);
         active = true;
     }
+    void end() {
+        active = false;
+        lines.clear();
+        after.clear();
+        before.clear();
+        groupOf.clear();
+        groupLast.clear();
+    }
     void remove(int line) {
-        if (!active || slotOf[line] < 0) return;
-        int slot = slotOf[line];
+        if (!active || groupOf.empty()) return;
+        int sym = OA[line].symbol;
+        if (groupOf[sym] < 0) return;
+        int first, last;
+        range(sym, &first, &last);
+        int slot = int(std::lower_bound(lines.begin() + first, lines.begin() + last + 1, line) -
+                       lines.begin());
         after[slot] = slot + 1;
         before[slot] = slot - 1;
-        slotOf[line] = -1;
     }
     // Slot range [first, last] of a symbol's lines, sentinels excluded.
     void range(int sym, int* first, int* last) {
@@ -469,7 +533,7 @@ struct UnpairedLines {
         *last = groupLast[sym];
     }
     int lowestAbove(int sym, int x) {
-        if (groupOf[sym] < 0) return 0;
+        if (groupOf.empty() || groupOf[sym] < 0) return 0;
         int first, last;
         range(sym, &first, &last);
         int slot = int(std::upper_bound(lines.begin() + first, lines.begin() + last + 1, x) -
@@ -478,7 +542,7 @@ struct UnpairedLines {
         return lines[found] == INT_MAX ? 0 : lines[found];
     }
     int highestBelow(int sym, int x) {
-        if (groupOf[sym] < 0) return 0;
+        if (groupOf.empty() || groupOf[sym] < 0) return 0;
         int first, last;
         range(sym, &first, &last);
         int slot = int(std::lower_bound(lines.begin() + first, lines.begin() + last + 1, x) -
@@ -497,24 +561,14 @@ void diff_matchup(int oldLine, int newLine) {
     DiffSymbol& s = ST[NA[newLine].symbol];
     s.newCount--;
     s.oldCount--;
-    // Every old line has its own node, so it is unlinked without walking the list.
-    DiffNode* node = &Oblock[oldLine - 1];
-    if (node->prev)
-        node->prev->next = node->next;
-    else if (s.oldLines == node)
-        s.oldLines = node->next;
-    if (node->next)
-        node->next->prev = node->prev;
-    else if (s.oldTail == node)
-        s.oldTail = node->prev;
-    node->next = node->prev = nullptr;
     unpaired.remove(oldLine);
 }
 
 void diff_matchexact() {
     for (int j = 1; j <= newmax; j++) {
         DiffSymbol& s = ST[NA[j].symbol];
-        if (s.oldCount == 1 && s.newCount == 1 && s.oldLines) diff_matchup(s.oldLines->line, j);
+        // The one old line with the text is the last one read with it.
+        if (s.oldCount == 1 && s.newCount == 1) diff_matchup(s.oldLine, j);
     }
 }
 
@@ -608,18 +662,20 @@ void diff_matchdupgood() {
         // The line that stopped the spread is not looked at again in this pass.
         j = end + 2;
     }
-    unpaired.active = false;
 }
 
 void diff_matchdup() {
     int j = 1;
     while (j <= newmax) {
         DiffSymbol& s = ST[NA[j].symbol];
-        if (NA[j].matched || s.oldCount == 0 || s.newCount == 0 || !s.oldLines) {
+        int lowest = NA[j].matched || s.oldCount == 0 || s.newCount == 0
+                         ? 0
+                         : unpaired.lowestAbove(NA[j].symbol, 0);
+        if (!lowest) {
             j++;
             continue;
         }
-        diff_matchup(s.oldTail->line, j);
+        diff_matchup(lowest, j);
         j = spreadFrom(j) + 2;
     }
 }
@@ -697,7 +753,10 @@ int diff_showdiffs(int fill, DiffScript* script) {
             if (fill) {
                 snprintf(element, sizeof element, "a%d\n", k - j + 1);
                 script->push_back(element);
-                for (int m = j; m <= k; m++) script->push_back(ST[NA[m].symbol].text);
+                for (int m = j; m <= k; m++) {
+                    const DiffSymbol& s = ST[NA[m].symbol];
+                    script->emplace_back(s.text, (size_t)s.len);
+                }
             }
             count += 1 + (k - j + 1);
             j = k + 1;
@@ -715,11 +774,13 @@ void diffShowDiffs(int* count, DiffScript* script) {
 }
 
 DiffResult* diff_return() {
-    DiffResult* r = new DiffResult{OA, NA, ST, Oblock, oldmax, newmax, maxsym, texts};
-    texts = nullptr;
+    DiffResult* r = new DiffResult{OA, NA, ST, oldmax, newmax, maxsym, storage};
+    storage = nullptr;
+    free(table);
+    table = nullptr;
+    tableMask = 0;
     ST = nullptr;
     OA = NA = nullptr;
-    Oblock = nullptr;
     oldmax = newmax = maxsym = 0;
     return r;
 }
@@ -758,6 +819,7 @@ DiffResult* diffFiles(int oldKind, const void* oldSource, int oldCount, int newK
     diff_matchbackward();
     diff_matchdupgood();
     diff_matchdup();
+    unpaired.end();
     if (resolveMoves) diff_findmoves();
     if (wantScript) diffShowDiffs(scriptCount, script);
     return diff_return();
@@ -786,8 +848,7 @@ DiffResult* diff_text(const char* oldPath, const char* newPath) {
 
 void diff_free(DiffResult* r) {
     if (!r) return;
-    freeTexts(r->texts);
-    free(r->Oblock);
+    delete static_cast<Storage*>(r->storage);
     free(r->NA);
     free(r->OA);
     free(r->ST);

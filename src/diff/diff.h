@@ -6,38 +6,40 @@
 #include <string>
 #include <vector>
 
-struct DiffNode {
-    int line;       // old line number
-    DiffNode* next; // next lower line with the same text
-    DiffNode* prev; // next higher one, so that pairing unlinks a line at once
-};
-
 struct DiffSymbol {
-    int hash = -1;               // 30-bit hash, -1 for an empty slot
-    DiffNode* oldLines = nullptr; // unpaired old occurrences, highest line first
-    char* text = nullptr;        // private copy, newline included as read
-    int oldCount = 0;            // unpaired occurrences in the old file
-    int newCount = 0;            // unpaired occurrences in the new file
-    DiffNode* oldTail = nullptr; // last node of oldLines: the lowest unpaired line
+    const char* text = nullptr; // the line's text, newline included as read: len bytes
+    int len = 0;                // (copied texts also end in a NUL; mapped ones do not)
+    int hash = -1;              // 30-bit hash
+    int oldCount = 0;           // unpaired occurrences in the old file
+    int newCount = 0;           // unpaired occurrences in the new file
+    int oldLine = 0;            // while reading: the last old line with this text
+    unsigned tag = 0;           // more bits of the text's hash, for the engine's table
 };
 
+// One line of a side; 8 bytes, as a comparison of two million lines keeps four million.
 struct DiffLine {
-    int matched; // 0 or 1
-    int other;   // partner line when matched (the symbol index after an unpairing)
-    int symbol;  // index into ST
+    unsigned matched : 1; // 0 or 1
+    int other : 31;       // partner line when matched (the symbol index after an unpairing)
+    int symbol;           // index into ST
 };
 
-// The result of one comparison; the caller frees it with diff_free.
+// The result of one comparison; the caller frees it with diff_free. ST holds one entry per
+// distinct text (maxsym of them); the texts may point into the compared files, which stay
+// mapped until diff_free.
 struct DiffResult {
-    DiffLine* OA;     // old lines 1..oldmax, sentinel at oldmax + 1
-    DiffLine* NA;     // new lines 1..newmax, sentinel at newmax + 1
-    DiffSymbol* ST;   // maxsym entries
-    DiffNode* Oblock; // list nodes, one per old line
+    DiffLine* OA;   // old lines 1..oldmax, sentinel at oldmax + 1
+    DiffLine* NA;   // new lines 1..newmax, sentinel at newmax + 1
+    DiffSymbol* ST; // maxsym entries
     int oldmax;
     int newmax;
     int maxsym;
-    void* texts = nullptr; // the blocks the symbols' texts live in
+    void* storage = nullptr; // the copied texts and the mapped files
 };
+
+// The text of a symbol.
+inline std::string diff_symtext(const DiffResult* r, int symbol) {
+    return std::string(r->ST[symbol].text, (size_t)r->ST[symbol].len);
+}
 
 // Input kinds of one side of a comparison.
 enum DiffKind { DIFF_FILE = 1, DIFF_MEMORY = 2, DIFF_PATH = 3, DIFF_STREAM = 4 };
@@ -62,8 +64,9 @@ DiffResult* diffFiles(int oldKind, const void* oldSource, int oldCount, int newK
 // it in, so the engine itself does not depend on the line store.
 struct DiffFileAccess {
     int (*lineCount)(const void* source);
-    // Text of line n (1-based) as a NUL-terminated string valid until the next call.
-    const char* (*lineText)(const void* source, int n);
+    // Text of line n (1-based) and its length, valid until the next call; null when there
+    // is no such line.
+    const char* (*lineView)(const void* source, int n, size_t* len);
 };
 extern const DiffFileAccess* diff_fileAccess;
 

@@ -116,7 +116,8 @@ bool DiffSameLines(const DiffResult* r1, int n1, const DiffResult* r2, int n2, i
     for (int k = 0; k < count; k++) {
         const DiffSymbol& a = r1->ST[r1->NA[n1 + k].symbol];
         const DiffSymbol& b = r2->ST[r2->NA[n2 + k].symbol];
-        if (a.hash != b.hash || strcmp(a.text, b.text) != 0) return false;
+        if (a.hash != b.hash || a.len != b.len || memcmp(a.text, b.text, (size_t)a.len) != 0)
+            return false;
     }
     return true;
 }

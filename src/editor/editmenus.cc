@@ -2,6 +2,7 @@
 // it can run now, and whether it is checked.
 #include "editor/editmenus.h"
 
+#include <algorithm>
 #include <cstring>
 #include <strings.h>
 
@@ -111,7 +112,7 @@ const DefaultItem defaultMenus[] = {
     {"Options", "-", ""},
     {"Options", "&Preferences...", "configoptions"},
     {"Options", "&Editor Options...", "EditorFlags"},
-    {"Options", "&Colors...", "Dialog ColorOptions"},
+    {"Options", "&Colors...", "configoptions colorOptionsTab"},
     {"Options", "-", ""},
     {"Options", "&Save Configuration", "saveconfig"},
     {"Options", "Save Configuration &As...", "saveconfigtofile"},
@@ -140,8 +141,16 @@ const DefaultItem defaultMenus[] = {
 std::vector<MenuItem> itemsOf(const std::string& name) {
     MenuResource_CorrelateWithKeyBindings(name.c_str());
     std::vector<MenuItem> out;
-    for (const MenuItem& m : MenuItems())
-        if (m.menu == name) out.push_back(m);
+    for (const MenuItem& m : MenuItems()) {
+        if (m.menu != name) continue;
+        out.push_back(m);
+        // A configured item shows the key its command is bound to, as a built-in one does.
+        int key = -1;
+        const Binding* b = nullptr;
+        if (out.back().accelerator.empty() && !m.command.empty())
+            b = ViewMouseForCommand(m.command.c_str(), ~0u, &key);
+        if (b) out.back().accelerator = KeyToAcceleratorStr(key, b->modifiers);
+    }
     if (!out.empty()) return out;
     for (const DefaultItem& d : defaultMenus) {
         if (name != d.menu) continue;
@@ -254,6 +263,29 @@ void fill(Edit* e, const std::string& name, WMenu* menu, int depth) {
 
 void EditFillMenu(Edit* e, const std::string& name, WMenu* menu) {
     fill(e, name, menu, 0);
+}
+
+std::string EditMenuListText() {
+    std::vector<std::string> names;
+    auto note = [&](const std::string& n) {
+        if (std::find(names.begin(), names.end(), n) == names.end()) names.push_back(n);
+    };
+    for (const DefaultItem& d : defaultMenus) note(d.menu);
+    for (const MenuItem& m : MenuItems()) note(m.menu);
+    std::string out;
+    for (const std::string& name : names) {
+        bool configured = false;
+        for (const MenuItem& m : MenuItems())
+            if (m.menu == name) {
+                out += name + " {" + m.description + "}\n";
+                configured = true;
+            }
+        if (configured) continue;
+        for (const DefaultItem& d : defaultMenus)
+            if (name == d.menu)
+                out += name + " {" + d.label + (*d.command ? std::string(" = ") + d.command : "") + "}\n";
+    }
+    return out;
 }
 
 std::vector<std::string> EditMenuBarTitles() {

@@ -12,6 +12,9 @@ struct WMenu;
 // dimmed, and check marks on the current language and on Read Only.
 // Without configured items of that name, the built-in menus of that name are used.
 void EditFillMenu(Edit* e, const std::string& name, WMenu* menu);
+// Every menu the editor shows, one item a line ("MENU {ITEM}", ITEM as a menu line describes
+// it): the configured items of a menu, else its built-in ones.
+std::string EditMenuListText();
 
 // The menu bar of editor windows: its titles are the items of the menu "MenuBar" (each
 // "-> NAME" opens menu NAME); the callbacks the bar calls.

@@ -1,13 +1,16 @@
 // editor/editoptions.cc: the option dialogues. Every widget whose name is an option keyword
 // is bound to that option through an adapter for the option's type (a leading "-" inverts a
-// check box); the dialogue's Apply and OK run ApplyOptions, which checks every bound widget
-// and stores them only when all are valid. Also the colour schemes and the font chooser.
+// check box; a colour's swatch is the next colour box of the same name); the dialogue's Apply
+// and OK run ApplyOptions, which checks every bound widget and stores them only when all are
+// valid. Also the colour schemes, the font chooser and the editors of the key, mouse and menu
+// bindings.
 #include <algorithm>
 #include <cstring>
 #include <iterator>
 #include <sstream>
 #include <strings.h>
 
+#include "config/bindings.h"
 #include "config/cfg.h"
 #include "config/options.h"
 #include "dialogue/dlgopen.h"
@@ -16,6 +19,7 @@
 #include "editor/edit.h"
 #include "editor/editcmd.h"
 #include "editor/editdialogs.h"
+#include "editor/editmenus.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
 #include "toolkit/dialog.h"
@@ -31,7 +35,8 @@ struct Bound {
     CfgOption* option;
     Adapter adapter;
     bool inverted = false;
-    std::string loaded; // the text a field was loaded with (sizes)
+    std::string loaded;       // the text a field was loaded with (sizes)
+    Widget* swatch = nullptr; // colours: the box that shows the colour
 };
 
 struct OpenOptions {
@@ -40,8 +45,25 @@ struct OpenOptions {
 };
 std::vector<OpenOptions> openOptions; // innermost last
 
-bool isField(const Widget* w) {
-    return w->kind == WG_TEXTFIELD;
+// Which adapter an option type gets from which kind of widget.
+struct Fit {
+    int type;
+    WidgetKind kind;
+    Adapter adapter;
+};
+const Fit kFits[] = {
+    {CFG_BOOL, WG_TOGGLE, BUT_BOOL},        {CFG_BOOL, WG_BUTTON, BUT_BOOL},
+    {CFG_INT, WG_TEXTFIELD, TF_INT},        {CFG_CHOICE, WG_BUTTONSET, BS_CHOICE},
+    {CFG_CHOICE, WG_OPTIONMENU, PD_CHOICE}, {CFG_COLOR, WG_TEXTFIELD, TF_COLOR},
+    {CFG_STRING, WG_TEXTFIELD, TF_STR},     {CFG_SIZE, WG_TEXTFIELD, TF_SIZE},
+};
+
+// The colour box named like the field that comes after it in the dialogue.
+Widget* swatchAfter(WDialog* d, Widget* field) {
+    auto it = std::find(d->widgets.begin(), d->widgets.end(), field);
+    for (; it != d->widgets.end(); ++it)
+        if ((*it)->kind == WG_COLORBOX && (*it)->name == field->name) return *it;
+    return nullptr;
 }
 
 // Binds every named widget whose kind fits its option's type.
@@ -52,43 +74,29 @@ std::vector<Bound> hookup(WDialog* d) {
         bool inverted = w->name[0] == '-';
         CfgOption* o = cfg_FindOption(w->name.c_str() + (inverted ? 1 : 0));
         if (!o || o->hidden) continue;
-        Bound b{w, o, BUT_BOOL, inverted, ""};
-        switch (o->type) {
-        case CFG_BOOL:
-            if (w->kind != WG_TOGGLE && w->kind != WG_BUTTON) continue;
-            b.adapter = BUT_BOOL;
-            break;
-        case CFG_INT:
-            if (!isField(w)) continue;
-            b.adapter = TF_INT;
-            break;
-        case CFG_CHOICE: {
-            if (w->kind != WG_BUTTONSET && w->kind != WG_OPTIONMENU) continue;
-            b.adapter = w->kind == WG_BUTTONSET ? BS_CHOICE : PD_CHOICE;
+        const Fit* fit = nullptr;
+        for (const Fit& f : kFits)
+            if (f.type == o->type && f.kind == w->kind) fit = &f;
+        if (!fit) continue;
+        Bound b{w, o, fit->adapter, inverted, "", nullptr};
+        if (o->type == CFG_CHOICE) {
             std::vector<std::string> labels;
             for (const ChoiceValue* c = o->choices; c && c->name; c++)
                 labels.push_back(c->label ? c->label : c->name);
             WidgetSetItems(w, labels);
-            break;
         }
-        case CFG_COLOR:
-            if (!isField(w)) continue;
-            b.adapter = TF_COLOR;
-            break;
-        case CFG_STRING:
-            if (!isField(w)) continue;
-            b.adapter = TF_STR;
-            break;
-        case CFG_SIZE:
-            if (!isField(w)) continue;
-            b.adapter = TF_SIZE;
-            break;
-        default:
-            continue;
-        }
+        if (b.adapter == TF_COLOR) b.swatch = swatchAfter(d, w);
         out.push_back(b);
     }
     return out;
+}
+
+// The swatch shows the field's text once it names a colour (a text that does not leaves the
+// last colour shown).
+void paintSwatch(Bound& b) {
+    int r, g, bl;
+    std::string text = WidgetText(b.w);
+    if (b.swatch && cfg_Display().parseColor(text.c_str(), &r, &g, &bl)) WidgetSetText(b.swatch, text);
 }
 
 std::string sizeText(const CfgOption& o) {
@@ -124,6 +132,9 @@ void load(Bound& b) {
         break;
     }
     case TF_COLOR:
+        WidgetSetText(b.w, cfg_OptionString(o));
+        if (b.swatch) WidgetSetText(b.swatch, cfg_OptionString(o));
+        break;
     case TF_STR:
         WidgetSetText(b.w, cfg_OptionString(o));
         break;
@@ -156,6 +167,7 @@ bool check(Bound& b) {
         int r, g, bl;
         if (text == cfg_OptionString(o) || cfg_Display().parseColor(text.c_str(), &r, &g, &bl)) return true;
         WidgetSetText(b.w, cfg_OptionString(o));
+        if (b.swatch) WidgetSetText(b.swatch, cfg_OptionString(o));
         return false;
     }
     default:
@@ -211,10 +223,64 @@ int store(Bound& b) {
     return o.redraw;
 }
 
+// The page the next Options dialogue opens at ("" the first).
+std::string pageToShow;
+
+// Apply is dimmed while the dialogue shows what is set.
+void setApplyEnabled(WDialog* d, bool on) {
+    Widget* apply = WDialogFind(d, "apply");
+    if (!apply || apply->kind != WG_BUTTON || apply->enabled == on) return;
+    apply->enabled = on;
+    WidgetRedraw(apply);
+}
+
+OpenOptions* openFor(WDialog* d) {
+    for (OpenOptions& o : openOptions)
+        if (o.dialog == d) return &o;
+    return nullptr;
+}
+
+void optionsChanged(WDialog* d, Widget* w) {
+    OpenOptions* open = openFor(d);
+    if (!open) return;
+    for (Bound& b : open->bound)
+        if (b.w == w) {
+            if (b.adapter == TF_COLOR) paintSwatch(b);
+            setApplyEnabled(d, true);
+        }
+}
+
+// A page by its name or its tab's label, in any notebook of the dialogue.
+void showPage(WDialog* d, const std::string& page) {
+    for (Widget* tabs : d->widgets) {
+        if (tabs->kind != WG_TABS) continue;
+        for (size_t i = 0; i < tabs->children.size(); i++) {
+            std::string label;
+            for (char c : tabs->children[i]->label)
+                if (c != '&') label += c;
+            if (strcasecmp(tabs->children[i]->name.c_str(), page.c_str()) &&
+                strcasecmp(label.c_str(), page.c_str()))
+                continue;
+            // A page inside another notebook's page: that page shows first.
+            for (Widget* p = tabs->parent; p; p = p->parent)
+                if (p->kind == WG_PAGE && p->parent && p->parent->kind == WG_TABS) {
+                    auto& pages = p->parent->children;
+                    WTabsSelect(p->parent, (int)(std::find(pages.begin(), pages.end(), p) - pages.begin()));
+                }
+            WTabsSelect(tabs, (int)i);
+            return;
+        }
+    }
+}
+
 void optionsOpened(WDialog* d) {
     OpenOptions open{d, hookup(d)};
     for (Bound& b : open.bound) load(b);
     openOptions.push_back(open);
+    d->changed = optionsChanged;
+    setApplyEnabled(d, false);
+    if (!pageToShow.empty()) showPage(d, pageToShow);
+    pageToShow.clear();
 }
 
 void optionsClosing(WDialog* d, int) {
@@ -226,9 +292,8 @@ void optionsClosing(WDialog* d, int) {
 }
 
 // The dialogues bound to the options, by name.
-const char* const kOptionDialogues[] = {"Options",      "EditorOptions",   "EditorConfig",
-                                        "DebuggerConfig", "OnlineHelpConfig", "ColorOptions",
-                                        "VersionControlOptions"};
+const char* const kOptionDialogues[] = {"Options", "EditorConfig", "DebuggerConfig",
+                                        "OnlineHelpConfig"};
 
 const bool hooksSet = [] {
     for (const char* name : kOptionDialogues) SetDialogueHooks(name, {optionsOpened, optionsClosing});
@@ -250,6 +315,7 @@ int cmdApplyOptions(Edit*, EditCmdCtx*) {
     int redraw = 0;
     for (Bound& b : open.bound) redraw |= store(b);
     if (redraw) cfg_Display().redrawAll();
+    setApplyEnabled(open.dialog, false);
     InsertVar("options_valid", ScriptValue::Int(1));
     return 1;
 }
@@ -340,10 +406,13 @@ int cmdColorScheme(Edit* e, EditCmdCtx*) {
             if (!strcmp(kSchemeSlots[i], b.option->name)) v = s.colours[i].c_str();
         if (!v || WidgetText(b.w) == v) continue;
         WidgetSetText(b.w, v);
-        check(b);
+        if (check(b)) paintSwatch(b);
         changed = true;
     }
-    if (changed) WDialogRedraw(openOptions.back().dialog);
+    if (changed) {
+        setApplyEnabled(openOptions.back().dialog, true);
+        WDialogRedraw(openOptions.back().dialog);
+    }
     return 1;
 }
 
@@ -403,6 +472,7 @@ int cmdFontChooser(Edit* e, EditCmdCtx* ctx) {
     if (Widget* w = WDialogFind(openOptions.back().dialog, target.c_str())) {
         WidgetSetText(w, chosen->s);
         WidgetRedraw(w);
+        setApplyEnabled(openOptions.back().dialog, true);
     }
     return 1;
 }
@@ -419,7 +489,56 @@ int cmdFontPreview(Edit*, EditCmdCtx*) {
     return 1;
 }
 
-int cmdConfigOptions(Edit* e, EditCmdCtx*) {
+// ---- editing the bindings as text ----
+
+// The three binding editors: the dialogue, what it shows, and what takes an edited text.
+struct BindingEditor {
+    const char* dialogue;
+    std::string (*list)();
+    int (*replace)(const std::string& text);
+};
+const BindingEditor kKeyEditor{"KeyBindings", KeyListText, ReplaceKeyBindings};
+const BindingEditor kMouseEditor{"MouseBindings", MouseListText, ReplaceMouseBindings};
+const BindingEditor kMenuEditor{"MenuBindings", EditMenuListText, ReplaceMenus};
+
+const BindingEditor* editing = nullptr;
+std::string editingText; // what the editor showed when it opened
+
+// ChangeKeyList, ChangeMouseList, ChangeMenus: OK with the text changed clears every binding of
+// the kind and reads each line again; a line that does not read says why and is left out.
+int editBindings(Edit* e, const BindingEditor& kind) {
+    editing = &kind;
+    SetDialogueHooks(kind.dialogue, {[](WDialog* d) {
+                                         editingText = editing->list();
+                                         if (Widget* w = WDialogFind(d, "text")) WidgetSetText(w, editingText);
+                                     },
+                                     [](WDialog* d, int result) {
+                                         Widget* w = WDialogFind(d, "text");
+                                         if (result != 1 || !w) return;
+                                         std::string text = WidgetText(w);
+                                         if (text == editingText) return;
+                                         editing->replace(text);
+                                         cfg_Display().redrawAll();
+                                     }});
+    return EditOpenDialogue(e, kind.dialogue, {}) >= 0 ? 1 : 0;
+}
+
+int cmdChangeKeyList(Edit* e, EditCmdCtx*) {
+    return editBindings(e, kKeyEditor);
+}
+int cmdChangeMouseList(Edit* e, EditCmdCtx*) {
+    return editBindings(e, kMouseEditor);
+}
+int cmdChangeMenus(Edit* e, EditCmdCtx*) {
+    return editBindings(e, kMenuEditor);
+}
+
+// configoptions [PAGE] opens the Options dialogue at PAGE (a page's name or its tab's label);
+// appearance at the colours, functionality at the editor's page.
+int cmdConfigOptions(Edit* e, EditCmdCtx* ctx) {
+    pageToShow = EditCmdArg(ctx);
+    if (ctx && ctx->name && !strcasecmp(ctx->name, "appearance")) pageToShow = "colorOptionsTab";
+    if (ctx && ctx->name && !strcasecmp(ctx->name, "functionality")) pageToShow = "editorOptionsTab";
     return openDialogue(e, "Options");
 }
 int cmdEditorFlags(Edit* e, EditCmdCtx*) {
@@ -437,4 +556,7 @@ void EditAddOptionCommands() {
     EditAddCmd("ColorScheme", editoptions::cmdColorScheme);
     EditAddCmd("FontChooser", editoptions::cmdFontChooser);
     EditAddCmd("FontPreview", editoptions::cmdFontPreview);
+    EditAddCmd("ChangeKeyList", editoptions::cmdChangeKeyList);
+    EditAddCmd("ChangeMouseList", editoptions::cmdChangeMouseList);
+    EditAddCmd("ChangeMenus", editoptions::cmdChangeMenus);
 }

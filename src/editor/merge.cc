@@ -112,13 +112,31 @@ File* newResult(const std::string& file1) {
 }
 
 // Appends whole lines (without their final line break) at the end of the result (CopyLines).
-void appendText(DiffStuff* ds, const std::string& text, bool any) {
-    if (!any) return;
+void addToResult(DiffStuff* ds, const std::string& t) {
     File* f = ds->result;
     int64_t end = f->nLines + 1; // after the last line's line break
-    std::string t = text + "\n";
     FileChange(f, f->last, f->nLines, end, 0, end, 0, t.data(), (int64_t)t.size(), 0);
     if (ds->resultEdit) EditSetToEnd(ds->resultEdit);
+}
+
+void appendText(DiffStuff* ds, const std::string& text, bool any) {
+    if (!any) return;
+    if (ds->gathering) {
+        ds->gathered += text;
+        ds->gathered += '\n';
+        return;
+    }
+    addToResult(ds, text + "\n");
+}
+
+// Starts or ends gathering the result's additions; ending adds what was gathered.
+void gatherResult(DiffStuff* ds, bool on) {
+    if (!on && !ds->gathered.empty()) {
+        ds->gathering = false;
+        addToResult(ds, ds->gathered);
+        ds->gathered.clear();
+    }
+    ds->gathering = on;
 }
 
 void appendLine(std::string& out, bool& any, const char* text, int len, const std::string& prefix) {
@@ -204,8 +222,10 @@ std::string blockWhere(const char* what, const DiffCursor& c) {
 // Selects the current difference in every window, or ends the merge when nothing is left
 // (DoMergeFiles2SelectDiff / DoMergeFiles3SelectDiff); the automatic rules take what they can.
 void selectDiff(DiffStuff* ds) {
+    gatherResult(ds, true);
     for (;;) {
         if (allEnded(ds)) {
+            gatherResult(ds, false);
             ds->finished = true;
             closeController(ds);
             return;
@@ -220,6 +240,7 @@ void selectDiff(DiffStuff* ds) {
         for (MergeSide* m : {&ds->s1, &ds->s2, &ds->base}) m->cur.number += m->cur.count;
         findNext(ds);
     }
+    gatherResult(ds, false);
     ds->diffIndex++;
     for (MergeSide* s : {&ds->s1, &ds->s2, &ds->base})
         if (s->editor) selectIt(s);

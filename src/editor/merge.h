@@ -54,6 +54,10 @@ struct DiffStuff {
     File* inPlace = nullptr;
     std::string name1;       // what the result is named after
     int diffIndex = 0;       // which difference is selected (1 the first), for the message line
+    // While the automatic rules run, what goes to the result is gathered here and added in
+    // one change, not one change (and one redraw) per block.
+    bool gathering = false;
+    std::string gathered;
 };
 
 // Opens the files and the windows and starts the mode; null when nothing was opened (said why).

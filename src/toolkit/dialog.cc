@@ -195,6 +195,15 @@ size_t assignAt(const std::string& part) {
 
 bool setFromAnswer(Widget* w, const std::string& value) {
     switch (w->kind) {
+    case WG_TABS: {
+        // A page by its tab's label, its number from 1, or its name.
+        int c = choiceOf(w, value);
+        for (size_t i = 0; c < 0 && i < w->children.size(); i++)
+            if (!strcasecmp(w->children[i]->name.c_str(), value.c_str())) c = (int)i;
+        if (c < 0) return false;
+        WTabsSelect(w, c);
+        return true;
+    }
     case WG_TEXTFIELD:
     case WG_EDITOR:
         WidgetSetText(w, value);
@@ -230,6 +239,16 @@ bool setFromAnswer(Widget* w, const std::string& value) {
     default:
         return false;
     }
+}
+
+// The notebook that holds the focus, else the first one shown.
+Widget* notebookOf(WDialog* d) {
+    Widget* f = focused(d);
+    for (Widget* w = f; w; w = w->parent)
+        if (w->kind == WG_TABS) return w;
+    for (Widget* w : d->widgets)
+        if (w->kind == WG_TABS && WidgetShown(w)) return w;
+    return nullptr;
 }
 
 // A dimmed button cannot be pressed by an answer any more than by the pointer.
@@ -287,6 +306,8 @@ Widget* WDialogAdd(WDialog* d, Widget* parent, WidgetKind kind, const char* name
     case WG_SEPARATOR:
     case WG_ROW:
     case WG_COLUMN:
+    case WG_TABS:
+    case WG_PAGE:
         w->align = WALIGN_FILL;
         break;
     default:
@@ -295,6 +316,11 @@ Widget* WDialogAdd(WDialog* d, Widget* parent, WidgetKind kind, const char* name
     }
     if (kind == WG_LIST || kind == WG_OPTIONMENU || kind == WG_BUTTONSET) w->value = -1;
     if (kind == WG_BUTTONSET || kind == WG_OPTIONMENU) w->value = 0;
+    // A notebook's page puts its label on a tab; only the notebook's chosen page shows.
+    if (kind == WG_PAGE && w->parent->kind == WG_TABS) {
+        w->hidden = (int)w->parent->children.size() != w->parent->value;
+        w->parent->items.push_back(w->label);
+    }
     w->parent->children.push_back(w);
     return w;
 }
@@ -418,6 +444,27 @@ void WidgetSetHidden(Widget* w, bool hidden) {
     WDialogRelayout(d);
 }
 
+void WTabsSelect(Widget* tabs, int index) {
+    if (tabs->kind != WG_TABS || index < 0 || index >= (int)tabs->children.size()) return;
+    WDialog* d = tabs->dialog;
+    Widget* f = d ? focused(d) : nullptr;
+    bool changed = tabs->value != index;
+    tabs->value = index;
+    for (size_t i = 0; i < tabs->children.size(); i++) {
+        Widget* page = tabs->children[i];
+        bool hide = (int)i != index;
+        if (page->hidden == hide) continue;
+        page->hidden = hide;
+        if (d && d->win) showWindows(page, !hide && WidgetShown(tabs));
+    }
+    if (!d || !d->win) return;
+    if (f && !WidgetShown(f)) WidgetFocus(tabs); // the focus leaves a page that goes
+    WidgetRedraw(tabs);
+    for (Widget* w : d->widgets)
+        if (holds(tabs->children[(size_t)index], w)) WidgetRedraw(w);
+    if (changed) WidgetActivated(tabs, WACT_SELECT);
+}
+
 void WidgetFocus(Widget* w) {
     WDialog* d = w->dialog;
     d->focus = w;
@@ -474,10 +521,28 @@ bool WDialogKey(WDialog* d, const WEvent& ev) {
         WidgetPress(f);
         return true;
     }
+    // Control+Page Down and Page Up turn the notebook's pages wherever the focus is.
+    if (ctrl && (ev.key == WK_NEXT || ev.key == WK_PRIOR)) {
+        Widget* tabs = notebookOf(d);
+        if (!tabs || tabs->items.empty()) return false;
+        int n = (int)tabs->items.size();
+        WTabsSelect(tabs, (tabs->value + (ev.key == WK_NEXT ? 1 : n - 1)) % n);
+        return true;
+    }
     // Alt and a letter or digit: the widget whose label marks it.
     if ((ev.modifiers & WMOD_MOD1) && ev.key > 0 && ev.key < 256 && isalnum(ev.key)) {
         int letter = tolower(ev.key);
         for (Widget* w : d->widgets) {
+            if (w->kind == WG_TABS && WidgetTakesInput(w)) {
+                // A tab's mnemonic shows its page, the notebook taking the focus.
+                for (size_t i = 0; i < w->items.size(); i++)
+                    if (mnemonicOf(w->items[i]) == letter) {
+                        WTabsSelect(w, (int)i);
+                        WidgetFocus(w);
+                        return true;
+                    }
+                continue;
+            }
             if (!WidgetTakesInput(w) || mnemonicOf(w->label) != letter) continue;
             if (w->kind == WG_BUTTON || w->kind == WG_TOGGLE) {
                 WidgetFocus(w);
@@ -537,6 +602,7 @@ int WDialogApplyAnswer(WDialog* d, const std::string& answer) {
                 }
         if (!field) return 0;
         WidgetSetText(field, unescape(answer));
+        if (d->changed) d->changed(d, field);
         if (Widget* b = buttonWhere(d, isDefault))
             WidgetPress(b);
         else
@@ -556,6 +622,7 @@ int WDialogApplyAnswer(WDialog* d, const std::string& answer) {
         }
         Widget* w = WDialogFind(d, unescape(p.substr(0, eq)).c_str());
         if (!w || !setFromAnswer(w, unescape(p.substr(eq + 1)))) return 0;
+        if (d->changed && w->kind != WG_TABS) d->changed(d, w);
     }
     return 1;
 }

@@ -1,6 +1,6 @@
 // toolkit/dialog.h: dialogue windows and their widgets: labels, push buttons, toggles, button
-// sets, text fields, scroll lists, editor panes, option menus and separators, placed by rows and
-// columns, with keyboard focus traversal. The widget logic is the same on every backend; only
+// sets, text fields, scroll lists, editor panes, option menus, colour swatches and separators,
+// placed by rows, columns and tabbed pages, with keyboard focus traversal. The widget logic is the same on every backend; only
 // drawing and the arrival of events differ, so the headless backend runs this code in tests.
 #pragma once
 
@@ -26,6 +26,9 @@ enum WidgetKind {
     WG_SEPARATOR,
     WG_ROW,       // children side by side
     WG_COLUMN,    // children one below the other
+    WG_COLORBOX,  // a swatch painted in the colour its text names
+    WG_TABS,      // a notebook: its children are pages, one shown at a time below their tabs
+    WG_PAGE,      // one page of a notebook: children one below the other; label on its tab
 };
 
 // Where a widget sits in the space its row or column gives it across the flow.
@@ -59,7 +62,7 @@ struct Widget {
     std::vector<std::string> items; // button-set choices, list entries, option-menu choices
     std::string script; // run on activation (by the dialogue's owner)
     int value = 0;      // toggle 0/1; button-set choice (from 0); list and option menu: the
-                        // selected entry (-1 none)
+                        // selected entry (-1 none); notebook: the page shown
     bool isDefault = false; // Return presses it
     bool isCancel = false;  // Escape presses it
     bool ownsReturn = false; // text fields and lists: Return activates the widget itself
@@ -126,6 +129,8 @@ struct WDialog {
     // Non-modal dialogues: called (from the event loop, after the event that dismissed it) to
     // destroy it.
     void (*closed)(WDialog* d) = nullptr;
+    // Called after the user (or a batch answer) changed a field, toggle or choice.
+    void (*changed)(WDialog* d, Widget* w) = nullptr;
 };
 
 // ---- building ----
@@ -163,10 +168,14 @@ void WidgetRedraw(Widget* w);
 void WidgetFocus(Widget* w);
 bool WidgetTakesFocus(const Widget* w);
 void WidgetPress(Widget* w); // as a click on a button
+// Whether a widget and every row, column and page around it are shown.
+bool WidgetShown(const Widget* w);
+// Notebooks: shows page `index` (from 0); the focus leaves a page that goes.
+void WTabsSelect(Widget* tabs, int index);
 // Moves the focus to the next (+1) or previous (-1) widget that takes it.
 void WDialogFocusNext(WDialog* d, int dir);
-// Keys the dialogue handles wherever they arrive: Tab, Shift+Tab, Return, Escape. True when
-// the key was used.
+// Keys the dialogue handles wherever they arrive: Tab, Shift+Tab, Return, Escape, Alt and a
+// mnemonic, Control+Page Up and Page Down (the notebook's pages). True when the key was used.
 bool WDialogKey(WDialog* d, const WEvent& ev);
 
 // ---- batch answers ----

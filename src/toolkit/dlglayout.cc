@@ -1,6 +1,7 @@
 // toolkit/dlglayout.cc: rows and columns: each child gets its preferred size along the flow,
 // spare room goes to the children with stretch in proportion, and across the flow a child
-// fills the room or sits at the start, centre or end of it.
+// fills the room or sits at the start, centre or end of it. A notebook is as large as its
+// largest page, so that turning pages never resizes the dialogue.
 #include <algorithm>
 
 #include "toolkit/dlgpriv.h"
@@ -28,10 +29,18 @@ void textSize(const std::string& text, int* width, int* height) {
 }
 
 bool flowsDown(const Widget* w) {
-    return w->kind == WG_COLUMN;
+    return w->kind == WG_COLUMN || w->kind == WG_PAGE;
 }
 
 } // namespace
+
+int WTabStripHeight() {
+    return WFontHeight() + 10;
+}
+
+int WTabWidth(const std::string& label) {
+    return WLabelWidth(label) + 2 * WFontWidth() + 4;
+}
 
 void WLayoutMeasure(Widget* w, int* width, int* height) {
     int fw = WFontWidth(), fh = WFontHeight();
@@ -40,6 +49,7 @@ void WLayoutMeasure(Widget* w, int* width, int* height) {
     case WG_LABEL:
         textSize(w->label, width, height);
         if (w->rows > 0) *height = std::max(*height, w->rows * fh); // room for a larger font
+        if (w->columns > 0) *width = std::max(*width, w->columns * fw); // fields after it line up
         break;
     case WG_BUTTON:
         *width = std::max(WLabelWidth(w->label) + 4 * fw, 8 * fw);
@@ -86,8 +96,26 @@ void WLayoutMeasure(Widget* w, int* width, int* height) {
     case WG_SEPARATOR:
         *width = *height = 6;
         break;
+    case WG_COLORBOX:
+        *width = 3 * fh;
+        *height = fh + 8;
+        break;
+    case WG_TABS: {
+        int strip = 0, pageW = 0, pageH = 0;
+        for (Widget* page : w->children) {
+            int pw, ph;
+            WLayoutMeasure(page, &pw, &ph);
+            pageW = std::max(pageW, pw);
+            pageH = std::max(pageH, ph);
+            strip += WTabWidth(page->label);
+        }
+        *width = std::max(strip + WTAB_PAD, pageW + 2 * WTAB_PAD);
+        *height = WTabStripHeight() + pageH + 2 * WTAB_PAD;
+        break;
+    }
     case WG_ROW:
-    case WG_COLUMN: {
+    case WG_COLUMN:
+    case WG_PAGE: {
         bool down = flowsDown(w);
         int along = 0, across = 0, n = 0;
         for (Widget* c : w->children) {
@@ -111,7 +139,15 @@ void WLayoutPlace(Widget* w, int x, int y, int width, int height) {
     w->y = y;
     w->width = std::max(1, width);
     w->height = std::max(1, height);
-    if (w->kind != WG_ROW && w->kind != WG_COLUMN) {
+    if (w->kind == WG_TABS) {
+        // Every page gets the same room, the hidden ones too: their windows are ready when shown.
+        WidgetPlaceWindow(w);
+        int top = WTabStripHeight() + WTAB_PAD;
+        for (Widget* page : w->children)
+            WLayoutPlace(page, x + WTAB_PAD, y + top, width - 2 * WTAB_PAD, height - top - WTAB_PAD);
+        return;
+    }
+    if (w->kind != WG_ROW && w->kind != WG_COLUMN && w->kind != WG_PAGE) {
         WidgetPlaceWindow(w);
         return;
     }

@@ -15,7 +15,9 @@ int WScrollBarWidth();
 // dlglayout.cc
 void WLayoutMeasure(Widget* w, int* width, int* height);
 void WLayoutPlace(Widget* w, int x, int y, int width, int height);
-enum { WDLG_MARGIN = 10, WDLG_GAP = 6 };
+enum { WDLG_MARGIN = 10, WDLG_GAP = 6, WTAB_PAD = 8 };
+int WTabStripHeight();                   // the row of a notebook's tabs
+int WTabWidth(const std::string& label); // one tab
 
 // dialog.cc
 void WidgetActivated(Widget* w, int how);

@@ -1,6 +1,7 @@
 // toolkit/dlgwidgets.cc: what each kind of dialogue widget draws and how it takes the pointer
 // and the keyboard.
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "runtime/error.h"
@@ -145,6 +146,58 @@ void drawPlainLabel(Widget* w) {
     }
 }
 
+// The colour its text names, or a question mark when the text names none.
+void drawColorBox(Widget* w) {
+    WWindow* win = w->win;
+    WFillRect(win, 0, 0, win->width, win->height, wPalette.control);
+    int r, g, b;
+    if (WParseColor(w->label.c_str(), &r, &g, &b)) {
+        // As "#rrggbb", which every backend allocates (the headless one knows no names).
+        char spec[16];
+        snprintf(spec, sizeof spec, "#%02x%02x%02x", (r >> 8) & 0xff, (g >> 8) & 0xff, (b >> 8) & 0xff);
+        WFillRect(win, 2, 2, win->width - 4, win->height - 4, WAllocColor(spec, wPalette.control));
+    } else {
+        WDrawLabel(win, (win->width - WFontWidth()) / 2, (win->height - WFontHeight()) / 2, "?",
+                   wPalette.foreground, wPalette.control);
+    }
+    WBevel(win, 0, 0, win->width, win->height, false);
+}
+
+// The tabs in a row along the top; the chosen one stands taller and opens into the page's frame.
+void drawTabs(Widget* w) {
+    WWindow* win = w->win;
+    int strip = WTabStripHeight(), fh = WFontHeight();
+    WFillRect(win, 0, 0, win->width, win->height, wPalette.control);
+    WBevel(win, 0, strip - 1, win->width, win->height - strip + 1, true);
+    int x = 2;
+    for (size_t i = 0; i < w->items.size(); i++) {
+        int tw = WTabWidth(w->items[i]);
+        bool on = (int)i == w->value;
+        int top = on ? 0 : 3;
+        WBevel(win, x, top, tw, strip - top + (on ? 1 : -1), true);
+        if (on) WFillRect(win, x + 1, strip - 1, tw - 2, 2, wPalette.control);
+        int ty = top + (strip - top - fh) / 2;
+        WDrawLabel(win, x + WFontWidth() + 2, ty, w->items[i], textColour(w), wPalette.control);
+        if (on && hasFocus(w)) WDrawRect(win, x + 3, ty - 1, tw - 6, fh + 2, wPalette.foreground);
+        x += tw;
+    }
+}
+
+// Which tab lies under x, or -1.
+int tabAt(Widget* w, int x) {
+    int left = 2;
+    for (size_t i = 0; i < w->items.size(); i++) {
+        int tw = WTabWidth(w->items[i]);
+        if (x >= left && x < left + tw) return (int)i;
+        left += tw;
+    }
+    return -1;
+}
+
+void notifyChanged(Widget* w) {
+    if (w->dialog && w->dialog->changed) w->dialog->changed(w->dialog, w);
+}
+
 void drawSeparator(Widget* w) {
     WWindow* win = w->win;
     WFillRect(win, 0, 0, win->width, win->height, wPalette.control);
@@ -254,7 +307,9 @@ void setChoice(Widget* w, int i) {
     bool changed = w->value != i;
     w->value = i;
     WidgetRedraw(w);
-    if (changed) WidgetActivated(w, w->kind == WG_OPTIONMENU ? WACT_SELECT : WACT_PRESS);
+    if (!changed) return;
+    notifyChanged(w);
+    WidgetActivated(w, w->kind == WG_OPTIONMENU ? WACT_SELECT : WACT_PRESS);
 }
 
 int widgetEvent(WEvent& ev, void* data) {
@@ -316,30 +371,55 @@ int widgetEvent(WEvent& ev, void* data) {
             if (ev.text == " ") WOptionMenuPopup(w);
         }
         break;
+    case WG_TABS:
+        if (press && ev.button == 1 && ev.y < WTabStripHeight()) {
+            int i = tabAt(w, ev.x);
+            if (i >= 0) WTabsSelect(w, i);
+        }
+        if (ev.kind == WE_KEY) {
+            int n = (int)w->items.size();
+            if (n == 0) break;
+            if (ev.key == WK_LEFT) WTabsSelect(w, (w->value + n - 1) % n);
+            if (ev.key == WK_RIGHT) WTabsSelect(w, (w->value + 1) % n);
+            if (ev.key == WK_HOME) WTabsSelect(w, 0);
+            if (ev.key == WK_END) WTabsSelect(w, n - 1);
+        }
+        break;
     default:
         break;
     }
     return 1;
 }
 
-void fieldChanged(TextField*, void*) {}
+void fieldChanged(TextField*, void* data) {
+    notifyChanged(static_cast<Widget*>(data));
+}
 
 } // namespace
 
+bool WidgetShown(const Widget* w) {
+    for (; w; w = w->parent)
+        if (w->hidden) return false;
+    return true;
+}
+
 bool WidgetTakesInput(const Widget* w) {
-    if (!w->enabled || w->hidden) return false;
+    if (!w->enabled || !WidgetShown(w)) return false;
     int level = w->dialog ? w->dialog->level : 0;
     return (w->levels >> level) & 1u;
 }
 
 bool WidgetTakesFocus(const Widget* w) {
-    if (w->hidden) return false;
+    if (!WidgetShown(w)) return false;
     switch (w->kind) {
     case WG_LABEL:
     case WG_SEPARATOR:
     case WG_ROW:
     case WG_COLUMN:
+    case WG_PAGE:
+    case WG_COLORBOX:
         return false;
+    case WG_TABS:
     case WG_BUTTONSET:
     case WG_LIST:
     case WG_OPTIONMENU:
@@ -362,6 +442,7 @@ void WidgetCreateWindow(Widget* w, WWindow* parent) {
     switch (w->kind) {
     case WG_ROW:
     case WG_COLUMN:
+    case WG_PAGE:
         for (Widget* c : w->children) WidgetCreateWindow(c, parent);
         return;
     case WG_TEXTFIELD: {
@@ -389,10 +470,13 @@ void WidgetCreateWindow(Widget* w, WWindow* parent) {
         w->sb = sbCreate(parent, 0, 0, 1, 1, true, listScrolled, w);
         if (w->value >= (int)w->items.size()) w->value = -1;
     }
+    // The pages' windows go above the notebook's own, which draws the tabs and the frame.
+    if (w->kind == WG_TABS)
+        for (Widget* c : w->children) WidgetCreateWindow(c, parent);
 }
 
 void WidgetPlaceWindow(Widget* w) {
-    if (w->kind == WG_ROW || w->kind == WG_COLUMN) return;
+    if (w->kind == WG_ROW || w->kind == WG_COLUMN || w->kind == WG_PAGE) return;
     if (w->kind == WG_EDITOR) {
         wEditorPane->place(w->pane, w->x, w->y, w->width, w->height);
         return;
@@ -416,7 +500,7 @@ void WidgetDestroy(Widget* w) {
 }
 
 void WidgetRedraw(Widget* w) {
-    if (!w->win || w->hidden) return;
+    if (!w->win || !WidgetShown(w)) return;
     switch (w->kind) {
     case WG_LABEL: drawPlainLabel(w); break;
     case WG_BUTTON: drawButton(w); break;
@@ -426,6 +510,8 @@ void WidgetRedraw(Widget* w) {
     case WG_LIST: drawList(w); break;
     case WG_OPTIONMENU: drawOptionMenu(w); break;
     case WG_SEPARATOR: drawSeparator(w); break;
+    case WG_COLORBOX: drawColorBox(w); break;
+    case WG_TABS: drawTabs(w); break;
     default: break;
     }
 }
@@ -435,6 +521,7 @@ void WidgetPress(Widget* w) {
     if (w->kind == WG_TOGGLE) {
         w->value = !w->value;
         drawToggle(w);
+        notifyChanged(w);
     }
     if (w->kind == WG_BUTTON) w->dialog->pressedButton = w;
     WidgetActivated(w, WACT_PRESS);
@@ -462,6 +549,7 @@ std::string WidgetText(Widget* w) {
     case WG_LIST:
     case WG_OPTIONMENU:
     case WG_BUTTONSET:
+    case WG_TABS:
         return w->value >= 0 && w->value < (int)w->items.size() ? w->items[w->value] : "";
     default: return w->label;
     }
@@ -480,6 +568,9 @@ void WidgetSetValue(Widget* w, int value) {
     case WG_OPTIONMENU:
         if (value >= 0 && value < (int)w->items.size()) w->value = w->focusItem = value;
         WidgetRedraw(w);
+        break;
+    case WG_TABS:
+        WTabsSelect(w, value);
         break;
     default:
         w->value = value;

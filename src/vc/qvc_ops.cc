@@ -567,7 +567,7 @@ int qvc_textdiff(const char* file1, const char* file2) {
     DiffResult* r = diff_text(file1, file2);
     if (!r) return -1;
     auto text = [&](int symbol) {
-        std::string t = r->ST[symbol].text;
+        std::string t = diff_symtext(r, symbol);
         if (t.empty() || t.back() != '\n') t += '\n';
         return t;
     };

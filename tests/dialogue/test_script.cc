@@ -8,6 +8,7 @@
 
 #include "dialogue/dlgfile.h"
 #include "dialogue/script.h"
+#include "dialogue/script_eval.h"
 #include "toolkit/dialog.h"
 #include "toolkit/toolkit.h"
 
@@ -202,6 +203,48 @@ TEST_F(Script, HugeStringsAndDeepNesting) {
     EXPECT_EQ(run(deep.c_str()), "error: Script nested too deeply (more than 1500 levels)");
     EXPECT_EQ(run("f = \"return f();\"; return f();"),
               "error: Function calls nested too deeply (more than 200)");
+}
+
+} // namespace
+
+namespace {
+
+TEST(DialogueFile, NotebooksHoldPagesOnlyAndPagesSitInNotebooks) {
+    if (!XWindowsOn) {
+        wRequestedBackend = WB_HEADLESS;
+        ASSERT_EQ(WGUIInit(nullptr, nullptr), 1);
+    }
+    std::string error;
+    EXPECT_FALSE(LoadDialogueText("dialogue A \"A\" { page p \"P\" { label \"x\"; } }", "a", error));
+    EXPECT_NE(error.find("A page belongs in tabs"), std::string::npos) << error;
+    error.clear();
+    EXPECT_FALSE(LoadDialogueText("dialogue B \"B\" { tabs t { label \"x\"; } }", "b", error));
+    EXPECT_NE(error.find("Tabs hold pages only, not label"), std::string::npos) << error;
+    const char* text = R"(dialogue N "N" {
+        tabs t value 1 {
+            page one "One" { textfield a; textfield \script width 5; }
+            page two "Two" { tabs inner { page deep "Deep" { colorbox a "#00ff00"; } } }
+        }
+    })";
+    ASSERT_TRUE(LoadDialogueText(text, "n", error)) << error;
+    WDialog* d = WDialogNew("N");
+    std::string init;
+    ASSERT_TRUE(BuildDialogue(*LookupDlb("N"), d, init, error)) << error;
+    WDialogRealize(d);
+    Widget* t = WDialogFind(d, "t");
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(t->value, 1); // "value" chose the second page before the pages were read
+    EXPECT_FALSE(WidgetShown(WDialogFind(d, "a")));
+    EXPECT_TRUE(WidgetShown(WDialogFind(d, "deep")));
+    // A backslash names a widget with an attribute word.
+    ASSERT_NE(WDialogFind(d, "script"), nullptr);
+    EXPECT_EQ(WDialogFind(d, "script")->columns, 5);
+    // Script numbers skip pages as they skip rows and columns: 0 t, 1 a, 2 script, 3 inner,
+    // 4 the box.
+    ScriptDialog sd;
+    sd.dialog = d;
+    EXPECT_EQ(ScriptWidgetByNumber(&sd, 4)->kind, WG_COLORBOX);
+    WDialogDestroy(d);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // tests/diff/test_diff.cc: the line difference engine against a script-applying model.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -65,7 +66,7 @@ void checkPairing(const DiffResult* r, const Lines& a, const Lines& b, bool mono
         ASSERT_TRUE(r->NA[j].matched);
         ASSERT_EQ(r->NA[j].other, i);
         ASSERT_EQ(a[i - 1], b[j - 1]);
-        ASSERT_STREQ(r->ST[r->OA[i].symbol].text, a[i - 1].c_str());
+        ASSERT_EQ(diff_symtext(r, r->OA[i].symbol), a[i - 1]);
         if (monotone) {
             ASSERT_GT(j, lastNew) << "crossing pair at old line " << i;
             lastNew = j;
@@ -218,7 +219,7 @@ TEST(DiffInputs, FilesStreamsAndLongLines) {
     EXPECT_EQ(r->oldmax, 4); // the last line has no newline but still counts
     EXPECT_EQ(r->newmax, 4);
     EXPECT_EQ(script, (DiffScript{"m1,2\n", "a1\n", "new\n", "m3\n"}));
-    EXPECT_EQ(strlen(r->ST[r->OA[2].symbol].text), longLine.size() + 1);
+    EXPECT_EQ(diff_symtext(r, r->OA[2].symbol).size(), longLine.size() + 1);
     diff_free(r);
 
     FILE* in = fopen(newPath.c_str(), "r");
@@ -235,7 +236,7 @@ TEST(DiffInputs, FilesStreamsAndLongLines) {
     r = diff_qvc2(oldPath.c_str(), oldPath.c_str(), &count, &script);
     ASSERT_NE(r, nullptr);
     ASSERT_EQ(r->oldmax, 7);
-    for (int i = 1; i <= 7; i++) EXPECT_EQ(strlen(r->ST[r->OA[i].symbol].text), size_t(508 + i));
+    for (int i = 1; i <= 7; i++) EXPECT_EQ(diff_symtext(r, r->OA[i].symbol).size(), size_t(508 + i));
     diff_free(r);
 
     std::string captured;
@@ -254,6 +255,95 @@ TEST(DiffInputs, FilesStreamsAndLongLines) {
     unlink(oldPath.c_str());
     unlink(newPath.c_str());
     rmdir(dir);
+}
+
+// Files are split into lines where they are mapped; the same texts given as strings must pair
+// the same way (a NUL ends a line's text, a last line may lack its newline).
+TEST(DiffInputs, MappedFilesPairLikeTheSameLinesInMemory) {
+    char dir[] = "/tmp/qe_difftestXXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    std::string oldPath = std::string(dir) + "/old", newPath = std::string(dir) + "/new";
+    std::mt19937 rng(7);
+    auto write = [](const std::string& path, const std::string& bytes) {
+        FILE* f = fopen(path.c_str(), "wb");
+        fwrite(bytes.data(), 1, bytes.size(), f);
+        fclose(f);
+    };
+    for (int round = 0; round < 300; round++) {
+        int vocabulary = 1 + rng() % 30;
+        Lines a;
+        int n = round % 25 == 0 ? 0 : rng() % 50;
+        for (int i = 0; i < n; i++) a.push_back(randomLine(rng, vocabulary));
+        Lines b = mutate(a, rng, vocabulary);
+        std::string bytesA, bytesB;
+        for (auto& l : a) bytesA += l;
+        for (auto& l : b) bytesB += l;
+        if (round % 3 == 0 && !b.empty()) {
+            // A NUL inside a line: the rest of that line is not part of its text.
+            size_t at = bytesB.find('\n');
+            bytesB.insert(at, std::string("\0junk", 5));
+        }
+        if (round % 4 == 0) bytesA += "no newline";
+        write(oldPath, bytesA);
+        write(newPath, bytesB);
+        auto split = [](const std::string& bytes) {
+            Lines out;
+            for (size_t at = 0; at < bytes.size();) {
+                size_t lf = bytes.find('\n', at);
+                size_t end = lf == std::string::npos ? bytes.size() : lf + 1;
+                std::string line = bytes.substr(at, end - at);
+                out.push_back(line.substr(0, line.find('\0')));
+                at = end;
+            }
+            return out;
+        };
+        Lines ma = split(bytesA), mb = split(bytesB);
+        Outcome mem = compare(ma, mb, 0);
+        int count = 0;
+        DiffScript script;
+        DiffResult* r = diff_qvc2(oldPath.c_str(), newPath.c_str(), &count, &script);
+        ASSERT_NE(r, nullptr);
+        ASSERT_EQ(script, mem.script) << "round " << round;
+        diff_free(r);
+        diff_free(mem.result);
+        Outcome moved = compare(ma, mb, 1);
+        r = diff_text(oldPath.c_str(), newPath.c_str());
+        ASSERT_NE(r, nullptr);
+        ASSERT_EQ(r->oldmax, moved.result->oldmax);
+        ASSERT_EQ(r->newmax, moved.result->newmax);
+        for (int i = 1; i <= r->oldmax; i++) {
+            ASSERT_EQ(r->OA[i].matched, moved.result->OA[i].matched) << "round " << round;
+            if (r->OA[i].matched) {
+                ASSERT_EQ(r->OA[i].other, moved.result->OA[i].other);
+            }
+            ASSERT_EQ(diff_symtext(r, r->OA[i].symbol), ma[i - 1]);
+        }
+        diff_free(r);
+        diff_free(moved.result);
+    }
+    unlink(oldPath.c_str());
+    unlink(newPath.c_str());
+    rmdir(dir);
+}
+
+// Enough distinct texts to make the symbol table grow several times while lines are entered:
+// a shuffled file pairs every line with its own text.
+TEST(DiffTable, GrowsWithoutLosingTexts) {
+    Lines a;
+    for (int i = 0; i < 60000; i++) a.push_back("line " + std::to_string(i * 7919 % 100003) + "\n");
+    Lines b = a;
+    std::shuffle(b.begin(), b.end(), std::mt19937(3));
+    b.push_back("extra\n");
+    Outcome o = compare(a, b, 0);
+    ASSERT_NE(o.result, nullptr);
+    EXPECT_EQ(o.result->maxsym, 60001);
+    for (int i = 1; i <= o.result->oldmax; i++) {
+        ASSERT_TRUE(o.result->OA[i].matched) << i;
+        ASSERT_EQ(b[o.result->OA[i].other - 1], a[i - 1]);
+    }
+    EXPECT_FALSE(o.result->NA[60001].matched);
+    EXPECT_EQ(applyScript(a, o.script), b);
+    diff_free(o.result);
 }
 
 TEST(DiffTable, SizeLadder) {

@@ -3,6 +3,8 @@
 // row/column layout and scripted answers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "toolkit/backend.h"
 #include "toolkit/dialog.h"
 #include "toolkit/eventloop.h"
@@ -248,3 +250,112 @@ TEST_F(Dialogs, MenusAnswerFromTheScriptWithDimmedItemsRefused) {
 }
 
 } // namespace
+
+// A notebook of two pages, each with a field, above an OK button.
+struct Notebook {
+    WDialog* d;
+    Widget *tabs, *one, *two, *first, *second, *ok;
+    std::vector<std::string> changed;
+    Notebook() {
+        d = WDialogNew("Notebook");
+        tabs = WDialogAdd(d, nullptr, WG_TABS, "tabs", nullptr);
+        one = WDialogAdd(d, tabs, WG_PAGE, "pageOne", "&One");
+        first = WDialogAdd(d, one, WG_TEXTFIELD, "first", "");
+        two = WDialogAdd(d, tabs, WG_PAGE, "pageTwo", "&Second page");
+        second = WDialogAdd(d, two, WG_TEXTFIELD, "second", "");
+        second->columns = 60; // the wider page sets the notebook's width
+        ok = WDialogAdd(d, nullptr, WG_BUTTON, "ok", "OK");
+        ok->isDefault = true;
+        d->user = this;
+        d->changed = [](WDialog* dd, Widget* w) {
+            static_cast<Notebook*>(dd->user)->changed.push_back(w->name);
+        };
+        WDialogShow(d);
+    }
+    ~Notebook() { WDialogDestroy(d); }
+    Widget* focus() const {
+        for (Widget* w : d->widgets)
+            if (w->win && w->win == d->win->focusChild) return w;
+        return nullptr;
+    }
+};
+
+TEST_F(Dialogs, NotebookShowsOnePageAndTurnsByKeyClickAndAnswer) {
+    Notebook n;
+    EXPECT_EQ(n.tabs->items, (std::vector<std::string>{"&One", "&Second page"}));
+    EXPECT_TRUE(WidgetShown(n.first));
+    EXPECT_FALSE(WidgetShown(n.second));
+    // Both pages get the same room, as large as the larger page.
+    EXPECT_EQ(n.one->width, n.two->width);
+    EXPECT_GE(n.one->width, 60 * WFontWidth());
+    // Tab walks the notebook, the shown page's field and OK, never the hidden field.
+    std::vector<Widget*> seen;
+    for (int i = 0; i < 4; i++) {
+        WHeadlessPost(key(n.d->win, WK_TAB));
+        WEventAll(0);
+        seen.push_back(n.focus());
+    }
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), n.second), 0);
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), n.tabs), 1);
+    // Typing into a field tells the dialogue's owner.
+    WidgetFocus(n.first);
+    typeInto(n.d->win, "x");
+    WEventAll(0);
+    EXPECT_EQ(n.changed, std::vector<std::string>{"first"});
+    // Control+Page Down turns the page from within it; the focus leaves the hidden page.
+    WHeadlessPost(key(n.d->win, WK_NEXT, "", WMOD_CONTROL));
+    WEventAll(0);
+    EXPECT_EQ(n.tabs->value, 1);
+    EXPECT_TRUE(WidgetShown(n.second));
+    EXPECT_FALSE(WidgetShown(n.first));
+    EXPECT_EQ(n.focus(), n.tabs);
+    EXPECT_FALSE(WidgetTakesFocus(n.first));
+    // Left on the focused tabs goes back; Alt and a tab's mnemonic turns to its page.
+    WHeadlessPost(key(n.d->win, WK_LEFT));
+    WEventAll(0);
+    EXPECT_EQ(n.tabs->value, 0);
+    WHeadlessPost(key(n.d->win, 's', "s", WMOD_MOD1));
+    WEventAll(0);
+    EXPECT_EQ(n.tabs->value, 1);
+    // A click on the first tab.
+    WEvent click;
+    click.kind = WE_BUTTON;
+    click.window = n.tabs->win;
+    click.button = 1;
+    click.direction = 1;
+    click.x = 10;
+    click.y = 5;
+    WHeadlessPost(click);
+    click.direction = -1;
+    WHeadlessPost(click);
+    WEventAll(0);
+    EXPECT_EQ(n.tabs->value, 0);
+    // A batch answer turns to a page by label, number or name, and sets a hidden page's field.
+    EXPECT_EQ(WDialogApplyAnswer(n.d, "tabs=second page"), 1);
+    EXPECT_EQ(n.tabs->value, 1);
+    EXPECT_EQ(WDialogApplyAnswer(n.d, "tabs=pageOne;second=hidden"), 1);
+    EXPECT_EQ(n.tabs->value, 0);
+    EXPECT_EQ(WidgetText(n.second), "hidden");
+    EXPECT_EQ(n.changed.back(), "second");
+    EXPECT_EQ(WDialogApplyAnswer(n.d, "tabs=3"), 0);
+}
+
+TEST_F(Dialogs, ColourBoxPaintsTheColourItsTextNames) {
+    WDialog* d = WDialogNew("Swatch");
+    Widget* box = WDialogAdd(d, nullptr, WG_COLORBOX, "background", "#ff0000");
+    WDialogShow(d);
+    WidgetRedraw(box);
+    int cols = box->win->width / 8, rows = box->win->height / 16;
+    ASSERT_GE(cols, 2);
+    ASSERT_GE(rows, 1);
+    EXPECT_EQ(WHeadlessCellBg(box->win, 1, 0), 0xff0000u);
+    WidgetSetText(box, "blue"); // a name, not only "#rrggbb"
+    EXPECT_EQ(WHeadlessCellBg(box->win, 1, 0), 0x0000ffu);
+    EXPECT_FALSE(WidgetTakesFocus(box));
+    WidgetSetText(box, "no such colour");
+    EXPECT_NE(WHeadlessCellBg(box->win, 1, 0), 0x0000ffu);
+    std::string shown;
+    for (const std::string& r : WHeadlessRows(box->win)) shown += r;
+    EXPECT_NE(shown.find('?'), std::string::npos);
+    WDialogDestroy(d);
+}
