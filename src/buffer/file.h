@@ -78,6 +78,12 @@ struct File {
     char* realName = nullptr;    // target of the symbolic link `name` denotes
     const Language* language = nullptr;
     int64_t synValidLines = 0;
+    // Lines far below synValidLines that were drawn got states computed from a nearby sync
+    // point instead of from the top: lines synProvFrom to synProvTo, good while lineTextStamp
+    // still equals synProvStamp. The exact states replace them as synValidLines passes.
+    int64_t synProvFrom = 0;
+    int64_t synProvTo = -1;
+    uint64_t synProvStamp = 0;
     int64_t aiCheckpointLine = -1;
     AIndentEngine* aiCheckpoint = nullptr;
     int aiCheckpointKey = 0;     // the indent settings the saved parser was made with
@@ -186,6 +192,9 @@ extern uint64_t lineTextStamp;
 
 // ---- list primitives (underscore forms do not widen maxWidth) ----
 Line* LineNew();            // a zeroed Line from the pool
+// About `count` more Lines are coming (a load's estimate): their memory is made ready
+// meanwhile. 0 when the estimate ends.
+void FileExpectLines(int64_t count);
 void LineFree(Line* line);  // frees its text and returns it to the pool
 void _FileAppendL(File* file, Line* line);
 void _FileInsertL(File* file, Line* before, Line* line);

@@ -174,7 +174,10 @@ static int64_t keepBelow(File* file) {
 
 // Writes the journal beside the file and swaps it in for the old one; with `headerOnly` it
 // records no edits.
-static int writeJournal(File* file, int64_t keepLimit, bool headerOnly = false) {
+static int writeJournal(File* file, int64_t keepLimit, bool headerOnly = false,
+                        File* textOf = nullptr) {
+    // The lines come from textOf when given: another File's text journaled under this name.
+    File* src = textOf ? textOf : file;
     std::string name = journalPath(file, '~');
     std::string pending = pendingPath(file);
     file->journalDirty = false;
@@ -198,10 +201,10 @@ static int writeJournal(File* file, int64_t keepLimit, bool headerOnly = false) 
     // Offsets count the temp file, whose line ends are single LFs whatever the disk file has,
     // so that a reload of the same file reproduces them.
     auto kept = [&](const Line* l) {
-        return l->allocLen == lnInFile && l->offset + l->len + 1 <= keepLimit;
+        return !textOf && l->allocLen == lnInFile && l->offset + l->len + 1 <= keepLimit;
     };
     int64_t expected = 0;
-    Line* lines = headerOnly ? nullptr : file->first;
+    Line* lines = headerOnly ? nullptr : src->first;
     for (Line* l = lines; l; l = l->next) {
         if (!kept(l)) continue;
         if (l->offset != expected) {
@@ -221,7 +224,7 @@ static int writeJournal(File* file, int64_t keepLimit, bool headerOnly = false) 
         if (kept(l)) continue;
         snprintf(num, sizeof num, "a %lld \"", (long long)n);
         out += num;
-        out.append(FileLineText(file, l), (size_t)l->len);
+        out.append(FileLineText(src, l), (size_t)l->len);
         out += '\n';
         flush(65536);
     }
@@ -253,6 +256,30 @@ int incr_SaveIntent(File* file, int64_t startByte) {
     if (!file->haslock && (incr_AcquireLock(file) != 1 || !file->haslock)) return 0;
     int64_t keep = keepBelow(file);
     return writeJournal(file, keep < startByte ? keep : startByte);
+}
+
+int incr_TargetSaveIntent(File* file, const char* target, File* shadow) {
+    struct stat st;
+    shadow->name = gen_copy(target);
+    shadow->isNew = false;
+    shadow->mode = stat(target, &st) == 0 ? (int)(st.st_mode & 0777) : 0644;
+    std::string name = journalPath(shadow, '~');
+    if (!createLock(shadow, name)) {
+        if (errno == EEXIST)
+            return QuorlError(1, "%s is being edited elsewhere: not saved", target);
+        return QuorlError(1, "Cannot create update file: %s", name.c_str());
+    }
+    if (!writeJournal(shadow, 0, false, file)) {
+        dropLock(shadow, false);
+        return 0;
+    }
+    return 1;
+}
+
+void incr_TargetSaveDone(File* shadow, bool ok) {
+    if (shadow->haslock) dropLock(shadow, !ok);
+    gen_free(shadow->name);
+    shadow->name = nullptr;
 }
 
 void incr_HoldTime(File* file, int64_t bytesLeft) {

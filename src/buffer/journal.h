@@ -20,6 +20,14 @@ void incr_KeepLock(File* file);
 // below startByte and carries every line after them, so that whatever the writing leaves
 // there the next start recovers the text exactly. Takes the lock if needed; 1 when written.
 int incr_SaveIntent(File* file, int64_t startByte);
+// Before a Save As writes over another file in place (one with hard links, or whose owners a
+// fresh copy could not keep): takes that file's lock in `shadow` (an empty File used for its
+// name only) and writes beside it a journal carrying all of `file`'s text, so that whatever
+// the writing leaves there the next start offers the new text whole. 1 when written; else
+// nothing was touched and the reason was told.
+int incr_TargetSaveIntent(File* file, const char* target, File* shadow);
+// After that save: the journal goes when it succeeded, and stays (stale) when it failed.
+void incr_TargetSaveDone(File* shadow, bool ok);
 // Moves the journal's time ahead of the writes of a save still to come (bytesLeft bytes).
 void incr_HoldTime(File* file, int64_t bytesLeft);
 // Writes the journal (after changes) or touches it (none); 1 unless it could not be written.

@@ -24,6 +24,10 @@ Line* LineNew() {
     return line;
 }
 
+void FileExpectLines(int64_t count) {
+    PoolExpect(linePool, count > 0 ? (size_t)count : 0);
+}
+
 void LineFree(Line* line) {
     if (!line) return;
     lineTextStamp++;

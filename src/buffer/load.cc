@@ -206,6 +206,13 @@ int FileLoad(File* file, int tempFd, int srcFd, int64_t startOffset, Line* befor
     LineSplitter split{file, beforeLine, startOffset, 1, 1, startOffset};
     // Only a load into an empty File measures every line of its temp file.
     bool measured = !file->first;
+    // A whole load leaves the line states to the colouring engine, which computes them when
+    // lines are drawn (synValidLines 0): a scan of every line here would double the load.
+    struct StatesOff {
+        bool saved = file_synSuspended;
+        explicit StatesOff(bool off) { if (off) file_synSuspended = true; }
+        ~StatesOff() { file_synSuspended = saved; }
+    } statesOff(measured && !beforeLine);
     file->widestOff = -1;
     file->widestW = 0;
     file->widestTab = tabsize;
@@ -223,6 +230,12 @@ int FileLoad(File* file, int tempFd, int srcFd, int64_t startOffset, Line* befor
     what += file->name ? gen_basename(file->name) : "file";
     WLongWork work(what.c_str());
     fileLoadAborted = false;
+    // The lines still to come, estimated from those so far, let their records be made ready
+    // ahead of them.
+    struct Expecting {
+        ~Expecting() { FileExpectLines(0); }
+    } expecting;
+    int64_t readBytes = 0;
     for (;;) {
         if (work.aborted(tempOff - startOffset, total) || gen_signalpending()) {
             fileLoadAborted = true;
@@ -234,6 +247,7 @@ int FileLoad(File* file, int tempFd, int srcFd, int64_t startOffset, Line* befor
         ssize_t got = gen_readfull(srcFd, buf + have, alloc - have);
         if (got < 0) got = 0;
         have += (size_t)got;
+        readBytes += got;
         if (have == 0) break;
         bool atEnd = got == 0;
         carryCr = false;
@@ -258,6 +272,8 @@ int FileLoad(File* file, int tempFd, int srcFd, int64_t startOffset, Line* befor
         }
         tempOff += (int64_t)n;
         if (atEnd) break;
+        if (readBytes > 0 && total > readBytes && split.lfCount > 0)
+            FileExpectLines(split.lfCount * (total - readBytes) / readBytes);
     }
     int64_t plainLf = split.lfCount - pairs;
     file->dosMode = file->loadedAsDos = pairs > plainLf;
@@ -458,7 +474,7 @@ File* FileF_File(const char* name, int registerIt) {
     // Loading measured every line already; only a new (empty) File needs the reset.
     if (access == 0) FileFindMaxWidth(file);
     if (registerIt) FilesAddFile(file);
-    file->synValidLines = file->nLines;
+    file->synValidLines = 0;
     file->noAutoCheckout = preventautocheckout != 0;
     return file;
 }
@@ -617,7 +633,7 @@ int LoadStubFile(File* file) {
     file->readOnly = access(file->name, W_OK) != 0 || file->loadReadOnly;
     file->backupTried = tried;
     file->backupMade = made;
-    file->synValidLines = file->nLines;
+    file->synValidLines = 0;
     if (file->mtime != oldTime || file->mtimeNsec != oldNsec) {
         UndoFreeList(file->undo);
         UndoFreeList(file->redo);

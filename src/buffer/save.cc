@@ -122,12 +122,15 @@ static bool roomToSave(File* file, const char* target, Line* from, int64_t size)
 // Save As writes a fresh file beside the target and renames it over the target only once it
 // is complete, so that a save stopped at any moment leaves the old target or the new one whole.
 // The fresh file keeps the old one's mode and owners, and is never made through a planted link.
-// Where that is impossible (a directory we cannot write, owners we cannot give, hard links that
-// must keep sharing the text) the target is written in place and cut to length afterwards.
+// Where that is impossible (owners we cannot give, hard links that must keep sharing the text)
+// the target is written in place and cut to length afterwards, under a journal beside it that
+// carries the whole new text until the writing is complete.
 struct NewTarget {
     std::string temp;  // the fresh file while it is written; empty when writing in place
     std::string final; // what it replaces: the target, or what a link at the target names
+    File shadow;       // holds the target's lock and journal while it is written in place
     bool finish(bool ok) {
+        if (shadow.name) incr_TargetSaveDone(&shadow, ok);
         if (temp.empty()) return true;
         bool moved = ok && rename(temp.c_str(), final.c_str()) == 0;
         if (!moved) unlink(temp.c_str());
@@ -137,6 +140,8 @@ struct NewTarget {
     }
     ~NewTarget() {
         if (!temp.empty()) unlink(temp.c_str());
+        // Stopped part way through writing in place: the journal keeps the new text.
+        if (shadow.name) incr_TargetSaveDone(&shadow, false);
     }
     static void syncDirectory(const char* path) {
         GenStr dir(gen_dirname(path));
@@ -149,7 +154,8 @@ struct NewTarget {
 
 // The descriptor to write the text of a Save As to; -1 after an error message, -2 when the save
 // was refused (no room) with its message.
-static int openNewTarget(const char* target, mode_t mode, int64_t size, NewTarget& fresh) {
+static int openNewTarget(File* file, const char* target, mode_t mode, int64_t size,
+                         NewTarget& fresh) {
     fresh.final = target;
     struct stat st;
     bool exists = stat(target, &st) == 0;
@@ -192,8 +198,13 @@ static int openNewTarget(const char* target, mode_t mode, int64_t size, NewTarge
                    target, (long long)need, (long long)fs.f_bavail * (long long)fs.f_frsize);
         return -2;
     }
+    if (fd < 0 && exists && !incr_TargetSaveIntent(file, fresh.final.c_str(), &fresh.shadow))
+        return -2;
     if (fd < 0) fd = open(fresh.final.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, mode);
-    if (fd < 0) QuorlError(1, "Cannot create file: %s", target);
+    if (fd < 0) {
+        if (fresh.shadow.name) incr_TargetSaveDone(&fresh.shadow, true); // nothing written
+        QuorlError(1, "Cannot create file: %s", target);
+    }
     return fd;
 }
 
@@ -247,7 +258,7 @@ int FilexSave(File* file, const char* name, int saveAs, int force, void* ctx) {
     int fd;
     NewTarget fresh;
     if (!inPlace) {
-        fd = openNewTarget(target.get(), mode, size, fresh);
+        fd = openNewTarget(file, target.get(), mode, size, fresh);
         if (fd < 0) return fd == -2 ? 0 : -1;
     } else {
         if (file->loadReadOnly)
@@ -275,6 +286,12 @@ int FilexSave(File* file, const char* name, int saveAs, int force, void* ctx) {
         }
     }
     OwnedFd out(fd);
+    // Written in place under its journal: emptied first, so that whatever part the writing
+    // reaches holds only new text, whose line ends the next start then reads as they are.
+    if (fresh.shadow.name && ftruncate(fd, 0) != 0) {
+        fresh.finish(true); // nothing was written
+        return QuorlError(1, "Cannot create file: %s", target.get());
+    }
     AlignedWriter w(fd, startByte);
     const char* end = file->dosMode ? "\r\n" : "\n";
     size_t endLen = strlen(end);

@@ -5,16 +5,19 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
 
 #include "buffer/file.h"
 #include "buffer/linecache.h"
+#include "buffer/registry.h"
 #include "buffer/synhook.h"
 #include "config/options.h"
 #include "lang/lang_internal.h"
 #include "runtime/error.h"
+#include "toolkit/eventloop.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/window.h"
 #include "runtime/gen.h"
@@ -202,16 +205,67 @@ uint32_t GetSynstate(File* file, Line* line) {
                                  &line->synState[1]);
 }
 
-int64_t synxRecalculate(File* file, int64_t from, int64_t to) {
+// States are computed forward from the last trusted one. When that is further above the lines
+// wanted than kSyncGap lines (a huge file opened at its end), the lines wanted get states
+// computed instead from a sync point kSyncBack lines above them, taken to start outside every
+// comment, string and dead block; the exact states replace them as synValidLines moves on.
+static constexpr int64_t kSyncGap = 200000;
+static constexpr int64_t kSyncBack = 3000;
+
+static bool provisionalCovers(const File* file, int64_t from, int64_t to) {
+    return file->synProvStamp == lineTextStamp && from >= file->synProvFrom &&
+           to <= file->synProvTo;
+}
+
+bool syn_StatesReady(const File* file, int64_t from, int64_t to) {
+    return to <= file->synValidLines || provisionalCovers(file, from, to);
+}
+
+// mayContinue: the caller only brings states up to date for drawing (or catching up), so a
+// provisional run already there stays good. Any other caller recomputes from `from` because
+// something besides the text changed (the language, an option): guesses from there on go.
+static int64_t recalculate(File* file, int64_t from, int64_t to, bool mayContinue) {
     const Language* lang = file->language;
     if (!lang || lang->id == LANG_NONE) return from;
+    if (!mayContinue && from <= file->synProvTo) file->synProvTo = -1;
+    if (to > file->nLines) to = file->nLines;
     if (file->synValidLines < from) from = file->synValidLines < 2 ? 1 : file->synValidLines;
+    if (to - from > kSyncGap) {
+        // States from `from` on are stale (a lowered start) or unknown.
+        if (file->synValidLines >= from) file->synValidLines = from - 1;
+        if (file->aiCheckpointLine > file->synValidLines) file->aiCheckpointLine = -1;
+        int64_t start = std::max<int64_t>(from, to - kSyncBack);
+        Line* line;
+        if (file->synProvStamp == lineTextStamp && file->synProvFrom <= start &&
+            file->synProvTo + 1 >= start && file->synProvTo < to) {
+            // Continues the provisional run already there.
+            start = file->synProvTo + 1;
+            line = FileLine(file, start);
+        } else {
+            line = FileLine(file, start);
+            if (line) line->synState[0] = line->synState[1] = 0;
+            file->synProvFrom = start;
+            if (line) line = line->next;
+            file->synProvTo = start;
+            start++;
+        }
+        int64_t n = start;
+        for (; line && n <= to; line = line->next, n++) line->synState[0] = GetSynstate(file, line);
+        file->synProvTo = n - 1;
+        file->synProvStamp = lineTextStamp;
+        syn_ScheduleCatchUp();
+        return file->synProvFrom;
+    }
     int64_t n = from;
     for (Line* line = FileLine(file, from); line && n <= to; line = line->next, n++)
         line->synState[0] = GetSynstate(file, line);
     file->synValidLines = n - 1;
     if (file->aiCheckpointLine > n - 1) file->aiCheckpointLine = -1;
     return from;
+}
+
+int64_t synxRecalculate(File* file, int64_t from, int64_t to) {
+    return recalculate(file, from, to, false);
 }
 
 void synRecalculate(EditPort* pane, int64_t from, int64_t to, bool redraw) {
@@ -240,8 +294,8 @@ static void redrawPane(EditPort* pane, int64_t top, int64_t bottom, void* ctxp) 
     if (bottom > ctx->file->nLines) bottom = ctx->file->nLines;
     int64_t start = ctx->from > top ? ctx->from : top;
     if (start > bottom) return;
-    if (ctx->file->synValidLines < bottom)
-        synxRecalculate(ctx->file, ctx->file->synValidLines + 1, bottom);
+    if (!syn_StatesReady(ctx->file, start, bottom))
+        recalculate(ctx->file, ctx->file->synValidLines + 1, bottom, true);
     for (int64_t n = start; n <= bottom; n++) synPanes->drawLine(pane, n);
 }
 
@@ -250,6 +304,63 @@ void synRedraw(EditPort* pane, int64_t from) {
     if (!file) return;
     RedrawCtx ctx{file, from};
     synPanes->forEachPane(file, redrawPane, &ctx);
+}
+
+// ---- catching up with provisional states ----
+
+// While the program waits for input, the exact states move on a slice at a time towards the
+// provisional run; once they reach it, lines whose state was guessed wrong are redrawn.
+static constexpr int64_t kCatchUpSlice = 150000;
+static ExtraHandle* catchUpTimer = nullptr;
+
+int syn_CatchUp(File* file) {
+    const Language* lang = file->language;
+    if (!lang || lang->id == LANG_NONE || file->synProvStamp != lineTextStamp ||
+        file->synProvTo <= file->synValidLines) {
+        file->synProvTo = -1;
+        return 0;
+    }
+    int64_t from = file->synValidLines + 1;
+    if (from < file->synProvFrom) {
+        recalculate(file, from, std::min(from + kCatchUpSlice, file->synProvFrom) - 1, true);
+        return 1;
+    }
+    // The run itself: exact states over the guessed ones, noting whether any differed.
+    int64_t n = from < 2 ? 1 : from;
+    bool differs = false;
+    for (Line* line = FileLine(file, n); line && n <= file->synProvTo; line = line->next, n++) {
+        uint32_t guessed = line->synState[0];
+        line->synState[0] = GetSynstate(file, line);
+        differs = differs || guessed != line->synState[0];
+    }
+    int64_t redrawFrom = file->synProvFrom;
+    file->synValidLines = n - 1;
+    file->synProvTo = -1;
+    if (differs && synPanes.find()) {
+        RedrawCtx ctx{file, redrawFrom};
+        synPanes->forEachPane(file, redrawPane, &ctx);
+    }
+    return 0;
+}
+
+static int catchUpTick(void*, int) {
+    bool more = false;
+    for (File* f = FileHead(); f; f = f->next)
+        if (f->synProvTo > f->synValidLines && syn_CatchUp(f)) more = true;
+    if (!more) {
+        ExtraProcess_Release(catchUpTimer);
+        catchUpTimer = nullptr;
+        return 1; // done: the entry goes
+    }
+    ExtraProcess_SetTimeout(catchUpTimer, 1);
+    return 0;
+}
+
+void syn_ScheduleCatchUp() {
+    if (!ExtraProcess_Alive(catchUpTimer)) {
+        ExtraProcess_Release(catchUpTimer);
+        catchUpTimer = ExtraProcess_Create(XP_TIMER, 1, catchUpTick, nullptr, nullptr);
+    }
 }
 
 bool syn_NeedToColor(File* file, EditPort*, int64_t line) {
@@ -261,7 +372,8 @@ bool syn_NeedToColor(File* file, EditPort*, int64_t line) {
     const Language* lang = file->language;
     if (!lang || lang->id == LANG_NONE) return false;
     if (reportIfIncomplete(lang)) return false;
-    if (file->synValidLines <= line) synxRecalculate(file, file->synValidLines + 1, line + 20);
+    if (!syn_StatesReady(file, line, line))
+        recalculate(file, file->synValidLines + 1, line + 20, true);
     return true;
 }
 

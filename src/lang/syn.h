@@ -115,6 +115,14 @@ bool syn_NeedToColor(File* file, EditPort* pane, int64_t line);
 void synRecalculate(EditPort* pane, int64_t from, int64_t to, bool redraw);
 // The worker under synRecalculate: returns the (possibly lowered) start line.
 int64_t synxRecalculate(File* file, int64_t from, int64_t to);
+// Whether lines from..to have states to colour with: exact ones, or ones computed from a sync
+// point near them that no change has made stale since.
+bool syn_StatesReady(const File* file, int64_t from, int64_t to);
+// One slice of bringing the exact states up to a File's provisional run (redrawing what they
+// change once they reach it); 1 while more remains. The event loop runs the slices on its own
+// once syn_ScheduleCatchUp is called.
+int syn_CatchUp(File* file);
+void syn_ScheduleCatchUp();
 void synPropagate(EditPort* pane, int64_t line);
 void synRedraw(EditPort* pane, int64_t from);
 void SynCache_ResetFileCache();

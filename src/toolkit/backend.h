@@ -34,6 +34,9 @@ struct WBackend {
     virtual void raise(WWindow*) {}
     virtual void warpPointer(WWindow*, int /*x*/, int /*y*/) {}
     virtual void takeFocus(WWindow*) {}
+    // Waits up to ms milliseconds for a top-level window just mapped to show and gives it the
+    // keyboard at once, so that a key pressed as it appears reaches it.
+    virtual void focusOnceMapped(WWindow*, int /*ms*/) {}
     virtual void setBackground(WWindow*) {}
     virtual void setProperty(WWindow*, const char* /*name*/, const std::string& /*value*/) {}
     // A dialogue (or menu when menu is set) that belongs to the top-level window parent.

@@ -17,7 +17,7 @@ Seam<WProgressView> wProgressView{"WProgressView", "editor"};
 namespace {
 
 constexpr int quietMs = 500;     // work shorter than this shows nothing
-constexpr int firstDrawMs = 200; // but with no window at all, one shows this soon
+constexpr int firstDrawMs = 50;  // but with no window at all, one shows this soon
 constexpr int everyMs = 100;     // then the windows are looked at this often
 
 WLongWork* innermost = nullptr;
@@ -61,6 +61,9 @@ WWindow* openProgressWindow(const std::string& what) {
     WSetWindowName(win, what.c_str());
     WSetBackground(win, wPalette.background);
     WMapWindow(win);
+    // The keyboard comes here as the window shows, not at the next look at events a tenth
+    // of a second later: an Escape typed as soon as it appears must not go elsewhere.
+    WFocusOnceMapped(win, 250);
     return win;
 }
 

@@ -226,6 +226,10 @@ void WTakeFocus(WWindow* win) {
     if (wBackend && win) wBackend->takeFocus(win);
 }
 
+void WFocusOnceMapped(WWindow* win, int ms) {
+    if (wBackend && win) wBackend->focusOnceMapped(win, ms);
+}
+
 void WSetBackground(WWindow* win, WColor colour) {
     win->background = colour;
     if (wBackend) wBackend->setBackground(win);

@@ -131,6 +131,8 @@ void WRaiseWindow(WWindow* win);
 void WWarpPointer(WWindow* win);
 // Gives the keyboard to a mapped top-level window (a modal dialogue).
 void WTakeFocus(WWindow* win);
+// A top-level window just mapped takes the keyboard as soon as it shows (waiting up to ms).
+void WFocusOnceMapped(WWindow* win, int ms);
 void WSetBackground(WWindow* win, WColor colour);
 // A text property of a top-level window that outside tools (xprop) can read.
 void WSetProperty(WWindow* win, const char* name, const std::string& value);

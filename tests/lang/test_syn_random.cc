@@ -152,3 +152,83 @@ TEST(SynPropagation, RandomEditsLeaveNoStaleState) {
     GASM_AdjustSeparators("");
     synPanes.install(nullptr);
 }
+
+// A huge File opened at its end: the drawn lines get states from a sync point near them at
+// once (no scan from the top), and the exact states catch up afterwards, redrawing the lines
+// whose guessed state was wrong.
+TEST(SynPropagation, FarDrawsSyncNearbyAndCatchUp) {
+    LangTestInit();
+    synPanes.install(&viewPanes);
+    File* file = FileFInternal("huge");
+    file->language = syn_LanguageDefinition(1);
+    const int64_t n = 260000;
+    // A comment opened 5000 lines above the end and closed 5 lines above it: longer than any
+    // sync distance, so the guess for the lines before its end is wrong.
+    for (int64_t i = 1; i <= n; i++) {
+        std::string t = i == n - 5000 ? "int a; /* opened" : i == n - 5 ? "closed */ int b;"
+                                                                        : "x = \"s\"; y++;";
+        FileAppendS(file, t.data(), (int)t.size());
+    }
+    for (Line* l = file->first; l; l = l->next) l->synState[0] = l->synState[1] = 0;
+    file->synValidLines = 0;
+    std::vector<uint32_t> ref = referenceStates(file);
+    View view{file, n - 11, 12, {}};
+    theView = &view;
+    EditPort* pane = (EditPort*)&view;
+    synRedraw(pane, view.top);
+    ASSERT_EQ(view.drawn.size(), 12u);
+    EXPECT_LT(file->synValidLines, n / 2); // nothing scanned from the top
+    // Past the comment's end the guess is right; inside it, wrong until the catch-up.
+    for (const View::Drawn& d : view.drawn) {
+        if (d.line > n - 5) {
+            EXPECT_EQ(d.state, ref[d.line]) << d.line;
+        }
+    }
+    EXPECT_NE(view.drawn[0].state, ref[n - 11]);
+    // An edit among the guessed lines keeps the guesses next to it consistent.
+    setText(file, FileLine(file, n - 2), "/* again");
+    synPropagate(pane, n - 2);
+    ref = referenceStates(file);
+    view.drawn.clear();
+    int slices = 0;
+    while (syn_CatchUp(file)) slices++;
+    EXPECT_GT(slices, 0);
+    EXPECT_EQ(file->synValidLines, n);
+    int64_t k = 1;
+    for (Line* l = file->first; l; l = l->next, k++) ASSERT_EQ(l->synState[0], ref[k]) << k;
+    // The lines drawn from a wrong guess were drawn again, right this time.
+    ASSERT_FALSE(view.drawn.empty());
+    for (const View::Drawn& d : view.drawn) EXPECT_EQ(d.state, ref[d.line]) << d.line;
+    theView = nullptr;
+    FileFree(file);
+    synPanes.install(nullptr);
+}
+
+// Guessed states belong to a language: choosing another one drops them, wherever the view
+// goes next.
+TEST(SynPropagation, LanguageChangeDropsGuesses) {
+    LangTestInit();
+    synPanes.install(&viewPanes);
+    File* file = FileFInternal("huge");
+    file->language = syn_LanguageDefinition(1); // C carries a string over a final backslash
+    const int64_t n = 260000;
+    for (int64_t i = 1; i <= n; i++) FileAppendS(file, "a = \"x\\", 7);
+    for (Line* l = file->first; l; l = l->next) l->synState[0] = l->synState[1] = 0;
+    file->synValidLines = 0;
+    View view{file, n - 2000, 12, {}};
+    theView = &view;
+    EditPort* pane = (EditPort*)&view;
+    synRedraw(pane, view.top);
+    file->language = syn_LanguageDefinition(6); // Java does not
+    view.top = n - 11;
+    synRecalculate(pane, 1, view.top + 20, true);
+    std::vector<uint32_t> ref = referenceStates(file);
+    view.top = n - 2000;
+    view.drawn.clear();
+    synRedraw(pane, view.top);
+    ASSERT_EQ(view.drawn.size(), 12u);
+    for (const View::Drawn& d : view.drawn) EXPECT_EQ(d.state, ref[d.line]) << d.line;
+    theView = nullptr;
+    FileFree(file);
+    synPanes.install(nullptr);
+}

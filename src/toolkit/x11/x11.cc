@@ -9,6 +9,7 @@
 #include <X11/Xresource.h>
 #include <X11/cursorfont.h>
 #include <cstring>
+#include <ctime>
 #include <unistd.h>
 
 #include "runtime/gen.h"
@@ -220,6 +221,23 @@ struct X11Backend : WBackend {
 
     void takeFocus(WWindow* w) override {
         XSetInputFocus(xs.dpy, xid(w), RevertToParent, CurrentTime);
+    }
+
+    void focusOnceMapped(WWindow* w, int ms) override {
+        // The focus can only go to a viewable window: the MapNotify says it is. The event is
+        // put back for the window's own handler.
+        Window win = xid(w);
+        XEvent e;
+        for (int waited = 0; waited <= ms; waited += 2) {
+            if (XCheckTypedWindowEvent(xs.dpy, win, MapNotify, &e)) {
+                XPutBackEvent(xs.dpy, &e);
+                XSetInputFocus(xs.dpy, win, RevertToParent, CurrentTime);
+                XFlush(xs.dpy);
+                return;
+            }
+            struct timespec pause = {0, 2000000};
+            nanosleep(&pause, nullptr);
+        }
     }
 
     void moveResize(WWindow* w) override {

@@ -3,12 +3,14 @@
 # holds the old text or the new one, or the next start recovers the new text exactly from the
 # journal. Saves of every kind: a whole rewrite (an edit at the top), a tail write from the
 # middle and from the end, growing and shrinking, LF and CR LF files; and Save As over another
-# file, which must hold its old text or the new one whole.
-# Usage: save-kills.sh QE [MEGABYTES [KILLS [SEED]]]   (defaults: 4 MB, 28 kills)
+# file, which must hold its old text or the new one whole, or, when that file has a second
+# hard link and so is written in place, recover the new text from its own journal (the link
+# showing the same text throughout).
+# Usage: save-kills.sh QE [MEGABYTES [KILLS [SEED]]]   (defaults: 4 MB, 33 kills)
 # By hand: save-kills.sh build/bin/qe 200 200
 qe="$1"
 mb="${2:-4}"
-kills="${3:-28}"
+kills="${3:-33}"
 seed="${4:-1}"
 base=/dev/shm
 [ -w "$base" ] || base=${TMPDIR:-/tmp}
@@ -26,7 +28,7 @@ lines=$(wc -l < lf.orig)
 mid=$((lines / 2))
 
 # Sets kind (the base file), line (where the editor starts) and edit for mode $1.
-nmodes=10
+nmodes=11
 mode() {
     case $1 in
     0) name=top-grow kind=lf line=1 edit='"inserted\n"' ;;
@@ -39,12 +41,16 @@ mode() {
     7) name=crlf-shrink kind=crlf line=$mid edit='ContinueSelection;Down;Cut1' ;;
     8) name=saveas-lf kind=lf line=1 edit='"inserted\n"' ;;
     9) name=saveas-crlf kind=crlf line=$mid edit='ContinueSelection;Down;Cut1' ;;
+    10) name=saveas-linked kind=lf line=$mid edit='"grown\n"' ;;
     esac
     # Save As replaces g, which holds the other kind's text.
     case $name in
     saveas-*) save='SaveAs g' other=lf; [ $kind = lf ] && other=crlf ;;
     *) save=Save ;;
     esac
+    # Written in place, the target is read back with the line ends it holds: one killed
+    # before its first new byte would give the recovered lines its old ends.
+    [ $name = saveas-linked ] && other=$kind
 }
 
 # The new text of each mode, from a save that is not interrupted.
@@ -68,9 +74,10 @@ new=0
 k=0
 while [ $k -lt "$kills" ]; do
     mode $((k % nmodes))
-    rm -f f .f.tq~ .f.tq~# f~ g
+    rm -f f .f.tq~ .f.tq~# f~ g g2 .g.tq~ .g.tq~#
     cp "$kind.orig" f
     [ "$save" = Save ] || cp "$other.orig" g
+    [ $name = saveas-linked ] && ln g g2
     "$qe" -batch f "+$line" -answer yes -do "$edit" -do "$save" > run.out 2>&1 &
     pid=$!
     # The save begins with the journal of its new text (the edit made the journal, empty, and
@@ -84,7 +91,22 @@ while [ $k -lt "$kills" ]; do
     sleep "$((ms / 1000)).$(printf %03d $((ms % 1000)))"
     kill -9 $pid 2>/dev/null
     wait $pid 2>/dev/null
-    if [ "$save" != Save ]; then
+    if [ $name = saveas-linked ] && [ "$(stat -c %i g)" != "$(stat -c %i g2)" ]; then
+        echo "FAIL kill $k ($name): the Save As target no longer shares its text with its link"
+        fail=$((fail + 1))
+    elif [ $name = saveas-linked ] && [ -e .g.tq~ ]; then
+        # Written in place: its journal carries the whole new text.
+        "$qe" -batch g -answer 'Apply Edits' -do Save > rec.out 2>&1
+        if cmp -s g "$name.new" && cmp -s g2 "$name.new"; then
+            recovered=$((recovered + 1))
+        elif cmp -s g "$other.orig"; then
+            old=$((old + 1)) # killed before anything was written
+        else
+            echo "FAIL kill $k ($name): the target's journal did not recover the new text"
+            sed 's/^/  /' rec.out | head -5
+            fail=$((fail + 1))
+        fi
+    elif [ "$save" != Save ]; then
         if cmp -s g "$other.orig"; then
             old=$((old + 1))
         elif cmp -s g "$name.new"; then
