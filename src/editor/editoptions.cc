@@ -25,6 +25,7 @@
 #include "toolkit/dialog.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/window.h"
+#include "vcfront/vc.h"
 
 namespace editoptions {
 
@@ -240,6 +241,30 @@ OpenOptions* openFor(WDialog* d) {
     return nullptr;
 }
 
+// The version-control page: the chosen system's own templates fill the template fields (when
+// asked), and the fields that system leaves empty are read-only (none for Custom commands).
+void showVcTemplates(OpenOptions& open, bool fill) {
+    const Bound* type = nullptr;
+    for (const Bound& b : open.bound)
+        if (!strcmp(b.option->name, "versioncontroltype") && b.adapter == PD_CHOICE) type = &b;
+    if (!type || type->w->value < 0) return;
+    int system = -1, index = 0;
+    for (const ChoiceValue* c = type->option->choices; c && c->name; c++, index++)
+        if (index == type->w->value) system = c->value;
+    bool changed = false;
+    for (const auto& [name, value] : vc_SystemTemplates(system)) {
+        Widget* f = WDialogFind(open.dialog, name.c_str());
+        if (!f || f->kind != WG_TEXTFIELD) continue;
+        if (fill && WidgetText(f) != value) {
+            WidgetSetText(f, value);
+            changed = true;
+        }
+        f->enabled = system == VC_CUSTOM || !value.empty();
+        WidgetRedraw(f);
+    }
+    if (changed) setApplyEnabled(open.dialog, true);
+}
+
 void optionsChanged(WDialog* d, Widget* w) {
     OpenOptions* open = openFor(d);
     if (!open) return;
@@ -248,6 +273,7 @@ void optionsChanged(WDialog* d, Widget* w) {
             if (b.adapter == TF_COLOR) paintSwatch(b);
             setApplyEnabled(d, true);
         }
+    if (w->name == "versioncontroltype") showVcTemplates(*open, true);
 }
 
 // A page by its name or its tab's label, in any notebook of the dialogue.
@@ -278,6 +304,7 @@ void optionsOpened(WDialog* d) {
     for (Bound& b : open.bound) load(b);
     openOptions.push_back(open);
     d->changed = optionsChanged;
+    showVcTemplates(openOptions.back(), false);
     setApplyEnabled(d, false);
     if (!pageToShow.empty()) showPage(d, pageToShow);
     pageToShow.clear();
@@ -324,6 +351,14 @@ int openDialogue(Edit* e, const char* name) {
     (void)hooksSet;
     int r = EditOpenDialogue(e, name, {});
     return r >= 0 ? 1 : 0;
+}
+
+// RestoreVcDefaults: the template fields of the open option dialogue as the chosen system has
+// them.
+int cmdRestoreVcDefaults(Edit*, EditCmdCtx*) {
+    if (openOptions.empty()) return QuorlError(1, "RestoreVcDefaults: no option dialogue is open");
+    showVcTemplates(openOptions.back(), true);
+    return 1;
 }
 
 // ---- colour schemes ----
@@ -556,6 +591,7 @@ void EditAddOptionCommands() {
     EditAddCmd("ColorScheme", editoptions::cmdColorScheme);
     EditAddCmd("FontChooser", editoptions::cmdFontChooser);
     EditAddCmd("FontPreview", editoptions::cmdFontPreview);
+    EditAddCmd("RestoreVcDefaults", editoptions::cmdRestoreVcDefaults);
     EditAddCmd("ChangeKeyList", editoptions::cmdChangeKeyList);
     EditAddCmd("ChangeMouseList", editoptions::cmdChangeMouseList);
     EditAddCmd("ChangeMenus", editoptions::cmdChangeMenus);

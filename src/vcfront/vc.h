@@ -6,12 +6,16 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 enum VcSystem { VC_QVC = 0, VC_CLEARCASE = 1, VC_RCS = 2, VC_CUSTOM = 3 };
 
 // ---- set-up ----
 void vc_Init();    // templates for the selected system; the interpreter for ClearCase
+// The templates selecting a system sets, by option name ("vc_co"...), all thirteen; empty for
+// a system that has none.
+std::vector<std::pair<std::string, std::string>> vc_SystemTemplates(int system);
 void vc_Cleanup(); // stops the interpreter
 // Installs the front end where the lower libraries reach it (buffer, QVC core, options).
 void vc_InstallLinks();

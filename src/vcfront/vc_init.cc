@@ -12,22 +12,16 @@ bool vc_UseInterpreter = false;
 
 namespace {
 
-// The thirteen templates of one system, in the order of the option table.
-struct Templates {
-    const char* command;
-    const char* undervc;
-    const char* co;
-    const char* get;
-    const char* ci;
-    const char* cinocomments;
-    const char* unco;
-    const char* create;
-    const char* show;
-    const char* diff;
-    const char* who;
-    const char* when;
-    const char* prevver;
-};
+// The thirteen templates of one system, in the order of kTemplateNames.
+enum { TEMPLATES = 13 };
+using Templates = const char* const[TEMPLATES];
+const char* const kTemplateNames[TEMPLATES] = {
+    "vc_command", "vc_undervc", "vc_co",   "vc_get", "vc_ci",   "vc_cinocomments", "vc_unco",
+    "vc_create",  "vc_show",    "vc_diff", "vc_who", "vc_when", "vc_prevver"};
+enum { T_COMMAND = 0, T_WHO = 10, T_WHEN = 11 };
+std::string* const kTemplateVars[TEMPLATES] = {
+    &vc_command, &vc_undervc, &vc_co,   &vc_get, &vc_ci,   &vc_cinocomments, &vc_unco,
+    &vc_create,  &vc_show,    &vc_diff, &vc_who, &vc_when, &vc_prevver};
 
 const Templates qvcTemplates = {"qvc", "", "co", "get", "ci -C %c", "ci -nc", "uncheck",
                                 "create", "show", "diff", "who", "", ""};
@@ -53,30 +47,27 @@ const Templates customTemplates = {
     "",
     "echo no custom prevver defined; false"};
 
+const Templates* templatesOf(int system) {
+    switch (system) {
+    case VC_QVC: return &qvcTemplates;
+    case VC_CLEARCASE: return &clearcaseTemplates;
+    case VC_RCS: return &rcsTemplates;
+    case VC_CUSTOM: return &customTemplates;
+    default: return nullptr;
+    }
+}
+
 void fill(const Templates& t) {
-    vc_command = t.command;
-    vc_undervc = t.undervc;
-    vc_co = t.co;
-    vc_get = t.get;
-    vc_ci = t.ci;
-    vc_cinocomments = t.cinocomments;
-    vc_unco = t.unco;
-    vc_create = t.create;
-    vc_show = t.show;
-    vc_diff = t.diff;
-    vc_who = t.who;
-    vc_when = t.when;
-    vc_prevver = t.prevver;
+    for (int i = 0; i < TEMPLATES; i++) *kTemplateVars[i] = t[i];
 }
 
 // Without the interpreter each ClearCase command is a shell line of its own.
-void prefixClearCase() {
-    vc_command.clear();
-    vc_who = "lsco -fmt \"%u\"";
-    vc_when = "lsco -fmt \"%d\"";
-    for (std::string* s : {&vc_undervc, &vc_co, &vc_ci, &vc_cinocomments, &vc_unco, &vc_create,
-                           &vc_show, &vc_diff, &vc_who, &vc_when, &vc_prevver})
-        if (!s->empty()) *s = "cleartool " + *s;
+void prefixClearCase(std::string* const (&v)[TEMPLATES]) {
+    v[T_COMMAND]->clear();
+    *v[T_WHO] = "lsco -fmt \"%u\"";
+    *v[T_WHEN] = "lsco -fmt \"%d\"";
+    for (int i = 0; i < TEMPLATES; i++)
+        if (i != T_COMMAND && !v[i]->empty()) *v[i] = "cleartool " + *v[i];
 }
 
 void addShowView() {
@@ -94,30 +85,34 @@ void addShowView() {
 void vc_UseShellLines() {
     if (!vc_UseInterpreter) return;
     vc_UseInterpreter = false;
-    if (vc_whichVC == VC_CLEARCASE) prefixClearCase();
+    if (vc_whichVC == VC_CLEARCASE) prefixClearCase(kTemplateVars);
+}
+
+std::vector<std::pair<std::string, std::string>> vc_SystemTemplates(int system) {
+    const Templates* t = templatesOf(system);
+    if (!t) return {};
+    std::string values[TEMPLATES];
+    std::string* v[TEMPLATES];
+    for (int i = 0; i < TEMPLATES; i++) {
+        values[i] = (*t)[i];
+        v[i] = &values[i];
+    }
+    if (system == VC_CLEARCASE && !debugFlag[XSW_VCUSEINTERPRETER]) prefixClearCase(v);
+    std::vector<std::pair<std::string, std::string>> out;
+    for (int i = 0; i < TEMPLATES; i++) out.emplace_back(kTemplateNames[i], values[i]);
+    return out;
 }
 
 void vc_Cleanup() {
     vc_StopInterpreter();
-    for (std::string* s : {&vc_command, &vc_undervc, &vc_co, &vc_get, &vc_ci, &vc_cinocomments,
-                           &vc_unco, &vc_create, &vc_show, &vc_diff, &vc_who, &vc_when,
-                           &vc_prevver})
-        s->clear();
+    for (std::string* s : kTemplateVars) s->clear();
 }
 
 void vc_Init() {
     vc_Cleanup();
     vc_UseInterpreter = vc_whichVC == VC_CLEARCASE && debugFlag[XSW_VCUSEINTERPRETER];
-    switch (vc_whichVC) {
-    case VC_QVC: fill(qvcTemplates); break;
-    case VC_CLEARCASE:
-        fill(clearcaseTemplates);
-        if (!vc_UseInterpreter) prefixClearCase();
-        break;
-    case VC_RCS: fill(rcsTemplates); break;
-    case VC_CUSTOM: fill(customTemplates); break;
-    default: break;
-    }
+    if (const Templates* t = templatesOf(vc_whichVC)) fill(*t);
+    if (vc_whichVC == VC_CLEARCASE && !vc_UseInterpreter) prefixClearCase(kTemplateVars);
     if (vc_whichVC == VC_CLEARCASE) {
         if (vc_UseInterpreter) vc_ForkInterpreter(vc_command.c_str());
         addShowView();

@@ -18,6 +18,7 @@
 #include "toolkit/headless.h"
 #include "toolkit/menu.h"
 #include "toolkit/toolkit.h"
+#include "vcfront/vc.h"
 #include "editor_fixture.h"
 
 namespace {
@@ -136,6 +137,55 @@ TEST_F(EditOptions, MenuEditorShowsTheBuiltInMenusAndConfiguredItemsShowTheirKey
     EXPECT_TRUE(menu.items[1].separator);
     // A menu nobody configured keeps its built-in items.
     EXPECT_NE(EditMenuListText().find("Options {&Preferences... = configoptions}"), std::string::npos);
+}
+
+} // namespace
+
+namespace {
+
+// The probe's view of the version-control fields.
+std::vector<std::string> vcSeen;
+
+int probeVc(Edit*, EditCmdCtx*) {
+    WDialog* d = WOpenDialogues().back();
+    std::string s;
+    for (const char* name : {"vc_command", "vc_undervc", "vc_co"}) {
+        Widget* f = WDialogFind(d, name);
+        s += std::string(name) + (f->enabled ? "=" : "(read-only)=") + WidgetText(f) + " ";
+    }
+    vcSeen.push_back(s);
+    return 1;
+}
+
+TEST_F(EditOptions, ChoosingAVersionControlSystemFillsItsTemplates) {
+    DialoguesEnsureLoaded();
+    std::string error;
+    ASSERT_TRUE(LoadDialogueText(R"(dialogue DebuggerConfig "Probe" {
+        optionmenu versioncontroltype;
+        textfield vc_command; textfield vc_undervc; textfield vc_co;
+        button probe "Probe" script { cli "ProbeVc"; }
+        button restore "Restore" script { cli "RestoreVcDefaults"; }
+        button ok "OK" default script { cli "ApplyOptions"; if (options_valid) dismiss 1; }
+    })", "test", error)) << error;
+    EditAddCmd("ProbeVc", probeVc);
+    vc_Init(); // QVC's templates, as start-up sets them
+    vcSeen.clear();
+    WQueueAnswer("probe");
+    WQueueAnswer("versioncontroltype=RCS;probe");
+    WQueueAnswer("vc_co=mine;versioncontroltype=Custom;probe");
+    WQueueAnswer("vc_co=mine;restore;probe");
+    WQueueAnswer("versioncontroltype=QVC;vc_co=co -x;OK");
+    EXPECT_EQ(EditCli(e, "Dialog DebuggerConfig"), 1);
+    ASSERT_EQ(vcSeen.size(), 4u);
+    // QVC as started: it has no "under version control" template, so that field is read-only.
+    EXPECT_EQ(vcSeen[0], "vc_command=qvc vc_undervc(read-only)= vc_co=co ");
+    EXPECT_EQ(vcSeen[1], "vc_command(read-only)= vc_undervc(read-only)= vc_co=co -l -q ");
+    // Custom commands: every field takes input.
+    EXPECT_EQ(vcSeen[2], "vc_command= vc_undervc=echo no custom undervc defined; false vc_co=echo no custom co defined; false ");
+    EXPECT_EQ(vcSeen[3], vcSeen[2]);
+    // Stored: the system's own templates, with the field the user changed after choosing it.
+    EXPECT_EQ(cfg_OptionLine(*cfg_FindOption("vc_co")), "vc_co: co -x\n");
+    EXPECT_EQ(cfg_OptionLine(*cfg_FindOption("vc_command")), "vc_command: qvc\n");
 }
 
 } // namespace

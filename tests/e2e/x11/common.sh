@@ -161,6 +161,32 @@ open_window() {
 start() { "$qe" "$@" > "qe.$$.out" 2>&1 & pid=$!; pids="$pids $pid"; }
 # Keys as the keyboard sends them, to whichever window has the keyboard.
 press() { for k in "$@"; do xdotool key "$k" 2>/dev/null; sleep 0.15; done; sleep 0.3; }
+# Keys to window $1 made the active window first (so that the window manager's focus follows),
+# then sent to whatever has the keyboard.
+keys_active() {
+    timeout 5 xdotool windowactivate --sync "$1" 2>/dev/null
+    shift
+    for key in "$@"; do xdotool key "$key" 2>/dev/null; sleep 0.2; done
+    sleep 0.3
+}
+# Sends keys $3... to window $1 until a window named $2 shows (three tries, 5 s each: a loaded
+# machine may take the first keys before the window takes input); prints its id.
+opens() {
+    ow=$1
+    on=$2
+    shift 2
+    for try in 1 2 3; do
+        keys_active "$ow" "$@"
+        t=0
+        while [ $t -lt 50 ]; do
+            id=$(xdotool search --onlyvisible --name "^$on\$" 2>/dev/null | head -1)
+            [ -n "$id" ] && { echo "$id"; return 0; }
+            sleep 0.1
+            t=$((t + 1))
+        done
+    done
+    return 1
+}
 # Keys and typed text sent to window $1.
 keys() { kw=$1; shift; for k in "$@"; do xdotool key --window "$kw" "$k" 2>/dev/null; done; sleep 0.3; }
 typein() { xdotool type --window "$1" --delay 20 "$2" 2>/dev/null; sleep 0.3; }

@@ -13,36 +13,13 @@ x11_openbox
 mkdir .tql
 printf '#!/bin/sh\ncp "$1" printed.ps\n' > lpr.sh
 printf 'printcommand: "sh lpr.sh"\neditprint2column: off\n' > .tql/qe.cfg
-# Keys to window $1, made the active window first.
-keys() {
-    xdotool windowactivate --sync "$1" 2>/dev/null
-    shift
-    for k in "$@"; do xdotool key "$k" 2>/dev/null; sleep 0.2; done
-    sleep 0.3
-}
-# Sends keys to window $1 until a window named $2 shows (three tries, 5 s each: a loaded
-# machine may take the first keys before the editor's window takes input); prints its id.
-opens() {
-    for try in 1 2 3; do
-        keys "$1" $3 $4
-        t=0
-        while [ $t -lt 50 ]; do
-            id=$(xdotool search --onlyvisible --name "^$2\$" 2>/dev/null | head -1)
-            [ -n "$id" ] && { echo "$id"; return 0; }
-            sleep 0.1
-            t=$((t + 1))
-        done
-    done
-    return 1
-}
-
 printf 'tabsize sets the tab stops\nsecond line\n' > t.txt
 open_window t.txt
 sleep 0.5
 
 # ---- Options menu, Preferences...: the option dialogue shows the options' values ----
 if o=$(opens "$w" Options alt+o p); then
-    keys "$o" Escape
+    keys_active "$o" Escape
     if gone Options; then
         ok "the Options menu opens the option dialogue; Escape closes it"
     else
@@ -68,7 +45,7 @@ fi
 # ---- File menu, Print..., Return ----
 if d=$(opens "$w" Print alt+f p); then
     ok "the File menu's Print opens the print dialogue"
-    keys "$d" Return
+    keys_active "$d" Return
     t=0
     while [ $t -lt 50 ] && [ ! -s printed.ps ]; do sleep 0.1; t=$((t + 1)); done
     pages=$(gs -q -dSAFER -dNOPAUSE -dBATCH -sDEVICE=bbox printed.ps 2>&1 | grep -c '%%BoundingBox')
@@ -87,7 +64,7 @@ rm -f printed.ps
 if c=$(opens "$w" 'Print File' alt+f k); then
     xdotool type --delay 30 "$work/disk.txt" 2>/dev/null
     if d=$(opens "$c" Print Return); then
-        keys "$d" Return
+        keys_active "$d" Return
         t=0
         while [ $t -lt 50 ] && [ ! -s printed.ps ]; do sleep 0.1; t=$((t + 1)); done
         if grep -q '^(only on disk) lw {bp} bbr$' printed.ps 2>/dev/null && grep -q '^%%Title: disk.txt$' printed.ps; then
