@@ -8,6 +8,7 @@
 // Prints milliseconds per redraw of each and their ratio (the goal: UTF-8 at most 1.5x).
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -36,7 +37,7 @@ static double redrawMs(Edit* e) {
         WSync();
         rounds++;
         t = benchNow();
-    } while (t - t0 < 1.0 && rounds < 100000);
+    } while (t - t0 < 0.3 && rounds < 100000);
     return (t - t0) * 1e3 / rounds;
 }
 
@@ -78,8 +79,12 @@ int main(int argc, char** argv) {
     Edit* a = NewEdit(asciiPath.c_str(), 0, 1, 0);
     Edit* u = NewEdit(utf8Path.c_str(), 0, 1, 0);
     if (!a || !u) return 1;
-    double ta = redrawMs(a), tu = redrawMs(u), ta2 = redrawMs(a);
-    ta = ta < ta2 ? ta : ta2;
+    // Alternating rounds, the best of each: other work on the machine only ever adds time.
+    double ta = 1e9, tu = 1e9;
+    for (int round = 0; round < 5; round++) {
+        ta = std::min(ta, redrawMs(a));
+        tu = std::min(tu, redrawMs(u));
+    }
     printf("80x50 pane, ASCII: %.3f ms per redraw\n", ta);
     printf("80x50 pane, UTF-8: %.3f ms per redraw (%.2fx ASCII; goal at most 1.5x)\n", tu,
            tu / ta);

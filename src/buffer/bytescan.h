@@ -30,3 +30,20 @@ inline size_t NextControlByte(const char* buf, size_t i, size_t n) {
     while (i < n && (unsigned char)buf[i] >= 0x20) i++;
     return i;
 }
+
+// The index of the first byte below 0x20 or from 0x80 on in buf[i..n), or n: where a UTF-8
+// line's measure has more to do than count a column a byte.
+inline size_t NextControlOrHighByte(const char* buf, size_t i, size_t n) {
+#ifdef __SSE2__
+    // As signed bytes, those from 0x80 on are negative: one comparison finds both kinds.
+    const __m128i space = _mm_set1_epi8(0x20);
+    while (i + 16 <= n) {
+        __m128i v = _mm_loadu_si128((const __m128i*)(buf + i));
+        int m = _mm_movemask_epi8(_mm_cmplt_epi8(v, space));
+        if (m) return i + (size_t)__builtin_ctz((unsigned)m);
+        i += 16;
+    }
+#endif
+    while (i < n && (unsigned char)buf[i] >= 0x20 && (unsigned char)buf[i] < 0x80) i++;
+    return i;
+}

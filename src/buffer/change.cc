@@ -12,6 +12,7 @@
 #include "buffer/undo.h"
 #include "config/options.h"
 #include "runtime/gen.h"
+#include "runtime/utf8.h"
 
 // ---- line primitives ----
 
@@ -166,6 +167,7 @@ static struct {
     int32_t len = 0;
     int width = 0;
     int tab = 0;
+    bool utf8 = false;
     uint64_t stamp = 0;
 } typedWidth;
 
@@ -173,7 +175,8 @@ static struct {
 static void changeWithinLine(File* file, Line* line, int cS, int cE, const std::string& t) {
     bool known = cS == line->len && cE == cS && line->allocLen != lnInFile &&
                  typedWidth.line == line && typedWidth.len == line->len &&
-                 typedWidth.tab == tabsize && typedWidth.stamp == lineTextStamp;
+                 typedWidth.tab == tabsize && typedWidth.utf8 == file->utf8 &&
+                 typedWidth.stamp == lineTextStamp;
     int width = typedWidth.width;
     FileInstanciateLine(file, line);
     LineChange(line, cS, cE, t.data(), (int)t.size());
@@ -181,12 +184,14 @@ static void changeWithinLine(File* file, Line* line, int cS, int cE, const std::
     // tab stop never lies lower for a lower start), so maxWidth, which covers every line as
     // long as the tab size stays, needs no look.
     if (t.empty() && file->widestTab == tabsize) return;
-    width = known ? LineWidthFrom(width, t.data(), (int)t.size()) : LineWidth(line->text, line->len);
+    width = known ? LineWidthFrom(width, t.data(), (int)t.size(), file->utf8)
+                  : LineWidth(line->text, line->len, file->utf8);
     if (width > file->maxWidth) file->maxWidth = width;
     typedWidth.line = line;
     typedWidth.len = line->len;
     typedWidth.width = width;
     typedWidth.tab = tabsize;
+    typedWidth.utf8 = file->utf8;
     typedWidth.stamp = lineTextStamp;
 }
 
@@ -257,8 +262,13 @@ int FilexChange(File* file, Line* hint, int64_t hintNo, int64_t lS, int cS, int6
     FileManipDoes(file, first, lS, cS, lE, cE, t, mergeable, undoMode, noFinalNl,
                   undoesNoFinalNl, newEndL, newEndC);
 
+    const bool tHigh = Utf8NextHigh(t.data(), 0, t.size()) < t.size();
     if (first && last == first && t.find('\n') == std::string::npos) {
         changeWithinLine(file, first, cS, cE, t);
+        if (file->utf8 && (tHigh || file->nonAscii) &&
+            !Utf8AroundChange(first->text, (size_t)first->len, (size_t)cS, (size_t)cS + t.size()))
+            FileSawNotUtf8(file);
+        if (tHigh) file->nonAscii = true;
         FileMarkModified(file);
         FileShowChange(file, lS, cS, newEndL, newEndC, shownL, shownC, lE, cE);
         return 1;
@@ -267,6 +277,9 @@ int FilexChange(File* file, Line* hint, int64_t hintNo, int64_t lS, int cS, int6
     if (first) content.assign(FileLineText(file, first), (size_t)cS);
     content += t;
     if (last) content.append(FileLineText(file, last) + cE, (size_t)(last->len - cE));
+    const size_t tFrom = first ? (size_t)cS : 0;
+    const bool keepsUtf8 = !file->utf8 || !(tHigh || file->nonAscii) ||
+                           Utf8AroundChange(content.data(), content.size(), tFrom, tFrom + t.size());
     std::vector<std::pair<size_t, size_t>> pieces;
     for (size_t start = 0;;) {
         size_t lf = content.find('\n', start);
@@ -294,6 +307,8 @@ int FilexChange(File* file, Line* hint, int64_t hintNo, int64_t lS, int cS, int6
         FileRemove(file, l);
         l = next;
     }
+    if (!keepsUtf8) FileSawNotUtf8(file);
+    if (tHigh) file->nonAscii = true;
     FileMarkModified(file);
     FileShowChange(file, lS, cS, newEndL, newEndC, shownL, shownC, lE, cE);
     return 1;

@@ -14,36 +14,45 @@ static inline int tabStop(int col) {
     return t * ((col + t) / t);
 }
 
-// Width of a line as maxWidth counts it: 1 to start, 1 per byte, 2 per control byte.
-int LineWidth(const char* text, int len) {
-    return LineWidthFrom(1, text, len);
+// Width of a line as maxWidth counts it: 1 to start, 1 per byte, 2 per control byte; in a
+// UTF-8 File a character beyond ASCII its display width.
+int LineWidth(const char* text, int len, bool utf8) {
+    return LineWidthFrom(1, text, len, utf8);
 }
 
-int LineWidthFrom(int w, const char* text, int len) {
+int LineWidthFrom(int w, const char* text, int len, bool utf8) {
     // Saturates well below INT_MAX: a gigabyte of control bytes must not wrap.
     const int limit = INT_MAX / 2;
-    for (int i = 0; i < len && w < limit; i++) {
+    for (int i = 0; i < len && w < limit;) {
         // A run of ordinary bytes counts one column each.
-        int at = (int)NextControlByte(text, (size_t)i, (size_t)len);
+        int at = (int)(utf8 ? NextControlOrHighByte(text, (size_t)i, (size_t)len)
+                            : NextControlByte(text, (size_t)i, (size_t)len));
         if (at > i) {
             w = at - i < limit - w ? w + (at - i) : limit;
             i = at;
             if (i >= len || w >= limit) break;
         }
         unsigned char b = (unsigned char)text[i];
+        if (b >= 0x80) {
+            char32_t c;
+            i += Utf8Decode(text + i, (size_t)(len - i), &c);
+            w += c == kUtf8Invalid ? 1 : Utf8Width(c);
+            continue;
+        }
         if (b == '\t')
             w = tabStop(w);
         else if (b < 0x20)
             w += 2;
         else
             w++;
+        i++;
     }
     return w < limit ? w : limit;
 }
 
 void FileSetMaxW(File* file, Line* line) {
     if (!line) return;
-    int w = LineWidth(FileLineText(file, line), line->len);
+    int w = LineWidth(FileLineText(file, line), line->len, file->utf8);
     if (w > file->maxWidth) file->maxWidth = w;
 }
 
@@ -57,13 +66,59 @@ void FileFindMaxWidth(File* file) {
         if (inTemp && (file->cacheBase < 0 || l->offset < file->cacheBase ||
                        l->offset + l->len > file->cacheBase + file->cacheLen))
             FileCache(file, l, 1, 1);
-        int w = LineWidth(FileLineText(file, l), l->len);
+        int w = LineWidth(FileLineText(file, l), l->len, file->utf8);
         if (w > file->maxWidth) file->maxWidth = w;
         if (inTemp && w > file->widestW) {
             file->widestW = w;
             file->widestOff = l->offset;
         }
     }
+}
+
+void FileSawNotUtf8(File* file) {
+    if (!file->utf8) return;
+    if (file->nonAscii) {
+        file->badUtf8 = true;
+        return;
+    }
+    file->utf8 = false;
+    FileFindMaxWidth(file);
+}
+
+bool FileRecheckUtf8(File* file) {
+    if (file->utf8 && !file->badUtf8) return false;
+    Utf8Checker check;
+    bool high = false;
+    for (Line* l = file->first; l && check.valid; l = l->next) {
+        if (l->allocLen == lnInFile && (file->cacheBase < 0 || l->offset < file->cacheBase ||
+                                        l->offset + l->len > file->cacheBase + file->cacheLen))
+            FileCache(file, l, 1, 1);
+        const char* text = FileLineText(file, l);
+        if (!high) high = Utf8NextHigh(text, 0, (size_t)l->len) < (size_t)l->len;
+        check.feed(text, (size_t)l->len);
+        check.feed("\n", 1);
+    }
+    bool utf8 = check.finish();
+    file->badUtf8 = false;
+    if (utf8) file->nonAscii = high;
+    if (utf8 == file->utf8) return false;
+    file->utf8 = utf8;
+    FileFindMaxWidth(file);
+    return true;
+}
+
+bool Utf8AroundChange(const char* s, size_t n, size_t from, size_t to) {
+    size_t i = from >= 3 ? from - 3 : 0;
+    // Continuation bytes here end a character that started before: the change left it alone.
+    while (i < from && ((unsigned char)s[i] & 0xC0) == 0x80) i++;
+    size_t end = to + 4 < n ? to + 4 : n;
+    if (Utf8NextHigh(s, i, end) >= end) return true;
+    while (i <= to && i < n) {
+        char32_t c;
+        i += (size_t)Utf8Decode(s + i, n - i, &c);
+        if (c == kUtf8Invalid) return false;
+    }
+    return true;
 }
 
 int LineTabSize() {

@@ -26,6 +26,13 @@ inline LineChar LineCharAt(const char* text, int len, int i, int64_t col, bool u
         char32_t c = (char32_t)((b & 0x1F) << 6 | ((unsigned char)text[i + 1] & 0x3F));
         return {2, col + (c < 0x300 ? 1 : Utf8Width(c)), c};
     }
+    // Three-byte characters (the rest of the 16-bit plane) likewise.
+    if (b >= 0xE0 && b <= 0xEF && i + 2 < len && ((unsigned char)text[i + 1] & 0xC0) == 0x80 &&
+        ((unsigned char)text[i + 2] & 0xC0) == 0x80) {
+        char32_t c = (char32_t)((b & 0x0F) << 12 | ((unsigned char)text[i + 1] & 0x3F) << 6 |
+                                ((unsigned char)text[i + 2] & 0x3F));
+        if (c >= 0x800 && (c < 0xD800 || c > 0xDFFF)) return {3, col + Utf8Width(c), c};
+    }
     char32_t c;
     int n = Utf8Decode(text + i, (size_t)(len - i), &c);
     return {n, col + (c == kUtf8Invalid ? 1 : Utf8Width(c)), c};

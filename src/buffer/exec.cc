@@ -19,6 +19,7 @@
 #include "buffer/notify.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
+#include "runtime/utf8.h"
 #include "toolkit/longwork.h"
 #include "toolkit/process.h"
 
@@ -168,9 +169,14 @@ int64_t FileAppendOutput(File* file, const char* bytes, int64_t n, bool last) {
         int64_t len = end - start;
         if (len > INT32_MAX - 16) len = INT32_MAX - 16; // a line holds at most 2 GB
         _FileAppendO(file, (int64_t)base + start, (int)len);
-        int w = LineWidthFrom(1, bytes + start, (int)len);
+        int w = LineWidthFrom(1, bytes + start, (int)len, file->utf8);
         if (w > file->maxWidth) file->maxWidth = w;
         start = end + 1;
+    }
+    if (Utf8NextHigh(bytes, 0, (size_t)n) < (size_t)n) {
+        // Output comes in whole lines: a character is never cut between two pieces.
+        if (file->utf8 && !Utf8Valid(bytes, (size_t)n)) FileSawNotUtf8(file);
+        file->nonAscii = true;
     }
     int64_t added = file->nLines - before;
     file->synValidLines = std::min(file->synValidLines, before);

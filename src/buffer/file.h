@@ -108,6 +108,11 @@ struct File {
     // Shown and edited as UTF-8: the file was valid UTF-8 when loaded (an empty File is).
     // Otherwise each byte is one character, as in Latin-1.
     bool utf8 = true;
+    // A UTF-8 File into which an edit put bytes that are not UTF-8: they show as U+FFFD,
+    // and the next save decides the encoding again from the whole text.
+    bool badUtf8 = false;
+    // Bytes from 0x80 on may be in the text (seen at load or inserted since).
+    bool nonAscii = false;
     bool loadedAsDos = false;
     bool consistentEnds = false;
     bool wordWrap = false;
@@ -155,13 +160,24 @@ void FileCache(File* file, Line* line, int64_t count, int mode);
 void FileInstanciateLine(File* file, Line* line);
 void FileSetMaxW(File* file, Line* line);
 void FileFindMaxWidth(File* file);
+// An edit left bytes that are not UTF-8 in a UTF-8 File: a File that held only ASCII is shown
+// as Latin-1 from now on (nothing shown before changes), any other is marked badUtf8.
+void FileSawNotUtf8(File* file);
+// Decides the encoding again from the whole text (after a save, as the next load would):
+// for a Latin-1 File or one marked badUtf8. True when it changed.
+bool FileRecheckUtf8(File* file);
+// Whether the characters from a few bytes before s[from] up to the one starting at s[to]
+// are UTF-8: the seams and the inside of new text at [from, to) of a line's bytes s[0, n).
+bool Utf8AroundChange(const char* s, size_t n, size_t from, size_t to);
 void FileLineCols(File* file, Line* line1, Line* line2, int* col1, int* col2);
 // The display column of byte index `index` of a line (bytes past the end count one each);
 // utf8: the File's characters are UTF-8 (its `utf8`).
 int LineCols(const char* text, int len, int index, bool utf8);
-int LineWidth(const char* text, int len);           // a line's width as maxWidth counts it
+// A line's width as maxWidth counts it; in a UTF-8 File (utf8) a character beyond ASCII counts
+// its display width (a wide one two, a combining mark none) instead of its bytes.
+int LineWidth(const char* text, int len, bool utf8);
 // The width of a line of width w (as LineWidth counts it) once these bytes are appended.
-int LineWidthFrom(int w, const char* text, int len);
+int LineWidthFrom(int w, const char* text, int len, bool utf8);
 int64_t FileCurrentSize(File* file);
 char* FileToStr(File* file, Line* hint, int64_t hintNo, int64_t l1, int c1, int64_t l2, int c2,
                 int64_t* len);

@@ -1,5 +1,6 @@
 // buffer/load.cc: opening files, loading them through the temp file, stubs and freeing.
 #include <cerrno>
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
@@ -55,10 +56,18 @@ struct LineSplitter {
     File* file;
     Line* before;
     int64_t lineStart; // temp offset of the current line's first byte
-    int width = 1;     // maxWidth measure of the current line so far
-    int64_t widthAt;   // temp offset up to which width is counted
+    int width = 1;     // maxWidth measure of the current line so far, a byte a column
+    int cols = 1;      // the same with UTF-8 characters at their display width
+    int64_t widthAt;   // temp offset up to which width and cols are counted
     int64_t lfCount = 0;
     bool tooLong = false;
+    // The widest line by each measure and where it starts: which measure maxWidth takes is
+    // known once the load has settled the File's encoding.
+    int widestBytes = 0, widestCols = 0;
+    int64_t widestBytesAt = -1, widestColsAt = -1;
+    // A character cut by the end of a piece: its first bytes.
+    char held[4] = {};
+    int heldLen = 0;
 
     void endLine(int64_t at) {
         int64_t len = at - lineStart;
@@ -66,40 +75,97 @@ struct LineSplitter {
             tooLong = true;
             len = maxLineLen;
         }
-        int64_t w = width + (at - widthAt);
-        if (w > maxWidthLimit) w = maxWidthLimit;
-        if (w > file->maxWidth) file->maxWidth = (int)w;
-        if (w > file->widestW) {
-            file->widestW = (int)w;
-            file->widestOff = lineStart;
+        int64_t w = std::min<int64_t>(width + (at - widthAt), maxWidthLimit);
+        int64_t c = std::min<int64_t>(cols + (at - widthAt), maxWidthLimit);
+        if (w > widestBytes) {
+            widestBytes = (int)w;
+            widestBytesAt = lineStart;
+        }
+        if (c > widestCols) {
+            widestCols = (int)c;
+            widestColsAt = lineStart;
         }
         _FileInsertO(file, before, lineStart, (int)len);
         lineStart = at + 1;
         widthAt = at + 1;
-        width = 1;
+        width = cols = 1;
     }
 
-    void scan(const char* buf, size_t n, int64_t base) {
+    // Both measures move on by the bytes since widthAt and then by one special byte or
+    // character at `at`: bytesW and colsW more, or to their tab stops.
+    void step(int64_t at, int len, int bytesW, int colsW, bool tab, int t) {
+        int64_t w = width + (at - widthAt), c = cols + (at - widthAt);
+        if (tab) {
+            w = t * ((w + t) / t);
+            c = t * ((c + t) / t);
+        } else {
+            w += bytesW;
+            c += colsW;
+        }
+        width = (int)std::min<int64_t>(w, maxWidthLimit);
+        cols = (int)std::min<int64_t>(c, maxWidthLimit);
+        widthAt = at + len;
+    }
+
+    // Splits buf[0..n) (at temp offset base) into lines. With utf8 the characters beyond
+    // ASCII are measured too (the piece has some and the File may be UTF-8); without, such
+    // bytes count a column each in both measures.
+    void scan(const char* buf, size_t n, int64_t base, bool utf8) {
         const int t = tabsize > 0 ? tabsize : 8;
         size_t i = 0;
+        if (heldLen) {
+            // The rest of a character cut at the end of the last piece: its bytes were
+            // counted a column each, which its width now corrects.
+            char seq[4];
+            memcpy(seq, held, (size_t)heldLen);
+            size_t more = std::min(n, (size_t)(4 - heldLen));
+            memcpy(seq + heldLen, buf, more);
+            char32_t ch;
+            int len = Utf8Decode(seq, (size_t)heldLen + more, &ch);
+            if (utf8 && ch != kUtf8Invalid) {
+                cols -= len - Utf8Width(ch);
+                i = (size_t)(len - heldLen);
+            }
+            heldLen = 0;
+        }
         while (i < n) {
-            i = NextControlByte(buf, i, n);
+            i = utf8 ? NextControlOrHighByte(buf, i, n) : NextControlByte(buf, i, n);
             if (i >= n) break;
             unsigned char b = (unsigned char)buf[i];
+            if (b >= 0x80) {
+                int want = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+                bool cut = i + (size_t)want > n && want > 1;
+                for (size_t k = i + 1; cut && k < n; k++)
+                    cut = ((unsigned char)buf[k] & 0xC0) == 0x80;
+                if (cut) {
+                    // Finished by the next piece; counted a column a byte until then.
+                    heldLen = (int)(n - i);
+                    memcpy(held, buf + i, (size_t)heldLen);
+                    break;
+                }
+                char32_t ch;
+                int len = Utf8Decode(buf + i, n - i, &ch);
+                step(base + (int64_t)i, len, len, ch == kUtf8Invalid ? 1 : Utf8Width(ch), false,
+                     t);
+                i += (size_t)len;
+                continue;
+            }
             if (b != '\n' && b != '\t' && width < maxWidthLimit) {
                 // Runs of other control bytes (binary data) go 8 at a time, 2 columns each.
                 int64_t at0 = base + (int64_t)i;
-                int64_t w = width + (at0 - widthAt);
+                int64_t w = width + (at0 - widthAt), c = cols + (at0 - widthAt);
                 size_t j = i;
                 while (j + 8 <= n && w < maxWidthLimit) {
                     uint64_t x;
                     memcpy(&x, buf + j, 8);
                     if ((x & 0xe0e0e0e0e0e0e0e0ull) || hasByte(x, '\n') || hasByte(x, '\t')) break;
                     w += 16;
+                    c += 16;
                     j += 8;
                 }
                 if (j > i) {
-                    width = w > maxWidthLimit ? maxWidthLimit : (int)w;
+                    width = (int)std::min<int64_t>(w, maxWidthLimit);
+                    cols = (int)std::min<int64_t>(c, maxWidthLimit);
                     widthAt = base + (int64_t)j;
                     i = j;
                     continue;
@@ -109,6 +175,7 @@ struct LineSplitter {
                 // The width is saturated: only the next line end matters.
                 const char* lf = (const char*)memchr(buf + i, '\n', n - i);
                 size_t j = lf ? (size_t)(lf - buf) : n;
+                cols = maxWidthLimit;
                 widthAt = base + (int64_t)j;
                 i = j;
                 continue;
@@ -118,10 +185,7 @@ struct LineSplitter {
                 lfCount++;
                 endLine(at);
             } else {
-                int64_t w = width + (at - widthAt);
-                w = b == '\t' ? t * ((w + t) / t) : w + 2;
-                width = w > maxWidthLimit ? maxWidthLimit : (int)w;
-                widthAt = at + 1;
+                step(at, 1, 2, 2, b == '\t', t);
             }
             i++;
         }
@@ -139,7 +203,7 @@ int FileLoad(File* file, int tempFd, int srcFd, int64_t startOffset, Line* befor
     char* buf = file->cache;
     size_t alloc = (size_t)file->cacheAlloc;
     int64_t pairs = 0, tempOff = startOffset;
-    LineSplitter split{file, beforeLine, startOffset, 1, startOffset};
+    LineSplitter split{file, beforeLine, startOffset, 1, 1, startOffset};
     // Only a load into an empty File measures every line of its temp file.
     bool measured = !file->first;
     // A whole load leaves the line states to the colouring engine, which computes them when
@@ -158,6 +222,7 @@ int FileLoad(File* file, int tempFd, int srcFd, int64_t startOffset, Line* befor
     bool endsWithLf = true;
     // Whether the File is shown as UTF-8 is settled by a load into an empty File.
     Utf8Checker utf8;
+    bool sawHigh = false;
     // A long load shows how far it got and stops on Escape (or a signal to end).
     struct stat srcStat;
     int64_t total = fstat(srcFd, &srcStat) == 0 ? (int64_t)srcStat.st_size : 0;
@@ -195,8 +260,11 @@ int FileLoad(File* file, int tempFd, int srcFd, int64_t startOffset, Line* befor
             close(srcFd);
             return 0;
         }
-        split.scan(buf, n, tempOff);
-        if (measured) utf8.feed(buf, n);
+        // Pieces of ASCII (all of most files) skip the character measure and the checker.
+        bool high = Utf8NextHigh(buf, 0, n) < n || split.heldLen || utf8.holding();
+        sawHigh = sawHigh || high;
+        split.scan(buf, n, tempOff, high && (measured ? utf8.valid : file->utf8));
+        if (high) utf8.feed(buf, n);
         if (n) {
             lastLen = n;
             lastBase = tempOff;
@@ -216,8 +284,22 @@ int FileLoad(File* file, int tempFd, int srcFd, int64_t startOffset, Line* befor
     file->cacheBase = lastLen ? lastBase : -1;
     file->cacheLen = (int64_t)lastLen;
     if (!endsWithLf && tempOff > split.lineStart) split.endLine(tempOff);
-    if (!measured) file->widestOff = -1;
     if (measured) file->utf8 = utf8.finish();
+    int widest = file->utf8 ? split.widestCols : split.widestBytes;
+    if (widest > file->maxWidth) file->maxWidth = widest;
+    if (widest > file->widestW) {
+        file->widestW = widest;
+        file->widestOff = file->utf8 ? split.widestColsAt : split.widestBytesAt;
+    }
+    if (!measured) file->widestOff = -1;
+    if (measured) {
+        file->nonAscii = sawHigh;
+        file->badUtf8 = false;
+    } else if (sawHigh) {
+        // Bytes read into a File already shown (a file inserted into it).
+        if (!utf8.finish()) FileSawNotUtf8(file);
+        file->nonAscii = true;
+    }
     close(srcFd);
     if (split.tooLong) {
         QuorlError(1, "Line longer than 2 GB cut short in %s", file->name ? file->name : "file");
@@ -419,6 +501,8 @@ File* FileFString(File* file, const char* bytes, int64_t length) {
     file->cacheBase = 0;
     file->internal = true;
     file->utf8 = Utf8Valid(bytes, (size_t)length);
+    file->nonAscii = Utf8NextHigh(bytes, 0, (size_t)length) < (size_t)length;
+    file->badUtf8 = false;
     file->language = languageOf(file->name);
     int64_t start = 0;
     for (int64_t i = 0; i < length; i++) {

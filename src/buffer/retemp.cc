@@ -145,7 +145,7 @@ int FileReTempTail(File* file, int srcFd, Line* from, int64_t startByte, int64_t
     for (Line* l = from; l; l = l->next) {
         if (l->allocLen != lnInFile) {
             if (memchr(l->text, '\n', (size_t)l->len)) return 0;
-            int w = LineWidth(l->text, l->len);
+            int w = LineWidth(l->text, l->len, file->utf8);
             if (w > widest) {
                 widest = w;
                 widestAt = off;

@@ -375,6 +375,8 @@ int FilexSave(File* file, const char* name, int saveAs, int force, void* ctx) {
     // Typing after a save starts a new record, so the marked one keeps the saved state.
     if (file->undo) file->undo->flags |= UNDO_SAVED | UNDO_CLOSED;
     file->undoBottomOnDisk = file->undo == nullptr;
+    // The file on disk now reads in the encoding its bytes have: the File is shown so too.
+    if (inPlace || saveAs) FileRecheckUtf8(file);
     FileModifiedUpdate(file);
     return 1;
 }

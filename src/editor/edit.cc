@@ -60,8 +60,11 @@ void hsbAction(ScrollBar* sb, int action, int64_t pos, void* data) {
     case SB_PAGEDOWN: h += std::max(fw, port->width - fw); break;
     case SB_TRACK: h = pos; break;
     }
-    h = std::clamp<int64_t>(h, 0, std::max<int64_t>(0, sb->max - sb->view));
-    h -= h % fw; // whole columns only
+    const int64_t most = std::max<int64_t>(0, sb->max - sb->view);
+    h = std::clamp<int64_t>(h, 0, most);
+    // Whole columns only; at the end of the range the next one, so that a pane that is not
+    // a whole number of columns wide still shows the widest line's last column whole.
+    h = h == most ? (h + fw - 1) / fw * fw : h - h % fw;
     if (h == port->hpos) return;
     port->hpos = (int)h;
     sbSetPos(sb, h);
@@ -274,8 +277,8 @@ void EditLayout(Edit* edit) {
         int x = 4;
         WMoveResize(edit->lineField->win, x, y, 14 * fw, h);
         x += 14 * fw + 4;
-        WMoveResize(edit->status, x, y, 24 * fw, h);
-        x += 24 * fw + 4;
+        WMoveResize(edit->status, x, y, 28 * fw, h);
+        x += 28 * fw + 4;
         int right = W - 4 - 2 * (fh + 6) - 4 - 14 * fw - 4;
         WMoveResize(edit->nameField->win, x, y, std::max(4 * fw, right - x), h);
         x = std::max(x + 4 * fw, right) + 4;

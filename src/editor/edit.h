@@ -47,6 +47,8 @@ struct EditView {
     int64_t shownLine = -1;     // what the title bar shows, so it is only redrawn on change
     int shownCol = -1;
     bool shownUtf8 = false;
+    bool shownBadUtf8 = false;
+    const File* shownEncodingOf = nullptr; // the File whose encoding the status shows
     int64_t shownCount = -1;
 };
 

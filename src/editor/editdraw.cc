@@ -508,7 +508,22 @@ void EditUpdateTitle(Edit* edit) {
         snprintf(buf, sizeof buf, "%lld/%lld", (long long)line, (long long)file->nLines);
         tfSetText(edit->lineField, buf);
     }
-    if (line != v.shownLine || col != v.shownCol || file->utf8 != v.shownUtf8) {
+    if (v.shownEncodingOf == file &&
+        (file->utf8 != v.shownUtf8 || (file->badUtf8 && !v.shownBadUtf8))) {
+        // The File's encoding was decided again (an edit, a save): its text is drawn anew.
+        v.shownUtf8 = file->utf8;
+        v.shownBadUtf8 = file->badUtf8;
+        v.shownLine = -1;
+        EditSetMsg(edit, !file->utf8 ? "Not valid UTF-8: shown as Latin-1"
+                         : file->badUtf8
+                             ? "Inserted bytes that are not UTF-8 (shown as \xEF\xBF\xBD): the "
+                               "file is Latin-1 once saved"
+                             : "Valid UTF-8: shown as UTF-8");
+        epDrawRows(edit, 0, (int)EditRows(edit));
+        EditsSbSetOne(edit);
+    }
+    if (line != v.shownLine || col != v.shownCol || file->utf8 != v.shownUtf8 ||
+        file->badUtf8 != v.shownBadUtf8 || v.shownEncodingOf != file) {
         int dcol = 1;
         if (line >= 1 && line <= file->nLines) {
             Line* l = FileLine(file, line, v.topLineRec, v.topLine);
@@ -517,7 +532,7 @@ void EditUpdateTitle(Edit* edit) {
         char buf[64];
         // The encoding the File is shown in follows the position.
         snprintf(buf, sizeof buf, "Ln %lld,Col %d %s", (long long)line, dcol,
-                 file->utf8 ? "UTF-8" : "Latin-1");
+                 !file->utf8 ? "Latin-1" : file->badUtf8 ? "UTF-8 (bad)" : "UTF-8");
         edit->statusText = buf;
         drawStatus(edit);
     }
@@ -525,6 +540,8 @@ void EditUpdateTitle(Edit* edit) {
     v.shownLine = line;
     v.shownCol = col;
     v.shownUtf8 = file->utf8;
+    v.shownBadUtf8 = file->badUtf8;
+    v.shownEncodingOf = file;
     v.shownCount = file->nLines;
     if (edit->nameField && !(edit->top && edit->top->focusChild == edit->nameField->win))
         tfSetText(edit->nameField, file->name ? file->name : "");
@@ -546,7 +563,8 @@ void EditPublishState(Edit* edit) {
              (long long)edit->view.topLine, (long long)s.cursorLine, s.cursorCol,
              (long long)edit->view.file->nLines, EditStackDepth(edit), (long long)s.startLine,
              s.startCol, (long long)s.endLine, s.endCol,
-             edit->view.file->utf8 ? "UTF-8" : "Latin-1", edit->view.file->name ? edit->view.file->name : "");
+             !edit->view.file->utf8 ? "Latin-1" : edit->view.file->badUtf8 ? "UTF-8(bad)" : "UTF-8",
+             edit->view.file->name ? edit->view.file->name : "");
     WSetProperty(edit->top, "_QE_STATE", buf);
 }
 

@@ -136,11 +136,33 @@ bool Utf8Checker::finish() {
     return valid;
 }
 
-int Utf8Width(char32_t c) {
-    if (c < 0x300) return 1;
+namespace {
+
+int widthFromRanges(char32_t c) {
     if (inRanges(zeroWidth, c)) return 0;
     if (c >= 0x1100 && inRanges(doubleWidth, c)) return 2;
     return 1;
+}
+
+// The widths of the 16-bit plane, two bits a character, looked up once: drawing asks for the
+// width of every character shown.
+struct PlaneWidths {
+    uint8_t bits[0x10000 / 4] = {};
+    PlaneWidths() {
+        for (char32_t c = 0; c < 0x10000; c++)
+            bits[c >> 2] |= (uint8_t)(widthFromRanges(c) << ((c & 3) * 2));
+    }
+};
+
+} // namespace
+
+int Utf8Width(char32_t c) {
+    if (c < 0x300) return 1;
+    if (c < 0x10000) {
+        static const PlaneWidths plane{};
+        return (plane.bits[c >> 2] >> ((c & 3) * 2)) & 3;
+    }
+    return widthFromRanges(c);
 }
 
 int Utf8Encode(char32_t c, char* out) {

@@ -22,6 +22,7 @@ struct Utf8Checker {
     bool valid = true;
     void feed(const char* s, size_t n);
     bool finish();
+    bool holding() const { return heldLen > 0; } // a sequence cut by the last piece waits
 
 private:
     char held[4] = {};

@@ -176,9 +176,9 @@ bool canonicalIndent(const std::string& l) {
            std::string((size_t)(w / 8), '\t') + std::string((size_t)(w % 8), ' ');
 }
 
-int widest(const std::vector<std::string>& ls) {
+int widest(const std::vector<std::string>& ls, bool utf8) {
     int w = 0;
-    for (const auto& l : ls) w = std::max(w, LineWidth(l.data(), (int)l.size()));
+    for (const auto& l : ls) w = std::max(w, LineWidth(l.data(), (int)l.size(), utf8));
     return w;
 }
 
@@ -288,7 +288,7 @@ void randomRun(unsigned seed, const std::string& initial, int steps) {
                 auto nl = m.lines();
                 for (int64_t i = firstLine; i <= lastLine && i < (int64_t)nl.size(); i++)
                     expectWidth = std::max(expectWidth,
-                                           LineWidth(nl[i].data(), (int)nl[i].size()));
+                                           LineWidth(nl[i].data(), (int)nl[i].size(), f->utf8));
             }
             exactWidth = true;
             int after = undoCount(f);
@@ -364,7 +364,7 @@ void randomRun(unsigned seed, const std::string& initial, int steps) {
             for (Line* l = f->first; l; l = l->next) ASSERT_EQ(l->allocLen, lnInFile);
             ASSERT_EQ(readFile(f->tempName), m.text);
             saved = (long)cur;
-            expectWidth = everWidth = widest(m.lines());
+            expectWidth = everWidth = widest(m.lines(), f->utf8);
             ASSERT_EQ(f->maxWidth, expectWidth);
         } else {
             // The journal written now must rebuild the text from the file on disk.
@@ -395,12 +395,12 @@ void randomRun(unsigned seed, const std::string& initial, int steps) {
         ASSERT_EQ(linesOf(f), now);
         ASSERT_EQ(f->nLines, (int64_t)now.size());
         ASSERT_EQ(f->modified, (long)cur != saved);
-        everWidth = std::max(everWidth, widest(now));
+        everWidth = std::max(everWidth, widest(now, f->utf8));
         if (exactWidth) {
             ASSERT_EQ(f->maxWidth, expectWidth);
         }
         expectWidth = f->maxWidth;
-        ASSERT_GE(f->maxWidth, widest(now));
+        ASSERT_GE(f->maxWidth, widest(now, f->utf8));
         ASSERT_LE(f->maxWidth, everWidth);
     }
     // Undoing everything gives the original text, redoing everything the final one.
@@ -469,10 +469,10 @@ TEST_F(EditsTest, TypingAtTheEndKeepsTheWidthExact) {
     EXPECT_EQ(f->maxWidth, 9);
     for (int i = 0; i < 20; i++) change(f, 1, 5 + i, 1, 5 + i, i % 5 ? "y" : "\t");
     EXPECT_EQ(linesOf(f)[0], "abc\tx\tyyyy\tyyyy\tyyyy\tyyyy");
-    EXPECT_EQ(f->maxWidth, LineWidth(f->first->text, f->first->len));
+    EXPECT_EQ(f->maxWidth, LineWidth(f->first->text, f->first->len, f->utf8));
     FileIndent(f, nullptr, 0, 1, 1, 8); // the same line through another road
     change(f, 1, f->first->len, 1, f->first->len, "\x01");
-    EXPECT_EQ(f->maxWidth, LineWidth(f->first->text, f->first->len));
+    EXPECT_EQ(f->maxWidth, LineWidth(f->first->text, f->first->len, f->utf8));
     // Deleting never widens: the width stays what the widest line had.
     int wide = f->maxWidth;
     change(f, 1, 0, 1, 3, "");

@@ -11,6 +11,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "buffer/change.h"
 #include "buffer/columns.h"
 #include "buffer/diff_file.h"
 #include "buffer/file.h"
@@ -324,4 +325,48 @@ TEST(Columns, IndexAtColumnAgreesWithStepping) {
         }
     }
     tabsize = savedTabs;
+}
+
+// In a UTF-8 File maxWidth counts display columns (a wide character two, a combining mark
+// none), also for characters that the load's reads cut in two; a File that is not UTF-8
+// counts a column a byte.
+TEST(FileStore, WidthsOfUtf8LinesCountColumns) {
+    TempDir dir;
+    tabsize = 8;
+    // Characters of 2, 3 and 4 bytes (the last two wide), a letter with a mark, a tab: 8
+    // columns and 15 bytes a round, each round ending on a tab stop.
+    const std::string round = "\xc3\xa9\xe6\xbc\xa2\xf0\x9f\x98\x80" "e\xcc\x81\t";
+    for (int pad = 0; pad < 4; pad++) {
+        // Long enough to cross several reads, shifted so that every kind of character is
+        // cut by some read.
+        std::string line(pad, 'a');
+        for (int i = 0; i < 12000; i++) line += round;
+        std::string bytes = "short\n" + line + "\nx\n";
+        File* f = FileFFileNoApplyEdits(dir.write("w.txt", bytes).c_str());
+        ASSERT_NE(f, nullptr);
+        EXPECT_TRUE(f->utf8);
+        // The measure starts at 1: without pad letters the first round reaches the tab stop
+        // at 8, with them the one at 16; every further round adds 8.
+        int want = 8 * 12000 + (pad ? 8 : 0);
+        EXPECT_EQ(f->maxWidth, want) << "pad " << pad;
+        EXPECT_EQ(LineWidth(line.data(), (int)line.size(), true), want);
+        FileFindMaxWidth(f);
+        EXPECT_EQ(f->maxWidth, want);
+        FileFree(f);
+    }
+    // A lead byte just before the end whose sequence never comes: the line end after it is
+    // still read, and the File counts a column a byte.
+    File* latin = FileFFileNoApplyEdits(dir.write("l.txt", "\xe6\xbc\xa2 caf\xe9\n").c_str());
+    ASSERT_NE(latin, nullptr);
+    EXPECT_FALSE(latin->utf8);
+    EXPECT_EQ(latin->nLines, 1);
+    EXPECT_EQ(latin->maxWidth, 9);
+    FileFree(latin);
+    // Typed at the end of a line: a wide character widens by two.
+    File* typed = FileFString(nullptr, "ab", 2);
+    ASSERT_TRUE(typed->utf8);
+    EXPECT_EQ(typed->maxWidth, 3);
+    FileChange(typed, nullptr, 0, 1, 2, 1, 2, "\xe6\xbc\xa2", 3, 0);
+    EXPECT_EQ(typed->maxWidth, 5);
+    FileFree(typed);
 }

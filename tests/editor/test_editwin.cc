@@ -311,3 +311,43 @@ TEST_F(EditWin, ColumnsInAHugeUtf8LineFollowEditsBeforeAndAfterTheMemos) {
     std::string t(FileLineText(e->view.file, e->view.file->first), (size_t)e->view.file->first->len);
     EXPECT_EQ(statusCol(e), LineCols(t.data(), (int)t.size(), (int)t.size(), true) + 1);
 }
+
+// The horizontal scroll range is the widest line in display columns: dragged to its end, a
+// line of wide characters, combining marks and a tab ends exactly at the pane's right edge.
+TEST_F(EditWin, HorizontalRangeEndsAtTheLastCharacterOfAUtf8Line) {
+    tabsize = 8;
+    std::string line;
+    for (int i = 0; i < 100; i++) line += "\xe6\xbc\xa2"; // 200 columns
+    for (int i = 0; i < 20; i++) line += "e\xcc\x81";     // 20 more
+    line += "\tEND";                                        // to column 224, then 3
+    std::string p = write("wide.txt", line + "\nshort\n");
+    Edit* e = NewEdit(p.c_str(), 0, 1, 0);
+    ASSERT_NE(e, nullptr);
+    // 220 columns, the tab to 224 and END; the measure's start at 1 goes in the tab.
+    EXPECT_EQ(e->view.file->maxWidth, 227);
+    EditPort* port = e->panes;
+    ScrollBar* sb = port->hsb;
+    ASSERT_NE(sb, nullptr);
+    int start, length;
+    sbThumb(sb, &start, &length);
+    WEvent ev;
+    ev.kind = WE_BUTTON;
+    ev.window = sb->win;
+    ev.button = 1;
+    ev.y = 5;
+    ev.x = start + 2;
+    ev.direction = 1;
+    WHeadlessPost(ev);
+    ev.x = 100000;
+    ev.direction = 0;
+    ev.modifiers = WMOD_BUTTON1;
+    WHeadlessPost(ev);
+    ev.direction = -1;
+    WHeadlessPost(ev);
+    WEventAll(0);
+    int cells = (e->view.width - port->offset) / 8;
+    EXPECT_EQ(port->hpos, (227 - cells) * 8);
+    // The last cell shows the D of END.
+    int last = port->offset / 8 + cells - 1;
+    EXPECT_EQ(WHeadlessCell(e->view.window, last, 0).ch, U'D') << row(e, 0);
+}
