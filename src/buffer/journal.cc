@@ -264,10 +264,12 @@ int incr_TargetSaveIntent(File* file, const char* target, File* shadow) {
     shadow->isNew = false;
     shadow->mode = stat(target, &st) == 0 ? (int)(st.st_mode & 0777) : 0644;
     std::string name = journalPath(shadow, '~');
+    // A journal nobody holds (an earlier such save that failed, a crashed editor's) is taken
+    // over: the file is about to hold this text whole, and the journal says so.
     if (!createLock(shadow, name)) {
-        if (errno == EEXIST)
+        if (errno != EEXIST) return QuorlError(1, "Cannot create update file: %s", name.c_str());
+        if (LockHeld(name) != 0 || !takeOver(shadow, name))
             return QuorlError(1, "%s is being edited elsewhere: not saved", target);
-        return QuorlError(1, "Cannot create update file: %s", name.c_str());
     }
     if (!writeJournal(shadow, 0, false, file)) {
         dropLock(shadow, false);

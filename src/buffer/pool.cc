@@ -2,6 +2,7 @@
 #include "buffer/pool.h"
 
 #include <csignal>
+#include <cstdint>
 #include <cstring>
 #include <pthread.h>
 #include <sys/mman.h>
@@ -28,21 +29,37 @@ static char* mapArena(size_t size) {
     return (char*)p;
 }
 
-// Starts faulting in `bytes` of a fresh arena on a helper thread; false when none could start.
-static bool startAhead(RecordPool& pool, size_t bytes) {
+// Starts faulting in `bytes` of a fresh arena on a helper thread, after the untouched rest
+// of the current arena when `current` is set; false when none could start.
+static bool startAhead(RecordPool& pool, size_t bytes, bool current = false) {
 #ifdef MADV_POPULATE_WRITE
     if (std::thread::hardware_concurrency() < 2) return false;
     auto* a = new PoolPrefault;
     a->size = arenaSize;
     a->arena = mapArena(arenaSize);
     size_t len = bytes < arenaSize ? (bytes + 4095) & ~(size_t)4095 : arenaSize;
+    // The current arena from the next huge page on: the pages the caller is writing in now
+    // are left to it. (Faulting in writes no byte, so the two never disturb each other.)
+    char* rest = nullptr;
+    size_t restLen = 0;
+    if (current && pool.arena) {
+        uintptr_t from = ((uintptr_t)pool.arena + (4u << 20)) & ~(uintptr_t)((2u << 20) - 1);
+        uintptr_t end = (uintptr_t)pool.arena + pool.arenaLeft;
+        if (from < end) {
+            rest = (char*)from;
+            restLen = end - from;
+        }
+    }
     // Signals stay with the main thread: the helper starts with all of them blocked.
     sigset_t all, old;
     sigfillset(&all);
     pthread_sigmask(SIG_SETMASK, &all, &old);
     try {
         char* p = a->arena;
-        a->worker = std::thread([p, len] { madvise(p, len, MADV_POPULATE_WRITE); });
+        a->worker = std::thread([p, len, rest, restLen] {
+            if (rest) madvise(rest, restLen, MADV_POPULATE_WRITE);
+            madvise(p, len, MADV_POPULATE_WRITE);
+        });
     } catch (...) {
         pthread_sigmask(SIG_SETMASK, &old, nullptr);
         munmap(a->arena, a->size);
@@ -99,8 +116,9 @@ void PoolExpect(RecordPool& pool, size_t records) {
         return;
     }
     size_t need = records * pool.recordSize;
+    // The first estimate of a load also covers the rest of the arena in use.
     if (need > pool.arenaLeft && !pool.ahead && pool.arena)
-        startAhead(pool, need - pool.arenaLeft);
+        startAhead(pool, need - pool.arenaLeft, true);
 }
 
 void* PoolTake(RecordPool& pool) {

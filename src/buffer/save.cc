@@ -124,7 +124,8 @@ static bool roomToSave(File* file, const char* target, Line* from, int64_t size)
 // The fresh file keeps the old one's mode and owners, and is never made through a planted link.
 // Where that is impossible (owners we cannot give, hard links that must keep sharing the text)
 // the target is written in place and cut to length afterwards, under a journal beside it that
-// carries the whole new text until the writing is complete.
+// carries the whole new text until the writing is complete. A directory we cannot write takes
+// neither the fresh file nor the journal: the save is refused there.
 struct NewTarget {
     std::string temp;  // the fresh file while it is written; empty when writing in place
     std::string final; // what it replaces: the target, or what a link at the target names
