@@ -17,13 +17,29 @@
 struct CompareWindow {
     DiffStuff* ds = nullptr;
     WWindow* top = nullptr;
-    std::vector<MergeSide*> sides; // left to right
+    std::vector<MergeSide*> sides; // file 1, file 2, then the base
     std::vector<Button*> buttons;
     std::string message;
     std::string title;
     ContextWindow cw;
     bool syncing = false; // aligning the other texts after one scrolled
 };
+
+// Two texts sit side by side. Three take a grid: file 1 top left, file 2 to its right, the
+// base below file 1; the merge's result window goes into the cell below file 2.
+PaneBox CompareGrid(size_t i, size_t n, int width, int height, int header) {
+    int bottom = std::max(2 * header + 2, height);
+    if (n < 3) {
+        int x = (int)i * width / (int)n, x1 = ((int)i + 1) * width / (int)n;
+        return {x, 0, x1 - x - ((int)i + 1 < (int)n ? 4 : 0), bottom};
+    }
+    int half = width / 2, mid = bottom / 2;
+    switch (i) {
+    case 0: return {0, 0, half - 4, mid - 4};
+    case 1: return {half, 0, width - half, mid - 4};
+    default: return {0, mid, half - 4, bottom - mid};
+    }
+}
 
 namespace {
 
@@ -101,32 +117,33 @@ void scrolled(Edit* e) {
     w->syncing = false;
 }
 
+PaneBox paneBox(const CompareWindow* w, size_t i) {
+    return CompareGrid(i, w->sides.size(), w->top->width, w->top->height - footerHeight(),
+                       headerHeight());
+}
+
 void drawChrome(CompareWindow* w) {
     WWindow* t = w->top;
-    int fh = WFontHeight();
-    WFillRect(t, 0, 0, t->width, headerHeight(), wPalette.control);
-    int n = (int)w->sides.size();
-    for (int i = 0; i < n; i++) {
-        int x = i * t->width / n + 6;
-        std::string title = w->sides[(size_t)i]->title;
-        WDrawText(t, x, 3, title.data(), (int)title.size(), wPalette.foreground,
+    for (size_t i = 0; i < w->sides.size(); i++) {
+        PaneBox b = paneBox(w, i);
+        std::string title = w->sides[i]->title;
+        WFillRect(t, b.x, b.y, std::max(1, b.width), headerHeight(), wPalette.control);
+        WDrawText(t, b.x + 6, b.y + 3, title.data(), (int)title.size(), wPalette.foreground,
                   wPalette.control);
     }
     int y = t->height - footerHeight();
     WFillRect(t, 0, y, t->width, footerHeight(), wPalette.control);
     WDrawText(t, 6, y + 3, w->message.data(), (int)w->message.size(), wPalette.foreground,
               wPalette.control);
-    (void)fh;
 }
 
 void layout(CompareWindow* w) {
     WWindow* t = w->top;
-    int n = (int)w->sides.size();
-    int y0 = headerHeight(), h = std::max(1, t->height - y0 - footerHeight());
-    for (int i = 0; i < n; i++) {
-        Edit* e = w->sides[(size_t)i]->editor;
-        int x = i * t->width / n, x1 = (i + 1) * t->width / n;
-        WMoveResize(e->frame, x, y0, std::max(1, x1 - x - (i + 1 < n ? 4 : 0)), h);
+    for (size_t i = 0; i < w->sides.size(); i++) {
+        Edit* e = w->sides[i]->editor;
+        PaneBox b = paneBox(w, i);
+        WMoveResize(e->frame, b.x, b.y + headerHeight(), std::max(1, b.width),
+                    std::max(1, b.height - headerHeight()));
         EditLayout(e);
         EditRedraw(e);
     }
@@ -196,17 +213,18 @@ CompareWindow* CompareWindowCreate(DiffStuff* ds, const std::string& title) {
     w->ds = ds;
     w->title = title;
     w->sides.push_back(&ds->s1);
-    if (ds->threeWay) w->sides.push_back(&ds->base);
     w->sides.push_back(&ds->s2);
+    if (ds->threeWay) w->sides.push_back(&ds->base);
     int fw = WFontWidth(), fh = WFontHeight();
-    int n = (int)w->sides.size();
-    int width = std::min(n * 64, 200) * fw, height = 36 * fh;
-    w->top = WCreateWindow(nullptr, 0, 0, width, height, topEvent, w);
+    int width = 2 * 64 * fw, height = (ds->threeWay ? 44 : 36) * fh;
+    // Three texts: placed (top left), so that the result window can go into its free cell.
+    int at = ds->threeWay ? 8 : 0;
+    w->top = WCreateWindow(nullptr, at, at, width, height, topEvent, w);
     WSetBackground(w->top, wPalette.control);
     WSetWindowName(w->top, title.c_str());
     int64_t paneHeight = height - headerHeight() - footerHeight();
     for (MergeSide* s : w->sides) {
-        Edit* e = EditCreate(w->top, 0, headerHeight(), width / n, (int)paneHeight, s->title.c_str(),
+        Edit* e = EditCreate(w->top, 0, headerHeight(), width / 2, (int)paneHeight, s->title.c_str(),
                              s->file, 0, 0, 1);
         e->diffChild = true;
         e->compare = ds;
@@ -248,6 +266,18 @@ void CompareWindowDestroy(CompareWindow* w) {
     for (Button* b : w->buttons) delete b;
     WDestroyWindow(w->top);
     delete w;
+}
+
+bool CompareWindowFreeCell(CompareWindow* w, int* x, int* y, int* width, int* height) {
+    if (!w || w->sides.size() < 3) return false;
+    PaneBox base = paneBox(w, 2);
+    // The window manager's frames: a title bar above each window's own area, estimated.
+    int titleBar = WFontHeight() + 8;
+    *x = w->top->x + base.x + base.width + 4;
+    *y = w->top->y + base.y + titleBar;
+    *width = std::max(1, w->top->width - (base.x + base.width + 4));
+    *height = std::max(1, base.height - titleBar);
+    return true;
 }
 
 void CompareWindowMessage(CompareWindow* w, const std::string& text) {

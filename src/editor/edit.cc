@@ -22,6 +22,7 @@
 #include "toolkit/menu.h"
 #include "toolkit/scrollbar.h"
 #include "toolkit/widgets.h"
+#include "vcfront/vc.h"
 
 namespace {
 
@@ -203,7 +204,12 @@ void EditUnlinkFile(Edit* edit) {
 void EditSetWindowName(Edit* edit) {
     if (!edit->top || !edit->view.file) return;
     const char* name = edit->view.file->name ? edit->view.file->name : "";
-    WSetWindowName(edit->top, gen_basename(name));
+    // Under ClearCase the view the files come from is part of every title.
+    std::string view = vc_GetCCaseView();
+    if (view.empty())
+        WSetWindowName(edit->top, gen_basename(name));
+    else
+        WSetWindowName(edit->top, (std::string(gen_basename(name)) + " [" + view + "]").c_str());
     EditUpdateSearcherName(edit);
 }
 
@@ -358,6 +364,21 @@ Edit* EditCreate(WWindow* parent, int x, int y, int width, int height, const cha
 
 // The size of a new top-level editor window for columns x rows characters of text, and its
 // size without text, from which the window manager resizes it in steps of one character.
+// Where the next editor window goes, when its opener knows (a merge's result beside the
+// texts it is made from).
+static struct {
+    bool wanted = false;
+    int x = 0, y = 0, width = 0, height = 0;
+} nextPlace;
+
+void EditPlaceNextWindow(int x, int y, int width, int height) {
+    nextPlace.wanted = true;
+    nextPlace.x = x;
+    nextPlace.y = y;
+    nextPlace.width = width;
+    nextPlace.height = height;
+}
+
 static void newWindowSize(int columns, int rows, int& width, int& height, int& baseWidth,
                           int& baseHeight) {
     int fh = WFontHeight(), fw = WFontWidth();
@@ -375,7 +396,15 @@ static Edit* newWindow(File* file, int64_t line, int isTagLine, int columns, int
         file->readOnly = file->readOnly || access(file->name, W_OK) != 0;
     int width, height, baseWidth, baseHeight, x = 0, y = 0;
     newWindowSize(columns, rows, width, height, baseWidth, baseHeight);
-    WGeometryPlace(width, height, &x, &y);
+    if (nextPlace.wanted) {
+        x = nextPlace.x;
+        y = nextPlace.y;
+        width = nextPlace.width;
+        height = nextPlace.height;
+        nextPlace.wanted = false;
+    } else {
+        WGeometryPlace(width, height, &x, &y);
+    }
     Edit* edit = EditCreate(nullptr, x, y, width, height, "editor", file, 0, 1, 0);
     WSetResizeCells(edit->top, baseWidth, baseHeight);
     WMapWindow(edit->top);

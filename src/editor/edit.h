@@ -164,6 +164,9 @@ Edit* NewEdit(const char* name, int64_t line, int a, int b);   // null on failur
 Edit* NewEdit2(const char* name, int64_t line);                // the "-reuse" window
 Edit* NewEditTag(const char* name, int64_t line, int a, int b); // line: a tag line number
 Edit* CreateEWind(File* file);
+// The next editor window opened goes there, that size (pixels), instead of where the window
+// manager would put it.
+void EditPlaceNextWindow(int x, int y, int width, int height);
 Edit* CreateEWind_line(File* file, int64_t line);
 // A new top-level window on the File, its text area `columns` by `rows` characters.
 Edit* NewEditOfSize(File* file, int columns, int rows);

@@ -643,6 +643,8 @@ DiffStuff* MergeFiles(const MergeRequest& rq, int autoMerge, int mode, int targe
             DoDiffFiles2(ds, 0);
         return ds;
     }
+    int rx, ry, rw, rh;
+    if (CompareWindowFreeCell(ds->window, &rx, &ry, &rw, &rh)) EditPlaceNextWindow(rx, ry, rw, rh);
     openResult(ds, ds->name1);
     mergeController(ds);
     findNext(ds);
@@ -736,6 +738,8 @@ void DiffStartMerge(DiffStuff* ds) {
     ds->s1.cur.number = ds->s2.cur.number = 1;
     ds->s1.cur.count = ds->s2.cur.count = 0;
     ds->diffIndex = 0;
+    int rx, ry, rw, rh;
+    if (CompareWindowFreeCell(ds->window, &rx, &ry, &rw, &rh)) EditPlaceNextWindow(rx, ry, rw, rh);
     openResult(ds, ds->name1);
     mergeController(ds);
     findNext(ds);

@@ -86,9 +86,17 @@ std::string MergeTempText(const std::string& like, const char* text, int64_t n);
 int MergeConflictMarkers(File* file);
 
 // The compare window: a top-level window with the texts side by side (compare/window.cc).
+// Where pane i of n goes in a compare window's text area of width by height pixels: its
+// title row of `header` pixels, then its text.
+struct PaneBox {
+    int x, y, width, height;
+};
+PaneBox CompareGrid(size_t i, size_t n, int width, int height, int header);
 CompareWindow* CompareWindowCreate(DiffStuff* ds, const std::string& title);
 void CompareWindowDestroy(CompareWindow* w);
 void CompareWindowMessage(CompareWindow* w, const std::string& text);
+// Three texts: the screen rectangle of the cell beside the base, where the result window goes.
+bool CompareWindowFreeCell(CompareWindow* w, int* x, int* y, int* width, int* height);
 void CompareWindowRefresh(CompareWindow* w); // marks and buttons after a step
 Edit* CompareWindowEdit(void* contextData);  // its first editor (batch, window lists)
 WWindow* CompareWindowTop(void* contextData);  // its top-level window

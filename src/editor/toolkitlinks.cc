@@ -9,6 +9,7 @@
 #include "config/options.h"
 #include "config/switches.h"
 #include "editor/edit.h"
+#include "editor/editpriv.h"
 #include "editor/startup.h"
 #include "lang/syn.h"
 #include "toolkit/settings.h"
@@ -33,6 +34,9 @@ struct ToolkitDisplay : CfgDisplay {
     int charWidth() override { return WFontWidth(); }
     int lineHeight() override { return WFontHeight(); }
     void redrawAll() override {
+        // Titles may name the version-control view, which the options can change.
+        for (File* f = FileHead(); f; f = f->next)
+            for (Edit* e = f->edits; e; e = e->nextsame) EditSetWindowName(e);
         if (XWindowsOn) relayoutAll();
     }
     const char* resource(const char* name, const char* cls) override {

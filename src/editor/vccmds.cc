@@ -18,6 +18,7 @@
 #include "editor/edit.h"
 #include "editor/editcmd.h"
 #include "editor/execwin.h"
+#include "editor/merge.h"
 #include "runtime/error.h"
 #include "runtime/gen.h"
 #include "toolkit/dialog.h"
@@ -117,9 +118,13 @@ std::string versionOfLine(const std::string& line) {
     return line.substr(0, end);
 }
 
+// What the history window was left with: the version chosen and what to do with it.
+enum HistoryChoice { HISTORY_NONE, HISTORY_REVERT, HISTORY_COMPARE };
+
 // The QVC history window: the versions, newest first; Revert puts the chosen one into the
-// File. Returns the version chosen for reverting ("" when none).
-std::string historyWindow(File* f, bool wantRevert) {
+// File, Compare shows it beside the version before it. The version chosen ("" when none).
+std::string historyWindow(File* f, bool wantRevert, HistoryChoice* choice) {
+    *choice = HISTORY_NONE;
     std::vector<std::string> lines;
     int saved = vc_SetOutput(VC_OUT_ERRBUF);
     int r = qvc_show2(f->name, 0, lines);
@@ -143,16 +148,40 @@ std::string historyWindow(File* f, bool wantRevert) {
     row->align = WALIGN_CENTER;
     Widget* revert = WDialogAdd(d, row, WG_BUTTON, "revert", "&Revert");
     revert->isDefault = wantRevert;
+    WDialogAdd(d, row, WG_BUTTON, "compare", "Com&pare with Previous");
     Widget* close = WDialogAdd(d, row, WG_BUTTON, "close", "&Close");
     close->isCancel = true;
     close->isDefault = !wantRevert;
-    d->cancelResult = 1;
-    int pressed = WDialogRun(d);
+    d->cancelResult = 2; // Close
+    int pressed = WDialogRun(d); // the buttons in order: revert, compare, close
     std::string chosen;
-    if (pressed == 0 && list->value >= 0 && list->value < (int)lines.size())
+    if ((pressed == 0 || pressed == 1) && list->value >= 0 && list->value < (int)lines.size()) {
         chosen = versionOfLine(lines[(size_t)list->value]);
+        *choice = pressed == 0 ? HISTORY_REVERT : HISTORY_COMPARE;
+    }
     WDialogDestroy(d);
     return chosen;
+}
+
+// A compare window on a version of the File and the version before it.
+int compareWithPrevious(Edit* e, File* f, const std::string& version) {
+    std::string previous = vc_GetPreviousVersion(f->name, version.c_str());
+    if (previous.empty()) {
+        GenStr m(gen_sprintf("No version of %s before %s", f->name, version.c_str()));
+        EditSetMsg(e, m.get());
+        return 0;
+    }
+    MergeRequest rq;
+    rq.file1 = rq.file2 = f->name;
+    rq.version1 = previous;
+    rq.version2 = version;
+    return MergeFiles(rq, 0, MERGE_COMPARE, 0) ? 1 : 0;
+}
+
+// What the history window's choice leads to.
+int historyChosen(Edit* e, File* f, HistoryChoice choice, const std::string& version) {
+    if (choice == HISTORY_COMPARE) return compareWithPrevious(e, f, version);
+    return choice == HISTORY_REVERT ? revertTo(e, f, version) : 1;
 }
 
 std::string askLine(const char* title, const char* prompt) {
@@ -261,8 +290,9 @@ int cmdShowHistory(Edit* e, EditCmdCtx*) {
     }
     switch (vc_whichVC) {
     case VC_QVC: {
-        std::string v = historyWindow(f, false);
-        return v.empty() ? 1 : revertTo(e, f, v);
+        HistoryChoice choice;
+        std::string v = historyWindow(f, false, &choice);
+        return historyChosen(e, f, choice, v);
     }
     case VC_CLEARCASE: {
         int saved = vc_SetOutput(vc_MessageList("Version Control"));
@@ -286,8 +316,12 @@ int cmdRevertVersion(Edit* e, EditCmdCtx* ctx) {
 int cmdRevertHistory(Edit* e, EditCmdCtx*) {
     File* f = fileOf(e);
     if (!f || !underControl(e, f)) return f ? 0 : 1;
-    std::string v = vc_whichVC == VC_QVC ? historyWindow(f, true)
-                                         : askLine("Revert Version", "Revert to version:");
+    if (vc_whichVC == VC_QVC) {
+        HistoryChoice choice;
+        std::string v = historyWindow(f, true, &choice);
+        return historyChosen(e, f, choice, v);
+    }
+    std::string v = askLine("Revert Version", "Revert to version:");
     return v.empty() ? 1 : revertTo(e, f, v);
 }
 

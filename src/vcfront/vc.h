@@ -82,6 +82,11 @@ int vc_RestoreFile(const char* path, const char* destination, int kind, const ch
 std::string vc_NameFVerDate(const char* path, int kind, const char* version);
 int vc_Other(const char* command);
 int vc_CCaseShowView();
+// The version before `version` (before the newest when empty), "" when there is none.
+std::string vc_GetPreviousVersion(const char* path, const char* version);
+// The ClearCase view the interpreter works in ("pwv -set -s", asked once), for window
+// titles; "" for other systems or without the interpreter.
+std::string vc_GetCCaseView();
 std::string vc_ShowCommand(const char* path); // the history command line for a shell system
 // A version of a file written into a new temporary file (its name in `temp`, which the caller
 // removes): "" or null the newest. 1, or 0 after reporting.

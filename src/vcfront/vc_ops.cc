@@ -429,6 +429,58 @@ int vc_CCaseShowView() {
     return ok;
 }
 
+std::string vc_GetPreviousVersion(const char* path, const char* version) {
+    if (disabled("get previous version")) return "";
+    std::string v = version ? version : "";
+    switch (vc_whichVC) {
+    case VC_QVC: return qvc_getpreviousversion(path, path, v.c_str());
+    case VC_CLEARCASE: {
+        // Lines "version::previous", at most ten of them.
+        std::string out;
+        vc_Capture(form(vc_prevver, path).c_str(), out);
+        int lines = 0;
+        for (size_t at = 0; at < out.size() && lines < 10; lines++) {
+            size_t end = out.find('\n', at);
+            std::string line = out.substr(at, end == std::string::npos ? end : end - at);
+            at = end == std::string::npos ? out.size() : end + 1;
+            size_t sep = line.find("::");
+            if (sep == std::string::npos) continue;
+            std::string mine = line.substr(0, sep), previous = line.substr(sep + 2);
+            if (v.empty() ? !mine.empty() && !previous.empty() : mine == v) return previous;
+        }
+        WBeep();
+        return "";
+    }
+    case VC_CUSTOM: {
+        std::string out;
+        if (!vc_Capture((form(vc_prevver, path) + " " + v).c_str(), out)) return "";
+        return out.substr(0, out.find('\n'));
+    }
+    default: return "";
+    }
+}
+
+namespace {
+std::string ccaseView;    // "pwv -set -s" as the interpreter answered it
+bool ccaseViewAsked = false;
+int ccaseViewPid = 0;     // the interpreter that answered
+} // namespace
+
+std::string vc_GetCCaseView() {
+    if (vc_whichVC != VC_CLEARCASE || !vc_UseInterpreter || dontusevc) return "";
+    // Asked once per interpreter: a restarted one may run in another view.
+    if (!ccaseViewAsked || ccaseViewPid != vc_InterpreterPid()) {
+        ccaseViewAsked = true;
+        std::vector<std::string> lines;
+        ccaseView = vc_InterpretCommand("pwv -set -s", lines, 1) && !lines.empty() &&
+                            lines[0].rfind("cleartool: Error:", 0) != 0
+                        ? lines[0]
+                        : "";
+        ccaseViewPid = vc_InterpreterPid();
+    }
+    return ccaseView;
+}
+
 std::string vc_ShowCommand(const char* path) {
     return form(vc_show, path);
 }

@@ -24,6 +24,13 @@ check "version 2 holds the text" '[ "$(cat a.c.ccver/2)" = "$(printf "one\ntwo")
 batch a.c -do "$cc" -do ShowHistory -do PrintWindows
 has "history in the message list" 'version /main/2 "second"'
 check "PrintWindows lists the message list" 'grep -qx "message list Version Control" out'
+# Window titles name the view the interpreter works in, asked once.
+: > log
+batch a.c -do "$cc" -do PrintWindows -do 'Checkout' -do 'Configure tabsize 4' -do PrintWindows
+has "the view in the title" "editor a.c [test_view] file=a.c"
+check "asked once" '[ "$(grep -cx "pwv -set -s" log)" = 1 ]'
+batch a.c -Z VCUseInterpreter -do "$cc" -do PrintWindows
+has "no interpreter, no view in the title" "editor a.c file=a.c"
 
 # The interpreter dies in the middle of a command: that command fails, the editor goes on and
 # the next command starts a new interpreter.
@@ -49,7 +56,7 @@ printf 'new\n' > b.c
 : > log
 batch b.c -do "$cc" -do PlaceUnderVC -answer 'comments=new file;OK'
 check "directory checked out, element made, directory checked in" \
-    '[ "$(grep -v __TQL log | grep -v "^ls\|^lsco" | tr "\n" "|")" = "co -nc .|mkelem -ci -pti -c new file b.c|ci -c QUORL placed file \"b.c\" under version control. .|" ] || { cat log; false; }'
+    '[ "$(grep -v __TQL log | grep -v "^ls\|^lsco\|^pwv" | tr "\n" "|")" = "co -nc .|mkelem -ci -pti -c new file b.c|ci -c QUORL placed file \"b.c\" under version control. .|" ] || { cat log; false; }'
 
 # cleartool missing from the PATH: version control is turned off, and the editor goes on.
 PATH=/usr/bin:/bin batch a.c -do "$cc" -do PrintState

@@ -20,6 +20,14 @@ batch a.c -do ShowHistory -answer 'history=2;Revert' -do PrintLines
 check "history lists newest first" 'grep -q "^Show History a.c.n1.2) .* -- edit.n1.1) .* -- first -> history=2;Revert$" out'
 has "revert to the older version" "Reverted to version 1.1"
 check "the File holds it" '[ "$(tail -1 out)" = one ]'
+# The history window compares the version chosen with the one before it.
+batch a.c -do ShowHistory -answer 'history=1;Compare with Previous' -do PrintWindows
+has "compare window on 1.1 and 1.2" "compare Diff: a.c v1.1 vs. a.c v1.2"
+has "the added line is the difference" "Difference 1: file 1: none before line 2; file 2: line 2"
+batch a.c -do ShowHistory -answer 'history=2;Compare with Previous' -do PrintWindows
+has "the first version has none before it" "No version of a.c before 1.1"
+hasnt "so no compare window" "compare Diff"
+check "which fails the string" '[ "$status" = 1 ]'
 printf 'new\n' > c.c
 batch c.c -do 'Configure dontusevc on' -do PlaceUnderVC
 has "disabled" "Version control is disabled; Can't create file"

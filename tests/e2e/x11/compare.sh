@@ -47,5 +47,29 @@ keys "$s" Escape
 t=0
 while [ $t -lt 50 ] && xdotool search --onlyvisible --name '^Diff: ' >/dev/null 2>&1; do sleep 0.1; t=$((t + 1)); done
 [ $t -lt 50 ] && ok "the compare window goes when the merge is over" || bad "end" "compare window still open"
+
+# Three-way: file 1 and file 2 side by side, the base below file 1, the result beside the base;
+# two conflicts answered with two chords typed at once (Alt+1, then Alt+2).
+printf 'a\nb\nc\nd\ne\n' > base.c
+printf 'a\nB1\nc\nd\nE1\n' > mine.c
+printf 'a\nB2\nc\nd\nE2\n' > theirs.c
+start -merge mine.c theirs.c base.c
+m=$(window_named 'Merge: mine\.c.Current Version. and theirs\.c.Current Version.') ||
+    { bad "three-way" "no merge window"; exit 1; }
+c=$(window_named Merge) || { bad "three-way" "no controller"; exit 1; }
+r=$(window_named Merged_mine.c) || bad "three-way" "no result window"
+eval "$(xdotool getwindowgeometry --shell "$m" | sed 's/^/M/')"
+eval "$(xdotool getwindowgeometry --shell "$r" | sed 's/^/R/')"
+[ "$RX" -ge $((MX + MWIDTH / 3)) ] && [ "$RY" -ge $((MY + MHEIGHT / 3)) ] &&
+    [ $((RX + RWIDTH)) -le $((MX + MWIDTH + 8)) ] &&
+    ok "the result window sits in the lower right of the merge window" ||
+    bad "three-way" "result at $RX,$RY ${RWIDTH}x$RHEIGHT, merge window at $MX,$MY ${MWIDTH}x$MHEIGHT"
+[ -n "$SHOTS" ] && import -display "$DISPLAY" -window root "$SHOTS/merge3.png"
+keys "$c" alt+1 alt+2
+s=$(window_named 'Save Merged_mine\.c as\.\.\.') && ok "both chords taken: the merge ends" ||
+    bad "three-way" "no chooser after two choices"
+[ "$(field "$r" lines)" = 5 ] && ok "the result has the five lines" ||
+    bad "three-way" "result has $(field "$r" lines) lines, want 5"
+keys "$s" Escape
 echo "$pass passed, $fail failed"
 [ $fail = 0 ]

@@ -65,7 +65,9 @@ export PATH="$vcbin:$PATH"
 echo "versioncontroltype ClearCase" > "$HOME/.tql/qe.cfg"
 touch .ccdir
 printf 'h\n' > hang.c && mkdir hang.c.ccver && cp hang.c hang.c.ccver/1 && chmod a-w hang.c
-open_window hang.c
+# The title names the view the interpreter works in.
+open_window 'hang\.c \[test_view\]' hang.c
+ok "the window title names the ClearCase view"
 xdotool windowactivate --sync "$w" 2>/dev/null
 sleep 0.5
 xdotool type x 2>/dev/null
