@@ -3,8 +3,12 @@
 # UndefinedBehaviorSanitizer with libFuzzer (clang), starting from its saved corpus
 # tests/fuzz/corpus/TARGET/. Inputs that reach new code are merged back into that corpus (commit
 # them: the normal build replays every saved input as the test fuzz.TARGET); a crashing input is
-# left as build-fuzz/TARGET/crash-*. Extra arguments go to libFuzzer (-jobs=2, -dict=FILE...).
+# left as build-fuzz/TARGET/crash-* (timeout-*, leak-*, oom-*). Each input may take 10 seconds and
+# 2 GB; leaks fail the run. Extra arguments go to libFuzzer and override these (-runs=N stops
+# after N inputs, -jobs=2, -dict=FILE, -detect_leaks=0...).
+# "minimise" replaces the saved corpus by the smallest subset of it that reaches the same code.
 # Usage: sh scripts/fuzz.sh TARGET SECONDS [LIBFUZZER-OPTION...]
+#        sh scripts/fuzz.sh TARGET minimise
 #        sh scripts/fuzz.sh list
 set -e
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -42,10 +46,32 @@ dict=""
 [ -f "$root/tests/fuzz/$target.dict" ] && dict="-dict=$root/tests/fuzz/$target.dict"
 cd "$work"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+if [ "$seconds" = minimise ]; then
+    # Inputs named by hand (seeds, regressions) stay; those libFuzzer named by their hash go
+    # through the merge, which keeps the fewest that reach everything they reach.
+    before=$(ls "$corpus" | wc -l)
+    rm -rf hashed && mkdir hashed
+    for f in "$corpus"/*; do
+        n=${f##*/}
+        case "$n" in
+        *[!0-9a-f]*) ;;
+        *) [ ${#n} = 40 ] && mv "$f" hashed/ ;;
+        esac
+    done
+    if ! "$build/bin/fuzz_$target" -merge=1 -timeout=10 -rss_limit_mb=2048 "$@" "$corpus" \
+        hashed >merge.log 2>&1; then
+        mv hashed/* "$corpus"/
+        tail -20 merge.log >&2
+        exit 1
+    fi
+    rm -rf hashed
+    echo "$target: $before inputs -> $(ls "$corpus" | wc -l)"
+    exit
+fi
 status=0
 "$build/bin/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-    -detect_leaks=0 -print_final_stats=1 $dict "$@" new "$corpus" || status=$?
+    -print_final_stats=1 $dict "$@" new "$corpus" || status=$?
 # Keep only the new inputs that add coverage to the saved corpus.
-"$build/bin/fuzz_$target" -merge=1 -detect_leaks=0 "$corpus" new >/dev/null 2>&1 || true
+"$build/bin/fuzz_$target" -merge=1 -timeout=10 "$corpus" new >/dev/null 2>&1 || true
 rm -rf new
 exit $status
