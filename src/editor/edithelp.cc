@@ -17,13 +17,17 @@
 Edit* vtInsert(const char* first, const char* second) {
     File* file = FileFHelp(first, second);
     if (!file) return nullptr;
-    // A window already showing the entry comes up instead of another one.
+    // A window already showing the entry comes up instead of another one. Help asked for from a
+    // modal dialogue (the bindings' Help) can still be scrolled and searched.
     for (Edit* e = file->edits; e; e = e->nextsame)
         if (e->top) {
             WRaiseWindow(e->top);
+            e->top->inputDuringModal = true;
             return e;
         }
-    return CreateEWind_line(file, 1);
+    Edit* e = CreateEWind_line(file, 1);
+    if (e && e->top) e->top->inputDuringModal = true;
+    return e;
 }
 
 bool EditIsHelpFile(const File* file) {

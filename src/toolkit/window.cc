@@ -91,7 +91,7 @@ void WForwardEvents(WWindow* child, WWindow* to) {
 
 bool WInputAllowed(WWindow* win) {
     WWindow* top = WTopLevelOf(win);
-    return !wModalWindow || top == wModalWindow || (top && top->isMenu);
+    return !wModalWindow || top == wModalWindow || (top && (top->isMenu || top->inputDuringModal));
 }
 
 int WDeliver(WEvent& ev) {

@@ -97,6 +97,7 @@ struct WWindow {
     bool (*keyFilter)(const WEvent& ev, void* data) = nullptr;
     void* keyFilterData = nullptr;
     bool isMenu = false; // a menu's own top-level window
+    bool inputDuringModal = false; // takes input while a modal dialogue is up (help windows)
 };
 
 // Registration of a window with the dispatcher (64 chains hashed on the low 6 bits of the id).
@@ -160,7 +161,8 @@ bool WClickPending();
 
 // While a menu is open it sees every event first and keeps those it returns true for.
 extern bool (*wEventInterceptor)(WEvent& ev);
-// The one window that owns input while a modal dialogue runs (null: every window).
+// The one window that owns input while a modal dialogue runs (null: every window); menus and
+// windows marked inputDuringModal take it too.
 extern WWindow* wModalWindow;
 bool WInputAllowed(WWindow* win);
 // The top-level window that last took a key or a press (dialogues are placed over it).

@@ -359,3 +359,18 @@ TEST_F(Dialogs, ColourBoxPaintsTheColourItsTextNames) {
     EXPECT_NE(shown.find('?'), std::string::npos);
     WDialogDestroy(d);
 }
+
+TEST_F(Dialogs, AModalDialogueLeavesInputToWindowsMarkedForIt) {
+    WWindow* modal = WCreateWindow(nullptr, 0, 0, 50, 50, nullptr, nullptr);
+    WWindow* other = WCreateWindow(nullptr, 0, 0, 50, 50, nullptr, nullptr);
+    WWindow* child = WCreateWindow(other, 0, 0, 10, 10, nullptr, nullptr);
+    WWindow* saved = wModalWindow;
+    wModalWindow = modal;
+    EXPECT_TRUE(WInputAllowed(modal));
+    EXPECT_FALSE(WInputAllowed(child));
+    other->inputDuringModal = true; // a help window: its parts take input too
+    EXPECT_TRUE(WInputAllowed(child));
+    wModalWindow = saved;
+    WDestroyWindow(other);
+    WDestroyWindow(modal);
+}

@@ -4,7 +4,8 @@
 # its pages; a colour typed into a field shows at once in the swatch beside it and Apply paints
 # the editor with it; the General page's Keys... opens the key bindings as text, where a line
 # typed in binds F5, and F5 then runs that command in the editor; the same editor deletes it
-# again. Screenshots go to $QE_SHOTS when that is set.
+# again, and its Help shows the entry in a window that takes keys while the dialogue is up.
+# Screenshots go to $QE_SHOTS when that is set.
 # Usage: options.sh QE
 . "$(dirname "$0")/common.sh"
 x11_program "$1"
@@ -110,6 +111,17 @@ fi
 # ---- the same editor deletes the binding again: F5 then does nothing ----
 keys_active "$w" ctrl+Home
 if o=$(opens "$w" Options alt+o p) && k=$(opens "$o" 'Keyboard Commands' alt+k); then
+    # Help (Alt+H) opens the bindings' help entry, which takes keys while the dialogue is up.
+    if h=$(opens "$k" 'help keyconfig' alt+h); then
+        keys_active "$h" ctrl+End
+        if [ "$(field "$h" line)" -gt 1 ]; then
+            ok "the bindings' Help opens its entry in a window that takes keys beside the dialogue"
+        else
+            bad "help" "Control+End did not move in the help window: $(state "$h")"
+        fi
+    else
+        bad "help" "Alt+H opened no help window"
+    fi
     # Control+F searches the text as it is typed; Return ends the search at the F5 line, which
     # is then selected whole and deleted.
     keys_active "$k" ctrl+Home ctrl+f
