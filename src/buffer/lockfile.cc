@@ -67,8 +67,10 @@ int LockTake(const std::string& path) {
     return -1;
 }
 
-int LockCreate(const std::string& path, mode_t mode, const void* header, size_t headerLen) {
-    std::string temp = path + ".XXXXXX";
+// A fresh file named TEMP beside PATH holding the header, locked: nobody else can hold it yet.
+static int lockedTemp(const std::string& path, mode_t mode, const void* header, size_t headerLen,
+                      std::string& temp) {
+    temp = path + ".XXXXXX";
     int fd = mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) return -1;
     mode_t mask = umask(0);
@@ -80,7 +82,14 @@ int LockCreate(const std::string& path, mode_t mode, const void* header, size_t 
         errno = ENOSPC;
         return -1;
     }
-    flock(fd, LOCK_EX | LOCK_NB); // a fresh file: nobody else can hold it yet
+    flock(fd, LOCK_EX | LOCK_NB);
+    return fd;
+}
+
+int LockCreate(const std::string& path, mode_t mode, const void* header, size_t headerLen) {
+    std::string temp;
+    int fd = lockedTemp(path, mode, header, headerLen, temp);
+    if (fd < 0) return -1;
     int linked = link(temp.c_str(), path.c_str());
     int err = errno;
     unlink(temp.c_str());
@@ -105,19 +114,9 @@ int LockCreate(const std::string& path, mode_t mode, const void* header, size_t 
 
 int LockReplace(const std::string& path, mode_t mode, const void* header, size_t headerLen,
                 off_t maxSize) {
-    std::string temp = path + ".XXXXXX";
-    int fd = mkostemp(temp.data(), O_CLOEXEC);
+    std::string temp;
+    int fd = lockedTemp(path, mode, header, headerLen, temp);
     if (fd < 0) return -1;
-    mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, mode & ~mask);
-    if (!gen_writefull(fd, (const char*)header, headerLen)) {
-        close(fd);
-        unlink(temp.c_str());
-        errno = ENOSPC;
-        return -1;
-    }
-    flock(fd, LOCK_EX | LOCK_NB); // a fresh file: nobody else can hold it yet
     // Looked at last thing before the swap, so that edits its editor has just written are
     // never replaced.
     struct stat st;
