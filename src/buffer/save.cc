@@ -33,6 +33,7 @@ struct AlignedWriter {
     size_t cap;
     int64_t written = 0;
     bool failed = false;
+    bool cutAfterFirst = false; // cut the file to the first block once it is written
 
     AlignedWriter(int f, int64_t startOffset) : fd(f) {
         cap = blockSize - (size_t)(startOffset % (int64_t)blockSize);
@@ -58,6 +59,10 @@ struct AlignedWriter {
         written += (int64_t)used;
         used = 0;
         cap = blockSize;
+        if (cutAfterFirst && !failed && written > 0) {
+            cutAfterFirst = false;
+            if (ftruncate(fd, written) != 0) failed = true;
+        }
         return !failed;
     }
 };
@@ -287,13 +292,12 @@ int FilexSave(File* file, const char* name, int saveAs, int force, void* ctx) {
         }
     }
     OwnedFd out(fd);
-    // Written in place under its journal: emptied first, so that whatever part the writing
-    // reaches holds only new text, whose line ends the next start then reads as they are.
-    if (fresh.shadow.name && ftruncate(fd, 0) != 0) {
-        fresh.finish(true); // nothing was written
-        return QuorlError(1, "Cannot create file: %s", target.get());
-    }
     AlignedWriter w(fd, startByte);
+    // Written in place under its journal: cut to its first new block as soon as that is
+    // written, so that whatever part the writing reaches holds only new text, whose line ends
+    // the next start then reads as they are. Never emptied first: an empty file loads as
+    // CR LF, and the journal's lines would be recovered with those ends.
+    w.cutAfterFirst = fresh.shadow.name != nullptr;
     const char* end = file->dosMode ? "\r\n" : "\n";
     size_t endLen = strlen(end);
     for (Line* l = from; l && !w.failed; l = l->next) {
